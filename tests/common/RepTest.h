@@ -1,0 +1,37 @@
+// Shared test helpers: soft assertions a test expects, and the data folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "orvex/core/Assert.h"
+
+// Claims one recorded soft assertion with exactly this text; a test that leaves any
+// assertion unclaimed fails when it ends.
+#define EXPECT_SOFT_ASSERT(text) \
+  EXPECT_TRUE(orvex::test::Asserts().Take(text)) << "expected the soft assertion " << (text)
+
+#define EXPECT_NO_SOFT_ASSERT() \
+  EXPECT_EQ(0u, orvex::test::Asserts().Count()) << "soft assertions were raised"
+
+namespace reptest {
+
+// A fresh, empty folder under the system's temporary folder, removed at destruction.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return m_path; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+  std::string m_path;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace reptest
