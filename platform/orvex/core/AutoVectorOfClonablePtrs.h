@@ -8,8 +8,6 @@
 
 template <class T>
 class AutoVectorOfClonablePtrs {
-  static_assert(std::has_virtual_destructor_v<T>, "elements are deleted through T");
-
 public:
   using iterator = typename std::vector<T*>::iterator;
   using const_iterator = typename std::vector<T*>::const_iterator;
@@ -42,6 +40,8 @@ public:
 
   // Deletes every element in index order, then empties the vector.
   void clear() {
+    // Checked here, not on the class, so that the vector can be named with T still incomplete.
+    static_assert(std::has_virtual_destructor_v<T>, "elements are deleted through T");
     for (T* item : m_items) delete item;
     m_items.clear();
   }
