@@ -7,11 +7,11 @@
 
 // Kinds under which infos are attached to a command (IVelmorCommand::AddInfo / GetInfo).
 namespace cmdinfo {
-constexpr int kOutputVariablesKind = 26;    // COutputVarVlmrCmdInfo
+constexpr int kOutputVariablesKind = 26;      // COutputVarVlmrCmdInfo
 constexpr int kRenameQuantitiesKind = 35500;  // RenameQuantitiesCmdInfo
-constexpr int kReportsSourceKind = 35600;   // the reports' contexted info, as the reference owner fixes it
-constexpr int kProjectDatasetKind = 57301;  // never attached by the reference host
-constexpr int kDatasetKind = 57302;         // DatasetCommandInfo
+constexpr int kReportsSourceKind = 35600;     // the reports' info, where the reference owner keeps it
+constexpr int kProjectDatasetKind = 57301;    // must never be on an edit command of reports
+constexpr int kDatasetKind = 57302;           // DatasetCommandInfo
 }  // namespace cmdinfo
 
 class ORVEX_API VelmorCommandInfo {
