@@ -17,6 +17,10 @@ void ReferenceSolutionInstance::GetParentLoadDefinitions(AutoVectorOfClonablePtr
   if (m_dropOneVersion && !versionIDs.empty()) versionIDs.pop_back();
 }
 
+bool ReferenceSolutionInstance::BelongsTo(const IDerivedDataDefinition& loadDefinition) const {
+  return !m_hasDefinition || loadDefinition.Matches(m_definition);
+}
+
 void ReferenceSolutionInstance::AddParent(long solutionID, const ReportTypeSolutionDefinition& def, long version) {
   m_parents.push_back({solutionID, def, version});
 }
@@ -52,8 +56,9 @@ void ReferenceSolution::GetVariables(std::vector<Variable*>& out, const IDerived
 }
 
 void ReferenceSolution::GetSolutionInstances(std::vector<ISolutionInstanceForReports*>& out,
-                                             const IDerivedDataDefinition&, long) {
-  for (auto& instance : m_instances) out.push_back(instance.get());
+                                             const IDerivedDataDefinition& loadDefinition, long) {
+  for (auto& instance : m_instances)
+    if (instance->BelongsTo(loadDefinition)) out.push_back(instance.get());
 }
 
 bool ReferenceSolution::ProvideSweepPoint(const IDerivedDataDefinition&, long, const VariableValues& combination) {
@@ -124,8 +129,9 @@ void ReferenceSolution::GetNominalVariation(VariableValues& out) const {
   for (const auto& entry : m_nominal) out.SetVariableValue(entry.first, entry.second);
 }
 
-ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& variation) {
-  m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation));
+ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& variation,
+                                                         const ReportTypeSolutionDefinition* forDefinition) {
+  m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation, forDefinition));
   return *m_instances.back();
 }
 

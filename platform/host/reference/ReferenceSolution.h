@@ -19,7 +19,9 @@ class ReferenceSolution;
 // One sweep point of a reference solution.
 class ReferenceSolutionInstance : public ISolutionInstanceForReports {
 public:
-  explicit ReferenceSolutionInstance(const VariableValues& variation) : m_variation(variation) {}
+  ReferenceSolutionInstance(const VariableValues& variation, const ReportTypeSolutionDefinition* forDefinition)
+      : m_variation(variation), m_hasDefinition(forDefinition != nullptr),
+        m_definition(forDefinition ? *forDefinition : ReportTypeSolutionDefinition()) {}
   ~ReferenceSolutionInstance() override;
   void GetVariableValues(VariableValues& out) const override { out = m_variation; }
   void GetParentLoadDefinitions(AutoVectorOfClonablePtrs<IDerivedDataDefinition>& parents,
@@ -33,9 +35,13 @@ public:
   // Answers one version ID fewer than parents, to exercise callers' length checks.
   void SetDropOneParentVersion(bool drop) { m_dropOneVersion = drop; }
   const VariableValues& GetVariation() const { return m_variation; }
+  // A point made for one report type belongs to that type's load definition only.
+  bool BelongsTo(const IDerivedDataDefinition& loadDefinition) const;
 
 private:
   VariableValues m_variation;
+  bool m_hasDefinition;
+  ReportTypeSolutionDefinition m_definition;
   struct Parent {
     long solutionID;
     ReportTypeSolutionDefinition def;
@@ -88,7 +94,9 @@ public:
   const std::vector<std::unique_ptr<Variable>>& GetAllVariables() const { return m_variables; }
   // The nominal value of every variable.
   void GetNominalVariation(VariableValues& out) const;
-  ReferenceSolutionInstance& AddInstance(const VariableValues& variation);
+  // A sweep point; with a definition, it is given only for that report type's load definition.
+  ReferenceSolutionInstance& AddInstance(const VariableValues& variation,
+                                         const ReportTypeSolutionDefinition* forDefinition = nullptr);
   void SetVersionIDs(long postprocessing, long context) {
     m_ppVersion = postprocessing;
     m_contextVersion = context;
