@@ -110,15 +110,19 @@ TEST(BlockText, EveryValueKindRoundTripsExactly) {
   };
   for (const CBlock_value& v : values) {
     CBlock b(L"B");
-    b << CBlock_named_value(L"K", v) << (CBlock_func(L"F") << v << CBlock_named_value(L"N", v));
+    b << CBlock_named_value(L"K", v) << (CBlock_func(L"F") << v << CBlock_named_value(L"N", v))
+      << (CBlock_vec(L"V") << io::CToken::FromValue(v));
     const std::string text = WriteUtf8(b);
     SCOPED_TRACE(text);
     const CBlock read = ReadOk(text);
-    ASSERT_EQ(2u, read.GetNumItems());
+    ASSERT_EQ(3u, read.GetNumItems());
     const CBlock_value& back = read.FindNamedValue(L"K")->GetValue();
     EXPECT_EQ(v, back);
     EXPECT_EQ(v, *read.FindFunc(L"F")->GetUnnamedValue(0));
     EXPECT_EQ(v, read.FindFunc(L"F")->GetNamedValue(1)->GetValue());
+    CBlock_value item;
+    EXPECT_TRUE(read.FindVec(L"V")->GetItem(0).ToValue(item));
+    EXPECT_EQ(v, item);
     if (v.GetKind() == CBlock_value::kReal && !std::isnan(v.GetReal())) {
       EXPECT_EQ(Bits(v.GetReal()), Bits(back.GetReal()));
     }

@@ -1,5 +1,6 @@
 // Reading and writing block trees in their text form: the parser and the writer.
 #include <string>
+#include <vector>
 
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/TokenStream.h"
@@ -74,7 +75,7 @@ private:
       }
       case Raw::kRawReal: {
         double d = 0;
-        if (!ParseReal(m_t.numBegin, m_t.numEnd, d)) return Error(m_t.line, L"number out of range: " + NumberText());
+        if (!ParseCheckedReal(m_t.numBegin, m_t.numEnd, d)) return Error(m_t.line, L"number out of range: " + NumberText());
         out = CBlock_value(d);
         return true;
       }
@@ -125,9 +126,24 @@ private:
     }
   }
 
-  // After "Name(": the arguments up to the closing ")".
+  // After "Name(": the arguments up to the closing ")". Plain values gather in m_pending first, so
+  // that a long argument list is stored with one allocation instead of many regrowths.
   bool ReadFuncArgs(CBlock_func& f, int depth, int openLine) {
     if (depth > kMaxDepth) return Error(openLine, L"blocks and functions nested too deep");
+    const size_t base = m_pending.size();
+    const bool ok = ReadFuncArgList(f, depth, openLine, base);
+    FlushPending(f, base);
+    return ok;
+  }
+
+  void FlushPending(CBlock_func& f, size_t base) {
+    if (m_pending.size() == base) return;
+    f.reserve(f.GetNumArgs() + (m_pending.size() - base));
+    for (size_t i = base; i < m_pending.size(); ++i) f << std::move(m_pending[i]);
+    m_pending.resize(base);
+  }
+
+  bool ReadFuncArgList(CBlock_func& f, int depth, int openLine, size_t base) {
     if (!Next()) return false;
     if (IsPunct(L')')) return true;
     for (;;) {
@@ -139,25 +155,26 @@ private:
         if (IsPunct(L'=')) {
           CBlock_value value;
           if (!Next() || !ReadValue(value)) return false;
+          FlushPending(f, base);
           f << CBlock_named_value(name, std::move(value));
           if (!Next()) return false;
         } else if (IsPunct(L'(')) {
           CBlock_func sub(name);
           if (!ReadFuncArgs(sub, depth + 1, nameLine)) return false;
+          FlushPending(f, base);
           f << std::move(sub);
           if (!Next()) return false;
         } else if (quoted) {
-          f << CBlock_value(std::move(name));
+          m_pending.emplace_back(std::move(name));
         } else {
           CBlock_value value;
           if (!ValueFromWord(name, value)) return Error(nameLine, L"a value was expected, found '" + name + L"'");
-          f << std::move(value);
+          m_pending.push_back(std::move(value));
         }
       } else {
         if (m_t.kind == Raw::kRawEnd) return FuncNotClosed(f, openLine);
-        CBlock_value value;
-        if (!ReadValue(value)) return false;
-        f << std::move(value);
+        m_pending.emplace_back();
+        if (!ReadValue(m_pending.back())) return false;
         if (!Next()) return false;
       }
       if (IsPunct(L')')) return true;
@@ -196,6 +213,7 @@ private:
 
   CAbstract_istream& m_in;
   CAbstract_istream::RawToken m_t;
+  std::vector<CBlock_value> m_pending;  // plain arguments not yet moved into their function
 };
 
 // Appends the text of block-tree items to a stream's buffer, flushing as it goes.

@@ -167,29 +167,35 @@ bool IsDecimal(const char* p, const char* e, bool& isInt) {
 NumberClass ClassifyNumber(const char* b, const char* e) {
   const char* p = b;
   if (p != e && (*p == '+' || *p == '-')) ++p;
-  if (IsInfOrNan(p, e)) return p == b ? kMalformedNumber : kRealNumber;
+  // Unsigned inf and nan are words to the lexer, but a real token made from a value holds them.
+  if (IsInfOrNan(p, e)) return kRealNumber;
   bool isInt = false;
   if (!IsDecimal(p, e, isInt)) return kMalformedNumber;
   return isInt ? kIntNumber : kRealNumber;
 }
 
 bool ParseReal(const char* b, const char* e, double& out) {
+  return ClassifyNumber(b, e) != kMalformedNumber && ParseCheckedReal(b, e, out);
+}
+
+bool ParseCheckedReal(const char* b, const char* e, double& out) {
   bool negative = false;
   const char* p = b;
   if (p != e && (*p == '+' || *p == '-')) {
     negative = *p == '-';
     ++p;
   }
-  if (EqualsWord(p, e, "inf")) {
-    out = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-    return true;
+  if (p != e && (*p == 'i' || *p == 'n')) {
+    if (EqualsWord(p, e, "inf")) {
+      out = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+      return true;
+    }
+    if (EqualsWord(p, e, "nan")) {
+      out = std::numeric_limits<double>::quiet_NaN();
+      return true;
+    }
+    return false;
   }
-  if (EqualsWord(p, e, "nan")) {
-    out = std::numeric_limits<double>::quiet_NaN();
-    return true;
-  }
-  bool isInt = false;
-  if (!IsDecimal(p, e, isInt)) return false;
   double v = 0;
   auto r = std::from_chars(p, e, v);
   // Out of range either way (1e400, 1e-400) is damaged input: the writer never makes it.

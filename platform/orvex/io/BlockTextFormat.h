@@ -31,6 +31,8 @@ void AppendToken(std::string& out, const CToken& t);
 bool ParseLong(const char* b, const char* e, long& out);
 // Whole range a finite real in range, or [+-]?inf, [+-]?nan.
 bool ParseReal(const char* b, const char* e, double& out);
+// As ParseReal, for text that ClassifyNumber has already found to be a real.
+bool ParseCheckedReal(const char* b, const char* e, double& out);
 // true, false, inf, nan.
 bool ValueFromWord(const AString& word, CBlock_value& out);
 

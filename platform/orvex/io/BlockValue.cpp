@@ -16,31 +16,14 @@ CBlock_value::CBlock_value(const CBlock_value& o) : CStreamio_object(o), m_kind(
   if (m_kind == kString) m_v.s = new AString(*o.m_v.s);
 }
 
-CBlock_value::CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_v(o.m_v) {
-  o.m_kind = kInt;
-  o.m_v.i = 0;
-}
-
 CBlock_value& CBlock_value::operator=(const CBlock_value& o) {
   if (this == &o) return *this;
   CBlock_value copy(o);
   return *this = std::move(copy);
 }
 
-CBlock_value& CBlock_value::operator=(CBlock_value&& o) noexcept {
-  if (this == &o) return *this;
-  Release();
-  m_kind = o.m_kind;
-  m_v = o.m_v;
-  o.m_kind = kInt;
-  o.m_v.i = 0;
-  return *this;
-}
-
-CBlock_value::~CBlock_value() { Release(); }
-
-void CBlock_value::Release() {
-  if (m_kind == kString) delete m_v.s;
+void CBlock_value::DeleteString() {
+  delete m_v.s;
   m_kind = kInt;
   m_v.i = 0;
 }

@@ -21,10 +21,22 @@ public:
   CBlock_value(AString&& v);
   CBlock_value(const wchar_t* v);
   CBlock_value(const CBlock_value& o);
-  CBlock_value(CBlock_value&& o) noexcept;
+  // Moves and destruction are inline: readers make and move millions of values.
+  CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_v(o.m_v) {
+    o.m_kind = kInt;
+    o.m_v.i = 0;
+  }
   CBlock_value& operator=(const CBlock_value& o);
-  CBlock_value& operator=(CBlock_value&& o) noexcept;
-  ~CBlock_value() override;
+  CBlock_value& operator=(CBlock_value&& o) noexcept {
+    if (this == &o) return *this;
+    Release();
+    m_kind = o.m_kind;
+    m_v = o.m_v;
+    o.m_kind = kInt;
+    o.m_v.i = 0;
+    return *this;
+  }
+  ~CBlock_value() override { Release(); }
 
   Kind GetKind() const { return m_kind; }
 
@@ -53,7 +65,10 @@ public:
   void Read(CAbstract_istream& in) override;
 
 private:
-  void Release();
+  void Release() {
+    if (m_kind == kString) DeleteString();
+  }
+  void DeleteString();
 
   Kind m_kind;
   union {

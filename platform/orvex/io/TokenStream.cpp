@@ -232,12 +232,16 @@ void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
       return;
     case CToken::kInt:
     case CToken::kReal:
-      t.kind = token.GetKind() == CToken::kInt ? kRawInt : kRawReal;
       m_numScratch.clear();
       for (wchar_t c : token.Text()) m_numScratch.push_back(static_cast<unsigned long>(c) < 0x80 ? static_cast<char>(c) : '?');
       t.numBegin = m_numScratch.data();
       t.numEnd = m_numScratch.data() + m_numScratch.size();
-      return;
+      // A token made in memory may hold anything; the parser trusts only what the lexer would make.
+      switch (detail::ClassifyNumber(t.numBegin, t.numEnd)) {
+        case detail::kIntNumber: t.kind = kRawInt; return;
+        case detail::kRealNumber: t.kind = kRawReal; return;
+        default: t.kind = kRawWord; m_tokText = token.Text(); return;
+      }
     case CToken::kPunct:
       t.kind = kRawPunct;
       t.punct = token.Text().empty() ? L'\0' : token.Text()[0];
