@@ -1,9 +1,13 @@
 // A message sent through expression trees: each receiver handles one message once.
 #pragma once
 
+#include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "orvex/core/OrvexApi.h"
+
+class Value;
 
 namespace msgtype {
 constexpr unsigned kReferencedPostprocessingQuantity = 0x35356766;
@@ -24,11 +28,17 @@ public:
   // False when `object` was already visited by this message.
   bool MarkVisited(const void* object) { return m_visited.insert(object).second; }
   bool WasVisited(const void* object) const { return m_visited.count(object) != 0; }
+  // Keeps a value made only to receive this message alive as long as the message.
+  void HoldUntilDone(std::unique_ptr<Value> v);
+
+  Msg(const Msg&) = delete;
+  Msg& operator=(const Msg&) = delete;
 
 private:
   unsigned m_type;
   bool m_passOn;
   std::unordered_set<const void*> m_visited;
+  std::vector<std::unique_ptr<Value>> m_held;
 };
 
 class ORVEX_API IReceiver {

@@ -22,9 +22,10 @@ bool ReceiverMgr::HasReceiver(IReceiver* r) const {
 }
 
 void ReceiverMgr::ReceiveMsg(Msg& m) {
-  // A receiver may drop its reference while it handles the message.
+  // A receiver may drop its reference while it handles the message; one registered twice hears it once.
   std::vector<IReceiver*> copy = m_receivers;
-  for (IReceiver* r : copy) r->ReceiveMsg(m);
+  for (size_t i = 0; i < copy.size(); ++i)
+    if (std::find(copy.begin(), copy.begin() + i, copy[i]) == copy.begin() + i) copy[i]->ReceiveMsg(m);
 }
 
 AnonymousValueReceiver* AnonymousValueReceiver::GetInstance() {

@@ -21,6 +21,7 @@ public:
   bool HasReceiver(IReceiver* r) const;
   bool IsEmpty() const { return m_receivers.empty(); }
   size_t Count() const { return m_receivers.size(); }
+  // Once to each distinct receiver.
   void ReceiveMsg(Msg& m);
 
 private:
