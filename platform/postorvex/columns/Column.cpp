@@ -1,0 +1,276 @@
+#include "postorvex/columns/Column.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "orvex/core/Assert.h"
+#include "postorvex/columns/ColumnImpl.h"
+
+using namespace postorvex::columns;
+
+Column::Column(val::ParameterType type, Units::FullUnitType units) : m_type(type), m_units(units) {}
+
+Column::Column(const Column& other)
+    : m_type(other.m_type),
+      m_units(other.m_units),
+      m_service(other.m_service),
+      m_name1(other.m_name1),
+      m_name2(other.m_name2),
+      m_flag1(other.m_flag1),
+      m_flag2(other.m_flag2) {
+  if (m_service) m_serial = RegisterFileColumn(this);
+}
+
+Column::~Column() {
+  if (m_service) UnregisterFileColumn(this, m_serial);
+}
+
+Column* Column::CreateColumn(val::ParameterType type, Units::FullUnitType units) {
+  switch (static_cast<int>(type)) {
+    case kPtDouble: return new DoubleColumn(units);
+    case kPtComplex: return new ComplexColumn(units);
+    case kPtArc: return new ArcColumn(units);
+    case kPtCircle: return new CircleColumn(units);
+    case kPtRegion: return new RegionColumn(units);
+    case kPtText: return new TextColumn(units);
+    case kPtString: return new StringColumn(units);
+    case kPtInt: return new IntColumn(units);
+    case kPtChar: return new CharColumn(units);
+    case kPtEnum: return new EnumColumn(units);
+    case kPtDoubleMatrix: return new DoubleMatrixColumn(units);
+    case kPtComplexMatrix: return new ComplexMatrixColumn(units);
+    case kPtStringMatrix: return new StringMatrixColumn(units);
+    default: return nullptr;
+  }
+}
+
+Column* Column::CreateColumn2(val::ParameterType type, Units::FullUnitType units, IManagedFileService* service,
+                              const AString& name1, const AString& name2, bool flag1, bool flag2) {
+  Column* column = CreateColumn(type, units);
+  if (!column) return nullptr;
+  column->m_name1 = name1;
+  column->m_name2 = name2;
+  column->m_flag1 = flag1;
+  column->m_flag2 = flag2;
+  if (service) {
+    column->m_service = service;
+    column->m_serial = RegisterFileColumn(column);
+  }
+  return column;
+}
+
+void Column::Reserved3() {}
+void Column::Reserved4() {}
+void Column::Reserved5() {}
+void Column::Reserved6() {}
+void Column::Reserved7() {}
+void Column::Reserved8() {}
+void Column::Reserved9() {}
+void Column::Reserved10() {}
+void Column::Reserved11() {}
+void Column::Reserved12() {}
+void Column::Reserved13() {}
+void Column::Reserved14() {}
+void Column::Reserved15() {}
+void Column::Reserved16() {}
+void Column::Reserved17() {}
+void Column::Reserved18() {}
+void Column::Reserved19() {}
+void Column::Reserved20() {}
+void Column::Reserved21() {}
+void Column::Reserved22() {}
+void Column::Reserved23() {}
+void Column::Reserved24() {}
+void Column::Reserved25() {}
+void Column::Reserved26() {}
+void Column::Reserved27() {}
+
+bool Column::AppendValuesAt(const Column& source, const std::vector<unsigned>& rows) {
+  if (source.GetParameterType() != GetParameterType()) return false;
+  const size_t count = source.GetCount();
+  for (unsigned row : rows) {
+    if (row >= count) {
+      ORVEX_ASSERT(row<count);
+      return false;
+    }
+  }
+  source.NoteRead();
+  for (unsigned row : rows) AppendEntryOf(source, row);
+  return true;
+}
+
+AString Column::GetSingleValueText(size_t i) const {
+  if (!CheckRow(i)) return AString();
+  NoteRead();
+  if (IsInvalidAt(i)) return AString();
+  return EntryText(i);
+}
+
+bool Column::CheckRow(size_t i) const {
+  if (i < GetCount()) return true;
+  ORVEX_ASSERT(i<GetCount());
+  return false;
+}
+
+bool Column::GetRealEntrySI(size_t, double&) const { return false; }
+
+void Column::NoteRead() const {
+  if (m_service && !m_loaded) CountUnloadedRead();
+}
+
+void Column::Load() const {
+  if (!m_service || m_loaded) return;
+  m_loaded = true;
+  CountLoad();
+}
+
+void Column::Unload() const {
+  if (!m_service || !m_loaded) return;
+  m_loaded = false;
+  CountUnload();
+}
+
+// Views: the kind is the parameter type, so a view never answers a column of a related kind.
+#define REP_COLUMN_VIEW(Kind, Getter, pt)                                                  \
+  Kind* Column::Getter() { return static_cast<int>(m_type) == (pt) ? static_cast<Kind*>(this) : nullptr; } \
+  const Kind* Column::Getter() const {                                                     \
+    return static_cast<int>(m_type) == (pt) ? static_cast<const Kind*>(this) : nullptr;    \
+  }
+REP_COLUMN_VIEW(DoubleColumn, GetDoubleColumn, kPtDouble)
+REP_COLUMN_VIEW(ComplexColumn, GetComplexColumn, kPtComplex)
+REP_COLUMN_VIEW(IntColumn, GetIntColumn, kPtInt)
+REP_COLUMN_VIEW(CharColumn, GetCharColumn, kPtChar)
+REP_COLUMN_VIEW(EnumColumn, GetEnumColumn, kPtEnum)
+REP_COLUMN_VIEW(TextColumn, GetTextColumn, kPtText)
+REP_COLUMN_VIEW(StringColumn, GetStringColumn, kPtString)
+REP_COLUMN_VIEW(ArcColumn, GetArcColumn, kPtArc)
+REP_COLUMN_VIEW(CircleColumn, GetCircleColumn, kPtCircle)
+REP_COLUMN_VIEW(RegionColumn, GetRegionColumn, kPtRegion)
+#undef REP_COLUMN_VIEW
+
+namespace {
+bool IsMatrixKind(int t) { return t == kPtDoubleMatrix || t == kPtComplexMatrix || t == kPtStringMatrix; }
+}  // namespace
+
+MatrixColumn* Column::GetMatrixColumn() {
+  return IsMatrixKind(static_cast<int>(m_type)) ? static_cast<MatrixColumn*>(this) : nullptr;
+}
+
+const MatrixColumn* Column::GetMatrixColumn() const {
+  return IsMatrixKind(static_cast<int>(m_type)) ? static_cast<const MatrixColumn*>(this) : nullptr;
+}
+
+namespace {
+
+// a's rows whose SI value lies within tolerance of one of b's: b sorted once, a searched.
+std::vector<size_t> MatchRealRows(const Column& a, const Column& b, bool (*entry)(const Column&, size_t, double&)) {
+  std::vector<double> keys;
+  keys.reserve(b.GetCount());
+  double v = 0;
+  for (size_t j = 0; j < b.GetCount(); ++j)
+    if (entry(b, j, v) && !std::isnan(v)) keys.push_back(v);
+  std::sort(keys.begin(), keys.end());
+  std::vector<size_t> rows;
+  for (size_t i = 0; i < a.GetCount(); ++i) {
+    if (!entry(a, i, v) || std::isnan(v)) continue;
+    // Within the relative tolerance a match lies closer than 2e-12 |v|.
+    const double slack = std::isfinite(v) ? 2e-12 * std::fabs(v) : 0.0;
+    auto it = std::lower_bound(keys.begin(), keys.end(), std::isfinite(v) ? v - slack : v);
+    for (; it != keys.end() && (*it <= v + slack || *it == v); ++it) {
+      if (NearlyEqual(v, *it)) {
+        rows.push_back(i);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+bool IsTextKind(int t) { return t == kPtText || t == kPtString; }
+
+const AString& TextAt(const Column& c, size_t i) {
+  if (const TextColumn* t = c.GetTextColumn()) return t->GetValues()[i];
+  return c.GetStringColumn()->GetValues()[i];
+}
+
+}  // namespace
+
+Column* Column::IntersectColumns(const Column& a, const Column& b) {
+  const int ta = static_cast<int>(a.GetParameterType());
+  const int tb = static_cast<int>(b.GetParameterType());
+  a.NoteRead();
+  b.NoteRead();
+  std::vector<size_t> rows;
+  if (IsRealKind(ta) && IsRealKind(tb)) {
+    rows = MatchRealRows(a, b, [](const Column& c, size_t i, double& out) { return c.GetRealEntrySI(i, out); });
+  } else if (IsTextKind(ta) && IsTextKind(tb)) {
+    std::vector<AString> keys;
+    for (size_t j = 0; j < b.GetCount(); ++j)
+      if (!b.IsInvalidAt(j)) keys.push_back(TextAt(b, j));
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < a.GetCount(); ++i)
+      if (!a.IsInvalidAt(i) && std::binary_search(keys.begin(), keys.end(), TextAt(a, i))) rows.push_back(i);
+  } else if (ta == tb) {
+    for (size_t i = 0; i < a.GetCount(); ++i) {
+      if (a.IsInvalidAt(i)) continue;
+      for (size_t j = 0; j < b.GetCount(); ++j) {
+        if (!b.IsInvalidAt(j) && a.SameEntry(i, b, j)) {
+          rows.push_back(i);
+          break;
+        }
+      }
+    }
+  }
+  if (rows.empty()) return nullptr;
+  std::unique_ptr<Column> out(CreateColumn(a.GetParameterType(), a.GetUnits()));
+  if (const EnumColumn* e = a.GetEnumColumn()) {
+    AString name;
+    if (e->GetEnumName(name)) out->GetEnumColumn()->InitializeEnumName(name);
+  }
+  for (size_t i : rows) out->AppendEntryOf(a, i);
+  return out.release();
+}
+
+// Visitor: each kind falls back to its parent kind, the parents to Column.
+Column::Visitor::~Visitor() = default;
+bool Column::Visitor::Visit(const EnumColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const CharColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const IntColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const DoubleColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const ComplexColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const TextColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const StringColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const DoubleMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const ComplexMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const StringMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const ArcColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const CircleColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const RegionColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const DigitalColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const MatrixColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const Column&) { return false; }
+
+namespace postorvex {
+namespace columns {
+
+void ReportKindDoesNotFit() { ORVEX_ASSERT(!"value kind does not fit the column"); }
+
+bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid) {
+  switch (static_cast<int>(in.type)) {
+    case kPtInt:
+    case kPtEnum:
+      out = in.integer;
+      invalid = in.integer == IntColumn::kInvalidValue;
+      return true;
+    case kPtChar:
+      out = static_cast<unsigned char>(in.character);
+      invalid = in.character == CharColumn::kInvalidValue;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace columns
+}  // namespace postorvex
