@@ -1,5 +1,6 @@
 #include "postorvex/columns/FileColumnManager.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 
@@ -16,7 +17,7 @@ struct LoadState {
   size_t loads = 0;
   size_t unloads = 0;
   size_t unloadedReads = 0;
-  size_t openContexts = 0;
+  std::vector<const FileColumnManager::LoadAndOptionallyUnloadCtxt*> open;  // innermost last
 };
 
 LoadState& State() {
@@ -32,13 +33,13 @@ bool IsAlive(const Column* column, uint64_t serial) {
 void ResetCounters() {
   LoadState& s = State();
   s.loads = s.unloads = s.unloadedReads = 0;
-  s.openContexts = 0;
+  s.open.clear();
 }
 
 std::string ContextsLeftOpen() {
-  const size_t open = State().openContexts;
+  const size_t open = State().open.size();
   if (open == 0) return std::string();
-  State().openContexts = 0;
+  State().open.clear();
   return std::to_string(open) + " FileColumnManager::LoadAndOptionallyUnloadCtxt still open";
 }
 
@@ -88,14 +89,19 @@ FileColumnManager::LoadAndOptionallyUnloadCtxt::~LoadAndOptionallyUnloadCtxt() {
     ORVEX_ASSERT(l.column->IsLoaded());
     l.column->Unload();
   }
-  // Contexts end in the reverse order of their start.
-  ORVEX_ASSERT(m_depth+1==State().openContexts);
-  if (State().openContexts > 0) --State().openContexts;
+  ORVEX_ASSERT(IsInnermost());
+  auto& open = State().open;
+  auto it = std::find(open.begin(), open.end(), this);
+  if (it != open.end()) open.erase(it);
 }
 
 void FileColumnManager::LoadAndOptionallyUnloadCtxt::Open() {
   (void)m_monitor;
-  m_depth = State().openContexts++;
+  State().open.push_back(this);
+}
+
+bool FileColumnManager::LoadAndOptionallyUnloadCtxt::IsInnermost() const {
+  return !State().open.empty() && State().open.back() == this;
 }
 
 void FileColumnManager::LoadAndOptionallyUnloadCtxt::LoadIfNeeded(const Column* column) {
@@ -107,5 +113,5 @@ void FileColumnManager::LoadAndOptionallyUnloadCtxt::LoadIfNeeded(const Column* 
 size_t FileColumnManager::GetLoadCount() { return State().loads; }
 size_t FileColumnManager::GetUnloadCount() { return State().unloads; }
 size_t FileColumnManager::GetUnloadedReadCount() { return State().unloadedReads; }
-size_t FileColumnManager::GetOpenContextCount() { return State().openContexts; }
+size_t FileColumnManager::GetOpenContextCount() { return State().open.size(); }
 size_t FileColumnManager::GetFileColumnCount() { return State().alive.size(); }

@@ -32,10 +32,11 @@ public:
     };
     void Open();
     void LoadIfNeeded(const Column* column);
+    // Contexts end in the reverse order of their start.
+    bool IsInnermost() const;
 
     std::vector<Loaded> m_loaded;  // the columns this context loaded
     IProgressMonitor* m_monitor;   // not owned; loading is instant here, so never called
-    size_t m_depth = 0;            // contexts open around this one, checked at its end
   };
 
   // Counters since the last test reset.
