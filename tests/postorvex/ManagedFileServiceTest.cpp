@@ -16,8 +16,7 @@ TEST(ManagedFileService, MakesTheSmallestFreeNameAndFindsItAgain) {
   ASSERT_TRUE(service->MakeUniqueFileName(b, L"svcache", L"HDR"));
   EXPECT_EQ(AString(L"HDR1.dat"), a);
   EXPECT_EQ(AString(L"HDR2.dat"), b);  // the first name's file exists already, though empty
-  AString path;
-  service->GetFullPath(path, L"svcache", a);
+  const AString path = ManagedFileService::GetInstance()->GetFullPathText(L"svcache", a);
   EXPECT_EQ(tmp.Path() + "/svcache/HDR1.dat", path.ToUtf8());
   EXPECT_TRUE(fs::is_regular_file(path.ToUtf8()));
 

@@ -92,8 +92,16 @@ bool ManagedFileService::MakeUniqueFileName(AString& outName, const AString& dir
   return false;
 }
 
-void ManagedFileService::GetFullPath(AString& outPath, const AString& directory, const AString& name) {
-  outPath = AString::FromUtf8((PathOf(GetRoot()) / PathOf(directory) / PathOf(name)).string());
+AString ManagedFileService::GetFullPathText(const AString& directory, const AString& name) const {
+  return AString::FromUtf8((PathOf(GetRoot()) / PathOf(directory) / PathOf(name)).string());
+}
+
+void ManagedFileService::GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) {
+  // Interim: the path type arrives with the io module.
+  (void)outPath;
+  (void)directory;
+  (void)name;
+  ORVEX_ASSERT(!"GetFullPath needs LongFileName");
 }
 
 ManagedFileService::RootScope::RootScope(const AString& root)

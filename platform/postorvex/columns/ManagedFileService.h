@@ -9,7 +9,9 @@ public:
   static ManagedFileService* GetInstance();
 
   bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) override;
-  void GetFullPath(AString& outPath, const AString& directory, const AString& name) override;
+  void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override;
+  // root / directory / name, as text.
+  AString GetFullPathText(const AString& directory, const AString& name) const;
 
   AString GetRoot() const;
   // Answers the previous root; an empty root goes back to the default one. Prefer RootScope.
