@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -68,4 +69,22 @@ bool ArcColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   const ArcParam& a = m_values[i];
   const ArcParam& b = static_cast<const ArcColumn&>(other).m_values[j];
   return NearlyEqual(a.cx, b.cx) && NearlyEqual(a.cy, b.cy) && NearlyEqual(a.r, b.r) && NearlyEqual(a.start, b.start) && NearlyEqual(a.end, b.end);
+}
+
+void ArcColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const ArcParam& v : m_values) {
+    out.Double(v.cx);
+    out.Double(v.cy);
+    out.Double(v.r);
+    out.Double(v.start);
+    out.Double(v.end);
+  }
+}
+
+bool ArcColumn::ReadEntry(ValuesTextReader& in) {
+  ArcParam v{};
+  if (!in.Double(v.cx) || !in.Double(v.cy) || !in.Double(v.r) || !in.Double(v.start) || !in.Double(v.end))
+    return false;
+  m_values.push_back(v);
+  return true;
 }

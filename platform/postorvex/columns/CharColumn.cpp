@@ -4,6 +4,7 @@
 #include <string>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -63,4 +64,15 @@ void CharColumn::AppendEntryOf(const Column& source, size_t row) {
 
 AString CharColumn::EntryText(size_t i) const {
   return AString(std::to_wstring(static_cast<unsigned char>(m_values[i])));
+}
+
+void CharColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (char v : m_values) out.Int(static_cast<unsigned char>(v));
+}
+
+bool CharColumn::ReadEntry(ValuesTextReader& in) {
+  int64_t v = 0;
+  if (!in.Int(v, 0, 255)) return false;
+  m_values.push_back(static_cast<char>(static_cast<unsigned char>(v)));
+  return true;
 }

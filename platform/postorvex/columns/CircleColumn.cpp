@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -68,4 +69,19 @@ bool CircleColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   const CircleParam& a = m_values[i];
   const CircleParam& b = static_cast<const CircleColumn&>(other).m_values[j];
   return NearlyEqual(a.cx, b.cx) && NearlyEqual(a.cy, b.cy) && NearlyEqual(a.r, b.r);
+}
+
+void CircleColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const CircleParam& v : m_values) {
+    out.Double(v.cx);
+    out.Double(v.cy);
+    out.Double(v.r);
+  }
+}
+
+bool CircleColumn::ReadEntry(ValuesTextReader& in) {
+  CircleParam v{};
+  if (!in.Double(v.cx) || !in.Double(v.cy) || !in.Double(v.r)) return false;
+  m_values.push_back(v);
+  return true;
 }

@@ -6,6 +6,7 @@
 
 #include "orvex/core/Assert.h"
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -274,3 +275,36 @@ bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid) {
 
 }  // namespace columns
 }  // namespace postorvex
+
+AString Column::GetValuesText() const {
+  NoteRead();
+  std::wstring out;
+  ValuesTextWriter writer(out);
+  WriteEntries(writer);
+  return AString(std::move(out));
+}
+
+Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
+                                     const AString& text, AString& error) {
+  std::unique_ptr<Column> column(CreateColumn(type, units));
+  if (!column) {
+    error = AString::Format(L"ColumnType %d has no column kind", static_cast<int>(type));
+    return nullptr;
+  }
+  ValuesTextReader reader(text.data(), text.data() + text.size());
+  for (size_t i = 0; i < count; ++i) {
+    if (reader.AtEnd()) {
+      error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, i);
+      return nullptr;
+    }
+    if (!column->ReadEntry(reader)) {
+      error = AString::Format(L"Values: entry %u cannot be read", i);
+      return nullptr;
+    }
+  }
+  if (!reader.AtEnd()) {
+    error = AString::Format(L"Values holds more than ColumnCount (%u) entries", count);
+    return nullptr;
+  }
+  return column.release();
+}

@@ -11,6 +11,12 @@
 #include "postorvex/columns/ColumnTypes.h"
 
 class IManagedFileService;
+namespace postorvex {
+namespace columns {
+class ValuesTextReader;
+class ValuesTextWriter;
+}  // namespace columns
+}  // namespace postorvex
 class DigitalColumn;
 class EnumColumn;
 class CharColumn;
@@ -82,6 +88,14 @@ public:
   virtual bool AppendInput(const ColumnInput& value) = 0;
   virtual bool IsInvalidAt(size_t i) const = 0;
 
+  // The values part of the block form (postorvex/columns/ValuesText.h); an unloaded column
+  // counts a read.
+  AString GetValuesText() const;
+  // A new in-memory column holding exactly `count` entries read from `text`; null, and `error`
+  // saying what is wrong, for a type without a kind or text that does not hold `count` entries.
+  static Column* CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
+                                      const AString& text, AString& error);
+
   val::ParameterType GetParameterType() const { return m_type; }
   Units::FullUnitType GetUnits() const { return m_units; }
   // Parses back to the same value: doubles as "%.17g" in the column's unit followed by the
@@ -134,6 +148,9 @@ protected:
   virtual bool GetRealEntrySI(size_t i, double& out) const;
   // True when entry i equals entry j of `other`, a column of the same kind (non-real kinds).
   virtual bool SameEntry(size_t i, const Column& other, size_t j) const = 0;
+  virtual void WriteEntries(postorvex::columns::ValuesTextWriter& out) const = 0;
+  // Appends one entry; false on damaged text.
+  virtual bool ReadEntry(postorvex::columns::ValuesTextReader& in) = 0;
   // Counts the read when the column is file-managed and unloaded.
   void NoteRead() const;
   // Soft assertion (and false) when i is not a row of this column.

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -79,4 +80,18 @@ bool ComplexColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   const std::complex<double> b = static_cast<const ComplexColumn&>(other).m_values[j] * sb;
   if (a == b) return true;
   return std::abs(a - b) <= 1e-12 * std::fmax(std::abs(a), std::abs(b));
+}
+
+void ComplexColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const AComplex<double>& v : m_values) {
+    out.Double(v.Real());
+    out.Double(v.Imag());
+  }
+}
+
+bool ComplexColumn::ReadEntry(ValuesTextReader& in) {
+  double re = 0, im = 0;
+  if (!in.Double(re) || !in.Double(im)) return false;
+  m_values.emplace_back(re, im);
+  return true;
 }

@@ -29,6 +29,8 @@ public:
 protected:
   void AppendEntryOf(const Column& source, size_t row) override;
   AString EntryText(size_t i) const override;
+  void WriteEntries(postorvex::columns::ValuesTextWriter& out) const override;
+  bool ReadEntry(postorvex::columns::ValuesTextReader& in) override;
   bool SameEntry(size_t i, const Column& other, size_t j) const override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "orvex/core/Assert.h"
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -120,5 +121,33 @@ bool ComplexMatrixColumn::SameEntry(size_t i, const Column& other, size_t j) con
   const double scaleB = UnitScaleToSI(other.GetUnits());
   for (size_t k = 0; k < a.elements.size(); ++k)
     if (!SameElement(a.elements[k], scaleA, b.elements[k], scaleB)) return false;
+  return true;
+}
+
+void ComplexMatrixColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const Matrix& m : m_values) {
+    out.Int(static_cast<int64_t>(m.numRows));
+    out.Int(static_cast<int64_t>(m.numCols));
+    for (const Element& e : m.elements) {
+      out.Double(e.Real());
+      out.Double(e.Imag());
+    }
+  }
+}
+
+bool ComplexMatrixColumn::ReadEntry(ValuesTextReader& in) {
+  // Every element takes at least two characters: sizes beyond that are damage.
+  const int64_t most = static_cast<int64_t>(in.Remaining() / 2 + 1);
+  int64_t rows = 0, cols = 0;
+  if (!in.Int(rows, 0, most) || !in.Int(cols, 0, most) || (rows && cols > most / rows)) return false;
+  Matrix m(static_cast<size_t>(rows), static_cast<size_t>(cols), {});
+  m.elements.reserve(m.numRows * m.numCols);
+  for (size_t k = 0; k < m.numRows * m.numCols; ++k) {
+    double a = 0, b = 0;
+    if (!in.Double(a) || !in.Double(b)) return false;
+    const Element e(a, b);
+    m.elements.push_back(e);
+  }
+  m_values.push_back(std::move(m));
   return true;
 }

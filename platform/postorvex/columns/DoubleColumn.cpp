@@ -1,6 +1,7 @@
 #include "postorvex/columns/DoubleColumn.h"
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -82,4 +83,15 @@ bool DoubleColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   GetRealEntrySI(i, a);
   static_cast<const DoubleColumn&>(other).GetRealEntrySI(j, b);
   return NearlyEqual(a, b);
+}
+
+void DoubleColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (double v : m_values) out.Double(v);
+}
+
+bool DoubleColumn::ReadEntry(ValuesTextReader& in) {
+  double v = 0;
+  if (!in.Double(v)) return false;
+  m_values.push_back(v);
+  return true;
 }

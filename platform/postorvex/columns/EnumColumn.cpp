@@ -4,6 +4,7 @@
 #include <string>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -65,4 +66,15 @@ bool EnumColumn::GetEnumName(AString& name) const {
 void EnumColumn::InitializeEnumName(const AString& name) {
   m_enumName = name;
   m_hasEnumName = true;
+}
+
+void EnumColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (int32_t v : m_values) out.Int(v);
+}
+
+bool EnumColumn::ReadEntry(ValuesTextReader& in) {
+  int64_t v = 0;
+  if (!in.Int(v, INT32_MIN, INT32_MAX)) return false;
+  m_values.push_back(static_cast<int32_t>(v));
+  return true;
 }

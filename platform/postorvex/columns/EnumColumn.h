@@ -30,6 +30,8 @@ public:
 protected:
   void AppendEntryOf(const Column& source, size_t row) override;
   AString EntryText(size_t i) const override;
+  void WriteEntries(postorvex::columns::ValuesTextWriter& out) const override;
+  bool ReadEntry(postorvex::columns::ValuesTextReader& in) override;
 
 private:
   std::vector<int32_t> m_values;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -55,3 +56,14 @@ void IntColumn::AppendEntryOf(const Column& source, size_t row) {
 }
 
 AString IntColumn::EntryText(size_t i) const { return AString(std::to_wstring(m_values[i])); }
+
+void IntColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (int32_t v : m_values) out.Int(v);
+}
+
+bool IntColumn::ReadEntry(ValuesTextReader& in) {
+  int64_t v = 0;
+  if (!in.Int(v, INT32_MIN, INT32_MAX)) return false;
+  m_values.push_back(static_cast<int32_t>(v));
+  return true;
+}

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -83,4 +84,26 @@ bool RegionColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   const RegionParam& a = m_values[i];
   const RegionParam& b = static_cast<const RegionColumn&>(other).m_values[j];
   return SameRegion(a, b);
+}
+
+void RegionColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const RegionParam& v : m_values) {
+    out.Int(static_cast<int64_t>(v.points.size()));
+    for (const auto& p : v.points) {
+      out.Double(p.first);
+      out.Double(p.second);
+    }
+  }
+}
+
+bool RegionColumn::ReadEntry(ValuesTextReader& in) {
+  int64_t n = 0;
+  // Every coordinate takes at least two characters: a count beyond that is damage.
+  if (!in.Int(n, 0, static_cast<int64_t>(in.Remaining() / 4 + 1))) return false;
+  RegionParam v;
+  v.points.resize(static_cast<size_t>(n));
+  for (auto& p : v.points)
+    if (!in.Double(p.first) || !in.Double(p.second)) return false;
+  m_values.push_back(std::move(v));
+  return true;
 }

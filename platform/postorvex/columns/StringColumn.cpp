@@ -1,6 +1,7 @@
 #include "postorvex/columns/StringColumn.h"
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -49,4 +50,15 @@ AString StringColumn::EntryText(size_t i) const { return m_values[i]; }
 
 bool StringColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   return m_values[i] == static_cast<const StringColumn&>(other).m_values[j];
+}
+
+void StringColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const AString& v : m_values) out.Text(v);
+}
+
+bool StringColumn::ReadEntry(ValuesTextReader& in) {
+  AString v;
+  if (!in.Text(v)) return false;
+  m_values.push_back(std::move(v));
+  return true;
 }

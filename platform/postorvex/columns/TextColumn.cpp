@@ -1,6 +1,7 @@
 #include "postorvex/columns/TextColumn.h"
 
 #include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
@@ -49,4 +50,15 @@ AString TextColumn::EntryText(size_t i) const { return m_values[i]; }
 
 bool TextColumn::SameEntry(size_t i, const Column& other, size_t j) const {
   return m_values[i] == static_cast<const TextColumn&>(other).m_values[j];
+}
+
+void TextColumn::WriteEntries(ValuesTextWriter& out) const {
+  for (const AString& v : m_values) out.Text(v);
+}
+
+bool TextColumn::ReadEntry(ValuesTextReader& in) {
+  AString v;
+  if (!in.Text(v)) return false;
+  m_values.push_back(std::move(v));
+  return true;
 }
