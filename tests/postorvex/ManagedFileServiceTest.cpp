@@ -2,6 +2,7 @@
 #include <string>
 
 #include "RepTest.h"
+#include "orvex/io/LongFileName.h"
 #include "orvex/core/TestHooks.h"
 #include "postorvex/columns/ManagedFileService.h"
 
@@ -16,7 +17,10 @@ TEST(ManagedFileService, MakesTheSmallestFreeNameAndFindsItAgain) {
   ASSERT_TRUE(service->MakeUniqueFileName(b, L"svcache", L"HDR"));
   EXPECT_EQ(AString(L"HDR1.dat"), a);
   EXPECT_EQ(AString(L"HDR2.dat"), b);  // the first name's file exists already, though empty
-  const AString path = ManagedFileService::GetInstance()->GetFullPathText(L"svcache", a);
+  LongFileName file;
+  service->GetFullPath(file, L"svcache", a);
+  const AString path = file.GetPath();
+  EXPECT_EQ(1, file.Exists());
   EXPECT_EQ(tmp.Path() + "/svcache/HDR1.dat", path.ToUtf8());
   EXPECT_TRUE(fs::is_regular_file(path.ToUtf8()));
 

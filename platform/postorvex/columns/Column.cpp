@@ -3,12 +3,41 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "orvex/core/Assert.h"
+#include "orvex/core/TestHooks.h"
+#include "orvex/io/Block.h"
 #include "postorvex/columns/ColumnImpl.h"
 #include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
+
+namespace {
+
+int s_failNextWrites = 0;
+
+void ResetFailingWrites() { s_failNextWrites = 0; }
+
+std::string FailingWritesLeft() {
+  if (s_failNextWrites <= 0) return std::string();
+  const std::string out = "Column::FailNextWrites: " + std::to_string(s_failNextWrites) + " write(s) still to fail";
+  s_failNextWrites = 0;
+  return out;
+}
+
+const bool s_registered = orvex::test::RegisterGlobalState({"column write failures", &ResetFailingWrites, &FailingWritesLeft});
+
+// Takes one pending failure.
+bool WriteMustFail() {
+  if (s_failNextWrites <= 0) return false;
+  --s_failNextWrites;
+  return true;
+}
+
+}  // namespace
+
+void Column::FailNextWrites(int n) { s_failNextWrites = n > 0 ? n : 0; }
 
 Column::Column(val::ParameterType type, Units::FullUnitType units) : m_type(type), m_units(units) {}
 
@@ -307,6 +336,83 @@ Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitTyp
   if (!reader.AtEnd()) {
     error = AString::Format(L"Values holds more than ColumnCount (%u) entries", count);
     return nullptr;
+  }
+  return column.release();
+}
+
+io::ReadError Column::WriteColumn(io::CBlock& block) const {
+  if (WriteMustFail()) return io::kConversionFailed;
+  block << io::CBlock_named_value(L"ColumnType", io::CBlock_value(static_cast<int>(m_type)));
+  block << io::CBlock_named_value(L"ColumnUnits", io::CBlock_value(static_cast<int>(m_units)));
+  block << io::CBlock_named_value(L"ColumnCount", io::CBlock_value(static_cast<long>(GetCount())));
+  AString enumName;
+  if (const EnumColumn* e = GetEnumColumn(); e && e->GetEnumName(enumName))
+    block << io::CBlock_named_value(L"EnumName", io::CBlock_value(std::move(enumName)));
+  block << io::CBlock_named_value(L"Values", io::CBlock_value(GetValuesText()));
+  return io::kNoError;
+}
+
+Column* Column::ReadAndCreateColumn(const io::CBlock& block) {
+  AString error;
+  return ReadAndCreateColumn(block, error);
+}
+
+namespace {
+
+// Restores the caller's found flag, which every lookup sets.
+class FoundFlagKeeper {
+public:
+  explicit FoundFlagKeeper(const io::CBlock& block) : m_block(block), m_found(block.Found()) {}
+  ~FoundFlagKeeper() { m_block.ResetFound(m_found); }
+
+private:
+  const io::CBlock& m_block;
+  bool m_found;
+};
+
+// The named value's number; `error` set when it is missing or no number.
+bool ReadNumber(const io::CBlock& block, const wchar_t* key, long& out, AString& error) {
+  const io::CBlock_named_value* nv = block.FindNamedValue(key);
+  if (!nv) {
+    error = AString::Format(L"%s missing", key);
+    return false;
+  }
+  if (!nv->GetValue().Query(out)) {
+    error = AString::Format(L"%s is not a whole number", key);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
+  FoundFlagKeeper keeper(block);
+  long type = 0, units = 90, count = 0;
+  if (!ReadNumber(block, L"ColumnType", type, error)) return nullptr;
+  if (block.FindNamedValue(L"ColumnUnits") && !ReadNumber(block, L"ColumnUnits", units, error)) return nullptr;
+  if (!ReadNumber(block, L"ColumnCount", count, error)) return nullptr;
+  if (count < 0) {
+    error = AString::Format(L"ColumnCount %d is negative", count);
+    return nullptr;
+  }
+  if (type < INT32_MIN || type > INT32_MAX || units < INT32_MIN || units > INT32_MAX) {
+    error = AString(L"ColumnType or ColumnUnits out of range");
+    return nullptr;
+  }
+  AString text;
+  if (const io::CBlock_named_value* values = block.FindNamedValue(L"Values")) {
+    if (!values->GetValue().Query(text)) {
+      error = AString(L"Values is not a text");
+      return nullptr;
+    }
+  }
+  std::unique_ptr<Column> column(CreateFromValuesText(Pt(static_cast<int>(type)), static_cast<int>(units),
+                                                      static_cast<size_t>(count), text, error));
+  if (!column) return nullptr;
+  AString enumName;
+  if (const io::CBlock_named_value* name = block.FindNamedValue(L"EnumName")) {
+    if (EnumColumn* e = column->GetEnumColumn(); e && name->GetValue().Query(enumName)) e->InitializeEnumName(enumName);
   }
   return column.release();
 }

@@ -11,6 +11,10 @@
 #include "postorvex/columns/ColumnTypes.h"
 
 class IManagedFileService;
+namespace io {
+class CBlock;
+typedef int ReadError;
+}  // namespace io
 namespace postorvex {
 namespace columns {
 class ValuesTextReader;
@@ -95,6 +99,17 @@ public:
   // saying what is wrong, for a type without a kind or text that does not hold `count` entries.
   static Column* CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
                                       const AString& text, AString& error);
+
+  // Block form, written into `block` beside whatever it holds: "ColumnType", "ColumnUnits",
+  // "ColumnCount", "EnumName" (an enumeration column with a name) and "Values", the values text.
+  io::ReadError WriteColumn(io::CBlock& block) const;
+  // Reads those items and ignores every other one. Null for a missing or unknown type, a count
+  // that differs from the values, or damaged values; `error` then says what is wrong. The
+  // block's found flag is left as it was.
+  static Column* ReadAndCreateColumn(const io::CBlock& block);
+  static Column* ReadAndCreateColumn(const io::CBlock& block, AString& error);
+  // Test hook: the next n block writes answer 1 and write nothing.
+  static void FailNextWrites(int n);
 
   val::ParameterType GetParameterType() const { return m_type; }
   Units::FullUnitType GetUnits() const { return m_units; }

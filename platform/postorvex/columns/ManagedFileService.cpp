@@ -11,6 +11,7 @@
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
+#include "orvex/io/LongFileName.h"
 
 namespace fs = std::filesystem;
 
@@ -97,11 +98,7 @@ AString ManagedFileService::GetFullPathText(const AString& directory, const AStr
 }
 
 void ManagedFileService::GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) {
-  // Interim: the path type arrives with the io module.
-  (void)outPath;
-  (void)directory;
-  (void)name;
-  ORVEX_ASSERT(!"GetFullPath needs LongFileName");
+  outPath = LongFileName(GetFullPathText(directory, name));
 }
 
 ManagedFileService::RootScope::RootScope(const AString& root)
