@@ -1,0 +1,7 @@
+#include "orvex/core/IInterfaceQueriable.h"
+
+IInterfaceQueriable::~IInterfaceQueriable() = default;
+
+void* IInterfaceQueriable::QueryInterface(const std::type_info&) { return nullptr; }
+
+IVelmorUnknown::~IVelmorUnknown() = default;

@@ -1,0 +1,3 @@
+#include "orvex/core/IManagedFileService.h"
+
+IManagedFileService::~IManagedFileService() = default;

@@ -1,0 +1,3 @@
+#include "orvex/core/IVelmorCommand.h"
+
+IVelmorCommand::~IVelmorCommand() = default;
