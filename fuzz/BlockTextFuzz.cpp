@@ -1,0 +1,13 @@
+// Feeds arbitrary bytes to the block text reader; a soft assertion (a broken round trip) is a crash.
+#include <cstdint>
+#include <cstdlib>
+
+#include "orvex/core/Assert.h"
+#include "orvex/io/BlockFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  orvex::test::Asserts().SetEcho(true);
+  io::FuzzReadBlockText(data, size);
+  if (orvex::test::Asserts().Count() != 0) std::abort();
+  return 0;
+}

@@ -1,0 +1,134 @@
+#include "orvex/io/BlockFile.h"
+
+#include <string>
+
+#include "orvex/core/Assert.h"
+#include "orvex/io/FileTokenStream.h"
+#include "orvex/io/TokenStream.h"
+
+namespace io {
+
+namespace {
+
+// Reads the one top block that the stream must hold; `error` gets the reason on failure.
+bool ReadSingleBlock(CAbstract_istream& in, CBlock& out, AString* error) {
+  CBlock read;
+  in >> read;
+  if (!in.Fail() && !in.AtEndOfInput()) in.SetFail(L"text follows the end of block '" + read.GetName() + L"'");
+  if (in.Fail()) {
+    if (error) *error = in.ErrorText().empty() ? AString(L"the text could not be read") : in.ErrorText();
+    return false;
+  }
+  out = std::move(read);
+  return true;
+}
+
+}  // namespace
+
+ReadError WriteBlockFile(const LongFileName& file, const CBlock& block) {
+  CToken_ostream out(file, kTokenStreamCreate);
+  out << block;
+  out.Close();
+  return out.Fail() ? kWriteFailed : kNoError;
+}
+
+ReadError ReadBlockFile(const LongFileName& file, CBlock& block, AString* error) {
+  CToken_istream in(file, kTokenStreamRead);
+  if (in.Fail()) {
+    if (error) *error = in.ErrorText();
+    return kKeyMissing;
+  }
+  return ReadSingleBlock(in, block, error) ? kNoError : kConversionFailed;
+}
+
+AString BlockToText(const CBlock& block) {
+  CStringToken_ostream out;
+  out << block;
+  return out.Text();
+}
+
+bool BlockFromText(const AString& text, CBlock& block, AString* error) {
+  CStringToken_istream in(text);
+  return ReadSingleBlock(in, block, error);
+}
+
+namespace {
+
+// Touches every item the way readers do, so that a broken tree shows up under the sanitizers.
+void WalkBlock(const CBlock& b) {
+  for (size_t i = 0; i < b.GetNumItems(); ++i) {
+    const AString& name = b.GetItemName(i);
+    switch (b.GetItemKind(i)) {
+      case CBlock::kBlock:
+        WalkBlock(*b.GetBlock(i));
+        break;
+      case CBlock::kNamedValue: {
+        CBlock_named_value nv(name);
+        b >> nv;
+        long l;
+        double d;
+        AString s;
+        bool f;
+        nv.GetValue().Query(l);
+        nv.GetValue().Query(d);
+        nv.GetValue().Query(s);
+        nv.GetValue().Query(f);
+        break;
+      }
+      case CBlock::kFunc: {
+        const CBlock_func* fn = b.FindFunc(name);
+        size_t cursor = 0;
+        AString s;
+        while (fn && fn->QueryUnamedValues(s, cursor)) {
+        }
+        break;
+      }
+      case CBlock::kVec: {
+        CBlockVecPtr v(name);
+        b >> v;
+        unsigned u;
+        for (size_t k = 0; k < v->GetCount(); ++k) v->GetItem(k).Query(u);
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int FuzzReadBlockText(const uint8_t* data, size_t size) {
+  const char* bytes = reinterpret_cast<const char*>(data);
+  try {
+    {
+      CStringToken_istream tokens(bytes, size);
+      CToken t;
+      while (tokens.ReadToken(t)) {
+      }
+    }
+    {
+      CStringToken_istream lines(bytes, size);
+      while (!lines.AtEof()) lines.NewLine();
+    }
+    CStringToken_istream in(bytes, size);
+    CBlock block;
+    AString error;
+    if (!ReadSingleBlock(in, block, &error)) return 0;
+    WalkBlock(block);
+    CStringToken_ostream first;
+    first << block;
+    CStringToken_istream again(first.Utf8().data(), first.Utf8().size());
+    CBlock reread;
+    const bool rereadOk = ReadSingleBlock(again, reread, &error);
+    ORVEX_ASSERT(rereadOk);
+    ORVEX_ASSERT(reread == block);
+    CStringToken_ostream second;
+    second << reread;
+    ORVEX_ASSERT(first.Utf8() == second.Utf8());
+    return 1;
+  } catch (...) {
+    ORVEX_ASSERT(!"no exception leaves the block text readers");
+    return 0;
+  }
+}
+
+}  // namespace io

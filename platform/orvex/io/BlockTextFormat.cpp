@@ -1,0 +1,265 @@
+#include "orvex/io/BlockTextFormat.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace io {
+namespace detail {
+
+bool IsBareName(const AString& name) {
+  if (name.empty()) return false;
+  if (static_cast<unsigned long>(name[0]) > 0x7F || !IsNameStart(static_cast<unsigned char>(name[0]))) return false;
+  for (wchar_t c : name)
+    if (static_cast<unsigned long>(c) > 0x7F || !IsNameChar(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+void AppendName(std::string& out, const AString& name) {
+  if (!IsBareName(name)) {
+    AppendQuoted(out, name);
+    return;
+  }
+  for (wchar_t c : name) out.push_back(static_cast<char>(c));
+}
+
+namespace {
+
+void AppendHexEscape(std::string& out, uint32_t cp) {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, cp, 16);
+  out += "\\u{";
+  for (char* p = buf; p != r.ptr; ++p) out.push_back(*p >= 'a' && *p <= 'f' ? static_cast<char>(*p - 'a' + 'A') : *p);
+  out.push_back('}');
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+void AppendQuoted(std::string& out, const AString& text) {
+  out.push_back('"');
+  for (wchar_t wc : text) {
+    const uint32_t cp = static_cast<uint32_t>(wc);
+    switch (cp) {
+      case '\\': out += "\\\\"; continue;
+      case '"': out += "\\\""; continue;
+      case '\n': out += "\\n"; continue;
+      case '\r': out += "\\r"; continue;
+      case '\t': out += "\\t"; continue;
+      default: break;
+    }
+    // Surrogates and values past U+10FFFF have no UTF-8 form; escaping keeps them exact.
+    if (cp < 0x20 || cp == 0x7F || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+      AppendHexEscape(out, cp);
+    else
+      AppendUtf8(out, cp);
+  }
+  out.push_back('"');
+}
+
+void AppendReal(std::string& out, double d) {
+  if (std::isnan(d)) {
+    out += "nan";
+    return;
+  }
+  if (std::isinf(d)) {
+    out += d > 0 ? "inf" : "-inf";
+    return;
+  }
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  const size_t n = static_cast<size_t>(r.ptr - buf);
+  out.append(buf, n);
+  // An integral real must still read back as a real.
+  for (size_t i = 0; i < n; ++i)
+    if (buf[i] == '.' || buf[i] == 'e') return;
+  out += ".0";
+}
+
+void AppendInt(std::string& out, long v) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, static_cast<size_t>(r.ptr - buf));
+}
+
+void AppendValue(std::string& out, const CBlock_value& v) {
+  switch (v.GetKind()) {
+    case CBlock_value::kInt: AppendInt(out, v.GetInt()); return;
+    case CBlock_value::kReal: AppendReal(out, v.GetReal()); return;
+    case CBlock_value::kString: AppendQuoted(out, v.GetString()); return;
+    case CBlock_value::kBool: out += v.GetBool() ? "true" : "false"; return;
+  }
+}
+
+void AppendToken(std::string& out, const CToken& t) {
+  CBlock_value v;
+  if (t.ToValue(v))
+    AppendValue(out, v);
+  else
+    AppendQuoted(out, t.Text());
+}
+
+bool ParseLong(const char* b, const char* e, long& out) {
+  if (b != e && *b == '+') ++b;
+  if (b == e) return false;
+  long v = 0;
+  auto r = std::from_chars(b, e, v);
+  if (r.ec != std::errc() || r.ptr != e) return false;
+  out = v;
+  return true;
+}
+
+namespace {
+
+bool EqualsWord(const char* b, const char* e, const char* word) {
+  const size_t n = std::strlen(word);
+  return static_cast<size_t>(e - b) == n && std::memcmp(b, word, n) == 0;
+}
+
+}  // namespace
+
+namespace {
+
+// [+-]? then inf or nan; the sign is not part of `p`.
+bool IsInfOrNan(const char* p, const char* e) { return EqualsWord(p, e, "inf") || EqualsWord(p, e, "nan"); }
+
+// Plain decimal: digits, an optional fraction, an optional exponent; at least one digit.
+// from_chars alone would also take "infinity" or hexadecimal forms.
+bool IsDecimal(const char* p, const char* e, bool& isInt) {
+  const char* q = p;
+  size_t digits = 0;
+  while (q != e && IsDigit(static_cast<unsigned char>(*q))) ++q, ++digits;
+  isInt = q == e && digits > 0;
+  if (q != e && *q == '.') {
+    ++q;
+    while (q != e && IsDigit(static_cast<unsigned char>(*q))) ++q, ++digits;
+  }
+  if (digits == 0) return false;
+  if (q != e && (*q == 'e' || *q == 'E')) {
+    ++q;
+    if (q != e && (*q == '+' || *q == '-')) ++q;
+    if (q == e || !IsDigit(static_cast<unsigned char>(*q))) return false;
+    while (q != e && IsDigit(static_cast<unsigned char>(*q))) ++q;
+  }
+  return q == e;
+}
+
+}  // namespace
+
+NumberClass ClassifyNumber(const char* b, const char* e) {
+  const char* p = b;
+  if (p != e && (*p == '+' || *p == '-')) ++p;
+  // Unsigned inf and nan are words to the lexer, but a real token made from a value holds them.
+  if (IsInfOrNan(p, e)) return kRealNumber;
+  bool isInt = false;
+  if (!IsDecimal(p, e, isInt)) return kMalformedNumber;
+  return isInt ? kIntNumber : kRealNumber;
+}
+
+bool ParseReal(const char* b, const char* e, double& out) {
+  return ClassifyNumber(b, e) != kMalformedNumber && ParseCheckedReal(b, e, out);
+}
+
+bool ParseCheckedReal(const char* b, const char* e, double& out) {
+  bool negative = false;
+  const char* p = b;
+  if (p != e && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  if (p != e && (*p == 'i' || *p == 'n')) {
+    if (EqualsWord(p, e, "inf")) {
+      out = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+      return true;
+    }
+    if (EqualsWord(p, e, "nan")) {
+      out = std::numeric_limits<double>::quiet_NaN();
+      return true;
+    }
+    return false;
+  }
+  double v = 0;
+  auto r = std::from_chars(p, e, v);
+  // Out of range either way (1e400, 1e-400) is damaged input: the writer never makes it.
+  if (r.ec != std::errc() || r.ptr != e || !std::isfinite(v)) return false;
+  out = negative ? -v : v;
+  return true;
+}
+
+bool ValueFromWord(const AString& word, CBlock_value& out) {
+  if (word == L"true") {
+    out = CBlock_value(true);
+  } else if (word == L"false") {
+    out = CBlock_value(false);
+  } else if (word == L"inf") {
+    out = CBlock_value(std::numeric_limits<double>::infinity());
+  } else if (word == L"nan") {
+    out = CBlock_value(std::numeric_limits<double>::quiet_NaN());
+  } else {
+    return false;
+  }
+  return true;
+}
+
+size_t DecodeUtf8(const unsigned char* p, const unsigned char* e, wchar_t& out) {
+  const unsigned char c = *p;
+  if (c < 0x80) {
+    out = static_cast<wchar_t>(c);
+    return 1;
+  }
+  const size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+  if (len == 0 || static_cast<size_t>(e - p) < len) {
+    out = 0xFFFD;
+    return 1;
+  }
+  uint32_t cp = c & (0x7F >> len);
+  for (size_t k = 1; k < len; ++k) {
+    if ((p[k] & 0xC0) != 0x80) {
+      out = 0xFFFD;
+      return 1;
+    }
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  static const uint32_t kMinForLen[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMinForLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    out = 0xFFFD;
+    return 1;
+  }
+  out = static_cast<wchar_t>(cp);
+  return len;
+}
+
+void AppendUtf8Decoded(AString& out, const char* b, const char* e) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b);
+  const auto* end = reinterpret_cast<const unsigned char*>(e);
+  while (p < end) {
+    if (*p < 0x80) {
+      out.push_back(static_cast<wchar_t>(*p++));
+      continue;
+    }
+    wchar_t c;
+    p += DecodeUtf8(p, end, c);
+    out.push_back(c);
+  }
+}
+
+}  // namespace detail
+}  // namespace io

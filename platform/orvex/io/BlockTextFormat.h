@@ -1,0 +1,55 @@
+// Pieces of the block text form shared by the readers and writers (internal to the library).
+#pragma once
+
+#include <string>
+
+#include "orvex/core/AString.h"
+#include "orvex/io/BlockValue.h"
+#include "orvex/io/Token.h"
+
+namespace io {
+namespace detail {
+
+constexpr bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+constexpr bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9'); }
+constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// A key or name that can be written without quotes: [A-Za-z_][A-Za-z0-9_]*.
+bool IsBareName(const AString& name);
+void AppendName(std::string& out, const AString& name);
+// "text" with \\ \" \n \r \t escaped, \u{H} for other control characters, DEL and code points
+// that UTF-8 cannot carry; everything else as UTF-8.
+void AppendQuoted(std::string& out, const AString& text);
+// Shortest text that reads back to the same bits; always with '.' or an exponent; inf, -inf, nan.
+void AppendReal(std::string& out, double d);
+void AppendInt(std::string& out, long v);
+void AppendValue(std::string& out, const CBlock_value& v);
+// A value token as written; a token that holds no value is written as a quoted string.
+void AppendToken(std::string& out, const CToken& t);
+
+// Whole range [+-]?digits, fitting a long.
+bool ParseLong(const char* b, const char* e, long& out);
+// Whole range a finite real in range, or [+-]?inf, [+-]?nan.
+bool ParseReal(const char* b, const char* e, double& out);
+// As ParseReal, for text that ClassifyNumber has already found to be a real.
+bool ParseCheckedReal(const char* b, const char* e, double& out);
+// true, false, inf, nan.
+bool ValueFromWord(const AString& word, CBlock_value& out);
+
+// Decodes one UTF-8 sequence at p (p < e); answers the bytes taken (at least 1). Invalid
+// sequences give U+FFFD for their first byte.
+size_t DecodeUtf8(const unsigned char* p, const unsigned char* e, wchar_t& out);
+void AppendUtf8Decoded(AString& out, const char* b, const char* e);
+
+}  // namespace detail
+}  // namespace io
+
+namespace io {
+namespace detail {
+
+enum NumberClass { kMalformedNumber, kIntNumber, kRealNumber };
+// What a run of number characters is, by its syntax alone (range is checked on conversion).
+NumberClass ClassifyNumber(const char* b, const char* e);
+
+}  // namespace detail
+}  // namespace io

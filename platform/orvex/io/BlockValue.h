@@ -1,0 +1,108 @@
+// One typed value of the block tree (int, real, string or bool) and a value under a key.
+#pragma once
+
+#include "orvex/core/AString.h"
+#include "orvex/core/OrvexApi.h"
+#include "orvex/io/StreamioObject.h"
+
+namespace io {
+
+class ORVEX_API CBlock_value : public CStreamio_object {
+public:
+  enum Kind { kInt, kReal, kString, kBool };
+
+  CBlock_value() : m_kind(kInt) { m_v.i = 0; }
+  CBlock_value(long v) : m_kind(kInt) { m_v.i = v; }
+  CBlock_value(int v) : m_kind(kInt) { m_v.i = v; }
+  CBlock_value(unsigned int v) : m_kind(kInt) { m_v.i = static_cast<long>(v); }
+  CBlock_value(double v) : m_kind(kReal) { m_v.d = v; }
+  CBlock_value(bool v) : m_kind(kBool) { m_v.b = v; }
+  CBlock_value(const AString& v);
+  CBlock_value(AString&& v);
+  CBlock_value(const wchar_t* v);
+  CBlock_value(const CBlock_value& o);
+  // Moves and destruction are inline: readers make and move millions of values.
+  CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_v(o.m_v) {
+    o.m_kind = kInt;
+    o.m_v.i = 0;
+  }
+  CBlock_value& operator=(const CBlock_value& o);
+  CBlock_value& operator=(CBlock_value&& o) noexcept {
+    if (this == &o) return *this;
+    Release();
+    m_kind = o.m_kind;
+    m_v = o.m_v;
+    o.m_kind = kInt;
+    o.m_v.i = 0;
+    return *this;
+  }
+  ~CBlock_value() override { Release(); }
+
+  Kind GetKind() const { return m_kind; }
+
+  // Conversion table: int converts to every number type in range (and to bool when 0 or 1), real
+  // only to double, string only to AString, bool only to bool. Numbers never come from text and
+  // never become text. The target is untouched when the answer is false.
+  bool Query(long& out) const;
+  bool Query(int& out) const;
+  bool Query(unsigned int& out) const;
+  bool Query(double& out) const;
+  bool Query(bool& out) const;
+  bool Query(AString& out) const;
+
+  // Same kind and equal; two NaN reals are equal, so a written NaN reads back as itself.
+  bool operator==(const CBlock_value& o) const;
+  bool operator!=(const CBlock_value& o) const { return !(*this == o); }
+
+  // The stored value without conversion; only meaningful for the matching kind.
+  long GetInt() const { return m_kind == kInt ? m_v.i : 0; }
+  double GetReal() const { return m_kind == kReal ? m_v.d : 0.0; }
+  bool GetBool() const { return m_kind == kBool && m_v.b; }
+  const AString& GetString() const;
+
+  void Write(CAbstract_ostream& out) const override;
+  // Throws ReadErrorException{1} when the next token is not a value; the token is consumed.
+  void Read(CAbstract_istream& in) override;
+
+private:
+  void Release() {
+    if (m_kind == kString) DeleteString();
+  }
+  void DeleteString();
+
+  Kind m_kind;
+  union {
+    long i;
+    double d;
+    bool b;
+    AString* s;  // owned; kept out of line so that a value stays small in long argument lists
+  } m_v;
+};
+
+class ORVEX_API CBlock_named_value : public CStreamio_object {
+public:
+  CBlock_named_value() = default;
+  explicit CBlock_named_value(const AString& key) : m_key(key) {}
+  CBlock_named_value(const AString& key, const CBlock_value& value) : m_key(key), m_value(value) {}
+  CBlock_named_value(const AString& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
+  ~CBlock_named_value() override;
+
+  const AString& GetKey() const { return m_key; }
+  void SetKey(const AString& key) { m_key = key; }
+  const CBlock_value& GetValue() const { return m_value; }
+  void SetValue(const CBlock_value& value) { m_value = value; }
+
+  bool operator==(const CBlock_named_value& o) const { return m_key == o.m_key && m_value == o.m_value; }
+  bool operator!=(const CBlock_named_value& o) const { return !(*this == o); }
+
+  // Key = value, on a line of its own.
+  void Write(CAbstract_ostream& out) const override;
+  // Reads Key = value; throws ReadErrorException{1} when the tokens do not form one.
+  void Read(CAbstract_istream& in) override;
+
+private:
+  AString m_key;
+  CBlock_value m_value;
+};
+
+}  // namespace io

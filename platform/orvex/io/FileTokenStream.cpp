@@ -1,0 +1,54 @@
+#include "orvex/io/FileTokenStream.h"
+
+#include "orvex/core/Assert.h"
+
+namespace io {
+
+namespace {
+constexpr size_t kFileFlushAt = size_t(1) << 16;
+}  // namespace
+
+CToken_istream::CToken_istream(const LongFileName& file, int mode) {
+  ORVEX_ASSERT(mode==1);
+  m_file = std::fopen(file.ToNarrow().c_str(), "rb");
+  if (!m_file) SetFail(L"the file '" + file.GetPath() + L"' cannot be opened");
+}
+
+CToken_istream::~CToken_istream() { Close(); }
+
+void CToken_istream::Close() {
+  if (m_file) std::fclose(m_file);
+  m_file = nullptr;
+}
+
+size_t CToken_istream::ReadBytes(char* dst, size_t max) {
+  if (!m_file) return 0;
+  const size_t got = std::fread(dst, 1, max, m_file);
+  if (got < max && std::ferror(m_file)) NoteIoError();
+  return got;
+}
+
+CToken_ostream::CToken_ostream(const LongFileName& file, int mode) : CAbstract_ostream(kFileFlushAt) {
+  ORVEX_ASSERT(mode==0x20);
+  m_file = std::fopen(file.ToNarrow().c_str(), "wb");
+  if (!m_file) SetFail();
+}
+
+CToken_ostream::~CToken_ostream() { Close(); }
+
+void CToken_ostream::Close() {
+  if (!m_file) return;
+  FlushNow();
+  if (std::fclose(m_file) != 0) SetFail();
+  m_file = nullptr;
+}
+
+void CToken_ostream::FlushBytes(const char* data, size_t n) {
+  if (!m_file) {
+    SetFail();
+    return;
+  }
+  if (std::fwrite(data, 1, n, m_file) != n) SetFail();
+}
+
+}  // namespace io

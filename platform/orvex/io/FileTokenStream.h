@@ -1,0 +1,49 @@
+// Token streams on files: block trees and named values in UTF-8 text files, and line reading.
+#pragma once
+
+#include <cstdio>
+
+#include "orvex/core/OrvexApi.h"
+#include "orvex/io/LongFileName.h"
+#include "orvex/io/TokenStream.h"
+
+namespace io {
+
+// Mode of CToken_ostream: create the file or truncate it.
+const int kTokenStreamCreate = 0x20;
+// Mode of CToken_istream: read.
+const int kTokenStreamRead = 1;
+
+// Reads a file. A file that cannot be opened fails the stream at once.
+class ORVEX_API CToken_istream : public CAbstract_istream {
+public:
+  CToken_istream(const LongFileName& file, int mode);
+  ~CToken_istream() override;
+
+  bool Fail() const { return CAbstract_istream::Fail(); }
+  void Close();
+
+protected:
+  size_t ReadBytes(char* dst, size_t max) override;
+
+private:
+  std::FILE* m_file = nullptr;
+};
+
+// Writes a file, buffered. Write errors fail the stream; nothing is thrown.
+class ORVEX_API CToken_ostream : public CAbstract_ostream {
+public:
+  CToken_ostream(const LongFileName& file, int mode);
+  ~CToken_ostream() override;
+
+  // Writes what is buffered and closes the file; a failed write or close fails the stream.
+  void Close();
+
+protected:
+  void FlushBytes(const char* data, size_t n) override;
+
+private:
+  std::FILE* m_file = nullptr;
+};
+
+}  // namespace io

@@ -1,0 +1,516 @@
+#include "orvex/io/TokenStream.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "orvex/core/Assert.h"
+#include "orvex/io/BlockTextFormat.h"
+#include "orvex/io/ReadError.h"
+
+namespace io {
+
+namespace {
+
+constexpr size_t kChunk = size_t(1) << 16;
+
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsNumberChar(unsigned char c) { return detail::IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
+
+// A short quote of damaged text for an error message.
+AString Excerpt(const char* b, const char* e) {
+  const size_t kMax = 40;
+  AString out;
+  detail::AppendUtf8Decoded(out, b, b + std::min<size_t>(static_cast<size_t>(e - b), kMax));
+  if (static_cast<size_t>(e - b) > kMax) out += L"...";
+  return out;
+}
+
+const CToken& EndToken() {
+  static const CToken kEnd;
+  return kEnd;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Input
+
+CAbstract_istream::CAbstract_istream() = default;
+CAbstract_istream::~CAbstract_istream() = default;
+
+void CAbstract_istream::SetInput(std::string utf8) {
+  m_buf = std::move(utf8);
+  m_pos = 0;
+  m_srcEnd = true;
+}
+
+size_t CAbstract_istream::ReadBytes(char*, size_t) { return 0; }
+
+bool CAbstract_istream::Grow() const {
+  if (m_srcEnd) return false;
+  m_buf.erase(0, m_pos);
+  m_pos = 0;
+  // Growing by at least what is held keeps rescanning a long token linear overall.
+  const size_t want = std::max(kChunk, m_buf.size());
+  const size_t old = m_buf.size();
+  m_buf.resize(old + want);
+  size_t got = const_cast<CAbstract_istream*>(this)->ReadBytes(&m_buf[old], want);
+  got = std::min(got, want);
+  m_buf.resize(old + got);
+  if (got == 0) m_srcEnd = true;
+  return got > 0;
+}
+
+CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consumed, int& lines) {
+  const char* const s = m_buf.data() + m_pos;
+  const char* const end = m_buf.data() + m_buf.size();
+  const char* p = s;
+  lines = 0;
+  for (;;) {
+    if (p == end) {
+      if (!m_srcEnd) return kScanNeedMore;
+      t.kind = kRawEnd;
+      t.line = m_line + lines;
+      consumed = static_cast<size_t>(p - s);
+      return kScanOk;
+    }
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '\n') {
+      ++lines;
+      ++p;
+    } else if (IsBlank(c)) {
+      ++p;
+    } else if (c == '#') {
+      const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      if (!nl && !m_srcEnd) return kScanNeedMore;
+      p = nl ? static_cast<const char*>(nl) : end;
+    } else {
+      break;
+    }
+  }
+  t.line = m_line + lines;
+  const char* const b = p;
+  const unsigned char c = static_cast<unsigned char>(*p);
+  // Lookahead of a sign or a dot: "-1", "-.5", "-inf".
+  if ((c == '+' || c == '-' || c == '.') && end - p < 5 && !m_srcEnd) return kScanNeedMore;
+  const unsigned char c1 = p + 1 < end ? static_cast<unsigned char>(p[1]) : 0;
+  const unsigned char c2 = p + 2 < end ? static_cast<unsigned char>(p[2]) : 0;
+  const bool startsNumber =
+      detail::IsDigit(c) || (c == '.' && detail::IsDigit(c1)) ||
+      ((c == '+' || c == '-') &&
+       (detail::IsDigit(c1) || (c1 == '.' && detail::IsDigit(c2)) || c1 == 'i' || c1 == 'n'));
+
+  if (detail::IsNameStart(c)) {
+    while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
+    if (p == end && !m_srcEnd) return kScanNeedMore;
+    m_tokText.assign(b, p);
+    t.kind = kRawWord;
+  } else if (startsNumber) {
+    while (p != end && IsNumberChar(static_cast<unsigned char>(*p))) ++p;
+    if (p == end && !m_srcEnd) return kScanNeedMore;
+    switch (detail::ClassifyNumber(b, p)) {
+      case detail::kIntNumber: t.kind = kRawInt; break;
+      case detail::kRealNumber: t.kind = kRawReal; break;
+      default:
+        m_lexError = L"malformed number '" + Excerpt(b, p) + L"'";
+        return kScanError;
+    }
+    t.numBegin = b;
+    t.numEnd = p;
+  } else if (c == '"') {
+    ++p;
+    for (;;) {
+      if (p == end) {
+        if (!m_srcEnd) return kScanNeedMore;
+        m_lexError = L"text in quotes never closed";
+        return kScanError;
+      }
+      const char ch = *p;
+      if (ch == '"') break;
+      if (ch == '\n') ++lines;
+      if (ch == '\\' && p + 1 != end) {
+        if (p[1] == '\n') ++lines;
+        ++p;
+      }
+      ++p;
+    }
+    if (!DecodeString(b + 1, p)) return kScanError;
+    ++p;  // the closing quote
+    t.kind = kRawString;
+  } else if (c < 0x80) {
+    ++p;
+    t.kind = kRawPunct;
+    t.punct = static_cast<wchar_t>(c);
+  } else {
+    if (end - p < 4 && !m_srcEnd) return kScanNeedMore;
+    wchar_t w = 0;
+    p += detail::DecodeUtf8(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end), w);
+    t.kind = kRawPunct;
+    t.punct = w;
+  }
+  consumed = static_cast<size_t>(p - s);
+  return kScanOk;
+}
+
+bool CAbstract_istream::DecodeString(const char* b, const char* e) {
+  m_tokText.clear();
+  const char* p = b;
+  while (p != e) {
+    const char* run = p;
+    while (p != e && *p != '\\') ++p;
+    detail::AppendUtf8Decoded(m_tokText, run, p);
+    if (p == e) break;
+    // An escape; the scan made sure that a character follows the backslash.
+    const char x = p + 1 != e ? p[1] : '\0';
+    p += 2;
+    switch (x) {
+      case '\\': m_tokText.push_back(L'\\'); continue;
+      case '"': m_tokText.push_back(L'"'); continue;
+      case 'n': m_tokText.push_back(L'\n'); continue;
+      case 'r': m_tokText.push_back(L'\r'); continue;
+      case 't': m_tokText.push_back(L'\t'); continue;
+      case 'u': break;
+      default:
+        m_lexError = L"unknown escape '\\" + Excerpt(p - 1, std::min(p, e)) + L"' in quoted text";
+        return false;
+    }
+    // \u{H...}: one to eight hexadecimal digits.
+    uint32_t cp = 0;
+    size_t digits = 0;
+    bool ok = p != e && *p == '{';
+    if (ok) ++p;
+    while (ok && p != e && *p != '}') {
+      const char h = *p;
+      const int v = h >= '0' && h <= '9' ? h - '0' : h >= 'A' && h <= 'F' ? h - 'A' + 10 : h >= 'a' && h <= 'f' ? h - 'a' + 10 : -1;
+      if (v < 0 || digits == 8) ok = false;
+      cp = (cp << 4) | static_cast<uint32_t>(v < 0 ? 0 : v);
+      ++digits;
+      ++p;
+    }
+    if (!ok || p == e || digits == 0) {
+      m_lexError = L"malformed \\u{...} escape in quoted text";
+      return false;
+    }
+    ++p;  // '}'
+    m_tokText.push_back(static_cast<wchar_t>(cp));
+  }
+  return true;
+}
+
+bool CAbstract_istream::LexFromBytes(RawToken& t) {
+  for (;;) {
+    size_t consumed = 0;
+    int lines = 0;
+    const ScanResult r = Scan(t, consumed, lines);
+    if (r == kScanNeedMore) {
+      Grow();
+      continue;
+    }
+    if (r == kScanError) {
+      t.kind = kRawError;
+      return false;
+    }
+    m_pos += consumed;
+    m_line += lines;
+    if (t.kind == kRawEnd && m_ioError) {
+      m_lexError = L"the file could not be read to its end";
+      t.kind = kRawError;
+      return false;
+    }
+    return true;
+  }
+}
+
+void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
+  t.line = token.GetLine() > 0 ? token.GetLine() : m_line;
+  switch (token.GetKind()) {
+    case CToken::kWord:
+    case CToken::kString:
+      t.kind = token.GetKind() == CToken::kWord ? kRawWord : kRawString;
+      m_tokText = token.Text();
+      return;
+    case CToken::kInt:
+    case CToken::kReal:
+      m_numScratch.clear();
+      for (wchar_t c : token.Text()) m_numScratch.push_back(static_cast<unsigned long>(c) < 0x80 ? static_cast<char>(c) : '?');
+      t.numBegin = m_numScratch.data();
+      t.numEnd = m_numScratch.data() + m_numScratch.size();
+      // A token made in memory may hold anything; the parser trusts only what the lexer would make.
+      switch (detail::ClassifyNumber(t.numBegin, t.numEnd)) {
+        case detail::kIntNumber: t.kind = kRawInt; return;
+        case detail::kRealNumber: t.kind = kRawReal; return;
+        default: t.kind = kRawWord; m_tokText = token.Text(); return;
+      }
+    case CToken::kPunct:
+      t.kind = kRawPunct;
+      t.punct = token.Text().empty() ? L'\0' : token.Text()[0];
+      return;
+    case CToken::kEnd:
+      t.kind = kRawEnd;
+      return;
+  }
+}
+
+bool CAbstract_istream::Lex(RawToken& t) {
+  if (m_putBack.empty()) return LexFromBytes(t);
+  const CToken token = std::move(m_putBack.back());
+  m_putBack.pop_back();
+  FromPutBack(token, t);
+  return true;
+}
+
+CToken CAbstract_istream::MakeToken(const RawToken& t) const {
+  switch (t.kind) {
+    case kRawWord: return CToken(CToken::kWord, m_tokText, t.line);
+    case kRawString: return CToken(CToken::kString, m_tokText, t.line);
+    case kRawInt:
+    case kRawReal:
+      return CToken(t.kind == kRawInt ? CToken::kInt : CToken::kReal, AString(std::wstring(t.numBegin, t.numEnd)), t.line);
+    case kRawPunct: return CToken(CToken::kPunct, AString(1, t.punct), t.line);
+    default: return CToken(CToken::kEnd, AString(), t.line);
+  }
+}
+
+void CAbstract_istream::FailAt(int line, const AString& why) {
+  m_fail = true;
+  if (!m_errorText.empty()) return;
+  m_errorLine = line;
+  m_errorText = AString::Format(L"line %d: ", line) + why;
+}
+
+void CAbstract_istream::SetFail(const AString& why) { FailAt(m_line, why); }
+
+void CAbstract_istream::ClearFail() {
+  m_fail = false;
+  m_errorText.clear();
+  m_errorLine = 0;
+}
+
+const CToken* CAbstract_istream::Peek() {
+  if (m_fail) return nullptr;
+  if (!m_putBack.empty()) return &m_putBack.back();
+  RawToken t;
+  if (!LexFromBytes(t)) {
+    FailAt(t.line, m_lexError);
+    return nullptr;
+  }
+  if (t.kind == kRawEnd) return &EndToken();
+  m_putBack.push_back(MakeToken(t));
+  return &m_putBack.back();
+}
+
+bool CAbstract_istream::IsNextToken(const wchar_t* word) {
+  const CToken* t = Peek();
+  return t && word && (t->GetKind() == CToken::kWord || t->GetKind() == CToken::kString) && t->Text() == word;
+}
+
+bool CAbstract_istream::IsNextChar(wchar_t c) {
+  const CToken* t = Peek();
+  return t && t->IsPunct(c);
+}
+
+bool CAbstract_istream::ReadToken(CToken& out) {
+  if (m_fail) return false;
+  if (!m_putBack.empty()) {
+    out = std::move(m_putBack.back());
+    m_putBack.pop_back();
+  } else {
+    RawToken t;
+    if (!LexFromBytes(t)) {
+      FailAt(t.line, m_lexError);
+      m_lastUndoable = false;
+      return false;
+    }
+    out = MakeToken(t);
+  }
+  m_last = out;
+  m_lastUndoable = out.GetKind() != CToken::kEnd;
+  return m_lastUndoable;
+}
+
+void CAbstract_istream::PutBack(const CToken& token) {
+  m_lastUndoable = false;
+  if (token.GetKind() != CToken::kEnd) m_putBack.push_back(token);
+}
+
+void CAbstract_istream::Recover() {
+  if (!m_lastUndoable) return;
+  m_putBack.push_back(m_last);
+  m_lastUndoable = false;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CStreamio_object& obj) {
+  if (!m_fail) obj.Read(*this);
+  return *this;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CStreamio_manip& manip) {
+  manip.read(*this);
+  return *this;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CStreamio_manip&& manip) {
+  manip.read(*this);
+  return *this;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CBlockPtr& block) {
+  if (!block) block = CBlockPtr(new CBlock);
+  return *this >> *block;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CAbstract_istream& (*manip)(CAbstract_istream&)) {
+  return manip ? manip(*this) : *this;
+}
+
+void CAbstract_istream::SkipBlanks() {
+  for (;;) {
+    const char* const data = m_buf.data();
+    const char* const end = data + m_buf.size();
+    const char* p = data + m_pos;
+    bool needMore = false;
+    while (p != end) {
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (c == '\n') {
+        ++m_line;
+        ++p;
+      } else if (IsBlank(c)) {
+        ++p;
+      } else if (c == '#') {
+        const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        if (!nl && !m_srcEnd) {
+          needMore = true;  // keep the comment's start: the rest of it is still to come
+          break;
+        }
+        p = nl ? static_cast<const char*>(nl) : end;
+      } else {
+        break;
+      }
+    }
+    m_pos = static_cast<size_t>(p - data);
+    if ((p != end && !needMore) || m_srcEnd) return;
+    Grow();
+  }
+}
+
+bool CAbstract_istream::AtEndOfInput() {
+  if (!m_putBack.empty()) return false;
+  SkipBlanks();
+  return !m_ioError && m_pos == m_buf.size() && m_srcEnd;
+}
+
+AString CAbstract_istream::NewLine() {
+  if (m_ioError) throw ReadErrorException{kConversionFailed};
+  if (AtEof()) {
+    m_fail = true;
+    return AString();
+  }
+  size_t searched = 0;  // bytes after m_pos known to hold no line end
+  const char* nl = nullptr;
+  for (;;) {
+    const char* from = m_buf.data() + m_pos + searched;
+    nl = static_cast<const char*>(std::memchr(from, '\n', m_buf.size() - m_pos - searched));
+    if (nl) break;
+    searched = m_buf.size() - m_pos;
+    if (!Grow()) break;
+  }
+  if (m_ioError) throw ReadErrorException{kConversionFailed};
+  const char* b = m_buf.data() + m_pos;
+  const char* e = nl ? nl : m_buf.data() + m_buf.size();
+  const size_t next = nl ? static_cast<size_t>(nl - m_buf.data()) + 1 : m_buf.size();
+  if (nl && e != b && e[-1] == '\r') --e;
+  AString line;
+  line.reserve(static_cast<size_t>(e - b));
+  detail::AppendUtf8Decoded(line, b, e);
+  m_pos = next;
+  ++m_line;
+  return line;
+}
+
+bool CAbstract_istream::AtEof() const {
+  while (m_pos == m_buf.size() && !m_srcEnd) Grow();
+  return !m_ioError && m_pos == m_buf.size();
+}
+
+CAbstract_istream& ws(CAbstract_istream& in) {
+  in.SkipBlanks();
+  return in;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Output
+
+CAbstract_ostream::CAbstract_ostream(size_t flushAt) : m_flushAt(flushAt) {}
+CAbstract_ostream::~CAbstract_ostream() = default;
+
+void CAbstract_ostream::FlushBytes(const char*, size_t) {}
+
+void CAbstract_ostream::FlushNow() {
+  if (m_out.empty()) return;
+  FlushBytes(m_out.data(), m_out.size());
+  m_out.clear();
+}
+
+void CAbstract_ostream::StartItemLine() {
+  if (m_lineStart) return;
+  m_out.push_back('\n');
+  m_lineStart = true;
+}
+
+void CAbstract_ostream::EndLine() {
+  m_out.push_back('\n');
+  m_lineStart = true;
+  MaybeFlush();
+}
+
+CAbstract_ostream& CAbstract_ostream::operator<<(const CStreamio_manip& manip) {
+  manip.write(*this);
+  return *this;
+}
+
+CAbstract_ostream& CAbstract_ostream::operator<<(const CStreamio_object& obj) {
+  obj.Write(*this);
+  return *this;
+}
+
+CAbstract_ostream& CAbstract_ostream::operator<<(const CBlockPtr& block) {
+  ORVEX_ASSERT(block.get());
+  if (block) *this << *block;
+  return *this;
+}
+
+CAbstract_ostream& CAbstract_ostream::operator<<(const CToken& token) {
+  if (!m_lineStart) m_out.push_back(' ');
+  detail::AppendToken(m_out, token);
+  m_lineStart = false;
+  MaybeFlush();
+  return *this;
+}
+
+void CAbstract_ostream::WriteValue(const CBlock_value& v) {
+  if (!m_lineStart) m_out.push_back(' ');
+  detail::AppendValue(m_out, v);
+  m_lineStart = false;
+  MaybeFlush();
+}
+
+void CAbstract_ostream::WriteNamedValue(const CBlock_named_value& nv) {
+  StartItemLine();
+  detail::AppendName(m_out, nv.GetKey());
+  m_out += " = ";
+  detail::AppendValue(m_out, nv.GetValue());
+  EndLine();
+}
+
+// ---------------------------------------------------------------------------------------------
+// In memory
+
+CStringToken_istream::CStringToken_istream(const AString& text) { SetInput(text.ToUtf8()); }
+CStringToken_istream::CStringToken_istream(const char* utf8, size_t n) { SetInput(std::string(utf8, n)); }
+CStringToken_istream::~CStringToken_istream() = default;
+
+CStringToken_ostream::CStringToken_ostream() : CAbstract_ostream(SIZE_MAX) {}
+CStringToken_ostream::~CStringToken_ostream() = default;
+
+}  // namespace io
