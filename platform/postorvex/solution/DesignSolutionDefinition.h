@@ -2,7 +2,12 @@
 #pragma once
 
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/ReadError.h"
 #include "postorvex/solution/ReportTypeSolutionDefinition.h"
+
+namespace io {
+class CBlock;
+}  // namespace io
 
 class POSTORVEX_API DesignSolutionDefinition {
 public:
@@ -21,6 +26,10 @@ public:
   bool operator<(const DesignSolutionDefinition& other) const;
   bool operator==(const DesignSolutionDefinition& other) const;
   bool operator!=(const DesignSolutionDefinition& other) const { return !(*this == other); }
+
+  // "DesignID", "SolutionID", "ReportType", then the context's function item. Reading keeps each
+  // member whose item is missing (answer 2) or damaged (answer 1); the first error is answered.
+  io::ReadError DoDataExchange(io::CBlock& block, bool read);
 
 private:
   long m_designID;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 
 namespace {
 
@@ -48,3 +49,22 @@ int SimValueContext::Compare(const SimValueContext& other) const {
 bool SimValueContext::operator<(const SimValueContext& other) const { return Compare(other) < 0; }
 
 bool SimValueContext::operator==(const SimValueContext& other) const { return Compare(other) == 0; }
+
+void SimValueContext::WriteFuncToParentBlock(io::CBlock& parent) const {
+  io::CBlock_func f(GetFuncName());
+  for (int i : m_ints) f << i;
+  for (double d : m_doubles) f << d;
+  parent << f;
+}
+
+bool SimValueContext::ReadFuncFromParentBlock(const io::CBlock& parent) {
+  const io::CBlock_func* f = parent.FindFunc(GetFuncName());
+  if (!f || f->GetNumArgs() != kNumInts + kNumDoubles) return false;
+  SimValueContext read;
+  for (int k = 0; k < kNumInts; ++k)
+    if (!f->QueryArg(k, read.m_ints[k])) return false;
+  for (int k = 0; k < kNumDoubles; ++k)
+    if (!f->QueryArg(kNumInts + k, read.m_doubles[k])) return false;
+  *this = read;
+  return true;
+}

@@ -3,6 +3,10 @@
 
 #include "orvex/core/OrvexApi.h"
 
+namespace io {
+class CBlock;
+}  // namespace io
+
 class POSTORVEX_API SimValueContext {
 public:
   SimValueContext();
@@ -20,6 +24,12 @@ public:
   bool operator<(const SimValueContext& other) const;
   bool operator==(const SimValueContext& other) const;
   bool operator!=(const SimValueContext& other) const { return !(*this == other); }
+
+  // Appends the function item "SimValueContext"(i0, i1, i2, i3, d0, d1, d2, d3).
+  void WriteFuncToParentBlock(io::CBlock& parent) const;
+  // False and unchanged when the item is missing or does not hold four ints and four numbers.
+  bool ReadFuncFromParentBlock(const io::CBlock& parent);
+  static const wchar_t* GetFuncName() { return L"SimValueContext"; }
 
 private:
   int Compare(const SimValueContext& other) const;
