@@ -1,0 +1,418 @@
+#include "postorvex/columns/Column.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "orvex/core/Assert.h"
+#include "orvex/core/TestHooks.h"
+#include "orvex/io/Block.h"
+#include "postorvex/columns/ColumnImpl.h"
+#include "postorvex/columns/ValuesText.h"
+
+using namespace postorvex::columns;
+
+namespace {
+
+int s_failNextWrites = 0;
+
+void ResetFailingWrites() { s_failNextWrites = 0; }
+
+std::string FailingWritesLeft() {
+  if (s_failNextWrites <= 0) return std::string();
+  const std::string out = "Column::FailNextWrites: " + std::to_string(s_failNextWrites) + " write(s) still to fail";
+  s_failNextWrites = 0;
+  return out;
+}
+
+const bool s_registered = orvex::test::RegisterGlobalState({"column write failures", &ResetFailingWrites, &FailingWritesLeft});
+
+// Takes one pending failure.
+bool WriteMustFail() {
+  if (s_failNextWrites <= 0) return false;
+  --s_failNextWrites;
+  return true;
+}
+
+}  // namespace
+
+void Column::FailNextWrites(int n) { s_failNextWrites = n > 0 ? n : 0; }
+
+Column::Column(val::ParameterType type, Units::FullUnitType units) : m_type(type), m_units(units) {}
+
+Column::Column(const Column& other)
+    : m_type(other.m_type),
+      m_units(other.m_units),
+      m_service(other.m_service),
+      m_name1(other.m_name1),
+      m_name2(other.m_name2),
+      m_flag1(other.m_flag1),
+      m_flag2(other.m_flag2) {
+  if (m_service) m_serial = RegisterFileColumn(this);
+}
+
+Column::~Column() {
+  if (m_service) UnregisterFileColumn(this, m_serial);
+}
+
+Column* Column::CreateColumn(val::ParameterType type, Units::FullUnitType units) {
+  switch (static_cast<int>(type)) {
+    case kPtDouble: return new DoubleColumn(units);
+    case kPtComplex: return new ComplexColumn(units);
+    case kPtArc: return new ArcColumn(units);
+    case kPtCircle: return new CircleColumn(units);
+    case kPtRegion: return new RegionColumn(units);
+    case kPtText: return new TextColumn(units);
+    case kPtString: return new StringColumn(units);
+    case kPtInt: return new IntColumn(units);
+    case kPtChar: return new CharColumn(units);
+    case kPtEnum: return new EnumColumn(units);
+    case kPtDoubleMatrix: return new DoubleMatrixColumn(units);
+    case kPtComplexMatrix: return new ComplexMatrixColumn(units);
+    case kPtStringMatrix: return new StringMatrixColumn(units);
+    default: return nullptr;
+  }
+}
+
+Column* Column::CreateColumn2(val::ParameterType type, Units::FullUnitType units, IManagedFileService* service,
+                              const AString& name1, const AString& name2, bool flag1, bool flag2) {
+  Column* column = CreateColumn(type, units);
+  if (!column) return nullptr;
+  column->m_name1 = name1;
+  column->m_name2 = name2;
+  column->m_flag1 = flag1;
+  column->m_flag2 = flag2;
+  if (service) {
+    column->m_service = service;
+    column->m_serial = RegisterFileColumn(column);
+  }
+  return column;
+}
+
+void Column::Reserved3() {}
+void Column::Reserved4() {}
+void Column::Reserved5() {}
+void Column::Reserved6() {}
+void Column::Reserved7() {}
+void Column::Reserved8() {}
+void Column::Reserved9() {}
+void Column::Reserved10() {}
+void Column::Reserved11() {}
+void Column::Reserved12() {}
+void Column::Reserved13() {}
+void Column::Reserved14() {}
+void Column::Reserved15() {}
+void Column::Reserved16() {}
+void Column::Reserved17() {}
+void Column::Reserved18() {}
+void Column::Reserved19() {}
+void Column::Reserved20() {}
+void Column::Reserved21() {}
+void Column::Reserved22() {}
+void Column::Reserved23() {}
+void Column::Reserved24() {}
+void Column::Reserved25() {}
+void Column::Reserved26() {}
+void Column::Reserved27() {}
+
+bool Column::AppendValuesAt(const Column& source, const std::vector<unsigned>& rows) {
+  if (source.GetParameterType() != GetParameterType()) return false;
+  const size_t count = source.GetCount();
+  for (unsigned row : rows) {
+    if (row >= count) {
+      ORVEX_ASSERT(row<count);
+      return false;
+    }
+  }
+  source.NoteRead();
+  for (unsigned row : rows) AppendEntryOf(source, row);
+  return true;
+}
+
+AString Column::GetSingleValueText(size_t i) const {
+  if (!CheckRow(i)) return AString();
+  NoteRead();
+  if (IsInvalidAt(i)) return AString();
+  return EntryText(i);
+}
+
+bool Column::CheckRow(size_t i) const {
+  if (i < GetCount()) return true;
+  ORVEX_ASSERT(i<GetCount());
+  return false;
+}
+
+bool Column::GetRealEntrySI(size_t, double&) const { return false; }
+
+void Column::NoteRead() const {
+  if (m_service && !m_loaded) CountUnloadedRead();
+}
+
+void Column::Load() const {
+  if (!m_service || m_loaded) return;
+  m_loaded = true;
+  CountLoad();
+}
+
+void Column::Unload() const {
+  if (!m_service || !m_loaded) return;
+  m_loaded = false;
+  CountUnload();
+}
+
+// Views: the kind is the parameter type, so a view never answers a column of a related kind.
+#define REP_COLUMN_VIEW(Kind, Getter, pt)                                                  \
+  Kind* Column::Getter() { return static_cast<int>(m_type) == (pt) ? static_cast<Kind*>(this) : nullptr; } \
+  const Kind* Column::Getter() const {                                                     \
+    return static_cast<int>(m_type) == (pt) ? static_cast<const Kind*>(this) : nullptr;    \
+  }
+REP_COLUMN_VIEW(DoubleColumn, GetDoubleColumn, kPtDouble)
+REP_COLUMN_VIEW(ComplexColumn, GetComplexColumn, kPtComplex)
+REP_COLUMN_VIEW(IntColumn, GetIntColumn, kPtInt)
+REP_COLUMN_VIEW(CharColumn, GetCharColumn, kPtChar)
+REP_COLUMN_VIEW(EnumColumn, GetEnumColumn, kPtEnum)
+REP_COLUMN_VIEW(TextColumn, GetTextColumn, kPtText)
+REP_COLUMN_VIEW(StringColumn, GetStringColumn, kPtString)
+REP_COLUMN_VIEW(ArcColumn, GetArcColumn, kPtArc)
+REP_COLUMN_VIEW(CircleColumn, GetCircleColumn, kPtCircle)
+REP_COLUMN_VIEW(RegionColumn, GetRegionColumn, kPtRegion)
+#undef REP_COLUMN_VIEW
+
+namespace {
+bool IsMatrixKind(int t) { return t == kPtDoubleMatrix || t == kPtComplexMatrix || t == kPtStringMatrix; }
+}  // namespace
+
+MatrixColumn* Column::GetMatrixColumn() {
+  return IsMatrixKind(static_cast<int>(m_type)) ? static_cast<MatrixColumn*>(this) : nullptr;
+}
+
+const MatrixColumn* Column::GetMatrixColumn() const {
+  return IsMatrixKind(static_cast<int>(m_type)) ? static_cast<const MatrixColumn*>(this) : nullptr;
+}
+
+namespace {
+
+// a's rows whose SI value lies within tolerance of one of b's: b sorted once, a searched.
+std::vector<size_t> MatchRealRows(const Column& a, const Column& b, bool (*entry)(const Column&, size_t, double&)) {
+  std::vector<double> keys;
+  keys.reserve(b.GetCount());
+  double v = 0;
+  for (size_t j = 0; j < b.GetCount(); ++j)
+    if (entry(b, j, v) && !std::isnan(v)) keys.push_back(v);
+  std::sort(keys.begin(), keys.end());
+  std::vector<size_t> rows;
+  for (size_t i = 0; i < a.GetCount(); ++i) {
+    if (!entry(a, i, v) || std::isnan(v)) continue;
+    // Within the relative tolerance a match lies closer than 2e-12 |v|.
+    const double slack = std::isfinite(v) ? 2e-12 * std::fabs(v) : 0.0;
+    auto it = std::lower_bound(keys.begin(), keys.end(), std::isfinite(v) ? v - slack : v);
+    for (; it != keys.end() && (*it <= v + slack || *it == v); ++it) {
+      if (NearlyEqual(v, *it)) {
+        rows.push_back(i);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+bool IsTextKind(int t) { return t == kPtText || t == kPtString; }
+
+const AString& TextAt(const Column& c, size_t i) {
+  if (const TextColumn* t = c.GetTextColumn()) return t->GetValues()[i];
+  return c.GetStringColumn()->GetValues()[i];
+}
+
+}  // namespace
+
+Column* Column::IntersectColumns(const Column& a, const Column& b) {
+  const int ta = static_cast<int>(a.GetParameterType());
+  const int tb = static_cast<int>(b.GetParameterType());
+  a.NoteRead();
+  b.NoteRead();
+  std::vector<size_t> rows;
+  if (IsRealKind(ta) && IsRealKind(tb)) {
+    rows = MatchRealRows(a, b, [](const Column& c, size_t i, double& out) { return c.GetRealEntrySI(i, out); });
+  } else if (IsTextKind(ta) && IsTextKind(tb)) {
+    std::vector<AString> keys;
+    for (size_t j = 0; j < b.GetCount(); ++j)
+      if (!b.IsInvalidAt(j)) keys.push_back(TextAt(b, j));
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < a.GetCount(); ++i)
+      if (!a.IsInvalidAt(i) && std::binary_search(keys.begin(), keys.end(), TextAt(a, i))) rows.push_back(i);
+  } else if (ta == tb) {
+    for (size_t i = 0; i < a.GetCount(); ++i) {
+      if (a.IsInvalidAt(i)) continue;
+      for (size_t j = 0; j < b.GetCount(); ++j) {
+        if (!b.IsInvalidAt(j) && a.SameEntry(i, b, j)) {
+          rows.push_back(i);
+          break;
+        }
+      }
+    }
+  }
+  if (rows.empty()) return nullptr;
+  std::unique_ptr<Column> out(CreateColumn(a.GetParameterType(), a.GetUnits()));
+  if (const EnumColumn* e = a.GetEnumColumn()) {
+    AString name;
+    if (e->GetEnumName(name)) out->GetEnumColumn()->InitializeEnumName(name);
+  }
+  for (size_t i : rows) out->AppendEntryOf(a, i);
+  return out.release();
+}
+
+// Visitor: each kind falls back to its parent kind, the parents to Column.
+Column::Visitor::~Visitor() = default;
+bool Column::Visitor::Visit(const EnumColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const CharColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const IntColumn& c) { return Visit(static_cast<const DigitalColumn&>(c)); }
+bool Column::Visitor::Visit(const DoubleColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const ComplexColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const TextColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const StringColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const DoubleMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const ComplexMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const StringMatrixColumn& c) { return Visit(static_cast<const MatrixColumn&>(c)); }
+bool Column::Visitor::Visit(const ArcColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const CircleColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const RegionColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const DigitalColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const MatrixColumn& c) { return Visit(static_cast<const Column&>(c)); }
+bool Column::Visitor::Visit(const Column&) { return false; }
+
+namespace postorvex {
+namespace columns {
+
+void ReportKindDoesNotFit() { ORVEX_ASSERT(!"value kind does not fit the column"); }
+
+bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid) {
+  switch (static_cast<int>(in.type)) {
+    case kPtInt:
+    case kPtEnum:
+      out = in.integer;
+      invalid = in.integer == IntColumn::kInvalidValue;
+      return true;
+    case kPtChar:
+      out = static_cast<unsigned char>(in.character);
+      invalid = in.character == CharColumn::kInvalidValue;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace columns
+}  // namespace postorvex
+
+AString Column::GetValuesText() const {
+  NoteRead();
+  std::wstring out;
+  // Growing a long text costs more than the numbers: one reservation, by a generous estimate.
+  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 25 : 50));
+  ValuesTextWriter writer(out);
+  WriteEntries(writer);
+  return AString(std::move(out));
+}
+
+Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
+                                     const AString& text, AString& error) {
+  std::unique_ptr<Column> column(CreateColumn(type, units));
+  if (!column) {
+    error = AString::Format(L"ColumnType %d has no column kind", static_cast<int>(type));
+    return nullptr;
+  }
+  ValuesTextReader reader(text.data(), text.data() + text.size());
+  for (size_t i = 0; i < count; ++i) {
+    if (reader.AtEnd()) {
+      error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, i);
+      return nullptr;
+    }
+    if (!column->ReadEntry(reader)) {
+      error = AString::Format(L"Values: entry %u cannot be read", i);
+      return nullptr;
+    }
+  }
+  if (!reader.AtEnd()) {
+    error = AString::Format(L"Values holds more than ColumnCount (%u) entries", count);
+    return nullptr;
+  }
+  return column.release();
+}
+
+io::ReadError Column::WriteColumn(io::CBlock& block) const {
+  if (WriteMustFail()) return io::kConversionFailed;
+  block << io::CBlock_named_value(L"ColumnType", io::CBlock_value(static_cast<int>(m_type)));
+  block << io::CBlock_named_value(L"ColumnUnits", io::CBlock_value(static_cast<int>(m_units)));
+  block << io::CBlock_named_value(L"ColumnCount", io::CBlock_value(static_cast<long>(GetCount())));
+  AString enumName;
+  if (const EnumColumn* e = GetEnumColumn(); e && e->GetEnumName(enumName))
+    block << io::CBlock_named_value(L"EnumName", io::CBlock_value(std::move(enumName)));
+  block << io::CBlock_named_value(L"Values", io::CBlock_value(GetValuesText()));
+  return io::kNoError;
+}
+
+Column* Column::ReadAndCreateColumn(const io::CBlock& block) {
+  AString error;
+  return ReadAndCreateColumn(block, error);
+}
+
+namespace {
+
+// Restores the caller's found flag, which every lookup sets.
+class FoundFlagKeeper {
+public:
+  explicit FoundFlagKeeper(const io::CBlock& block) : m_block(block), m_found(block.Found()) {}
+  ~FoundFlagKeeper() { m_block.ResetFound(m_found); }
+
+private:
+  const io::CBlock& m_block;
+  bool m_found;
+};
+
+// The named value's number; `error` set when it is missing or no number.
+bool ReadNumber(const io::CBlock& block, const wchar_t* key, long& out, AString& error) {
+  const io::CBlock_named_value* nv = block.FindNamedValue(key);
+  if (!nv) {
+    error = AString::Format(L"%s missing", key);
+    return false;
+  }
+  if (!nv->GetValue().Query(out)) {
+    error = AString::Format(L"%s is not a whole number", key);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
+  FoundFlagKeeper keeper(block);
+  long type = 0, units = 90, count = 0;
+  if (!ReadNumber(block, L"ColumnType", type, error)) return nullptr;
+  if (block.FindNamedValue(L"ColumnUnits") && !ReadNumber(block, L"ColumnUnits", units, error)) return nullptr;
+  if (!ReadNumber(block, L"ColumnCount", count, error)) return nullptr;
+  if (count < 0) {
+    error = AString::Format(L"ColumnCount %d is negative", count);
+    return nullptr;
+  }
+  if (type < INT32_MIN || type > INT32_MAX || units < INT32_MIN || units > INT32_MAX) {
+    error = AString(L"ColumnType or ColumnUnits out of range");
+    return nullptr;
+  }
+  AString text;
+  if (const io::CBlock_named_value* values = block.FindNamedValue(L"Values")) {
+    if (!values->GetValue().Query(text)) {
+      error = AString(L"Values is not a text");
+      return nullptr;
+    }
+  }
+  std::unique_ptr<Column> column(CreateFromValuesText(Pt(static_cast<int>(type)), static_cast<int>(units),
+                                                      static_cast<size_t>(count), text, error));
+  if (!column) return nullptr;
+  AString enumName;
+  if (const io::CBlock_named_value* name = block.FindNamedValue(L"EnumName")) {
+    if (EnumColumn* e = column->GetEnumColumn(); e && name->GetValue().Query(enumName)) e->InitializeEnumName(enumName);
+  }
+  return column.release();
+}

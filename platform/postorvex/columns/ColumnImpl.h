@@ -1,0 +1,62 @@
+// Internals shared by the column kinds: parameter type numbers, units, number texts, the load
+// registry. Not for use outside the column sources.
+#pragma once
+
+#include <cstdint>
+
+#include "orvex/core/AString.h"
+#include "postorvex/columns/ColumnInput.h"
+#include "postorvex/columns/ColumnTypes.h"
+
+class Column;
+
+namespace postorvex {
+namespace columns {
+
+enum : int {
+  kPtNone = 0,
+  kPtDouble = 1,
+  kPtComplex = 2,
+  kPtArc = 3,
+  kPtCircle = 4,
+  kPtRegion = 5,
+  kPtText = 9,
+  kPtString = 10,
+  kPtInt = 13,
+  kPtChar = 14,
+  kPtEnum = 15,
+  kPtDoubleMatrix = 16,
+  kPtComplexMatrix = 17,
+  kPtStringMatrix = 18,
+};
+
+inline val::ParameterType Pt(int t) { return static_cast<val::ParameterType>(t); }
+inline bool IsRealKind(int t) { return t == kPtDouble || t == kPtInt || t == kPtChar || t == kPtEnum; }
+
+// Units: the one place that knows how a full unit type scales to SI and what it is called.
+double UnitScaleToSI(Units::FullUnitType units);
+AString UnitName(Units::FullUnitType units);
+// Exact when the units are the same.
+double ConvertUnits(double v, Units::FullUnitType from, Units::FullUnitType to);
+
+// "%.17g": every finite double reads back bit for bit.
+AString NumberText(double v);
+AString ComplexText(const AComplex<double>& v);
+// Relative tolerance 1e-12; equal values (infinities included) always match.
+bool NearlyEqual(double a, double b);
+
+// Raises "!\"value kind does not fit the column\"".
+void ReportKindDoesNotFit();
+// The digital content of an input of type 13, 14 or 15 (a character as 0-255); false for
+// other types. `invalid` tells that the input holds its kind's invalid marker.
+bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid);
+
+// Load registry (FileColumnManager.cpp): file-managed columns, known by serial.
+uint64_t RegisterFileColumn(const Column* column);
+void UnregisterFileColumn(const Column* column, uint64_t serial);
+void CountLoad();
+void CountUnload();
+void CountUnloadedRead();
+
+}  // namespace columns
+}  // namespace postorvex

@@ -1,0 +1,3 @@
+#include "postorvex/columns/MatrixColumn.h"
+
+MatrixColumn::~MatrixColumn() = default;

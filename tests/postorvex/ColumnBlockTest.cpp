@@ -1,0 +1,200 @@
+#include <memory>
+#include <string>
+
+#include "ColumnSamples.h"
+#include "RepTest.h"
+#include "orvex/core/TestHooks.h"
+#include "orvex/io/Block.h"
+#include "orvex/io/BlockFile.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/columns/FileColumnManager.h"
+#include "postorvex/columns/ManagedFileService.h"
+
+using columntest::kFills;
+using columntest::SameBits;
+
+namespace {
+
+val::ParameterType Pt(int t) { return static_cast<val::ParameterType>(t); }
+
+io::CBlock_named_value Named(const wchar_t* key, const io::CBlock_value& v) { return io::CBlock_named_value(key, v); }
+
+}  // namespace
+
+// Every kind through a block file, beside other items of the same block (a text column's
+// sub-block, a foreign named value), which the reader ignores.
+TEST(ColumnBlock, EveryKindRoundTripsThroughAFile) {
+  reptest::TempDir tmp;
+  for (const columntest::FillCase& f : kFills) {
+    SCOPED_TRACE(f.why);
+    std::unique_ptr<Column> c(Column::CreateColumn(Pt(f.type), 113));
+    f.fill(*c);
+    if (EnumColumn* e = c->GetEnumColumn()) e->InitializeEnumName(L"Mode \"A\"");
+    io::CBlock block(L"TraceDataCol");
+    block << Named(L"Before", io::CBlock_value(L"x"));
+    io::CBlock txt(L"TxtCol");
+    ASSERT_EQ(io::kNoError, TextColumn().WriteColumn(txt));
+    block << txt;
+    ASSERT_EQ(io::kNoError, c->WriteColumn(block));
+
+    const LongFileName file(AString::FromUtf8(tmp.File("col.txt")));
+    ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, block));
+    io::CBlock read;
+    AString why;
+    ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, read, &why)) << why.ToUtf8();
+    AString error;
+    std::unique_ptr<Column> back(Column::ReadAndCreateColumn(read, error));
+    ASSERT_TRUE(back) << error.ToUtf8();
+    EXPECT_EQ(c->GetParameterType(), back->GetParameterType());
+    EXPECT_EQ(113, back->GetUnits());
+    ASSERT_EQ(c->GetCount(), back->GetCount());
+    EXPECT_EQ(c->GetValuesText(), back->GetValuesText());
+    for (size_t i = 0; i < c->GetCount(); ++i) {
+      EXPECT_EQ(c->IsInvalidAt(i), back->IsInvalidAt(i)) << i;
+      EXPECT_EQ(c->GetSingleValueText(i), back->GetSingleValueText(i)) << i;
+    }
+    if (const DoubleColumn* d = c->GetDoubleColumn()) {
+      for (size_t i = 0; i < d->GetCount(); ++i)
+        EXPECT_TRUE(SameBits(d->GetValues()[i], back->GetDoubleColumn()->GetValues()[i])) << i;
+    }
+    AString name;
+    if (back->GetEnumColumn()) {
+      EXPECT_TRUE(back->GetEnumColumn()->GetEnumName(name));
+      EXPECT_EQ(AString(L"Mode \"A\""), name);
+    }
+  }
+}
+
+TEST(ColumnBlock, EmptyColumnsAndUnnamedEnumerations) {
+  for (int type : {1, 2, 3, 4, 5, 9, 10, 13, 14, 15, 16, 17, 18}) {
+    SCOPED_TRACE(type);
+    std::unique_ptr<Column> c(Column::CreateColumn(Pt(type), 90));
+    io::CBlock block;
+    ASSERT_EQ(io::kNoError, c->WriteColumn(block));
+    std::unique_ptr<Column> back(Column::ReadAndCreateColumn(block));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(0u, back->GetCount());
+    AString name(L"untouched");
+    if (back->GetEnumColumn()) {
+      EXPECT_FALSE(back->GetEnumColumn()->GetEnumName(name));
+    }
+  }
+}
+
+TEST(ColumnBlock, MillionRowsRoundTrip) {
+  DoubleColumn c(102);
+  std::vector<double>& v = c.GetValues();
+  for (int i = 0; i < 1000000; ++i) v.push_back(i * 1.0000001 - 3e5);
+  v[17] = DoubleColumn::kInvalidValue;
+  io::CBlock block;
+  ASSERT_EQ(io::kNoError, c.WriteColumn(block));
+  std::unique_ptr<Column> back(Column::ReadAndCreateColumn(block));
+  ASSERT_TRUE(back && back->GetDoubleColumn());
+  std::vector<double>& w = back->GetDoubleColumn()->GetValues();
+  ASSERT_EQ(v.size(), w.size());
+  EXPECT_TRUE(DoubleColumn::IsInvalidValue(w[17]));
+  v[17] = w[17] = 0;
+  EXPECT_EQ(v, w);
+}
+
+TEST(ColumnBlock, RejectsDamagedBlocks) {
+  struct Case {
+    const char* why;
+    io::CBlock block;
+    const wchar_t* error;
+  };
+  auto B = [](std::initializer_list<io::CBlock_named_value> items) {
+    io::CBlock b(L"Col");
+    for (const auto& nv : items) b << nv;
+    return b;
+  };
+  const io::CBlock_value one(1), three(3);
+  Case cases[] = {
+      {"no type", B({Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"1"))}), L"ColumnType missing"},
+      {"type as text", B({Named(L"ColumnType", io::CBlock_value(L"1")), Named(L"ColumnCount", one)}),
+       L"ColumnType is not a whole number"},
+      {"type as real", B({Named(L"ColumnType", io::CBlock_value(1.0)), Named(L"ColumnCount", one)}),
+       L"ColumnType is not a whole number"},
+      {"type without a kind", B({Named(L"ColumnType", io::CBlock_value(7)), Named(L"ColumnCount", io::CBlock_value(0))}),
+       L"ColumnType 7 has no column kind"},
+      {"type out of range",
+       B({Named(L"ColumnType", io::CBlock_value(99999999999L)), Named(L"ColumnCount", io::CBlock_value(0))}),
+       L"ColumnType or ColumnUnits out of range"},
+      {"units as text", B({Named(L"ColumnType", one), Named(L"ColumnUnits", io::CBlock_value(L"GHz"))}),
+       L"ColumnUnits is not a whole number"},
+      {"no count", B({Named(L"ColumnType", one), Named(L"Values", io::CBlock_value(L"1"))}), L"ColumnCount missing"},
+      {"negative count", B({Named(L"ColumnType", one), Named(L"ColumnCount", io::CBlock_value(-1))}),
+       L"ColumnCount -1 is negative"},
+      {"fewer values than counted",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", three), Named(L"Values", io::CBlock_value(L"1 2"))}),
+       L"ColumnCount is 3 but Values holds 2 entries"},
+      {"more values than counted",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"1 2"))}),
+       L"Values holds more than ColumnCount (1) entries"},
+      {"values missing", B({Named(L"ColumnType", one), Named(L"ColumnCount", one)}),
+       L"ColumnCount is 1 but Values holds 0 entries"},
+      {"values as a number", B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", one)}),
+       L"Values is not a text"},
+      {"a bad number", B({Named(L"ColumnType", one), Named(L"ColumnCount", three), Named(L"Values", io::CBlock_value(L"1 2,5 3"))}),
+       L"Values: entry 1 cannot be read"},
+      {"a text longer than what is left",
+       B({Named(L"ColumnType", io::CBlock_value(9)), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"9:abc"))}),
+       L"Values: entry 0 cannot be read"},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    AString error;
+    std::unique_ptr<Column> col(Column::ReadAndCreateColumn(c.block, error));
+    EXPECT_FALSE(col);
+    EXPECT_EQ(AString(c.error), error);
+  }
+}
+
+TEST(ColumnBlock, ReadingKeepsTheCallersFoundFlag) {
+  DoubleColumn c;
+  io::CBlock block;
+  c.WriteColumn(block);
+  for (bool flag : {false, true}) {
+    block.ResetFound(flag);
+    std::unique_ptr<Column>(Column::ReadAndCreateColumn(block));
+    EXPECT_EQ(flag, block.Found());
+    io::CBlock empty;
+    empty.ResetFound(flag);
+    EXPECT_FALSE(Column::ReadAndCreateColumn(empty));  // missing items looked up
+    EXPECT_EQ(flag, empty.Found());
+  }
+}
+
+TEST(ColumnBlock, FailedWritesWriteNothing) {
+  DoubleColumn c;
+  c.AddValue(1, true);
+  io::CBlock block(L"B");
+  block << Named(L"Kept", io::CBlock_value(1));
+  const io::CBlock before = block;
+  Column::FailNextWrites(2);
+  EXPECT_EQ(1, c.WriteColumn(block));
+  EXPECT_EQ(1, c.WriteColumn(block));
+  EXPECT_EQ(before, block);
+  EXPECT_EQ(io::kNoError, c.WriteColumn(block));
+  EXPECT_NE(before, block);
+
+  Column::FailNextWrites(1);
+  const std::string left = orvex::test::CheckGlobalsLeftOpen();
+  EXPECT_NE(std::string::npos, left.find("Column::FailNextWrites: 1 write(s) still to fail")) << left;
+  EXPECT_EQ(io::kNoError, c.WriteColumn(block));  // the report cleared it
+}
+
+TEST(ColumnBlock, WritingAnUnloadedColumnCountsARead) {
+  std::unique_ptr<Column> c(
+      Column::CreateColumn2(val::kDoubleParam, 90, ManagedFileService::GetInstance(), L"", L"", true, true));
+  c->Unload();
+  const size_t before = FileColumnManager::GetUnloadedReadCount();
+  io::CBlock block;
+  c->WriteColumn(block);
+  EXPECT_EQ(before + 1, FileColumnManager::GetUnloadedReadCount());
+  {
+    FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(c.get());
+    c->WriteColumn(block);
+  }
+  EXPECT_EQ(before + 1, FileColumnManager::GetUnloadedReadCount());
+}
