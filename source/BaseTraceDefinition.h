@@ -11,6 +11,7 @@
 #include "orvex/core/CUndoableVersion.h"
 #include "orvex/core/MUndoableObject.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 
 class IVelmorCommand;

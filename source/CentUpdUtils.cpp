@@ -9,6 +9,7 @@
 #include "orvex/core/AutoVectorOfClonablePtrs.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValues.h"
+#include "orvex/values/VariableValuesContext.h"
 
 namespace CentUpdUtils {
 

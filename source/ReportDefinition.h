@@ -11,6 +11,7 @@
 #include "orvex/core/VelmorNameServer.h"
 #include "orvex/core/MUndoableObject.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
 
 class IVelmorCommand;
 class IReportPasteListener;

@@ -12,6 +12,7 @@
 #include "orvex/core/VelmorNameServer.h"
 #include "orvex/core/VelmorIDServer.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "ReportCopyPasteMgr.h"
 
 class IReportManagerOwner;

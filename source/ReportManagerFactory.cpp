@@ -56,9 +56,10 @@ bool ReportManagerFactory::ExtractTraceDataIntoTemporaryReport(std::vector<ITrac
                                                                ISolutionManagerForReports*, IOutputVariableMgr*,
                                                                ISimValueCache*, IDerivedDataManager*,
                                                                IProgressMonitor*) {
-  // Extraction is not part of this build yet: every request answers no data.
-  results.assign(requests.size(), nullptr);
-  return requests.empty();
+  // Extraction is not part of this build yet: no request gets data.
+  (void)requests;
+  results.clear();
+  return false;
 }
 
 }  // namespace rep

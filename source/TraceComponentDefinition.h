@@ -3,6 +3,7 @@
 
 #include "Gravik/ITraceComponentDefinition.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
 
 namespace rep {
 

@@ -5,6 +5,7 @@
 
 #include "orvex/core/MUndoableObject.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
 
 class TraceFamiliesDisplayParameters;
 

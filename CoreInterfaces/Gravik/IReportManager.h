@@ -6,6 +6,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/Assert.h"
+#include "Gravik/IReportDefinition.h"
 
 class IOutputVariableMgr;
 class IVelmorCommand;
