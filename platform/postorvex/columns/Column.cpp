@@ -309,7 +309,7 @@ AString Column::GetValuesText() const {
   NoteRead();
   std::wstring out;
   // Growing a long text costs more than the numbers: one reservation, by a generous estimate.
-  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 25 : 50));
+  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 20 : 40));
   ValuesTextWriter writer(out);
   WriteEntries(writer);
   return AString(std::move(out));
@@ -400,15 +400,18 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
     error = AString(L"ColumnType or ColumnUnits out of range");
     return nullptr;
   }
-  AString text;
+  static const AString kNoValues;
+  const AString* text = &kNoValues;
   if (const io::CBlock_named_value* values = block.FindNamedValue(L"Values")) {
-    if (!values->GetValue().Query(text)) {
+    // Read in place: a long column's text is not worth a copy.
+    if (values->GetValue().GetKind() != io::CBlock_value::kString) {
       error = AString(L"Values is not a text");
       return nullptr;
     }
+    text = &values->GetValue().GetString();
   }
   std::unique_ptr<Column> column(CreateFromValuesText(Pt(static_cast<int>(type)), static_cast<int>(units),
-                                                      static_cast<size_t>(count), text, error));
+                                                      static_cast<size_t>(count), *text, error));
   if (!column) return nullptr;
   AString enumName;
   if (const io::CBlock_named_value* name = block.FindNamedValue(L"EnumName")) {
