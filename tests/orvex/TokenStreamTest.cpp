@@ -237,6 +237,26 @@ TEST(TokenStream, FileStreamsThatCannotOpen) {
   EXPECT_TRUE(out.Fail());
 }
 
+TEST(TokenStream, ReadErrorsOfTheFileSystem) {
+  // A directory opens but cannot be read: the token reader fails, the line reader throws.
+  reptest::TempDir dir;
+  const LongFileName folder(AString::FromUtf8(dir.Path()));
+  CBlock b(L"Kept");
+  AString error;
+  EXPECT_EQ(1, io::ReadBlockFile(folder, b, &error));
+  EXPECT_EQ(AString(L"Kept"), b.GetName());
+  EXPECT_EQ(std::string("line 1: the file could not be read to its end"), error.ToUtf8());
+  io::CToken_istream lines(folder, 1);
+  ASSERT_FALSE(lines.Fail());
+  EXPECT_FALSE(lines.AtEof()) << "an unreadable file is not at its end";
+  try {
+    lines.NewLine();
+    ADD_FAILURE() << "NewLine throws on an I/O error";
+  } catch (const io::ReadErrorException& e) {
+    EXPECT_EQ(1, e.code);
+  }
+}
+
 TEST(TokenStream, FileStreamModes) {
   reptest::TempDir dir;
   const LongFileName file(AString::FromUtf8(dir.File("m.txt")));

@@ -4,6 +4,7 @@
 
 #include "orvex/core/Assert.h"
 #include "orvex/io/FileTokenStream.h"
+#include "orvex/io/NamedValue.h"
 #include "orvex/io/TokenStream.h"
 
 namespace io {
@@ -103,6 +104,25 @@ int FuzzReadBlockText(const uint8_t* data, size_t size) {
       CStringToken_istream tokens(bytes, size);
       CToken t;
       while (tokens.ReadToken(t)) {
+      }
+    }
+    {
+      // Every word or text taken as the key of a named value: a read either takes Key = value or
+      // leaves the stream before the key.
+      CStringToken_istream named(bytes, size);
+      CToken t;
+      while (named.ReadToken(t)) {
+        if (t.GetKind() != CToken::kWord && t.GetKind() != CToken::kString) continue;
+        // A key is matched by its C string, so a text holding NUL cannot name one.
+        if (t.Text().find(L'\0') != AString::npos) continue;
+        named.PutBack(t);
+        double d = 0;
+        named >> NamedValue(t.Text(), d);
+        if (!named.Fail()) continue;
+        named.ClearFail();
+        const bool beforeKey = named.IsNextToken(t.ACharPtr());
+        ORVEX_ASSERT(beforeKey);
+        if (!beforeKey || !named.ReadToken(t)) break;
       }
     }
     {

@@ -20,7 +20,6 @@ public:
   CToken_istream(const LongFileName& file, int mode);
   ~CToken_istream() override;
 
-  bool Fail() const { return CAbstract_istream::Fail(); }
   void Close();
 
 protected:

@@ -125,8 +125,8 @@ private:
   AString m_errorText;
   int m_errorLine = 0;
   int m_precision = 17;
-  AString m_tokText;
-  std::string m_numScratch;
+  AString m_tokText;         // decoded text of the last word or string token
+  std::string m_numScratch;  // bytes of a number token that came off the put-back stack
   AString m_lexError;  // what the last kScanError was about
 };
 

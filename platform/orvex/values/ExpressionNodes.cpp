@@ -1,0 +1,300 @@
+#include "orvex/values/ExpressionNodes.h"
+
+#include <cmath>
+#include <limits>
+
+#include "orvex/core/Assert.h"
+#include "orvex/values/ConstantValues.h"
+#include "orvex/values/Dataset.h"
+#include "orvex/values/Function.h"
+#include "orvex/values/FunctionCall.h"
+#include "orvex/values/ReferencedMessages.h"
+#include "orvex/values/ValueTextGenerator.h"
+#include "orvex/values/Variable.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+val::ParameterType ElementType(val::ParameterType t) {
+  if (t == val::kDoubleMatrixParam) return val::kDoubleParam;
+  if (t == val::kComplexMatrixParam) return val::kComplexParam;
+  return t;
+}
+
+bool IsComplexType(val::ParameterType t) { return ElementType(t) == val::kComplexParam; }
+
+double DigitalToDouble(int v, int invalid) { return v == invalid ? kNaN : static_cast<double>(v); }
+
+double LeafSI(const ValueBase* vb, val::ParameterType type) {
+  switch (type) {
+    case val::kDoubleParam: return Units::ConvertToSI(vb->GetValue(), vb->GetUnits());
+    case val::kComplexParam: return Units::ConvertToSI(vb->GetComplexValue().real(), vb->GetUnits());
+    case val::kIntParam: return DigitalToDouble(vb->GetIntValue(), IntValue::kInvalidValue);
+    case val::kEnumParam: return DigitalToDouble(vb->GetEnumValue(), EnumValue::kInvalidValue);
+    case val::kCharParam: {
+      char c = vb->GetCharValue();
+      return c == CharValue::kInvalidValue ? kNaN : static_cast<double>(static_cast<unsigned char>(c));
+    }
+    default: return kNaN;
+  }
+}
+
+AComplex<double> LeafComplexSI(const ValueBase* vb, val::ParameterType type) {
+  if (type != val::kComplexParam) return AComplex<double>(LeafSI(vb, type), 0.0);
+  AComplex<double> c = vb->GetComplexValue();
+  Units::FullUnitType u = vb->GetUnits();
+  return AComplex<double>(Units::ConvertToSI(c.real(), u), Units::ConvertToSI(c.imag(), u));
+}
+
+AComplex<double> ComplexNaN() { return AComplex<double>(kNaN, kNaN); }
+
+using orvex::values::FunctionCall;
+
+}  // namespace
+
+// ---- ExprNode
+
+ExprNode::ExprNode(Kind kind, val::ParameterType type, Units::FullUnitType units)
+    : m_kind(kind), m_type(type), m_units(units) {}
+
+ExprNode::~ExprNode() {
+  for (Operand& o : m_ops) o.vb->Release(this);
+}
+
+void ExprNode::HoldOperand(ValueBase* operand, val::ParameterType staticType) {
+  Operand o{};
+  o.vb = operand->CloneValueBase();
+  o.vb->AddRef(this);
+  o.type = ElementType(staticType);
+  o.node = dynamic_cast<const ExprNode*>(o.vb);
+  if (!o.node) {
+    if (auto* f = dynamic_cast<const FloatValue*>(o.vb)) {
+      o.isConstant = true;
+      o.constSI = AComplex<double>(f->GetDouble(), 0.0);
+    } else if (auto* c = dynamic_cast<const ComplexValue*>(o.vb)) {
+      o.isConstant = true;
+      o.constSI = c->GetComplex();
+    } else if (auto* v = dynamic_cast<const Variable*>(o.vb)) {
+      o.var = v;
+      if (v->IsConstant()) {
+        o.isConstant = true;
+        o.constSI = v->GetCurrentComplexSI();
+      }
+    }
+  }
+  if (o.isConstant && !IsComplexType(o.type)) o.constSI = AComplex<double>(o.constSI.real(), 0.0);
+  m_ops.push_back(o);
+}
+
+double ExprNode::OperandSI(const Operand& o) const {
+  if (o.node) return o.node->EvalSI();
+  if (o.isConstant) return o.constSI.real();
+  if (o.var) return o.var->GetCurrentSI();
+  return LeafSI(o.vb, o.type);
+}
+
+AComplex<double> ExprNode::OperandComplexSI(const Operand& o) const {
+  if (o.node) return o.node->EvalComplexSI();
+  if (o.isConstant) return o.constSI;
+  if (o.var) return IsComplexType(o.type) ? o.var->GetCurrentComplexSI() : AComplex<double>(o.var->GetCurrentSI(), 0.0);
+  return LeafComplexSI(o.vb, o.type);
+}
+
+void ExprNode::DoReceiveMsg(Msg& m) {
+  for (Operand& o : m_ops) o.vb->ReceiveMsg(m);
+}
+
+double ExprNode::GetValue() const { return Units::ConvertFromSI(EvalSI(), m_units); }
+
+AComplex<double> ExprNode::GetComplexValue() const {
+  AComplex<double> c = EvalComplexSI();
+  return AComplex<double>(Units::ConvertFromSI(c.real(), m_units), Units::ConvertFromSI(c.imag(), m_units));
+}
+
+AString ExprNode::GetValueText() const {
+  DefaultValueTextGeneratorStrategy strategy;
+  return ValueTextGenerator(*this, strategy).GetNewValueText();
+}
+
+bool ExprNode::IsConstant() const {
+  for (const Operand& o : m_ops)
+    if (!o.vb->IsConstant()) return false;
+  return true;
+}
+
+const ValueBase* ExprNode::GetChild(int index) const {
+  return index >= 0 && index < static_cast<int>(m_ops.size()) ? m_ops[index].vb : nullptr;
+}
+
+val::ParameterType ExprNode::GetOperandType(int index) const {
+  return index >= 0 && index < static_cast<int>(m_ops.size()) ? m_ops[index].type : val::kNoParam;
+}
+
+// ---- UnaryNode
+
+UnaryNode::UnaryNode(wchar_t op, ValueBase* arg, val::ParameterType argType, val::ParameterType type,
+                     Units::FullUnitType units)
+    : ExprNode(kUnary, type, units), m_op(op) {
+  HoldOperand(arg, argType);
+}
+
+UnaryNode::~UnaryNode() = default;
+
+double UnaryNode::EvalSI() const {
+  double a = OperandSI(m_ops[0]);
+  return m_op == L'-' ? -a : a;
+}
+
+AComplex<double> UnaryNode::EvalComplexSI() const {
+  AComplex<double> a = OperandComplexSI(m_ops[0]);
+  return m_op == L'-' ? AComplex<double>(-a) : a;
+}
+
+// ---- BinaryNode
+
+BinaryNode::BinaryNode(wchar_t op, ValueBase* lhs, val::ParameterType lhsType, ValueBase* rhs,
+                       val::ParameterType rhsType, val::ParameterType type, Units::FullUnitType units)
+    : ExprNode(kBinary, type, units), m_op(op) {
+  HoldOperand(lhs, lhsType);
+  HoldOperand(rhs, rhsType);
+}
+
+BinaryNode::~BinaryNode() = default;
+
+double BinaryNode::EvalSI() const {
+  if (IsComplexType(GetParameterType())) return EvalComplexSI().real();
+  double a = OperandSI(m_ops[0]);
+  double b = OperandSI(m_ops[1]);
+  switch (m_op) {
+    case L'+': return a + b;
+    case L'-': return a - b;
+    case L'*': return a * b;
+    case L'/': return a / b;
+    default: return std::pow(a, b);
+  }
+}
+
+AComplex<double> BinaryNode::EvalComplexSI() const {
+  if (!IsComplexType(GetParameterType())) return AComplex<double>(EvalSI(), 0.0);
+  AComplex<double> a = OperandComplexSI(m_ops[0]);
+  AComplex<double> b = OperandComplexSI(m_ops[1]);
+  switch (m_op) {
+    case L'+': return a + b;
+    case L'-': return a - b;
+    case L'*': return a * b;
+    case L'/': return a / b;
+    default:
+      // A real integer exponent keeps (1+2i)^2 exact.
+      if (b.imag() == 0.0) return std::pow(static_cast<const std::complex<double>&>(a), b.real());
+      return std::pow(static_cast<const std::complex<double>&>(a), static_cast<const std::complex<double>&>(b));
+  }
+}
+
+// ---- ParenNode
+
+ParenNode::ParenNode(ValueBase* inner, val::ParameterType innerType)
+    : ExprNode(kParen, innerType, inner->GetUnits()) {
+  HoldOperand(inner, innerType);
+}
+
+ParenNode::~ParenNode() = default;
+
+double ParenNode::EvalSI() const { return OperandSI(m_ops[0]); }
+
+AComplex<double> ParenNode::EvalComplexSI() const { return OperandComplexSI(m_ops[0]); }
+
+// ---- CallNode
+
+CallNode::CallNode(const Function* f, const AString& writtenName, const std::vector<ValueBase*>& args,
+                   const std::vector<val::ParameterType>& argTypes, val::ParameterType type,
+                   Units::FullUnitType units)
+    : ExprNode(kCall, type, units), m_fn(f), m_writtenName(writtenName) {
+  for (size_t i = 0; i < args.size(); ++i) HoldOperand(args[i], i < argTypes.size() ? argTypes[i] : val::kNoParam);
+  if (m_fn->IsRanged() && !m_ops.empty()) {
+    m_dataset = dynamic_cast<const AbstractDatasetValueBase*>(m_ops[0].vb);
+    if (m_dataset && m_dataset->GetYExpression()) m_yUnits = m_dataset->GetYExpression()->GetUnits();
+    return;
+  }
+  const Function::ScalarKernels* k = m_fn->GetScalarKernels();
+  if (!k || m_ops.size() != 1) return;
+  if (IsComplexType(m_ops[0].type)) {
+    m_cr = k->cr;
+    m_cc = k->cc;
+  } else {
+    m_rr = k->rr;
+    m_rc = k->rc;
+    m_cc = k->cc;
+  }
+}
+
+CallNode::~CallNode() = default;
+
+double CallNode::EvalSI() const {
+  if (IsComplexType(GetParameterType())) return EvalComplexSI().real();
+  if (m_rr) return m_rr(OperandSI(m_ops[0]));
+  if (m_cr) return m_cr(OperandComplexSI(m_ops[0]));
+  if (m_fn->IsRanged()) return EvalRanged().real();
+  return EvalGeneric().real();
+}
+
+AComplex<double> CallNode::EvalComplexSI() const {
+  if (!IsComplexType(GetParameterType())) return AComplex<double>(EvalSI(), 0.0);
+  if (m_rc) return m_rc(OperandSI(m_ops[0]));
+  if (m_cc) return m_cc(OperandComplexSI(m_ops[0]));
+  if (m_fn->IsRanged()) return EvalRanged();
+  return EvalGeneric();
+}
+
+AComplex<double> CallNode::EvalGeneric() const {
+  if (m_ops.empty()) return ComplexNaN();
+  // Functions read their argument as a number in SI with unit 90.
+  const Operand& o = m_ops[0];
+  const bool complexArg = IsComplexType(o.type);
+  FloatValue realArg(complexArg ? 0.0 : OperandSI(o), Units::kNoUnit);
+  ComplexValue complexArg_(complexArg ? OperandComplexSI(o) : AComplex<double>(), Units::kNoUnit);
+  const ValueBase* arg = complexArg ? static_cast<const ValueBase*>(&complexArg_) : &realArg;
+  FunctionCall call(m_fn, arg);
+  return call.Run(IsComplexType(GetParameterType()));
+}
+
+AComplex<double> CallNode::EvalRanged() const {
+  if (!m_dataset) return ComplexNaN();
+  const AbstractDataset* ads = m_dataset->GetDatasetForCurrentPoint();
+  if (!ads) return ComplexNaN();
+  FunctionCall call(m_fn, m_dataset);
+  if (auto* d = dynamic_cast<const Dataset<double, double>*>(ads)) {
+    call.SetVectors(&d->GetX(), &d->GetY(), nullptr);
+  } else if (auto* c = dynamic_cast<const Dataset<double, AComplex<double>>*>(ads)) {
+    call.SetVectors(&c->GetX(), nullptr, &c->GetY());
+  } else {
+    return ComplexNaN();
+  }
+  AComplex<double> r = call.Run(IsComplexType(GetParameterType()));
+  if (m_yUnits == Units::kNoUnit) return r;
+  // Dataset values are in the units of the y expression.
+  for (int p = m_fn->GetRangedResultUnitPower(); p > 0; --p)
+    r = AComplex<double>(Units::ConvertToSI(r.real(), m_yUnits), Units::ConvertToSI(r.imag(), m_yUnits));
+  return r;
+}
+
+// ---- TableCallNode
+
+TableCallNode::TableCallNode(const Function* f, const AString& writtenName, const AString& datasetName,
+                             const DatasetServer* server, long datasetID, ValueBase* x, val::ParameterType xType)
+    : CallNode(f, writtenName, std::vector<ValueBase*>{x}, std::vector<val::ParameterType>{xType},
+               val::kDoubleParam, Units::kNoUnit),
+      m_datasetName(datasetName), m_server(server), m_datasetID(datasetID) {}
+
+TableCallNode::~TableCallNode() = default;
+
+void TableCallNode::DoReceiveMsg(Msg& m) {
+  if (m.GetType() == msgtype::kReferencedDatasets) {
+    if (auto* rd = dynamic_cast<ReferencedDatasetsMsg*>(&m)) rd->AddDataset(m_server, m_datasetID);
+  }
+  CallNode::DoReceiveMsg(m);
+}
+
+double TableCallNode::EvalSI() const { return kNaN; }
+
+AComplex<double> TableCallNode::EvalComplexSI() const { return ComplexNaN(); }

@@ -1,0 +1,16 @@
+#include "postorvex/util/ReportTraceDefUtils.h"
+
+#include "orvex/core/Assert.h"
+// Reached through the platform folder: the library does not link the header-only host target.
+#include "host/include/host/ISolutionForReports.h"
+#include "host/include/host/ISolutionManagerForReports.h"
+
+bool ReportTraceDefUtils::GetSolutionSweeps(std::vector<SweepBase*>& out, long solutionID,
+                                            ISolutionManagerForReports* solMgr, const SimValueContext& context,
+                                            unsigned reportType) {
+  ORVEX_ASSERT(solMgr);
+  ISolutionForReports* solution = solMgr ? solMgr->GetSolution(solutionID) : nullptr;
+  if (!solution) return false;
+  solution->GetSweeps(out, context, reportType);
+  return true;
+}

@@ -1,0 +1,53 @@
+#include "orvex/values/Statistics.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "RepTest.h"
+
+TEST(Statistics, TableOfCases) {
+  using S = val::Statistic;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case { std::vector<double> in; S stat; bool ok; double expected; const char* why; };
+  const Case cases[] = {
+      {{1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}, S::kVariance, true, 30.0, "large offset"},
+      {{1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}, S::kMean, true, 1e9 + 10, "mean at an offset"},
+      {{1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}, S::kStdDev, true, std::sqrt(30.0), "stddev"},
+      {{}, S::kMean, false, 0, "empty"},
+      {{}, S::kMax, false, 0, "empty max"},
+      {{5}, S::kVariance, true, 0, "one value"},
+      {{5}, S::kMedian, true, 5, "one median"},
+      {{1, nan, 3}, S::kMean, true, nan, "NaN input"},
+      {{1, nan, 3}, S::kMax, true, nan, "NaN max"},
+      {{nan, 1, 3}, S::kMin, true, nan, "NaN min"},
+      {{3, 1, 2}, S::kMedian, true, 2, "odd median"},
+      {{4, 1, 3, 2}, S::kMedian, true, 2.5, "even median"},
+      {{-1, 4, 2}, S::kPeakToPeak, true, 5, "peak to peak"},
+      {{0.1, 0.2, 0.3}, S::kSum, true, 0.6, "compensated sum"},
+      {{3, 4}, S::kRms, true, std::sqrt(12.5), "rms"},
+      {{-7, 2}, S::kMax, true, 2, "max"},
+      {{-7, 2}, S::kMin, true, -7, "min"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    double out = -1;
+    EXPECT_EQ(c.ok, val::ComputeStatistic(c.stat, c.in.data(), c.in.size(), out));
+    if (!c.ok) continue;
+    if (std::isnan(c.expected)) {
+      EXPECT_TRUE(std::isnan(out));
+    } else {
+      EXPECT_EQ(c.expected, out);
+    }
+  }
+}
+
+TEST(Statistics, ManyEqualValuesHaveNoSpread) {
+  const std::vector<double> v(100000, 0.1);
+  double var = -1;
+  ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kVariance, v.data(), v.size(), var));
+  EXPECT_EQ(0.0, var);
+  double mean = -1;
+  ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
+  EXPECT_EQ(0.1, mean);
+}
