@@ -8,6 +8,7 @@
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/Block.h"
+#include "orvex/values/Value.h"
 #include "postorvex/columns/ColumnImpl.h"
 #include "postorvex/columns/ValuesText.h"
 
@@ -129,6 +130,42 @@ bool Column::AppendValuesAt(const Column& source, const std::vector<unsigned>& r
   for (unsigned row : rows) AppendEntryOf(source, row);
   return true;
 }
+
+namespace {
+
+// What a column reads from a value: its type, its unit, and the getter of its kind.
+ColumnInput InputOf(const Value& value) {
+  ColumnInput in;
+  in.type = value.GetParameterType();
+  in.units = value.GetUnits();
+  switch (static_cast<int>(in.type)) {
+    case kPtDouble: in.number = value.GetValue(); break;
+    case kPtComplex: in.complex = value.GetComplexValue(); break;
+    case kPtInt: in.integer = value.GetIntValue(); break;
+    case kPtEnum: in.integer = value.GetEnumValue(); break;
+    case kPtChar: in.character = value.GetCharValue(); break;
+    case kPtText:
+    case kPtString: in.text = value.GetStringValue(); break;
+    case kPtArc:
+      if (const ArcParam* a = value.GetArcParam()) in.arc = *a;
+      else in.type = Pt(kPtNone);
+      break;
+    case kPtCircle:
+      if (const CircleParam* c = value.GetCircleParam()) in.circle = *c;
+      else in.type = Pt(kPtNone);
+      break;
+    case kPtRegion:
+      if (const RegionParam* r = value.GetRegionParam()) in.region = *r;
+      else in.type = Pt(kPtNone);
+      break;
+    default: break;
+  }
+  return in;
+}
+
+}  // namespace
+
+bool Column::AppendValue(const Value& value) { return AppendInput(InputOf(value)); }
 
 AString Column::GetSingleValueText(size_t i) const {
   if (!CheckRow(i)) return AString();
