@@ -346,6 +346,7 @@ TEST(Expression, TableNamesADesignDataset) {
 }
 
 TEST(ExpressionParser, AlienLabels) {
+  DatasetServer::GetDesignDatasetServer()->AddDataset(L"Loss");
   Parser p;
   p.AddQuantity(L"S11");
   p.AddQuantity(L"V(out)");
@@ -365,6 +366,7 @@ TEST(ExpressionParser, AlienLabels) {
       {L"2*(y+", {L"y"}},
       {L"nan+inf+1GHz+2i", {}},
       {L"E", {L"E"}},
+      {L"table(Loss, x)+table(Gain, x)", {L"Gain"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(AString(c.text).ToUtf8());
