@@ -471,3 +471,19 @@ TEST(ValueUtil, UnaryNonRangedCallsOfALeaf) {
     EXPECT_EQ(c.arg, arg);
   }
 }
+
+TEST(Expression, ADatasetKeepsItsCompoundYAliveAfterTheValueGoes) {
+  Parser p;
+  Quantity* s11 = p.AddQuantity(L"S11");
+  InstalledParserScope installed(&p);
+  {
+    Value v(L"max(S11*2)+max(S11*2)", Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    ASSERT_EQ(1u, p.NumDatasets());  // the second call finds the first dataset by its y text
+    EXPECT_FALSE(p.Dataset(0)->OKtoDelete());
+    EXPECT_EQ(1u, s11->RefCount());  // only the y node, shared by both calls
+  }
+  EXPECT_TRUE(p.Dataset(0)->OKtoDelete());
+  EXPECT_EQ(1u, s11->RefCount());
+  EXPECT_EQ(AString(L"S11*2"), p.Dataset(0)->GetYExpression()->GetValueText());
+}
