@@ -9,6 +9,10 @@
 
 namespace rep {
 
+// The "no composite type" value of the core library's composite types, which this build of the
+// post-processing library does not declare yet.
+constexpr int kInvalidCompositeType = 0;
+
 class QuantityInfoAtContextVersion {
 public:
   struct CompositeInfo {

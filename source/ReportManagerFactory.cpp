@@ -4,6 +4,7 @@
 
 #include "Gravik/IReportManager.h"
 #include "ReportManager.h"
+#include "SimValueDataCache.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IOrvDesktop.h"
 
@@ -42,13 +43,12 @@ IOutputVariableMgr* ReportManagerFactory::CreateOutputVariableMgr(ISolutionManag
   return nullptr;
 }
 
-ISimValueCache* ReportManagerFactory::CreateSimValueCache(ISolutionManagerForReports* /*solMgr*/) {
+ISimValueCache* ReportManagerFactory::CreateSimValueCache(ISolutionManagerForReports* solMgr) {
   if (!ProductSupportsNewReporter()) {
     ORVEX_ASSERT(!"Product does'nt support new reporter rewrite and plots, so should'nt try and get an ISimValueCache");
     return nullptr;
   }
-  // The solution-value cache is not part of this build yet.
-  return nullptr;
+  return new (std::nothrow) SimValueDataCache(solMgr);
 }
 
 bool ReportManagerFactory::ExtractTraceDataIntoTemporaryReport(std::vector<ITraceDataForProduct*>& results,
