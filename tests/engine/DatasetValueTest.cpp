@@ -4,6 +4,7 @@
 
 #include "RepTest.h"
 #include "SimDatasetValue.h"
+#include "SimValue2.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Value.h"
@@ -69,15 +70,17 @@ TEST(DatasetValue, TextsKindsAndIdentity) {
   EXPECT_EQ(nullptr, withoutX.GetXExpression());
   EXPECT_EQ(1, withX.GetID());
 
-  // The expressions are held for as long as the dataset lives.
-  EXPECT_TRUE(s11.HasRef(AnonymousValueReceiver::GetInstance()));
 }
 
-TEST(DatasetValue, ExpressionsAreReleasedWithTheDataset) {
-  Variable y(L"Y", 90), x(L"X", 90);
-  { DoubleSimDatasetValue d(1, &y, &x); }
-  EXPECT_FALSE(y.HasRef(AnonymousValueReceiver::GetInstance()));
-  EXPECT_FALSE(x.HasRef(AnonymousValueReceiver::GetInstance()));
+TEST(DatasetValue, HoldsItsExpressionsWhileItLives) {
+  rep::SimValue2 y(1, ValueState(1, 15, 1), L"Y"), x(2, ValueState(1, 15, 1), L"X");
+  {
+    DoubleSimDatasetValue d(1, &y, &x);
+    EXPECT_TRUE(y.HasRef(AnonymousValueReceiver::GetInstance()));
+    EXPECT_TRUE(x.HasRef(AnonymousValueReceiver::GetInstance()));
+  }
+  EXPECT_FALSE(y.IsReferenced());
+  EXPECT_FALSE(x.IsReferenced());
 }
 
 TEST(DatasetValue, DeletableOnlyWithoutHolders) {
@@ -96,14 +99,14 @@ TEST(DatasetValue, DeletableOnlyWithoutHolders) {
 }
 
 TEST(DatasetValue, HandedOverItGoesWithItsLastHolder) {
-  Variable y(L"Y", 90);
+  rep::SimValue2 y(1, ValueState(1, 15, 1), L"Y");
   auto* d = new DoubleSimDatasetValue(1, &y, nullptr);
   Value holder(90);
   d->AddRef(&holder);
   d->HandOverToHolders();
   EXPECT_TRUE(y.HasRef(AnonymousValueReceiver::GetInstance()));
   d->Release(&holder);  // deletes it; the sanitizer reports any leak or second delete
-  EXPECT_FALSE(y.HasRef(AnonymousValueReceiver::GetInstance()));
+  EXPECT_FALSE(y.IsReferenced());
 }
 
 TEST(DatasetValue, PlainGettersAreNotImplemented) {
