@@ -1,5 +1,6 @@
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 
+#include "orvex/io/Block.h"
 #include "postorvex/families/TraceFamiliesDisplayParametersVisitor.h"
 
 io::ReadError DisplayAllTraceFamiliesParameters::DoDataExchange(io::CBlock&, bool) { return io::kNoError; }

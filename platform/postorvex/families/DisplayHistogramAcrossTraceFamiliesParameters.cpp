@@ -1,5 +1,6 @@
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 
+#include "orvex/io/Block.h"
 #include "postorvex/families/TraceFamiliesDisplayParametersVisitor.h"
 
 DisplayHistogramAcrossTraceFamiliesParameters::DisplayHistogramAcrossTraceFamiliesParameters()

@@ -1,5 +1,6 @@
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 
+#include "orvex/io/Block.h"
 #include "orvex/values/Function.h"
 #include "postorvex/families/TraceFamiliesDisplayParametersVisitor.h"
 

@@ -2,9 +2,12 @@
 #pragma once
 
 #include "orvex/core/OrvexApi.h"
-#include "orvex/io/Block.h"
+#include "orvex/io/ReadError.h"
 
 class TraceFamiliesDisplayParametersVisitor;
+namespace io {
+class CBlock;
+}  // namespace io
 
 class POSTORVEX_API TraceFamiliesDisplayParameters {
 public:

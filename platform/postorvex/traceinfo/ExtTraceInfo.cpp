@@ -1,6 +1,7 @@
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 
 namespace {
 

@@ -3,8 +3,12 @@
 
 #include "orvex/core/MUndoableObject.h"
 #include "orvex/core/OrvexApi.h"
-#include "orvex/io/Block.h"
+#include "orvex/io/ReadError.h"
 #include "orvex/values/Value.h"
+
+namespace io {
+class CBlock;
+}  // namespace io
 
 namespace rep {
 
