@@ -9,6 +9,7 @@
 #include "orvex/values/Function.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"
+#include "orvex/values/ValueUtil.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -436,4 +437,35 @@ TEST(Function, TableAndScalarEvaluation) {
   Value text(Units::kNoUnit);
   text.SetStringValueText(L"x");
   EXPECT_FALSE(Function::Find(L"abs")->EvaluateScalar(text, out));
+}
+
+TEST(ValueUtil, UnaryNonRangedCallsOfALeaf) {
+  Parser p;
+  Quantity* s11 = p.AddQuantity(L"S11");
+  DatasetServer::GetDesignDatasetServer()->AddDataset(L"Loss");
+  InstalledParserScope installed(&p);
+  struct Case { const wchar_t* text; const wchar_t* fn; const ValueBase* arg; };
+  const Case cases[] = {
+      {L"db(S11)", L"db", s11},
+      {L"abs(Freq)", L"abs", Value::GetIntrinsicVariable(L"Freq")},
+      {L"S11", nullptr, nullptr},
+      {L"db(S11*2)", nullptr, nullptr},
+      {L"max(S11)", nullptr, nullptr},
+      {L"abs(2)", nullptr, nullptr},
+      {L"abs(pi)", nullptr, nullptr},
+      {L"(db(S11))", nullptr, nullptr},
+      {L"table(Loss, Freq)", nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.text).ToUtf8());
+    Value v(c.text, Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    const Function* fn = nullptr;
+    const ValueBase* arg = nullptr;
+    EXPECT_EQ(c.fn != nullptr, ValueUtil::GetUnaryNonRangedFunctionAndValueBase(v, fn, arg));
+    if (!c.fn) continue;
+    ASSERT_NE(nullptr, fn);
+    EXPECT_EQ(AString(c.fn), fn->GetName());
+    EXPECT_EQ(c.arg, arg);
+  }
 }
