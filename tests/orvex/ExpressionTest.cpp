@@ -346,6 +346,7 @@ TEST(Expression, TableNamesADesignDataset) {
 }
 
 TEST(ExpressionParser, AlienLabels) {
+  DatasetServer::GetDesignDatasetServer()->AddDataset(L"Loss");
   Parser p;
   p.AddQuantity(L"S11");
   p.AddQuantity(L"V(out)");
@@ -365,6 +366,7 @@ TEST(ExpressionParser, AlienLabels) {
       {L"2*(y+", {L"y"}},
       {L"nan+inf+1GHz+2i", {}},
       {L"E", {L"E"}},
+      {L"table(Loss, x)+table(Gain, x)", {L"Gain"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(AString(c.text).ToUtf8());
@@ -468,4 +470,20 @@ TEST(ValueUtil, UnaryNonRangedCallsOfALeaf) {
     EXPECT_EQ(AString(c.fn), fn->GetName());
     EXPECT_EQ(c.arg, arg);
   }
+}
+
+TEST(Expression, ADatasetKeepsItsCompoundYAliveAfterTheValueGoes) {
+  Parser p;
+  Quantity* s11 = p.AddQuantity(L"S11");
+  InstalledParserScope installed(&p);
+  {
+    Value v(L"max(S11*2)+max(S11*2)", Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    ASSERT_EQ(1u, p.NumDatasets());  // the second call finds the first dataset by its y text
+    EXPECT_FALSE(p.Dataset(0)->OKtoDelete());
+    EXPECT_EQ(1u, s11->RefCount());  // only the y node, shared by both calls
+  }
+  EXPECT_TRUE(p.Dataset(0)->OKtoDelete());
+  EXPECT_EQ(1u, s11->RefCount());
+  EXPECT_EQ(AString(L"S11*2"), p.Dataset(0)->GetYExpression()->GetValueText());
 }
