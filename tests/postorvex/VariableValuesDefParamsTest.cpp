@@ -1,8 +1,10 @@
 #include <vector>
 
 #include "RepTest.h"
+#include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/Units.h"
 #include "orvex/values/Variable.h"
+#include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
 
@@ -107,4 +109,53 @@ TEST(VariableValuesDefParams, ConvertsVariationsInTheirOwnOrder) {
   byVariable.AddVariableValue(static_cast<const Variable*>(nullptr), Value(1.0, Units::kGHz));
   EXPECT_SOFT_ASSERT("variable");
   EXPECT_EQ(1u, byVariable.size());
+}
+
+namespace {
+
+class ListSetupper : public IVariableNameSpaceSetupper {
+public:
+  std::vector<Variable*> variables;
+  int calls = 0;
+  void SetupForTextRegeneration(VariableNameSpace&) override { ADD_FAILURE() << "not for conversion"; }
+  void Setup(VariableNameSpace& space) override {
+    ++calls;
+    for (Variable* v : variables) space.AddVariable(v);
+  }
+};
+
+}  // namespace
+
+TEST(VariableValuesDefParams, ConvertsToTheSolutionsVariables) {
+  Variable len(AString(L"Len"), Units::kMm), width(AString(L"w"), Units::kMm);
+  ListSetupper setupper;
+  setupper.variables = {&len, &width};
+
+  VariableValuesDefParams f;
+  ASSERT_EQ(3u, f.AssignVariationKey(AString(L"len=2, W=3um, freq=1.5")));
+  VariableValues out;
+  EXPECT_TRUE(f.ConvertToVariableValues(out, &setupper));
+  EXPECT_EQ(1, setupper.calls);
+  ASSERT_EQ(3u, out.size());
+  // A bare number is in the variable's units; a suffix wins.
+  ASSERT_NE(nullptr, out.GetVariableValue(&len));
+  EXPECT_EQ(Units::kMm, out.GetVariableValue(&len)->GetUnits());
+  EXPECT_DOUBLE_EQ(2.0, out.GetVariableValue(&len)->GetValue());
+  EXPECT_DOUBLE_EQ(0.003, out.GetVariableValue(&width)->GetValue());
+  Variable* freq = Variable::FindIntrinsic(AString(L"Freq"));
+  ASSERT_NE(nullptr, freq);
+  ASSERT_NE(nullptr, out.GetVariableValue(freq));
+  EXPECT_DOUBLE_EQ(1.5, out.GetVariableValue(freq)->GetValue());
+
+  // Without a setupper only intrinsic names resolve; the rest is left out.
+  VariableValues partial;
+  EXPECT_FALSE(f.ConvertToVariableValues(partial, nullptr));
+  EXPECT_EQ(1u, partial.size());
+  EXPECT_TRUE(partial.HasVariable(freq));
+
+  VariableValuesDefParams badText;
+  badText.AddVariableValue(AString(L"len"), Value(AString(L"2 apples"), Units::kNoUnit));
+  VariableValues none;
+  EXPECT_FALSE(badText.ConvertToVariableValues(none, &setupper));
+  EXPECT_TRUE(none.empty());
 }

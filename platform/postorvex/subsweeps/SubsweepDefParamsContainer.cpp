@@ -74,13 +74,11 @@ bool SubsweepDefParamsContainer::Remove(const AbstractSubsweepDefParams* def) {
 }
 
 void SubsweepDefParamsContainer::Replace(size_t index, AbstractSubsweepDefParams* newDef) {
-  std::unique_ptr<AbstractSubsweepDefParams> owned(newDef);
   ORVEX_ASSERT(index<Size());
   ORVEX_ASSERT(newDef);
-  if (index >= Size() || !newDef || m_defs[index] == newDef) {
-    if (index < Size() && m_defs[index] == newDef) owned.release();
-    return;
-  }
+  if (index < Size() && m_defs[index] == newDef) return;
+  std::unique_ptr<AbstractSubsweepDefParams> owned(newDef);  // freed here when it cannot be placed
+  if (index >= Size() || !newDef) return;
   delete m_defs[index];
   m_defs[index] = owned.release();
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "orvex/core/Assert.h"
+#include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/Variable.h"
+#include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 
 namespace {
@@ -156,6 +158,22 @@ unsigned VariableValuesDefParams::AssignVariationKey(const AString& key) {
   }
   m_entries = std::move(read.m_entries);
   return static_cast<unsigned>(m_entries.size());
+}
+
+bool VariableValuesDefParams::ConvertToVariableValues(VariableValues& out, IVariableNameSpaceSetupper* setupper) const {
+  VariableNameSpace space(1, 1, 0);
+  if (setupper) setupper->Setup(space);
+  bool all = true;
+  for (const Entry& e : m_entries) {
+    Variable* variable = space.ResolveVariable(e.first);
+    Value value(variable ? variable->GetUnits() : Units::kNoUnit);
+    if (!variable || !value.SetValueText(e.second.GetValueText(), variable->GetUnits())) {
+      all = false;
+      continue;
+    }
+    out.SetVariableValue(variable, value);
+  }
+  return all;
 }
 
 void VariableValuesDefParams::ConvertToVariableValuesDefParams(const std::vector<VariableValues>& in,

@@ -8,6 +8,7 @@
 #include "orvex/core/OrvexApi.h"
 #include "orvex/values/Value.h"
 
+class IVariableNameSpaceSetupper;
 class Variable;
 class VariableValues;
 
@@ -36,6 +37,11 @@ public:
   // Replaces the content with the key's pairs, each text set in unit 90 without resolving names.
   // Answers the number of values held then; 0 and unchanged for an empty or malformed key.
   unsigned AssignVariationKey(const AString& key);
+
+  // Resolves each name in a name space that the setupper fills (then among intrinsic variables)
+  // and sets the value's text in that variable's units. A name or text that does not resolve is
+  // left out, and the answer is false.
+  bool ConvertToVariableValues(VariableValues& out, IVariableNameSpaceSetupper* setupper) const;
 
   // Names by the variables' names, values as held, in each variation's own order.
   static void ConvertToVariableValuesDefParams(const std::vector<VariableValues>& in,
