@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 #include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "postorvex/subsweeps/SpecialSubsweepDefParams.h"
 #include "postorvex/subsweeps/SpecifiableSubsweepDefParams.h"

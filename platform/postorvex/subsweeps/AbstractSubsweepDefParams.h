@@ -4,10 +4,13 @@
 #include "orvex/core/AString.h"
 #include "orvex/core/MUndoableObject.h"
 #include "orvex/core/OrvexApi.h"
-#include "orvex/io/Block.h"
+#include "orvex/io/ReadError.h"
 
 class Column;
 class ValidateSubsweepDefParamsVisitor;
+namespace io {
+class CBlock;
+}  // namespace io
 
 namespace rep {
 

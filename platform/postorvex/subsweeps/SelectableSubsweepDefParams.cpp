@@ -1,6 +1,7 @@
 #include "postorvex/subsweeps/SelectableSubsweepDefParams.h"
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "postorvex/columns/Column.h"
 

@@ -1,6 +1,7 @@
 #include "postorvex/subsweeps/SpecifiableSubsweepDefParams.h"
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/subsweeps/ValidateSubsweepDefParamsVisitor.h"
 

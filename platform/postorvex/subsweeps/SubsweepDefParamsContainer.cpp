@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
 #include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
 
 namespace {

@@ -5,9 +5,12 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
-#include "orvex/io/Block.h"
+#include "orvex/io/ReadError.h"
 
 class AbstractSubsweepDefParams;
+namespace io {
+class CBlock;
+}  // namespace io
 
 class POSTORVEX_API SubsweepDefParamsContainer {
 public:
