@@ -91,6 +91,10 @@ public:
     return m_changedContexts.count(def) != 0;
   }
   IQuantityTypeProvider* GetQuantityTypeProvider() override { return m_typed ? &m_types : nullptr; }
+  void GetValidVersionIDs(std::vector<long>& out, const IDerivedDataDefinition& loadDefinition) override {
+    if (m_noValidVersion) return;
+    ReferenceSolution::GetValidVersionIDs(out, loadDefinition);
+  }
 
   void AddQuantity(const AString& name, const ValueState& state) { m_quantities[name] = state; }
   void AddEnumQuantity(const AString& name, const AString& enumTypeName) {
@@ -107,6 +111,7 @@ public:
 
   std::set<AString, AString::NoCaseLess> m_changedQuantities;  // what every command changes
   std::set<ReportTypeSolutionDefinition> m_changedContexts;
+  bool m_noValidVersion = false;  // the solution lists no valid version at all
   int m_valueStateQuestions = 0;
   int m_expressionQuestions = 0;
 
