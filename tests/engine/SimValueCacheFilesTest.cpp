@@ -1,1 +1,264 @@
-#include "RepTest.h"
+#include "SimValueDataCache.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "SimValueCacheFixture.h"
+#include "orvex/core/Ids.h"
+#include "orvex/io/NamedValue.h"
+#include "postorvex/connectivity/ConnectedVVObject.h"
+
+using reptest::CacheTest;
+
+namespace {
+
+class CacheFilesTest : public CacheTest {
+protected:
+  AString FullPath(const AString& name) const {
+    return ManagedFileService::GetInstance()->GetFullPathText(L"svcache", name);
+  }
+  std::string HeaderText() const { return reptest::ReadFileBytes(FullPath(m_cache.GetHeaderFileName()).ToUtf8()); }
+  void SetHeaderText(const std::string& text) {
+    reptest::WriteFileBytes(FullPath(m_cache.GetHeaderFileName()).ToUtf8(), text);
+  }
+
+  MinorSweepCache* FindIn(rep::SimValueDataCache& cache, double l, double w, long version = 1) const {
+    VariableValuesContext current(Major(l, w));
+    return cache.GetMinorSweepCacheAtCurrVarVals(m_f, {m_l, m_w}, Dsd(), version);
+  }
+  static bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+  }
+  // Every version entry holds points with caches, and nothing else.
+  static void ExpectConsistent(const rep::SimValueDataCache& cache) {
+    for (const auto& d : cache.GetDesignMap())
+      for (const auto& s : d.second)
+        for (const auto& c : s.second)
+          for (const auto& v : c.second) {
+            ASSERT_NE(nullptr, v.second);
+            std::list<VVLeafData*> data;
+            v.second->GetAllData(data);
+            EXPECT_FALSE(data.empty());
+            for (VVLeafData* datum : data) EXPECT_NE(nullptr, dynamic_cast<MinorVVsCache*>(datum));
+          }
+  }
+  static size_t NumPoints(const rep::SimValueDataCache& cache) {
+    size_t n = 0;
+    for (const auto& d : cache.GetDesignMap())
+      for (const auto& s : d.second)
+        for (const auto& c : s.second)
+          for (const auto& v : c.second) {
+            std::list<VVLeafData*> data;
+            v.second->GetAllData(data);
+            n += data.size();
+          }
+    return n;
+  }
+  static size_t NumVersionEntries(const rep::SimValueDataCache& cache) {
+    size_t n = 0;
+    for (const auto& d : cache.GetDesignMap())
+      for (const auto& s : d.second)
+        for (const auto& c : s.second) n += c.second.size();
+    return n;
+  }
+};
+
+// Values that a text form easily gets wrong.
+const std::vector<double> kAwkward = {0.1 + 0.2, -0.0, 1e-308, 4.9e-324, 1.7976931348623157e308,
+                                      std::numeric_limits<double>::quiet_NaN(), -1.0 / 3.0};
+
+}  // namespace
+
+TEST_F(CacheFilesTest, RoundTripKeepsEveryBit) {
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  {
+    VariableValuesContext current(Major(2, 2));
+    DoubleColumn primary(113), awkward;
+    for (size_t i = 0; i < kAwkward.size(); ++i) primary.AddValue(static_cast<double>(i), false);
+    awkward.AppendValues(kAwkward);
+    ASSERT_NE(nullptr, m_cache.UpdateCacheForMinorSweepAtCurrVarVal(m_f, false, {m_l, m_w}, {}, Dsd(), 1, primary,
+                                                                     {m_gain}, {&awkward}, L"awkward"));
+  }
+  io::CBlock project(L"Project");
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  AString header;
+  ASSERT_TRUE(io::DoDataExchange(project, true, L"CacheHeaderFile", header) == io::kNoError);
+  EXPECT_EQ(m_cache.GetHeaderFileName(), header);
+
+  rep::SimValueDataCache fresh(&m_host);
+  EXPECT_EQ(0, fresh.ReadCacheFiles(project));
+  ExpectConsistent(fresh);
+  EXPECT_EQ(1u, NumVersionEntries(fresh));
+  for (double l : {1.0, 2.0}) {
+    MinorSweepCache* read = FindIn(fresh, l, 1);
+    ASSERT_NE(nullptr, read);
+    EXPECT_TRUE(SameBits(Values(FindIn(m_cache, l, 1), m_gain), Values(read, m_gain)));
+    EXPECT_TRUE(SameBits(Values(FindIn(m_cache, l, 1), m_loss), Values(read, m_loss)));
+  }
+  EXPECT_TRUE(SameBits(kAwkward, Values(FindIn(fresh, 2, 2), m_gain)));
+  EXPECT_EQ(nullptr, FindIn(fresh, 3, 3));
+
+  // The quantity information came along: same IDs, and new ones do not collide.
+  SimValueParams params;
+  ASSERT_TRUE(fresh.GetInfoServer().GetSimValueParams(params, m_loss));
+  EXPECT_EQ(AString(L"Loss"), params.GetQuantityText());
+  reptest::QuantitySolution& s = Solution();
+  s.AddQuantity(L"Phase", ValueState(1, 15, 1));
+  EXPECT_GT(fresh.GetInfoServer().GetSimValueID(params, L"Phase", Dsd(), 1), m_loss);
+}
+
+TEST_F(CacheFilesTest, TheHeaderNameIsMadeOnceAndReused) {
+  Push(1, 1, 10);
+  io::CBlock first, second;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(first));
+  const AString name = m_cache.GetHeaderFileName();
+  Push(2, 1, 20);
+  ASSERT_TRUE(m_cache.WriteCacheFiles(second));
+  EXPECT_EQ(name, m_cache.GetHeaderFileName());
+  rep::SimValueDataCache fresh(&m_host);
+  fresh.ReadCacheFiles(second);
+  EXPECT_NE(nullptr, FindIn(fresh, 2, 1));
+}
+
+TEST_F(CacheFilesTest, AnEmptyCacheWritesAnEmptyTree) {
+  rep::SimValueDataCache empty(&m_host);
+  io::CBlock project;
+  ASSERT_TRUE(empty.WriteCacheFiles(project));
+  io::CBlock header;
+  const std::string text = reptest::ReadFileBytes(FullPath(empty.GetHeaderFileName()).ToUtf8());
+  EXPECT_NE(std::string::npos, text.find("SimValueCacheVersionID = 1.0"));
+  EXPECT_NE(std::string::npos, text.find("SimValueInfos {"));
+  EXPECT_NE(std::string::npos, text.find("SimValueCache {"));
+  rep::SimValueDataCache fresh(&m_host);
+  fresh.ReadCacheFiles(project);
+  EXPECT_EQ(0u, NumVersionEntries(fresh));
+  EXPECT_EQ(0u, fresh.GetInfoServer().GetNumIDs());
+}
+
+TEST_F(CacheFilesTest, NothingToReadLeavesTheCacheAlone) {
+  Push(1, 1, 10);
+  io::CBlock noHeader;
+  m_cache.ReadCacheFiles(noHeader);
+  io::CBlock emptyName;
+  emptyName << io::NamedValue(L"CacheHeaderFile", AString());
+  m_cache.ReadCacheFiles(emptyName);
+  EXPECT_NE(nullptr, FindIn(m_cache, 1, 1));
+
+  // A header that cannot be opened: the name goes, the data stays.
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  std::filesystem::remove(FullPath(m_cache.GetHeaderFileName()).ToUtf8());
+  m_cache.ReadCacheFiles(project);
+  EXPECT_TRUE(m_cache.GetHeaderFileName().empty());
+  EXPECT_NE(nullptr, FindIn(m_cache, 1, 1));
+}
+
+TEST_F(CacheFilesTest, DamagedHeadersLeaveAnEmptyConsistentCache) {
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const std::string good = HeaderText();
+  // The first `from` after `anchor`.
+  auto replacedAfter = [&](const std::string& anchor, const std::string& from, const std::string& to) {
+    std::string t = good;
+    const size_t at = t.find(from, t.find(anchor));
+    EXPECT_NE(std::string::npos, at) << from;
+    return at == std::string::npos ? t : t.replace(at, from.size(), to);
+  };
+  auto replaced = [&](const std::string& from, const std::string& to) { return replacedAfter("", from, to); };
+  struct Case {
+    std::string text;
+    const char* why;
+    size_t points;  // major variations that read back
+  };
+  const Case cases[] = {
+      {good, "the file as written", 2},
+      {replaced("= 1.0", "= 1.0000000000000009"), "a version within the tolerance", 2},
+      {replaced("= 1.0", "= 1.1"), "another version", 0},
+      {replaced("SimValueCacheVersionID = 1.0\n", ""), "no version", 0},
+      {replaced("SimValueCacheVersionID", "CacheVersion"), "another version key", 0},
+      {replaced("SimValueInfos {", "Infos {"), "quantity information under another name", 0},
+      {good.substr(0, good.size() / 2), "cut in the middle", 0},
+      {good.substr(0, good.find("SimValueCache {")), "cut before the tree", 0},
+      {good.substr(0, good.size() - 3), "cut before the last braces", 0},
+      {"", "empty file", 0},
+      {"\x01\xff garbage {{{", "garbage", 0},
+      {replaced("ContextMap", "Whatever"), "children are taken by position", 2},
+      {replaced("MinorCacheFile = \"MVC1.dat\"", "MinorCacheFile = \"missing.dat\""), "a minor file missing", 1},
+      {replaced("MajorVariation = \"L=1mm, W=1mm\"", "MajorVariation = \"Q=1mm\""), "an unknown variable", 1},
+      {replacedAfter("MajorVVMap", "VersionID = 1", "VersionID = \"one\""), "a version ID that is no number", 0},
+  };
+  const size_t minorsBefore = MinorVVsCache::GetInstanceCount();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    SetHeaderText(c.text);
+    rep::SimValueDataCache fresh(&m_host);
+    EXPECT_EQ(0, fresh.ReadCacheFiles(project));
+    ExpectConsistent(fresh);
+    EXPECT_EQ(c.points, NumPoints(fresh));
+    // The quantity information is read unless the file as a whole is refused.
+    const bool refused = c.points == 0 && std::string(c.why) != "a version ID that is no number";
+    EXPECT_EQ(refused ? 0u : 2u, fresh.GetInfoServer().GetNumIDs());
+    // Writing again works from whatever was read.
+    io::CBlock again;
+    EXPECT_TRUE(fresh.WriteCacheFiles(again));
+  }
+  EXPECT_EQ(minorsBefore, MinorVVsCache::GetInstanceCount());
+
+  // A minor file whose content is damaged is not installed; the others are.
+  SetHeaderText(good);
+  reptest::WriteFileBytes(FullPath(L"MVC1.dat").ToUtf8(), "MinorVVsCache { FormatVersion = 1 SweepConnectivity {");
+  rep::SimValueDataCache partial(&m_host);
+  partial.ReadCacheFiles(project);
+  ExpectConsistent(partial);
+  EXPECT_EQ(nullptr, FindIn(partial, 1, 1));
+  EXPECT_NE(nullptr, FindIn(partial, 2, 1));
+}
+
+TEST_F(CacheFilesTest, ABadFileClearsWhatWasThereBefore) {
+  Push(1, 1, 10);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  SetHeaderText("SimValueCacheVersionID = 2.0\n");
+  m_cache.ReadCacheFiles(project);
+  EXPECT_EQ(0u, NumVersionEntries(m_cache));
+  EXPECT_EQ(0u, m_cache.GetInfoServer().GetNumIDs());
+}
+
+TEST_F(CacheFilesTest, ReadingOverHeldEntriesReplacesThem) {
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  Push(1, 1, 50);  // held now, older on disk
+  const size_t minors = MinorVVsCache::GetInstanceCount();
+  m_cache.ReadCacheFiles(project);
+  EXPECT_EQ(minors, MinorVVsCache::GetInstanceCount());
+  EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(m_cache, 1, 1), m_gain));
+  ExpectConsistent(m_cache);
+}
+
+TEST_F(CacheFilesTest, AMinorFileThatCannotBeWrittenFailsTheWrite) {
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  io::CBlock first;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(first));
+  // The first minor cache's file becomes a folder: it cannot be written again.
+  const std::string minorFile = FullPath(L"MVC1.dat").ToUtf8();
+  std::filesystem::remove(minorFile);
+  std::filesystem::create_directory(minorFile);
+  io::CBlock second;
+  EXPECT_FALSE(m_cache.WriteCacheFiles(second));
+
+  // The header names only what was written.
+  EXPECT_EQ(std::string::npos, HeaderText().find("MVC1.dat"));
+  rep::SimValueDataCache fresh(&m_host);
+  fresh.ReadCacheFiles(second);
+  ExpectConsistent(fresh);
+  EXPECT_EQ(nullptr, FindIn(fresh, 1, 1));
+  EXPECT_NE(nullptr, FindIn(fresh, 2, 1));
+}
