@@ -1,6 +1,9 @@
 #include "EngineFixture.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
+#include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
 
 using reptest::EngineFixture;
