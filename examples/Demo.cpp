@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "Gravik/IBaseTraceDefinition.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/IReportManager.h"
@@ -14,9 +15,10 @@
 #include "Gravik/ITraceComponentDefinition.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/LongFileName.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParams.h"
+#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
 #include "reference/ReferenceDesktop.h"

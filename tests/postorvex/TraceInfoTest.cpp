@@ -1,6 +1,7 @@
 #include <memory>
 
-#include "../../CoreInterfaces/Gravik/IPointsetDefinition.h"
+#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "Gravik/IPointsetDefinition.h"
 #include "RepTest.h"
 #include "orvex/core/CUndoableVersion.h"
 #include "orvex/io/Block.h"
@@ -26,11 +27,17 @@ public:
   CountedPointset(const CountedPointset& o) : rep::IPointsetDefinition(), m_tag(o.m_tag) { ++s_live; }
   ~CountedPointset() override { --s_live; }
   rep::IPointsetDefinition* Clone() const override { return new CountedPointset(*this); }
+  void CopyFrom(const rep::IPointsetDefinition&) override {}
+  AString GetBlockName() const override { return L"PointsetDefinition"; }
+  const SubsweepDefParamsContainer& GetSubsweepDefParamsContainer() const override { return m_none; }
+  unsigned GetVariableValuesDefParams(std::vector<VariableValuesDefParams>&) const override { return 0; }
+  const SubsweepDefParamsContainer& GetSpecifiableSubsweepsIfInFamilies() const override { return m_none; }
   int Tag() const { return m_tag; }
   static int s_live;
 
 private:
   int m_tag;
+  SubsweepDefParamsContainer m_none;
 };
 int CountedPointset::s_live = 0;
 

@@ -1,7 +1,7 @@
 #include "postorvex/traceinfo/TraceDefParams.h"
 
 // The engine's interface, reached from the platform folder: the library takes no engine target.
-#include "../CoreInterfaces/Gravik/IPointsetDefinition.h"
+#include "Gravik/IPointsetDefinition.h"
 
 namespace {
 
