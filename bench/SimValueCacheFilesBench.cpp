@@ -1,1 +1,171 @@
-int main() { return 0; }
+// Writing and reading the solution-value cache files of a swept solution (majors x points x 10
+// quantities) against a raw fwrite/fread of the same doubles in the same run. Bytes are the
+// doubles' own bytes, so the rates compare directly.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SimValueDataCache.h"
+#include "SimValueInfoServer.h"
+#include "orvex/io/Block.h"
+#include "orvex/values/IVariableNameSpaceSetupper.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "orvex/values/VariableValuesContext.h"
+#include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/columns/ManagedFileService.h"
+#include "postorvex/quantities/SimValueParams.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
+#include "reference/ReferenceSolutionManager.h"
+
+namespace {
+
+const int kQuantities = 10;
+
+// The solution's variables, for reading the files back.
+class Setupper : public IVariableNameSpaceSetupper {
+public:
+  explicit Setupper(const refhost::ReferenceSolution& s) : m_solution(s) {}
+  void SetupForTextRegeneration(VariableNameSpace& ns) override { Setup(ns); }
+  void Setup(VariableNameSpace& ns) override {
+    for (const auto& v : m_solution.GetAllVariables()) ns.AddVariable(v.get());
+  }
+
+private:
+  const refhost::ReferenceSolution& m_solution;
+};
+
+class Host : public refhost::ReferenceSolutionManager {
+public:
+  Host() : m_solution(AddSolution(10, L"Sweep")), m_setupper(m_solution) {}
+  IVariableNameSpaceSetupper* GetVariableNameSpaceSetupper(long id) override { return id == 10 ? &m_setupper : nullptr; }
+  refhost::ReferenceSolution& m_solution;
+  Setupper m_setupper;
+};
+
+// A cache holding `majors` major variations of `points` swept values of kQuantities quantities.
+struct Fixture {
+  Fixture(size_t majors, size_t points)
+      : root((std::filesystem::temp_directory_path() / ("svcbench" + std::to_string(getpid()))).string()),
+        scope(AString::FromUtf8(root)),
+        cache(&host) {
+    host.SetManagedFileService(ManagedFileService::GetInstance());
+    Variable* length = host.m_solution.AddVariable(L"L", Value(1.0, 142), true);
+    Variable* freq = host.m_solution.AddVariable(L"F", Value(1.0, 113), false);
+    const DesignSolutionDefinition dsd(1, 10, ReportTypeSolutionDefinition(1));
+    std::vector<long> ids;
+    for (int q = 0; q < kQuantities; ++q) {
+      const AString name = AString(L"Q") + std::to_wstring(q);
+      host.m_solution.AddQuantity(name, ValueState(1, 15, 1));
+      SimValueParams params;
+      ids.push_back(cache.GetInfoServer().GetSimValueID(params, name, dsd, 1));
+    }
+    DoubleColumn primary(113);
+    for (size_t i = 0; i < points; ++i) primary.AddValue(1.0 + 0.001 * static_cast<double>(i), false);
+    std::vector<std::unique_ptr<DoubleColumn>> columns;
+    std::vector<const Column*> values;
+    for (int q = 0; q < kQuantities; ++q) {
+      columns.push_back(std::make_unique<DoubleColumn>());
+      values.push_back(columns.back().get());
+    }
+    for (size_t m = 0; m < majors; ++m) {
+      for (int q = 0; q < kQuantities; ++q) {
+        std::vector<double>& v = columns[q]->GetValues();
+        v.clear();
+        for (size_t i = 0; i < points; ++i) v.push_back(std::sin(0.001 * static_cast<double>(i * (q + 1) + m)) / 7.0);
+      }
+      VariableValues at;
+      at.SetVariableValue(length, Value(1.0 + static_cast<double>(m), 142));
+      VariableValuesContext current(at);
+      cache.UpdateCacheForMinorSweepAtCurrVarVal(freq, false, {length}, {}, dsd, 1, primary, ids, values, L"bench");
+    }
+    doubles = majors * points * kQuantities;
+  }
+  ~Fixture() { std::filesystem::remove_all(root); }
+
+  std::string root;
+  ManagedFileService::RootScope scope;
+  Host host;
+  rep::SimValueDataCache cache;
+  size_t doubles = 0;
+};
+
+void SetBytes(benchmark::State& state, size_t doubles) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doubles * sizeof(double)));
+}
+
+void BM_CacheFilesWrite(benchmark::State& state) {
+  Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
+  for (auto _ : state) {
+    io::CBlock project;
+    if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
+  }
+  SetBytes(state, f.doubles);
+}
+
+void BM_CacheFilesRead(benchmark::State& state) {
+  Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
+  io::CBlock project;
+  if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
+  for (auto _ : state) {
+    rep::SimValueDataCache fresh(&f.host);
+    fresh.ReadCacheFiles(project);
+    if (fresh.GetDesignMap().empty()) state.SkipWithError("read nothing");
+  }
+  SetBytes(state, f.doubles);
+}
+
+// The same doubles, one file per major variation as the cache writes them.
+void BM_RawWrite(benchmark::State& state) {
+  const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
+  std::vector<double> data(perMajor, 1.0 / 7.0);
+  const std::string dir = (std::filesystem::temp_directory_path() / ("rawbench" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(dir);
+  for (auto _ : state) {
+    for (size_t m = 0; m < majors; ++m) {
+      FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "wb");
+      std::fwrite(data.data(), sizeof(double), perMajor, f);
+      std::fclose(f);
+    }
+  }
+  std::filesystem::remove_all(dir);
+  SetBytes(state, majors * perMajor);
+}
+
+void BM_RawRead(benchmark::State& state) {
+  const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
+  std::vector<double> data(perMajor, 1.0 / 7.0), back(perMajor);
+  const std::string dir = (std::filesystem::temp_directory_path() / ("rawbench" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(dir);
+  for (size_t m = 0; m < majors; ++m) {
+    FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "wb");
+    std::fwrite(data.data(), sizeof(double), perMajor, f);
+    std::fclose(f);
+  }
+  for (auto _ : state) {
+    for (size_t m = 0; m < majors; ++m) {
+      FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "rb");
+      if (std::fread(back.data(), sizeof(double), perMajor, f) != perMajor) state.SkipWithError("short read");
+      benchmark::DoNotOptimize(back.data());
+      std::fclose(f);
+    }
+  }
+  std::filesystem::remove_all(dir);
+  SetBytes(state, majors * perMajor);
+}
+
+// 1 000 major variations of 1 000 points of 10 quantities: 10 million doubles.
+#define CACHE_SIZES ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(1)
+BENCHMARK(BM_RawWrite) CACHE_SIZES;
+BENCHMARK(BM_CacheFilesWrite) CACHE_SIZES;
+BENCHMARK(BM_RawRead) CACHE_SIZES;
+BENCHMARK(BM_CacheFilesRead) CACHE_SIZES;
+
+}  // namespace
+
+BENCHMARK_MAIN();
