@@ -56,7 +56,15 @@ std::unique_ptr<Column> ReadColumnBlock(const io::CBlock& parent, const wchar_t*
   if (!block) return nullptr;
   AString why;
   std::unique_ptr<Column> column(Column::ReadAndCreateColumn(*block, why));
-  if (!column) error = where + L": " + name + L": " + why;
+  if (!column) {
+    error = where + L": " + name + L": " + why;
+    return nullptr;
+  }
+  // Unit conversions of an unknown unit are programmer errors: refuse it here, as damage.
+  if (!Units::IsKnown(column->GetUnits())) {
+    error = where + L": " + name + AString::Format(L": unknown unit %d", column->GetUnits());
+    return nullptr;
+  }
   return column;
 }
 
@@ -399,10 +407,9 @@ std::unique_ptr<MinorSweepCache> MinorSweepCache::ReadFromBlock(const io::CBlock
       error = where + L": \"PushedCol\" is not a character column of one flag per row";
       return nullptr;
     }
-    if (!q.primary && rows > cache->m_rowKeys.size()) {
-      error = where + L": more rows than the sweep column";
-      return nullptr;
-    }
+    // Like pushed columns, kept with the cache's file service.
+    q.values = cache->CopyColumn(*q.values);
+    if (q.orders) q.orders = cache->CopyColumn(*q.orders);
     q.pushed.assign(rows, 1);
     if (pushed)
       for (size_t r = 0; r < rows; ++r) q.pushed[r] = pushed->GetCharColumn()->GetValues()[r] != 0;
