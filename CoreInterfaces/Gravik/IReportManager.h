@@ -6,8 +6,16 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/Assert.h"
+#include "Gravik/IReportDefinition.h"
 
 class IOutputVariableMgr;
+class IVelmorCommand;
+class SubsweepDefParamsContainer;
+class VariableValuesDefParams;
+class VariableValues;
+class DesignSolutionDefinition;
+class ExtTraceInfo;
+class TraceFamiliesDisplayParameters;
 
 namespace rep {
 
@@ -15,6 +23,7 @@ class IReportDefinition;
 class IReportDefinitionCmdInfo;
 class IBaseTraceDefinition;
 class IReportDataManager;
+class IPointsetDefinition;
 
 class IReportManager {
 public:
@@ -30,7 +39,32 @@ public:
     return nullptr;
   }
 
-  // Slots 3 to 10 (creation of point sets, traces and reports) follow the trace definitions.
+  // Creation: the caller owns what it gets; nothing is added to the manager.
+  virtual std::unique_ptr<IPointsetDefinition> CreatePointsetDefinition(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families,
+      const SubsweepDefParamsContainer& specifiableIfInFamilies) const = 0;  // 3
+  virtual std::unique_ptr<IPointsetDefinition> CreatePointsetDefinition(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families) const = 0;  // 4
+  // Null pointers stand for no variations and no specifiable subsweeps.
+  virtual std::unique_ptr<IPointsetDefinition> CreatePointsetDefinitionFromVariableValues(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValues>* variations,
+      const SubsweepDefParamsContainer* specifiableIfInFamilies) const = 0;  // 5
+  virtual std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(
+      const AString& name, const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+      const IPointsetDefinition& pointset, const ExtTraceInfo& info,
+      const TraceFamiliesDisplayParameters* familiesParams) = 0;  // 6
+  // Named after its last expression.
+  virtual std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(
+      const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+      const IPointsetDefinition& pointset, const ExtTraceInfo& info,
+      const TraceFamiliesDisplayParameters* familiesParams) = 0;  // 7
+  // Its name follows its expressions.
+  virtual std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(
+      const AString& name, const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+      const IPointsetDefinition& pointset, const ExtTraceInfo& info) = 0;  // 8
+  virtual std::unique_ptr<IReportDefinition> CreateReportDefinition(const AString& name) = 0;  // 9
+  virtual std::unique_ptr<IReportDefinition> CreateReportDefinition(const std::vector<IBaseTraceDefinition*>& traces,
+                                                                    const AString& name) = 0;  // 10
 
   virtual IReportDefinitionCmdInfo* CreateReportDefinitionCmdInfo() = 0;  // 11
 
@@ -46,17 +80,36 @@ public:
   virtual void GetReportIDs(std::vector<long>& ids) const = 0;                               // 19
   virtual IBaseTraceDefinition* GetTraceDefinition(long traceID) const = 0;                  // 20
 
-  // Slots 21 to 30 (editing of reports and traces with undo) follow the report definitions.
+  // Editing: each edit given a command records its undo and the IDs it touched there.
+  virtual long AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) = 0;          // 21
+  virtual bool DeleteReportDefinitions(const std::vector<long>& reportIDs, IVelmorCommand* cmd) = 0;  // 22
+  virtual bool AddTraceDefinition(std::vector<long>& newIDs, const std::vector<IBaseTraceDefinition*>& traces,
+                                  long reportID, IVelmorCommand* cmd) = 0;                              // 23
+  virtual bool DeleteTraceDefinition(long traceID, IVelmorCommand* cmd) = 0;                            // 24
+  virtual bool ReplaceTraceDefinition(const IBaseTraceDefinition& newDef, long traceID, IVelmorCommand* cmd) = 0;  // 25
+  virtual bool SetTraceNameToDefault(long traceID, IVelmorCommand* cmd) = 0;                            // 26
+  virtual bool RenameTraceDefinition(const AString& name, long traceID, IVelmorCommand* cmd) = 0;      // 27
+  virtual bool SetTraceExtendedTraceInfo(const ExtTraceInfo& info, long traceID, IVelmorCommand* cmd) = 0;  // 28
+  virtual bool SetTraceDefinitions(const IReportDefinition& source, long reportID, IVelmorCommand* cmd) = 0;  // 29
+  virtual bool RenameReport(const AString& name, long reportID, IVelmorCommand* cmd) = 0;              // 30
 
   virtual const IReportDataManager* GetReportDataManager() const = 0;  // 31
   virtual IReportDataManager* GetReportDataManagerForEdit() = 0;       // 32
 
-  // Slots 33 to 42: commands, copy and paste, reports with data.
+  virtual bool UpdateReportsOnCommand(IVelmorCommand* cmd) = 0;    // 33
+  virtual bool UpdateTraceDataOnCommand(IVelmorCommand* cmd) = 0;  // 34
+
+  // Slots 35 to 42: copy and paste, reports with data.
 
   virtual IOutputVariableMgr* GetIOutputVariableMgrForEdit() = 0;       // 43
   virtual const IOutputVariableMgr* GetIOutputVariableMgr() const = 0;  // 44
 
-  // Slots 45 to 57: import, export, solution counts, commands on imported traces,
+  // Slots 45 to 49: import, export, solution counts.
+
+  virtual void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) = 0;                   // 50
+  virtual void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) = 0;     // 51
+
+  // Slots 52 to 57: design instance, point-set and context checks, commands on imported traces,
   // the expression helper and expression updates.
 };
 

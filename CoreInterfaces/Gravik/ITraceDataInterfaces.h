@@ -8,11 +8,15 @@
 
 class Column;
 class IBaseTraceComponentData;
+class SPS2Connectivity;
+class IProgressMonitor;
 
 namespace rep {
 class IBaseTraceDefinition;
 class ITraceDataSweepInfo;
 class ITraceDataForProduct;
+class ReportDataManager;
+class CentUpdTraceDefObject;
 }  // namespace rep
 
 // What every trace data answers, plain or composite, computed or stored.
@@ -91,3 +95,20 @@ public:
 };
 
 }  // namespace rep
+
+// The base of every computed trace data: what the data manager and the update objects drive.
+class AbstractDynamicTraceData : public virtual IAbstractTraceData {
+public:
+  ~AbstractDynamicTraceData() override = default;
+  virtual long GetTraceDefID() const = 0;                                               // 0
+  virtual long GetTraceDefVersionID() const = 0;                                        // 1
+  virtual rep::ReportDataManager& GetReportDataManager() const = 0;                     // 2
+  virtual const SPS2Connectivity* GetConnectivity() const = 0;                          // 3
+  virtual SPS2Connectivity* GetConnectivity() = 0;                                      // 4
+  virtual void SetNeedsUpdate(bool needsUpdate) = 0;                                    // 5
+  virtual bool PopulateData(rep::CentUpdTraceDefObject& updateObject, IProgressMonitor* monitor) = 0;  // 6
+  virtual void UpdateTraceStateData() = 0;                                              // 7
+  virtual void InitializeData() = 0;                                                    // 8
+  virtual rep::CentUpdTraceDefObject* GetCentralizedUpdateObject(bool flag) = 0;        // 9
+  virtual void ReleaseCentralizedUpdateObject(rep::CentUpdTraceDefObject* updateObject) = 0;  // 10
+};

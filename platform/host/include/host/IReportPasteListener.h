@@ -4,7 +4,7 @@
 #include "orvex/core/AString.h"
 
 namespace io { class CBlock; }
-namespace rep { class PointsetDefinition; class IPointsetDefinition; }
+namespace rep { class IPointsetDefinition; }
 class SimValueContext;
 
 class IReportPasteListener {
@@ -25,6 +25,6 @@ public:
   virtual void OnReportNameChanged(const AString& oldName, const AString& newName) = 0;  // 13
   virtual void Reserved14() {}                                                           // 14
   // Takes ownership of the point set.
-  virtual void SetNewPointset(long traceID, rep::PointsetDefinition* pointset) = 0;      // 15
+  virtual void SetNewPointset(long traceID, rep::IPointsetDefinition* pointset) = 0;     // 15
   virtual const rep::IPointsetDefinition* GetNewPointset(long traceID) = 0;              // 16
 };

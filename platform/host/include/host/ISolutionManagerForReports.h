@@ -19,7 +19,7 @@ class ISolutionManagerForReports {
 public:
   virtual ~ISolutionManagerForReports() = default;                                         // 0
   // Null for an unknown solution ID.
-  virtual ISolutionForReports* GetSolution(long solutionID) = 0;                             // 1
+  virtual ISolutionForReports* GetSolution(long solutionID) const = 0;                       // 1
   virtual void GetSolutionsForReportType(std::vector<long>& out, unsigned reportType) = 0;   // 2
   virtual IVariableNameSpaceSetupper* GetVariableNameSpaceSetupper(long solutionID) = 0;     // 3
   // The design variation: the nominal value of every variable of the solution.

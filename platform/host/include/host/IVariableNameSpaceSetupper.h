@@ -1,11 +1,4 @@
-// Fills a variable name space with a solution's variables.
+// Fills a variable name space with a solution's variables; the core library declares it.
 #pragma once
 
-class VariableNameSpace;
-
-class IVariableNameSpaceSetupper {
-public:
-  virtual ~IVariableNameSpaceSetupper() = default;                      // 0
-  virtual void SetupForTextRegeneration(VariableNameSpace& space) = 0;  // 1
-  virtual void Setup(VariableNameSpace& space) = 0;                     // 2
-};
+#include "orvex/values/IVariableNameSpaceSetupper.h"

@@ -1,0 +1,138 @@
+#include "reference/ReferenceSolution.h"
+
+#include <algorithm>
+
+#include "reference/ReferenceDerivedDataDefinition.h"
+
+namespace refhost {
+
+ReferenceSolutionInstance::~ReferenceSolutionInstance() = default;
+
+void ReferenceSolutionInstance::GetParentLoadDefinitions(AutoVectorOfClonablePtrs<IDerivedDataDefinition>& parents,
+                                                         std::vector<long>& versionIDs) const {
+  for (const Parent& p : m_parents) {
+    parents.push_back(new ReferenceDerivedDataDefinition(p.solutionID, p.def));
+    versionIDs.push_back(p.version);
+  }
+  if (m_dropOneVersion && !versionIDs.empty()) versionIDs.pop_back();
+}
+
+bool ReferenceSolutionInstance::BelongsTo(const IDerivedDataDefinition& loadDefinition) const {
+  return !m_hasDefinition || loadDefinition.Matches(m_definition);
+}
+
+void ReferenceSolutionInstance::AddParent(long solutionID, const ReportTypeSolutionDefinition& def, long version) {
+  m_parents.push_back({solutionID, def, version});
+}
+
+ReferenceSolution::ReferenceSolution(long id, const AString& name) : m_id(id), m_name(name) {}
+ReferenceSolution::~ReferenceSolution() = default;
+
+void ReferenceSolution::BuildContextObjects(const ReportTypeSolutionDefinition& def, ISolutionContextObject*& context,
+                                            IDerivedDataDefinition*& loadDefinition) {
+  ++m_contextObjectsBuilt;
+  context = new ReferenceContextObject(static_cast<int>(m_id));
+  loadDefinition = new ReferenceDerivedDataDefinition(m_id, def);
+}
+
+long ReferenceSolution::GetVersionIDForPostprocessing(const IDerivedDataDefinition&) { return m_ppVersion; }
+
+long ReferenceSolution::GetContextVersionID(const IDerivedDataDefinition&) { return m_contextVersion; }
+
+void ReferenceSolution::GetValidVersionIDs(std::vector<long>& out, const IDerivedDataDefinition&) {
+  if (m_validVersions.empty()) {
+    out.push_back(m_ppVersion);
+    return;
+  }
+  out.insert(out.end(), m_validVersions.begin(), m_validVersions.end());
+}
+
+void ReferenceSolution::GetVariables(std::vector<Variable*>& out, const IDerivedDataDefinition&, long,
+                                     const VariableValues* variation) {
+  for (const Variable* v : m_majors) {
+    if (variation && !variation->HasVariable(v)) continue;
+    out.push_back(const_cast<Variable*>(v));
+  }
+}
+
+void ReferenceSolution::GetSolutionInstances(std::vector<ISolutionInstanceForReports*>& out,
+                                             const IDerivedDataDefinition& loadDefinition, long) {
+  for (auto& instance : m_instances)
+    if (instance->BelongsTo(loadDefinition)) out.push_back(instance.get());
+}
+
+bool ReferenceSolution::ProvideSweepPoint(const IDerivedDataDefinition&, long, const VariableValues& combination) {
+  for (auto& instance : m_instances)
+    if (instance->GetVariation() == combination) return true;
+  AddInstance(combination);
+  return true;
+}
+
+bool ReferenceSolution::GetQuantityValueState(ValueState&, const AString&, const ReportTypeSolutionDefinition&, long) {
+  return false;
+}
+
+bool ReferenceSolution::GetQuantityEnumTypeName(AString&, const AString&, const ReportTypeSolutionDefinition&, long) {
+  return false;
+}
+
+bool ReferenceSolution::GetOutputVariableExpression(AString&, const AString&) { return false; }
+
+SweepBase* ReferenceSolution::GetSweepOfVariable(const AString&, const SimValueContext&, unsigned) { return nullptr; }
+
+void ReferenceSolution::GetSweeps(std::vector<SweepBase*>&, const SimValueContext&, unsigned) {}
+
+bool ReferenceSolution::IsSimValueQuantity(AString&, const AString&, const ReportTypeSolutionDefinition&) {
+  return false;
+}
+
+bool ReferenceSolution::DidCommandChangeQuantity(const IVelmorCommand*, const AString&,
+                                                 const ReportTypeSolutionDefinition&) {
+  return false;
+}
+
+bool ReferenceSolution::DidCommandChangeData(const IVelmorCommand*, const ReportTypeSolutionDefinition&) {
+  return false;
+}
+
+bool ReferenceSolution::SupportsReportType(unsigned reportType) {
+  return m_reportTypes.empty() || std::find(m_reportTypes.begin(), m_reportTypes.end(), reportType) != m_reportTypes.end();
+}
+
+bool ReferenceSolution::DoesContextFitReportType(const SimValueContext&, unsigned reportType) {
+  return SupportsReportType(reportType);
+}
+
+bool ReferenceSolution::DidCommandChangeSweeps(const IVelmorCommand*, const ReportTypeSolutionDefinition&) {
+  return false;
+}
+
+bool ReferenceSolution::GetTextQuantityName(AString&, const AString&, const ReportTypeSolutionDefinition&) {
+  return false;
+}
+
+Variable* ReferenceSolution::AddVariable(const AString& name, const Value& nominal, bool major) {
+  m_variables.push_back(std::make_unique<Variable>(name, nominal.GetUnits()));
+  Variable* v = m_variables.back().get();
+  m_nominal[v] = nominal;
+  if (major) m_majors.push_back(v);
+  return v;
+}
+
+Variable* ReferenceSolution::FindVariable(const AString& name) const {
+  for (const auto& v : m_variables)
+    if (v->GetName().CompareNoCase(name) == 0) return v.get();
+  return nullptr;
+}
+
+void ReferenceSolution::GetNominalVariation(VariableValues& out) const {
+  for (const auto& entry : m_nominal) out.SetVariableValue(entry.first, entry.second);
+}
+
+ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& variation,
+                                                         const ReportTypeSolutionDefinition* forDefinition) {
+  m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation, forDefinition));
+  return *m_instances.back();
+}
+
+}  // namespace refhost

@@ -1,0 +1,129 @@
+// A solution of the reference host: a small in-memory model of variables, versions and sweep points.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "host/ISolutionForReports.h"
+#include "host/ISolutionInstanceForReports.h"
+#include "orvex/values/Value.h"
+#include "orvex/values/Variable.h"
+#include "orvex/values/VariableValues.h"
+#include "postorvex/solution/ReportTypeSolutionDefinition.h"
+
+namespace refhost {
+
+class ReferenceSolution;
+
+// One sweep point of a reference solution.
+class ReferenceSolutionInstance : public ISolutionInstanceForReports {
+public:
+  ReferenceSolutionInstance(const VariableValues& variation, const ReportTypeSolutionDefinition* forDefinition)
+      : m_variation(variation), m_hasDefinition(forDefinition != nullptr),
+        m_definition(forDefinition ? *forDefinition : ReportTypeSolutionDefinition()) {}
+  ~ReferenceSolutionInstance() override;
+  void GetVariableValues(VariableValues& out) const override { out = m_variation; }
+  void GetParentLoadDefinitions(AutoVectorOfClonablePtrs<IDerivedDataDefinition>& parents,
+                                std::vector<long>& versionIDs) const override;
+  bool PopulateQuantityValues(ISimValueQuantityValueContainer*, IExtendedLoadInfo*, IProgressMonitor*) override {
+    return false;
+  }
+
+  // A parent load definition reached from this point, with its version.
+  void AddParent(long solutionID, const ReportTypeSolutionDefinition& def, long version);
+  // Answers one version ID fewer than parents, to exercise callers' length checks.
+  void SetDropOneParentVersion(bool drop) { m_dropOneVersion = drop; }
+  const VariableValues& GetVariation() const { return m_variation; }
+  // A point made for one report type belongs to that type's load definition only.
+  bool BelongsTo(const IDerivedDataDefinition& loadDefinition) const;
+
+private:
+  VariableValues m_variation;
+  bool m_hasDefinition;
+  ReportTypeSolutionDefinition m_definition;
+  struct Parent {
+    long solutionID;
+    ReportTypeSolutionDefinition def;
+    long version;
+  };
+  std::vector<Parent> m_parents;
+  bool m_dropOneVersion = false;
+};
+
+class ReferenceSolution : public ISolutionForReports {
+public:
+  ReferenceSolution(long id, const AString& name);
+  ~ReferenceSolution() override;
+
+  void BuildContextObjects(const ReportTypeSolutionDefinition& def, ISolutionContextObject*& context,
+                           IDerivedDataDefinition*& loadDefinition) override;
+  long GetVersionIDForPostprocessing(const IDerivedDataDefinition& loadDefinition) override;
+  long GetContextVersionID(const IDerivedDataDefinition& loadDefinition) override;
+  void GetValidVersionIDs(std::vector<long>& out, const IDerivedDataDefinition& loadDefinition) override;
+  void GetVariables(std::vector<Variable*>& out, const IDerivedDataDefinition& loadDefinition, long version,
+                    const VariableValues* variation = nullptr) override;
+  void GetSolutionInstances(std::vector<ISolutionInstanceForReports*>& out, const IDerivedDataDefinition& loadDefinition,
+                            long version) override;
+  bool ProvideSweepPoint(const IDerivedDataDefinition& loadDefinition, long version,
+                         const VariableValues& combination) override;
+  bool GetQuantityValueState(ValueState& out, const AString& quantity, const ReportTypeSolutionDefinition& def,
+                             long version) override;
+  bool GetQuantityEnumTypeName(AString& out, const AString& quantity, const ReportTypeSolutionDefinition& def,
+                               long version) override;
+  bool GetOutputVariableExpression(AString& out, const AString& name) override;
+  bool GetSkipVariableClassification(bool asked) override { return asked && m_skipVariableClassification; }
+  AString GetName() const override { return m_name; }
+  SweepBase* GetSweepOfVariable(const AString& name, const SimValueContext& context, unsigned reportType) override;
+  void GetSweeps(std::vector<SweepBase*>& out, const SimValueContext& context, unsigned reportType) override;
+  bool IsSimValueQuantity(AString& outName, const AString& expression, const ReportTypeSolutionDefinition& def) override;
+  bool DidCommandChangeQuantity(const IVelmorCommand* cmd, const AString& quantity,
+                                const ReportTypeSolutionDefinition& def) override;
+  bool DidCommandChangeData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) override;
+  bool SupportsReportType(unsigned reportType) override;
+  bool DoesContextFitReportType(const SimValueContext& context, unsigned reportType) override;
+  bool DidCommandChangeSweeps(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) override;
+  IQuantityTypeProvider* GetQuantityTypeProvider() override { return nullptr; }
+  bool GetTextQuantityName(AString& out, const AString& expression, const ReportTypeSolutionDefinition& def) override;
+
+  // The data model.
+  long GetID() const { return m_id; }
+  // A variable of the solution with its nominal value; major variables key the sweep points.
+  Variable* AddVariable(const AString& name, const Value& nominal, bool major);
+  Variable* FindVariable(const AString& name) const;
+  const std::vector<std::unique_ptr<Variable>>& GetAllVariables() const { return m_variables; }
+  // The nominal value of every variable.
+  void GetNominalVariation(VariableValues& out) const;
+  // A sweep point; with a definition, it is given only for that report type's load definition.
+  ReferenceSolutionInstance& AddInstance(const VariableValues& variation,
+                                         const ReportTypeSolutionDefinition* forDefinition = nullptr);
+  void SetVersionIDs(long postprocessing, long context) {
+    m_ppVersion = postprocessing;
+    m_contextVersion = context;
+  }
+  // A re-solve: both version IDs move on.
+  void NewVersion() {
+    ++m_ppVersion;
+    ++m_contextVersion;
+  }
+  void SetValidVersionIDs(const std::vector<long>& ids) { m_validVersions = ids; }
+  void AddSupportedReportType(unsigned reportType) { m_reportTypes.push_back(reportType); }
+  void SetSkipVariableClassification(bool skip) { m_skipVariableClassification = skip; }
+  int GetNumContextObjectsBuilt() const { return m_contextObjectsBuilt; }
+
+private:
+  long m_id;
+  AString m_name;
+  std::vector<std::unique_ptr<Variable>> m_variables;
+  std::map<const Variable*, Value> m_nominal;
+  std::vector<const Variable*> m_majors;
+  std::vector<std::unique_ptr<ReferenceSolutionInstance>> m_instances;
+  long m_ppVersion = 1;
+  long m_contextVersion = 1;
+  std::vector<long> m_validVersions;
+  std::vector<unsigned> m_reportTypes;
+  bool m_skipVariableClassification = false;
+  int m_contextObjectsBuilt = 0;
+};
+
+}  // namespace refhost

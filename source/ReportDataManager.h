@@ -1,0 +1,52 @@
+// Owner of the computed trace data of one report manager, keyed by trace-definition ID.
+#pragma once
+
+#include <map>
+
+#include "Gravik/IReportDataManager.h"
+#include "Gravik/ITraceDataInterfaces.h"
+
+class IVelmorCommand;
+class ISimValueDataCache;
+
+namespace rep {
+
+class ReportManager;
+
+class ReportDataManager : public IReportDataManager {
+public:
+  explicit ReportDataManager(ReportManager* mgr);
+  ReportDataManager(const ReportDataManager&) = delete;
+  ReportDataManager& operator=(const ReportDataManager&) = delete;
+  ~ReportDataManager() override;
+
+  IAbstractTraceData* GetIAbstractTraceData(long traceDefID) override;
+  ITraceData* GetITraceData(long traceDefID) override;
+  bool HasTraceData(long traceDefID) const override;
+  bool DeleteTraceData(long traceDefID) override;
+  AString GetTraceSolutionName(long traceDefID) const override;
+  const IReportManager* GetReportManager() const override;
+  IReportManager* GetReportManagerForEdit() override;
+  void GetCentralizedUpdateObjectsForGivenTraces(std::vector<ICentralizedUpdateObject*>& out,
+                                                 const std::vector<long>& traceDefIDs, bool flag) override;
+  void GetCentralizedUpdateObjects(std::vector<ICentralizedUpdateObject*>& out, long reportID) override;
+  void GetCentralizedUpdateObjectsOnNewSolution(std::vector<ICentralizedUpdateObject*>& out, long designID,
+                                                long solutionID, const ReportTypeSolutionDefinition& def,
+                                                const VariableValues* majorVariation, long versionID, long unused1,
+                                                long unused2, const std::set<AString>& names, bool flag) override;
+  void SetNeedsUpdateForReportTypeSolution(long designID, long solutionID, long versionID,
+                                           const ReportTypeSolutionDefinition& def) override;
+  void SetNeedsUpdateForReportType(long designID, long solutionID, long versionID, int reportType) override;
+  void SetNeedsUpdateForSolution(long designID, long solutionID) override;
+
+  ReportManager* GetManager() const { return m_mgr; }
+  ISimValueDataCache* GetISimValueDataCacheForEdit() const;
+  // Drops the data of the traces that the command's report info names as affected.
+  bool DeleteTraceDataForCommand(IVelmorCommand* cmd);
+
+private:
+  ReportManager* m_mgr;                                  // the owning report manager, not owned
+  std::map<long, AbstractDynamicTraceData*> m_traceData;  // owned computed data by trace-definition ID
+};
+
+}  // namespace rep

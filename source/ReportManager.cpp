@@ -1,0 +1,516 @@
+#include "ReportManager.h"
+
+#include <algorithm>
+#include <new>
+
+#include "BaseTraceDefinition.h"
+#include "Gravik/ISimValueCache.h"
+#include "GravikUtils.h"
+#include "ListDeltaState.h"
+#include "PointsetDefinition.h"
+#include "orvex/values/VariableValues.h"
+#include "ReportDataManager.h"
+#include "ReportDefinition.h"
+#include "ReportDefinitionCmdInfo.h"
+#include "TraceDefinition.h"
+#include "host/IReportManagerOwner.h"
+#include "host/IReportPasteListener.h"
+#include "host/ISolutionManagerForReports.h"
+#include "orvex/core/Assert.h"
+#include "orvex/core/IVelmorCommand.h"
+#include "orvex/core/Ids.h"
+
+namespace rep {
+
+namespace {
+const wchar_t* const kReports = L"Reports";
+const wchar_t* const kNextVersID = L"NextVersID";
+}  // namespace
+
+ReportManager::ReportManager(IReportManagerOwner* owner, bool /*mostDerived*/)
+    : m_owner(owner), m_dataManager(nullptr), m_idServer(id::initialID, false, AString()), m_copyPasteMgr(*this),
+      m_versionIDServer(id::initialID, false, AString()) {
+  m_dataManager = new (std::nothrow) ReportDataManager(this);
+}
+
+ReportManager::~ReportManager() {
+  for (ReportDefinition* report : m_reports) delete report;
+  m_reports.clear();
+  // Reports go before their trace data.
+  delete m_dataManager;
+  m_dataManager = nullptr;
+}
+
+// ---- accessors ----
+
+const IReportDataManager* ReportManager::GetReportDataManager() const { return m_dataManager; }
+IReportDataManager* ReportManager::GetReportDataManagerForEdit() { return m_dataManager; }
+
+ISolutionManagerForReports* ReportManager::GetISolutionManagerForReports() const {
+  return m_owner ? m_owner->GetISolutionManagerForReportsForEdit() : nullptr;
+}
+
+ISimValueInfoCache* ReportManager::GetISimValueInfoCache() const {
+  ISimValueCache* cache = m_owner ? m_owner->GetISimValueCacheForEdit() : nullptr;
+  return cache ? cache->GetISimValueInfoCacheForEdit() : nullptr;
+}
+
+IOutputVariableMgr* ReportManager::GetIOutputVariableMgrForEdit() {
+  return m_owner ? m_owner->GetIOutputVariableMgrForEdit() : nullptr;
+}
+
+const IOutputVariableMgr* ReportManager::GetIOutputVariableMgr() const {
+  return m_owner ? m_owner->GetIOutputVariableMgr() : nullptr;
+}
+
+long ReportManager::GetDesignInstanceID() const {
+  if (!m_owner) {
+    ORVEX_ASSERT(0);
+    return id::invalidID;
+  }
+  return m_owner->GetDesignInstanceID();
+}
+
+long ReportManager::GetDesignID() const {
+  ISolutionManagerForReports* solMgr = GetISolutionManagerForReports();
+  if (!m_owner || !solMgr) {
+    ORVEX_ASSERT(0);
+    return id::invalidID;
+  }
+  return solMgr->GetDesignID(GetDesignInstanceID());
+}
+
+// ---- creation ----
+
+std::unique_ptr<IPointsetDefinition> ReportManager::CreatePointsetDefinition(
+    const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families,
+    const SubsweepDefParamsContainer& specifiableIfInFamilies) const {
+  return std::make_unique<PointsetDefinition>(subsweeps, families, specifiableIfInFamilies);
+}
+
+std::unique_ptr<IPointsetDefinition> ReportManager::CreatePointsetDefinition(
+    const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families) const {
+  return std::make_unique<PointsetDefinition>(subsweeps, families);
+}
+
+std::unique_ptr<IPointsetDefinition> ReportManager::CreatePointsetDefinitionFromVariableValues(
+    const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValues>* variations,
+    const SubsweepDefParamsContainer* specifiableIfInFamilies) const {
+  std::vector<VariableValuesDefParams> families;
+  VariableValuesDefParams::ConvertToVariableValuesDefParams(variations ? *variations : std::vector<VariableValues>(),
+                                                            families);
+  if (specifiableIfInFamilies) return CreatePointsetDefinition(subsweeps, families, *specifiableIfInFamilies);
+  return CreatePointsetDefinition(subsweeps, families);
+}
+
+std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(
+    const AString& name, const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+    const IPointsetDefinition& pointset, const ExtTraceInfo& info,
+    const TraceFamiliesDisplayParameters* familiesParams) {
+  ORVEX_ASSERT(name.size() > 0);
+  return std::unique_ptr<IBaseTraceDefinition>(new TraceDefinition(
+      *this, name, expressions, dsd, pointset, info, GetDesignInstanceID(), false, familiesParams));
+}
+
+std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(
+    const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd, const IPointsetDefinition& pointset,
+    const ExtTraceInfo& info, const TraceFamiliesDisplayParameters* familiesParams) {
+  return std::unique_ptr<IBaseTraceDefinition>(
+      new TraceDefinition(*this, expressions, dsd, pointset, info, GetDesignInstanceID(), familiesParams));
+}
+
+std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(const AString& name,
+                                                                           const std::vector<AString>& expressions,
+                                                                           const DesignSolutionDefinition& dsd,
+                                                                           const IPointsetDefinition& pointset,
+                                                                           const ExtTraceInfo& info) {
+  return std::unique_ptr<IBaseTraceDefinition>(
+      new TraceDefinition(*this, name, expressions, dsd, pointset, info, GetDesignInstanceID(), true, nullptr));
+}
+
+std::unique_ptr<IReportDefinition> ReportManager::CreateReportDefinition(const AString& name) {
+  return CreateReportDefinition(std::vector<IBaseTraceDefinition*>(), name);
+}
+
+std::unique_ptr<IReportDefinition> ReportManager::CreateReportDefinition(
+    const std::vector<IBaseTraceDefinition*>& traces, const AString& name) {
+  return std::unique_ptr<IReportDefinition>(new ReportDefinition(*this, name, traces));
+}
+
+IReportDefinitionCmdInfo* ReportManager::CreateReportDefinitionCmdInfo() {
+  return new (std::nothrow) ReportDefinitionCmdInfo;
+}
+
+// ---- names ----
+
+void ReportManager::GetNames(std::list<AString>& names) const {
+  for (const ReportDefinition* report : m_reports) names.push_back(report->GetReportName());
+}
+
+AString ReportManager::GetUniqueReportName(const AString& wanted) const { return GetUniqueName(wanted, 1); }
+
+bool ReportManager::IsReportNameUnique(const AString& name) const { return IsNameUnique(name); }
+
+int ReportManager::GetUniqueReportNames(std::vector<AString>& out, const std::vector<AString>& wanted) const {
+  LocalNameServer local;
+  for (const AString& name : wanted) {
+    AString unique = local.GetUniqueName(name, 1);
+    out.push_back(unique);
+    local.AddName(unique);
+  }
+  return static_cast<int>(out.size());
+}
+
+AString ReportManager::GetUniqueTraceName(long reportID, const AString& wanted) const {
+  ReportDefinition* report = FindReport(reportID);
+  return report ? report->GetUniqueTraceName(wanted) : AString();
+}
+
+int ReportManager::GetUniqueTraceNames(std::vector<AString>& out, long reportID,
+                                       const std::vector<AString>& wanted) const {
+  ReportDefinition* report = FindReport(reportID);
+  return report ? report->GetUniqueTraceNames(out, wanted) : 0;
+}
+
+bool ReportManager::IsTraceNameUnique(long reportID, const AString& name) const {
+  ReportDefinition* report = FindReport(reportID);
+  if (!report) {
+    ORVEX_ASSERT(!"Please provide a valid report");
+    return true;
+  }
+  return report->IsTraceNameUnique(name);
+}
+
+bool ReportManager::MakeReportNamesUniqueAgainst(const ReportManager& other, IReportPasteListener* listener) {
+  std::list<AString> oldNames;
+  GetNames(oldNames);
+  LocalNameServer local;
+  std::list<AString> otherNames;
+  other.GetNames(otherNames);
+  local.AddNames(otherNames);
+  std::vector<AString> newNames;
+  for (const AString& name : oldNames) {
+    newNames.push_back(local.GetUniqueName(name, 1));
+    local.AddName(newNames.back());
+  }
+  if (newNames.size() != m_reports.size()) {
+    ORVEX_ASSERT(0);
+    return false;
+  }
+  auto oldName = oldNames.begin();
+  auto newName = newNames.begin();
+  for (ReportDefinition* report : m_reports) {
+    report->SetReportName(*newName);
+    if (listener) listener->OnReportNameChanged(*oldName, *newName);
+    ++oldName;
+    ++newName;
+  }
+  return true;
+}
+
+// ---- lookups ----
+
+ReportDefinition* ReportManager::FindReport(long reportID) const {
+  for (ReportDefinition* report : m_reports)
+    if (report->GetReportID() == reportID) return report;
+  return nullptr;
+}
+
+IReportDefinition* ReportManager::GetReportDefinition(long reportID) const { return FindReport(reportID); }
+
+void ReportManager::GetReportIDs(std::vector<long>& ids) const {
+  for (const ReportDefinition* report : m_reports) ids.push_back(report->GetReportID());
+}
+
+BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
+  for (const ReportDefinition* report : m_reports)
+    if (BaseTraceDefinition* trace = report->FindTrace(traceID)) return trace;
+  return nullptr;
+}
+
+IBaseTraceDefinition* ReportManager::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
+
+ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
+  for (ReportDefinition* report : m_reports)
+    if (report->GetTraceDefinition(traceID)) return report;
+  return nullptr;
+}
+
+long ReportManager::GetReportIDOfTrace(long traceID) const {
+  std::vector<long> ids;
+  GetReportIDs(ids);
+  for (long id : ids) {
+    IReportDefinition* report = GetReportDefinition(id);
+    if (report && report->GetTraceDefinition(traceID)) return id;
+  }
+  return id::invalidID;
+}
+
+// ---- editing ----
+
+long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) {
+  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
+  auto* clone = dynamic_cast<ReportDefinition*>(report.Clone());
+  if (!clone) {
+    ORVEX_ASSERT(clone);
+    delete delta;
+    return id::invalidID;
+  }
+  clone->SetReportID(GetNewUniqueID());
+  // A report added twice would bring the same trace IDs twice: its copies get their own.
+  std::vector<long> traceIDs;
+  clone->GetTraceIDs(traceIDs);
+  const bool clash = std::any_of(traceIDs.begin(), traceIDs.end(), [this](long id) { return FindTrace(id); });
+  if (clash) {
+    for (BaseTraceDefinition* trace : clone->GetTraces()) {
+      const long versionID = GetNewVersionID();
+      trace->SetIDAndVersionID(GetNewUniqueID(), versionID);
+    }
+    traceIDs.clear();
+    clone->GetTraceIDs(traceIDs);
+  }
+  m_reports.push_back(clone);
+  if (delta) {
+    delta->AddChange(clone, static_cast<unsigned>(m_reports.size() - 1), true);
+    cmd->AddDeltaState(delta);
+    if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_owner)) {
+      info->AddNewElement(clone->GetReportID());
+      for (long id : traceIDs) info->AddNewTrace(clone->GetReportID(), id);
+    }
+  }
+  return clone->GetReportID();
+}
+
+bool ReportManager::DeleteReportDefinitions(const std::vector<long>& reportIDs, IVelmorCommand* cmd) {
+  if (reportIDs.empty() || !cmd) return false;
+  for (long id : reportIDs)
+    if (!GetReportDefinition(id)) return false;
+  ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_owner);
+  auto* delta = new ListDeltaState<ReportDefinition*>(m_reports, true);
+  for (long id : reportIDs) {
+    unsigned position = 0;
+    auto it = m_reports.begin();
+    for (; it != m_reports.end() && (*it)->GetReportID() != id; ++it) ++position;
+    const bool found = it != m_reports.end();
+    ORVEX_ASSERT(found);
+    if (!found) continue;
+    ReportDefinition* report = *it;
+    std::vector<long> traceIDs;
+    report->GetTraceIDs(traceIDs);
+    DeleteTraceDataOf(traceIDs);
+    if (info) info->AddDeletedReport(id, std::set<long>(traceIDs.begin(), traceIDs.end()));
+    m_reports.erase(it);
+    delta->AddChange(report, position, false);
+  }
+  cmd->AddDeltaState(delta);
+  return true;
+}
+
+void ReportManager::DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) {
+  for (long id : reportIDs) {
+    auto it = std::find_if(m_reports.begin(), m_reports.end(),
+                           [id](const ReportDefinition* r) { return r->GetReportID() == id; });
+    if (it == m_reports.end()) continue;
+    ReportDefinition* report = *it;
+    std::vector<long> traceIDs;
+    report->GetTraceIDs(traceIDs);
+    DeleteTraceDataOf(traceIDs);
+    m_reports.erase(it);
+    delete report;
+  }
+}
+
+void ReportManager::DeleteTraceDataOf(const std::vector<long>& traceIDs) {
+  if (!m_dataManager) return;
+  for (long id : traceIDs) m_dataManager->DeleteTraceData(id);
+}
+
+bool ReportManager::AddTraceDefinition(std::vector<long>& newIDs, const std::vector<IBaseTraceDefinition*>& traces,
+                                       long reportID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReport(reportID);
+  return report && report->AddTraceDefinitions(newIDs, traces, cmd);
+}
+
+bool ReportManager::DeleteTraceDefinition(long traceID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReportContainingTrace(traceID);
+  if (!report) return false;
+  const bool ok = report->DeleteTraceDefinitions({traceID}, cmd);
+  DeleteTraceDataOf({traceID});
+  return ok;
+}
+
+bool ReportManager::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef, long traceID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReportContainingTrace(traceID);
+  if (!report) return false;
+  const bool ok = report->ReplaceTraceDefinition(newDef, traceID, cmd);
+  DeleteTraceDataOf({traceID});
+  return ok;
+}
+
+bool ReportManager::SetTraceNameToDefault(long traceID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReportContainingTrace(traceID);
+  return report && report->SetTraceNameToDefault(traceID, cmd);
+}
+
+bool ReportManager::RenameTraceDefinition(const AString& name, long traceID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReportContainingTrace(traceID);
+  return report && report->RenameTraceDefinition(name, traceID, cmd);
+}
+
+bool ReportManager::SetTraceExtendedTraceInfo(const ExtTraceInfo& info, long traceID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReportContainingTrace(traceID);
+  if (!report) return false;
+  const bool ok = report->SetTraceExtendedTraceInfo(info, traceID, cmd);
+  DeleteTraceDataOf({traceID});
+  return ok;
+}
+
+bool ReportManager::SetTraceDefinitions(const IReportDefinition& source, long reportID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReport(reportID);
+  const auto* src = dynamic_cast<const ReportDefinition*>(&source);
+  return report && src && report->SetTraceDefinitions(*src, cmd);
+}
+
+bool ReportManager::RenameReport(const AString& name, long reportID, IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReport(reportID);
+  return report && report->RenameWithUndo(name, cmd);
+}
+
+void ReportManager::DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) {
+  ReportDefinition* report = FindReport(reportID);
+  if (!report) {
+    ORVEX_ASSERT(0);
+    return;
+  }
+  report->DeleteTraceDefinitionsWithoutUndo(traceIDs);
+  DeleteTraceDataOf(traceIDs);
+}
+
+bool ReportManager::UpdateReportsOnCommand(IVelmorCommand* cmd) {
+  std::vector<long> goners;
+  for (ReportDefinition* report : m_reports)
+    if (report->UpdateOnCommand(cmd)) goners.push_back(report->GetReportID());
+  if (goners.empty()) return false;
+  return DeleteReportDefinitions(goners, cmd);
+}
+
+bool ReportManager::UpdateTraceDataOnCommand(IVelmorCommand* cmd) {
+  return m_dataManager && m_dataManager->DeleteTraceDataForCommand(cmd);
+}
+
+void ReportManager::RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs) {
+  if (pastedReportIDs.empty() || !cmd) return;
+  auto* delta = new ListDeltaState<ReportDefinition*>(m_reports, true);
+  std::set<long> foundReportIDs;
+  unsigned position = 0;
+  for (ReportDefinition* report : m_reports) {
+    if (pastedReportIDs.count(report->GetReportID())) {
+      delta->AddChange(report, position, true);
+      foundReportIDs.insert(report->GetReportID());
+    }
+    ++position;
+  }
+  ORVEX_ASSERT(foundReportIDs.size() == pastedReportIDs.size());
+  cmd->AddDeltaState(delta);
+}
+
+bool ReportManager::ActivateOutputVariablesOfExpression(std::set<long>& /*ids*/, const AString& /*expression*/,
+                                                        const DesignSolutionDefinition& /*dsd*/) {
+  // Output variables are not part of this build yet: an expression activates none.
+  return false;
+}
+
+// ---- project block ----
+
+io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
+  if (!read) {
+    io::CBlock manager(GetBlockName());
+    io::CBlock reports(kReports);
+    std::vector<long> ids;
+    GetReportIDs(ids);
+    WriteReportsOfBlock(reports, ids);
+    manager << std::move(reports);
+    m_idServer.WriteNextUniqueID(manager);
+    io::CBlock nextVers(kNextVersID);
+    m_versionIDServer.WriteNextUniqueID(nextVers);
+    manager << std::move(nextVers);
+    parent << std::move(manager);
+    return GetReadStatus();
+  }
+
+  io::CBlock* manager = parent.FindBlockForEdit(GetBlockName());
+  if (!manager) return GetReadStatus();
+  bool currentLayout = false;
+  for (size_t i = 0; i < manager->GetNumItems(); ++i)
+    if (manager->GetItemKind(i) == io::CBlock::kBlock && manager->GetItemName(i).CompareNoCase(kNextVersID) == 0)
+      currentLayout = true;
+  if (currentLayout) {
+    if (io::CBlock* reports = manager->FindBlockForEdit(kReports)) RecordError(ReadReportsOfBlock(*reports));
+  } else {
+    RecordError(ReadReportsOfBlock(*manager));
+  }
+  const bool idStateRead = m_idServer.ResetNextUniqueID(*manager) == io::kNoError;
+  bool versionStateRead = false;
+  if (const io::CBlock* nextVers = manager->FindBlock(kNextVersID))
+    versionStateRead = m_versionIDServer.ResetNextUniqueID(*nextVers) == io::kNoError;
+  AdvanceIDServersPastLoaded(versionStateRead, idStateRead);
+  return GetReadStatus();
+}
+
+void ReportManager::AdvanceIDServersPastLoaded(bool versionStateRead, bool idStateRead) {
+  long highestVersion = 0;
+  long highestID = 0;
+  for (const ReportDefinition* report : m_reports) {
+    highestID = std::max(highestID, report->GetReportID());
+    for (const BaseTraceDefinition* trace : report->GetTraces()) {
+      highestVersion = std::max(highestVersion, trace->GetVersionID());
+      highestID = std::max(highestID, trace->GetID());
+    }
+  }
+  // A lost server state must never hand out an ID that a loaded object already carries.
+  if (!versionStateRead)
+    while (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.GetNewUniqueID();
+  if (!idStateRead)
+    while (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.GetNewUniqueID();
+}
+
+bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs) {
+  for (long id : reportIDs) {
+    ReportDefinition* report = FindReport(id);
+    if (!report) {
+      ORVEX_ASSERT(0);
+      continue;
+    }
+    std::vector<long> traceIDs;
+    report->GetTraceIDs(traceIDs);
+    WriteReportBlock(block, id, traceIDs);
+  }
+  return true;
+}
+
+bool ReportManager::WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) {
+  ReportDefinition* report = FindReport(reportID);
+  if (!report) return false;
+  io::CBlock reportBlock(report->GetReportName());
+  const bool ok = report->WriteReportBlock(reportBlock, traceIDs);
+  block << std::move(reportBlock);
+  return ok;
+}
+
+io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
+  io::ReadError result = io::kNoError;
+  for (size_t i = 0; i < block.GetNumItems(); ++i) {
+    if (block.GetItemKind(i) != io::CBlock::kBlock) continue;
+    io::CBlock reportBlock(*block.GetBlock(i));
+    std::unique_ptr<IReportDefinition> created = CreateReportDefinition(reportBlock.GetName());
+    auto* report = static_cast<ReportDefinition*>(created.release());
+    io::ReadError err = report->DoDataExchange(reportBlock, true);
+    // A report keeps what could be read of it: one damaged trace or a foreign sub-block
+    // must not lose the report and its other traces.
+    if (err != io::kNoError) result = err;
+    m_reports.push_back(report);
+  }
+  return result;
+}
+
+}  // namespace rep

@@ -1,0 +1,147 @@
+// The per-design owner of all reports: lookups, IDs, unique names, editing with undo, project block.
+#pragma once
+
+#include <list>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "Gravik/IReportManager.h"
+#include "orvex/core/IInterfaceQueriable.h"
+#include "orvex/core/LocalNameServer.h"
+#include "orvex/core/VelmorNameServer.h"
+#include "orvex/core/VelmorIDServer.h"
+#include "orvex/io/Block.h"
+#include "orvex/io/StreamioBlockObject.h"
+#include "ReportCopyPasteMgr.h"
+
+class IReportManagerOwner;
+class ISolutionManagerForReports;
+class ISimValueInfoCache;
+class IReportPasteListener;
+
+namespace rep {
+
+class ReportDefinition;
+class ReportDataManager;
+class BaseTraceDefinition;
+
+class ReportManager : public io::CStreamio_block_object,
+                      public IReportManager,
+                      public IInterfaceQueriable,
+                      public VelmorNameServer {
+public:
+  ReportManager(IReportManagerOwner* owner, bool mostDerived);
+  ReportManager(const ReportManager&) = delete;
+  ReportManager& operator=(const ReportManager&) = delete;
+  ~ReportManager() override;
+
+  // Accessors
+  const IReportManagerOwner* GetOwner() const { return m_owner; }
+  IReportManagerOwner* GetOwnerForEdit() const { return m_owner; }
+  const IReportDataManager* GetReportDataManager() const override;
+  IReportDataManager* GetReportDataManagerForEdit() override;
+  ReportDataManager* GetDataManager() const { return m_dataManager; }
+  // The one road by which the engine reaches the host's solution manager.
+  ISolutionManagerForReports* GetISolutionManagerForReports() const;
+  ISimValueInfoCache* GetISimValueInfoCache() const;
+  IOutputVariableMgr* GetIOutputVariableMgrForEdit() override;
+  const IOutputVariableMgr* GetIOutputVariableMgr() const override;
+  long GetDesignInstanceID() const;
+  long GetDesignID() const;
+
+  // Creation (slots 3 to 11)
+  std::unique_ptr<IPointsetDefinition> CreatePointsetDefinition(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families,
+      const SubsweepDefParamsContainer& specifiableIfInFamilies) const override;
+  std::unique_ptr<IPointsetDefinition> CreatePointsetDefinition(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValuesDefParams>& families) const override;
+  std::unique_ptr<IPointsetDefinition> CreatePointsetDefinitionFromVariableValues(
+      const SubsweepDefParamsContainer& subsweeps, const std::vector<VariableValues>* variations,
+      const SubsweepDefParamsContainer* specifiableIfInFamilies) const override;
+  std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(
+      const AString& name, const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+      const IPointsetDefinition& pointset, const ExtTraceInfo& info,
+      const TraceFamiliesDisplayParameters* familiesParams) override;
+  std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(
+      const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd, const IPointsetDefinition& pointset,
+      const ExtTraceInfo& info, const TraceFamiliesDisplayParameters* familiesParams) override;
+  std::unique_ptr<IBaseTraceDefinition> CreateTraceDefinition(const AString& name,
+                                                              const std::vector<AString>& expressions,
+                                                              const DesignSolutionDefinition& dsd,
+                                                              const IPointsetDefinition& pointset,
+                                                              const ExtTraceInfo& info) override;
+  std::unique_ptr<IReportDefinition> CreateReportDefinition(const AString& name) override;
+  std::unique_ptr<IReportDefinition> CreateReportDefinition(const std::vector<IBaseTraceDefinition*>& traces,
+                                                            const AString& name) override;
+  IReportDefinitionCmdInfo* CreateReportDefinitionCmdInfo() override;
+
+  // Names (slots 12 to 17)
+  AString GetUniqueReportName(const AString& wanted) const override;
+  AString GetUniqueTraceName(long reportID, const AString& wanted) const override;
+  int GetUniqueTraceNames(std::vector<AString>& out, long reportID, const std::vector<AString>& wanted) const override;
+  int GetUniqueReportNames(std::vector<AString>& out, const std::vector<AString>& wanted) const override;
+  bool IsReportNameUnique(const AString& name) const override;
+  bool IsTraceNameUnique(long reportID, const AString& name) const override;
+  void GetNames(std::list<AString>& names) const override;
+  bool MakeReportNamesUniqueAgainst(const ReportManager& other, IReportPasteListener* listener);
+
+  // Lookups (slots 18 to 20)
+  IReportDefinition* GetReportDefinition(long reportID) const override;
+  void GetReportIDs(std::vector<long>& ids) const override;
+  IBaseTraceDefinition* GetTraceDefinition(long traceID) const override;
+  ReportDefinition* FindReportContainingTrace(long traceID) const;
+  long GetReportIDOfTrace(long traceID) const;
+  BaseTraceDefinition* FindTrace(long traceID) const;
+
+  // IDs
+  long GetNewUniqueID() { return m_idServer.GetNewUniqueID(); }
+  long GetNewVersionID() { return m_versionIDServer.GetNewUniqueID(); }
+  long PeekNextUniqueID() const { return m_idServer.PeekNextUniqueID(); }
+  long PeekNextVersionID() const { return m_versionIDServer.PeekNextUniqueID(); }
+
+  // Editing (slots 21 to 30, 33, 34, 50, 51)
+  long AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) override;
+  bool DeleteReportDefinitions(const std::vector<long>& reportIDs, IVelmorCommand* cmd) override;
+  bool AddTraceDefinition(std::vector<long>& newIDs, const std::vector<IBaseTraceDefinition*>& traces, long reportID,
+                          IVelmorCommand* cmd) override;
+  bool DeleteTraceDefinition(long traceID, IVelmorCommand* cmd) override;
+  bool ReplaceTraceDefinition(const IBaseTraceDefinition& newDef, long traceID, IVelmorCommand* cmd) override;
+  bool SetTraceNameToDefault(long traceID, IVelmorCommand* cmd) override;
+  bool RenameTraceDefinition(const AString& name, long traceID, IVelmorCommand* cmd) override;
+  bool SetTraceExtendedTraceInfo(const ExtTraceInfo& info, long traceID, IVelmorCommand* cmd) override;
+  bool SetTraceDefinitions(const IReportDefinition& source, long reportID, IVelmorCommand* cmd) override;
+  bool RenameReport(const AString& name, long reportID, IVelmorCommand* cmd) override;
+  bool UpdateReportsOnCommand(IVelmorCommand* cmd) override;
+  bool UpdateTraceDataOnCommand(IVelmorCommand* cmd) override;
+  void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) override;
+  void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) override;
+  void RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs);
+
+  // Expression services
+  bool ActivateOutputVariablesOfExpression(std::set<long>& ids, const AString& expression,
+                                           const DesignSolutionDefinition& dsd);
+
+  // Project block
+  AString GetBlockName() const override { return L"ReportManager"; }
+  io::ReadError DoDataExchange(io::CBlock& parent, bool read) override;
+  bool WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs);
+  bool WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs);
+  io::ReadError ReadReportsOfBlock(io::CBlock& block);
+
+  ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
+
+private:
+  ReportDefinition* FindReport(long reportID) const;
+  void DeleteTraceDataOf(const std::vector<long>& traceIDs);
+  void AdvanceIDServersPastLoaded(bool versionStateRead, bool idStateRead);
+
+  IReportManagerOwner* m_owner;                 // the host's, never owned
+  ReportDataManager* m_dataManager;             // owned; destroyed after the reports
+  VelmorIDServer m_idServer;                    // report and trace IDs alike
+  std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
+  ReportCopyPasteMgr m_copyPasteMgr;
+  VelmorIDServer m_versionIDServer;
+};
+
+}  // namespace rep

@@ -1,0 +1,65 @@
+#include "ReportManagerFactory.h"
+
+#include <new>
+
+#include "Gravik/IReportManager.h"
+#include "ReportManager.h"
+#include "orvex/core/Assert.h"
+#include "orvex/core/IOrvDesktop.h"
+
+namespace rep {
+
+namespace {
+
+bool ProductSupportsNewReporter() {
+  IOrvDesktop* desktop = GetIOrvDesktop();
+  return desktop && desktop->SupportsNewReporter();
+}
+
+}  // namespace
+
+ReportManagerFactory::~ReportManagerFactory() = default;
+
+ReportManagerFactory& ReportManagerFactory::Instance() {
+  static ReportManagerFactory factory;
+  return factory;
+}
+
+std::unique_ptr<IReportManager> ReportManagerFactory::CreateReportManager(IReportManagerOwner* owner) {
+  if (!ProductSupportsNewReporter()) {
+    ORVEX_ASSERT(!"Product does'nt support new reporter rewrite and plots, so should'nt try and get a ReportManager");
+    return nullptr;
+  }
+  return std::unique_ptr<IReportManager>(new (std::nothrow) ReportManager(owner, true));
+}
+
+IOutputVariableMgr* ReportManagerFactory::CreateOutputVariableMgr(ISolutionManagerForReports* /*solMgr*/) {
+  if (!ProductSupportsNewReporter()) {
+    ORVEX_ASSERT(!"Product does'nt support new reporter rewrite and plots, so should'nt try and get an IOutputVariableMgr");
+    return nullptr;
+  }
+  // The output-variable manager is not part of this build yet.
+  return nullptr;
+}
+
+ISimValueCache* ReportManagerFactory::CreateSimValueCache(ISolutionManagerForReports* /*solMgr*/) {
+  if (!ProductSupportsNewReporter()) {
+    ORVEX_ASSERT(!"Product does'nt support new reporter rewrite and plots, so should'nt try and get an ISimValueCache");
+    return nullptr;
+  }
+  // The solution-value cache is not part of this build yet.
+  return nullptr;
+}
+
+bool ReportManagerFactory::ExtractTraceDataIntoTemporaryReport(std::vector<ITraceDataForProduct*>& results,
+                                                               const std::vector<TraceExtractionRequest>& requests,
+                                                               ISolutionManagerForReports*, IOutputVariableMgr*,
+                                                               ISimValueCache*, IDerivedDataManager*,
+                                                               IProgressMonitor*) {
+  // Extraction is not part of this build yet: no request gets data.
+  (void)requests;
+  results.clear();
+  return false;
+}
+
+}  // namespace rep

@@ -1,0 +1,74 @@
+// A computed trace: its data is worked out from a solution of the design over its point set.
+#pragma once
+
+#include <memory>
+
+#include "BaseTraceDefinition.h"
+#include "Gravik/ITraceDefinition.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
+
+class TraceDefParams;
+
+namespace rep {
+
+class IPointsetDefinition;
+class PointsetDefinition;
+
+class TraceDefinition : public virtual BaseTraceDefinition, public MUndoableObject, public virtual ITraceDefinition {
+public:
+  // For reading from a block: the design instance comes with the block.
+  TraceDefinition(ReportManager& mgr, bool forReading);
+  TraceDefinition(ReportManager& mgr, const AString& name, const std::vector<AString>& expressions,
+                  const DesignSolutionDefinition& dsd, const IPointsetDefinition& pointset, const ExtTraceInfo& info,
+                  long designInstanceID, bool tiedToExpression, const TraceFamiliesDisplayParameters* familiesParams);
+  TraceDefinition(ReportManager& mgr, const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd,
+                  const IPointsetDefinition& pointset, const ExtTraceInfo& info, long designInstanceID,
+                  const TraceFamiliesDisplayParameters* familiesParams);
+  TraceDefinition(const TraceDefinition& other);
+  TraceDefinition& operator=(const TraceDefinition&) = delete;
+  ~TraceDefinition() override;
+
+  // IBaseTraceDefinition
+  IBaseTraceDefinition* CloneDefinition() const override;
+  void CopyFrom(const IBaseTraceDefinition& from) override;
+  bool ValidateDefinition(bool checkExpressions) override;
+  int GetTraceDefinitionType() const override { return 1; }
+
+  // ITraceDefinition
+  DesignSolutionDefinition GetDesignSolutionDefinition() const override { return m_dsd; }
+  const IPointsetDefinition* GetPointsetDefinition() const override { return m_pointset.get(); }
+  AString GetBlockName() const override { return GetStaticBlockName(); }
+  static AString GetStaticBlockName() { return L"TraceDefinition"; }
+
+  // MUndoableObject: undo snapshots of the whole definition.
+  MUndoableObject* Clone() const override;
+  void Assign(const MUndoableObject& from) override;
+
+  // BaseTraceDefinition
+  bool UpdateOnCommand(IVelmorCommand* cmd) override;
+  AString GetSolutionName() const override;
+  void ActivateOutputVariables(std::set<long>& outputVariableIDs) override;
+  void SetDesignID(long designID) override;
+  void UpdateTraceExpressions(const QuantityRenameMap& renames, IVelmorCommand* cmd) override;
+  io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
+
+  long GetDesignInstanceID() const { return m_designInstanceID; }
+  const DesignSolutionDefinition& GetDesignSolutionDefinitionRef() const { return m_dsd; }
+  PointsetDefinition* GetPointsetDefinitionForEdit();
+  bool SetSolutionAndContext(IReportPasteListener* listener);
+  bool SetPointsetFromLookup(IReportPasteListener* listener);
+  static bool IsPointsetValidForNumComponents(const IPointsetDefinition& pointset, unsigned numComponents);
+  bool IsPointsetValidForNumComponents(const IPointsetDefinition& pointset) const {
+    return IsPointsetValidForNumComponents(pointset, GetNumComponents());
+  }
+  void GetTraceDefParams(TraceDefParams& params) const;
+  void GetTraceExpressions(std::vector<AString>& expressions) const;
+  void RecordEditInCommand(IVelmorCommand* cmd, bool recordAsEdited);
+
+private:
+  DesignSolutionDefinition m_dsd;
+  std::unique_ptr<IPointsetDefinition> m_pointset;  // owned; null only before a read
+  long m_designInstanceID = -1;
+};
+
+}  // namespace rep

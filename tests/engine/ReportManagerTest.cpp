@@ -1,0 +1,361 @@
+#include "EngineFixture.h"
+#include "ReportDataManager.h"
+#include "ReportDefinitionCmdInfo.h"
+#include "reference/RecordingPasteListener.h"
+
+using reptest::EngineFixture;
+
+class ReportManagerTest : public EngineFixture {
+protected:
+  rep::ReportDefinitionCmdInfo* InfoOf(VelmorCommand& cmd) {
+    return dynamic_cast<rep::ReportDefinitionCmdInfo*>(cmd.GetInfo(m_owner.GetCmdInfoSourceForReports()));
+  }
+  std::vector<AString> ReportNames() {
+    std::list<AString> names;
+    Mgr().GetNames(names);
+    return std::vector<AString>(names.begin(), names.end());
+  }
+};
+
+TEST_F(ReportManagerTest, FreshManager) {
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_TRUE(ids.empty());
+  EXPECT_NE(nullptr, Mgr().GetReportDataManager());
+  EXPECT_EQ(Mgr().GetReportDataManager(), Mgr().GetReportDataManagerForEdit());
+  EXPECT_EQ(1, Mgr().PeekNextUniqueID());
+  EXPECT_EQ(1, Mgr().PeekNextVersionID());
+  EXPECT_EQ(1, Mgr().GetDesignInstanceID());
+  EXPECT_EQ(100, Mgr().GetDesignID());
+  EXPECT_EQ(&m_solutions, Mgr().GetISolutionManagerForReports());
+  EXPECT_EQ(nullptr, Mgr().GetReportDefinition(1));
+  EXPECT_EQ(nullptr, Mgr().GetTraceDefinition(1));
+  EXPECT_EQ(-1, Mgr().GetReportIDOfTrace(1));
+  EXPECT_EQ(nullptr, static_cast<IInterfaceQueriable&>(Mgr()).QueryInterface(typeid(rep::IReportManager)));
+}
+
+TEST_F(ReportManagerTest, ManagerWithoutOwner) {
+  rep::ReportManager orphan(nullptr, true);
+  EXPECT_EQ(-1, orphan.GetDesignInstanceID());
+  EXPECT_SOFT_ASSERT("0");
+  EXPECT_EQ(-1, orphan.GetDesignID());
+  EXPECT_SOFT_ASSERT("0");
+}
+
+TEST_F(ReportManagerTest, ReportAndTraceIDsComeFromOneServer) {
+  auto trace = MakeTrace({L"x", L"y"});
+  const long r1 = AddReport(L"A", {trace.get()});
+  const long r2 = AddReport(L"B", {trace.get()});
+  std::vector<long> traces1, traces2;
+  Report(r1).GetTraceIDs(traces1);
+  Report(r2).GetTraceIDs(traces2);
+  std::set<long> all = {r1, r2, traces1[0], traces2[0]};
+  EXPECT_EQ(4u, all.size());
+  EXPECT_EQ(r1, Mgr().GetReportIDOfTrace(traces1[0]));
+  EXPECT_EQ(&Report(r2), Mgr().FindReportContainingTrace(traces2[0]));
+  EXPECT_EQ(traces2[0], Mgr().GetTraceDefinition(traces2[0])->GetID());
+  // Version IDs come from the other server and move on with every copy.
+  EXPECT_NE(Report(r1).FindTrace(traces1[0])->GetVersionID(), Report(r2).FindTrace(traces2[0])->GetVersionID());
+}
+
+TEST_F(ReportManagerTest, UniqueNames) {
+  AddReport(L"Report");
+  AddReport(L"report");
+  EXPECT_EQ(AString(L"Report1"), Mgr().GetUniqueReportName(L"Report"));
+  EXPECT_EQ(AString(L"Other"), Mgr().GetUniqueReportName(L"Other"));
+  EXPECT_FALSE(Mgr().IsReportNameUnique(L"REPORT"));  // two reports hold it
+  EXPECT_TRUE(Mgr().IsReportNameUnique(L"Other"));
+
+  // Unique among themselves only: the existing reports are not consulted.
+  std::vector<AString> out;
+  EXPECT_EQ(3, Mgr().GetUniqueReportNames(out, {L"Report", L"Report", L"X"}));
+  EXPECT_EQ(std::vector<AString>({L"Report", L"Report1", L"X"}), out);
+
+  EXPECT_EQ(AString(), Mgr().GetUniqueTraceName(999, L"t"));
+  std::vector<AString> none;
+  EXPECT_EQ(0, Mgr().GetUniqueTraceNames(none, 999, {L"t"}));
+  EXPECT_TRUE(Mgr().IsTraceNameUnique(999, L"t"));
+  EXPECT_SOFT_ASSERT("!\"Please provide a valid report\"");
+}
+
+TEST_F(ReportManagerTest, LookupsAnswerTheFirstOfEqualIDs) {
+  const long r = AddReport(L"A");
+  rep::ReportDefinition& first = Report(r);
+  // A second report given the same ID by hand stays hidden behind the first.
+  std::unique_ptr<rep::IReportDefinition> twin = Mgr().CreateReportDefinition(L"B");
+  Mgr().AddReportDefinition(*twin, nullptr);
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  Report(ids[1]).SetReportID(r);
+  EXPECT_EQ(&first, Mgr().GetReportDefinition(r));
+}
+
+TEST_F(ReportManagerTest, MakeReportNamesUniqueAgainstAnotherManager) {
+  AddReport(L"A");
+  AddReport(L"B");
+  rep::ReportManager target(&m_owner, true);
+  std::unique_ptr<rep::IReportDefinition> existing = target.CreateReportDefinition(L"a");
+  target.AddReportDefinition(*existing, nullptr);
+  refhost::RecordingPasteListener listener;
+  EXPECT_TRUE(Mgr().MakeReportNamesUniqueAgainst(target, &listener));
+  EXPECT_EQ(std::vector<AString>({L"A1", L"B"}), ReportNames());
+  ASSERT_EQ(2u, listener.ReportNameChanges().size());
+  EXPECT_EQ(AString(L"B"), listener.ReportNameChanges()[1].first);  // equal pairs are told too
+  EXPECT_EQ(AString(L"B"), listener.ReportNameChanges()[1].second);
+}
+
+TEST_F(ReportManagerTest, AddReportWithUndoAndRedo) {
+  auto trace = MakeTrace({L"x"});
+  std::unique_ptr<rep::IReportDefinition> report = Mgr().CreateReportDefinition({trace.get()}, L"R");
+  VelmorCommand cmd;
+  const long r1 = Mgr().AddReportDefinition(*report, &cmd);
+  const long r2 = Mgr().AddReportDefinition(*report, &cmd);  // the same object twice: two reports
+  EXPECT_NE(r1, r2);
+  std::vector<long> t1, t2;
+  Report(r1).GetTraceIDs(t1);
+  Report(r2).GetTraceIDs(t2);
+  EXPECT_NE(t1[0], t2[0]);  // and their traces do not share an ID
+  EXPECT_NE(Report(r1).FindTrace(t1[0])->GetVersionID(), Report(r2).FindTrace(t2[0])->GetVersionID());
+
+  rep::ReportDefinitionCmdInfo* info = InfoOf(cmd);
+  ASSERT_NE(nullptr, info);
+  std::set<long> added;
+  info->GetNewReportIDs(added);
+  EXPECT_EQ(std::set<long>({r1, r2}), added);
+  std::set<long> newTraces;
+  info->GetNewTraceIDs(newTraces, r2);
+  EXPECT_EQ(std::set<long>({t2[0]}), newTraces);
+
+  cmd.EndDo();
+  cmd.Undo();
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_TRUE(ids.empty());
+  cmd.Redo();
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({r1, r2}), ids);
+}
+
+TEST_F(ReportManagerTest, DeleteReportsRestoresPositionsOnUndo) {
+  const long a = AddReport(L"A"), b = AddReport(L"B"), c = AddReport(L"C");
+  VelmorCommand refused;
+  EXPECT_FALSE(Mgr().DeleteReportDefinitions({a, 999}, &refused));  // refused as a whole
+  EXPECT_FALSE(Mgr().DeleteReportDefinitions({a}, nullptr));
+  EXPECT_FALSE(Mgr().DeleteReportDefinitions({}, &refused));
+  EXPECT_EQ(0u, refused.GetNumDeltaStates());
+
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().DeleteReportDefinitions({c, a}, &cmd));
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({b}), ids);
+  EXPECT_TRUE(InfoOf(cmd)->IsDeletedReport(a));
+  cmd.EndDo();
+  cmd.Undo();
+  ids.clear();
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({a, b, c}), ids);
+  cmd.Redo();
+  ids.clear();
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({b}), ids);
+  // The command is destroyed while the deletion stands: it frees the two reports (leak check).
+}
+
+TEST_F(ReportManagerTest, DuplicateIDInDeleteListRaisesFound) {
+  const long a = AddReport(L"A");
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().DeleteReportDefinitions({a, a}, &cmd));
+  EXPECT_SOFT_ASSERT("found");
+}
+
+TEST_F(ReportManagerTest, DeleteWithoutUndo) {
+  const long a = AddReport(L"A"), b = AddReport(L"B");
+  Mgr().DeleteReportDefinitionsWithoutUndo({a, 12345});
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({b}), ids);
+}
+
+TEST_F(ReportManagerTest, TraceEditsRouteToTheirReport) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"}, L"Fixed");
+  const long r = AddReport(L"R", {x.get(), y.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().RenameTraceDefinition(L"Renamed", ids[0], &cmd));
+  EXPECT_FALSE(Mgr().RenameTraceDefinition(L"Nope", 999, &cmd));
+  EXPECT_FALSE(Mgr().RenameTraceDefinition(L"Nope", ids[0], nullptr));
+  EXPECT_TRUE(Mgr().RenameReport(L"R2", r, &cmd));
+  EXPECT_FALSE(Mgr().RenameReport(L"R3", 999, &cmd));
+  EXPECT_EQ(AString(L"Renamed"), Mgr().GetTraceDefinition(ids[0])->GetName());
+  EXPECT_FALSE(Mgr().GetTraceDefinition(ids[0])->GetIsNameTiedToExpressionFlag());
+  EXPECT_EQ(AString(L"R2"), Report(r).GetReportName());
+  EXPECT_EQ(2, InfoOf(cmd)->GetReportFlags(r));
+  std::set<long> edited;
+  InfoOf(cmd)->GetEditedTraceIDs(edited, r);
+  EXPECT_EQ(std::set<long>({ids[0]}), edited);
+
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(AString(L"x"), Mgr().GetTraceDefinition(ids[0])->GetName());
+  EXPECT_TRUE(Mgr().GetTraceDefinition(ids[0])->GetIsNameTiedToExpressionFlag());
+  EXPECT_EQ(AString(L"R"), Report(r).GetReportName());
+  cmd.Redo();
+  EXPECT_EQ(AString(L"Renamed"), Mgr().GetTraceDefinition(ids[0])->GetName());
+  EXPECT_EQ(AString(L"R2"), Report(r).GetReportName());
+}
+
+TEST_F(ReportManagerTest, AddAndDeleteTracesWithUndo) {
+  const long r = AddReport(L"R");
+  auto x = MakeTrace({L"x"});
+  VelmorCommand cmd;
+  std::vector<long> newIDs;
+  EXPECT_TRUE(Mgr().AddTraceDefinition(newIDs, {x.get(), x.get()}, r, &cmd));
+  ASSERT_EQ(2u, newIDs.size());
+  // Names are made unique after all are in: the first meets the second's "x".
+  EXPECT_EQ(std::vector<AString>({L"x_", L"x"}), TraceNames(r));
+  EXPECT_FALSE(Mgr().AddTraceDefinition(newIDs, {x.get()}, 999, &cmd));
+  EXPECT_TRUE(Mgr().DeleteTraceDefinition(newIDs[0], &cmd));
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+  std::set<long> deleted;
+  InfoOf(cmd)->GetDeletedTraceIDs(deleted, r);
+  EXPECT_EQ(std::set<long>({newIDs[0]}), deleted);
+
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_TRUE(TraceNames(r).empty());
+  cmd.Redo();
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+}
+
+TEST_F(ReportManagerTest, ReplaceTraceRenamesTiedTracesAndRenewsTheVersion) {
+  auto x = MakeTrace({L"x", L"y"});
+  const long r = AddReport(L"R", {x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  const long oldVersion = Report(r).FindTrace(ids[0])->GetVersionID();
+  auto replacement = MakeTrace({L"x", L"z"});
+
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*replacement, ids[0], &cmd));
+  rep::BaseTraceDefinition* trace = Report(r).FindTrace(ids[0]);
+  ASSERT_NE(nullptr, trace);
+  EXPECT_EQ(AString(L"z"), trace->GetName());
+  EXPECT_EQ(ids[0], trace->GetID());
+  EXPECT_GT(trace->GetVersionID(), oldVersion);
+  EXPECT_EQ(4, InfoOf(cmd)->GetReportFlags(r));
+
+  cmd.EndDo();
+  cmd.Undo();
+  trace = Report(r).FindTrace(ids[0]);
+  EXPECT_EQ(AString(L"y"), trace->GetName());
+  EXPECT_EQ(AString(L"y"), trace->GetComponent(1)->GetExpression());
+}
+
+TEST_F(ReportManagerTest, ReplaceRefusesAForeignKindOfDefinition) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  struct NotComputed : rep::IBaseTraceDefinition {
+    long GetID() const override { return 0; }
+    unsigned GetNumComponents() const override { return 0; }
+    const rep::ITraceComponentDefinition* GetComponent(unsigned) const override { return nullptr; }
+    ExtTraceInfo GetExtendedTraceInfo() const override { return ExtTraceInfo(); }
+    const TraceFamiliesDisplayParameters* GetFamiliesDisplayParams() const override { return nullptr; }
+    void SetExtendedTraceInfo(const ExtTraceInfo&) override {}
+    IBaseTraceDefinition* CloneDefinition() const override { return nullptr; }
+    void CopyFrom(const IBaseTraceDefinition&) override {}
+    bool ValidateDefinition(bool) override { return true; }
+    AString GetName() const override { return L"n"; }
+    bool GetIsNameTiedToExpressionFlag() const override { return false; }
+    int GetTraceDefinitionType() const override { return 3; }
+  } foreign;
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().ReplaceTraceDefinition(foreign, ids[0], &cmd));
+  EXPECT_EQ(0u, cmd.GetNumUndoables());
+  EXPECT_EQ(AString(L"x"), Report(r).FindTrace(ids[0])->GetName());
+}
+
+TEST_F(ReportManagerTest, SetTraceDefinitionsUndoRestoresTheExactList) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"});
+  const long r = AddReport(L"R", {x.get()});
+  const long s = AddReport(L"S", {y.get(), y.get()});
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().SetTraceDefinitions(Report(s), r, &cmd));
+  EXPECT_EQ(r, Report(r).GetReportID());
+  EXPECT_EQ(AString(L"S"), Report(r).GetReportName());
+  EXPECT_EQ(std::vector<AString>({L"y", L"y_"}), TraceNames(r));
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+  EXPECT_EQ(AString(L"R"), Report(r).GetReportName());
+  cmd.Redo();
+  EXPECT_EQ(std::vector<AString>({L"y", L"y_"}), TraceNames(r));
+}
+
+TEST_F(ReportManagerTest, ExtendedTraceInfoEditRecordsTheTrace) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  const long before = Report(r).FindTrace(ids[0])->GetVersionID();
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().SetTraceExtendedTraceInfo(info, ids[0], &cmd));
+  EXPECT_EQ(2, Report(r).FindTrace(ids[0])->GetExtendedTraceInfo().GetYAxis());
+  EXPECT_GT(Report(r).FindTrace(ids[0])->GetVersionID(), before);
+  EXPECT_EQ(4, InfoOf(cmd)->GetReportFlags(r));
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(0, Report(r).FindTrace(ids[0])->GetExtendedTraceInfo().GetYAxis());
+  EXPECT_FALSE(Mgr().SetTraceExtendedTraceInfo(info, ids[0], nullptr));
+}
+
+TEST_F(ReportManagerTest, SetTraceNameToDefault) {
+  auto x = MakeTrace({L"x", L"mag"}, L"Custom");
+  const long r = AddReport(L"R", {x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  EXPECT_FALSE(Mgr().SetTraceNameToDefault(ids[0], nullptr));
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().SetTraceNameToDefault(ids[0], &cmd));
+  EXPECT_EQ(AString(L"mag"), Report(r).FindTrace(ids[0])->GetName());
+  EXPECT_TRUE(Report(r).FindTrace(ids[0])->GetIsNameTiedToExpressionFlag());
+}
+
+TEST_F(ReportManagerTest, UpdateReportsOnCommandWithNothingToDo) {
+  AddReport(L"R");
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().UpdateReportsOnCommand(&cmd));
+  EXPECT_EQ(0u, cmd.GetNumDeltaStates());
+}
+
+TEST_F(ReportManagerTest, DeleteTracesWithoutUndo) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get(), x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  Mgr().DeleteTraceDefinitionsWithoutUndo(r, {ids[1], 777});
+  EXPECT_EQ(1u, Report(r).GetTraces().size());
+  Mgr().DeleteTraceDefinitionsWithoutUndo(999, {ids[0]});
+  EXPECT_SOFT_ASSERT("0");
+}
+
+TEST_F(ReportManagerTest, PastedReportsAreRecordedForUndo) {
+  const long a = AddReport(L"A"), b = AddReport(L"B");
+  VelmorCommand cmd;
+  Mgr().RecordPastedReports(&cmd, {b, 4242});
+  EXPECT_SOFT_ASSERT("foundReportIDs.size() == pastedReportIDs.size()");
+  cmd.EndDo();
+  cmd.Undo();
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({a}), ids);
+  cmd.Redo();
+}

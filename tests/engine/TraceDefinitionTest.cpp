@@ -1,0 +1,229 @@
+#include "EngineFixture.h"
+#include "TraceComponentDefinition.h"
+#include "TraceFamiliesDisplayDefinition.h"
+#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
+#include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
+#include "postorvex/families/TraceFamiliesDisplayParameters.h"
+
+using reptest::EngineFixture;
+
+TEST(TraceComponentDefinition, BlockRoundTripAndCopies) {
+  for (const wchar_t* expr : {L"", L"mag(S(1,1))", L"a \"quoted\" \u00e9 text"}) {
+    rep::TraceComponentDefinition source(expr);
+    io::CBlock block(source.GetBlockName());
+    source.DoDataExchange(block, false);
+    rep::TraceComponentDefinition read;
+    EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+    EXPECT_EQ(AString(expr), read.GetExpression());
+  }
+  rep::TraceComponentDefinition a(L"a");
+  std::unique_ptr<rep::ITraceComponentDefinition> clone(a.Clone());
+  static_cast<rep::TraceComponentDefinition*>(clone.get())->SetExpression(L"b");
+  EXPECT_EQ(AString(L"a"), a.GetExpression());
+  a.CopyFrom(*clone);
+  EXPECT_EQ(AString(L"b"), a.GetExpression());
+
+  io::CBlock empty(L"TraceComponentDefinition");
+  rep::TraceComponentDefinition missing(L"kept");
+  EXPECT_EQ(2, missing.DoDataExchange(empty, true));
+  EXPECT_EQ(AString(L"kept"), missing.GetExpression());
+}
+
+TEST(TraceFamiliesDisplayDefinition, KindsByNameAndOwnParameters) {
+  rep::TraceFamiliesDisplayDefinition def;
+  EXPECT_EQ(AString(L"DisplayAll"), def.GetDisplayFamiliesType());
+  io::CBlock block(def.GetBlockName());
+  def.DoDataExchange(block, false);
+  AString type;
+  EXPECT_EQ(io::kNoError, io::DoDataExchange(block, true, L"DisplayFamiliesType", type, io::kReturnCode));
+  EXPECT_EQ(AString(L"DisplayAll"), type);
+
+  DisplayHistogramAcrossTraceFamiliesParameters histogram;
+  def.SetFamiliesDisplayParams(histogram);
+  rep::TraceFamiliesDisplayDefinition copy(def);
+  std::unique_ptr<MUndoableObject> clone(def.Clone());
+  rep::TraceFamiliesDisplayDefinition assigned;
+  assigned = def;
+  def.SetFamiliesDisplayParams(DisplayAllTraceFamiliesParameters());
+  const std::vector<const rep::TraceFamiliesDisplayDefinition*> copies = {
+      &copy, dynamic_cast<const rep::TraceFamiliesDisplayDefinition*>(clone.get()), &assigned};
+  for (const rep::TraceFamiliesDisplayDefinition* d : copies)
+    EXPECT_EQ(AString(L"DisplayHistogram"), d->GetDisplayFamiliesType());
+
+  std::unique_ptr<TraceFamiliesDisplayParameters> none(
+      rep::TraceFamiliesDisplayDefinition::CreateFamiliesDisplayParams(L"displayall"));
+  EXPECT_EQ(nullptr, none);
+  EXPECT_SOFT_ASSERT("0");
+}
+
+TEST(TraceFamiliesDisplayDefinition, ReadingReplacesOrKeepsTheKind) {
+  rep::TraceFamiliesDisplayDefinition stats;
+  stats.SetFamiliesDisplayParams(DisplayStatisticsOfTraceFamiliesParameters());
+  io::CBlock block(L"TraceFamiliesDisplayDefinition");
+  stats.DoDataExchange(block, false);
+  rep::TraceFamiliesDisplayDefinition read;
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+  EXPECT_EQ(AString(L"DisplayStatistics"), read.GetDisplayFamiliesType());
+
+  // An unknown or missing kind keeps valid parameters and reports the block.
+  io::CBlock unknown(L"TraceFamiliesDisplayDefinition");
+  unknown << io::CBlock_named_value(L"DisplayFamiliesType", io::CBlock_value(AString(L"DisplayEverything")));
+  EXPECT_NE(io::kNoError, read.DoDataExchange(unknown, true));
+  EXPECT_EQ(AString(L"DisplayStatistics"), read.GetDisplayFamiliesType());
+  io::CBlock missing(L"TraceFamiliesDisplayDefinition");
+  rep::TraceFamiliesDisplayDefinition fresh;
+  EXPECT_NE(io::kNoError, fresh.DoDataExchange(missing, true));
+  EXPECT_EQ(AString(L"DisplayAll"), fresh.GetDisplayFamiliesType());
+}
+
+using TraceDefinitionTest = EngineFixture;
+
+TEST_F(TraceDefinitionTest, ConstructionNamesAndComponents) {
+  auto named = MakeTrace({L"x", L"y"});
+  EXPECT_EQ(AString(L"y"), named->GetName());
+  EXPECT_TRUE(named->GetIsNameTiedToExpressionFlag());
+  EXPECT_EQ(2u, named->GetNumComponents());
+  EXPECT_EQ(nullptr, named->GetComponent(2));
+  EXPECT_SOFT_ASSERT("!\"Asking for more dimensions than I have\"");
+
+  auto empty = MakeTrace({});
+  EXPECT_EQ(AString(), empty->GetName());
+  EXPECT_TRUE(empty->GetIsNameTiedToExpressionFlag());
+  EXPECT_EQ(nullptr, empty->GetComponent(0));
+  EXPECT_SOFT_ASSERT("!\"Asking for more dimensions than I have\"");
+
+  EXPECT_EQ(1, named->GetTraceDefinitionType());
+  EXPECT_EQ(AString(L"TraceDefinition"), named->GetBlockName());
+  EXPECT_EQ(AString(L"Run1"), named->GetSolutionName());
+}
+
+TEST_F(TraceDefinitionTest, ClonesAndCopiesAreIndependent) {
+  auto source = MakeTrace({L"x", L"y"}, L"Source");
+  source->SetIDAndVersionID(5, 6);
+  std::unique_ptr<rep::IBaseTraceDefinition> clone(source->CloneDefinition());
+  auto* cloneDef = dynamic_cast<rep::TraceDefinition*>(clone.get());
+  ASSERT_NE(nullptr, cloneDef);
+  EXPECT_EQ(5, cloneDef->GetID());
+  EXPECT_NE(source->GetPointsetDefinition(), cloneDef->GetPointsetDefinition());
+  EXPECT_NE(source->GetComponent(0), cloneDef->GetComponent(0));
+
+  auto target = MakeTrace({L"z"});
+  const long targetVersion = target->GetVersionID();
+  target->CopyFrom(*source);
+  EXPECT_EQ(5, target->GetID());
+  EXPECT_EQ(targetVersion, target->GetVersionID());
+  EXPECT_EQ(AString(L"Source"), target->GetName());
+  ASSERT_EQ(2u, target->GetNumComponents());
+  EXPECT_NE(source->GetComponent(1), target->GetComponent(1));
+  target->CopyFrom(*target);  // onto itself: nothing changes
+  EXPECT_EQ(2u, target->GetNumComponents());
+}
+
+TEST_F(TraceDefinitionTest, CopyFromAnotherManagerIsFlaggedButMade) {
+  rep::ReportManager other(&m_owner, true);
+  DesignSolutionDefinition dsd(100, 11, ReportTypeSolutionDefinition(1));
+  rep::TraceDefinition foreign(other, std::vector<AString>{L"q"}, dsd, rep::PointsetDefinition(), ExtTraceInfo(), 1,
+                               nullptr);
+  auto target = MakeTrace({L"z"});
+  target->CopyFrom(foreign);
+  EXPECT_SOFT_ASSERT("&mMgr == &(btrFrom.mMgr)");
+  EXPECT_EQ(11, target->GetDesignSolutionDefinitionRef().GetSolutionID());
+}
+
+TEST_F(TraceDefinitionTest, BlockRoundTrip) {
+  auto source = MakeTrace({L"Freq", L"dB(S11)"}, L"Name");
+  source->SetIDAndVersionID(42, 43);
+  io::CBlock block(L"TraceDef");
+  EXPECT_EQ(io::kNoError, source->DoDataExchange(block, false));
+  rep::TraceDefinition read(Mgr(), true);
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+  EXPECT_EQ(42, read.GetID());
+  EXPECT_EQ(AString(L"Name"), read.GetName());
+  EXPECT_FALSE(read.GetIsNameTiedToExpressionFlag());
+  std::vector<AString> exprs;
+  read.GetTraceExpressions(exprs);
+  EXPECT_EQ(std::vector<AString>({L"Freq", L"dB(S11)"}), exprs);
+  EXPECT_TRUE(read.GetDesignSolutionDefinitionRef() == source->GetDesignSolutionDefinitionRef());
+  EXPECT_EQ(1, read.GetDesignInstanceID());
+  ASSERT_NE(nullptr, read.GetPointsetDefinition());
+}
+
+TEST_F(TraceDefinitionTest, DamagedBlocks) {
+  auto source = MakeTrace({L"x"});
+  io::CBlock good(L"TraceDef");
+  source->DoDataExchange(good, false);
+
+  io::CBlock noDsd(good);
+  noDsd.FindBlockForEdit(L"DesignSolnDefn")->SetName(L"Other");
+  auto target = MakeTrace({L"kept"});
+  EXPECT_EQ(-1, target->DoDataExchange(noDsd, true));
+  EXPECT_EQ(AString(L"kept"), target->GetName());
+
+  io::CBlock noComponents(good);
+  noComponents.FindBlockForEdit(L"Components")->SetName(L"Other");
+  rep::TraceDefinition read(Mgr(), true);
+  EXPECT_EQ(-1, read.DoDataExchange(noComponents, true));
+
+  io::CBlock noPointset(good);
+  noPointset.FindBlockForEdit(L"PointsetDefinition")->SetName(L"Other");
+  rep::TraceDefinition read2(Mgr(), true);
+  EXPECT_EQ(-1, read2.DoDataExchange(noPointset, true));
+  EXPECT_NE(nullptr, read2.GetPointsetDefinition());  // a new empty one
+}
+
+TEST_F(TraceDefinitionTest, PointsetSizeForComponents) {
+  rep::PointsetDefinition none;
+  SubsweepDefParamsContainer one;
+  one.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  SubsweepDefParamsContainer two(one);
+  two.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
+  rep::PointsetDefinition withOne(one, {}), withTwo(two, {});
+  struct Case { const rep::PointsetDefinition* p; unsigned comps; bool valid; };
+  const Case cases[] = {{&none, 1, true},    {&none, 2, false},   {&withOne, 2, true},
+                        {&withOne, 3, false}, {&withTwo, 3, true}, {&none, 4, true}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.valid, rep::TraceDefinition::IsPointsetValidForNumComponents(*c.p, c.comps)) << c.comps;
+}
+
+TEST_F(TraceDefinitionTest, PointsetEditsAndBlock) {
+  SubsweepDefParamsContainer subsweeps;
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  SubsweepDefParamsContainer specifiable;
+  specifiable.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
+  VariableValuesDefParams family;
+  Value one(90);
+  one.SetValueText(L"1mm", 90);
+  family.AddVariableValue(L"L", one);
+  rep::PointsetDefinition pointset(subsweeps, {family}, specifiable);
+
+  std::vector<AString> names;
+  EXPECT_EQ(2u, pointset.GetSweepNames(names));
+  EXPECT_EQ(std::vector<AString>({L"Freq", L"L"}), names);
+
+  io::CBlock block(L"PointsetDefinition");
+  pointset.DoDataExchange(block, false);
+  rep::PointsetDefinition read;
+  read.DoDataExchange(block, true);
+  std::vector<AString> readNames;
+  read.GetSweepNames(readNames);
+  EXPECT_EQ(names, readNames);
+  EXPECT_EQ(1u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
+
+  EXPECT_TRUE(pointset.RemoveSweeps({L"L"}));
+  std::vector<VariableValuesDefParams> families;
+  pointset.GetVariableValuesDefParams(families);
+  EXPECT_FALSE(families[0].DoesVariableExist(L"L"));
+  EXPECT_EQ(0u, pointset.GetSpecifiableSubsweepsIfInFamilies().Size());
+  EXPECT_FALSE(pointset.RemoveSweeps({L"Nope"}));
+
+  rep::PointsetDefinition empty;
+  std::vector<AString> none;
+  EXPECT_EQ(0u, empty.GetSweepNames(none));
+  io::CBlock emptyBlock(L"PointsetDefinition");
+  empty.DoDataExchange(emptyBlock, false);
+  EXPECT_EQ(nullptr, emptyBlock.FindBlock(L"SpecifiableSubsweepsIfInFamilies"));
+  read.DoDataExchange(emptyBlock, true);
+  EXPECT_EQ(0u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
+}
