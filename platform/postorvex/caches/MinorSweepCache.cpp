@@ -128,16 +128,7 @@ bool MinorSweepCache::WasPushedAt(long id, size_t row) const {
 
 void MinorSweepCache::InvalidateQuantityData(long id) { m_quantities.erase(id); }
 
-int MinorSweepCache::FindRow(const postp::ValueKey& key) const {
-  const size_t n = m_rowKeys.size();
-  for (size_t k = 0; k < n; ++k) {
-    const size_t row = (m_rowHint + k) % n;
-    if (!m_rowKeys[row].Matches(key)) continue;
-    m_rowHint = row + 1;
-    return static_cast<int>(row);
-  }
-  return -1;
-}
+int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return m_rowKeys.Find(key); }
 
 bool MinorSweepCache::HasAnyRow() const {
   if (!m_rowKeys.empty()) return true;
@@ -235,9 +226,9 @@ void MinorSweepCache::PadQuantities() {
   const size_t rows = m_rowKeys.size();
   for (auto& entry : m_quantities) {
     QuantityData& q = entry.second;
-    if (q.primary || q.values->GetCount() >= rows) continue;
-    q.values->AppendInvalidValues(rows - q.values->GetCount());
-    q.pushed.resize(rows, 0);
+    if (q.primary) continue;
+    if (q.values->GetCount() < rows) q.values->AppendInvalidValues(rows - q.values->GetCount());
+    if (q.pushed.size() < rows) q.pushed.resize(rows, 0);
     if (q.orders && q.orders->GetCount() < rows) q.orders->AppendInvalidValues(rows - q.orders->GetCount());
   }
 }
@@ -247,35 +238,56 @@ void MinorSweepCache::AssignRows(std::unique_ptr<Column>& target, const Column& 
   const size_t rowCount = m_rowKeys.size();
   if (!target || target->GetParameterType() != source.GetParameterType()) {
     target = MakeColumn(source);
-    target->AppendInvalidValues(rowCount);
-    if (pushed) pushed->assign(rowCount, 0);
+    if (pushed) pushed->clear();
   }
-  // from[r]: the source row that row r takes, or -1 to keep what the row holds.
-  std::vector<long> from(rowCount, -1);
-  for (const auto& r : rows)
-    if (r.second < source.GetCount()) from[r.first] = static_cast<long>(r.second);
-  std::unique_ptr<Column> rebuilt = MakeColumn(*target);
-  size_t row = 0;
-  while (row < rowCount) {
-    // One run of rows from the same column, appended in one call.
-    const bool fromSource = from[row] >= 0;
-    std::vector<unsigned> run;
-    for (; row < rowCount && (from[row] >= 0) == fromSource; ++row)
-      run.push_back(static_cast<unsigned>(fromSource ? from[row] : row));
-    if (fromSource) {
-      if (!rebuilt->AppendValuesAt(source, run)) rebuilt->AppendInvalidValues(run.size());
-      continue;
-    }
-    for (unsigned r : run) {
-      if (r < target->GetCount()) rebuilt->AppendValuesAt(*target, {r});
-      else rebuilt->AppendInvalidValues(1);
-    }
+  const size_t count = target->GetCount();
+  if (pushed) pushed->resize(count, 0);
+  RowMap given;
+  given.reserve(rows.size());
+  bool appendsOnly = true;  // every row lies past the column's end, in ascending order
+  size_t next = count;
+  for (const auto& r : rows) {
+    if (r.second >= source.GetCount()) continue;
+    appendsOnly = appendsOnly && r.first >= next;
+    next = r.first + 1;
+    given.push_back(r);
   }
-  target = std::move(rebuilt);
+  if (appendsOnly) {
+    // The common case, a new quantity or new rows: append in runs of consecutive rows.
+    for (size_t i = 0; i < given.size();) {
+      target->AppendInvalidValues(given[i].first - target->GetCount());
+      std::vector<unsigned> run;
+      const size_t first = given[i].first;
+      for (; i < given.size() && given[i].first == first + run.size(); ++i)
+        run.push_back(static_cast<unsigned>(given[i].second));
+      if (!target->AppendValuesAt(source, run)) target->AppendInvalidValues(run.size());
+    }
+    if (target->GetCount() < rowCount) target->AppendInvalidValues(rowCount - target->GetCount());
+  } else {
+    // from[r]: the source row that row r takes, or -1 to keep what the row holds.
+    std::vector<long> from(std::max(rowCount, count), -1);
+    for (const auto& r : given) from[r.first] = static_cast<long>(r.second);
+    std::unique_ptr<Column> rebuilt = MakeColumn(*target);
+    size_t row = 0;
+    while (row < from.size()) {
+      // One run of rows from the same column, appended in one call.
+      const bool fromSource = from[row] >= 0;
+      std::vector<unsigned> run;
+      for (; row < from.size() && (from[row] >= 0) == fromSource; ++row)
+        run.push_back(static_cast<unsigned>(fromSource ? from[row] : row));
+      if (fromSource) {
+        if (!rebuilt->AppendValuesAt(source, run)) rebuilt->AppendInvalidValues(run.size());
+        continue;
+      }
+      const size_t kept = std::count_if(run.begin(), run.end(), [&](unsigned r) { return r < count; });
+      if (kept > 0) rebuilt->AppendValuesAt(*target, std::vector<unsigned>(run.begin(), run.begin() + kept));
+      rebuilt->AppendInvalidValues(run.size() - kept);
+    }
+    target = std::move(rebuilt);
+  }
   if (!pushed) return;
-  pushed->resize(rowCount, 0);
-  for (size_t r = 0; r < rowCount; ++r)
-    if (from[r] >= 0) (*pushed)[r] = 1;
+  pushed->resize(target->GetCount(), 0);
+  for (const auto& r : given) (*pushed)[r.first] = 1;
 }
 
 void MinorSweepCache::Update(Column& primaryValues, bool majorPrimary, const std::vector<long>& ids,
@@ -289,7 +301,6 @@ void MinorSweepCache::MergeUpdate(const Column& primaryValues, bool majorPrimary
   m_tag = tag;
   RowMap rows;
   if (!(majorPrimary ? MapMajorRow(primaryValues, rows) : MapMinorRows(primaryValues, rows))) return;
-  PadQuantities();
   const size_t n = std::min(ids.size(), values.size());
   for (size_t j = 0; j < n; ++j) {
     if (!values[j]) continue;
@@ -301,6 +312,7 @@ void MinorSweepCache::MergeUpdate(const Column& primaryValues, bool majorPrimary
     if (order == orders->end() || !order->second) continue;
     AssignRows(q.orders, *order->second, rows, nullptr);
   }
+  PadQuantities();
 }
 
 void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimary, const std::vector<long>& ids,
@@ -309,7 +321,6 @@ void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimar
   m_tag = tag;
   m_sweepColumn.reset();
   m_rowKeys.clear();
-  m_rowHint = 0;
   if (commonPrimary.GetCount() > 0) {
     m_sweepColumn.reset(commonPrimary.CloneColumn());
     for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)

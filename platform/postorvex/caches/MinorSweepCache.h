@@ -10,6 +10,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "postorvex/caches/SweepRowKeys.h"
 #include "postorvex/connectivity/VVLeafData.h"
 #include "postorvex/util/PostpValueKey.h"
 
@@ -137,8 +138,7 @@ private:
   IManagedFileService* m_service;   // not owned; may be null
   Kind m_kind;
   std::unique_ptr<Column> m_sweepColumn;
-  std::vector<postp::ValueKey> m_rowKeys;  // parallel to m_sweepColumn
-  mutable size_t m_rowHint = 0;            // where the last lookup matched: pushes come in order
+  SweepRowKeys m_rowKeys;  // parallel to m_sweepColumn
   std::map<long, QuantityData> m_quantities;
   AString m_tag;
 };
