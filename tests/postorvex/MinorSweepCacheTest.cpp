@@ -223,3 +223,51 @@ TEST_F(MinorSweepCacheTest, ActivationLoadsTheQuantityColumnsForItsLifetime) {
   EXPECT_FALSE(one->IsLoaded()) << "unloaded again, as it was";
   EXPECT_EQ(activations + 1, MinorSweepCacheActivateContext::GetActivationCount());
 }
+
+// Random pushes (subsets of eight primary values in any order, repeats, short columns) against
+// a plain model of what each quantity holds at each primary value.
+TEST_F(MinorSweepCacheTest, RandomMinorPushesAgreeWithAModel) {
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  for (int round = 0; round < 20; ++round) {
+    MinorSweepCache cache(&freq, nullptr);
+    std::map<int, std::map<long, double>> model;  // primary value -> id -> value
+    for (int push = 0; push < 12; ++push) {
+      std::vector<double> primaryValues;
+      const uint32_t count = 1 + next(8);
+      for (uint32_t i = 0; i < count; ++i) primaryValues.push_back(1 + next(8));
+      auto primary = Doubles(primaryValues);
+      std::vector<long> ids;
+      std::vector<std::unique_ptr<Column>> columns;
+      std::vector<const Column*> values;
+      for (long id = 1; id <= 3; ++id) {
+        if (next(2)) continue;
+        std::vector<double> v;
+        const uint32_t length = next(4) == 0 ? next(count + 1) : count;  // sometimes short
+        for (uint32_t i = 0; i < length; ++i) v.push_back(static_cast<double>(next(1000)));
+        for (uint32_t i = 0; i < length; ++i) model[static_cast<int>(primaryValues[i])][id] = v[i];
+        columns.push_back(Doubles(v, Units::kNoUnit));
+        values.push_back(columns.back().get());
+        ids.push_back(id);
+      }
+      cache.Update(*primary, false, ids, values, L"");
+
+      SCOPED_TRACE(testing::Message() << "round " << round << " push " << push);
+      const std::vector<double> keys = ValuesOf(cache.GetSweepColumn());
+      ASSERT_EQ(keys.size(), cache.GetRowCount());
+      for (size_t row = 0; row < keys.size(); ++row) {
+        const auto& held = model[static_cast<int>(keys[row])];
+        for (long id = 1; id <= 3; ++id) {
+          auto it = held.find(id);
+          EXPECT_EQ(it != held.end(), cache.WasPushedAt(id, row)) << "id " << id << " row " << row;
+          if (it == held.end() || !cache.GetQuantityColumn(id)) continue;
+          EXPECT_EQ(it->second, ValuesOf(cache.GetQuantityColumn(id)).at(row)) << "id " << id << " row " << row;
+          EXPECT_EQ(keys.size(), cache.GetQuantityColumn(id)->GetCount());
+        }
+      }
+    }
+  }
+}
