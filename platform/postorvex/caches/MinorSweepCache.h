@@ -10,9 +10,9 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
-#include "postorvex/caches/SweepRowKeys.h"
 #include "postorvex/connectivity/VVLeafData.h"
 #include "postorvex/util/PostpValueKey.h"
+#include "postorvex/util/PostpValueKeyIndex.h"
 
 class CharColumn;
 class Column;
@@ -138,7 +138,7 @@ private:
   IManagedFileService* m_service;   // not owned; may be null
   Kind m_kind;
   std::unique_ptr<Column> m_sweepColumn;
-  SweepRowKeys m_rowKeys;  // parallel to m_sweepColumn
+  postp::ValueKeyIndex m_rowKeys;  // parallel to m_sweepColumn
   std::map<long, QuantityData> m_quantities;
   AString m_tag;
 };

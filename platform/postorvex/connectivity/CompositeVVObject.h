@@ -8,6 +8,7 @@
 #include "orvex/values/Value.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/util/PostpValueKey.h"
+#include "postorvex/util/PostpValueKeyIndex.h"
 
 class ConnectedVVObject;
 class Variable;
@@ -43,5 +44,6 @@ private:
   postp::ValueKey m_key;                      // the level's value as lookups compare it
   VariableValues m_values;
   std::vector<CompositeVVObject*> m_children;  // owned
+  postp::ValueKeyIndex m_childKeys;           // the children's keys, parallel to m_children
   VVLeafData* m_data = nullptr;               // not owned
 };

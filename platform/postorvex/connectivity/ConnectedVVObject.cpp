@@ -1,7 +1,5 @@
 #include "postorvex/connectivity/ConnectedVVObject.h"
 
-#include <algorithm>
-
 #include "orvex/core/Assert.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
@@ -65,11 +63,9 @@ bool ConnectedVVObject::GetCurrentLevelValues(std::vector<Value>& out) const {
 CompositeVVObject* ConnectedVVObject::FindPoint(const std::vector<Value>& levels) const {
   CompositeVVObject* node = m_root;
   for (const Value& level : levels) {
-    const postp::ValueKey key = postp::ValueKey::FromValue(level);
-    auto it = std::find_if(node->m_children.begin(), node->m_children.end(),
-                           [&](const CompositeVVObject* child) { return child->m_key.Matches(key); });
-    if (it == node->m_children.end()) return nullptr;
-    node = *it;
+    const int child = node->m_childKeys.Find(postp::ValueKey::FromValue(level));
+    if (child < 0) return nullptr;
+    node = node->m_children[child];
   }
   return node;
 }
@@ -77,14 +73,13 @@ CompositeVVObject* ConnectedVVObject::FindPoint(const std::vector<Value>& levels
 CompositeVVObject* ConnectedVVObject::FindOrMakePoint(const std::vector<Value>& levels) {
   CompositeVVObject* node = m_root;
   for (size_t i = 0; i < levels.size(); ++i) {
-    const postp::ValueKey key = postp::ValueKey::FromValue(levels[i]);
-    auto it = std::find_if(node->m_children.begin(), node->m_children.end(),
-                           [&](const CompositeVVObject* child) { return child->m_key.Matches(key); });
-    if (it != node->m_children.end()) {
-      node = *it;
+    const int child = node->m_childKeys.Find(postp::ValueKey::FromValue(levels[i]));
+    if (child >= 0) {
+      node = node->m_children[child];
       continue;
     }
     node->m_children.push_back(new CompositeVVObject(node, LevelVariable(static_cast<int>(i) + 1), levels[i]));
+    node->m_childKeys.push_back(node->m_children.back()->m_key);
     node = node->m_children.back();
   }
   return node;
@@ -160,6 +155,10 @@ bool ConnectedVVObject::DeleteMatching(CompositeVVObject* node, const std::vecto
     removedChild = true;
   }
   node->m_children.swap(kept);
+  if (removedChild) {
+    node->m_childKeys.clear();
+    for (const CompositeVVObject* child : node->m_children) node->m_childKeys.push_back(child->m_key);
+  }
   if (node == m_root || !removedChild || !node->m_children.empty()) return false;
   if (node->m_data) removed.push_back(node->m_data);
   return true;

@@ -1,6 +1,8 @@
-#include "postorvex/caches/SweepRowKeys.h"
+#include "postorvex/util/PostpValueKeyIndex.h"
 
 #include <cmath>
+
+namespace postp {
 
 namespace {
 
@@ -9,7 +11,7 @@ const double kWindow = 4e-12;
 
 }  // namespace
 
-void SweepRowKeys::clear() {
+void ValueKeyIndex::clear() {
   m_keys.clear();
   m_byReal.clear();
   m_nanRows.clear();
@@ -17,7 +19,7 @@ void SweepRowKeys::clear() {
   m_hint = 0;
 }
 
-void SweepRowKeys::push_back(const postp::ValueKey& key) {
+void ValueKeyIndex::push_back(const ValueKey& key) {
   const size_t row = m_keys.size();
   m_keys.push_back(key);
   if (key.isText) {
@@ -31,7 +33,7 @@ void SweepRowKeys::push_back(const postp::ValueKey& key) {
   m_byReal.emplace(key.si.real(), row);
 }
 
-int SweepRowKeys::Find(const postp::ValueKey& key) const {
+int ValueKeyIndex::Find(const ValueKey& key) const {
   for (size_t row : {m_hint, m_hint - 1}) {
     if (row >= m_keys.size() || !m_keys[row].Matches(key)) continue;
     m_hint = row + 1;
@@ -55,3 +57,5 @@ int SweepRowKeys::Find(const postp::ValueKey& key) const {
   m_hint = best + 1;
   return static_cast<int>(best);
 }
+
+}  // namespace postp
