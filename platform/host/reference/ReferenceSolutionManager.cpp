@@ -26,7 +26,12 @@ void ReferenceSolutionManager::GetSolutionsForReportType(std::vector<long>& out,
     if (entry.second->SupportsReportType(reportType)) out.push_back(entry.first);
 }
 
-IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long) { return nullptr; }
+IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long solutionID) {
+  if (!FindSolution(solutionID)) return nullptr;
+  auto& setupper = m_setuppers[solutionID];
+  if (!setupper) setupper = std::make_unique<ReferenceVariableNameSpaceSetupper>(*this, solutionID);
+  return setupper.get();
+}
 
 void ReferenceSolutionManager::GetSolutionVariation(VariableValues& out, long solutionID, long,
                                                     const ReportTypeSolutionDefinition&) {
