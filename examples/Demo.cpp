@@ -1,8 +1,12 @@
-// A host session in miniature: load the engine, define reports, edit with undo, save and load.
+// A host session in miniature: load the engine, define reports, edit with undo, save and load;
+// then push a swept solution's values into the solution-value cache, write its files and read
+// them into a fresh cache.
 #include <dlfcn.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -12,11 +16,16 @@
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/IReportManager.h"
 #include "Gravik/IReportManagerFactory.h"
+#include "Gravik/ISimValueCache.h"
 #include "Gravik/ITraceComponentDefinition.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/values/VariableValuesContext.h"
+#include "postorvex/caches/MinorSweepCache.h"
+#include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 #include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
@@ -46,6 +55,84 @@ void PrintReports(const char* title, const rep::IReportManager& mgr) {
       std::printf("    trace %ld \"%s\" (%s)\n", t, trace->GetName().ToUtf8().c_str(), exprs.c_str());
     }
   }
+}
+
+// What the product computes at a length and a frequency.
+double Gain(double length, double ghz) { return -3.0 * length / (1.0 + ghz * ghz) + 0.1 / 3.0; }
+double Phase(double length, double ghz) { return std::atan2(ghz, length) * 180.0 / M_PI; }
+
+const std::vector<double> kLengths = {1.0, 1.5, 2.0};
+const std::vector<double> kFrequencies = {1.0, 2.0, 3.0, 4.0, 5.0};
+
+// The cache road: the product pushes a swept solution's values, the cache writes its files, a
+// fresh cache reads them, and every value comes back the same.
+bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions) {
+  refhost::ReferenceSolution& solution = *solutions.FindSolution(10);
+  solutions.UseTempDirFileService();
+  Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);  // mm, a major sweep
+  Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);   // GHz, the primary sweep
+  solution.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));
+  solution.AddQuantity(L"Phase", ValueState(1, 5, 1, 151));
+  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  const long version = 1;
+
+  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
+  if (!cache) return false;
+  std::vector<long> ids;
+  for (const wchar_t* name : {L"Gain", L"Phase"}) {
+    SimValueParams params;
+    ids.push_back(cache->GetISimValueInfoCacheForEdit()->GetSimValueID(params, name, dsd, version));
+  }
+  std::printf("quantity IDs: Gain %ld, Phase %ld\n", ids[0], ids[1]);
+
+  // The product pushes one major variation at a time, the whole frequency sweep at once.
+  ISimValueDataCache* data = cache->GetISimValueDataCacheForEdit();
+  for (double l : kLengths) {
+    VariableValues major;
+    major.SetVariableValue(length, Value(l, 142));
+    VariableValuesContext current(major);
+    DoubleColumn primary(113), gain(200), phase(151);
+    for (double f : kFrequencies) {
+      primary.AddValue(f, false);
+      gain.AddValue(Gain(l, f), false);
+      phase.AddValue(Phase(l, f), false);
+    }
+    if (!data->UpdateCacheForMinorSweepAtCurrVarVal(freq, false, {length}, {}, dsd, version, primary, ids,
+                                                    {&gain, &phase}, L"demo"))
+      return false;
+  }
+  std::printf("pushed %zu variations of %zu frequencies\n", kLengths.size(), kFrequencies.size());
+
+  io::CBlock project(L"Project");
+  if (!cache->WriteCacheFiles(project)) return false;
+  AString header;
+  io::DoDataExchange(project, true, L"CacheHeaderFile", header);
+  std::printf("cache written: header %s\n", header.ToUtf8().c_str());
+
+  std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
+  fresh->ReadCacheFiles(project);
+  ISimValueDataCache* read = fresh->GetISimValueDataCacheForEdit();
+  bool same = true;
+  for (double l : kLengths) {
+    VariableValues major;
+    major.SetVariableValue(length, Value(l, 142));
+    VariableValuesContext current(major);
+    const MinorSweepCache* before = data->GetMinorSweepCacheAtCurrVarVals(freq, {length}, dsd, version);
+    const MinorSweepCache* after = read->GetMinorSweepCacheAtCurrVarVals(freq, {length}, dsd, version);
+    const auto* gain = after ? dynamic_cast<const DoubleColumn*>(after->GetQuantityColumn(ids[0])) : nullptr;
+    std::printf("  L=%gmm  Gain:", l);
+    for (size_t i = 0; gain && i < gain->GetValues().size(); ++i) std::printf(" %.6g", gain->GetValues()[i]);
+    for (long id : ids) {
+      const auto* a = before ? dynamic_cast<const DoubleColumn*>(before->GetQuantityColumn(id)) : nullptr;
+      const auto* b = after ? dynamic_cast<const DoubleColumn*>(after->GetQuantityColumn(id)) : nullptr;
+      const bool equal = a && b && a->GetValues().size() == b->GetValues().size() &&
+                         std::memcmp(a->GetValues().data(), b->GetValues().data(), a->GetValues().size() * sizeof(double)) == 0;
+      same = same && equal;
+    }
+    std::printf("\n");
+  }
+  std::printf("read into a fresh cache: %s\n", same ? "every value the same, bit for bit" : "VALUES DIFFER");
+  return same;
 }
 
 }  // namespace
@@ -132,6 +219,10 @@ int main(int argc, char** argv) {
     }
     PrintReports("loaded into a fresh manager:", *fresh);
     std::filesystem::remove(path);
+  }
+  if (!ShowCacheRoad(*entry(), solutions)) {
+    std::fprintf(stderr, "the cache road failed\n");
+    status = 1;
   }
   Print(status == 0 ? "done" : "failed");
   return status;
