@@ -26,7 +26,10 @@ void ReferenceSolutionManager::GetSolutionsForReportType(std::vector<long>& out,
     if (entry.second->SupportsReportType(reportType)) out.push_back(entry.first);
 }
 
-IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long) { return nullptr; }
+IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long solutionID) {
+  ReferenceSolution* solution = FindSolution(solutionID);
+  return solution ? &solution->GetNameSpaceSetupper() : nullptr;
+}
 
 void ReferenceSolutionManager::GetSolutionVariation(VariableValues& out, long solutionID, long,
                                                     const ReportTypeSolutionDefinition&) {
