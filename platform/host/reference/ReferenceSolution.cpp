@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "orvex/values/VariableNameSpace.h"
+#include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/sweeps/Sweep.h"
+#include "postorvex/sweeps/SynchronizedSweep.h"
 #include "reference/ReferenceDerivedDataDefinition.h"
 
 namespace refhost {
@@ -97,9 +101,37 @@ IQuantityTypeProvider* ReferenceSolution::GetQuantityTypeProvider() {
   return m_describesByTypeParams ? &m_provider : nullptr;
 }
 
-SweepBase* ReferenceSolution::GetSweepOfVariable(const AString&, const SimValueContext&, unsigned) { return nullptr; }
+SweepBase* ReferenceSolution::GetSweepOfVariable(const AString& name, const SimValueContext&, unsigned reportType) {
+  if (!SupportsReportType(reportType)) return nullptr;
+  for (auto& sweep : m_sweeps) {
+    if (sweep->GetName().CompareNoCase(name) == 0) return sweep.get();
+    if (SynchronizedSweep* sync = sweep->GetSynchronizedSweep())
+      for (Sweep* member : *sync)
+        if (member->GetVariable(0) && member->GetVariable(0)->GetName().CompareNoCase(name) == 0) return sweep.get();
+  }
+  return nullptr;
+}
 
-void ReferenceSolution::GetSweeps(std::vector<SweepBase*>&, const SimValueContext&, unsigned) {}
+void ReferenceSolution::GetSweeps(std::vector<SweepBase*>& out, const SimValueContext&, unsigned reportType) {
+  if (!SupportsReportType(reportType)) return;
+  for (auto& sweep : m_sweeps) out.push_back(sweep.get());
+}
+
+SweepBase& ReferenceSolution::AddSweep(std::unique_ptr<SweepBase> sweep) {
+  m_sweeps.push_back(std::move(sweep));
+  return *m_sweeps.back();
+}
+
+SweepBase& ReferenceSolution::AddSweep(Variable* variable, const std::vector<double>& values, bool special,
+                                       int defaultKind) {
+  auto* column = new DoubleColumn(variable->GetUnits());
+  for (double v : values) column->AddValue(v, false);
+  return AddSweep(std::make_unique<Sweep>(variable->GetName(), variable, column, special, defaultKind));
+}
+
+void ReferenceSolution::NameSpaceSetupper::Setup(VariableNameSpace& ns) {
+  for (const auto& v : m_solution.m_variables) ns.AddVariable(v.get());
+}
 
 bool ReferenceSolution::IsSimValueQuantity(AString&, const AString&, const ReportTypeSolutionDefinition&) {
   return false;

@@ -9,6 +9,8 @@
 
 #include "host/ISolutionForReports.h"
 #include "host/ISolutionInstanceForReports.h"
+#include "host/IVariableNameSpaceSetupper.h"
+#include "postorvex/sweeps/SweepBase.h"
 #include "orvex/values/AComplex.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/ValueState.h"
@@ -132,6 +134,14 @@ public:
   void SetSkipVariableClassification(bool skip) { m_skipVariableClassification = skip; }
   int GetNumContextObjectsBuilt() const { return m_contextObjectsBuilt; }
 
+  // Sweeps, offered for every context and report type the solution supports; owned.
+  SweepBase& AddSweep(std::unique_ptr<SweepBase> sweep);
+  // A single sweep over a variable of the solution, with the given values in the variable's units.
+  SweepBase& AddSweep(Variable* variable, const std::vector<double>& values, bool special = false,
+                      int defaultKind = 2);
+  // Fills a name space with the solution's variables (host op 3 of the solution manager).
+  IVariableNameSpaceSetupper& GetNameSpaceSetupper() { return m_setupper; }
+
   // Quantities, found without regard to case; adding a name again replaces the quantity. A
   // solution offers its quantities for the report types it supports, at every version.
   ReferenceQuantity& AddQuantity(const AString& name, const ValueState& state,
@@ -169,8 +179,20 @@ public:
   int GetNumDataChangeQueries() const { return m_dataChangeQueries; }
 
 private:
+  class NameSpaceSetupper : public IVariableNameSpaceSetupper {
+  public:
+    explicit NameSpaceSetupper(const ReferenceSolution& solution) : m_solution(solution) {}
+    void SetupForTextRegeneration(VariableNameSpace& ns) override { Setup(ns); }
+    void Setup(VariableNameSpace& ns) override;
+
+  private:
+    const ReferenceSolution& m_solution;
+  };
+
   long m_id;
   AString m_name;
+  std::vector<std::unique_ptr<SweepBase>> m_sweeps;
+  NameSpaceSetupper m_setupper{*this};
   std::vector<std::unique_ptr<Variable>> m_variables;
   std::map<const Variable*, Value> m_nominal;
   std::vector<const Variable*> m_majors;

@@ -27,10 +27,8 @@ void ReferenceSolutionManager::GetSolutionsForReportType(std::vector<long>& out,
 }
 
 IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long solutionID) {
-  if (!FindSolution(solutionID)) return nullptr;
-  auto& setupper = m_setuppers[solutionID];
-  if (!setupper) setupper = std::make_unique<ReferenceVariableNameSpaceSetupper>(*this, solutionID);
-  return setupper.get();
+  ReferenceSolution* solution = FindSolution(solutionID);
+  return solution ? &solution->GetNameSpaceSetupper() : nullptr;
 }
 
 void ReferenceSolutionManager::GetSolutionVariation(VariableValues& out, long solutionID, long,

@@ -9,7 +9,6 @@
 #include "host/ISolutionManagerForReports.h"
 #include "reference/ReferenceAlienTokenParser.h"
 #include "reference/ReferenceSolution.h"
-#include "reference/ReferenceVariableNameSpaceSetupper.h"
 #include "reference/TempDirManagedFileService.h"
 
 namespace refhost {
@@ -62,7 +61,6 @@ private:
   int m_variableChangeQueries = 0;
   ReferenceAlienTokenParser m_ownAlienParser;
   IAlienTokenParser* m_alienParser = &m_ownAlienParser;  // not owned unless it is m_ownAlienParser
-  std::map<long, std::unique_ptr<ReferenceVariableNameSpaceSetupper>> m_setuppers;  // made on first request
 };
 
 }  // namespace refhost
