@@ -478,15 +478,12 @@ io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
   const bool idFound = block.Found();
   block >> io::NamedValue(L"ReportName", name);
   const bool nameFound = block.Found();
-  if (idFound && nameFound) {
-    SetReportID(id);
-    SetReportName(name);
-  } else {
-    ORVEX_ASSERT(0);
-    if (nameFound) SetReportName(name);
-    // A report without a readable ID must not share one with another report.
-    if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
-  }
+  if (!idFound || !nameFound) ORVEX_ASSERT(0);
+  // Each value that was read is taken, so that a lost name does not cost the report its ID.
+  if (idFound) SetReportID(id);
+  if (nameFound) SetReportName(name);
+  // A report without a readable ID must not share one with another report.
+  if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
   return ReadTraceDefBlocks(block);
 }
 
