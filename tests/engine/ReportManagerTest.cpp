@@ -1,4 +1,5 @@
 #include "EngineFixture.h"
+#include "ForeignKinds.h"
 #include "ReportDataManager.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "reference/RecordingPasteListener.h"
@@ -358,4 +359,52 @@ TEST_F(ReportManagerTest, PastedReportsAreRecordedForUndo) {
   Mgr().GetReportIDs(ids);
   EXPECT_EQ(std::vector<long>({a}), ids);
   cmd.Redo();
+}
+
+// Only a computed trace takes a computed definition's place; a refusal leaves no trace in the command.
+TEST_F(ReportManagerTest, ReplaceRefusesATraceOfAnotherKind) {
+  const long r = AddReport(L"R");
+  auto* plain = new reptest::PlainTrace(Mgr(), {L"p"});
+  plain->SetIDAndVersionID(Mgr().GetNewUniqueID(), Mgr().GetNewVersionID());
+  VelmorCommand setup;
+  Report(r).AddNewTraceDefinitions({plain}, &setup);
+  setup.EndDo();
+  const long versionBefore = plain->GetVersionID();
+
+  auto replacement = MakeTrace({L"z"});
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().ReplaceTraceDefinition(*replacement, plain->GetID(), &cmd));
+  EXPECT_SOFT_ASSERT("oldTraceDef");
+  EXPECT_EQ(0u, cmd.GetNumUndoables());
+  EXPECT_EQ(0u, cmd.GetNumInfos());
+  EXPECT_EQ(AString(L"p"), plain->GetName());
+  EXPECT_EQ(versionBefore, plain->GetVersionID());
+}
+
+TEST_F(ReportManagerTest, TracesWithoutComponentsAreReplacedAndNamed) {
+  auto empty = MakeTrace({});
+  const long r = AddReport(L"R", {empty.get(), empty.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  auto other = MakeTrace({});
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*other, ids[0], &cmd));
+  EXPECT_TRUE(Mgr().SetTraceNameToDefault(ids[1], &cmd));
+  EXPECT_EQ(std::vector<AString>({L"", L"_"}), TraceNames(r));
+}
+
+// A trace that no report holds has no report to be recorded under: its edit still stands.
+TEST_F(ReportManagerTest, ExtendedTraceInfoOfATraceOutsideEveryReport) {
+  auto loose = MakeTrace({L"x"});
+  const long before = loose->GetVersionID();
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis1);
+  VelmorCommand cmd;
+  EXPECT_TRUE(loose->SetExtendedTraceInfoWithUndo(info, &cmd));
+  EXPECT_EQ(1, loose->GetExtendedTraceInfo().GetYAxis());
+  EXPECT_GT(loose->GetVersionID(), before);
+  EXPECT_EQ(0u, cmd.GetNumInfos());
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(0, loose->GetExtendedTraceInfo().GetYAxis());
 }
