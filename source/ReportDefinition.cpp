@@ -298,6 +298,8 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
   }
   const long versionID = oldTraceDef->GetVersionID();
   cmd->RecordUndoable(*oldTraceDef);
+  // The snapshot puts back the content only: the version ID that went with it comes back apart.
+  oldTraceDef->AddVersionToCommand(cmd);
   const unsigned oldNumComps = oldTraceDef->GetNumComponents();
   const unsigned newNumComps = newDef.GetNumComponents();
   ORVEX_ASSERT(oldNumComps == newNumComps);
