@@ -1,6 +1,7 @@
 #include "ReportDefinition.h"
 
 #include <iterator>
+#include <memory>
 
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
@@ -21,6 +22,15 @@ const wchar_t* const kTraceDef = L"TraceDef";
 const wchar_t* const kTraceDefinitionType = L"TraceDefinitionType";
 const wchar_t* const kUnknownTraceDefinitionType = L"UnknownTraceDefinitionType";
 const wchar_t* const kImportedTraceDefinition = L"ImportedTraceDefinition";
+
+// Null for a source of a kind that a report cannot hold; such a copy is not kept.
+BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source) {
+  if (!source) return nullptr;
+  std::unique_ptr<IBaseTraceDefinition> clone(source->CloneDefinition());
+  auto* base = dynamic_cast<BaseTraceDefinition*>(clone.get());
+  if (base) clone.release();
+  return base;
+}
 }  // namespace
 
 // ---- ReportParams ----
@@ -51,7 +61,7 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
     : mMgr(mgr) {
   m_params.m_name = name;
   for (IBaseTraceDefinition* source : sourceTraces) {
-    auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
+    BaseTraceDefinition* clone = CloneIntoReport(source);
     if (!clone) continue;
     const long versionID = mgr.GetNewVersionID();
     clone->SetIDAndVersionID(mgr.GetNewUniqueID(), versionID);
@@ -64,7 +74,7 @@ ReportDefinition::ReportDefinition(const ReportDefinition& other)
     : IReportDefinition(), VelmorNameServer(), io::CStreamio_block_object(), m_params(other.m_params),
       mMgr(other.mMgr) {
   for (const BaseTraceDefinition* trace : other.m_traces)
-    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
 }
 
 ReportDefinition::~ReportDefinition() {
@@ -108,7 +118,7 @@ void ReportDefinition::CopyFrom(const IReportDefinition& from) {
   m_params.AssignFromSnapshot(rd.m_params);
   ORVEX_ASSERT(&mMgr==&(rd.mMgr));
   for (const BaseTraceDefinition* trace : rd.m_traces)
-    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
 }
 
 bool ReportDefinition::ValidateDefinition() {
@@ -197,7 +207,7 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
   }
   std::vector<BaseTraceDefinition*> added;
   for (IBaseTraceDefinition* source : sources) {
-    auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
+    BaseTraceDefinition* clone = CloneIntoReport(source);
     if (!clone) continue;
     const long versionID = mMgr.GetNewVersionID();
     clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
@@ -269,7 +279,7 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
   const long ownID = GetReportID();
   // The copies join the list through the delta too, so that undo takes them out again.
   for (const BaseTraceDefinition* trace : source.m_traces) {
-    auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition());
+    BaseTraceDefinition* clone = CloneIntoReport(trace);
     if (!clone) continue;
     m_traces.push_back(clone);
     delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);

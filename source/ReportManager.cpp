@@ -249,13 +249,14 @@ long ReportManager::GetReportIDOfTrace(long traceID) const {
 // ---- editing ----
 
 long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) {
-  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
-  auto* clone = dynamic_cast<ReportDefinition*>(report.Clone());
+  std::unique_ptr<IReportDefinition> cloned(report.Clone());
+  auto* clone = dynamic_cast<ReportDefinition*>(cloned.get());
   if (!clone) {
     ORVEX_ASSERT(clone);
-    delete delta;
     return id::invalidID;
   }
+  cloned.release();
+  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
   clone->SetReportID(GetNewUniqueID());
   // A report added twice would bring the same trace IDs twice: its copies get their own.
   std::vector<long> traceIDs;

@@ -5,6 +5,7 @@
 
 #include "BaseTraceDefinition.h"
 #include "Gravik/IPointsetDefinition.h"
+#include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceComponentDefinition.h"
 #include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
@@ -63,6 +64,17 @@ public:
 
 private:
   SubsweepDefParamsContainer m_none;
+};
+
+class ForeignReport : public rep::IReportDefinition {
+public:
+  long GetReportID() const override { return 0; }
+  AString GetReportName() const override { return L"foreign"; }
+  void GetTraceIDs(std::vector<long>&) const override {}
+  rep::IBaseTraceDefinition* GetTraceDefinition(long) const override { return nullptr; }
+  IReportDefinition* Clone() const override { return new ForeignReport; }
+  void CopyFrom(const IReportDefinition&) override {}
+  bool ValidateDefinition() override { return true; }
 };
 
 }  // namespace reptest

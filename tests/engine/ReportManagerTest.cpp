@@ -627,3 +627,25 @@ TEST_F(ReportManagerTest, EveryEditUndoesAndRedoesExactly) {
     }
   }
 }
+
+// Copies of definitions of another kind cannot join a report: they are dropped, not leaked.
+TEST_F(ReportManagerTest, DefinitionsOfAnotherKindAreNotTakenIn) {
+  reptest::ForeignTrace foreignTrace;
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {&foreignTrace, x.get()});
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+  std::vector<long> added;
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().AddTraceDefinition(added, {&foreignTrace}, r, &cmd));
+  EXPECT_TRUE(added.empty());
+  EXPECT_EQ(1u, Report(r).GetTraces().size());
+
+  reptest::ForeignReport foreignReport;
+  VelmorCommand add;
+  EXPECT_EQ(-1, Mgr().AddReportDefinition(foreignReport, &add));
+  EXPECT_SOFT_ASSERT("clone");
+  EXPECT_EQ(0u, add.GetNumDeltaStates());
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({r}), ids);
+}
