@@ -69,6 +69,26 @@ TEST_F(ProjectBlockTest, EmptyManagerWritesItsFrame) {
   ASSERT_NE(nullptr, reports);
   EXPECT_EQ(0u, reports->GetNumItems());
   EXPECT_NE(nullptr, manager->FindBlock(L"NextVersID"));
+  // Reports, then the ID server's state, then the version server's.
+  ASSERT_EQ(3u, manager->GetNumItems());
+  EXPECT_EQ(AString(L"Reports"), manager->GetItemName(0));
+  EXPECT_EQ(io::CBlock::kNamedValue, manager->GetItemKind(1));
+  EXPECT_EQ(AString(L"NextVersID"), manager->GetItemName(2));
+}
+
+TEST_F(ProjectBlockTest, ReportWithoutTracesRoundTrips) {
+  const long r = AddReport(L"Empty");
+  io::CBlock block(L"Empty");
+  Report(r).DoDataExchange(block, false);
+  ASSERT_EQ(2u, block.GetNumItems());
+  EXPECT_EQ(AString(L"ReportID"), block.GetItemName(0));
+  EXPECT_EQ(AString(L"ReportName"), block.GetItemName(1));
+  std::unique_ptr<rep::IReportDefinition> read = Mgr().CreateReportDefinition(L"Other");
+  auto* report = dynamic_cast<rep::ReportDefinition*>(read.get());
+  EXPECT_EQ(io::kNoError, report->DoDataExchange(block, true));
+  EXPECT_EQ(r, report->GetReportID());
+  EXPECT_EQ(AString(L"Empty"), report->GetReportName());
+  EXPECT_TRUE(report->GetTraces().empty());
 }
 
 TEST_F(ProjectBlockTest, ReportsAndTracesRoundTripThroughAFile) {
@@ -205,6 +225,19 @@ TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
       {"TraceDef in other letter case",
        [](io::CBlock& b) { b.FindBlockForEdit(L"TraceDef")->SetName(L"tracedef"); },
        2, false},
+      {"type key equal only when letter case is ignored",
+       [](io::CBlock& b) {
+         io::CBlock& traceDef = *b.FindBlockForEdit(L"TraceDef");
+         io::CBlock retyped(traceDef.GetName());
+         retyped << io::CBlock_named_value(L"TraceDefinitionType", io::CBlock_value(AString(L"traceDefinition")));
+         for (size_t i = 0; i < traceDef.GetNumItems(); ++i) {
+           if (const io::CBlock* sub = traceDef.GetBlock(i)) retyped << *sub;
+           const io::CBlock_named_value* nv = traceDef.GetNamedValue(i);
+           if (nv && nv->GetKey() != L"TraceDefinitionType") retyped << *nv;
+         }
+         traceDef = retyped;
+       },
+       1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
