@@ -258,11 +258,15 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
   cloned.release();
   auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
   clone->SetReportID(GetNewUniqueID());
-  // A report added twice would bring the same trace IDs twice: its copies get their own.
+  // A report added twice, or made by another manager, brings trace IDs that this manager holds
+  // or may issue later: its copies then get their own.
   std::vector<long> traceIDs;
   clone->GetTraceIDs(traceIDs);
-  const bool clash = std::any_of(traceIDs.begin(), traceIDs.end(), [this](long id) { return FindTrace(id); });
-  if (clash) {
+  const long nextID = PeekNextUniqueID();
+  auto taken = [&](long id) {
+    return id == id::invalidID || id >= nextID || id == clone->GetReportID() || FindTrace(id) || FindReport(id);
+  };
+  if (std::any_of(traceIDs.begin(), traceIDs.end(), taken)) {
     for (BaseTraceDefinition* trace : clone->GetTraces()) {
       const long versionID = GetNewVersionID();
       trace->SetIDAndVersionID(GetNewUniqueID(), versionID);

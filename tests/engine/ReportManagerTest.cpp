@@ -649,3 +649,32 @@ TEST_F(ReportManagerTest, DefinitionsOfAnotherKindAreNotTakenIn) {
   Mgr().GetReportIDs(ids);
   EXPECT_EQ(std::vector<long>({r}), ids);
 }
+
+// Trace IDs that the manager holds, or will issue, cannot come in with an added report.
+TEST_F(ReportManagerTest, AddedReportsBringNoTakenTraceIDs) {
+  const long empty = AddReport(L"E");
+  auto x = MakeTrace({L"x"});
+  struct Case {
+    const char* why;
+    int idsDrawnFirst;  // by the manager that makes the report
+  };
+  const Case cases[] = {
+      {"trace ID equal to a report ID here", 0},
+      {"trace ID not issued here yet", 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    rep::ReportManager other(&m_owner, true);
+    for (int i = 0; i < c.idsDrawnFirst; ++i) other.GetNewUniqueID();
+    std::unique_ptr<rep::IReportDefinition> report = other.CreateReportDefinition({x.get()}, L"R");
+    const long r = Mgr().AddReportDefinition(*report, nullptr);
+    std::vector<long> reportIDs, ids;
+    Mgr().GetReportIDs(reportIDs);
+    ids = reportIDs;
+    for (long id : reportIDs) Report(id).GetTraceIDs(ids);
+    const std::set<long> all(ids.begin(), ids.end());
+    EXPECT_EQ(ids.size(), all.size());  // no ID twice
+    EXPECT_LT(*all.rbegin(), Mgr().PeekNextUniqueID());
+    EXPECT_NE(r, empty);
+  }
+}
