@@ -678,3 +678,18 @@ TEST_F(ReportManagerTest, AddedReportsBringNoTakenTraceIDs) {
     EXPECT_NE(r, empty);
   }
 }
+
+TEST_F(ReportManagerTest, DataManagerWithoutData) {
+  rep::ReportDataManager* data = Mgr().GetDataManager();
+  ASSERT_NE(nullptr, data);
+  EXPECT_EQ(&Mgr(), data->GetReportManager());
+  EXPECT_FALSE(data->DeleteTraceData(1));
+  EXPECT_EQ(nullptr, data->GetITraceData(1));
+  EXPECT_EQ(nullptr, data->GetISimValueDataCacheForEdit());  // the owner has no cache
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(nullptr));
+  const long r = AddReport(L"R");
+  EXPECT_TRUE(Mgr().RenameReport(L"S", r, &cmd));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));  // an info, but no data to drop
+}

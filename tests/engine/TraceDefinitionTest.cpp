@@ -377,3 +377,20 @@ TEST(PointsetDefinition, FamilyKeysThatAssignNothingAreSkipped) {
   EXPECT_EQ(AString(L"L=1mm"), families[0].GetVariationKey());
   EXPECT_EQ(AString(L"L=2mm, W=3"), families[1].GetVariationKey());
 }
+
+TEST_F(TraceDefinitionTest, NoComponentsStillWriteAndReadTheirBlock) {
+  auto empty = MakeTrace({});
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  empty->SetExtendedTraceInfo(info);
+  io::CBlock block(L"TraceDef");
+  EXPECT_EQ(io::kNoError, empty->DoDataExchange(block, false));
+  const io::CBlock* components = block.FindBlock(L"Components");
+  ASSERT_NE(nullptr, components);
+  EXPECT_EQ(0u, components->GetNumItems());
+
+  rep::TraceDefinition read(Mgr(), true);
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+  EXPECT_EQ(0u, read.GetNumComponents());
+  EXPECT_EQ(2, read.GetExtendedTraceInfo().GetYAxis());  // read on past the empty components
+}
