@@ -1,5 +1,6 @@
 #include "ReportDefinition.h"
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 
@@ -180,7 +181,9 @@ void ReportDefinition::MakeTraceNameUnique(BaseTraceDefinition& trace) {
     trace.SetName(GetDefaultTraceName(trace));
     return;
   }
-  if (!IsTraceNameUnique(trace.GetName())) trace.SetName(GetUniqueTraceName(trace.GetName()));
+  // The report allows a trace its own name once; a trace not yet in the list has no name there.
+  const bool held = std::find(m_traces.begin(), m_traces.end(), &trace) != m_traces.end();
+  if (!held || !IsTraceNameUnique(trace.GetName())) trace.SetName(GetUniqueTraceName(trace.GetName()));
 }
 
 // ---- editing with undo ----
