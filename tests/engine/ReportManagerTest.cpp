@@ -693,3 +693,30 @@ TEST_F(ReportManagerTest, DataManagerWithoutData) {
   EXPECT_TRUE(Mgr().RenameReport(L"S", r, &cmd));
   EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));  // an info, but no data to drop
 }
+
+// The host may discard a design's manager before its undo stack: the records then free what
+// they own without reaching back into the manager.
+TEST_F(ReportManagerTest, CommandsMayOutliveTheirManager) {
+  for (bool undone : {false, true}) {
+    SCOPED_TRACE(undone ? "command undone" : "command done");
+    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+    auto x = MakeTrace({L"x"});
+    const long a = AddReport(L"A", {x.get(), x.get()});
+    const long b = AddReport(L"B", {x.get()});
+    std::vector<long> ids;
+    Report(a).GetTraceIDs(ids);
+    auto replacement = MakeTrace({L"y"});
+    std::unique_ptr<rep::IReportDefinition> added = Mgr().CreateReportDefinition({x.get()}, L"C");
+
+    auto cmd = std::make_unique<VelmorCommand>();
+    Mgr().AddReportDefinition(*added, cmd.get());
+    EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*replacement, ids[0], cmd.get()));
+    EXPECT_TRUE(Mgr().DeleteTraceDefinition(ids[1], cmd.get()));
+    EXPECT_TRUE(Mgr().DeleteReportDefinitions({b}, cmd.get()));
+    cmd->EndDo();
+    if (undone) cmd->Undo();
+    m_mgr.reset();
+    cmd.reset();
+  }
+  m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+}
