@@ -6,7 +6,6 @@
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
 #include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/sweeps/Sweep.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
@@ -293,75 +292,6 @@ TEST_F(TraceDefinitionTest, CopiesRefuseOtherKindsAndLeaveThemselvesAlone) {
     }
     EXPECT_NO_SOFT_ASSERT();
     EXPECT_EQ(before, state());
-  }
-}
-
-namespace {
-
-// Solution 10 with sweeps: Freq and L ordinary, Time special.
-class SweepingSolution : public refhost::ReferenceSolution {
-public:
-  SweepingSolution() : ReferenceSolution(10, L"Run1") {
-    m_sweeps.emplace_back(new Sweep(L"Freq", nullptr, nullptr));
-    m_sweeps.emplace_back(new Sweep(L"L", nullptr, nullptr));
-    m_sweeps.emplace_back(new Sweep(L"Time", nullptr, nullptr, true));
-  }
-  void GetSweeps(std::vector<SweepBase*>& out, const SimValueContext&, unsigned) override {
-    for (const auto& s : m_sweeps) out.push_back(s.get());
-  }
-
-private:
-  std::vector<std::unique_ptr<SweepBase>> m_sweeps;
-};
-
-class SweepingSolutions : public refhost::ReferenceSolutionManager {
-public:
-  ISolutionForReports* GetSolution(long id) const override {
-    return id == 10 ? &m_solution : ReferenceSolutionManager::GetSolution(id);
-  }
-
-private:
-  mutable SweepingSolution m_solution;
-};
-
-}  // namespace
-
-TEST(PointsetDefinition, ValidatesAgainstTheSolutionsSweeps) {
-  SweepingSolutions solutions;
-  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
-  auto subsweeps = [](std::vector<const wchar_t*> names, int choice = rep::kAllValuesChoice) {
-    SubsweepDefParamsContainer c;
-    for (const wchar_t* n : names) c.PushBackAndOwn(new RegularSubsweepDefParams(n, choice));
-    return c;
-  };
-  auto families = [](const wchar_t* variable) {
-    std::vector<VariableValuesDefParams> out;
-    if (!variable) return out;
-    Value v(90);
-    v.SetValueText(L"1", 90);
-    out.emplace_back();
-    out.back().AddVariableValue(variable, v);
-    return out;
-  };
-  struct Case {
-    const char* why;
-    SubsweepDefParamsContainer subsweeps;
-    std::vector<VariableValuesDefParams> families;
-    bool valid;
-  };
-  const Case cases[] = {
-      {"nothing", subsweeps({}), families(nullptr), false},
-      {"families but no subsweep definition", subsweeps({}), families(L"L"), false},
-      {"a subsweep of the solution", subsweeps({L"Freq"}), families(nullptr), true},
-      {"and a fixed sweep variable", subsweeps({L"Freq"}), families(L"l"), true},
-      {"a subsweep the solution lacks", subsweeps({L"Freq", L"Nope"}), families(nullptr), false},
-      {"a subsweep selecting nothing", subsweeps({L"Freq"}, rep::kSelectedValuesChoice), families(nullptr), false},
-      {"a fixed variable that is no sweep", subsweeps({L"Freq"}), families(L"Gone"), false},
-      {"a fixed special sweep", subsweeps({L"Freq"}), families(L"Time"), false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    EXPECT_EQ(c.valid, rep::PointsetDefinition(c.subsweeps, c.families).Validate(&solutions, dsd));
   }
 }
 
