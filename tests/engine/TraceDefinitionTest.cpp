@@ -177,61 +177,6 @@ TEST_F(TraceDefinitionTest, DamagedBlocks) {
   EXPECT_NE(nullptr, read2.GetPointsetDefinition());  // a new empty one
 }
 
-TEST_F(TraceDefinitionTest, PointsetSizeForComponents) {
-  rep::PointsetDefinition none;
-  SubsweepDefParamsContainer one;
-  one.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
-  SubsweepDefParamsContainer two(one);
-  two.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
-  rep::PointsetDefinition withOne(one, {}), withTwo(two, {});
-  struct Case { const rep::PointsetDefinition* p; unsigned comps; bool valid; };
-  const Case cases[] = {{&none, 1, true},    {&none, 2, false},   {&withOne, 2, true},
-                        {&withOne, 3, false}, {&withTwo, 3, true}, {&none, 4, true}};
-  for (const Case& c : cases)
-    EXPECT_EQ(c.valid, rep::TraceDefinition::IsPointsetValidForNumComponents(*c.p, c.comps)) << c.comps;
-}
-
-TEST_F(TraceDefinitionTest, PointsetEditsAndBlock) {
-  SubsweepDefParamsContainer subsweeps;
-  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
-  SubsweepDefParamsContainer specifiable;
-  specifiable.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
-  VariableValuesDefParams family;
-  Value one(90);
-  one.SetValueText(L"1mm", 90);
-  family.AddVariableValue(L"L", one);
-  rep::PointsetDefinition pointset(subsweeps, {family}, specifiable);
-
-  std::vector<AString> names;
-  EXPECT_EQ(2u, pointset.GetSweepNames(names));
-  EXPECT_EQ(std::vector<AString>({L"Freq", L"L"}), names);
-
-  io::CBlock block(L"PointsetDefinition");
-  pointset.DoDataExchange(block, false);
-  rep::PointsetDefinition read;
-  read.DoDataExchange(block, true);
-  std::vector<AString> readNames;
-  read.GetSweepNames(readNames);
-  EXPECT_EQ(names, readNames);
-  EXPECT_EQ(1u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
-
-  EXPECT_TRUE(pointset.RemoveSweeps({L"L"}));
-  std::vector<VariableValuesDefParams> families;
-  pointset.GetVariableValuesDefParams(families);
-  EXPECT_FALSE(families[0].DoesVariableExist(L"L"));
-  EXPECT_EQ(0u, pointset.GetSpecifiableSubsweepsIfInFamilies().Size());
-  EXPECT_FALSE(pointset.RemoveSweeps({L"Nope"}));
-
-  rep::PointsetDefinition empty;
-  std::vector<AString> none;
-  EXPECT_EQ(0u, empty.GetSweepNames(none));
-  io::CBlock emptyBlock(L"PointsetDefinition");
-  empty.DoDataExchange(emptyBlock, false);
-  EXPECT_EQ(nullptr, emptyBlock.FindBlock(L"SpecifiableSubsweepsIfInFamilies"));
-  read.DoDataExchange(emptyBlock, true);
-  EXPECT_EQ(0u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
-}
-
 // A copy from another kind is refused as a whole; a copy onto itself must not empty the target
 // before reading from it.
 TEST_F(TraceDefinitionTest, CopiesRefuseOtherKindsAndLeaveThemselvesAlone) {
@@ -323,4 +268,59 @@ TEST_F(TraceDefinitionTest, NoComponentsStillWriteAndReadTheirBlock) {
   EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
   EXPECT_EQ(0u, read.GetNumComponents());
   EXPECT_EQ(2, read.GetExtendedTraceInfo().GetYAxis());  // read on past the empty components
+}
+
+TEST_F(TraceDefinitionTest, PointsetSizeForComponents) {
+  rep::PointsetDefinition none;
+  SubsweepDefParamsContainer one;
+  one.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  SubsweepDefParamsContainer two(one);
+  two.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
+  rep::PointsetDefinition withOne(one, {}), withTwo(two, {});
+  struct Case { const rep::PointsetDefinition* p; unsigned comps; bool valid; };
+  const Case cases[] = {{&none, 1, true},    {&none, 2, false},   {&withOne, 2, true},
+                        {&withOne, 3, false}, {&withTwo, 3, true}, {&none, 4, true}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.valid, rep::TraceDefinition::IsPointsetValidForNumComponents(*c.p, c.comps)) << c.comps;
+}
+
+TEST_F(TraceDefinitionTest, PointsetEditsAndBlock) {
+  SubsweepDefParamsContainer subsweeps;
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  SubsweepDefParamsContainer specifiable;
+  specifiable.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
+  VariableValuesDefParams family;
+  Value one(90);
+  one.SetValueText(L"1mm", 90);
+  family.AddVariableValue(L"L", one);
+  rep::PointsetDefinition pointset(subsweeps, {family}, specifiable);
+
+  std::vector<AString> names;
+  EXPECT_EQ(2u, pointset.GetSweepNames(names));
+  EXPECT_EQ(std::vector<AString>({L"Freq", L"L"}), names);
+
+  io::CBlock block(L"PointsetDefinition");
+  pointset.DoDataExchange(block, false);
+  rep::PointsetDefinition read;
+  read.DoDataExchange(block, true);
+  std::vector<AString> readNames;
+  read.GetSweepNames(readNames);
+  EXPECT_EQ(names, readNames);
+  EXPECT_EQ(1u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
+
+  EXPECT_TRUE(pointset.RemoveSweeps({L"L"}));
+  std::vector<VariableValuesDefParams> families;
+  pointset.GetVariableValuesDefParams(families);
+  EXPECT_FALSE(families[0].DoesVariableExist(L"L"));
+  EXPECT_EQ(0u, pointset.GetSpecifiableSubsweepsIfInFamilies().Size());
+  EXPECT_FALSE(pointset.RemoveSweeps({L"Nope"}));
+
+  rep::PointsetDefinition empty;
+  std::vector<AString> none;
+  EXPECT_EQ(0u, empty.GetSweepNames(none));
+  io::CBlock emptyBlock(L"PointsetDefinition");
+  empty.DoDataExchange(emptyBlock, false);
+  EXPECT_EQ(nullptr, emptyBlock.FindBlock(L"SpecifiableSubsweepsIfInFamilies"));
+  read.DoDataExchange(emptyBlock, true);
+  EXPECT_EQ(0u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
 }
