@@ -42,7 +42,8 @@ bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitTy
 bool IsDigitalParameterType(val::ParameterType type) { return type == 13 || type == 14 || type == 15; }
 
 ReportDefinitionCmdInfo* GetOrCreateReportDefinitionCmdInfo(IVelmorCommand* cmd, IReportManagerOwner* owner) {
-  if (!owner) return nullptr;
+  // Without a command there is nothing to attach an info to, and the host may drop what it is given.
+  if (!owner || !cmd) return nullptr;
   const int source = owner->GetCmdInfoSourceForReports();
   if (VelmorCommandInfo* existing = owner->GetContextedInfoFromCmd(cmd, source))
     return dynamic_cast<ReportDefinitionCmdInfo*>(existing);

@@ -23,7 +23,8 @@ bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitTy
 // Integer, character and enumeration.
 bool IsDigitalParameterType(val::ParameterType type);
 
-// The command's report info, created and attached on first use; the command owns it.
+// The command's report info, created and attached on first use; the command owns it. Null
+// without a command.
 ReportDefinitionCmdInfo* GetOrCreateReportDefinitionCmdInfo(IVelmorCommand* cmd, IReportManagerOwner* owner);
 bool MarkTracesUpdatedInCommand(IVelmorCommand* cmd, IReportManagerOwner* owner);
 
