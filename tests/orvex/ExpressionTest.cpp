@@ -9,6 +9,7 @@
 #include "orvex/values/Function.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"
+#include "orvex/values/ValueUtil.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -345,6 +346,7 @@ TEST(Expression, TableNamesADesignDataset) {
 }
 
 TEST(ExpressionParser, AlienLabels) {
+  DatasetServer::GetDesignDatasetServer()->AddDataset(L"Loss");
   Parser p;
   p.AddQuantity(L"S11");
   p.AddQuantity(L"V(out)");
@@ -364,6 +366,7 @@ TEST(ExpressionParser, AlienLabels) {
       {L"2*(y+", {L"y"}},
       {L"nan+inf+1GHz+2i", {}},
       {L"E", {L"E"}},
+      {L"table(Loss, x)+table(Gain, x)", {L"Gain"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(AString(c.text).ToUtf8());
@@ -436,4 +439,51 @@ TEST(Function, TableAndScalarEvaluation) {
   Value text(Units::kNoUnit);
   text.SetStringValueText(L"x");
   EXPECT_FALSE(Function::Find(L"abs")->EvaluateScalar(text, out));
+}
+
+TEST(ValueUtil, UnaryNonRangedCallsOfALeaf) {
+  Parser p;
+  Quantity* s11 = p.AddQuantity(L"S11");
+  DatasetServer::GetDesignDatasetServer()->AddDataset(L"Loss");
+  InstalledParserScope installed(&p);
+  struct Case { const wchar_t* text; const wchar_t* fn; const ValueBase* arg; };
+  const Case cases[] = {
+      {L"db(S11)", L"db", s11},
+      {L"abs(Freq)", L"abs", Value::GetIntrinsicVariable(L"Freq")},
+      {L"S11", nullptr, nullptr},
+      {L"db(S11*2)", nullptr, nullptr},
+      {L"max(S11)", nullptr, nullptr},
+      {L"abs(2)", nullptr, nullptr},
+      {L"abs(pi)", nullptr, nullptr},
+      {L"(db(S11))", nullptr, nullptr},
+      {L"table(Loss, Freq)", nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.text).ToUtf8());
+    Value v(c.text, Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    const Function* fn = nullptr;
+    const ValueBase* arg = nullptr;
+    EXPECT_EQ(c.fn != nullptr, ValueUtil::GetUnaryNonRangedFunctionAndValueBase(v, fn, arg));
+    if (!c.fn) continue;
+    ASSERT_NE(nullptr, fn);
+    EXPECT_EQ(AString(c.fn), fn->GetName());
+    EXPECT_EQ(c.arg, arg);
+  }
+}
+
+TEST(Expression, ADatasetKeepsItsCompoundYAliveAfterTheValueGoes) {
+  Parser p;
+  Quantity* s11 = p.AddQuantity(L"S11");
+  InstalledParserScope installed(&p);
+  {
+    Value v(L"max(S11*2)+max(S11*2)", Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    ASSERT_EQ(1u, p.NumDatasets());  // the second call finds the first dataset by its y text
+    EXPECT_FALSE(p.Dataset(0)->OKtoDelete());
+    EXPECT_EQ(1u, s11->RefCount());  // only the y node, shared by both calls
+  }
+  EXPECT_TRUE(p.Dataset(0)->OKtoDelete());
+  EXPECT_EQ(1u, s11->RefCount());
+  EXPECT_EQ(AString(L"S11*2"), p.Dataset(0)->GetYExpression()->GetValueText());
 }

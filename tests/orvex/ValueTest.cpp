@@ -281,7 +281,8 @@ TEST(Value, CopiesShareTheRoot) {
   EXPECT_EQ(3u, node->GetRefCount());
   delete a;
   EXPECT_EQ(2u, node->GetRefCount());
-  c = c;
+  Value& alias = c;
+  c = alias;  // assigning a value to itself keeps its root
   EXPECT_EQ(7.0, c.GetValue());
   c = Value(L"5", Units::kNoUnit);
   EXPECT_EQ(1u, node->GetRefCount());

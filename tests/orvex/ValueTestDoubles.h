@@ -122,7 +122,10 @@ public:
   using IValueParser::GetValueForName;
 
   Parser() : m_dummyDouble(-1, nullptr, nullptr, false), m_dummyComplex(-1, nullptr, nullptr, true) {}
-  virtual ~Parser() = default;
+  // A dataset's y may call an earlier dataset: the later ones go first.
+  virtual ~Parser() {
+    while (!m_datasets.empty()) m_datasets.pop_back();
+  }
 
   Quantity* AddQuantity(const AString& name, val::ParameterType type = val::kDoubleParam,
                         Units::FullUnitType units = Units::kNoUnit) {

@@ -85,6 +85,11 @@ public:
   explicit CBlock_named_value(const AString& key) : m_key(key) {}
   CBlock_named_value(const AString& key, const CBlock_value& value) : m_key(key), m_value(value) {}
   CBlock_named_value(const AString& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
+  // Moves keep a long text value in place (the destructor below would otherwise make them copies).
+  CBlock_named_value(const CBlock_named_value&) = default;
+  CBlock_named_value(CBlock_named_value&&) = default;
+  CBlock_named_value& operator=(const CBlock_named_value&) = default;
+  CBlock_named_value& operator=(CBlock_named_value&&) = default;
   ~CBlock_named_value() override;
 
   const AString& GetKey() const { return m_key; }

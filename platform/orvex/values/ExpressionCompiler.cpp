@@ -1,5 +1,6 @@
 #include "orvex/values/ExpressionCompiler.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -164,7 +165,12 @@ struct Item {
   Units::FullUnitType units = Units::kNoUnit;  // literal: its suffix; built: its natural units
   bool suffix = false;                  // literal written with a unit
   AString token;                        // literal as written, blanks removed
+  int depth = 1;                        // height of the tree below it
 };
+
+// Trees are walked recursively when evaluated, written and freed: a text from a file must not
+// make one deep enough to exhaust the stack.
+const int kMaxDepth = 400;
 
 val::ParameterType ArithmeticResult(val::ParameterType a, val::ParameterType b) {
   auto ok = [](val::ParameterType t) {
@@ -226,6 +232,18 @@ private:
   exprscan::Scanner m_scan;
   const std::vector<IValueParser*>* m_listed;  // validation: names and datasets from these
   BuildHolder m_holder;
+  int m_nesting = 0;  // recursion depth of the parse itself
+};
+
+// Counts one level of parser recursion while it lives.
+class NestingGuard {
+public:
+  explicit NestingGuard(int& n) : m_n(n) { ++m_n; }
+  ~NestingGuard() { --m_n; }
+  bool TooDeep() const { return m_n > kMaxDepth; }
+
+private:
+  int& m_n;
 };
 
 void Compiler::Materialize(Item& it, Units::FullUnitType bareUnits) {
@@ -285,6 +303,8 @@ bool Compiler::ParseTerm(Item& out) {
 }
 
 bool Compiler::ParseUnary(Item& out) {
+  NestingGuard guard(m_nesting);
+  if (guard.TooDeep()) return false;
   if (!PeekOp(L'-') && !PeekOp(L'+')) return ParsePower(out);
   wchar_t op = m_scan.Next().op;
   Item a;
@@ -299,10 +319,12 @@ bool Compiler::ParseUnary(Item& out) {
   val::ParameterType t = ArithmeticResult(a.type, val::kDoubleParam);
   if (t == val::kNoParam) return false;
   Units::FullUnitType u = a.vb->GetUnits();
+  if (a.depth >= kMaxDepth) return false;
   out = Item();
   out.vb = m_holder.Hold(new UnaryNode(op, a.vb, a.type, t, u));
   out.type = t;
   out.units = u;
+  out.depth = a.depth + 1;
   return true;
 }
 
@@ -332,10 +354,13 @@ bool Compiler::Binary(wchar_t op, Item& l, Item& r, Item& out) {
     u = lPlain ? ru : (rPlain ? lu : Units::kNoUnit);
   else if (op == L'/')
     u = rPlain ? lu : Units::kNoUnit;
+  const int depth = std::max(l.depth, r.depth) + 1;
+  if (depth > kMaxDepth) return false;
   out = Item();
   out.vb = m_holder.Hold(new BinaryNode(op, l.vb, l.type, r.vb, r.type, t, u));
   out.type = t;
   out.units = u;
+  out.depth = depth;
   return true;
 }
 
@@ -367,9 +392,11 @@ bool Compiler::ParsePrimary(Item& out) {
     Item inner;
     if (!ParseExpr(inner) || !Expect(L')')) return false;
     Materialize(inner);
+    if (inner.depth >= kMaxDepth) return false;
     out.vb = m_holder.Hold(new ParenNode(inner.vb, inner.type));
     out.type = inner.type;
     out.units = inner.vb->GetUnits();
+    out.depth = inner.depth + 1;
     return true;
   }
   if (t.kind != TokenKind::kIdentifier) return false;
@@ -447,11 +474,14 @@ bool Compiler::ParseCall(const Function* f, const AString& writtenName, Item& ou
   if (static_cast<int>(args.size()) != f->GetNumArgs()) return false;
   std::vector<ValueBase*> vbs;
   std::vector<val::ParameterType> types;
+  int depth = 1;
   for (const Item& a : args) {
     if (!f->AcceptsArgumentType(a.type)) return false;
     vbs.push_back(a.vb);
     types.push_back(a.type);
+    depth = std::max(depth, a.depth + 1);
   }
+  if (depth > kMaxDepth) return false;
   val::ParameterType t = f->GetResultType(types);
   if (t == val::kNoParam) return false;
   // sqrt(-4): a constant argument outside the real domain gives a complex result.
@@ -466,6 +496,7 @@ bool Compiler::ParseCall(const Function* f, const AString& writtenName, Item& ou
   out.vb = m_holder.Hold(new CallNode(f, writtenName, vbs, types, t, u));
   out.type = t;
   out.units = u;
+  out.depth = depth;
   return true;
 }
 
@@ -482,6 +513,7 @@ bool Compiler::ParseRangedCall(const Function* f, const AString& writtenName, It
   }
   if (!Expect(L')')) return false;
   if (ArithmeticResult(y.type, val::kDoubleParam) == val::kNoParam) return false;
+  if (y.depth + 2 > kMaxDepth) return false;
   ValueBase* ds = nullptr;
   if (m_listed) {
     const Units::FullUnitType yu = y.vb->GetUnits();
@@ -503,6 +535,7 @@ bool Compiler::ParseRangedCall(const Function* f, const AString& writtenName, It
   out.vb = m_holder.Hold(new CallNode(f, writtenName, {ds}, {dsType}, t, u));
   out.type = t;
   out.units = u;
+  out.depth = y.depth + 2;
   return true;
 }
 
@@ -517,7 +550,9 @@ bool Compiler::ParseTableCall(const Function* f, const AString& writtenName, Ite
   if (!ParseExpr(x) || !Expect(L')')) return false;
   Materialize(x);
   if (ArithmeticResult(x.type, val::kDoubleParam) == val::kNoParam) return false;
+  if (x.depth >= kMaxDepth) return false;
   out = Item();
+  out.depth = x.depth + 1;
   out.vb = m_holder.Hold(new TableCallNode(f, writtenName, name, server, id, x.vb, x.type));
   out.type = val::kDoubleParam;
   out.units = Units::kNoUnit;

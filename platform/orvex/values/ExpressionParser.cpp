@@ -1,5 +1,6 @@
 #include "orvex/values/ExpressionParser.h"
 
+#include "orvex/values/Dataset.h"
 #include "orvex/values/ExpressionCompiler.h"
 #include "orvex/values/Function.h"
 #include "orvex/values/IValueParser.h"
@@ -29,11 +30,20 @@ int ExpressionParser::GetAlienLabels(const AString& text, const std::vector<IVal
                                      std::vector<AString>& labels) {
   exprscan::Scanner scan(text);
   std::vector<AString> found;
+  bool datasetNameNext = false;  // the first argument of table() names a design dataset
   for (;;) {
     exprscan::Token t = scan.Next(true);
     if (t.kind == exprscan::TokenKind::kEnd) break;
-    if (t.kind != exprscan::TokenKind::kIdentifier) continue;
+    if (t.kind != exprscan::TokenKind::kIdentifier) {
+      if (!(t.kind == exprscan::TokenKind::kOperator && t.op == L'(')) datasetNameNext = false;
+      continue;
+    }
     AString name = text.substr(t.begin, t.end - t.begin);
+    if (datasetNameNext) {
+      datasetNameNext = false;
+      if (DatasetServer::GetDesignDatasetServer()->FindDataset(name) >= 0) continue;
+    }
+    if (name.CompareNoCase(L"table") == 0) datasetNameNext = true;
     double number = 0;
     bool imaginary = false;
     if (exprscan::IsNumberKeyword(name, number, imaginary)) continue;

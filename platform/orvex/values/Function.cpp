@@ -15,7 +15,6 @@ namespace {
 
 using C = AComplex<double>;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kPi = 3.14159265358979323846;
 
 const std::complex<double>& Std(const C& c) { return c; }
 

@@ -1,12 +1,13 @@
 // A column of 8-bit characters (parameter type 14): flags and interpolation orders.
 #pragma once
 
+#include "orvex/values/ConstantValues.h"
 #include "postorvex/columns/DigitalColumn.h"
 
 class POSTORVEX_API CharColumn : public DigitalColumn {
 public:
-  // The value layer's CharValue::kInvalidValue (byte 0x80): 128 is never a valid entry.
-  static constexpr char kInvalidValue = static_cast<char>(-128);
+  // Byte 0x80: 128 is never a valid entry.
+  static constexpr char kInvalidValue = CharValue::kInvalidValue;
 
   explicit CharColumn(Units::FullUnitType units = 90);
   ~CharColumn() override;

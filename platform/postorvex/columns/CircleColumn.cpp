@@ -15,6 +15,8 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
+// The value layer's CircleParam::kInvalidValue, spelt out: no reliance on another library's
+// initialisation order.
 const CircleParam CircleColumn::kInvalidValue = {kNaN, kNaN, kNaN};
 
 bool CircleColumn::IsInvalidValue(const CircleParam& v) { return std::isnan(v.cx) || std::isnan(v.cy) || std::isnan(v.r); }

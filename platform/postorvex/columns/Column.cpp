@@ -8,6 +8,7 @@
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/Block.h"
+#include "orvex/values/Value.h"
 #include "postorvex/columns/ColumnImpl.h"
 #include "postorvex/columns/ValuesText.h"
 
@@ -129,6 +130,42 @@ bool Column::AppendValuesAt(const Column& source, const std::vector<unsigned>& r
   for (unsigned row : rows) AppendEntryOf(source, row);
   return true;
 }
+
+namespace {
+
+// What a column reads from a value: its type, its unit, and the getter of its kind.
+ColumnInput InputOf(const Value& value) {
+  ColumnInput in;
+  in.type = value.GetParameterType();
+  in.units = value.GetUnits();
+  switch (static_cast<int>(in.type)) {
+    case kPtDouble: in.number = value.GetValue(); break;
+    case kPtComplex: in.complex = value.GetComplexValue(); break;
+    case kPtInt: in.integer = value.GetIntValue(); break;
+    case kPtEnum: in.integer = value.GetEnumValue(); break;
+    case kPtChar: in.character = value.GetCharValue(); break;
+    case kPtText:
+    case kPtString: in.text = value.GetStringValue(); break;
+    case kPtArc:
+      if (const ArcParam* a = value.GetArcParam()) in.arc = *a;
+      else in.type = Pt(kPtNone);
+      break;
+    case kPtCircle:
+      if (const CircleParam* c = value.GetCircleParam()) in.circle = *c;
+      else in.type = Pt(kPtNone);
+      break;
+    case kPtRegion:
+      if (const RegionParam* r = value.GetRegionParam()) in.region = *r;
+      else in.type = Pt(kPtNone);
+      break;
+    default: break;
+  }
+  return in;
+}
+
+}  // namespace
+
+bool Column::AppendValue(const Value& value) { return AppendInput(InputOf(value)); }
 
 AString Column::GetSingleValueText(size_t i) const {
   if (!CheckRow(i)) return AString();
@@ -309,7 +346,7 @@ AString Column::GetValuesText() const {
   NoteRead();
   std::wstring out;
   // Growing a long text costs more than the numbers: one reservation, by a generous estimate.
-  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 25 : 50));
+  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 20 : 40));
   ValuesTextWriter writer(out);
   WriteEntries(writer);
   return AString(std::move(out));
@@ -400,15 +437,18 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
     error = AString(L"ColumnType or ColumnUnits out of range");
     return nullptr;
   }
-  AString text;
+  static const AString kNoValues;
+  const AString* text = &kNoValues;
   if (const io::CBlock_named_value* values = block.FindNamedValue(L"Values")) {
-    if (!values->GetValue().Query(text)) {
+    // Read in place: a long column's text is not worth a copy.
+    if (values->GetValue().GetKind() != io::CBlock_value::kString) {
       error = AString(L"Values is not a text");
       return nullptr;
     }
+    text = &values->GetValue().GetString();
   }
   std::unique_ptr<Column> column(CreateFromValuesText(Pt(static_cast<int>(type)), static_cast<int>(units),
-                                                      static_cast<size_t>(count), text, error));
+                                                      static_cast<size_t>(count), *text, error));
   if (!column) return nullptr;
   AString enumName;
   if (const io::CBlock_named_value* name = block.FindNamedValue(L"EnumName")) {

@@ -11,6 +11,7 @@
 #include "postorvex/columns/ColumnTypes.h"
 
 class IManagedFileService;
+class Value;
 namespace io {
 class CBlock;
 typedef int ReadError;
@@ -86,6 +87,9 @@ public:
   virtual size_t GetCount() const = 0;
   virtual void ClearValues() = 0;
   virtual void AppendInvalidValues(size_t n) = 0;
+  // Appends the value converted to this column's kind and unit (see AppendInput), evaluated
+  // once, at the current variable values.
+  bool AppendValue(const Value& value);
   // The typed form of appending a value: converted to this column's kind and unit. An invalid
   // value appends the invalid marker; a value whose kind does not fit appends the marker too,
   // after a soft assertion, and answers false.

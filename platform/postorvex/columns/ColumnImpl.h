@@ -33,7 +33,7 @@ enum : int {
 inline val::ParameterType Pt(int t) { return static_cast<val::ParameterType>(t); }
 inline bool IsRealKind(int t) { return t == kPtDouble || t == kPtInt || t == kPtChar || t == kPtEnum; }
 
-// Units: the one place that knows how a full unit type scales to SI and what it is called.
+// Units, through the value layer's table.
 double UnitScaleToSI(Units::FullUnitType units);
 AString UnitName(Units::FullUnitType units);
 // Exact when the units are the same.

@@ -30,7 +30,7 @@ struct ColumnInput {
   }
   static ColumnInput Complex(const AComplex<double>& v, Units::FullUnitType u) {
     ColumnInput in;
-    in.type = static_cast<val::ParameterType>(2);
+    in.type = val::kComplexParam;
     in.units = u;
     in.complex = v;
     return in;
@@ -44,7 +44,7 @@ struct ColumnInput {
   }
   static ColumnInput Character(char c) {
     ColumnInput in;
-    in.type = static_cast<val::ParameterType>(14);
+    in.type = val::kCharParam;
     in.character = c;
     return in;
   }
@@ -57,19 +57,19 @@ struct ColumnInput {
   }
   static ColumnInput Arc(const ArcParam& a) {
     ColumnInput in;
-    in.type = static_cast<val::ParameterType>(3);
+    in.type = val::kArcParam;
     in.arc = a;
     return in;
   }
   static ColumnInput Circle(const CircleParam& c) {
     ColumnInput in;
-    in.type = static_cast<val::ParameterType>(4);
+    in.type = val::kCircleParam;
     in.circle = c;
     return in;
   }
   static ColumnInput Region(const RegionParam& r) {
     ColumnInput in;
-    in.type = static_cast<val::ParameterType>(5);
+    in.type = val::kRegionParam;
     in.region = r;
     return in;
   }

@@ -1,13 +1,12 @@
 // A column of enumeration values (parameter type 15): integers, and the enumeration's type name.
 #pragma once
 
-#include <climits>
-
+#include "orvex/values/ConstantValues.h"
 #include "postorvex/columns/DigitalColumn.h"
 
 class POSTORVEX_API EnumColumn : public DigitalColumn {
 public:
-  static constexpr int32_t kInvalidValue = INT32_MIN;  // the value layer's EnumValue::kInvalidValue
+  static constexpr int32_t kInvalidValue = EnumValue::kInvalidValue;
 
   explicit EnumColumn(Units::FullUnitType units = 90);
   ~EnumColumn() override;

@@ -1,13 +1,12 @@
 // A column of signed 32-bit integers (parameter type 13).
 #pragma once
 
-#include <climits>
-
+#include "orvex/values/ConstantValues.h"
 #include "postorvex/columns/DigitalColumn.h"
 
 class POSTORVEX_API IntColumn : public DigitalColumn {
 public:
-  static constexpr int32_t kInvalidValue = INT32_MIN;  // the value layer's IntValue::kInvalidValue
+  static constexpr int32_t kInvalidValue = IntValue::kInvalidValue;
 
   explicit IntColumn(Units::FullUnitType units = 90);
   ~IntColumn() override;

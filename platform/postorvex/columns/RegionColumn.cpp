@@ -11,6 +11,8 @@ using namespace postorvex::columns;
 
 namespace {
 
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
 AString RegionText(const RegionParam& v) {
   AString out(L"(");
   for (size_t k = 0; k < v.points.size(); ++k) {
@@ -30,7 +32,9 @@ bool SameRegion(const RegionParam& a, const RegionParam& b) {
 
 }  // namespace
 
-const RegionParam RegionColumn::kInvalidValue = {};
+// The value layer's RegionParam::kInvalidValue, spelt out: no reliance on another library's
+// initialisation order.
+const RegionParam RegionColumn::kInvalidValue = {{{kNaN, kNaN}}};
 
 bool RegionColumn::IsInvalidValue(const RegionParam& v) { return v.points.empty() || std::any_of(v.points.begin(), v.points.end(), [](const std::pair<double, double>& p) { return std::isnan(p.first) || std::isnan(p.second); }); }
 

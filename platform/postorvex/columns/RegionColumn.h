@@ -5,7 +5,7 @@
 
 class POSTORVEX_API RegionColumn : public Column {
 public:
-  static const RegionParam kInvalidValue;  // no points
+  static const RegionParam kInvalidValue;  // one point of NaNs
   // no points, or a NaN coordinate.
   static bool IsInvalidValue(const RegionParam& v);
 

@@ -1,0 +1,26 @@
+// Resampling of sampled curves: piecewise linear or held, as interpolation orders say.
+#pragma once
+
+#include <vector>
+
+#include "orvex/core/OrvexApi.h"
+
+namespace core {
+
+// Clears `out`, then appends y at each value of `xs`. orders[k] governs the segment from point k to
+// k+1: 0 holds y[k], anything else is linear; a missing entry counts as 1. A value equal to some
+// x[k] answers y[k] exactly (its first occurrence). Outside [x.front(), x.back()]: NaN, or the
+// straight continuation of the end segment with `extrapolate`. False, with `out` empty, when x is
+// empty, x and y differ in size, or x descends anywhere (equal neighbours are allowed).
+ORVEX_API bool interp_specified_time(const std::vector<double>& x, const std::vector<double>& y,
+                                     const std::vector<long>& orders, const std::vector<double>& xs,
+                                     std::vector<double>& out, bool extrapolate);
+
+// Clears both outputs; xOut gets `numPoints` evenly spaced values from lo to hi (descending when
+// lo > hi; {lo} for one point) and yOut the curve at each, NaN outside it. False, with both
+// outputs empty, for numPoints <= 0 or input interp_specified_time refuses.
+ORVEX_API bool interpolate_time_data(const std::vector<double>& x, const std::vector<double>& y,
+                                     const std::vector<long>& flags, double lo, double hi, int numPoints,
+                                     std::vector<double>& xOut, std::vector<double>& yOut);
+
+}  // namespace core
