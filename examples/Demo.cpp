@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ConcreteTraceData.h"
+#include "Gravik/IBaseTraceDefinition.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/IReportManager.h"
@@ -17,10 +18,11 @@
 #include "ReportManager.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/LongFileName.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParams.h"
+#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
 #include "reference/ReferenceDesktop.h"

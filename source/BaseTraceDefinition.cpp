@@ -12,6 +12,10 @@
 
 namespace rep {
 
+namespace {
+const wchar_t* const kVersionID = L"VersionID";
+}  // namespace
+
 // ---- TraceParams ----
 
 BaseTraceDefinition::TraceParams::TraceParams(const AString& name, bool tiedToExpression)
@@ -45,12 +49,12 @@ void BaseTraceDefinition::TraceParams::Assign(const MUndoableObject& from) {
 // ---- BaseTraceDefinition ----
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr)
-    : m_id(id::invalidID), m_mgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
+    : m_id(id::invalidID), mMgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const AString& name,
                                          const std::vector<AString>& expressions, const ExtTraceInfo& info,
                                          bool tiedToExpression, const TraceFamiliesDisplayParameters* familiesParams)
-    : m_id(id::invalidID), m_extTraceInfo(info), m_mgr(mgr), m_traceParams(name, tiedToExpression),
+    : m_id(id::invalidID), m_extTraceInfo(info), mMgr(mgr), m_traceParams(name, tiedToExpression),
       m_versionID(mgr.GetNewVersionID()) {
   for (const AString& e : expressions) m_components.push_back(new TraceComponentDefinition(e));
   if (familiesParams) m_familiesDisplay.SetFamiliesDisplayParams(*familiesParams);
@@ -58,7 +62,7 @@ BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const AString& name
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const std::vector<AString>& expressions,
                                          const ExtTraceInfo& info, const TraceFamiliesDisplayParameters* familiesParams)
-    : m_id(id::invalidID), m_extTraceInfo(info), m_mgr(mgr), m_traceParams(AString(), true),
+    : m_id(id::invalidID), m_extTraceInfo(info), mMgr(mgr), m_traceParams(AString(), true),
       m_versionID(mgr.GetNewVersionID()) {
   for (const AString& e : expressions) m_components.push_back(new TraceComponentDefinition(e));
   m_traceParams.SetName(expressions.empty() ? AString() : expressions.back());
@@ -67,7 +71,7 @@ BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const std::vector<A
 
 BaseTraceDefinition::BaseTraceDefinition(const BaseTraceDefinition& other)
     : IBaseTraceDefinition(), io::CStreamio_block_object(), m_id(other.m_id), m_extTraceInfo(other.m_extTraceInfo),
-      m_mgr(other.m_mgr), m_traceParams(other.m_traceParams), m_versionID(other.m_versionID),
+      mMgr(other.mMgr), m_traceParams(other.m_traceParams), m_versionID(other.m_versionID),
       m_familiesDisplay(other.m_familiesDisplay) {
   m_undoVersion.CopyFrom(other.m_undoVersion);
   for (const ITraceComponentDefinition* c : other.m_components) m_components.push_back(c->Clone());
@@ -97,20 +101,21 @@ void BaseTraceDefinition::DeleteAllComponents() {
 }
 
 void BaseTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
-  const auto* btrFrom = dynamic_cast<const BaseTraceDefinition*>(&from);
-  ORVEX_ASSERT(btrFrom);
-  if (!btrFrom || btrFrom == this) return;
-  ORVEX_ASSERT(&m_mgr == &(btrFrom->m_mgr));
-  m_id = btrFrom->m_id;
-  m_traceParams.Assign(btrFrom->m_traceParams);
-  m_extTraceInfo = btrFrom->m_extTraceInfo;
-  m_undoVersion.CopyFrom(btrFrom->m_undoVersion);
-  m_familiesDisplay = btrFrom->m_familiesDisplay;
+  const auto* fromBase = dynamic_cast<const BaseTraceDefinition*>(&from);
+  ORVEX_ASSERT(fromBase);
+  if (!fromBase || fromBase == this) return;
+  const BaseTraceDefinition& btrFrom = *fromBase;
+  ORVEX_ASSERT(&mMgr == &(btrFrom.mMgr));
+  m_id = btrFrom.m_id;
+  m_traceParams.Assign(btrFrom.m_traceParams);
+  m_extTraceInfo = btrFrom.m_extTraceInfo;
+  m_undoVersion.CopyFrom(btrFrom.m_undoVersion);
+  m_familiesDisplay = btrFrom.m_familiesDisplay;
   DeleteAllComponents();
-  for (unsigned i = 0; i < btrFrom->GetNumComponents(); ++i) m_components.push_back(btrFrom->m_components[i]->Clone());
+  for (unsigned i = 0; i < btrFrom.GetNumComponents(); ++i) m_components.push_back(btrFrom.m_components[i]->Clone());
 }
 
-void BaseTraceDefinition::UpdateVersionID() { m_versionID = m_mgr.GetNewVersionID(); }
+void BaseTraceDefinition::UpdateVersionID() { m_versionID = mMgr.GetNewVersionID(); }
 
 void BaseTraceDefinition::SetIDAndVersionID(long id, long versionID) {
   SetID(id);
@@ -132,9 +137,9 @@ bool BaseTraceDefinition::SetExtendedTraceInfoWithUndo(const ExtTraceInfo& info,
   m_extTraceInfo = info;
   UpdateVersionID();
   // A trace held by no report has no report to record the edit under.
-  ReportDefinition* report = m_mgr.FindReportContainingTrace(m_id);
+  ReportDefinition* report = mMgr.FindReportContainingTrace(m_id);
   if (!report) return true;
-  if (ReportDefinitionCmdInfo* info2 = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit())) {
+  if (ReportDefinitionCmdInfo* info2 = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit())) {
     info2->AddEditedTrace(report->GetReportID(), m_id);
     info2->AddReportFlags(report->GetReportID(), ReportDefinitionCmdInfo::kTraceReplaced);
   }
@@ -176,6 +181,8 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     io::CBlock families(m_familiesDisplay.GetBlockName());
     RecordError(m_familiesDisplay.DoDataExchange(families, false));
     block << std::move(families);
+    // Kept so that a loaded trace has the version it was saved with.
+    RecordError(io::DoDataExchange(block, false, kVersionID, m_versionID, io::kReturnCode));
     return GetReadStatus();
   }
 
@@ -208,6 +215,9 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     io::CBlock copy(*families);
     RecordError(m_familiesDisplay.DoDataExchange(copy, true));
   }
+  // Older blocks carry no version: the one drawn at construction stands.
+  long versionID = m_versionID;
+  if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError) m_versionID = versionID;
   return GetReadStatus();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Gravik/IBaseTraceDefinition.h"
+#include "Gravik/ITraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
 #include "orvex/core/CUndoableVersion.h"
 #include "orvex/core/MUndoableObject.h"
@@ -81,8 +82,8 @@ public:
 
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
 
-  const ReportManager& GetManager() const { return m_mgr; }
-  ReportManager& GetManagerForEdit() { return m_mgr; }
+  const ReportManager& GetManager() const { return mMgr; }
+  ReportManager& GetManagerForEdit() { return mMgr; }
   long GetVersionID() const { return m_versionID; }
   void UpdateVersionID();
   void SetIDAndVersionID(long id, long versionID);
@@ -99,7 +100,7 @@ public:
 private:
   long m_id = -1;
   ExtTraceInfo m_extTraceInfo;
-  ReportManager& m_mgr;                              // the owning manager, never owned here
+  ReportManager& mMgr;                              // the owning manager, never owned here
   std::vector<ITraceComponentDefinition*> m_components;  // owned, one per dimension
   TraceParams m_traceParams;
   CUndoableVersion m_undoVersion;

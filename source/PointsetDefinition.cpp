@@ -2,7 +2,10 @@
 
 #include "orvex/core/Assert.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/sweeps/Sweeps.h"
+#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/subsweeps/ValidateSubsweepDefParamsVisitor.h"
+#include "postorvex/sweeps/SweepBase.h"
+#include "postorvex/util/PostpSweepUtils.h"
 #include "postorvex/util/ReportTraceDefUtils.h"
 
 namespace rep {

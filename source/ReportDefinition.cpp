@@ -48,7 +48,7 @@ void ReportDefinition::ReportParams::AssignFromSnapshot(const MUndoableObject& s
 
 ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
                                    const std::vector<IBaseTraceDefinition*>& sourceTraces)
-    : m_mgr(mgr) {
+    : mMgr(mgr) {
   m_params.m_name = name;
   for (IBaseTraceDefinition* source : sourceTraces) {
     auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
@@ -62,7 +62,7 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
 
 ReportDefinition::ReportDefinition(const ReportDefinition& other)
     : IReportDefinition(), VelmorNameServer(), io::CStreamio_block_object(), m_params(other.m_params),
-      m_mgr(other.m_mgr) {
+      mMgr(other.mMgr) {
   for (const BaseTraceDefinition* trace : other.m_traces)
     if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
 }
@@ -99,22 +99,21 @@ std::list<BaseTraceDefinition*>::iterator ReportDefinition::FindTraceIter(long t
 IReportDefinition* ReportDefinition::Clone() const { return new ReportDefinition(*this); }
 
 void ReportDefinition::CopyFrom(const IReportDefinition& from) {
-  const auto* rd = dynamic_cast<const ReportDefinition*>(&from);
-  ORVEX_ASSERT(rd);
-  if (!rd || rd == this) return;
+  const auto* source = dynamic_cast<const ReportDefinition*>(&from);
+  ORVEX_ASSERT(source);
+  if (!source || source == this) return;
+  const ReportDefinition& rd = *source;
   for (BaseTraceDefinition* trace : m_traces) delete trace;
   m_traces.clear();
-  m_params.AssignFromSnapshot(rd->m_params);
-  ORVEX_ASSERT(&m_mgr==&(rd->m_mgr));
-  std::vector<long> ids;
-  rd->GetTraceIDs(ids);
-  for (long id : ids)
-    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(rd->FindTrace(id)->CloneDefinition())) m_traces.push_back(clone);
+  m_params.AssignFromSnapshot(rd.m_params);
+  ORVEX_ASSERT(&mMgr==&(rd.mMgr));
+  for (const BaseTraceDefinition* trace : rd.m_traces)
+    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
 }
 
 bool ReportDefinition::ValidateDefinition() {
   bool valid = true;
-  if (!m_mgr.IsNameUnique(GetReportName())) {
+  if (!mMgr.IsNameUnique(GetReportName())) {
     PostReportMessage(1, 17001, 17001, GetReportName());
     valid = false;
   }
@@ -128,7 +127,7 @@ void ReportDefinition::SetDesignInstanceID(long designInstanceID) {
 }
 
 void ReportDefinition::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
-  IReportManagerOwner* owner = m_mgr.GetOwnerForEdit();
+  IReportManagerOwner* owner = mMgr.GetOwnerForEdit();
   if (owner && owner->DoesReportKeepDigitalColumns(GetReportID())) return;
   // Only imported traces hold stored columns to convert, and this build reads no imported traces yet.
   (void)cmd;
@@ -180,7 +179,7 @@ bool ReportDefinition::RenameWithUndo(const AString& name, IVelmorCommand* cmd) 
   if (!cmd) return false;
   cmd->RecordUndoable(m_params);
   m_params.m_name = name;
-  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit())) {
+  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit())) {
     info->AddEditedElement(GetReportID());
     info->AddReportFlags(GetReportID(), ReportDefinitionCmdInfo::kNameChanged);
   }
@@ -192,7 +191,7 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
   ReportDefinitionCmdInfo* info = nullptr;
   ListDeltaState<BaseTraceDefinition*>* delta = nullptr;
   if (cmd) {
-    info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit());
+    info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
     if (info) info->AddEditedElement(GetReportID());
     delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
   }
@@ -200,8 +199,8 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
   for (IBaseTraceDefinition* source : sources) {
     auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
     if (!clone) continue;
-    const long versionID = m_mgr.GetNewVersionID();
-    clone->SetIDAndVersionID(m_mgr.GetNewUniqueID(), versionID);
+    const long versionID = mMgr.GetNewVersionID();
+    clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
     if (info) info->AddNewTrace(GetReportID(), clone->GetID());
     m_traces.push_back(clone);
     if (delta) delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);
@@ -214,7 +213,7 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
 }
 
 bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinition*>& traces, IVelmorCommand* cmd) {
-  ReportDefinitionCmdInfo* info = cmd ? GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit()) : nullptr;
+  ReportDefinitionCmdInfo* info = cmd ? GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit()) : nullptr;
   if (info) info->AddEditedElement(GetReportID());
   auto* delta = cmd ? new ListDeltaState<BaseTraceDefinition*>(m_traces, true) : nullptr;
   for (BaseTraceDefinition* trace : traces) {
@@ -232,7 +231,7 @@ bool ReportDefinition::DeleteTraceDefinitions(const std::vector<long>& traceIDs,
   if (traceIDs.empty() || !cmd) return false;
   for (long id : traceIDs)
     if (!FindTrace(id)) return false;
-  ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit());
+  ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
   auto* delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
   for (long id : traceIDs) {
     unsigned position = 0;
@@ -276,10 +275,11 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
     delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);
   }
   cmd->AddDeltaState(delta);
-  m_params.AssignFromSnapshot(source.m_params);
-  ORVEX_ASSERT(&m_mgr==&(source.m_mgr));
+  const ReportDefinition& rd = source;
+  m_params.AssignFromSnapshot(rd.m_params);
+  ORVEX_ASSERT(&mMgr==&(rd.mMgr));
   SetReportID(ownID);
-  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit()))
+  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit()))
     info->AddEditedElement(GetReportID());
   return true;
 }
@@ -292,7 +292,7 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
   ORVEX_ASSERT(oldTraceDef);
   // Only a computed trace can take a computed definition's place.
   if (!oldTraceDef || !dynamic_cast<const TraceDefinition*>(&newDef)) return false;
-  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit())) {
+  if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit())) {
     info->AddEditedTrace(GetReportID(), traceID);
     info->AddReportFlags(GetReportID(), ReportDefinitionCmdInfo::kTraceReplaced);
   }
@@ -312,7 +312,7 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
 }
 
 int ReportDefinition::MarkTraceEdited(IVelmorCommand* cmd, long traceID) {
-  ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr.GetOwnerForEdit());
+  ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
   if (!info) return 0;
   info->AddEditedTrace(GetReportID(), traceID);
   return info->AddReportFlags(GetReportID(), ReportDefinitionCmdInfo::kNameChanged);
@@ -343,7 +343,7 @@ bool ReportDefinition::UpdateOnCommand(IVelmorCommand* cmd) {
   for (BaseTraceDefinition* trace : m_traces)
     if (trace->UpdateOnCommand(cmd)) invalid.push_back(trace->GetID());
   if (invalid.empty()) return false;
-  MarkTracesUpdatedInCommand(cmd, m_mgr.GetOwnerForEdit());
+  MarkTracesUpdatedInCommand(cmd, mMgr.GetOwnerForEdit());
   if (invalid.size() == m_traces.size()) {
     PostReportMessage(0, 17011, 170010, GetReportName());
     return true;
@@ -485,7 +485,7 @@ io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
     ORVEX_ASSERT(0);
     if (nameFound) SetReportName(name);
     // A report without a readable ID must not share one with another report.
-    if (!idFound && GetReportID() == id::invalidID) SetReportID(m_mgr.GetNewUniqueID());
+    if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
   }
   return ReadTraceDefBlocks(block);
 }
@@ -510,7 +510,7 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
       result = -1;
       continue;
     }
-    BaseTraceDefinition* trace = new TraceDefinition(m_mgr, true);
+    BaseTraceDefinition* trace = new TraceDefinition(mMgr, true);
     trace->DoDataExchange(traceBlock, true);
     m_traces.push_back(trace);
   }

@@ -63,7 +63,7 @@ public:
   AString GetBlockName() const override { return GetReportName(); }
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
 
-  ReportManager& GetReportManager() const { return m_mgr; }
+  ReportManager& GetReportManager() const { return mMgr; }
   BaseTraceDefinition* FindTrace(long traceID) const;
   const std::list<BaseTraceDefinition*>& GetTraces() const { return m_traces; }
 
@@ -115,7 +115,7 @@ private:
 
   std::list<BaseTraceDefinition*> m_traces;  // owned, in report order
   ReportParams m_params;
-  ReportManager& m_mgr;                      // the owning manager
+  ReportManager& mMgr;                      // the owning manager
 };
 
 // "TraceDefinitionType" of a "TraceDef" block.

@@ -8,6 +8,7 @@
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
 #include "PointsetDefinition.h"
+#include "orvex/values/VariableValues.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"

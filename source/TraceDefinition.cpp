@@ -39,7 +39,7 @@ TraceDefinition::TraceDefinition(ReportManager& mgr, const std::vector<AString>&
 }
 
 TraceDefinition::TraceDefinition(const TraceDefinition& other)
-    : IBaseTraceDefinition(), BaseTraceDefinition(other), MUndoableObject(), ITraceDefinition(), m_dsd(other.m_dsd),
+    : IBaseTraceDefinition(), BaseTraceDefinition(other), ITraceDefinition(), MUndoableObject(), m_dsd(other.m_dsd),
       m_pointset(other.m_pointset ? other.m_pointset->Clone() : nullptr),
       m_designInstanceID(other.m_designInstanceID) {
   ReadUndoableFromStorage();

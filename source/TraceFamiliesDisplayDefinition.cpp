@@ -1,6 +1,9 @@
 #include "TraceFamiliesDisplayDefinition.h"
 
 #include "orvex/core/Assert.h"
+#include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
 
 namespace rep {

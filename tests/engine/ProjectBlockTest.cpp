@@ -83,7 +83,17 @@ TEST_F(ProjectBlockTest, ReportsAndTracesRoundTripThroughAFile) {
 
   std::unique_ptr<rep::ReportManager> fresh = RoundTripThroughFile();
   EXPECT_EQ(Reports(Mgr()), Reports(*fresh));
-  EXPECT_TRUE(Traces(Mgr()) == Traces(*fresh));
+  const std::vector<TraceSummary> before = Traces(Mgr()), after = Traces(*fresh);
+  ASSERT_EQ(before.size(), after.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    SCOPED_TRACE(before[i].name.ToUtf8());
+    EXPECT_EQ(before[i].id, after[i].id);
+    EXPECT_EQ(before[i].version, after[i].version);
+    EXPECT_EQ(before[i].name, after[i].name);
+    EXPECT_EQ(before[i].tied, after[i].tied);
+    EXPECT_EQ(before[i].expressions, after[i].expressions);
+    EXPECT_EQ(before[i].solution, after[i].solution);
+  }
   // New IDs after the load repeat none of the loaded ones.
   EXPECT_EQ(Mgr().PeekNextUniqueID(), fresh->PeekNextUniqueID());
   EXPECT_EQ(Mgr().PeekNextVersionID(), fresh->PeekNextVersionID());

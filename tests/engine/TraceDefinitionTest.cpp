@@ -1,6 +1,10 @@
 #include "EngineFixture.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
+#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
+#include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
 
 using reptest::EngineFixture;
@@ -43,9 +47,9 @@ TEST(TraceFamiliesDisplayDefinition, KindsByNameAndOwnParameters) {
   rep::TraceFamiliesDisplayDefinition assigned;
   assigned = def;
   def.SetFamiliesDisplayParams(DisplayAllTraceFamiliesParameters());
-  for (const rep::TraceFamiliesDisplayDefinition* d :
-       {&copy, static_cast<const rep::TraceFamiliesDisplayDefinition*>(clone.get()),
-        static_cast<const rep::TraceFamiliesDisplayDefinition*>(&assigned)})
+  const std::vector<const rep::TraceFamiliesDisplayDefinition*> copies = {
+      &copy, dynamic_cast<const rep::TraceFamiliesDisplayDefinition*>(clone.get()), &assigned};
+  for (const rep::TraceFamiliesDisplayDefinition* d : copies)
     EXPECT_EQ(AString(L"DisplayHistogram"), d->GetDisplayFamiliesType());
 
   std::unique_ptr<TraceFamiliesDisplayParameters> none(

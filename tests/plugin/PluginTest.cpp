@@ -56,7 +56,7 @@ TEST_F(PluginTest, CreatesAManagerWhenTheDesktopSaysYes) {
   refhost::ReferenceSolutionManager solutions;
   solutions.SetDesignOfInstance(1, 7);
   m_owner.SetSolutionManager(&solutions);
-  std::unique_ptr<rep::IReportManager> mgr = Entry()->CreateReportManager(&m_owner);
+  std::unique_ptr<rep::IReportManager> mgr = Entry()()->CreateReportManager(&m_owner);
   ASSERT_NE(nullptr, mgr);
   EXPECT_EQ(AString(L"Report"), mgr->GetUniqueReportName(L"Report"));
   std::vector<long> ids;

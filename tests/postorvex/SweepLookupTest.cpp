@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "RepTest.h"
-#include "host/include/host/ISolutionForReports.h"
-#include "host/include/host/ISolutionManagerForReports.h"
+#include "host/ISolutionForReports.h"
+#include "host/ISolutionManagerForReports.h"
 #include "postorvex/solution/SimValueContext.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/util/PostpSweepUtils.h"
@@ -75,7 +75,7 @@ class SolutionsByID : public ISolutionManagerForReports {
 public:
   std::map<long, ISolutionForReports*> solutions;
 
-  ISolutionForReports* GetSolution(long id) override {
+  ISolutionForReports* GetSolution(long id) const override {
     auto it = solutions.find(id);
     return it == solutions.end() ? nullptr : it->second;
   }

@@ -2,8 +2,8 @@
 
 #include "orvex/core/Assert.h"
 // Reached through the platform folder: the library does not link the header-only host target.
-#include "host/include/host/ISolutionForReports.h"
-#include "host/include/host/ISolutionManagerForReports.h"
+#include "host/ISolutionForReports.h"
+#include "host/ISolutionManagerForReports.h"
 
 bool ReportTraceDefUtils::GetSolutionSweeps(std::vector<SweepBase*>& out, long solutionID,
                                             ISolutionManagerForReports* solMgr, const SimValueContext& context,

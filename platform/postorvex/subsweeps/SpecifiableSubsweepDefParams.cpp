@@ -1,0 +1,64 @@
+#include "postorvex/subsweeps/SpecifiableSubsweepDefParams.h"
+
+#include "orvex/core/Assert.h"
+#include "orvex/io/Block.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/subsweeps/ValidateSubsweepDefParamsVisitor.h"
+
+SpecifiableSubsweepDefParams::SpecifiableSubsweepDefParams(const AString& sweepName, int choiceType,
+                                                           const Column* selected)
+    : RegularSubsweepDefParams(sweepName, choiceType, selected) {}
+
+SpecifiableSubsweepDefParams::~SpecifiableSubsweepDefParams() = default;
+
+SpecifiableSubsweepDefParams::SpecifiableSubsweepDefParams(const SpecifiableSubsweepDefParams& other)
+    : RegularSubsweepDefParams(other),
+      m_overriding(other.m_overriding ? other.m_overriding->CloneColumn() : nullptr) {}
+
+SpecifiableSubsweepDefParams& SpecifiableSubsweepDefParams::operator=(const SpecifiableSubsweepDefParams& other) {
+  if (this == &other) return *this;
+  RegularSubsweepDefParams::operator=(other);
+  SetOverridingColumnData(other.m_overriding.get());
+  return *this;
+}
+
+MUndoableObject* SpecifiableSubsweepDefParams::Clone() const { return new SpecifiableSubsweepDefParams(*this); }
+
+void SpecifiableSubsweepDefParams::Assign(const MUndoableObject& from) {
+  const auto* def = dynamic_cast<const SpecifiableSubsweepDefParams*>(&from);
+  ORVEX_ASSERT(def);
+  if (def) *this = *def;
+}
+
+bool SpecifiableSubsweepDefParams::Accept(ValidateSubsweepDefParamsVisitor& visitor) const {
+  return visitor.VisitSpecifiable(*this);
+}
+
+void SpecifiableSubsweepDefParams::SetOverridingColumnData(const Column* overriding) {
+  if (overriding == m_overriding.get()) return;
+  m_overriding.reset(overriding ? overriding->CloneColumn() : nullptr);
+}
+
+io::ReadError SpecifiableSubsweepDefParams::ExchangeContent(io::CBlock& block, bool read) {
+  io::ReadError result = RegularSubsweepDefParams::ExchangeContent(block, read);
+  if (!read) {
+    if (m_overriding) {
+      io::CBlock sub(ACHAR("Overriding"));
+      io::ReadError written = m_overriding->WriteColumn(sub);
+      block << std::move(sub);
+      if (result == io::kNoError) result = written;
+    }
+    return result;
+  }
+  if (result != io::kNoError) return result;
+  const io::CBlock* sub = block.FindBlock(ACHAR("Overriding"));
+  block.ResetFound(true);  // optional
+  if (!sub) {
+    m_overriding.reset();
+    return io::kNoError;
+  }
+  std::unique_ptr<Column> column(Column::ReadAndCreateColumn(*sub));
+  if (!column) return 1;
+  m_overriding = std::move(column);
+  return io::kNoError;
+}

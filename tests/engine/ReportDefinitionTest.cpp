@@ -1,0 +1,233 @@
+#include "EngineFixture.h"
+#include "ListDeltaState.h"
+#include "ReportDefinitionCmdInfo.h"
+#include "orvex/core/MessageLog.h"
+#include "reference/RecordingPasteListener.h"
+
+using reptest::EngineFixture;
+
+namespace {
+
+// A computed trace whose answer to a command the test decides.
+class ScriptedTrace : public rep::TraceDefinition {
+public:
+  ScriptedTrace(rep::ReportManager& mgr, const AString& expr, bool invalidOnCommand)
+      : IBaseTraceDefinition(), BaseTraceDefinition(mgr, std::vector<AString>{expr}, ExtTraceInfo(), nullptr),
+        TraceDefinition(mgr, std::vector<AString>{expr}, DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+                        rep::PointsetDefinition(), ExtTraceInfo(), 1, nullptr),
+        m_invalid(invalidOnCommand) {}
+  bool UpdateOnCommand(IVelmorCommand*) override { return m_invalid; }
+
+private:
+  bool m_invalid;
+};
+
+}  // namespace
+
+class ReportDefinitionTest : public EngineFixture {
+protected:
+  // A report holding scripted traces, added without undo; answers its ID.
+  long AddScriptedReport(const AString& name, const std::vector<bool>& invalid) {
+    const long id = AddReport(name);
+    std::vector<rep::BaseTraceDefinition*> traces;
+    for (size_t i = 0; i < invalid.size(); ++i) {
+      auto* t = new ScriptedTrace(Mgr(), AString(L"q") + std::to_wstring(i), invalid[i]);
+      t->SetIDAndVersionID(Mgr().GetNewUniqueID(), Mgr().GetNewVersionID());
+      traces.push_back(t);
+    }
+    VelmorCommand setup;
+    Report(id).AddNewTraceDefinitions(traces, &setup);
+    setup.EndDo();
+    return id;
+  }
+};
+
+TEST_F(ReportDefinitionTest, DefaultNamesAndUniqueNames) {
+  auto mag = MakeTrace({L"x", L"mag"});
+  auto fixed = MakeTrace({L"x"}, L"mag");
+  const long r = AddReport(L"R", {fixed.get(), mag.get()});
+  // The expression is taken by another trace: the default is built from "mag_".
+  EXPECT_EQ(std::vector<AString>({L"mag", L"mag_"}), TraceNames(r));
+  std::vector<AString> out;
+  EXPECT_EQ(2, Report(r).GetUniqueTraceNames(out, {L"mag", L"mag"}));
+  EXPECT_EQ(std::vector<AString>({L"mag1", L"mag2"}), out);
+  EXPECT_EQ(AString(L"MAG1"), Report(r).GetUniqueTraceName(L"MAG"));
+
+  // An untied name that clashes gets an index; the existing trace keeps its own.
+  auto again = MakeTrace({L"y"}, L"mag");
+  VelmorCommand cmd;
+  std::vector<long> ids;
+  Report(r).AddTraceDefinitions(ids, {again.get()}, &cmd);
+  EXPECT_EQ(std::vector<AString>({L"mag", L"mag_", L"mag1"}), TraceNames(r));
+
+  // A trace without components names itself by nothing rather than reading past its end.
+  auto empty = MakeTrace({});
+  EXPECT_EQ(AString(), Report(r).GetDefaultTraceName(*empty));
+}
+
+TEST_F(ReportDefinitionTest, ValidationPostsANameClash) {
+  AddReport(L"Same");
+  const long second = AddReport(L"Same");
+  orvex::test::Messages().Clear();
+  EXPECT_FALSE(Report(second).ValidateDefinition());
+  ASSERT_EQ(std::vector<int>({17001}), orvex::test::Messages().PostedIDs());
+  const VelmorMessage& msg = orvex::test::Messages().Posted()[0].message;
+  EXPECT_EQ(1, msg.GetSeverity());
+  EXPECT_EQ((std::array<int, 4>{14, 17001, 17001, 6}), msg.GetInts());
+  EXPECT_EQ(AString(L"Same"), msg.GetArgs().at(0));
+  const long unique = AddReport(L"Unique");
+  EXPECT_TRUE(Report(unique).ValidateDefinition());
+}
+
+TEST_F(ReportDefinitionTest, CopyFromAnotherManagerStillCopies) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get()});
+  rep::ReportManager other(&m_owner, true);
+  rep::ReportDefinition foreign(other, L"Foreign", {});
+  foreign.SetReportID(77);
+  rep::ReportDefinition& target = Report(r);
+  target.CopyFrom(foreign);
+  EXPECT_SOFT_ASSERT("&mMgr==&(rd.mMgr)");
+  EXPECT_EQ(AString(L"Foreign"), target.GetReportName());
+  EXPECT_EQ(77, target.GetReportID());  // the ID comes along: the copy is whole
+  EXPECT_TRUE(target.GetTraces().empty());
+}
+
+TEST_F(ReportDefinitionTest, CommandInvalidatingSomeTracesRemovesThem) {
+  const long r = AddScriptedReport(L"R", {false, true, false});
+  VelmorCommand cmd;
+  EXPECT_FALSE(Report(r).UpdateOnCommand(&cmd));
+  EXPECT_EQ(std::vector<AString>({L"q0", L"q2"}), TraceNames(r));
+  auto* info = dynamic_cast<rep::ReportDefinitionCmdInfo*>(cmd.GetInfo(m_owner.GetCmdInfoSourceForReports()));
+  ASSERT_NE(nullptr, info);
+  EXPECT_TRUE(info->AreTracesUpdated());
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(std::vector<AString>({L"q0", L"q1", L"q2"}), TraceNames(r));
+}
+
+TEST_F(ReportDefinitionTest, CommandInvalidatingEveryTraceDeletesTheReport) {
+  const long keep = AddScriptedReport(L"Keep", {false});
+  const long gone = AddScriptedReport(L"Gone", {true, true});
+  orvex::test::Messages().Clear();
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().UpdateReportsOnCommand(&cmd));
+  ASSERT_EQ(std::vector<int>({17011}), orvex::test::Messages().PostedIDs());
+  const VelmorMessage& msg = orvex::test::Messages().Posted()[0].message;
+  EXPECT_EQ(0, msg.GetSeverity());
+  EXPECT_EQ((std::array<int, 4>{14, 17011, 170010, 6}), msg.GetInts());
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({keep}), ids);
+  cmd.EndDo();
+  cmd.Undo();
+  ids.clear();
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({keep, gone}), ids);
+  EXPECT_EQ(2u, Report(gone).GetTraces().size());
+}
+
+TEST_F(ReportDefinitionTest, DeleteTracesRefusesAnUnknownID) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get(), x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  VelmorCommand cmd;
+  EXPECT_FALSE(Report(r).DeleteTraceDefinitions({ids[0], 999}, &cmd));
+  EXPECT_EQ(2u, Report(r).GetTraces().size());
+  EXPECT_EQ(0u, cmd.GetNumDeltaStates());
+}
+
+TEST_F(ReportDefinitionTest, AddingNothingStillMarksTheReport) {
+  const long r = AddReport(L"R");
+  VelmorCommand cmd;
+  EXPECT_TRUE(Report(r).AddNewTraceDefinitions({}, &cmd));
+  auto* info = dynamic_cast<rep::ReportDefinitionCmdInfo*>(cmd.GetInfo(m_owner.GetCmdInfoSourceForReports()));
+  ASSERT_NE(nullptr, info);
+  EXPECT_TRUE(info->IsEditedReport(r));
+  EXPECT_EQ(1u, cmd.GetNumDeltaStates());
+}
+
+TEST_F(ReportDefinitionTest, PasteRenumbersRenamesAndRebinds) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"});
+  const long target = AddReport(L"Target", {x.get()});
+  const long pasted = AddReport(L"Pasted", {x.get(), y.get()});
+  std::vector<long> before;
+  Report(pasted).GetTraceIDs(before);
+
+  refhost::RecordingPasteListener listener;
+  EXPECT_TRUE(Report(pasted).AssignNewIDs(Mgr(), &listener));
+  ASSERT_EQ(1u, listener.ReportIDChanges().size());
+  EXPECT_EQ(pasted, listener.ReportIDChanges()[0].first);
+  ASSERT_EQ(2u, listener.TraceIDChanges().size());
+  EXPECT_EQ(before[0], listener.TraceIDChanges()[0].first);
+  const long pastedNow = listener.ReportIDChanges()[0].second;
+
+  Report(pastedNow).MakeTraceNamesUniqueForReport(target, Mgr(), nullptr);
+  EXPECT_EQ(std::vector<AString>({L"x1", L"y"}), TraceNames(pastedNow));
+  Report(pastedNow).MakeTraceNamesUniqueForReport(4242, Mgr(), nullptr);
+  EXPECT_SOFT_ASSERT("0");
+
+  // Re-binding: one trace has a new solution, the other none and goes with message 17008.
+  std::vector<long> now;
+  Report(pastedNow).GetTraceIDs(now);
+  listener.SetNewSolution(now[0], 11, SimValueContext());
+  orvex::test::Messages().Clear();
+  Report(pastedNow).SetSolutionOfTraces(&listener);
+  ASSERT_EQ(1u, Report(pastedNow).GetTraces().size());
+  auto* rebound = dynamic_cast<rep::TraceDefinition*>(Report(pastedNow).GetTraces().front());
+  EXPECT_EQ(11, rebound->GetDesignSolutionDefinitionRef().GetSolutionID());
+  EXPECT_EQ(std::vector<int>({17008}), orvex::test::Messages().PostedIDs());
+  EXPECT_EQ(AString(L"Pasted:y"), orvex::test::Messages().Posted()[0].message.GetArgs().at(0));
+}
+
+TEST_F(ReportDefinitionTest, PastedTracesAreRecordedForUndo) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get(), x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  VelmorCommand cmd;
+  Report(r).RecordPastedTraces(&cmd, {ids[1]});
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(1u, Report(r).GetTraces().size());
+  cmd.Redo();
+  EXPECT_EQ(2u, Report(r).GetTraces().size());
+}
+
+TEST(ListDeltaState, RemovesOnlyTheRecordedNode) {
+  std::list<int*> list = {new int(1), new int(2)};
+  int* stranger = new int(3);
+  {
+    ListDeltaState<int*> delta(list, false);
+    delta.RemoveNodeAt(stranger, 0);  // position 0 holds another node: nothing is removed
+    EXPECT_SOFT_ASSERT("node == (*listIter)");
+    EXPECT_EQ(2u, list.size());
+    delta.RemoveNodeAt(stranger, 5);
+    EXPECT_SOFT_ASSERT("nodePos < m_srcList.size()");
+    EXPECT_SOFT_ASSERT("listIter != m_srcList.end()");
+    delta.InsertNodeAt(stranger, 7);  // past the end: appended after the assertion
+    EXPECT_SOFT_ASSERT("nodePos <= m_srcList.size()");
+    EXPECT_EQ(stranger, list.back());
+  }
+  for (int* p : list) delete p;
+}
+
+TEST(ListDeltaState, OwnsWhatTheStateLeavesOutside) {
+  std::list<int*> list;
+  int* inserted = new int(1);
+  auto* delta = new ListDeltaState<int*>(list, true);
+  list.push_back(inserted);
+  delta->AddChange(inserted, 0, true);
+  delta->UndoIt();  // the insertion is undone: the record owns the node now
+  EXPECT_TRUE(list.empty());
+  delete delta;     // frees it (leak check)
+
+  int* removed = new int(2);
+  list.push_back(removed);
+  auto* standing = new ListDeltaState<int*>(list, true);
+  list.clear();
+  standing->AddChange(removed, 0, false);
+  delete standing;  // the removal stands: freed as well
+}
