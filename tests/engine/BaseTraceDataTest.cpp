@@ -1,5 +1,6 @@
 #include "BaseTraceData.h"
 
+#include "GravikUtils.h"
 #include "RepTest.h"
 #include "ReportManager.h"
 #include "StoredTraceFixture.h"

@@ -386,7 +386,9 @@ TEST_F(ConcreteTraceDataTest, CloneIsDeepAndIndependent) {
   EXPECT_EQ(source->GetTraceDefID(), copy->GetTraceDefID());
   for (unsigned d = 0; d < 2; ++d) {
     EXPECT_NE(source->GetDataColumn(d), copy->GetDataColumn(d));
-    if (source->GetTextColumn(d)) EXPECT_NE(source->GetTextColumn(d), copy->GetTextColumn(d));
+    if (source->GetTextColumn(d)) {
+      EXPECT_NE(source->GetTextColumn(d), copy->GetTextColumn(d));
+    }
   }
   EXPECT_NE(source->GetPrimarySweepColumn(), copy->GetPrimarySweepColumn());
 

@@ -52,8 +52,11 @@ inline void ExpectCurvesWithinColumns(rep::ITraceData& data) {
   for (unsigned i = 0; i < data.GetNumCurves(); ++i) {
     EXPECT_EQ(row, data.GetCurveOffset(i)) << "curve " << i << " does not start where the one before ends";
     row = uint64_t(data.GetCurveOffset(i)) + data.GetNumPointsInCurve(i);
-    for (const Column* c : columns)
-      if (c) EXPECT_LE(row, c->GetCount()) << "curve " << i << " reaches past a column";
+    for (const Column* c : columns) {
+      if (c) {
+        EXPECT_LE(row, c->GetCount()) << "curve " << i << " reaches past a column";
+      }
+    }
   }
   if (auto* surfaces = dynamic_cast<ISurfaceAwareTraceData*>(&data)) {
     uint64_t curves = 0;
