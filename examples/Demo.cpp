@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ConcreteTraceData.h"
@@ -62,9 +63,12 @@ void PrintStoredTrace(rep::ITraceData& data) {
   for (unsigned c = 0; c < data.GetNumCurves(); ++c) {
     std::printf("    curve %u (%s):", c, data.GetCurveVariationKey(c, true).ToUtf8().c_str());
     const unsigned first = data.GetCurveOffset(c);
-    for (unsigned row = first; row < first + data.GetNumPointsInCurve(c); ++row)
+    for (unsigned row = first; row < first + data.GetNumPointsInCurve(c); ++row) {
+      const DoubleColumn* values = y->GetDoubleColumn();
+      const std::string value = values ? std::to_string(values->GetValues()[row]) : y->GetSingleValueText(row).ToUtf8();
       std::printf("  %s=%s -> %s", sweep->GetPrimarySweepName().ToUtf8().c_str(),
-                  x->GetSingleValueText(row).ToUtf8().c_str(), y->GetSingleValueText(row).ToUtf8().c_str());
+                  x->GetSingleValueText(row).ToUtf8().c_str(), value.c_str());
+    }
     std::printf("\n");
   }
 }
