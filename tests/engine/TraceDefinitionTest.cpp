@@ -2,6 +2,7 @@
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
 #include "postorvex/subsweeps/RegularSubsweepDefParams.h"
+#include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
@@ -226,4 +227,63 @@ TEST_F(TraceDefinitionTest, PointsetEditsAndBlock) {
   EXPECT_EQ(nullptr, emptyBlock.FindBlock(L"SpecifiableSubsweepsIfInFamilies"));
   read.DoDataExchange(emptyBlock, true);
   EXPECT_EQ(0u, read.GetSpecifiableSubsweepsIfInFamilies().Size());
+}
+
+TEST_F(TraceDefinitionTest, PointsetValidatesAgainstTheSolutionSweeps) {
+  refhost::ReferenceSolution& sol = *m_solutions.FindSolution(10);
+  Variable* freq = sol.AddVariable(L"Freq", Value(1.0, Units::kGHz), false);
+  Variable* len = sol.AddVariable(L"L", Value(1.0, Units::kMm), true);
+  Variable* time = sol.AddVariable(L"T", Value(0.0, Units::kSecond), false);
+  sol.AddSweep(freq, {1, 2, 3});
+  sol.AddSweep(len, {1, 2});
+  sol.AddSweep(time, {0, 1}, true);
+  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+
+  auto subsweeps = [](std::initializer_list<const wchar_t*> names) {
+    SubsweepDefParamsContainer c;
+    for (const wchar_t* n : names) c.PushBackAndOwn(new RegularSubsweepDefParams(n, 1));
+    return c;
+  };
+  auto family = [](const wchar_t* name) {
+    VariableValuesDefParams f;
+    f.AddVariableValue(name, Value(1.0, Units::kNoUnit));
+    return f;
+  };
+  struct Case {
+    const char* why;
+    rep::PointsetDefinition pointset;
+    bool valid;
+  };
+  const Case cases[] = {
+      {"no subsweeps", rep::PointsetDefinition(), false},
+      {"subsweeps alone", rep::PointsetDefinition(subsweeps({L"Freq"}), {}), true},
+      {"a fixed variable that is swept", rep::PointsetDefinition(subsweeps({L"freq"}), {family(L"L")}), true},
+      {"an unknown sweep", rep::PointsetDefinition(subsweeps({L"Phase"}), {}), false},
+      {"a fixed variable without a sweep", rep::PointsetDefinition(subsweeps({L"Freq"}), {family(L"W")}), false},
+      {"a special sweep cannot be fixed", rep::PointsetDefinition(subsweeps({L"Freq"}), {family(L"T")}), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(c.valid, c.pointset.Validate(&m_solutions, dsd));
+  }
+  DesignSolutionDefinition elsewhere(100, 99, ReportTypeSolutionDefinition(1));
+  EXPECT_FALSE(rep::PointsetDefinition(subsweeps({L"Freq"}), {}).Validate(&m_solutions, elsewhere));
+}
+
+TEST_F(TraceDefinitionTest, BlockIsReadWithTheSolutionVariablesKnown) {
+  refhost::ReferenceSolution& sol = *m_solutions.FindSolution(10);
+  sol.AddVariable(L"L", Value(1.0, Units::kMm), true);
+  VariableValuesDefParams family;
+  family.AddVariableValue(L"L", Value(AString(L"2mm"), Units::kNoUnit));
+  auto trace = std::make_unique<rep::TraceDefinition>(
+      Mgr(), std::vector<AString>{L"x"}, DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+      rep::PointsetDefinition(SubsweepDefParamsContainer(), {family}), ExtTraceInfo(), 1, nullptr);
+  io::CBlock block(L"TraceDef");
+  trace->DoDataExchange(block, false);
+  rep::TraceDefinition read(Mgr(), true);
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+  std::vector<VariableValuesDefParams> families;
+  read.GetPointsetDefinition()->GetVariableValuesDefParams(families);
+  ASSERT_EQ(1u, families.size());
+  EXPECT_EQ(family.GetVariationKey(), families[0].GetVariationKey());
 }

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "orvex/values/VariableNameSpace.h"
+#include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/sweeps/Sweep.h"
+#include "postorvex/sweeps/SynchronizedSweep.h"
 #include "reference/ReferenceDerivedDataDefinition.h"
 
 namespace refhost {
@@ -68,30 +72,81 @@ bool ReferenceSolution::ProvideSweepPoint(const IDerivedDataDefinition&, long, c
   return true;
 }
 
-bool ReferenceSolution::GetQuantityValueState(ValueState&, const AString&, const ReportTypeSolutionDefinition&, long) {
-  return false;
+bool ReferenceSolution::GetQuantityValueState(ValueState& out, const AString& quantity,
+                                              const ReportTypeSolutionDefinition& def, long) {
+  ++m_valueStateQueries;
+  const ReferenceQuantity* q = FindQuantity(quantity);
+  if (!q || !OffersQuantitiesFor(def)) return false;
+  out = q->state;
+  return true;
 }
 
-bool ReferenceSolution::GetQuantityEnumTypeName(AString&, const AString&, const ReportTypeSolutionDefinition&, long) {
-  return false;
+bool ReferenceSolution::GetQuantityEnumTypeName(AString& out, const AString& quantity,
+                                                const ReportTypeSolutionDefinition& def, long) {
+  ++m_enumNameQueries;
+  const ReferenceQuantity* q = FindQuantity(quantity);
+  if (!q || q->kind != ReferenceQuantity::kEnum || !OffersQuantitiesFor(def)) return false;
+  out = q->enumTypeName;
+  return true;
 }
 
-bool ReferenceSolution::GetOutputVariableExpression(AString&, const AString&) { return false; }
+bool ReferenceSolution::GetOutputVariableExpression(AString& out, const AString& name) {
+  auto it = m_outputVariables.find(name);
+  if (it == m_outputVariables.end()) return false;
+  out = it->second;
+  return true;
+}
 
-SweepBase* ReferenceSolution::GetSweepOfVariable(const AString&, const SimValueContext&, unsigned) { return nullptr; }
+IQuantityTypeProvider* ReferenceSolution::GetQuantityTypeProvider() {
+  return m_describesByTypeParams ? &m_provider : nullptr;
+}
 
-void ReferenceSolution::GetSweeps(std::vector<SweepBase*>&, const SimValueContext&, unsigned) {}
+SweepBase* ReferenceSolution::GetSweepOfVariable(const AString& name, const SimValueContext&, unsigned reportType) {
+  if (!SupportsReportType(reportType)) return nullptr;
+  for (auto& sweep : m_sweeps) {
+    if (sweep->GetName().CompareNoCase(name) == 0) return sweep.get();
+    if (SynchronizedSweep* sync = sweep->GetSynchronizedSweep())
+      for (Sweep* member : *sync)
+        if (member->GetVariable(0) && member->GetVariable(0)->GetName().CompareNoCase(name) == 0) return sweep.get();
+  }
+  return nullptr;
+}
+
+void ReferenceSolution::GetSweeps(std::vector<SweepBase*>& out, const SimValueContext&, unsigned reportType) {
+  if (!SupportsReportType(reportType)) return;
+  for (auto& sweep : m_sweeps) out.push_back(sweep.get());
+}
+
+SweepBase& ReferenceSolution::AddSweep(std::unique_ptr<SweepBase> sweep) {
+  m_sweeps.push_back(std::move(sweep));
+  return *m_sweeps.back();
+}
+
+SweepBase& ReferenceSolution::AddSweep(Variable* variable, const std::vector<double>& values, bool special,
+                                       int defaultKind) {
+  auto* column = new DoubleColumn(variable->GetUnits());
+  for (double v : values) column->AddValue(v, false);
+  return AddSweep(std::make_unique<Sweep>(variable->GetName(), variable, column, special, defaultKind));
+}
+
+void ReferenceSolution::NameSpaceSetupper::Setup(VariableNameSpace& ns) {
+  for (const auto& v : m_solution.m_variables) ns.AddVariable(v.get());
+}
 
 bool ReferenceSolution::IsSimValueQuantity(AString&, const AString&, const ReportTypeSolutionDefinition&) {
   return false;
 }
 
-bool ReferenceSolution::DidCommandChangeQuantity(const IVelmorCommand*, const AString&,
+bool ReferenceSolution::DidCommandChangeQuantity(const IVelmorCommand* cmd, const AString& quantity,
                                                  const ReportTypeSolutionDefinition&) {
-  return false;
+  ++m_quantityChangeQueries;
+  return m_quantityChanges.count({cmd, quantity.FoldedCase()}) != 0;
 }
 
-bool ReferenceSolution::DidCommandChangeData(const IVelmorCommand*, const ReportTypeSolutionDefinition&) {
+bool ReferenceSolution::DidCommandChangeData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) {
+  ++m_dataChangeQueries;
+  for (const DataChange& change : m_dataChanges)
+    if (change.cmd == cmd && (change.anyDefinition || change.def == def)) return true;
   return false;
 }
 
@@ -133,6 +188,73 @@ ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& 
                                                          const ReportTypeSolutionDefinition* forDefinition) {
   m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation, forDefinition));
   return *m_instances.back();
+}
+
+ReferenceQuantity& ReferenceSolution::AddQuantity(const AString& name, const ValueState& state,
+                                                  ReferenceQuantity::Function function) {
+  ReferenceQuantity& q = m_quantities[name] = ReferenceQuantity();
+  q.state = state;
+  q.function = std::move(function);
+  return q;
+}
+
+ReferenceQuantity& ReferenceSolution::AddEnumQuantity(const AString& name, const ValueState& state,
+                                                      const AString& enumTypeName,
+                                                      ReferenceQuantity::Function function) {
+  ReferenceQuantity& q = AddQuantity(name, state, std::move(function));
+  q.kind = ReferenceQuantity::kEnum;
+  q.enumTypeName = enumTypeName;
+  return q;
+}
+
+ReferenceQuantity& ReferenceSolution::AddCompositeQuantity(const AString& name, int compositeType,
+                                                           const std::vector<AString>& constituents) {
+  ReferenceQuantity& q = AddQuantity(name, ValueState());
+  q.kind = ReferenceQuantity::kComposite;
+  q.compositeType = compositeType;
+  q.constituents = constituents;
+  return q;
+}
+
+ReferenceQuantity& ReferenceSolution::AddOtherQuantity(const AString& name, const ValueState& state) {
+  ReferenceQuantity& q = AddQuantity(name, state);
+  q.kind = ReferenceQuantity::kOther;
+  return q;
+}
+
+bool ReferenceSolution::RemoveQuantity(const AString& name) { return m_quantities.erase(name) != 0; }
+
+const ReferenceQuantity* ReferenceSolution::FindQuantity(const AString& name) const {
+  auto it = m_quantities.find(name);
+  return it == m_quantities.end() ? nullptr : &it->second;
+}
+
+bool ReferenceSolution::OffersQuantitiesFor(const ReportTypeSolutionDefinition& def) const {
+  return m_reportTypes.empty() ||
+         std::find(m_reportTypes.begin(), m_reportTypes.end(), def.GetReportType()) != m_reportTypes.end();
+}
+
+bool ReferenceSolution::EvaluateQuantity(const AString& name, AComplex<double>& out) const {
+  const ReferenceQuantity* q = FindQuantity(name);
+  if (!q || !q->function) return false;
+  std::vector<Variable*> variables;
+  for (const auto& v : m_variables) variables.push_back(v.get());
+  VariableValues current;
+  current.CopyVarValuesFrom(variables);
+  out = q->function(current);
+  return true;
+}
+
+void ReferenceSolution::AddOutputVariable(const AString& name, const AString& expression) {
+  m_outputVariables[name] = expression;
+}
+
+void ReferenceSolution::SetCommandChangesQuantity(const IVelmorCommand* cmd, const AString& quantity) {
+  m_quantityChanges.insert({cmd, quantity.FoldedCase()});
+}
+
+void ReferenceSolution::SetCommandChangesData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition* def) {
+  m_dataChanges.push_back({cmd, def == nullptr, def ? *def : ReportTypeSolutionDefinition()});
 }
 
 }  // namespace refhost

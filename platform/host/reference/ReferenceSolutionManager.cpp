@@ -26,7 +26,10 @@ void ReferenceSolutionManager::GetSolutionsForReportType(std::vector<long>& out,
     if (entry.second->SupportsReportType(reportType)) out.push_back(entry.first);
 }
 
-IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long) { return nullptr; }
+IVariableNameSpaceSetupper* ReferenceSolutionManager::GetVariableNameSpaceSetupper(long solutionID) {
+  ReferenceSolution* solution = FindSolution(solutionID);
+  return solution ? &solution->GetNameSpaceSetupper() : nullptr;
+}
 
 void ReferenceSolutionManager::GetSolutionVariation(VariableValues& out, long solutionID, long,
                                                     const ReportTypeSolutionDefinition&) {
@@ -38,9 +41,29 @@ long ReferenceSolutionManager::GetDesignID(long designInstanceID) {
   return it == m_designs.end() ? id::invalidID : it->second;
 }
 
-void ReferenceSolutionManager::GetVariableChanges(std::vector<AString>&, std::vector<AString>&, std::vector<AString>&,
-                                                  const IVelmorCommand*, long, const ReportTypeSolutionDefinition&,
-                                                  long) {}
+void ReferenceSolutionManager::GetVariableChanges(std::vector<AString>& added, std::vector<AString>& deleted,
+                                                  std::vector<AString>& changed, const IVelmorCommand* cmd,
+                                                  long solutionID, const ReportTypeSolutionDefinition&, long) {
+  ++m_variableChangeQueries;
+  auto it = m_variableChanges.find({cmd, solutionID});
+  if (it == m_variableChanges.end()) return;
+  added.insert(added.end(), it->second.added.begin(), it->second.added.end());
+  deleted.insert(deleted.end(), it->second.deleted.begin(), it->second.deleted.end());
+  changed.insert(changed.end(), it->second.changed.begin(), it->second.changed.end());
+}
+
+void ReferenceSolutionManager::SetVariableChanges(const IVelmorCommand* cmd, long solutionID,
+                                                  const std::vector<AString>& added,
+                                                  const std::vector<AString>& deleted,
+                                                  const std::vector<AString>& changed) {
+  m_variableChanges[{cmd, solutionID}] = {added, deleted, changed};
+}
+
+TempDirManagedFileService& ReferenceSolutionManager::UseTempDirFileService() {
+  if (!m_ownFileService) m_ownFileService = std::make_unique<TempDirManagedFileService>();
+  m_fileService = m_ownFileService.get();
+  return *m_ownFileService;
+}
 
 void ReferenceSolutionManager::GetSourceDescription(AString& out, const DesignSolutionDefinition& trace) {
   ReferenceSolution* solution = FindSolution(trace.GetSolutionID());

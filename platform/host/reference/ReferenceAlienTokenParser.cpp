@@ -1,0 +1,7 @@
+#include "reference/ReferenceAlienTokenParser.h"
+
+namespace refhost {
+
+ReferenceAlienTokenParser::~ReferenceAlienTokenParser() = default;
+
+}  // namespace refhost

@@ -1,0 +1,3 @@
+#include "postorvex/connectivity/VVLeafData.h"
+
+VVLeafData::~VVLeafData() = default;

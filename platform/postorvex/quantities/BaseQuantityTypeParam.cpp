@@ -1,0 +1,3 @@
+#include "postorvex/quantities/BaseQuantityTypeParam.h"
+
+BaseQuantityTypeParam::~BaseQuantityTypeParam() = default;
