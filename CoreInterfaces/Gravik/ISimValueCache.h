@@ -14,5 +14,6 @@ public:
 class ISimValueCache {
 public:
   virtual ~ISimValueCache() = default;
-  virtual ISimValueInfoCache* GetISimValueInfoCacheForEdit() = 0;
+  virtual ISimValueInfoCache* GetISimValueInfoCacheForEdit() = 0;  // 1
+  virtual ISimValueDataCache* GetISimValueDataCacheForEdit() = 0;  // 2
 };
