@@ -46,6 +46,16 @@ void BaseTraceDefinition::TraceParams::Assign(const MUndoableObject& from) {
   m_tiedToExpression = params->m_tiedToExpression;
 }
 
+// ---- VersionIDRecord ----
+
+MUndoableObject* BaseTraceDefinition::VersionIDRecord::Clone() const { return new VersionIDRecord(*this); }
+
+void BaseTraceDefinition::VersionIDRecord::Assign(const MUndoableObject& from) {
+  const auto* record = dynamic_cast<const VersionIDRecord*>(&from);
+  ORVEX_ASSERT(record);
+  if (record) m_versionID = record->m_versionID;
+}
+
 // ---- BaseTraceDefinition ----
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr)
@@ -115,11 +125,11 @@ void BaseTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
   for (unsigned i = 0; i < btrFrom.GetNumComponents(); ++i) m_components.push_back(btrFrom.m_components[i]->Clone());
 }
 
-void BaseTraceDefinition::UpdateVersionID() { m_versionID = mMgr.GetNewVersionID(); }
+void BaseTraceDefinition::UpdateVersionID() { m_versionID.m_versionID = mMgr.GetNewVersionID(); }
 
 void BaseTraceDefinition::SetIDAndVersionID(long id, long versionID) {
   SetID(id);
-  m_versionID = versionID;
+  m_versionID.m_versionID = versionID;
 }
 
 bool BaseTraceDefinition::SetNameWithUndo(const AString& name, bool tiedToExpression, IVelmorCommand* cmd) {
@@ -133,7 +143,7 @@ bool BaseTraceDefinition::SetNameWithUndo(const AString& name, bool tiedToExpres
 bool BaseTraceDefinition::SetExtendedTraceInfoWithUndo(const ExtTraceInfo& info, IVelmorCommand* cmd) {
   if (!cmd) return false;
   cmd->RecordUndoable(m_extTraceInfo);
-  cmd->RecordUndoable(m_undoVersion);
+  AddVersionToCommand(cmd);
   m_extTraceInfo = info;
   UpdateVersionID();
   // A trace held by no report has no report to record the edit under.
@@ -147,7 +157,9 @@ bool BaseTraceDefinition::SetExtendedTraceInfoWithUndo(const ExtTraceInfo& info,
 }
 
 void BaseTraceDefinition::AddVersionToCommand(IVelmorCommand* cmd) {
-  if (cmd) cmd->RecordUndoable(m_undoVersion);
+  if (!cmd) return;
+  cmd->RecordUndoable(m_undoVersion);
+  cmd->RecordUndoable(m_versionID);
 }
 
 bool BaseTraceDefinition::AssignNewID(ReportManager& mgr, IReportPasteListener* listener) {
@@ -182,7 +194,7 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     RecordError(m_familiesDisplay.DoDataExchange(families, false));
     block << std::move(families);
     // Kept so that a loaded trace has the version it was saved with.
-    RecordError(io::DoDataExchange(block, false, kVersionID, m_versionID, io::kReturnCode));
+    RecordError(io::DoDataExchange(block, false, kVersionID, m_versionID.m_versionID, io::kReturnCode));
     return GetReadStatus();
   }
 
@@ -216,8 +228,9 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     RecordError(m_familiesDisplay.DoDataExchange(copy, true));
   }
   // Older blocks carry no version: the one drawn at construction stands.
-  long versionID = m_versionID;
-  if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError) m_versionID = versionID;
+  long versionID = m_versionID.m_versionID;
+  if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError)
+    m_versionID.m_versionID = versionID;
   return GetReadStatus();
 }
 

@@ -48,6 +48,17 @@ public:
     bool m_tiedToExpression;
   };
 
+  // The version ID as a record that a command puts back, so that undo and redo restore the
+  // version that belongs to what they restore.
+  class VersionIDRecord : public MUndoableObject {
+  public:
+    explicit VersionIDRecord(long versionID) : m_versionID(versionID) {}
+    MUndoableObject* Clone() const override;
+    void Assign(const MUndoableObject& from) override;
+
+    long m_versionID;
+  };
+
   explicit BaseTraceDefinition(ReportManager& mgr);
   BaseTraceDefinition(ReportManager& mgr, const AString& name, const std::vector<AString>& expressions,
                       const ExtTraceInfo& info, bool tiedToExpression,
@@ -84,12 +95,13 @@ public:
 
   const ReportManager& GetManager() const { return mMgr; }
   ReportManager& GetManagerForEdit() { return mMgr; }
-  long GetVersionID() const { return m_versionID; }
+  long GetVersionID() const { return m_versionID.m_versionID; }
   void UpdateVersionID();
   void SetIDAndVersionID(long id, long versionID);
   void SetName(const AString& name) { m_traceParams.SetName(name); }
   bool SetNameWithUndo(const AString& name, bool tiedToExpression, IVelmorCommand* cmd);
   bool SetExtendedTraceInfoWithUndo(const ExtTraceInfo& info, IVelmorCommand* cmd);
+  // Registers the undo version and the version ID: call it before the version ID is renewed.
   void AddVersionToCommand(IVelmorCommand* cmd);
   ITraceComponentDefinition* GetComponentForEdit(unsigned index);
   void DeleteAllComponents();
@@ -104,7 +116,7 @@ private:
   std::vector<ITraceComponentDefinition*> m_components;  // owned, one per dimension
   TraceParams m_traceParams;
   CUndoableVersion m_undoVersion;
-  long m_versionID;
+  VersionIDRecord m_versionID;
   TraceFamiliesDisplayDefinition m_familiesDisplay;
 };
 

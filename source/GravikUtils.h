@@ -4,10 +4,20 @@
 #include "orvex/core/AString.h"
 #include "orvex/values/Value.h"
 
+class Column;
+class DoubleColumn;
+class IntColumn;
+class CharColumn;
+class EnumColumn;
+class IManagedFileService;
 class IVelmorCommand;
 class IReportManagerOwner;
 class ISolutionManagerForReports;
 class DesignSolutionDefinition;
+
+namespace io {
+class CBlock;
+}
 
 namespace rep {
 
@@ -23,7 +33,26 @@ bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitTy
 // Integer, character and enumeration.
 bool IsDigitalParameterType(val::ParameterType type);
 
-// The command's report info, created and attached on first use; the command owns it.
+// A new column from the parent's sub-block of that name; the caller owns it. Null when the
+// sub-block is missing (the parent's found flag is then set back to true) or holds no readable
+// column.
+Column* ReadColumnFromBlock(const io::CBlock& parent, const AString& name);
+// Appends the column as a sub-block of that name only when it was written whole; false otherwise
+// (the parent is then unchanged).
+bool WriteColumnToBlock(io::CBlock& parent, const Column* column, const AString& name);
+
+// A new double column of the source's unit holding its values; the caller owns it. Invalid
+// entries stay invalid. Null, with a soft assertion, for a source that is not digital; with a
+// file service the column is managed through it.
+DoubleColumn* CreateDoubleColumnFromDigitalColumn(const Column& source, IManagedFileService* fileService);
+// Appends the source's values, converted, to the target.
+void ConvertDigitalColumnToDoubleColumn(const IntColumn& source, DoubleColumn& target);
+// A character counts as unsigned: 0 to 255.
+void ConvertDigitalColumnToDoubleColumn(const CharColumn& source, DoubleColumn& target);
+void ConvertDigitalColumnToDoubleColumn(const EnumColumn& source, DoubleColumn& target);
+
+// The command's report info, created and attached on first use; the command owns it. Null
+// without a command.
 ReportDefinitionCmdInfo* GetOrCreateReportDefinitionCmdInfo(IVelmorCommand* cmd, IReportManagerOwner* owner);
 bool MarkTracesUpdatedInCommand(IVelmorCommand* cmd, IReportManagerOwner* owner);
 

@@ -59,7 +59,7 @@ void ReportDataManager::SetNeedsUpdateForSolution(long, long) {}
 ISimValueDataCache* ReportDataManager::GetISimValueDataCacheForEdit() const {
   IReportManagerOwner* owner = m_mgr ? m_mgr->GetOwnerForEdit() : nullptr;
   ISimValueCache* cache = owner ? owner->GetISimValueCacheForEdit() : nullptr;
-  return dynamic_cast<ISimValueDataCache*>(cache);
+  return cache ? cache->GetISimValueDataCacheForEdit() : nullptr;
 }
 
 bool ReportDataManager::DeleteTraceDataForCommand(IVelmorCommand* cmd) {

@@ -1,6 +1,8 @@
 #include "ReportDefinition.h"
 
+#include <algorithm>
 #include <iterator>
+#include <memory>
 
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
@@ -21,6 +23,15 @@ const wchar_t* const kTraceDef = L"TraceDef";
 const wchar_t* const kTraceDefinitionType = L"TraceDefinitionType";
 const wchar_t* const kUnknownTraceDefinitionType = L"UnknownTraceDefinitionType";
 const wchar_t* const kImportedTraceDefinition = L"ImportedTraceDefinition";
+
+// Null for a source of a kind that a report cannot hold; such a copy is not kept.
+BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source) {
+  if (!source) return nullptr;
+  std::unique_ptr<IBaseTraceDefinition> clone(source->CloneDefinition());
+  auto* base = dynamic_cast<BaseTraceDefinition*>(clone.get());
+  if (base) clone.release();
+  return base;
+}
 }  // namespace
 
 // ---- ReportParams ----
@@ -51,7 +62,7 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
     : mMgr(mgr) {
   m_params.m_name = name;
   for (IBaseTraceDefinition* source : sourceTraces) {
-    auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
+    BaseTraceDefinition* clone = CloneIntoReport(source);
     if (!clone) continue;
     const long versionID = mgr.GetNewVersionID();
     clone->SetIDAndVersionID(mgr.GetNewUniqueID(), versionID);
@@ -64,7 +75,7 @@ ReportDefinition::ReportDefinition(const ReportDefinition& other)
     : IReportDefinition(), VelmorNameServer(), io::CStreamio_block_object(), m_params(other.m_params),
       mMgr(other.mMgr) {
   for (const BaseTraceDefinition* trace : other.m_traces)
-    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
 }
 
 ReportDefinition::~ReportDefinition() {
@@ -108,7 +119,7 @@ void ReportDefinition::CopyFrom(const IReportDefinition& from) {
   m_params.AssignFromSnapshot(rd.m_params);
   ORVEX_ASSERT(&mMgr==&(rd.mMgr));
   for (const BaseTraceDefinition* trace : rd.m_traces)
-    if (auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition())) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
 }
 
 bool ReportDefinition::ValidateDefinition() {
@@ -170,7 +181,9 @@ void ReportDefinition::MakeTraceNameUnique(BaseTraceDefinition& trace) {
     trace.SetName(GetDefaultTraceName(trace));
     return;
   }
-  if (!IsTraceNameUnique(trace.GetName())) trace.SetName(GetUniqueTraceName(trace.GetName()));
+  // The report allows a trace its own name once; a trace not yet in the list has no name there.
+  const bool held = std::find(m_traces.begin(), m_traces.end(), &trace) != m_traces.end();
+  if (!held || !IsTraceNameUnique(trace.GetName())) trace.SetName(GetUniqueTraceName(trace.GetName()));
 }
 
 // ---- editing with undo ----
@@ -197,7 +210,7 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
   }
   std::vector<BaseTraceDefinition*> added;
   for (IBaseTraceDefinition* source : sources) {
-    auto* clone = source ? dynamic_cast<BaseTraceDefinition*>(source->CloneDefinition()) : nullptr;
+    BaseTraceDefinition* clone = CloneIntoReport(source);
     if (!clone) continue;
     const long versionID = mMgr.GetNewVersionID();
     clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
@@ -269,7 +282,7 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
   const long ownID = GetReportID();
   // The copies join the list through the delta too, so that undo takes them out again.
   for (const BaseTraceDefinition* trace : source.m_traces) {
-    auto* clone = dynamic_cast<BaseTraceDefinition*>(trace->CloneDefinition());
+    BaseTraceDefinition* clone = CloneIntoReport(trace);
     if (!clone) continue;
     m_traces.push_back(clone);
     delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);
@@ -298,6 +311,8 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
   }
   const long versionID = oldTraceDef->GetVersionID();
   cmd->RecordUndoable(*oldTraceDef);
+  // The snapshot puts back the content only: the version ID that went with it comes back apart.
+  oldTraceDef->AddVersionToCommand(cmd);
   const unsigned oldNumComps = oldTraceDef->GetNumComponents();
   const unsigned newNumComps = newDef.GetNumComponents();
   ORVEX_ASSERT(oldNumComps == newNumComps);
@@ -478,15 +493,12 @@ io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
   const bool idFound = block.Found();
   block >> io::NamedValue(L"ReportName", name);
   const bool nameFound = block.Found();
-  if (idFound && nameFound) {
-    SetReportID(id);
-    SetReportName(name);
-  } else {
-    ORVEX_ASSERT(0);
-    if (nameFound) SetReportName(name);
-    // A report without a readable ID must not share one with another report.
-    if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
-  }
+  if (!idFound || !nameFound) ORVEX_ASSERT(0);
+  // Each value that was read is taken, so that a lost name does not cost the report its ID.
+  if (idFound) SetReportID(id);
+  if (nameFound) SetReportName(name);
+  // A report without a readable ID must not share one with another report.
+  if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
   return ReadTraceDefBlocks(block);
 }
 

@@ -249,19 +249,24 @@ long ReportManager::GetReportIDOfTrace(long traceID) const {
 // ---- editing ----
 
 long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) {
-  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
-  auto* clone = dynamic_cast<ReportDefinition*>(report.Clone());
+  std::unique_ptr<IReportDefinition> cloned(report.Clone());
+  auto* clone = dynamic_cast<ReportDefinition*>(cloned.get());
   if (!clone) {
     ORVEX_ASSERT(clone);
-    delete delta;
     return id::invalidID;
   }
+  cloned.release();
+  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
   clone->SetReportID(GetNewUniqueID());
-  // A report added twice would bring the same trace IDs twice: its copies get their own.
+  // A report added twice, or made by another manager, brings trace IDs that this manager holds
+  // or may issue later: its copies then get their own.
   std::vector<long> traceIDs;
   clone->GetTraceIDs(traceIDs);
-  const bool clash = std::any_of(traceIDs.begin(), traceIDs.end(), [this](long id) { return FindTrace(id); });
-  if (clash) {
+  const long nextID = PeekNextUniqueID();
+  auto taken = [&](long id) {
+    return id == id::invalidID || id >= nextID || id == clone->GetReportID() || FindTrace(id) || FindReport(id);
+  };
+  if (std::any_of(traceIDs.begin(), traceIDs.end(), taken)) {
     for (BaseTraceDefinition* trace : clone->GetTraces()) {
       const long versionID = GetNewVersionID();
       trace->SetIDAndVersionID(GetNewUniqueID(), versionID);
@@ -444,20 +449,23 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   for (size_t i = 0; i < manager->GetNumItems(); ++i)
     if (manager->GetItemKind(i) == io::CBlock::kBlock && manager->GetItemName(i).CompareNoCase(kNextVersID) == 0)
       currentLayout = true;
+  std::vector<ReportDefinition*> drawnIDs;
   if (currentLayout) {
-    if (io::CBlock* reports = manager->FindBlockForEdit(kReports)) RecordError(ReadReportsOfBlock(*reports));
+    if (io::CBlock* reports = manager->FindBlockForEdit(kReports))
+      RecordError(ReadReportsNotingDrawnIDs(*reports, &drawnIDs));
   } else {
-    RecordError(ReadReportsOfBlock(*manager));
+    RecordError(ReadReportsNotingDrawnIDs(*manager, &drawnIDs));
   }
-  const bool idStateRead = m_idServer.ResetNextUniqueID(*manager) == io::kNoError;
-  bool versionStateRead = false;
-  if (const io::CBlock* nextVers = manager->FindBlock(kNextVersID))
-    versionStateRead = m_versionIDServer.ResetNextUniqueID(*nextVers) == io::kNoError;
-  AdvanceIDServersPastLoaded(versionStateRead, idStateRead);
+  m_idServer.ResetNextUniqueID(*manager);
+  if (const io::CBlock* nextVers = manager->FindBlock(kNextVersID)) m_versionIDServer.ResetNextUniqueID(*nextVers);
+  AdvanceIDServersPastLoaded();
+  // An ID drawn while reading came from the server before its state was read back, and may
+  // repeat one that another loaded report or trace carries.
+  for (ReportDefinition* report : drawnIDs) report->SetReportID(GetNewUniqueID());
   return GetReadStatus();
 }
 
-void ReportManager::AdvanceIDServersPastLoaded(bool versionStateRead, bool idStateRead) {
+void ReportManager::AdvanceIDServersPastLoaded() {
   long highestVersion = 0;
   long highestID = 0;
   for (const ReportDefinition* report : m_reports) {
@@ -467,11 +475,9 @@ void ReportManager::AdvanceIDServersPastLoaded(bool versionStateRead, bool idSta
       highestID = std::max(highestID, trace->GetID());
     }
   }
-  // A lost server state must never hand out an ID that a loaded object already carries.
-  if (!versionStateRead)
-    while (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.GetNewUniqueID();
-  if (!idStateRead)
-    while (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.GetNewUniqueID();
+  // A lost or stale server state must never hand out an ID that a held object already carries.
+  while (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.GetNewUniqueID();
+  while (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.GetNewUniqueID();
 }
 
 bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs) {
@@ -497,14 +503,19 @@ bool ReportManager::WriteReportBlock(io::CBlock& block, long reportID, const std
   return ok;
 }
 
-io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
+io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) { return ReadReportsNotingDrawnIDs(block, nullptr); }
+
+io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs) {
   io::ReadError result = io::kNoError;
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     if (block.GetItemKind(i) != io::CBlock::kBlock) continue;
     io::CBlock reportBlock(*block.GetBlock(i));
     std::unique_ptr<IReportDefinition> created = CreateReportDefinition(reportBlock.GetName());
     auto* report = static_cast<ReportDefinition*>(created.release());
+    const long nextIDBefore = PeekNextUniqueID();
     io::ReadError err = report->DoDataExchange(reportBlock, true);
+    // Only a report whose block holds no readable ID draws one while reading.
+    if (drawnIDs && PeekNextUniqueID() != nextIDBefore) drawnIDs->push_back(report);
     // A report keeps what could be read of it: one damaged trace or a foreign sub-block
     // must not lose the report and its other traces.
     if (err != io::kNoError) result = err;

@@ -134,7 +134,9 @@ public:
 private:
   ReportDefinition* FindReport(long reportID) const;
   void DeleteTraceDataOf(const std::vector<long>& traceIDs);
-  void AdvanceIDServersPastLoaded(bool versionStateRead, bool idStateRead);
+  // Appends to drawnIDs (when given) the reports that took a new ID because their block held none.
+  io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
+  void AdvanceIDServersPastLoaded();
 
   IReportManagerOwner* m_owner;                 // the host's, never owned
   ReportDataManager* m_dataManager;             // owned; destroyed after the reports

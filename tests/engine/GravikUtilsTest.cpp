@@ -64,6 +64,17 @@ TEST_F(GravikUtilsOnHost, CommandInfoIsCreatedOncePerCommand) {
   EXPECT_SOFT_ASSERT("0");
 }
 
+// A host may drop an info that comes without a command: the engine must not keep a pointer to it.
+TEST_F(GravikUtilsOnHost, NoCommandGetsNoCommandInfo) {
+  EXPECT_EQ(nullptr, rep::GetOrCreateReportDefinitionCmdInfo(nullptr, &m_owner));
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get()});
+  auto* trace = dynamic_cast<rep::TraceDefinition*>(Report(r).GetTraces().front());
+  const long before = trace->GetVersionID();
+  trace->RecordEditInCommand(nullptr, true);
+  EXPECT_GT(trace->GetVersionID(), before);
+}
+
 TEST(GravikUtils, QuantityRenamesFollowTheCommandState) {
   EXPECT_FALSE(rep::IsQuantityRenamedByCommand(nullptr, L"S11"));
   VelmorCommand cmd;

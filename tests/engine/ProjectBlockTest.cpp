@@ -69,6 +69,26 @@ TEST_F(ProjectBlockTest, EmptyManagerWritesItsFrame) {
   ASSERT_NE(nullptr, reports);
   EXPECT_EQ(0u, reports->GetNumItems());
   EXPECT_NE(nullptr, manager->FindBlock(L"NextVersID"));
+  // Reports, then the ID server's state, then the version server's.
+  ASSERT_EQ(3u, manager->GetNumItems());
+  EXPECT_EQ(AString(L"Reports"), manager->GetItemName(0));
+  EXPECT_EQ(io::CBlock::kNamedValue, manager->GetItemKind(1));
+  EXPECT_EQ(AString(L"NextVersID"), manager->GetItemName(2));
+}
+
+TEST_F(ProjectBlockTest, ReportWithoutTracesRoundTrips) {
+  const long r = AddReport(L"Empty");
+  io::CBlock block(L"Empty");
+  Report(r).DoDataExchange(block, false);
+  ASSERT_EQ(2u, block.GetNumItems());
+  EXPECT_EQ(AString(L"ReportID"), block.GetItemName(0));
+  EXPECT_EQ(AString(L"ReportName"), block.GetItemName(1));
+  std::unique_ptr<rep::IReportDefinition> read = Mgr().CreateReportDefinition(L"Other");
+  auto* report = dynamic_cast<rep::ReportDefinition*>(read.get());
+  EXPECT_EQ(io::kNoError, report->DoDataExchange(block, true));
+  EXPECT_EQ(r, report->GetReportID());
+  EXPECT_EQ(AString(L"Empty"), report->GetReportName());
+  EXPECT_TRUE(report->GetTraces().empty());
 }
 
 TEST_F(ProjectBlockTest, ReportsAndTracesRoundTripThroughAFile) {
@@ -205,6 +225,19 @@ TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
       {"TraceDef in other letter case",
        [](io::CBlock& b) { b.FindBlockForEdit(L"TraceDef")->SetName(L"tracedef"); },
        2, false},
+      {"type key equal only when letter case is ignored",
+       [](io::CBlock& b) {
+         io::CBlock& traceDef = *b.FindBlockForEdit(L"TraceDef");
+         io::CBlock retyped(traceDef.GetName());
+         retyped << io::CBlock_named_value(L"TraceDefinitionType", io::CBlock_value(AString(L"traceDefinition")));
+         for (size_t i = 0; i < traceDef.GetNumItems(); ++i) {
+           if (const io::CBlock* sub = traceDef.GetBlock(i)) retyped << *sub;
+           const io::CBlock_named_value* nv = traceDef.GetNamedValue(i);
+           if (nv && nv->GetKey() != L"TraceDefinitionType") retyped << *nv;
+         }
+         traceDef = retyped;
+       },
+       1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -246,4 +279,85 @@ TEST_F(ProjectBlockTest, ReportWithoutIDGetsANewOne) {
   ASSERT_EQ(2u, ids.size());
   EXPECT_NE(ids[0], ids[1]);
   EXPECT_NE(-1, ids[0]);
+}
+
+namespace {
+
+// The block without the named value `key`; everything else stays in order.
+io::CBlock WithoutKey(const io::CBlock& b, const AString& key) {
+  io::CBlock copy(b.GetName());
+  for (size_t i = 0; i < b.GetNumItems(); ++i) {
+    if (const io::CBlock* sub = b.GetBlock(i)) copy << *sub;
+    if (const io::CBlock_named_value* nv = b.GetNamedValue(i))
+      if (nv->GetKey() != key) copy << *nv;
+  }
+  return copy;
+}
+
+}  // namespace
+
+// A manager that started at the first ID wrote the block, so a report that lost its ID would
+// draw, from a fresh manager, an ID that another loaded report or trace still carries.
+TEST_F(ProjectBlockTest, LoadedReportsNeverShareAnID) {
+  auto x = MakeTrace({L"x"});
+  const long a = AddReport(L"A", {x.get()});
+  const long b = AddReport(L"B", {x.get()});
+  ASSERT_EQ(1, Report(a).GetTraces().front()->GetID());  // what a fresh manager draws first
+  io::CBlock project(L"Project");
+  Mgr().DoDataExchange(project, false);
+
+  struct Case {
+    const char* why;
+    const wchar_t* report;  // whose block loses the key
+    const wchar_t* key;
+    bool keepServerState;
+    std::vector<long> keptIDs;  // report IDs that must come back as written
+  };
+  const Case cases[] = {
+      {"report ID lost, server state kept", L"B", L"ReportID", true, {a}},
+      {"report ID lost, server state lost", L"B", L"ReportID", false, {a}},
+      {"report name lost: the ID read still counts", L"A", L"ReportName", true, {a, b}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const io::CBlock& written = *project.FindBlock(L"ReportManager");
+    io::CBlock manager = c.keepServerState ? written : WithoutKey(written, L"NextUniqueID");
+    io::CBlock* reports = manager.FindBlockForEdit(L"Reports");
+    *reports->FindBlockForEdit(c.report) = WithoutKey(*reports->FindBlock(c.report), c.key);
+    io::CBlock damaged(L"Project");
+    damaged << manager;
+
+    rep::ReportManager fresh(&m_owner, true);
+    fresh.DoDataExchange(damaged, true);
+    EXPECT_SOFT_ASSERT("0");
+    ASSERT_EQ(Reports(Mgr()).size(), Reports(fresh).size());
+    std::set<long> ids;
+    for (const auto& r : Reports(fresh)) ids.insert(r.first);
+    for (const TraceSummary& t : Traces(fresh)) ids.insert(t.id);
+    EXPECT_EQ(4u, ids.size()) << "two reports and two traces, four IDs";
+    EXPECT_EQ(0u, ids.count(-1));
+    for (long kept : c.keptIDs) EXPECT_EQ(1u, ids.count(kept)) << kept;
+    EXPECT_GT(fresh.PeekNextUniqueID(), *ids.rbegin());
+  }
+}
+
+// A damaged or hand-edited state below the loaded IDs would hand them out again.
+TEST_F(ProjectBlockTest, ServerStatesBelowTheLoadedIDsAreAdvanced) {
+  auto x = MakeTrace({L"x"});
+  AddReport(L"A", {x.get(), x.get()});
+  io::CBlock project(L"Project");
+  Mgr().DoDataExchange(project, false);
+  io::CBlock manager = WithoutKey(*project.FindBlock(L"ReportManager"), L"NextUniqueID");
+  manager << io::CBlock_named_value(L"NextUniqueID", io::CBlock_value(1L));
+  *manager.FindBlockForEdit(L"NextVersID") = io::CBlock(L"NextVersID");
+  *manager.FindBlockForEdit(L"NextVersID") << io::CBlock_named_value(L"NextUniqueID", io::CBlock_value(1L));
+  io::CBlock stale(L"Project");
+  stale << manager;
+
+  rep::ReportManager fresh(&m_owner, true);
+  EXPECT_EQ(io::kNoError, fresh.DoDataExchange(stale, true));
+  EXPECT_EQ(Mgr().PeekNextUniqueID(), fresh.PeekNextUniqueID());
+  long highestVersion = 0;
+  for (const TraceSummary& t : Traces(fresh)) highestVersion = std::max(highestVersion, t.version);
+  EXPECT_GT(fresh.PeekNextVersionID(), highestVersion);
 }

@@ -231,3 +231,21 @@ TEST(ListDeltaState, OwnsWhatTheStateLeavesOutside) {
   standing->AddChange(removed, 0, false);
   delete standing;  // the removal stands: freed as well
 }
+
+// Traces made elsewhere are named before they join the list: a name that one trace of the
+// report already holds is taken, although the report allows a trace its own name once.
+TEST_F(ReportDefinitionTest, TracesMadeElsewhereGetUniqueNames) {
+  auto fixed = MakeTrace({L"x"}, L"mag");
+  const long r = AddReport(L"R", {fixed.get()});
+  std::vector<rep::BaseTraceDefinition*> incoming;
+  for (const wchar_t* name : {L"mag", L"other", L"MAG"}) {
+    auto* t = new rep::TraceDefinition(Mgr(), name, std::vector<AString>{L"y"},
+                                       DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+                                       rep::PointsetDefinition(), ExtTraceInfo(), 1, false, nullptr);
+    t->SetIDAndVersionID(Mgr().GetNewUniqueID(), Mgr().GetNewVersionID());
+    incoming.push_back(t);
+  }
+  VelmorCommand cmd;
+  EXPECT_TRUE(Report(r).AddNewTraceDefinitions(incoming, &cmd));
+  EXPECT_EQ(std::vector<AString>({L"mag", L"mag1", L"other", L"MAG2"}), TraceNames(r));
+}

@@ -1,4 +1,8 @@
+#include <functional>
+#include <sstream>
+
 #include "EngineFixture.h"
+#include "ForeignKinds.h"
 #include "ReportDataManager.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "reference/RecordingPasteListener.h"
@@ -358,4 +362,361 @@ TEST_F(ReportManagerTest, PastedReportsAreRecordedForUndo) {
   Mgr().GetReportIDs(ids);
   EXPECT_EQ(std::vector<long>({a}), ids);
   cmd.Redo();
+}
+
+// Only a computed trace takes a computed definition's place; a refusal leaves no trace in the command.
+TEST_F(ReportManagerTest, ReplaceRefusesATraceOfAnotherKind) {
+  const long r = AddReport(L"R");
+  auto* plain = new reptest::PlainTrace(Mgr(), {L"p"});
+  plain->SetIDAndVersionID(Mgr().GetNewUniqueID(), Mgr().GetNewVersionID());
+  VelmorCommand setup;
+  Report(r).AddNewTraceDefinitions({plain}, &setup);
+  setup.EndDo();
+  const long versionBefore = plain->GetVersionID();
+
+  auto replacement = MakeTrace({L"z"});
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().ReplaceTraceDefinition(*replacement, plain->GetID(), &cmd));
+  EXPECT_SOFT_ASSERT("oldTraceDef");
+  EXPECT_EQ(0u, cmd.GetNumUndoables());
+  EXPECT_EQ(0u, cmd.GetNumInfos());
+  EXPECT_EQ(AString(L"p"), plain->GetName());
+  EXPECT_EQ(versionBefore, plain->GetVersionID());
+}
+
+TEST_F(ReportManagerTest, TracesWithoutComponentsAreReplacedAndNamed) {
+  auto empty = MakeTrace({});
+  const long r = AddReport(L"R", {empty.get(), empty.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  auto other = MakeTrace({});
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*other, ids[0], &cmd));
+  EXPECT_TRUE(Mgr().SetTraceNameToDefault(ids[1], &cmd));
+  EXPECT_EQ(std::vector<AString>({L"", L"_"}), TraceNames(r));
+}
+
+// A trace that no report holds has no report to be recorded under: its edit still stands.
+TEST_F(ReportManagerTest, ExtendedTraceInfoOfATraceOutsideEveryReport) {
+  auto loose = MakeTrace({L"x"});
+  const long before = loose->GetVersionID();
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis1);
+  VelmorCommand cmd;
+  EXPECT_TRUE(loose->SetExtendedTraceInfoWithUndo(info, &cmd));
+  EXPECT_EQ(1, loose->GetExtendedTraceInfo().GetYAxis());
+  EXPECT_GT(loose->GetVersionID(), before);
+  EXPECT_EQ(0u, cmd.GetNumInfos());
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(0, loose->GetExtendedTraceInfo().GetYAxis());
+}
+
+namespace {
+
+// What an edit may change, report by report in list order, as text so that a mismatch shows.
+std::wstring DescribeReports(const rep::ReportManager& mgr) {
+  std::wostringstream out;
+  std::vector<long> ids;
+  mgr.GetReportIDs(ids);
+  for (long id : ids) {
+    auto* report = dynamic_cast<rep::ReportDefinition*>(mgr.GetReportDefinition(id));
+    out << L"report " << id << L" '" << report->GetReportName().c_str() << L"':";
+    for (const rep::BaseTraceDefinition* t : report->GetTraces()) {
+      out << L" [" << t->GetID() << L" v" << t->GetVersionID() << L" '" << t->GetName().c_str() << L"'"
+          << (t->GetIsNameTiedToExpressionFlag() ? L" tied" : L"") << L" y" << t->GetExtendedTraceInfo().GetYAxis();
+      for (unsigned i = 0; i < t->GetNumComponents(); ++i) out << L" " << t->GetComponent(i)->GetExpression().c_str();
+      out << L"]";
+    }
+    out << L"\n";
+  }
+  return out.str();
+}
+
+// The IDs that a command info names.
+struct InfoSummary {
+  std::set<long> newReports, editedReports, deletedReports;
+  std::map<long, std::set<long>> newTraces, editedTraces, deletedTraces, tracesOfDeletedReports;
+  std::map<long, int> flags;
+  bool operator==(const InfoSummary& o) const {
+    return newReports == o.newReports && editedReports == o.editedReports && deletedReports == o.deletedReports &&
+           newTraces == o.newTraces && editedTraces == o.editedTraces && deletedTraces == o.deletedTraces &&
+           tracesOfDeletedReports == o.tracesOfDeletedReports && flags == o.flags;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const std::set<long>& ids) {
+  out << "{";
+  for (long id : ids) out << " " << id;
+  return out << " }";
+}
+
+std::ostream& operator<<(std::ostream& out, const std::map<long, std::set<long>>& byReport) {
+  for (const auto& entry : byReport) out << " " << entry.first << ":" << entry.second;
+  return out;
+}
+
+std::ostream& operator<<(std::ostream& out, const InfoSummary& s) {
+  out << "new reports " << s.newReports << ", edited " << s.editedReports << ", deleted " << s.deletedReports
+      << "; new traces" << s.newTraces << "; edited traces" << s.editedTraces << "; deleted traces"
+      << s.deletedTraces << "; traces of deleted reports" << s.tracesOfDeletedReports << "; flags";
+  for (const auto& entry : s.flags) out << " " << entry.first << ":" << entry.second;
+  return out;
+}
+
+InfoSummary Summarize(const rep::ReportDefinitionCmdInfo* info, const std::set<long>& reportIDs) {
+  InfoSummary s;
+  if (!info) return s;
+  info->GetNewReportIDs(s.newReports);
+  info->GetEditedReportIDs(s.editedReports);
+  info->GetDeletedReportIDs(s.deletedReports);
+  info->GetNewTraceIDsByReport(s.newTraces);
+  info->GetEditedTraceIDsByReport(s.editedTraces);
+  info->GetDeletedTraceIDsByReport(s.deletedTraces);
+  for (long id : s.deletedReports) info->GetTraceIDsOfDeletedReport(s.tracesOfDeletedReports[id], id);
+  for (long id : reportIDs)
+    if (int f = info->GetReportFlags(id)) s.flags[id] = f;
+  return s;
+}
+
+}  // namespace
+
+// Every edit, undone and redone: the reports come back exactly (IDs, names, version IDs,
+// components), the command info names exactly the IDs touched, and the command frees what it
+// owns whether it ends undone or done.
+TEST_F(ReportManagerTest, EveryEditUndoesAndRedoesExactly) {
+  struct Ids {
+    long a, b, a0, a1, b0;
+  };
+  struct Case {
+    const char* why;
+    // Runs the edit under the command and answers the info it must leave.
+    std::function<InfoSummary(VelmorCommand&, const Ids&, std::set<long>& touchedReports)> edit;
+  };
+  std::unique_ptr<rep::IReportDefinition> source;
+  std::unique_ptr<rep::TraceDefinition> extra;
+  const Case cases[] = {
+      {"add a report",
+       [&](VelmorCommand& cmd, const Ids&, std::set<long>& touched) {
+         source = Mgr().CreateReportDefinition({extra.get()}, L"C");
+         const long c = Mgr().AddReportDefinition(*source, &cmd);
+         std::vector<long> t;
+         Report(c).GetTraceIDs(t);
+         touched.insert(c);
+         InfoSummary s;
+         s.newReports = {c};
+         s.newTraces[c] = {t[0]};
+         return s;
+       }},
+      {"delete two reports",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         EXPECT_TRUE(Mgr().DeleteReportDefinitions({i.b, i.a}, &cmd));
+         InfoSummary s;
+         s.deletedReports = {i.a, i.b};
+         s.tracesOfDeletedReports[i.a] = {i.a0, i.a1};
+         s.tracesOfDeletedReports[i.b] = {i.b0};
+         return s;
+       }},
+      {"add traces",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         std::vector<long> added;
+         EXPECT_TRUE(Mgr().AddTraceDefinition(added, {extra.get(), extra.get()}, i.a, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.newTraces[i.a] = std::set<long>(added.begin(), added.end());
+         return s;
+       }},
+      {"delete a trace",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         EXPECT_TRUE(Mgr().DeleteTraceDefinition(i.a0, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.deletedTraces[i.a] = {i.a0};
+         return s;
+       }},
+      {"replace a trace",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         auto replacement = MakeTrace({L"x", L"w"});
+         EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*replacement, i.a0, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.editedTraces[i.a] = {i.a0};
+         s.flags[i.a] = 4;
+         return s;
+       }},
+      {"rename a trace",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         EXPECT_TRUE(Mgr().RenameTraceDefinition(L"N", i.a0, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.editedTraces[i.a] = {i.a0};
+         s.flags[i.a] = 2;
+         return s;
+       }},
+      {"default name",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         EXPECT_TRUE(Mgr().SetTraceNameToDefault(i.a1, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.editedTraces[i.a] = {i.a1};
+         s.flags[i.a] = 2;
+         return s;
+       }},
+      {"extended trace info",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         ExtTraceInfo info;
+         info.SetYAxis(rep::kYAxis2);
+         EXPECT_TRUE(Mgr().SetTraceExtendedTraceInfo(info, i.b0, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.b};
+         s.editedTraces[i.b] = {i.b0};
+         s.flags[i.b] = 4;
+         return s;
+       }},
+      {"replace a report's content",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         source = Mgr().CreateReportDefinition({extra.get(), extra.get(), extra.get()}, L"S");
+         EXPECT_TRUE(Mgr().SetTraceDefinitions(*source, i.a, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         return s;
+       }},
+      {"rename a report",
+       [&](VelmorCommand& cmd, const Ids& i, std::set<long>&) {
+         EXPECT_TRUE(Mgr().RenameReport(L"A2", i.a, &cmd));
+         InfoSummary s;
+         s.editedReports = {i.a};
+         s.flags[i.a] = 2;
+         return s;
+       }},
+  };
+
+  for (const Case& c : cases) {
+    for (bool endsUndone : {false, true}) {
+      SCOPED_TRACE(std::string(c.why) + (endsUndone ? ", command ends undone" : ", command ends done"));
+      m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+      extra = MakeTrace({L"e"});
+      auto x = MakeTrace({L"x", L"mag"});
+      auto y = MakeTrace({L"x", L"y"}, L"Custom");
+      Ids i{};
+      i.a = AddReport(L"A", {x.get(), y.get()});
+      i.b = AddReport(L"B", {x.get()});
+      std::vector<long> t;
+      Report(i.a).GetTraceIDs(t);
+      Report(i.b).GetTraceIDs(t);
+      i.a0 = t[0], i.a1 = t[1], i.b0 = t[2];
+
+      const std::wstring before = DescribeReports(Mgr());
+      auto cmd = std::make_unique<VelmorCommand>();
+      std::set<long> touched = {i.a, i.b};
+      const InfoSummary expected = c.edit(*cmd, i, touched);
+      const std::wstring after = DescribeReports(Mgr());
+      EXPECT_NE(before, after);
+      EXPECT_EQ(expected, Summarize(InfoOf(*cmd), touched));
+
+      cmd->EndDo();
+      cmd->Undo();
+      EXPECT_EQ(before, DescribeReports(Mgr()));
+      if (!endsUndone) {
+        cmd->Redo();
+        EXPECT_EQ(after, DescribeReports(Mgr()));
+      }
+      cmd.reset();  // frees what the command holds (leak and double-free check)
+      EXPECT_EQ(endsUndone ? before : after, DescribeReports(Mgr()));
+      source.reset();
+    }
+  }
+}
+
+// Copies of definitions of another kind cannot join a report: they are dropped, not leaked.
+TEST_F(ReportManagerTest, DefinitionsOfAnotherKindAreNotTakenIn) {
+  reptest::ForeignTrace foreignTrace;
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {&foreignTrace, x.get()});
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+  std::vector<long> added;
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().AddTraceDefinition(added, {&foreignTrace}, r, &cmd));
+  EXPECT_TRUE(added.empty());
+  EXPECT_EQ(1u, Report(r).GetTraces().size());
+
+  reptest::ForeignReport foreignReport;
+  VelmorCommand add;
+  EXPECT_EQ(-1, Mgr().AddReportDefinition(foreignReport, &add));
+  EXPECT_SOFT_ASSERT("clone");
+  EXPECT_EQ(0u, add.GetNumDeltaStates());
+  std::vector<long> ids;
+  Mgr().GetReportIDs(ids);
+  EXPECT_EQ(std::vector<long>({r}), ids);
+}
+
+// Trace IDs that the manager holds, or will issue, cannot come in with an added report.
+TEST_F(ReportManagerTest, AddedReportsBringNoTakenTraceIDs) {
+  const long empty = AddReport(L"E");
+  auto x = MakeTrace({L"x"});
+  struct Case {
+    const char* why;
+    int idsDrawnFirst;  // by the manager that makes the report
+  };
+  const Case cases[] = {
+      {"trace ID equal to a report ID here", 0},
+      {"trace ID not issued here yet", 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    rep::ReportManager other(&m_owner, true);
+    for (int i = 0; i < c.idsDrawnFirst; ++i) other.GetNewUniqueID();
+    std::unique_ptr<rep::IReportDefinition> report = other.CreateReportDefinition({x.get()}, L"R");
+    const long r = Mgr().AddReportDefinition(*report, nullptr);
+    std::vector<long> reportIDs, ids;
+    Mgr().GetReportIDs(reportIDs);
+    ids = reportIDs;
+    for (long id : reportIDs) Report(id).GetTraceIDs(ids);
+    const std::set<long> all(ids.begin(), ids.end());
+    EXPECT_EQ(ids.size(), all.size());  // no ID twice
+    EXPECT_LT(*all.rbegin(), Mgr().PeekNextUniqueID());
+    EXPECT_NE(r, empty);
+  }
+}
+
+TEST_F(ReportManagerTest, DataManagerWithoutData) {
+  rep::ReportDataManager* data = Mgr().GetDataManager();
+  ASSERT_NE(nullptr, data);
+  EXPECT_EQ(&Mgr(), data->GetReportManager());
+  EXPECT_FALSE(data->DeleteTraceData(1));
+  EXPECT_EQ(nullptr, data->GetITraceData(1));
+  EXPECT_EQ(nullptr, data->GetISimValueDataCacheForEdit());  // the owner has no cache
+  VelmorCommand cmd;
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(nullptr));
+  const long r = AddReport(L"R");
+  EXPECT_TRUE(Mgr().RenameReport(L"S", r, &cmd));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));  // an info, but no data to drop
+}
+
+// The host may discard a design's manager before its undo stack: the records then free what
+// they own without reaching back into the manager.
+TEST_F(ReportManagerTest, CommandsMayOutliveTheirManager) {
+  for (bool undone : {false, true}) {
+    SCOPED_TRACE(undone ? "command undone" : "command done");
+    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+    auto x = MakeTrace({L"x"});
+    const long a = AddReport(L"A", {x.get(), x.get()});
+    const long b = AddReport(L"B", {x.get()});
+    std::vector<long> ids;
+    Report(a).GetTraceIDs(ids);
+    auto replacement = MakeTrace({L"y"});
+    std::unique_ptr<rep::IReportDefinition> added = Mgr().CreateReportDefinition({x.get()}, L"C");
+
+    auto cmd = std::make_unique<VelmorCommand>();
+    Mgr().AddReportDefinition(*added, cmd.get());
+    EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*replacement, ids[0], cmd.get()));
+    EXPECT_TRUE(Mgr().DeleteTraceDefinition(ids[1], cmd.get()));
+    EXPECT_TRUE(Mgr().DeleteReportDefinitions({b}, cmd.get()));
+    cmd->EndDo();
+    if (undone) cmd->Undo();
+    m_mgr.reset();
+    cmd.reset();
+  }
+  m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
 }

@@ -1,4 +1,8 @@
+#include <functional>
+#include <sstream>
+
 #include "EngineFixture.h"
+#include "ForeignKinds.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
 #include "postorvex/subsweeps/RegularSubsweepDefParams.h"
@@ -172,6 +176,99 @@ TEST_F(TraceDefinitionTest, DamagedBlocks) {
   rep::TraceDefinition read2(Mgr(), true);
   EXPECT_EQ(-1, read2.DoDataExchange(noPointset, true));
   EXPECT_NE(nullptr, read2.GetPointsetDefinition());  // a new empty one
+}
+
+// A copy from another kind is refused as a whole; a copy onto itself must not empty the target
+// before reading from it.
+TEST_F(TraceDefinitionTest, CopiesRefuseOtherKindsAndLeaveThemselvesAlone) {
+  auto trace = MakeTrace({L"x", L"y"}, L"Target");
+  trace->SetIDAndVersionID(7, 8);
+  reptest::PlainTrace plain(Mgr(), {L"p", L"q"});
+  reptest::ForeignTrace foreignTrace;
+  rep::TraceComponentDefinition component(L"expr");
+  reptest::ForeignComponent foreignComponent;
+  SubsweepDefParamsContainer subsweeps;
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  rep::PointsetDefinition pointset(subsweeps, {}, subsweeps);
+  reptest::ForeignPointset foreignPointset;
+  rep::TraceFamiliesDisplayDefinition families;
+  families.SetFamiliesDisplayParams(DisplayHistogramAcrossTraceFamiliesParameters());
+  CUndoableVersion notADefinition;
+
+  auto state = [&] {
+    std::vector<AString> exprs, plainExprs;
+    trace->GetTraceExpressions(exprs);
+    for (unsigned i = 0; i < plain.GetNumComponents(); ++i) plainExprs.push_back(plain.GetComponent(i)->GetExpression());
+    std::wostringstream out;
+    out << trace->GetID() << L' ' << trace->GetVersionID() << L' ' << trace->GetName().c_str() << L' '
+        << exprs.size() << L' ' << trace->GetDesignSolutionDefinitionRef().GetSolutionID() << L' '
+        << trace->GetPointsetDefinition() << L'|' << plain.GetName().c_str() << L' ' << plainExprs.size() << L'|'
+        << component.GetExpression().c_str() << L'|' << pointset.GetSubsweepDefParamsContainer().Size() << L' '
+        << pointset.GetSpecifiableSubsweepsIfInFamilies().Size() << L'|'
+        << families.GetDisplayFamiliesType().c_str() << L' ' << families.GetFamiliesDisplayParams();
+    return out.str();
+  };
+
+  struct Case {
+    const char* why;
+    const char* assertion;  // null: none
+    std::function<void()> copy;
+  };
+  const Case cases[] = {
+      {"computed trace from another kind of trace", "def", [&] { trace->CopyFrom(plain); }},
+      {"computed trace restored from another record", "def", [&] { trace->Assign(notADefinition); }},
+      {"common part from a trace known only by its interface", "fromBase", [&] { plain.CopyFrom(foreignTrace); }},
+      {"component from another kind", "from", [&] { component.CopyFrom(foreignComponent); }},
+      {"point set from another kind", "from", [&] { pointset.CopyFrom(foreignPointset); }},
+      {"families display from another record", "fromDefn", [&] { families.Assign(notADefinition); }},
+      {"computed trace onto itself", nullptr, [&] { trace->CopyFrom(*trace); }},
+      {"computed trace assigned itself", nullptr, [&] { trace->Assign(*trace); }},
+      {"common part onto itself", nullptr, [&] { plain.CopyFrom(plain); }},
+      {"component onto itself", nullptr, [&] { component.CopyFrom(component); }},
+      {"point set onto itself", nullptr, [&] { pointset.CopyFrom(pointset); }},
+      {"families display assigned itself", nullptr, [&] { families.Assign(families); }},
+      {"families display by operator onto itself", nullptr, [&] { families = families; }},
+  };
+  const std::wstring before = state();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    c.copy();
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    EXPECT_NO_SOFT_ASSERT();
+    EXPECT_EQ(before, state());
+  }
+}
+
+TEST(PointsetDefinition, FamilyKeysThatAssignNothingAreSkipped) {
+  io::CBlock block(L"PointsetDefinition");
+  io::CBlock_func familyBlock(L"FamilyBlock");
+  familyBlock << AString(L"L=1mm") << AString(L"") << AString(L"L=2mm, W=3");
+  block << familyBlock;
+  rep::PointsetDefinition read;
+  read.DoDataExchange(block, true);
+  std::vector<VariableValuesDefParams> families;
+  ASSERT_EQ(2u, read.GetVariableValuesDefParams(families));
+  EXPECT_EQ(AString(L"L=1mm"), families[0].GetVariationKey());
+  EXPECT_EQ(AString(L"L=2mm, W=3"), families[1].GetVariationKey());
+}
+
+TEST_F(TraceDefinitionTest, NoComponentsStillWriteAndReadTheirBlock) {
+  auto empty = MakeTrace({});
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  empty->SetExtendedTraceInfo(info);
+  io::CBlock block(L"TraceDef");
+  EXPECT_EQ(io::kNoError, empty->DoDataExchange(block, false));
+  const io::CBlock* components = block.FindBlock(L"Components");
+  ASSERT_NE(nullptr, components);
+  EXPECT_EQ(0u, components->GetNumItems());
+
+  rep::TraceDefinition read(Mgr(), true);
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(block, true));
+  EXPECT_EQ(0u, read.GetNumComponents());
+  EXPECT_EQ(2, read.GetExtendedTraceInfo().GetYAxis());  // read on past the empty components
 }
 
 TEST_F(TraceDefinitionTest, PointsetSizeForComponents) {

@@ -1,0 +1,135 @@
+// Stored trace data of 100 curves x 10 000 points written to and read from a file in its block
+// form, against a raw fwrite/fread of the same doubles. Bytes are the doubles' own bytes: the two
+// component columns and the primary sweep column.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ConcreteTraceData.h"
+#include "ReportManager.h"
+#include "orvex/io/BlockFile.h"
+#include "orvex/io/LongFileName.h"
+#include "postorvex/columns/Column.h"
+
+namespace {
+
+const unsigned kCurves = 100;
+const unsigned kPoints = 10000;
+const size_t kRows = size_t(kCurves) * kPoints;
+
+// Full-precision values, as computed traces hold them: x repeats per curve, y varies.
+std::unique_ptr<rep::ConcreteTraceData> MakeStored(rep::ReportManager& mgr) {
+  auto x = std::make_unique<DoubleColumn>(113);
+  auto y = std::make_unique<DoubleColumn>(90);
+  x->GetValues().reserve(kRows);
+  y->GetValues().reserve(kRows);
+  for (unsigned c = 0; c < kCurves; ++c)
+    for (unsigned i = 0; i < kPoints; ++i) {
+      x->GetValues().push_back(1.0 + 0.0001 * i);
+      y->GetValues().push_back(std::sin(0.001 * double(i) * (c + 1)) * 1e3 / 7.0);
+    }
+  auto data = std::make_unique<rep::ConcreteTraceData>(mgr, 1);
+  data->SetPrimarySweepColumn(x->CloneColumn());
+  data->SetPrimarySweepName(L"Freq");
+  data->SetDataColumns({x.release(), y.release()});
+  for (unsigned c = 0; c < kCurves; ++c) data->SetCurveInfo(c, kPoints, L"Pos=" + std::to_wstring(c) + L"mm");
+  return data;
+}
+
+// The doubles that the block form stores, in column order.
+std::vector<const std::vector<double>*> DoublesOf(const rep::ConcreteTraceData& data) {
+  return {&data.GetDataColumn(0)->GetDoubleColumn()->GetValues(),
+          &data.GetDataColumn(1)->GetDoubleColumn()->GetValues(),
+          &data.GetPrimarySweepColumn()->GetDoubleColumn()->GetValues()};
+}
+
+std::string TempPath(const char* name) { return std::string(P_tmpdir) + "/" + name + std::to_string(getpid()); }
+
+void SetBytes(benchmark::State& state) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 3 * kRows * sizeof(double)));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kRows));
+}
+
+void BM_RawFileWriteRead(benchmark::State& state) {
+  rep::ReportManager mgr(nullptr, true);
+  std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
+  const std::string path = TempPath("rawtrace");
+  std::vector<double> back(kRows);
+  for (auto _ : state) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    for (const std::vector<double>* column : DoublesOf(*data)) std::fwrite(column->data(), sizeof(double), kRows, f);
+    std::fclose(f);
+    f = std::fopen(path.c_str(), "rb");
+    for (int c = 0; c < 3; ++c) {
+      if (std::fread(back.data(), sizeof(double), kRows, f) != kRows) state.SkipWithError("short read");
+      benchmark::DoNotOptimize(back.data());
+    }
+    std::fclose(f);
+  }
+  std::remove(path.c_str());
+  SetBytes(state);
+}
+BENCHMARK(BM_RawFileWriteRead)->Unit(benchmark::kMillisecond);
+
+void BM_StoredTraceFileWriteRead(benchmark::State& state) {
+  rep::ReportManager mgr(nullptr, true);
+  std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
+  const LongFileName file(AString::FromUtf8(TempPath("storedtrace")));
+  for (auto _ : state) {
+    io::CBlock block(data->GetBlockName());
+    if (data->DoDataExchange(block, false) != io::kNoError || io::WriteBlockFile(file, block) != io::kNoError)
+      state.SkipWithError("write failed");
+    io::CBlock fromFile;
+    rep::ConcreteTraceData read(mgr, 1);
+    if (io::ReadBlockFile(file, fromFile) != io::kNoError || read.DoDataExchange(fromFile, true) != io::kNoError ||
+        read.GetNumCurves() != kCurves)
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(read.GetDataColumn(1));
+  }
+  std::remove(file.GetPath().ToUtf8().c_str());
+  SetBytes(state);
+}
+BENCHMARK(BM_StoredTraceFileWriteRead)->Unit(benchmark::kMillisecond);
+
+// The two halves apart: where the time goes.
+void BM_StoredTraceWrite(benchmark::State& state) {
+  rep::ReportManager mgr(nullptr, true);
+  std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
+  const LongFileName file(AString::FromUtf8(TempPath("storedtracew")));
+  for (auto _ : state) {
+    io::CBlock block(data->GetBlockName());
+    data->DoDataExchange(block, false);
+    if (io::WriteBlockFile(file, block) != io::kNoError) state.SkipWithError("write failed");
+  }
+  std::remove(file.GetPath().ToUtf8().c_str());
+  SetBytes(state);
+}
+BENCHMARK(BM_StoredTraceWrite)->Unit(benchmark::kMillisecond);
+
+void BM_StoredTraceRead(benchmark::State& state) {
+  rep::ReportManager mgr(nullptr, true);
+  std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
+  const LongFileName file(AString::FromUtf8(TempPath("storedtracer")));
+  io::CBlock block(data->GetBlockName());
+  data->DoDataExchange(block, false);
+  io::WriteBlockFile(file, block);
+  for (auto _ : state) {
+    io::CBlock fromFile;
+    rep::ConcreteTraceData read(mgr, 1);
+    if (io::ReadBlockFile(file, fromFile) != io::kNoError || read.DoDataExchange(fromFile, true) != io::kNoError)
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(read.GetDataColumn(1));
+  }
+  std::remove(file.GetPath().ToUtf8().c_str());
+  SetBytes(state);
+}
+BENCHMARK(BM_StoredTraceRead)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,75 @@
+// The header of stored composite trace data: trace, curves, primary sweep, name and enforced type.
+#pragma once
+
+#include <memory>
+
+#include "Gravik/ITraceDataInterfaces.h"
+#include "TraceCurveData.h"
+
+namespace io {
+class CBlock;
+}
+
+namespace rep {
+
+class ReportManager;
+
+class CommonTraceData : public ITraceDataSweepInfo {
+public:
+  CommonTraceData(ReportManager& mgr, long traceDefID);
+  CommonTraceData(const CommonTraceData&) = delete;
+  CommonTraceData& operator=(const CommonTraceData&) = delete;
+  ~CommonTraceData() override;
+
+  ReportManager& GetManager() const { return m_mgr; }
+  long GetTraceDefID() const { return m_traceDefID; }
+  void SetTraceDefID(long traceDefID) { m_traceDefID = traceDefID; }
+  const TraceCurveData& GetCurveData() const { return m_curveData; }
+  TraceCurveData& GetCurveData() { return m_curveData; }
+
+  void SetTraceName(const AString& name) { m_traceName = name; }
+  void SetPrimarySweepName(const AString& name) { m_primarySweepName = name; }
+  // Owns the column and deletes the one held so far; null is allowed.
+  void SetPrimarySweepColumn(Column* column);
+  // Answers the flag held before.
+  bool SetTraceTypeToEnforce(bool enforce, unsigned type);
+
+  // The held column, not a copy.
+  Column* GetPrimarySweepColumn() const override;
+  AString GetPrimarySweepName() const override;
+
+  // Stored data never goes out of date.
+  long GetVersionIDOfData() const { return 1; }
+  long GetCurrentSolutionContextVersionID() const { return 1; }
+  bool GetTraceTypeToEnforce(unsigned& type) const;
+  // The stored name, or, while it is empty, the trace definition's.
+  AString GetTraceName() const;
+
+  CommonTraceData& CopyFrom(const CommonTraceData& from);
+
+  // Writes or reads the header's items in `block`: 0, or -1 when reading found the header
+  // incomplete or inconsistent (curves beyond the primary sweep's rows are dropped).
+  int DoDataExchange(io::CBlock& block, bool read);
+
+  // The sub-block "PrimarySweepInfo" that both stored forms keep: written only with a column.
+  // False when the column could not be written (the sub-block then holds only the name).
+  static bool WritePrimarySweepInfo(io::CBlock& block, const AString& name, const Column* column);
+  // 0 when the sub-block is absent (nothing changes) or whole; -1 when it lacks its name or a
+  // readable column. What it does hold is taken.
+  static int ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column);
+
+private:
+  int Read(io::CBlock& block);
+  void Write(io::CBlock& block) const;
+
+  ReportManager& m_mgr;
+  long m_traceDefID;
+  TraceCurveData m_curveData;
+  std::unique_ptr<Column> m_primarySweepColumn;  // may be null
+  AString m_primarySweepName;
+  bool m_enforceTraceType = false;
+  uint32_t m_traceTypeToEnforce = 0;
+  AString m_traceName;  // empty: the trace definition's name stands
+};
+
+}  // namespace rep

@@ -1,0 +1,85 @@
+#include "ConcreteTraceDataFuzzEntry.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ConcreteTraceData.h"
+#include "ReportManager.h"
+#include "orvex/core/Assert.h"
+#include "orvex/core/Ids.h"
+#include "orvex/io/Block.h"
+#include "orvex/io/BlockFile.h"
+#include "postorvex/columns/Column.h"
+
+namespace rep {
+
+namespace {
+
+// Reads every row that a curve claims in every column of the data; answers the invalid entries.
+size_t TouchEveryPoint(ConcreteTraceData& data) {
+  size_t invalid = 0;
+  std::vector<const Column*> columns;
+  for (unsigned d = 0; d < data.GetNumComponents(); ++d) {
+    columns.push_back(data.GetDataColumn(d));
+    columns.push_back(data.GetTextColumn(d));
+  }
+  columns.push_back(data.GetPrimarySweepColumn());
+  for (const Column* column : columns) {
+    if (!column) continue;
+    for (unsigned c = 0; c < data.GetNumCurves(); ++c) {
+      const uint64_t first = data.GetCurveOffset(c);
+      const uint64_t end = first + data.GetNumPointsInCurve(c);
+      ORVEX_ASSERT(end<=column->GetCount());
+      if (end > column->GetCount()) return invalid;
+      for (uint64_t row = first; row < end; ++row) invalid += column->IsInvalidAt(row) ? 1 : 0;
+      (void)data.GetCurveVariationKey(c, true);
+    }
+  }
+  uint64_t curvesInSurfaces = 0;
+  for (unsigned s = 0; s < data.GetNumSurfaces(); ++s) {
+    curvesInSurfaces += data.GetNumCurvesInSurface(s);
+    (void)data.GetSurfaceVariationKey(s, true);
+  }
+  ORVEX_ASSERT(curvesInSurfaces<=data.GetNumCurves());
+  return invalid;
+}
+
+}  // namespace
+
+int FuzzReadConcreteTraceData(const uint8_t* data, size_t size) {
+  io::CBlock block;
+  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
+  ReportManager mgr(nullptr, true);
+
+  ConcreteTraceData stored(mgr, id::invalidID);
+  const io::ReadError status = stored.DoDataExchange(block, true);
+  TouchEveryPoint(stored);
+
+  // What was kept is whole: it writes, reads back without an error, and writes the same again.
+  io::CBlock written(stored.GetBlockName());
+  ORVEX_ASSERT(stored.DoDataExchange(written, false)==io::kNoError);
+  ConcreteTraceData reread(mgr, id::invalidID);
+  ORVEX_ASSERT(reread.DoDataExchange(written, true)==io::kNoError);
+  io::CBlock rewritten(stored.GetBlockName());
+  reread.DoDataExchange(rewritten, false);
+  ORVEX_ASSERT(written==rewritten);
+
+  std::unique_ptr<ConcreteTraceData> clone(stored.Clone());
+  // No owner: digital columns become doubles.
+  clone->ConvertDigitalColumnsToDouble();
+  TouchEveryPoint(*clone);
+
+  // The same bytes as the components of the export form.
+  ConcreteTraceData exported(mgr, id::invalidID);
+  exported.ReadComponentsFromBlock(block);
+  io::CBlock components(L"TraceComponents");
+  if (exported.WriteComponentsToBlock(components)) {
+    ConcreteTraceData again(mgr, id::invalidID);
+    ORVEX_ASSERT(again.ReadComponentsFromBlock(components));
+    ORVEX_ASSERT(again.GetNumComponents()==exported.GetNumComponents());
+  }
+  return status == io::kNoError ? 1 : 0;
+}
+
+}  // namespace rep

@@ -1,0 +1,16 @@
+// The entry through which fuzzing, and the replay of its kept inputs, drive the stored-data reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rep {
+
+// Reads arbitrary bytes as the block text of "ConcreteTraceData" (and of exported components),
+// touches every point of every curve in every column through the trace-data faces, converts,
+// clones, and writes and reads what was kept once more. Answers 1 when the block read without an
+// error, else 0; never crashes. A soft assertion is a fault: a point outside a column, surfaces
+// beyond the curves, or kept data that does not read back whole and unchanged.
+int FuzzReadConcreteTraceData(const uint8_t* data, size_t size);
+
+}  // namespace rep
