@@ -20,9 +20,7 @@ const int kMM = 142;  // full unit type of millimetres
 
 class CacheTest : public ::testing::Test {
 protected:
-  CacheTest() : m_cache(&m_host) { Populate(); }
-
-  void Populate() {
+  CacheTest() : m_cache(&m_host) {
     QuantitySolution& s = m_host.AddQuantitySolution(10, L"Run1");
     m_l = s.AddVariable(L"L", Value(1.0, kMM), true);
     m_w = s.AddVariable(L"W", Value(1.0, kMM), true);
