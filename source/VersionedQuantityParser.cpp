@@ -175,6 +175,8 @@ OutputVariable* VersionedQuantityParser::FindOrMakeSolutionOutputVariable(const 
 }
 
 ValueBase* VersionedQuantityParser::GetValueForName(const AString& name) {
+  // Met again inside its own expression: a cycle, which no later source may close.
+  if (m_inResolution.count(name)) return nullptr;
   if (OutputVariable* solutionVariable = FindOrMakeSolutionOutputVariable(name)) return solutionVariable;
   auto user = mOutputVars.find(name);
   if (user != mOutputVars.end()) return user->second;
@@ -210,6 +212,7 @@ ValueState VersionedQuantityParser::StateOfOutputVariable(OutputVariable& variab
 }
 
 ValueState VersionedQuantityParser::GetValueState(const AString& name) {
+  if (m_inResolution.count(name)) return ValueState(0, 15, 1);
   if (OutputVariable* solutionVariable = FindOrMakeSolutionOutputVariable(name))
     return StateOfOutputVariable(*solutionVariable);
   auto user = mOutputVars.find(name);

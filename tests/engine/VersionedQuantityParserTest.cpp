@@ -34,6 +34,8 @@ protected:
     s.AddOutputVariable(L"PingA", L"PingB+1");
     s.AddOutputVariable(L"PingB", L"PingA+1");
     s.AddOutputVariable(L"Broken", L"Gain+");
+    s.AddQuantity(L"Echo", ValueState(1, 15, 1));
+    s.AddOutputVariable(L"Echo", L"Echo*2");  // refers to itself, not to the quantity
     m_user.AddOutputVariable(L"Twice", L"Gain*2", ValueState(1, 15, 1));
     m_user.AddOutputVariable(L"both", L"Gain*4", ValueState(1, 15, 1));
   }
@@ -119,6 +121,14 @@ TEST_F(ParserTest, SelfReferringSolutionVariablesDoNotResolve) {
   InstalledParserScope installed(parser.get());
   Value v(90);
   EXPECT_FALSE(v.SetValueText(L"PingA*2", 90));
+
+  // Inside its own expression the name is not taken for the quantity of that name either: the
+  // variable would otherwise hold itself. Outside, the name is the quantity.
+  EXPECT_FALSE(parser->IsSolutionOutputVariable(L"echo"));
+  ValueBase* echo = parser->GetValueForName(L"Echo");
+  ASSERT_NE(nullptr, dynamic_cast<rep::SimValue2*>(echo));
+  EXPECT_EQ(ValueState(1, 15, 1), parser->GetValueState(L"ECHO"));
+  EXPECT_TRUE(v.SetValueText(L"Echo*2", 90));
 }
 
 TEST_F(ParserTest, OneQuantityOneIDAcrossParsers) {
