@@ -200,7 +200,7 @@ SimValueDataCache::SweepCacheSlot SimValueDataCache::FindOrMakeSweepCache(
   VVLeafData* leaf = majors->GetLeafDataAtCurrVarVals();
   MinorVVsCache* minorVVsCache = AsMinorVVsCache(leaf);
   if (leaf && !minorVVsCache) {
-    ORVEX_ASSERT(!"the cache's major leaf is no MinorVVsCache");
+    ORVEX_ASSERT(0);
     return slot;
   }
   if (!minorVVsCache) {
@@ -222,7 +222,7 @@ SimValueDataCache::SweepCacheSlot SimValueDataCache::FindOrMakeSweepCache(
   VVLeafData* sweepLeaf = sweeps->GetLeafDataAtCurrVarVals();
   slot.cache = dynamic_cast<MinorSweepCache*>(sweepLeaf);
   if (sweepLeaf && !slot.cache) {
-    ORVEX_ASSERT(!"the cache's sweep leaf is no MinorSweepCache");
+    ORVEX_ASSERT(0);
     return slot;
   }
   if (!slot.cache) {
@@ -647,6 +647,7 @@ void SimValueDataCache::ReadCacheBlock(const io::CBlock& cache) {
           if (!ReadKey(*versionBlock, kVersionID, versionID)) continue;
           ConnectedVVObject* majors = nullptr;
           std::vector<Variable*> majorVariables;
+          std::set<AString> filesRead;
           size_t installed = 0;
           for (const io::CBlock* minorBlock : ChildBlocks(*versionBlock)) {
             AString key;
@@ -675,6 +676,7 @@ void SimValueDataCache::ReadCacheBlock(const io::CBlock& cache) {
               delete minorVVsCache;
               continue;
             }
+            filesRead.insert(minorCacheFile);
             ++installed;
           }
           if (!installed) {
@@ -682,7 +684,16 @@ void SimValueDataCache::ReadCacheBlock(const io::CBlock& cache) {
             continue;
           }
           auto existing = versions.find(versionID);
-          if (existing != versions.end()) FreeVersionEntry(versions, existing);
+          if (existing != versions.end()) {
+            // A held cache that wrote the file just read must not delete it when it goes.
+            std::list<VVLeafData*> held;
+            existing->second->GetAllData(held);
+            for (VVLeafData* datum : held) {
+              MinorVVsCache* old = AsMinorVVsCache(datum);
+              if (old && filesRead.count(old->GetCacheFile())) old->SetCacheFile(AString());
+            }
+            FreeVersionEntry(versions, existing);
+          }
           versions[versionID] = majors;
         }
       }

@@ -240,6 +240,13 @@ TEST_F(CacheFilesTest, ReadingOverHeldEntriesReplacesThem) {
   EXPECT_EQ(minors, MinorVVsCache::GetInstanceCount());
   EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(m_cache, 1, 1), m_gain));
   ExpectConsistent(m_cache);
+
+  // The replaced caches had written the very files now read: those files stay.
+  EXPECT_TRUE(std::filesystem::exists(FullPath(L"MVC1.dat").ToUtf8()));
+  rep::SimValueDataCache reopened(&m_host);
+  reopened.ReadCacheFiles(project);
+  EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(reopened, 1, 1), m_gain));
+  EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(reopened, 2, 1), m_gain));
 }
 
 TEST_F(CacheFilesTest, AMinorFileThatCannotBeWrittenFailsTheWrite) {
