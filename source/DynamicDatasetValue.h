@@ -30,7 +30,7 @@ public:
     if (m_x) m_x->ReceiveMsg(m);
     if (m_y) m_y->ReceiveMsg(m);
     if (m.GetType() == msgtype::kDatasetDependency)
-      static_cast<DatasetDependencyMsg&>(m).AppendAsDependentValue(this);
+      if (auto* dependency = dynamic_cast<DatasetDependencyMsg*>(&m)) dependency->AppendAsDependentValue(this);
   }
   AString GetValueText() const override {
     AString text = m_y ? m_y->GetValueText() : AString();

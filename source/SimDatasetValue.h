@@ -12,7 +12,7 @@ public:
 
   void DoReceiveMsg(Msg& m) override {
     if (m.GetType() == msgtype::kReferencedPostprocessingQuantity)
-      static_cast<ReferencedPostprocessingQuantityMsg&>(m).AddSimDatasetValue(this->GetID());
+      if (auto* query = dynamic_cast<ReferencedPostprocessingQuantityMsg*>(&m)) query->AddSimDatasetValue(this->GetID());
     DynamicDatasetValue<double, Y, Code>::DoReceiveMsg(m);
   }
 

@@ -30,7 +30,8 @@ void SimValue2::SetQuantityText(const AString& text) { m_params.SetQuantityText(
 
 void SimValue2::DoReceiveMsg(Msg& m) {
   if (m.GetType() == msgtype::kReferencedPostprocessingQuantity) {
-    dynamic_cast<ReferencedPostprocessingQuantityMsg&>(m).AddSimValueQuantity(GetValueText());
+    // A message of that code but another class has nothing to collect into.
+    if (auto* query = dynamic_cast<ReferencedPostprocessingQuantityMsg*>(&m)) query->AddSimValueQuantity(GetValueText());
     return;
   }
   if (m.GetPassOn()) m_receivers.ReceiveMsg(m);

@@ -199,4 +199,10 @@ TEST(DatasetValue, MessagesReachTheExpressions) {
   std::vector<AbstractDynamicDatasetValue*> values;
   dependents.GetDependentValues(values);
   EXPECT_EQ(std::vector<AbstractDynamicDatasetValue*>{&d}, values);
+
+  // Messages that only carry those codes are passed to the expressions and otherwise ignored.
+  for (unsigned code : {msgtype::kReferencedPostprocessingQuantity, msgtype::kDatasetDependency}) {
+    Msg impostor(code);
+    d.ReceiveMsg(impostor);
+  }
 }

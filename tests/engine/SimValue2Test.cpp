@@ -122,6 +122,11 @@ TEST(SimValue2, Messages) {
   EXPECT_EQ(0, holder.m_count);
   q.ReceiveMsg(passed);
   EXPECT_EQ(1, holder.m_count);
+
+  // A message that only carries the query's code is no query: nothing to collect, nothing thrown.
+  Msg impostor(msgtype::kReferencedPostprocessingQuantity, true);
+  EXPECT_NO_THROW(q.ReceiveMsg(impostor));
+  EXPECT_EQ(1, holder.m_count);
   q.Release(&holder);
   EXPECT_FALSE(q.IsReferenced());
 }
