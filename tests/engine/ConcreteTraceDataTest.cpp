@@ -443,6 +443,15 @@ TEST_F(ConcreteTraceDataTest, DigitalColumnsBecomeDoublesUnlessTheReportKeepsThe
   orphan->SetDataColumns({Column::CreateColumn(static_cast<val::ParameterType>(13), 90)});
   orphan->ConvertDigitalColumnsToDouble();
   EXPECT_EQ(1, orphan->GetDataColumn(0)->GetParameterType());
+
+  // A digital column that cannot be converted is kept rather than lost.
+  auto unknown = std::make_unique<reptest::UnknownDigitalColumn>();
+  unknown->GetValues() = {4};
+  const Column* held = unknown.get();
+  converted->SetDataColumns({unknown.release()});
+  converted->ConvertDigitalColumnsToDouble();
+  EXPECT_SOFT_ASSERT("0");
+  EXPECT_EQ(held, converted->GetDataColumn(0));
 }
 
 TEST_F(ConcreteTraceDataTest, BadIndicesAreReportedAndNotRead) {
