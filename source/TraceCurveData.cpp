@@ -83,9 +83,12 @@ int TraceCurveData::DataExchange(io::CBlock& block, bool read) {
   int result = 0;
   for (size_t item = 0; item < block.GetNumItems(); ++item) {
     const io::CBlock_func* curveFunc = block.GetFunc(item);
-    if (!curveFunc) return io::kMissingBlock;
-    if (curveFunc->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<unsigned long long>(item))) != 0)
-      return io::kMissingBlock;
+    // A foreign or misnumbered item ends the walk, but what was read before it is still checked.
+    if (!curveFunc ||
+        curveFunc->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<unsigned long long>(item))) != 0) {
+      result = io::kMissingBlock;
+      break;
+    }
     AString name;
     unsigned count = 0;
     unsigned start = 0;

@@ -48,10 +48,11 @@ public:
 // Surfaces group consecutive curves.
 class ISurfaceAwareTraceData {
 public:
-  virtual ~ISurfaceAwareTraceData() = default;
   virtual unsigned GetNumSurfaces() const = 0;                                             // 0
   virtual unsigned GetNumCurvesInSurface(unsigned surface) const = 0;                      // 1
   virtual AString GetSurfaceVariationKey(unsigned surface, bool onlyNonNominal) const = 0;  // 2
+  // After the operations: their slots open the table.
+  virtual ~ISurfaceAwareTraceData() = default;
 };
 
 namespace rep {
@@ -88,10 +89,11 @@ public:
 
 class ITraceDataSweepInfo {
 public:
-  virtual ~ITraceDataSweepInfo() = default;
   // Not owned by the caller; null when there is none.
   virtual Column* GetPrimarySweepColumn() const = 0;                      // 0
   virtual AString GetPrimarySweepName() const = 0;                        // 1
+  // After the operations: their slots open the table.
+  virtual ~ITraceDataSweepInfo() = default;
 };
 
 }  // namespace rep

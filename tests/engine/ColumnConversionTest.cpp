@@ -135,3 +135,16 @@ TEST(ColumnBlocks, FailedWriteLeavesTheParentUnchanged) {
   EXPECT_FALSE(rep::WriteColumnToBlock(parent, nullptr, L"Col"));
   EXPECT_EQ(before, parent);
 }
+
+TEST(ColumnConversion, DigitalColumnThatTheVisitRefusesGivesNoColumn) {
+  reptest::UnknownDigitalColumn source;
+  source.GetValues() = {1, 2};
+  ASSERT_TRUE(rep::IsDigitalParameterType(source.GetParameterType()));
+  IManagedFileService* const services[] = {nullptr, ManagedFileService::GetInstance()};
+  for (IManagedFileService* service : services) {
+    SCOPED_TRACE(service ? "file-managed" : "in memory");
+    EXPECT_EQ(nullptr, Convert(source, service));
+    EXPECT_SOFT_ASSERT("0");
+    EXPECT_EQ(0u, FileColumnManager::GetFileColumnCount()) << "the column made for the copy is not left behind";
+  }
+}

@@ -145,6 +145,21 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
   EXPECT_FALSE(read.GetTraceTypeToEnforce(type));
   EXPECT_EQ(2u, type);
 
+  // Without a primary sweep the curves are still checked against each other, whatever ends them.
+  io::CBlock overlapping(L"Header");
+  {
+    io::CBlock curves(L"CurvesInfo");
+    io::CBlock_func first(L"0"), second(L"1"), misnumbered(L"5");
+    first << AString(L"a") << 2u << 0u;
+    second << AString(L"b") << 3u << 1u;
+    misnumbered << AString(L"c") << 1u << 5u;
+    curves << first << second << misnumbered;
+    overlapping << io::NamedValue(L"TraceDefID", m_traceID) << curves;
+  }
+  rep::CommonTraceData overlaps(Mgr(), id::invalidID);
+  EXPECT_EQ(-1, overlaps.DoDataExchange(overlapping, true));
+  EXPECT_EQ("2@0 a;", Curves(overlaps));
+
   // A missing type keeps the one held.
   io::CBlock noType = without(L"TraceTypeToEnforce");
   rep::CommonTraceData keeps(Mgr(), id::invalidID);

@@ -104,6 +104,10 @@ TEST_F(ConcreteTraceDataTest, NewDataIsEmptyAndNeverOutOfDate) {
   EXPECT_EQ(nullptr, data.GetOffsetTimeColumn());
   EXPECT_EQ(L"ConcreteTraceData", data.GetBlockName());
   EXPECT_EQ(&Trace(), data.GetTraceDefinition());
+
+  // Empty data writes a block that reads back whole and empty.
+  std::unique_ptr<rep::ConcreteTraceData> read = ReadBack(Written(data));
+  EXPECT_EQ(reptest::Describe(data), reptest::Describe(*read));
 }
 
 TEST_F(ConcreteTraceDataTest, SettersAnswerThroughTheInterfaces) {
@@ -443,6 +447,15 @@ TEST_F(ConcreteTraceDataTest, DigitalColumnsBecomeDoublesUnlessTheReportKeepsThe
   orphan->SetDataColumns({Column::CreateColumn(static_cast<val::ParameterType>(13), 90)});
   orphan->ConvertDigitalColumnsToDouble();
   EXPECT_EQ(1, orphan->GetDataColumn(0)->GetParameterType());
+
+  // A digital column that cannot be converted is kept rather than lost.
+  auto unknown = std::make_unique<reptest::UnknownDigitalColumn>();
+  unknown->GetValues() = {4};
+  const Column* held = unknown.get();
+  converted->SetDataColumns({unknown.release()});
+  converted->ConvertDigitalColumnsToDouble();
+  EXPECT_SOFT_ASSERT("0");
+  EXPECT_EQ(held, converted->GetDataColumn(0));
 }
 
 TEST_F(ConcreteTraceDataTest, BadIndicesAreReportedAndNotRead) {
@@ -481,6 +494,12 @@ TEST_F(ConcreteTraceDataTest, MissingDefinitionOrComponentGivesEmptyTexts) {
   EXPECT_EQ(nullptr, orphan.GetTraceDefinition());
   EXPECT_EQ(AString(), orphan.GetTraceName());
   EXPECT_EQ(AString(), orphan.GetComponentExpression(0));
+  orphan.SetComponentExpression(L"own", 0);
+  io::CBlock orphanComponents(L"TraceComponents");
+  ASSERT_TRUE(orphan.WriteComponentsToBlock(orphanComponents)) << "without a definition the own expression is written";
+  rep::ConcreteTraceData orphanRead(Mgr(), 9999);
+  ASSERT_TRUE(orphanRead.ReadComponentsFromBlock(orphanComponents));
+  EXPECT_EQ(L"own", orphanRead.GetComponentExpression(0));
 
   rep::ConcreteTraceData wide(Mgr(), m_traceID);
   wide.SetDataColumns({DoubleColumnOf({1}).release(), DoubleColumnOf({2}).release(), DoubleColumnOf({3}).release()});

@@ -6,6 +6,8 @@
 
 #include "orvex/io/Block.h"
 #include "postorvex/columns/Column.h"
+#include "postorvex/columns/DigitalColumn.h"
+#include "postorvex/columns/IntColumn.h"
 
 namespace reptest {
 
@@ -20,6 +22,13 @@ inline std::unique_ptr<Column> TextColumnOf(const std::vector<AString>& texts) {
   for (const AString& t : texts) column->GetTextColumn()->AppendText(t);
   return column;
 }
+
+// An integer column that shows itself to visitors only as a digital column, as a digital kind
+// that the converter does not know would.
+class UnknownDigitalColumn : public IntColumn {
+public:
+  bool Accept(Visitor& visitor) const override { return visitor.Visit(static_cast<const DigitalColumn&>(*this)); }
+};
 
 // Same kind, unit, values and enumeration name: their block forms are equal. Both null counts too.
 inline bool SameColumn(const Column* a, const Column* b) {

@@ -104,6 +104,12 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
       {"second curve overlaps the first", [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << Item(L"1", L"b", 3, 2); },
        {{5, 0, L"a"}}},
       {"first curve does not start at row 0", [](io::CBlock& b) { b << Item(L"0", L"a", 5, 1); }, {}},
+      {"overlapping curve before a misnumbered item",
+       [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << Item(L"1", L"b", 3, 2) << Item(L"7", L"c", 1, 8); },
+       {{5, 0, L"a"}}},
+      {"overlapping curve before an item that is no function",
+       [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << Item(L"1", L"b", 3, 2) << io::CBlock(L"2"); },
+       {{5, 0, L"a"}}},
       {"counts that overflow 32 bits",
        [](io::CBlock& b) {
          b << Item(L"0", L"a", 0xFFFFFFFFu, 0) << Item(L"1", L"b", 2, 0xFFFFFFFFu) << Item(L"2", L"c", 1, 0);
