@@ -1,69 +1,9 @@
 #include "postorvex/columns/IntColumn.h"
 
-#include <limits>
-#include <string>
-
 #include "postorvex/columns/ColumnImpl.h"
-#include "postorvex/columns/ValuesText.h"
 
 using namespace postorvex::columns;
 
-IntColumn::IntColumn(Units::FullUnitType units) : DigitalColumn(Pt(kPtInt), units) {}
+IntColumn::IntColumn(Units::FullUnitType units) : DigitalColumnT(Pt(kPtInt), units) {}
 
 IntColumn::~IntColumn() = default;
-
-Column* IntColumn::CloneColumn() const {
-  NoteRead();
-  return new IntColumn(*this);
-}
-
-bool IntColumn::Accept(Visitor& visitor) const { return visitor.Visit(*this); }
-
-void IntColumn::AppendInvalidValues(size_t n) { m_values.insert(m_values.end(), n, kInvalidValue); }
-
-bool IntColumn::AppendInput(const ColumnInput& value) {
-  int64_t d = 0;
-  bool invalid = false;
-  if (static_cast<int>(value.type) == kPtNone) {
-    m_values.push_back(kInvalidValue);
-    return true;
-  }
-  if (!DigitalInput(value, d, invalid)) {
-    ReportKindDoesNotFit();
-    m_values.push_back(kInvalidValue);
-    return false;
-  }
-  m_values.push_back(invalid ? kInvalidValue : static_cast<int32_t>(d));
-  return true;
-}
-
-double IntColumn::GetEntryAsDouble(size_t i) const {
-  return m_values[i] == kInvalidValue ? std::numeric_limits<double>::quiet_NaN() : m_values[i];
-}
-
-std::vector<int32_t>& IntColumn::GetValues() {
-  NoteRead();
-  return m_values;
-}
-
-const std::vector<int32_t>& IntColumn::GetValues() const {
-  NoteRead();
-  return m_values;
-}
-
-void IntColumn::AppendEntryOf(const Column& source, size_t row) {
-  m_values.push_back(static_cast<const IntColumn&>(source).m_values[row]);
-}
-
-AString IntColumn::EntryText(size_t i) const { return AString(std::to_wstring(m_values[i])); }
-
-void IntColumn::WriteEntries(ValuesTextWriter& out) const {
-  for (int32_t v : m_values) out.Int(v);
-}
-
-bool IntColumn::ReadEntry(ValuesTextReader& in) {
-  int64_t v = 0;
-  if (!in.Int(v, INT32_MIN, INT32_MAX)) return false;
-  m_values.push_back(static_cast<int32_t>(v));
-  return true;
-}
