@@ -3,10 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -19,6 +15,6 @@ const ArcParam ArcColumn::kInvalidValue = {kNaN, kNaN, kNaN, kNaN, kNaN};
 
 bool ArcColumn::IsInvalidValue(const ArcParam& v) { return std::isnan(v.cx) || std::isnan(v.cy) || std::isnan(v.r) || std::isnan(v.start) || std::isnan(v.end); }
 
-ArcColumn::ArcColumn(Units::FullUnitType units) : RecordColumnT(Pt(kPtArc), units) {}
+ArcColumn::ArcColumn(Units::FullUnitType units) : RecordColumnT(val::kArcParam, units) {}
 
 ArcColumn::~ArcColumn() = default;

@@ -3,10 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -19,6 +15,6 @@ const CircleParam CircleColumn::kInvalidValue = {kNaN, kNaN, kNaN};
 
 bool CircleColumn::IsInvalidValue(const CircleParam& v) { return std::isnan(v.cx) || std::isnan(v.cy) || std::isnan(v.r); }
 
-CircleColumn::CircleColumn(Units::FullUnitType units) : RecordColumnT(Pt(kPtCircle), units) {}
+CircleColumn::CircleColumn(Units::FullUnitType units) : RecordColumnT(val::kCircleParam, units) {}
 
 CircleColumn::~CircleColumn() = default;

@@ -13,7 +13,7 @@ const AComplex<double> ComplexColumn::kInvalidValue(std::numeric_limits<double>:
 
 bool ComplexColumn::IsInvalidValue(const AComplex<double>& v) { return std::isnan(v.Real()) || std::isnan(v.Imag()); }
 
-ComplexColumn::ComplexColumn(Units::FullUnitType units) : ColumnT(Pt(kPtComplex), units) {}
+ComplexColumn::ComplexColumn(Units::FullUnitType units) : ColumnT(val::kComplexParam, units) {}
 
 ComplexColumn::~ComplexColumn() = default;
 
@@ -22,16 +22,16 @@ void ComplexColumn::AppendInvalidValues(size_t n) { m_values.insert(m_values.end
 bool ComplexColumn::AppendInput(const ColumnInput& value) {
   const int type = static_cast<int>(value.type);
   const Units::FullUnitType to = GetUnits();
-  if (type == kPtNone) {
+  if (type == val::kNoParam) {
     m_values.push_back(kInvalidValue);
     return true;
   }
-  if (type == kPtComplex) {
+  if (type == val::kComplexParam) {
     m_values.emplace_back(ConvertUnits(value.complex.Real(), value.units, to),
                           ConvertUnits(value.complex.Imag(), value.units, to));
     return true;
   }
-  if (type == kPtDouble) {
+  if (type == val::kDoubleParam) {
     m_values.emplace_back(ConvertUnits(value.number, value.units, to), 0.0);
     return true;
   }

@@ -41,7 +41,7 @@ bool DigitalColumnT<Derived, T>::AppendInput(const ColumnInput& value) {
   typedef DigitalEntry<T> Entry;
   int64_t d = 0;
   bool invalid = false;
-  if (static_cast<int>(value.type) == kPtNone) {
+  if (static_cast<int>(value.type) == val::kNoParam) {
     m_values.push_back(Derived::kInvalidValue);
     return true;
   }

@@ -5,7 +5,7 @@
 
 using namespace postorvex::columns;
 
-DoubleColumn::DoubleColumn(Units::FullUnitType units) : ColumnT(Pt(kPtDouble), units) {}
+DoubleColumn::DoubleColumn(Units::FullUnitType units) : ColumnT(val::kDoubleParam, units) {}
 
 DoubleColumn::~DoubleColumn() = default;
 
@@ -13,11 +13,11 @@ void DoubleColumn::AppendInvalidValues(size_t n) { m_values.insert(m_values.end(
 
 bool DoubleColumn::AppendInput(const ColumnInput& value) {
   const int type = static_cast<int>(value.type);
-  if (type == kPtNone) {
+  if (type == val::kNoParam) {
     m_values.push_back(kInvalidValue);
     return true;
   }
-  if (type == kPtDouble) {
+  if (type == val::kDoubleParam) {
     m_values.push_back(ConvertUnits(value.number, value.units, GetUnits()));
     return true;
   }

@@ -1,11 +1,7 @@
 #include "postorvex/columns/DoubleMatrixColumn.h"
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
 const DoubleMatrixColumn::Matrix DoubleMatrixColumn::kInvalidValue;
 
-DoubleMatrixColumn::DoubleMatrixColumn(Units::FullUnitType units) : MatrixColumnT(Pt(kPtDoubleMatrix), units) {}
+DoubleMatrixColumn::DoubleMatrixColumn(Units::FullUnitType units) : MatrixColumnT(val::kDoubleMatrixParam, units) {}
 
 DoubleMatrixColumn::~DoubleMatrixColumn() = default;

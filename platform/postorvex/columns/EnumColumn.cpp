@@ -1,10 +1,6 @@
 #include "postorvex/columns/EnumColumn.h"
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
-EnumColumn::EnumColumn(Units::FullUnitType units) : DigitalColumnT(Pt(kPtEnum), units) {}
+EnumColumn::EnumColumn(Units::FullUnitType units) : DigitalColumnT(val::kEnumParam, units) {}
 
 EnumColumn::~EnumColumn() = default;
 

@@ -1,9 +1,5 @@
 #include "postorvex/columns/IntColumn.h"
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
-IntColumn::IntColumn(Units::FullUnitType units) : DigitalColumnT(Pt(kPtInt), units) {}
+IntColumn::IntColumn(Units::FullUnitType units) : DigitalColumnT(val::kIntParam, units) {}
 
 IntColumn::~IntColumn() = default;

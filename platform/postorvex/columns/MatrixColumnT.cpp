@@ -52,7 +52,7 @@ bool ReadElement(ValuesTextReader& in, AString& e) { return in.Text(e); }
 template <class Derived, class Element>
 bool MatrixColumnT<Derived, Element>::AppendInput(const ColumnInput& value) {
   m_values.push_back(Derived::kInvalidValue);
-  if (static_cast<int>(value.type) == kPtNone) return true;
+  if (static_cast<int>(value.type) == val::kNoParam) return true;
   ReportKindDoesNotFit();
   return false;
 }

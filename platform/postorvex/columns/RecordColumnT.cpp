@@ -96,7 +96,7 @@ bool RecordColumnT<Derived, T, Input>::AppendInput(const ColumnInput& value) {
     return true;
   }
   m_values.push_back(Derived::kInvalidValue);
-  if (static_cast<int>(value.type) == kPtNone) return true;
+  if (static_cast<int>(value.type) == val::kNoParam) return true;
   ReportKindDoesNotFit();
   return false;
 }

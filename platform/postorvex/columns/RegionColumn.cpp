@@ -4,10 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -20,6 +16,6 @@ const RegionParam RegionColumn::kInvalidValue = {{{kNaN, kNaN}}};
 
 bool RegionColumn::IsInvalidValue(const RegionParam& v) { return v.points.empty() || std::any_of(v.points.begin(), v.points.end(), [](const std::pair<double, double>& p) { return std::isnan(p.first) || std::isnan(p.second); }); }
 
-RegionColumn::RegionColumn(Units::FullUnitType units) : RecordColumnT(Pt(kPtRegion), units) {}
+RegionColumn::RegionColumn(Units::FullUnitType units) : RecordColumnT(val::kRegionParam, units) {}
 
 RegionColumn::~RegionColumn() = default;

@@ -1,9 +1,5 @@
 #include "postorvex/columns/StringColumn.h"
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
-StringColumn::StringColumn(Units::FullUnitType units) : TextKindColumnT(Pt(kPtString), units) {}
+StringColumn::StringColumn(Units::FullUnitType units) : TextKindColumnT(val::kStringParam, units) {}
 
 StringColumn::~StringColumn() = default;

@@ -1,9 +1,5 @@
 #include "postorvex/columns/TextColumn.h"
 
-#include "postorvex/columns/ColumnImpl.h"
-
-using namespace postorvex::columns;
-
-TextColumn::TextColumn(Units::FullUnitType units) : TextKindColumnT(Pt(kPtText), units) {}
+TextColumn::TextColumn(Units::FullUnitType units) : TextKindColumnT(val::kTextParam, units) {}
 
 TextColumn::~TextColumn() = default;

@@ -10,12 +10,12 @@ using namespace postorvex::columns;
 template <class Derived>
 bool TextKindColumnT<Derived>::AppendInput(const ColumnInput& value) {
   const int type = static_cast<int>(value.type);
-  if (type == kPtText || type == kPtString) {
+  if (type == val::kTextParam || type == val::kStringParam) {
     m_values.push_back(value.text);
     return true;
   }
   m_values.emplace_back();
-  if (type == kPtNone) return true;
+  if (type == val::kNoParam) return true;
   ReportKindDoesNotFit();
   return false;
 }
