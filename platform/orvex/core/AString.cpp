@@ -7,43 +7,17 @@
 #include <cwctype>
 
 #include "orvex/core/Assert.h"
+#include "orvex/core/Utf8.h"
 
 AString AString::FromUtf8(const std::string& in) {
   std::wstring out;
   out.reserve(in.size());
-  const auto* s = reinterpret_cast<const unsigned char*>(in.data());
-  const size_t n = in.size();
-  size_t i = 0;
-  while (i < n) {
-    unsigned char c = s[i];
-    if (c < 0x80) {
-      out.push_back(static_cast<wchar_t>(c));
-      ++i;
-      continue;
-    }
-    int len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    if (len == 0 || i + len > n) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    unsigned long cp = c & (0x7F >> len);
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    static const unsigned long minForLen[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < minForLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += len;
+  const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+  const auto* e = p + in.size();
+  while (p < e) {
+    wchar_t c;
+    p += orvex::utf8::Decode(p, e, c);
+    out.push_back(c);
   }
   return AString(std::move(out));
 }
@@ -52,23 +26,9 @@ std::string AString::ToUtf8() const {
   std::string out;
   out.reserve(size());
   for (wchar_t wc : *this) {
-    unsigned long cp = static_cast<unsigned long>(wc);
+    uint32_t cp = static_cast<uint32_t>(wc);
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    orvex::utf8::Append(out, cp);
   }
   return out;
 }

@@ -13,6 +13,27 @@ const T* ItemAs(const std::variant<std::unique_ptr<CBlock>, std::unique_ptr<CBlo
   return p ? p->get() : nullptr;
 }
 
+// What a lookup matches: a named value's key, every other item's name.
+template <class T>
+const AString& LookupName(const T& item) {
+  return item.GetName();
+}
+const AString& LookupName(const CBlock_named_value& nv) { return nv.GetKey(); }
+
+// The first item of kind T that answers to `name`, in item order; `found` says whether there is one.
+template <class T, class Items>
+const T* FindFirst(const Items& items, const AString& name, bool& found) {
+  for (const auto& item : items) {
+    const T* t = ItemAs<T>(item);
+    if (t && LookupName(*t) == name) {
+      found = true;
+      return t;
+    }
+  }
+  found = false;
+  return nullptr;
+}
+
 }  // namespace
 
 CBlock::CBlock(const AString& name) : m_name(name) {}
@@ -112,53 +133,21 @@ const CBlock& CBlock::operator>>(CBlockVecPtr& vec) const {
 }
 
 const CBlock* CBlock::FindBlock(const AString& name) const {
-  for (const Item& item : m_items) {
-    const CBlock* b = ItemAs<CBlock>(item);
-    if (b && b->m_name == name) {
-      m_found = true;
-      return b;
-    }
-  }
-  m_found = false;
-  return nullptr;
+  return FindFirst<CBlock>(m_items, name, m_found);
 }
 
 CBlock* CBlock::FindBlockForEdit(const AString& name) { return const_cast<CBlock*>(FindBlock(name)); }
 
 const CBlock_func* CBlock::FindFunc(const AString& name) const {
-  for (const Item& item : m_items) {
-    const CBlock_func* f = ItemAs<CBlock_func>(item);
-    if (f && f->GetName() == name) {
-      m_found = true;
-      return f;
-    }
-  }
-  m_found = false;
-  return nullptr;
+  return FindFirst<CBlock_func>(m_items, name, m_found);
 }
 
 const CBlock_named_value* CBlock::FindNamedValue(const AString& key) const {
-  for (const Item& item : m_items) {
-    const CBlock_named_value* nv = ItemAs<CBlock_named_value>(item);
-    if (nv && nv->GetKey() == key) {
-      m_found = true;
-      return nv;
-    }
-  }
-  m_found = false;
-  return nullptr;
+  return FindFirst<CBlock_named_value>(m_items, key, m_found);
 }
 
 const CBlock_vec* CBlock::FindVec(const AString& name) const {
-  for (const Item& item : m_items) {
-    const CBlock_vec* v = ItemAs<CBlock_vec>(item);
-    if (v && v->GetName() == name) {
-      m_found = true;
-      return v;
-    }
-  }
-  m_found = false;
-  return nullptr;
+  return FindFirst<CBlock_vec>(m_items, name, m_found);
 }
 
 CBlock::ItemKind CBlock::GetItemKind(size_t i) const {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "orvex/core/Utf8.h"
+
 namespace io {
 namespace detail {
 
@@ -34,24 +36,6 @@ void AppendHexEscape(std::string& out, uint32_t cp) {
   out.push_back('}');
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 }  // namespace
 
 void AppendQuoted(std::string& out, const AString& text) {
@@ -70,7 +54,7 @@ void AppendQuoted(std::string& out, const AString& text) {
     if (cp < 0x20 || cp == 0x7F || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
       AppendHexEscape(out, cp);
     else
-      AppendUtf8(out, cp);
+      orvex::utf8::Append(out, cp);
   }
   out.push_back('"');
 }
@@ -219,34 +203,6 @@ bool ValueFromWord(const AString& word, CBlock_value& out) {
   return true;
 }
 
-size_t DecodeUtf8(const unsigned char* p, const unsigned char* e, wchar_t& out) {
-  const unsigned char c = *p;
-  if (c < 0x80) {
-    out = static_cast<wchar_t>(c);
-    return 1;
-  }
-  const size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-  if (len == 0 || static_cast<size_t>(e - p) < len) {
-    out = 0xFFFD;
-    return 1;
-  }
-  uint32_t cp = c & (0x7F >> len);
-  for (size_t k = 1; k < len; ++k) {
-    if ((p[k] & 0xC0) != 0x80) {
-      out = 0xFFFD;
-      return 1;
-    }
-    cp = (cp << 6) | (p[k] & 0x3F);
-  }
-  static const uint32_t kMinForLen[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMinForLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    out = 0xFFFD;
-    return 1;
-  }
-  out = static_cast<wchar_t>(cp);
-  return len;
-}
-
 void AppendUtf8Decoded(AString& out, const char* b, const char* e) {
   const auto* p = reinterpret_cast<const unsigned char*>(b);
   const auto* end = reinterpret_cast<const unsigned char*>(e);
@@ -256,7 +212,7 @@ void AppendUtf8Decoded(AString& out, const char* b, const char* e) {
       continue;
     }
     wchar_t c;
-    p += DecodeUtf8(p, end, c);
+    p += orvex::utf8::Decode(p, end, c);
     out.push_back(c);
   }
 }

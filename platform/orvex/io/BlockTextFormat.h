@@ -36,9 +36,7 @@ bool ParseCheckedReal(const char* b, const char* e, double& out);
 // true, false, inf, nan.
 bool ValueFromWord(const AString& word, CBlock_value& out);
 
-// Decodes one UTF-8 sequence at p (p < e); answers the bytes taken (at least 1). Invalid
-// sequences give U+FFFD for their first byte.
-size_t DecodeUtf8(const unsigned char* p, const unsigned char* e, wchar_t& out);
+// UTF-8 text appended as decoded by orvex::utf8::Decode.
 void AppendUtf8Decoded(AString& out, const char* b, const char* e);
 
 }  // namespace detail

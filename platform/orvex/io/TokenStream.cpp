@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "orvex/core/Assert.h"
+#include "orvex/core/Utf8.h"
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 
@@ -145,7 +146,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   } else {
     if (end - p < 4 && !m_srcEnd) return kScanNeedMore;
     wchar_t w = 0;
-    p += detail::DecodeUtf8(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end), w);
+    p += orvex::utf8::Decode(reinterpret_cast<const unsigned char*>(p), reinterpret_cast<const unsigned char*>(end), w);
     t.kind = kRawPunct;
     t.punct = w;
   }

@@ -59,19 +59,19 @@ Column::~Column() {
 
 Column* Column::CreateColumn(val::ParameterType type, Units::FullUnitType units) {
   switch (static_cast<int>(type)) {
-    case kPtDouble: return new DoubleColumn(units);
-    case kPtComplex: return new ComplexColumn(units);
-    case kPtArc: return new ArcColumn(units);
-    case kPtCircle: return new CircleColumn(units);
-    case kPtRegion: return new RegionColumn(units);
-    case kPtText: return new TextColumn(units);
-    case kPtString: return new StringColumn(units);
-    case kPtInt: return new IntColumn(units);
-    case kPtChar: return new CharColumn(units);
-    case kPtEnum: return new EnumColumn(units);
-    case kPtDoubleMatrix: return new DoubleMatrixColumn(units);
-    case kPtComplexMatrix: return new ComplexMatrixColumn(units);
-    case kPtStringMatrix: return new StringMatrixColumn(units);
+    case val::kDoubleParam: return new DoubleColumn(units);
+    case val::kComplexParam: return new ComplexColumn(units);
+    case val::kArcParam: return new ArcColumn(units);
+    case val::kCircleParam: return new CircleColumn(units);
+    case val::kRegionParam: return new RegionColumn(units);
+    case val::kTextParam: return new TextColumn(units);
+    case val::kStringParam: return new StringColumn(units);
+    case val::kIntParam: return new IntColumn(units);
+    case val::kCharParam: return new CharColumn(units);
+    case val::kEnumParam: return new EnumColumn(units);
+    case val::kDoubleMatrixParam: return new DoubleMatrixColumn(units);
+    case val::kComplexMatrixParam: return new ComplexMatrixColumn(units);
+    case val::kStringMatrixParam: return new StringMatrixColumn(units);
     default: return nullptr;
   }
 }
@@ -139,24 +139,24 @@ ColumnInput InputOf(const Value& value) {
   in.type = value.GetParameterType();
   in.units = value.GetUnits();
   switch (static_cast<int>(in.type)) {
-    case kPtDouble: in.number = value.GetValue(); break;
-    case kPtComplex: in.complex = value.GetComplexValue(); break;
-    case kPtInt: in.integer = value.GetIntValue(); break;
-    case kPtEnum: in.integer = value.GetEnumValue(); break;
-    case kPtChar: in.character = value.GetCharValue(); break;
-    case kPtText:
-    case kPtString: in.text = value.GetStringValue(); break;
-    case kPtArc:
+    case val::kDoubleParam: in.number = value.GetValue(); break;
+    case val::kComplexParam: in.complex = value.GetComplexValue(); break;
+    case val::kIntParam: in.integer = value.GetIntValue(); break;
+    case val::kEnumParam: in.integer = value.GetEnumValue(); break;
+    case val::kCharParam: in.character = value.GetCharValue(); break;
+    case val::kTextParam:
+    case val::kStringParam: in.text = value.GetStringValue(); break;
+    case val::kArcParam:
       if (const ArcParam* a = value.GetArcParam()) in.arc = *a;
-      else in.type = Pt(kPtNone);
+      else in.type = val::kNoParam;
       break;
-    case kPtCircle:
+    case val::kCircleParam:
       if (const CircleParam* c = value.GetCircleParam()) in.circle = *c;
-      else in.type = Pt(kPtNone);
+      else in.type = val::kNoParam;
       break;
-    case kPtRegion:
+    case val::kRegionParam:
       if (const RegionParam* r = value.GetRegionParam()) in.region = *r;
-      else in.type = Pt(kPtNone);
+      else in.type = val::kNoParam;
       break;
     default: break;
   }
@@ -204,20 +204,20 @@ void Column::Unload() const {
   const Kind* Column::Getter() const {                                                     \
     return static_cast<int>(m_type) == (pt) ? static_cast<const Kind*>(this) : nullptr;    \
   }
-REP_COLUMN_VIEW(DoubleColumn, GetDoubleColumn, kPtDouble)
-REP_COLUMN_VIEW(ComplexColumn, GetComplexColumn, kPtComplex)
-REP_COLUMN_VIEW(IntColumn, GetIntColumn, kPtInt)
-REP_COLUMN_VIEW(CharColumn, GetCharColumn, kPtChar)
-REP_COLUMN_VIEW(EnumColumn, GetEnumColumn, kPtEnum)
-REP_COLUMN_VIEW(TextColumn, GetTextColumn, kPtText)
-REP_COLUMN_VIEW(StringColumn, GetStringColumn, kPtString)
-REP_COLUMN_VIEW(ArcColumn, GetArcColumn, kPtArc)
-REP_COLUMN_VIEW(CircleColumn, GetCircleColumn, kPtCircle)
-REP_COLUMN_VIEW(RegionColumn, GetRegionColumn, kPtRegion)
+REP_COLUMN_VIEW(DoubleColumn, GetDoubleColumn, val::kDoubleParam)
+REP_COLUMN_VIEW(ComplexColumn, GetComplexColumn, val::kComplexParam)
+REP_COLUMN_VIEW(IntColumn, GetIntColumn, val::kIntParam)
+REP_COLUMN_VIEW(CharColumn, GetCharColumn, val::kCharParam)
+REP_COLUMN_VIEW(EnumColumn, GetEnumColumn, val::kEnumParam)
+REP_COLUMN_VIEW(TextColumn, GetTextColumn, val::kTextParam)
+REP_COLUMN_VIEW(StringColumn, GetStringColumn, val::kStringParam)
+REP_COLUMN_VIEW(ArcColumn, GetArcColumn, val::kArcParam)
+REP_COLUMN_VIEW(CircleColumn, GetCircleColumn, val::kCircleParam)
+REP_COLUMN_VIEW(RegionColumn, GetRegionColumn, val::kRegionParam)
 #undef REP_COLUMN_VIEW
 
 namespace {
-bool IsMatrixKind(int t) { return t == kPtDoubleMatrix || t == kPtComplexMatrix || t == kPtStringMatrix; }
+bool IsMatrixKind(int t) { return t == val::kDoubleMatrixParam || t == val::kComplexMatrixParam || t == val::kStringMatrixParam; }
 }  // namespace
 
 MatrixColumn* Column::GetMatrixColumn() {
@@ -254,7 +254,7 @@ std::vector<size_t> MatchRealRows(const Column& a, const Column& b, bool (*entry
   return rows;
 }
 
-bool IsTextKind(int t) { return t == kPtText || t == kPtString; }
+bool IsTextKind(int t) { return t == val::kTextParam || t == val::kStringParam; }
 
 const AString& TextAt(const Column& c, size_t i) {
   if (const TextColumn* t = c.GetTextColumn()) return t->GetValues()[i];
@@ -325,12 +325,12 @@ void ReportKindDoesNotFit() { ORVEX_ASSERT(!"value kind does not fit the column"
 
 bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid) {
   switch (static_cast<int>(in.type)) {
-    case kPtInt:
-    case kPtEnum:
+    case val::kIntParam:
+    case val::kEnumParam:
       out = in.integer;
       invalid = in.integer == IntColumn::kInvalidValue;
       return true;
-    case kPtChar:
+    case val::kCharParam:
       out = static_cast<unsigned char>(in.character);
       invalid = in.character == CharColumn::kInvalidValue;
       return true;
@@ -447,7 +447,7 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
     }
     text = &values->GetValue().GetString();
   }
-  std::unique_ptr<Column> column(CreateFromValuesText(Pt(static_cast<int>(type)), static_cast<int>(units),
+  std::unique_ptr<Column> column(CreateFromValuesText(static_cast<val::ParameterType>(type), static_cast<int>(units),
                                                       static_cast<size_t>(count), *text, error));
   if (!column) return nullptr;
   AString enumName;

@@ -1,4 +1,4 @@
-// Internals shared by the column kinds: parameter type numbers, units, number texts, the load
+// Internals shared by the column kinds: units, number texts, input conversion, the load
 // registry. Not for use outside the column sources.
 #pragma once
 
@@ -13,25 +13,7 @@ class Column;
 namespace postorvex {
 namespace columns {
 
-enum : int {
-  kPtNone = 0,
-  kPtDouble = 1,
-  kPtComplex = 2,
-  kPtArc = 3,
-  kPtCircle = 4,
-  kPtRegion = 5,
-  kPtText = 9,
-  kPtString = 10,
-  kPtInt = 13,
-  kPtChar = 14,
-  kPtEnum = 15,
-  kPtDoubleMatrix = 16,
-  kPtComplexMatrix = 17,
-  kPtStringMatrix = 18,
-};
-
-inline val::ParameterType Pt(int t) { return static_cast<val::ParameterType>(t); }
-inline bool IsRealKind(int t) { return t == kPtDouble || t == kPtInt || t == kPtChar || t == kPtEnum; }
+inline bool IsRealKind(int t) { return t == val::kDoubleParam || val::IsDigitalType(t); }
 
 // Units, through the value layer's table.
 double UnitScaleToSI(Units::FullUnitType units);

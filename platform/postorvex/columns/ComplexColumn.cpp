@@ -13,32 +13,25 @@ const AComplex<double> ComplexColumn::kInvalidValue(std::numeric_limits<double>:
 
 bool ComplexColumn::IsInvalidValue(const AComplex<double>& v) { return std::isnan(v.Real()) || std::isnan(v.Imag()); }
 
-ComplexColumn::ComplexColumn(Units::FullUnitType units) : Column(Pt(kPtComplex), units) {}
+ComplexColumn::ComplexColumn(Units::FullUnitType units) : ColumnT(val::kComplexParam, units) {}
 
 ComplexColumn::~ComplexColumn() = default;
-
-Column* ComplexColumn::CloneColumn() const {
-  NoteRead();
-  return new ComplexColumn(*this);
-}
-
-bool ComplexColumn::Accept(Visitor& visitor) const { return visitor.Visit(*this); }
 
 void ComplexColumn::AppendInvalidValues(size_t n) { m_values.insert(m_values.end(), n, kInvalidValue); }
 
 bool ComplexColumn::AppendInput(const ColumnInput& value) {
   const int type = static_cast<int>(value.type);
   const Units::FullUnitType to = GetUnits();
-  if (type == kPtNone) {
+  if (type == val::kNoParam) {
     m_values.push_back(kInvalidValue);
     return true;
   }
-  if (type == kPtComplex) {
+  if (type == val::kComplexParam) {
     m_values.emplace_back(ConvertUnits(value.complex.Real(), value.units, to),
                           ConvertUnits(value.complex.Imag(), value.units, to));
     return true;
   }
-  if (type == kPtDouble) {
+  if (type == val::kDoubleParam) {
     m_values.emplace_back(ConvertUnits(value.number, value.units, to), 0.0);
     return true;
   }
@@ -51,16 +44,6 @@ bool ComplexColumn::AppendInput(const ColumnInput& value) {
   }
   m_values.push_back(invalid ? kInvalidValue : AComplex<double>(static_cast<double>(d), 0.0));
   return true;
-}
-
-std::vector<AComplex<double>>& ComplexColumn::GetValues() {
-  NoteRead();
-  return m_values;
-}
-
-const std::vector<AComplex<double>>& ComplexColumn::GetValues() const {
-  NoteRead();
-  return m_values;
 }
 
 void ComplexColumn::AddValue(const AComplex<double>& v) { m_values.push_back(v); }

@@ -1,9 +1,9 @@
 // A column of complex numbers (parameter type 2) in the column's unit.
 #pragma once
 
-#include "postorvex/columns/ColumnBase.h"
+#include "postorvex/columns/ColumnT.h"
 
-class POSTORVEX_API ComplexColumn : public Column {
+class POSTORVEX_API ComplexColumn : public ColumnT<ComplexColumn, Column, AComplex<double>> {
 public:
   static const AComplex<double> kInvalidValue;  // (NaN, NaN)
   // Either part NaN.
@@ -12,17 +12,11 @@ public:
   explicit ComplexColumn(Units::FullUnitType units = 90);
   ~ComplexColumn() override;
 
-  Column* CloneColumn() const override;
-  bool Accept(Visitor& visitor) const override;
-  size_t GetCount() const override { return m_values.size(); }
-  void ClearValues() override { m_values.clear(); }
   void AppendInvalidValues(size_t n) override;
   // Doubles and digital inputs fit with a zero imaginary part.
   bool AppendInput(const ColumnInput& value) override;
   bool IsInvalidAt(size_t i) const override { return IsInvalidValue(m_values[i]); }
 
-  std::vector<AComplex<double>>& GetValues();
-  const std::vector<AComplex<double>>& GetValues() const;
   // `v` is in the column's unit.
   void AddValue(const AComplex<double>& v);
 
@@ -32,7 +26,4 @@ protected:
   void WriteEntries(postorvex::columns::ValuesTextWriter& out) const override;
   bool ReadEntry(postorvex::columns::ValuesTextReader& in) override;
   bool SameEntry(size_t i, const Column& other, size_t j) const override;
-
-private:
-  std::vector<AComplex<double>> m_values;
 };

@@ -5,26 +5,19 @@
 
 using namespace postorvex::columns;
 
-DoubleColumn::DoubleColumn(Units::FullUnitType units) : Column(Pt(kPtDouble), units) {}
+DoubleColumn::DoubleColumn(Units::FullUnitType units) : ColumnT(val::kDoubleParam, units) {}
 
 DoubleColumn::~DoubleColumn() = default;
-
-Column* DoubleColumn::CloneColumn() const {
-  NoteRead();
-  return new DoubleColumn(*this);
-}
-
-bool DoubleColumn::Accept(Visitor& visitor) const { return visitor.Visit(*this); }
 
 void DoubleColumn::AppendInvalidValues(size_t n) { m_values.insert(m_values.end(), n, kInvalidValue); }
 
 bool DoubleColumn::AppendInput(const ColumnInput& value) {
   const int type = static_cast<int>(value.type);
-  if (type == kPtNone) {
+  if (type == val::kNoParam) {
     m_values.push_back(kInvalidValue);
     return true;
   }
-  if (type == kPtDouble) {
+  if (type == val::kDoubleParam) {
     m_values.push_back(ConvertUnits(value.number, value.units, GetUnits()));
     return true;
   }
@@ -37,16 +30,6 @@ bool DoubleColumn::AppendInput(const ColumnInput& value) {
   }
   m_values.push_back(invalid ? kInvalidValue : static_cast<double>(d));
   return true;
-}
-
-std::vector<double>& DoubleColumn::GetValues() {
-  NoteRead();
-  return m_values;
-}
-
-const std::vector<double>& DoubleColumn::GetValues() const {
-  NoteRead();
-  return m_values;
 }
 
 void DoubleColumn::AddValue(double v, bool flag) {

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "postorvex/columns/ColumnBase.h"
+#include "postorvex/columns/ColumnT.h"
 
-class POSTORVEX_API DoubleColumn : public Column {
+// GetValues() is contiguous, in the column's unit.
+class POSTORVEX_API DoubleColumn : public ColumnT<DoubleColumn, Column, double> {
 public:
   // Quiet NaN: statistics and interpolation then carry "invalid" on instead of a number.
   static constexpr double kInvalidValue = std::numeric_limits<double>::quiet_NaN();
@@ -15,17 +16,10 @@ public:
   explicit DoubleColumn(Units::FullUnitType units = 90);
   ~DoubleColumn() override;
 
-  Column* CloneColumn() const override;
-  bool Accept(Visitor& visitor) const override;
-  size_t GetCount() const override { return m_values.size(); }
-  void ClearValues() override { m_values.clear(); }
   void AppendInvalidValues(size_t n) override;
   bool AppendInput(const ColumnInput& value) override;
   bool IsInvalidAt(size_t i) const override { return IsInvalidValue(m_values[i]); }
 
-  // Contiguous, in the column's unit.
-  std::vector<double>& GetValues();
-  const std::vector<double>& GetValues() const;
   // `v` is in the column's unit. The flag is kept and has no effect.
   void AddValue(double v, bool flag);
   void AppendValues(const std::vector<double>& values);
@@ -41,6 +35,5 @@ protected:
   bool SameEntry(size_t i, const Column& other, size_t j) const override;
 
 private:
-  std::vector<double> m_values;
   bool m_lastAddFlag = true;  // the flag of the last AddValue
 };

@@ -9,13 +9,6 @@ namespace {
 
 Column* CopyOf(const Column* c) { return c ? c->CloneColumn() : nullptr; }
 
-io::ReadError WriteColumnBlock(io::CBlock& block, const AString& name, const Column& column) {
-  io::CBlock sub(name);
-  io::ReadError result = column.WriteColumn(sub);
-  block << std::move(sub);
-  return result;
-}
-
 }  // namespace
 
 SelectableSubsweepDefParams::SelectableSubsweepDefParams(const AString& sweepName, int choiceType,
@@ -71,23 +64,31 @@ void SelectableSubsweepDefParams::SetSelection(const Column* selected) {
 }
 
 io::ReadError SelectableSubsweepDefParams::ExchangeContent(io::CBlock& block, bool read) {
-  io::ReadError result = AbstractSubsweepDefParams::ExchangeContent(block, read);
+  const io::ReadError result = AbstractSubsweepDefParams::ExchangeContent(block, read);
+  return ExchangeOptionalColumn(block, read, ACHAR("Selection"), m_selected, result);
+}
+
+io::ReadError SelectableSubsweepDefParams::ExchangeOptionalColumn(io::CBlock& block, bool read, const AString& name,
+                                                                  std::unique_ptr<Column>& column,
+                                                                  io::ReadError result) {
   if (!read) {
-    if (m_selected) {
-      io::ReadError written = WriteColumnBlock(block, ACHAR("Selection"), *m_selected);
+    if (column) {
+      io::CBlock sub(name);
+      const io::ReadError written = column->WriteColumn(sub);
+      block << std::move(sub);
       if (result == io::kNoError) result = written;
     }
     return result;
   }
   if (result != io::kNoError) return result;
-  const io::CBlock* sub = block.FindBlock(ACHAR("Selection"));
-  block.ResetFound(true);  // the selection is optional
+  const io::CBlock* sub = block.FindBlock(name);
+  block.ResetFound(true);  // optional
   if (!sub) {
-    m_selected.reset();
+    column.reset();
     return io::kNoError;
   }
-  std::unique_ptr<Column> column(Column::ReadAndCreateColumn(*sub));
-  if (!column) return 1;
-  m_selected = std::move(column);
+  std::unique_ptr<Column> readColumn(Column::ReadAndCreateColumn(*sub));
+  if (!readColumn) return 1;
+  column = std::move(readColumn);
   return io::kNoError;
 }

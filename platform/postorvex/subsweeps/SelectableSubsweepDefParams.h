@@ -29,6 +29,11 @@ protected:
   const Column* GetSelection() const { return m_selected.get(); }
   void SetSelection(const Column* selected);  // copies
 
+  // The optional column sub-block `name`, after the layer's other items gave `result`: written
+  // when `column` is set; read only after a clean read, and `column` reset when it is absent.
+  static io::ReadError ExchangeOptionalColumn(io::CBlock& block, bool read, const AString& name,
+                                              std::unique_ptr<Column>& column, io::ReadError result);
+
 private:
   std::unique_ptr<Column> m_selected;  // null: nothing selected
 };

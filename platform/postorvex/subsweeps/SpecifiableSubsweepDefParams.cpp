@@ -40,25 +40,6 @@ void SpecifiableSubsweepDefParams::SetOverridingColumnData(const Column* overrid
 }
 
 io::ReadError SpecifiableSubsweepDefParams::ExchangeContent(io::CBlock& block, bool read) {
-  io::ReadError result = RegularSubsweepDefParams::ExchangeContent(block, read);
-  if (!read) {
-    if (m_overriding) {
-      io::CBlock sub(ACHAR("Overriding"));
-      io::ReadError written = m_overriding->WriteColumn(sub);
-      block << std::move(sub);
-      if (result == io::kNoError) result = written;
-    }
-    return result;
-  }
-  if (result != io::kNoError) return result;
-  const io::CBlock* sub = block.FindBlock(ACHAR("Overriding"));
-  block.ResetFound(true);  // optional
-  if (!sub) {
-    m_overriding.reset();
-    return io::kNoError;
-  }
-  std::unique_ptr<Column> column(Column::ReadAndCreateColumn(*sub));
-  if (!column) return 1;
-  m_overriding = std::move(column);
-  return io::kNoError;
+  const io::ReadError result = RegularSubsweepDefParams::ExchangeContent(block, read);
+  return ExchangeOptionalColumn(block, read, ACHAR("Overriding"), m_overriding, result);
 }
