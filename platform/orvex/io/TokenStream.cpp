@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "orvex/core/Assert.h"
@@ -13,6 +14,8 @@ namespace io {
 namespace {
 
 constexpr size_t kChunk = size_t(1) << 16;
+// Quoted texts longer than this that need no decoding stay bytes until asked for (see RawToken).
+constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 bool IsNumberChar(unsigned char c) { return detail::IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
@@ -24,6 +27,44 @@ AString Excerpt(const char* b, const char* e) {
   detail::AppendUtf8Decoded(out, b, b + std::min<size_t>(static_cast<size_t>(e - b), kMax));
   if (static_cast<size_t>(e - b) > kMax) out += L"...";
   return out;
+}
+
+// The quote that closes a quoted text starting at b, or null when [b, e) does not hold it. A
+// backslash takes the next byte with it. Long texts are the bulk of a file: searched, not walked.
+const char* FindClosingQuote(const char* b, const char* e, bool& escapes) {
+  const char* p = b;
+  const char* quote = nullptr;  // the next quote at or after p, once searched
+  for (;;) {
+    if (!quote || quote < p) {
+      quote = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(e - p)));
+      if (!quote) return nullptr;
+    }
+    const void* bs = std::memchr(p, '\\', static_cast<size_t>(quote - p));
+    if (!bs) return quote;
+    escapes = true;
+    p = static_cast<const char*>(bs) + 2;
+    if (p >= e) return nullptr;
+  }
+}
+
+bool IsAscii(const char* p, const char* e) {
+  uint64_t high = 0;
+  for (; e - p >= 8; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    high |= w;
+  }
+  for (; p != e; ++p) high |= static_cast<unsigned char>(*p);
+  return (high & 0x8080808080808080ull) == 0;
+}
+
+int CountLineEnds(const char* b, const char* e) {
+  int n = 0;
+  while (const void* nl = std::memchr(b, '\n', static_cast<size_t>(e - b))) {
+    ++n;
+    b = static_cast<const char*>(nl) + 1;
+  }
+  return n;
 }
 
 const CToken& EndToken() {
@@ -90,6 +131,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     }
   }
   t.line = m_line + lines;
+  t.asciiText = false;
   const char* const b = p;
   const unsigned char c = static_cast<unsigned char>(*p);
   // Lookahead of a sign or a dot: "-1", "-.5", "-inf".
@@ -119,25 +161,23 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     t.numBegin = b;
     t.numEnd = p;
   } else if (c == '"') {
-    ++p;
-    for (;;) {
-      if (p == end) {
-        if (!m_srcEnd) return kScanNeedMore;
-        m_lexError = L"text in quotes never closed";
-        return kScanError;
-      }
-      const char ch = *p;
-      if (ch == '"') break;
-      if (ch == '\n') ++lines;
-      if (ch == '\\' && p + 1 != end) {
-        if (p[1] == '\n') ++lines;
-        ++p;
-      }
-      ++p;
+    bool escapes = false;
+    const char* const close = FindClosingQuote(p + 1, end, escapes);
+    if (!close) {
+      if (!m_srcEnd) return kScanNeedMore;
+      m_lexError = L"text in quotes never closed";
+      return kScanError;
     }
-    if (!DecodeString(b + 1, p)) return kScanError;
-    ++p;  // the closing quote
+    lines += CountLineEnds(p + 1, close);
     t.kind = kRawString;
+    if (!escapes && static_cast<size_t>(close - p) > kLongText && IsAscii(p + 1, close)) {
+      t.asciiText = true;
+      t.numBegin = p + 1;
+      t.numEnd = close;
+    } else if (!DecodeString(b + 1, close)) {
+      return kScanError;
+    }
+    p = close + 1;
   } else if (c < 0x80) {
     ++p;
     t.kind = kRawPunct;
@@ -158,7 +198,8 @@ bool CAbstract_istream::DecodeString(const char* b, const char* e) {
   const char* p = b;
   while (p != e) {
     const char* run = p;
-    while (p != e && *p != '\\') ++p;
+    const void* bs = std::memchr(p, '\\', static_cast<size_t>(e - p));
+    p = bs ? static_cast<const char*>(bs) : e;
     detail::AppendUtf8Decoded(m_tokText, run, p);
     if (p == e) break;
     // An escape; the scan made sure that a character follows the backslash.
@@ -224,6 +265,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
 
 void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
   t.line = token.GetLine() > 0 ? token.GetLine() : m_line;
+  t.asciiText = false;
   switch (token.GetKind()) {
     case CToken::kWord:
     case CToken::kString:
@@ -260,10 +302,19 @@ bool CAbstract_istream::Lex(RawToken& t) {
   return true;
 }
 
-CToken CAbstract_istream::MakeToken(const RawToken& t) const {
+AString& CAbstract_istream::TokenText(RawToken& t) {
+  if (t.asciiText) {
+    m_tokText.clear();
+    detail::AppendUtf8Decoded(m_tokText, t.numBegin, t.numEnd);
+    t.asciiText = false;
+  }
+  return m_tokText;
+}
+
+CToken CAbstract_istream::MakeToken(RawToken& t) {
   switch (t.kind) {
     case kRawWord: return CToken(CToken::kWord, m_tokText, t.line);
-    case kRawString: return CToken(CToken::kString, m_tokText, t.line);
+    case kRawString: return CToken(CToken::kString, TokenText(t), t.line);
     case kRawInt:
     case kRawReal:
       return CToken(t.kind == kRawInt ? CToken::kInt : CToken::kReal, AString(std::wstring(t.numBegin, t.numEnd)), t.line);

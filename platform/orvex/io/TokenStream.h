@@ -90,18 +90,22 @@ private:
   friend class detail::BlockTextReader;
 
   enum RawKind { kRawWord, kRawInt, kRawReal, kRawString, kRawPunct, kRawEnd, kRawError };
-  // A token as the lexer sees it. Word and string text is in m_tokText; number bytes point into
-  // the buffer or m_numScratch. Both stay valid until the next Lex.
+  // A token as the lexer sees it. Word and string text is in m_tokText, except for a long
+  // string of plain ASCII: its bytes are left in the buffer (`asciiText`) until TokenText asks.
+  // Number bytes point into the buffer or m_numScratch. All stay valid until the next Lex.
   struct RawToken {
     RawKind kind = kRawEnd;
     wchar_t punct = 0;
     const char* numBegin = nullptr;
     const char* numEnd = nullptr;
+    bool asciiText = false;
     int line = 0;
   };
   enum ScanResult { kScanOk, kScanNeedMore, kScanError };
 
   bool Lex(RawToken& t);
+  // The decoded text of a word or string token.
+  AString& TokenText(RawToken& t);
   bool LexFromBytes(RawToken& t);
   // The next token without consuming it (kept on the put-back stack); null on a failed stream.
   const CToken* Peek();
@@ -110,7 +114,7 @@ private:
   void FromPutBack(const CToken& token, RawToken& t);
   ScanResult Scan(RawToken& t, size_t& consumed, int& lines);
   bool Grow() const;
-  CToken MakeToken(const RawToken& t) const;
+  CToken MakeToken(RawToken& t);
   void FailAt(int line, const AString& why);
 
   mutable std::string m_buf;  // bytes not yet consumed start at m_pos
