@@ -86,7 +86,7 @@ private:
       case Raw::kRawString:
         // A long text (a column's values) goes into its value as the bytes it was in the file.
         if (m_t.asciiText)
-          out = CBlock_value::FromAscii(std::string(m_t.numBegin, m_t.numEnd));
+          out = CBlock_value::FromAscii(m_in.TakeAsciiText(m_t));
         else
           out = CBlock_value(std::move(m_in.m_tokText));
         return true;

@@ -88,6 +88,9 @@ void CAbstract_istream::SetInput(std::string utf8) {
 
 size_t CAbstract_istream::ReadBytes(char*, size_t) { return 0; }
 
+bool CAbstract_istream::CanSeekBack() const { return false; }
+bool CAbstract_istream::SeekBack(size_t n) { return n == 0; }
+
 bool CAbstract_istream::Grow() const {
   if (m_srcEnd) return false;
   m_buf.erase(0, m_pos);
@@ -108,6 +111,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   const char* const end = m_buf.data() + m_buf.size();
   const char* p = s;
   lines = 0;
+  m_openQuote = std::string::npos;
   for (;;) {
     if (p == end) {
       if (!m_srcEnd) return kScanNeedMore;
@@ -164,7 +168,11 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     bool escapes = false;
     const char* const close = FindClosingQuote(p + 1, end, escapes);
     if (!close) {
-      if (!m_srcEnd) return kScanNeedMore;
+      if (!m_srcEnd) {
+        m_openQuote = static_cast<size_t>(p - m_buf.data());
+        m_linesBefore = lines;
+        return kScanNeedMore;
+      }
       m_lexError = L"text in quotes never closed";
       return kScanError;
     }
@@ -239,15 +247,86 @@ bool CAbstract_istream::DecodeString(const char* b, const char* e) {
   return true;
 }
 
+bool CAbstract_istream::LexLongText(RawToken& t) {
+  // The text is searched ahead in pieces, then read once more into a string of exactly its size:
+  // a long text (a column's values) is neither held twice nor grown by copies. Anything but plain
+  // ASCII without escapes goes back to the buffer's way.
+  const char* const head = m_buf.data() + m_openQuote + 1;
+  const size_t headSize = m_buf.size() - m_openQuote - 1;
+  bool plain = IsAscii(head, head + headSize) && !std::memchr(head, '\\', headSize);
+  size_t ahead = 0;  // bytes read past the buffer
+  size_t close = std::string::npos;
+  std::string& piece = m_longText;
+  while (plain && close == std::string::npos) {
+    piece.resize(kChunk);
+    const size_t got = std::min(ReadBytes(&piece[0], kChunk), kChunk);
+    const char* const b = piece.data();
+    if (const void* q = std::memchr(b, '"', got)) {
+      const size_t n = static_cast<size_t>(static_cast<const char*>(q) - b);
+      close = ahead + n;
+      plain = IsAscii(b, b + n) && !std::memchr(b, '\\', n);
+    } else {
+      plain = got > 0 && IsAscii(b, b + got) && !std::memchr(b, '\\', got);
+    }
+    ahead += got;
+  }
+  if (!SeekBack(ahead)) {
+    NoteIoError();
+    m_lexError = L"the file could not be read to its end";
+    t.kind = kRawError;
+    return false;
+  }
+  if (!plain) {
+    m_longRefused = true;
+    return LexFromBytes(t);
+  }
+  m_line += m_linesBefore;
+  t.line = m_line;
+  t.kind = kRawString;
+  std::string text;
+  text.reserve(headSize + close);
+  text.assign(head, headSize);
+  text.resize(headSize + close);
+  const size_t got = close ? ReadBytes(&text[headSize], close) : 0;
+  // The closing quote: the buffer goes on after it.
+  char quote = 0;
+  if (got != close || ReadBytes(&quote, 1) != 1 || quote != '"') {
+    NoteIoError();  // the file changed under the reader
+    m_lexError = L"the file could not be read to its end";
+    t.kind = kRawError;
+    return false;
+  }
+  m_buf.clear();
+  m_pos = 0;
+  m_line += CountLineEnds(text.data(), text.data() + text.size());
+  m_longText.swap(text);
+  t.asciiText = true;
+  t.numBegin = m_longText.data();
+  t.numEnd = m_longText.data() + m_longText.size();
+  return true;
+}
+
+std::string CAbstract_istream::TakeAsciiText(RawToken& t) {
+  if (t.asciiText && t.numBegin == m_longText.data() && t.numEnd == m_longText.data() + m_longText.size()) {
+    t.asciiText = false;
+    return std::move(m_longText);
+  }
+  return std::string(t.numBegin, t.numEnd);
+}
+
 bool CAbstract_istream::LexFromBytes(RawToken& t) {
   for (;;) {
     size_t consumed = 0;
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
+      if (m_openQuote != std::string::npos && m_buf.size() - m_openQuote >= kLongText && !m_longRefused &&
+          CanSeekBack())
+        return LexLongText(t);
       Grow();
       continue;
     }
+    m_longRefused = false;
     if (r == kScanError) {
       t.kind = kRawError;
       return false;

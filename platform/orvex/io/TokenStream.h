@@ -83,6 +83,10 @@ protected:
   void SetInput(std::string utf8);
   // Up to `max` further bytes, 0 at the end; called once per buffer refill.
   virtual size_t ReadBytes(char* dst, size_t max);
+  // SeekBack works. It makes the last `n` bytes that ReadBytes gave come again; false when the
+  // source cannot.
+  virtual bool CanSeekBack() const;
+  virtual bool SeekBack(size_t n);
   // ReadBytes met an I/O error: token reads fail, NewLine throws.
   void NoteIoError() { m_ioError = true; }
 
@@ -107,6 +111,11 @@ private:
   // The decoded text of a word or string token.
   AString& TokenText(RawToken& t);
   bool LexFromBytes(RawToken& t);
+  // The rest of a quoted text that opened at m_openQuote and runs past the buffer.
+  bool LexLongText(RawToken& t);
+  // The bytes of an ASCII string token, moved out when the lexer holds them in a string of
+  // their own.
+  std::string TakeAsciiText(RawToken& t);
   // The next token without consuming it (kept on the put-back stack); null on a failed stream.
   const CToken* Peek();
   // Unescapes quoted text into m_tokText; false (with m_lexError) on a bad escape.
@@ -132,6 +141,10 @@ private:
   AString m_tokText;         // decoded text of the last word or string token
   std::string m_numScratch;  // bytes of a number token that came off the put-back stack
   AString m_lexError;  // what the last kScanError was about
+  size_t m_openQuote = std::string::npos;  // offset in m_buf of a quoted text that Scan could not finish
+  int m_linesBefore = 0;                   // line ends that Scan passed before that text
+  std::string m_longText;                  // bytes of the last long quoted text, see LexLongText
+  bool m_longRefused = false;              // the text at m_openQuote is read the buffer's way
 };
 
 // Writes tokens, values and block trees as UTF-8 text, buffered; subclasses take the bytes.
