@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "orvex/io/ShortestDouble.h"
+
 namespace io {
 namespace detail {
 
@@ -137,7 +139,7 @@ void AppendReal(std::string& out, double d) {
     return;
   }
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  auto r = ToCharsShortest(buf, buf + sizeof buf, d);
   const size_t n = static_cast<size_t>(r.ptr - buf);
   out.append(buf, n);
   // An integral real must still read back as a real.
