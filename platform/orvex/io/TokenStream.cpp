@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "orvex/core/Assert.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 
@@ -285,6 +286,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   t.kind = kRawString;
   std::string text;
   text.reserve(headSize + close);
+  AdviseBigFillOfCapacity(text);
   text.assign(head, headSize);
   text.resize(headSize + close);
   const size_t got = close ? ReadBytes(&text[headSize], close) : 0;

@@ -7,6 +7,7 @@
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "postorvex/columns/ColumnImpl.h"
@@ -361,7 +362,10 @@ Column* ReadValues(val::ParameterType type, Units::FullUnitType units, size_t co
   }
   // Rows of doubles are the bulk of stored data: room for them at once, bounded by the text, as
   // the count comes from a file.
-  if (DoubleColumn* d = column->GetDoubleColumn()) d->GetValues().reserve(std::min(count, reader.Remaining() / 2 + 1));
+  if (DoubleColumn* d = column->GetDoubleColumn()) {
+    d->GetValues().reserve(std::min(count, reader.Remaining() / 2 + 1));
+    io::AdviseBigFillOfCapacity(d->GetValues());
+  }
   for (size_t i = 0; i < count; ++i) {
     if (reader.AtEnd()) {
       error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, i);

@@ -2,6 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+
+#include "orvex/io/BigBuffer.h"
+#include "orvex/io/ShortestDouble.h"
 
 namespace postorvex {
 namespace columns {
@@ -24,27 +28,40 @@ void Widen(const char* b, const char* e, std::wstring& out) {
 }  // namespace
 
 void ValuesTextWriter::Reserve(size_t chars) {
-  if (m_isWide)
+  if (m_isWide) {
     m_wide.reserve(chars);
-  else
+    io::AdviseBigFillOfCapacity(m_wide);
+  } else {
     m_ascii.reserve(chars);
+    io::AdviseBigFillOfCapacity(m_ascii);
+  }
+}
+
+void ValuesTextWriter::Flush() {
+  if (m_runSize == 0) return;
+  if (m_isWide)
+    Widen(m_run, m_run + m_runSize, m_wide);
+  else
+    m_ascii.append(m_run, m_runSize);
+  m_runSize = 0;
 }
 
 void ValuesTextWriter::GoWide() {
+  Flush();
   Widen(m_ascii.data(), m_ascii.data() + m_ascii.size(), m_wide);
   std::string().swap(m_ascii);
   m_isWide = true;
 }
 
-// One token, with the blank before it unless it is the first: a long column makes millions.
+// One token, with the blank before it unless it is the first. Tokens are numbers: a few dozen
+// characters at most.
 void ValuesTextWriter::AppendAscii(const char* b, const char* e) {
-  if (m_isWide) {
-    if (!m_wide.empty()) m_wide.push_back(L' ');
-    Widen(b, e, m_wide);
-    return;
-  }
-  if (!m_ascii.empty()) m_ascii.push_back(' ');
-  m_ascii.append(b, static_cast<size_t>(e - b));
+  const size_t n = static_cast<size_t>(e - b);
+  if (m_runSize + n + 1 > sizeof m_run) Flush();
+  if (!m_empty) m_run[m_runSize++] = ' ';
+  m_empty = false;
+  std::memcpy(m_run + m_runSize, b, n);
+  m_runSize += n;
 }
 
 void ValuesTextWriter::Double(double v) {
@@ -53,8 +70,8 @@ void ValuesTextWriter::Double(double v) {
     AppendAscii(kNan, kNan + 3);
     return;
   }
-  char buf[32];
-  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
+  char buf[64];
+  const std::to_chars_result r = io::ToCharsShortest(buf, buf + sizeof buf, v);
   AppendAscii(buf, r.ptr);
 }
 
@@ -67,6 +84,7 @@ void ValuesTextWriter::Int(int64_t v) {
 void ValuesTextWriter::Text(const AString& s) {
   if (!m_isWide && !IsAscii(s)) GoWide();
   Int(static_cast<int64_t>(s.size()));
+  Flush();
   if (m_isWide) {
     m_wide.push_back(L':');
     m_wide += s;
@@ -80,6 +98,7 @@ void ValuesTextWriter::Text(const AString& s) {
 }
 
 AString ValuesTextWriter::TakeText() {
+  Flush();
   if (m_isWide) return AString(std::move(m_wide));
   std::wstring wide;
   Widen(m_ascii.data(), m_ascii.data() + m_ascii.size(), wide);
@@ -87,6 +106,7 @@ AString ValuesTextWriter::TakeText() {
 }
 
 io::CBlock_value ValuesTextWriter::TakeValue() {
+  Flush();
   if (m_isWide) return io::CBlock_value(AString(std::move(m_wide)));
   return io::CBlock_value::FromAscii(std::move(m_ascii));
 }

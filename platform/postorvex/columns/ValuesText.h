@@ -30,10 +30,16 @@ public:
 private:
   void AppendAscii(const char* b, const char* e);
   void GoWide();
+  // Moves the numbers gathered in m_run to the text.
+  void Flush();
 
   std::string m_ascii;  // the text, while every character is ASCII
   std::wstring m_wide;  // the text, once one is not
   bool m_isWide = false;
+  bool m_empty = true;  // nothing written yet: the next token has no blank before it
+  // Numbers are gathered here and added to the text a few thousand at a time.
+  char m_run[8192];
+  size_t m_runSize = 0;
 };
 
 // Reads what ValuesTextWriter wrote, from wide characters or from ASCII bytes; every read answers
