@@ -780,6 +780,9 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
   std::memset(block, '0', sizeof block);
   const char* const digits = WriteDigits(block + 24, d.digits);
   const char* end = block + 24;
+  // Eight zeros at a time first: the digits of a short decimal end in many. The first digit is
+  // no zero, so no step passes it.
+  for (uint64_t eight; std::memcpy(&eight, end - 8, 8), eight == 0x3030303030303030ULL;) end -= 8;
   while (end[-1] == '0') --end;
   const int n = static_cast<int>(end - digits);
   const int exponent = d.exponent + static_cast<int>(block + 24 - end);

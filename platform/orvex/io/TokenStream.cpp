@@ -68,6 +68,34 @@ int CountLineEnds(const char* b, const char* e) {
   return n;
 }
 
+// [+-]?digits[.digits][(e|E)[+-]?digits] with a digit somewhere before any exponent, followed by
+// a character that cannot continue a number: its end, else null. `isReal` tells a point or an
+// exponent; the same as ClassifyNumber on the run of number characters, which then ends there.
+const char* ScanPlainDecimal(const char* p, const char* e, bool& isReal) {
+  if (p != e && (*p == '+' || *p == '-')) ++p;
+  const char* const start = p;
+  while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+  bool digits = p != start;
+  isReal = false;
+  if (p != e && *p == '.') {
+    isReal = true;
+    const char* const fraction = ++p;
+    while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+    digits = digits || p != fraction;
+  }
+  if (!digits) return nullptr;
+  if (p != e && (*p == 'e' || *p == 'E')) {
+    isReal = true;
+    ++p;
+    if (p != e && (*p == '+' || *p == '-')) ++p;
+    const char* const exponent = p;
+    while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+    if (p == exponent) return nullptr;
+  }
+  if (p != e && IsNumberChar(static_cast<unsigned char>(*p))) return nullptr;
+  return p;
+}
+
 const CToken& EndToken() {
   static const CToken kEnd;
   return kEnd;
@@ -154,6 +182,17 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     m_tokText.assign(b, p);
     t.kind = kRawWord;
   } else if (startsNumber) {
+    // A plain decimal, as writers make them, is read and classified in one pass; anything else
+    // (words such as inf, damage) takes the general way.
+    bool isReal = false;
+    const char* const plainEnd = ScanPlainDecimal(b, end, isReal);
+    if (plainEnd && plainEnd != end) {
+      t.kind = isReal ? kRawReal : kRawInt;
+      t.numBegin = b;
+      t.numEnd = plainEnd;
+      consumed = static_cast<size_t>(plainEnd - s);
+      return kScanOk;
+    }
     while (p != end && IsNumberChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
     switch (detail::ClassifyNumber(b, p)) {
