@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -9,6 +10,17 @@
 
 namespace io {
 namespace detail {
+
+bool IsAsciiBytes(const char* p, const char* e) {
+  uint64_t high = 0;
+  for (; e - p >= 8; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    high |= w;
+  }
+  for (; p != e; ++p) high |= static_cast<unsigned char>(*p);
+  return (high & 0x8080808080808080ull) == 0;
+}
 
 bool IsBareName(const AString& name) {
   if (name.empty()) return false;

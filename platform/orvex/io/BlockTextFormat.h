@@ -24,6 +24,9 @@ void ReserveMore(Str& s, size_t extra) {
   if (need > s.capacity()) s.reserve(std::max(need, 2 * s.capacity()));
 }
 
+// No byte of [b, e) is past ASCII.
+bool IsAsciiBytes(const char* b, const char* e);
+
 // A key or name that can be written without quotes: [A-Za-z_][A-Za-z0-9_]*.
 bool IsBareName(const AString& name);
 void AppendName(std::string& out, const AString& name);

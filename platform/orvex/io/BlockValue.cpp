@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 #include "orvex/io/TokenStream.h"
 
@@ -25,19 +26,6 @@ CBlock_value::CBlock_value(const CBlock_value& o)
 
 namespace {
 
-bool AllAscii(const std::string& s) {
-  const char* p = s.data();
-  const char* const e = p + s.size();
-  uint64_t high = 0;
-  for (; e - p >= 8; p += 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    high |= w;
-  }
-  for (; p != e; ++p) high |= static_cast<unsigned char>(*p);
-  return (high & 0x8080808080808080ull) == 0;
-}
-
 void Widen(const std::string& ascii, AString& out) {
   out.resize(ascii.size());
   wchar_t* w = &out[0];
@@ -47,7 +35,7 @@ void Widen(const std::string& ascii, AString& out) {
 }  // namespace
 
 CBlock_value CBlock_value::FromAscii(std::string&& ascii) {
-  if (!AllAscii(ascii)) return CBlock_value(AString::FromUtf8(ascii));
+  if (!detail::IsAsciiBytes(ascii.data(), ascii.data() + ascii.size())) return CBlock_value(AString::FromUtf8(ascii));
   CBlock_value v;
   v.m_kind = kString;
   v.m_ascii = true;

@@ -644,10 +644,14 @@ constexpr Pow10 kPow10[kMaxPow - kMinPow + 1] = {
 
 // floor(q log10 2), floor(q log10 2 + log10 3/4) and floor(e log2 10), exact for |q|, |e| < 1200.
 int FloorLog10Pow2(int q) { return static_cast<int>((int64_t(q) * 661971961083LL) >> 41); }
-int FloorLog10ThreeQuartersPow2(int q) { return static_cast<int>((int64_t(q) * 661971961083LL - 274743187321LL) >> 41); }
+int FloorLog10ThreeQuartersPow2(int q) {
+  return static_cast<int>((int64_t(q) * 661971961083LL - 274743187321LL) >> 41);
+}
 int FloorLog2Pow10(int e) { return static_cast<int>((int64_t(e) * 913124641741LL) >> 38); }
 
 // g * cp / 2^128 rounded to odd: its floor, with the last bit set when something was cut off.
+// g exceeds the true power by less than one unit, which leaves a cut of at most 1 (of 2^64) where
+// the exact product is whole: such a cut does not count.
 uint64_t RoundToOdd(const Pow10& g, uint64_t cp) {
   const u128 x = u128(g.lo) * cp;
   const u128 y = u128(g.hi) * cp;

@@ -48,17 +48,6 @@ const char* FindClosingQuote(const char* b, const char* e, bool& escapes) {
   }
 }
 
-bool IsAscii(const char* p, const char* e) {
-  uint64_t high = 0;
-  for (; e - p >= 8; p += 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    high |= w;
-  }
-  for (; p != e; ++p) high |= static_cast<unsigned char>(*p);
-  return (high & 0x8080808080808080ull) == 0;
-}
-
 int CountLineEnds(const char* b, const char* e) {
   int n = 0;
   while (const void* nl = std::memchr(b, '\n', static_cast<size_t>(e - b))) {
@@ -218,7 +207,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     }
     lines += CountLineEnds(p + 1, close);
     t.kind = kRawString;
-    if (!escapes && static_cast<size_t>(close - p) > kLongText && IsAscii(p + 1, close)) {
+    if (!escapes && static_cast<size_t>(close - p) > kLongText && detail::IsAsciiBytes(p + 1, close)) {
       t.asciiText = true;
       t.numBegin = p + 1;
       t.numEnd = close;
@@ -293,7 +282,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   // ASCII without escapes goes back to the buffer's way.
   const char* const head = m_buf.data() + m_openQuote + 1;
   const size_t headSize = m_buf.size() - m_openQuote - 1;
-  bool plain = IsAscii(head, head + headSize) && !std::memchr(head, '\\', headSize);
+  bool plain = detail::IsAsciiBytes(head, head + headSize) && !std::memchr(head, '\\', headSize);
   size_t ahead = 0;  // bytes read past the buffer
   size_t close = std::string::npos;
   std::string& piece = m_longText;
@@ -304,9 +293,9 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
     if (const void* q = std::memchr(b, '"', got)) {
       const size_t n = static_cast<size_t>(static_cast<const char*>(q) - b);
       close = ahead + n;
-      plain = IsAscii(b, b + n) && !std::memchr(b, '\\', n);
+      plain = detail::IsAsciiBytes(b, b + n) && !std::memchr(b, '\\', n);
     } else {
-      plain = got > 0 && IsAscii(b, b + got) && !std::memchr(b, '\\', got);
+      plain = got > 0 && detail::IsAsciiBytes(b, b + got) && !std::memchr(b, '\\', got);
     }
     ahead += got;
   }

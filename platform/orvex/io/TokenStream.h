@@ -83,8 +83,8 @@ protected:
   void SetInput(std::string utf8);
   // Up to `max` further bytes, 0 at the end; called once per buffer refill.
   virtual size_t ReadBytes(char* dst, size_t max);
-  // SeekBack works. It makes the last `n` bytes that ReadBytes gave come again; false when the
-  // source cannot.
+  // Whether SeekBack can work: it makes the last `n` bytes that ReadBytes gave come again, and
+  // answers false when the source cannot.
   virtual bool CanSeekBack() const;
   virtual bool SeekBack(size_t n);
   // ReadBytes met an I/O error: token reads fail, NewLine throws.
@@ -95,7 +95,8 @@ private:
 
   enum RawKind { kRawWord, kRawInt, kRawReal, kRawString, kRawPunct, kRawEnd, kRawError };
   // A token as the lexer sees it. Word and string text is in m_tokText, except for a long
-  // string of plain ASCII: its bytes are left in the buffer (`asciiText`) until TokenText asks.
+  // string of plain ASCII (`asciiText`): its bytes [numBegin, numEnd) stay in the buffer or in
+  // m_longText until TokenText asks.
   // Number bytes point into the buffer or m_numScratch. All stay valid until the next Lex.
   struct RawToken {
     RawKind kind = kRawEnd;
