@@ -23,7 +23,7 @@ public:
     if (!Next()) return false;
     if (m_t.kind == Raw::kRawEnd) return Error(m_t.line, L"no block found");
     if (!IsName()) return Error(m_t.line, L"a block name was expected, found " + Describe());
-    AString name = std::move(m_in.m_tokText);
+    AString name = std::move(Text());
     const int line = m_t.line;
     if (!Next()) return false;
     if (!IsPunct(L'{')) return Error(m_t.line, L"'{' was expected after block name '" + name + L"', found " + Describe());
@@ -40,6 +40,9 @@ private:
     return false;
   }
 
+  // The decoded text of the current word or string token.
+  AString& Text() { return m_in.TokenText(m_t); }
+
   bool IsName() const { return m_t.kind == Raw::kRawWord || m_t.kind == Raw::kRawString; }
   bool IsPunct(wchar_t c) const { return m_t.kind == Raw::kRawPunct && m_t.punct == c; }
 
@@ -48,11 +51,12 @@ private:
     return false;
   }
 
-  AString Describe() const {
+  AString Describe() {
     switch (m_t.kind) {
-      case Raw::kRawWord: return L"'" + m_in.m_tokText + L"'";
+      case Raw::kRawWord: return L"'" + Text() + L"'";
       case Raw::kRawString: {
-        AString text = m_in.m_tokText.size() > 40 ? AString(m_in.m_tokText.substr(0, 40)) + L"..." : m_in.m_tokText;
+        const AString& all = Text();
+        AString text = all.size() > 40 ? AString(all.substr(0, 40) + L"...") : all;
         return L"the text \"" + text + L"\"";
       }
       case Raw::kRawInt:
@@ -80,10 +84,14 @@ private:
         return true;
       }
       case Raw::kRawString:
-        out = CBlock_value(std::move(m_in.m_tokText));
+        // A long text (a column's values) goes into its value as the bytes it was in the file.
+        if (m_t.asciiText)
+          out = CBlock_value::FromAscii(m_in.TakeAsciiText(m_t));
+        else
+          out = CBlock_value(std::move(m_in.m_tokText));
         return true;
       case Raw::kRawWord:
-        if (ValueFromWord(m_in.m_tokText, out)) return true;
+        if (ValueFromWord(Text(), out)) return true;
         return Error(m_t.line, L"a value was expected, found " + Describe());
       default:
         return Error(m_t.line, L"a value was expected, found " + Describe());
@@ -98,7 +106,7 @@ private:
       if (m_t.kind == Raw::kRawEnd)
         return Error(m_t.line, AString::Format(L"block '%s' opened on line %d is not closed", block.GetName(), openLine));
       if (!IsName()) return Error(m_t.line, L"an item name or '}' was expected, found " + Describe());
-      AString name = std::move(m_in.m_tokText);
+      AString name = std::move(Text());
       const int nameLine = m_t.line;
       if (!Next()) return false;
       if (IsPunct(L'{')) {
@@ -149,7 +157,7 @@ private:
     for (;;) {
       if (IsName()) {
         const bool quoted = m_t.kind == Raw::kRawString;
-        AString name = std::move(m_in.m_tokText);
+        AString name = std::move(Text());
         const int nameLine = m_t.line;
         if (!Next()) return false;
         if (IsPunct(L'=')) {
@@ -197,7 +205,7 @@ private:
       if (m_t.kind == Raw::kRawEnd)
         return Error(m_t.line, AString::Format(L"list '%s' opened on line %d is not closed", v.GetName(), openLine));
       if (m_t.kind == Raw::kRawString) {
-        v << CToken(CToken::kString, std::move(m_in.m_tokText), m_t.line);
+        v << CToken(CToken::kString, std::move(Text()), m_t.line);
       } else {
         CBlock_value value;
         if (!ReadValue(value)) return false;
@@ -252,7 +260,11 @@ private:
   void NamedValue(const CBlock_named_value& nv) {
     AppendName(m_out, nv.GetKey());
     m_out += " = ";
-    AppendValue(m_out, nv.GetValue());
+    const CBlock_value& v = nv.GetValue();
+    if (v.GetKind() == CBlock_value::kString)
+      AppendQuotedInPieces(m_out, v, [this] { m_stream.MaybeFlush(); });
+    else
+      AppendValue(m_out, v);
   }
 
   void Func(const CBlock_func& f) {

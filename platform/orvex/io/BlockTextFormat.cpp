@@ -2,13 +2,26 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "orvex/core/Utf8.h"
+#include "orvex/io/ShortestDouble.h"
 
 namespace io {
 namespace detail {
+
+bool IsAsciiBytes(const char* p, const char* e) {
+  uint64_t high = 0;
+  for (; e - p >= 8; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    high |= w;
+  }
+  for (; p != e; ++p) high |= static_cast<unsigned char>(*p);
+  return (high & 0x8080808080808080ull) == 0;
+}
 
 bool IsBareName(const AString& name) {
   if (name.empty()) return false;
@@ -28,6 +41,12 @@ void AppendName(std::string& out, const AString& name) {
 
 namespace {
 
+// Written as it stands inside quotes.
+bool IsPlainAscii(wchar_t c) {
+  const uint32_t u = static_cast<uint32_t>(c);
+  return u >= 0x20 && u < 0x7F && u != '\\' && u != '"';
+}
+
 void AppendHexEscape(std::string& out, uint32_t cp) {
   char buf[16];
   auto r = std::to_chars(buf, buf + sizeof buf, cp, 16);
@@ -36,27 +55,73 @@ void AppendHexEscape(std::string& out, uint32_t cp) {
   out.push_back('}');
 }
 
+// A character inside quotes that is not written as it stands.
+void AppendEscaped(std::string& out, uint32_t cp) {
+  switch (cp) {
+    case '\\': out += "\\\\"; return;
+    case '"': out += "\\\""; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: break;
+  }
+  // Surrogates and values past U+10FFFF have no UTF-8 form; escaping keeps them exact.
+  if (cp < 0x20 || cp == 0x7F || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+    AppendHexEscape(out, cp);
+  else
+    orvex::utf8::Append(out, cp);
+}
+
 }  // namespace
+
+void AppendQuotedBody(std::string& out, const wchar_t* p, const wchar_t* e) {
+  // Exact for ASCII text, the common case; a long text then grows the buffer once.
+  ReserveMore(out, static_cast<size_t>(e - p) + 2);
+  while (p != e) {
+    const wchar_t* const run = p;
+    while (p != e && IsPlainAscii(*p)) ++p;
+    if (p != run) {
+      const size_t old = out.size();
+      out.resize(old + static_cast<size_t>(p - run));
+      char* d = &out[old];
+      for (const wchar_t* q = run; q != p; ++q) *d++ = static_cast<char>(*q);
+    }
+    if (p == e) break;
+    AppendEscaped(out, static_cast<uint32_t>(*p++));
+  }
+}
 
 void AppendQuoted(std::string& out, const AString& text) {
   out.push_back('"');
-  for (wchar_t wc : text) {
-    const uint32_t cp = static_cast<uint32_t>(wc);
-    switch (cp) {
-      case '\\': out += "\\\\"; continue;
-      case '"': out += "\\\""; continue;
-      case '\n': out += "\\n"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\t': out += "\\t"; continue;
-      default: break;
-    }
-    // Surrogates and values past U+10FFFF have no UTF-8 form; escaping keeps them exact.
-    if (cp < 0x20 || cp == 0x7F || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-      AppendHexEscape(out, cp);
-    else
-      orvex::utf8::Append(out, cp);
-  }
+  AppendQuotedBody(out, text.data(), text.data() + text.size());
   out.push_back('"');
+}
+
+namespace {
+
+// No byte of the eight needs an escape: none is a control character, DEL, '"', '\\' or past ASCII.
+bool PlainWord(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  const auto hasZeroByte = [](uint64_t x) { return (x - kOnes) & ~x & kHigh; };
+  // Exact for bytes below 0x80, which the last term makes sure of.
+  const uint64_t below20 = (w - kOnes * 0x20) & ~w & kHigh;
+  return (hasZeroByte(w ^ (kOnes * '"')) | hasZeroByte(w ^ (kOnes * '\\')) | hasZeroByte(w ^ (kOnes * 0x7F)) |
+          below20 | (w & kHigh)) == 0;
+}
+
+}  // namespace
+
+void AppendQuotedBody(std::string& out, const char* p, const char* e) {
+  ReserveMore(out, static_cast<size_t>(e - p) + 2);
+  while (p != e) {
+    const char* const run = p;
+    for (uint64_t w; e - p >= 8 && (std::memcpy(&w, p, 8), PlainWord(w));) p += 8;
+    while (p != e && IsPlainAscii(static_cast<unsigned char>(*p))) ++p;
+    out.append(run, static_cast<size_t>(p - run));
+    if (p == e) break;
+    AppendEscaped(out, static_cast<unsigned char>(*p++));
+  }
 }
 
 void AppendReal(std::string& out, double d) {
@@ -69,7 +134,7 @@ void AppendReal(std::string& out, double d) {
     return;
   }
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  auto r = ToCharsShortest(buf, buf + sizeof buf, d);
   const size_t n = static_cast<size_t>(r.ptr - buf);
   out.append(buf, n);
   // An integral real must still read back as a real.
@@ -88,7 +153,9 @@ void AppendValue(std::string& out, const CBlock_value& v) {
   switch (v.GetKind()) {
     case CBlock_value::kInt: AppendInt(out, v.GetInt()); return;
     case CBlock_value::kReal: AppendReal(out, v.GetReal()); return;
-    case CBlock_value::kString: AppendQuoted(out, v.GetString()); return;
+    case CBlock_value::kString:
+      AppendQuotedInPieces(out, v, [] {});
+      return;
     case CBlock_value::kBool: out += v.GetBool() ? "true" : "false"; return;
   }
 }
@@ -206,15 +273,20 @@ bool ValueFromWord(const AString& word, CBlock_value& out) {
 void AppendUtf8Decoded(AString& out, const char* b, const char* e) {
   const auto* p = reinterpret_cast<const unsigned char*>(b);
   const auto* end = reinterpret_cast<const unsigned char*>(e);
+  // Every byte gives at most one character: size for the most, write in place, cut to what came.
+  const size_t old = out.size();
+  ReserveMore(out, static_cast<size_t>(end - p));
+  out.resize(old + static_cast<size_t>(end - p));
+  wchar_t* const first = &out[0];
+  wchar_t* w = first + old;
   while (p < end) {
     if (*p < 0x80) {
-      out.push_back(static_cast<wchar_t>(*p++));
+      *w++ = static_cast<wchar_t>(*p++);
       continue;
     }
-    wchar_t c;
-    p += orvex::utf8::Decode(p, end, c);
-    out.push_back(c);
+    p += orvex::utf8::Decode(p, end, *w++);
   }
+  out.resize(static_cast<size_t>(w - first));
 }
 
 }  // namespace detail

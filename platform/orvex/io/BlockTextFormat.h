@@ -1,6 +1,8 @@
 // Pieces of the block text form shared by the readers and writers (internal to the library).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 #include "orvex/core/AString.h"
@@ -14,12 +16,50 @@ constexpr bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (
 constexpr bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9'); }
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Room for `extra` more characters, growing geometrically: a reservation per append would
+// otherwise make a series of appends quadratic.
+template <class Str>
+void ReserveMore(Str& s, size_t extra) {
+  const size_t need = s.size() + extra;
+  if (need > s.capacity()) s.reserve(std::max(need, 2 * s.capacity()));
+}
+
+// No byte of [b, e) is past ASCII.
+bool IsAsciiBytes(const char* b, const char* e);
+
 // A key or name that can be written without quotes: [A-Za-z_][A-Za-z0-9_]*.
 bool IsBareName(const AString& name);
 void AppendName(std::string& out, const AString& name);
 // "text" with \\ \" \n \r \t escaped, \u{H} for other control characters, DEL and code points
 // that UTF-8 cannot carry; everything else as UTF-8.
 void AppendQuoted(std::string& out, const AString& text);
+// What AppendQuoted writes between the quotes, for a range of the text: wide characters, or
+// ASCII characters held as bytes.
+void AppendQuotedBody(std::string& out, const wchar_t* b, const wchar_t* e);
+void AppendQuotedBody(std::string& out, const char* b, const char* e);
+
+// A string value quoted, a piece at a time with `flush()` after each: a long text (a column's
+// values) then never sits whole in a stream's buffer.
+template <class Flush>
+void AppendQuotedInPieces(std::string& out, const CBlock_value& v, Flush flush) {
+  constexpr size_t kPiece = size_t(1) << 16;
+  out.push_back('"');
+  if (const std::string* ascii = v.GetAscii()) {
+    const char* const b = ascii->data();
+    for (size_t at = 0, n = ascii->size(); at < n; at += kPiece) {
+      AppendQuotedBody(out, b + at, b + std::min(n, at + kPiece));
+      flush();
+    }
+  } else {
+    const AString& text = v.GetString();
+    const wchar_t* const b = text.data();
+    for (size_t at = 0, n = text.size(); at < n; at += kPiece) {
+      AppendQuotedBody(out, b + at, b + std::min(n, at + kPiece));
+      flush();
+    }
+  }
+  out.push_back('"');
+}
 // Shortest text that reads back to the same bits; always with '.' or an exponent; inf, -inf, nan.
 void AppendReal(std::string& out, double d);
 void AppendInt(std::string& out, long v);

@@ -2,7 +2,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
+#include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 #include "orvex/io/TokenStream.h"
 
@@ -12,8 +15,32 @@ CBlock_value::CBlock_value(const AString& v) : m_kind(kString) { m_v.s = new ASt
 CBlock_value::CBlock_value(AString&& v) : m_kind(kString) { m_v.s = new AString(std::move(v)); }
 CBlock_value::CBlock_value(const wchar_t* v) : m_kind(kString) { m_v.s = new AString(v); }
 
-CBlock_value::CBlock_value(const CBlock_value& o) : CStreamio_object(o), m_kind(o.m_kind), m_v(o.m_v) {
-  if (m_kind == kString) m_v.s = new AString(*o.m_v.s);
+CBlock_value::CBlock_value(const CBlock_value& o)
+    : CStreamio_object(o), m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
+  if (m_kind != kString) return;
+  if (m_ascii)
+    m_v.a = new AsciiText{o.m_v.a->bytes};
+  else
+    m_v.s = new AString(*o.m_v.s);
+}
+
+namespace {
+
+void Widen(const std::string& ascii, AString& out) {
+  out.resize(ascii.size());
+  wchar_t* w = &out[0];
+  for (char c : ascii) *w++ = static_cast<wchar_t>(c);
+}
+
+}  // namespace
+
+CBlock_value CBlock_value::FromAscii(std::string&& ascii) {
+  if (!detail::IsAsciiBytes(ascii.data(), ascii.data() + ascii.size())) return CBlock_value(AString::FromUtf8(ascii));
+  CBlock_value v;
+  v.m_kind = kString;
+  v.m_ascii = true;
+  v.m_v.a = new AsciiText{std::move(ascii)};
+  return v;
 }
 
 CBlock_value& CBlock_value::operator=(const CBlock_value& o) {
@@ -23,14 +50,26 @@ CBlock_value& CBlock_value::operator=(const CBlock_value& o) {
 }
 
 void CBlock_value::DeleteString() {
-  delete m_v.s;
+  if (m_ascii) {
+    delete m_v.a->wide;
+    delete m_v.a;
+  } else {
+    delete m_v.s;
+  }
   m_kind = kInt;
+  m_ascii = false;
   m_v.i = 0;
 }
 
 const AString& CBlock_value::GetString() const {
   static const AString kEmpty;
-  return m_kind == kString ? *m_v.s : kEmpty;
+  if (m_kind != kString) return kEmpty;
+  if (!m_ascii) return *m_v.s;
+  if (!m_v.a->wide) {
+    m_v.a->wide = new AString;
+    Widen(m_v.a->bytes, *m_v.a->wide);
+  }
+  return *m_v.a->wide;
 }
 
 bool CBlock_value::Query(long& out) const {
@@ -73,7 +112,10 @@ bool CBlock_value::Query(bool& out) const {
 
 bool CBlock_value::Query(AString& out) const {
   if (m_kind != kString) return false;
-  out = *m_v.s;
+  if (m_ascii)
+    Widen(m_v.a->bytes, out);
+  else
+    out = *m_v.s;
   return true;
 }
 
@@ -82,10 +124,22 @@ bool CBlock_value::operator==(const CBlock_value& o) const {
   switch (m_kind) {
     case kInt: return m_v.i == o.m_v.i;
     case kReal: return m_v.d == o.m_v.d || (std::isnan(m_v.d) && std::isnan(o.m_v.d));
-    case kString: return *m_v.s == *o.m_v.s;
+    case kString:
+      if (m_ascii && o.m_ascii) return m_v.a->bytes == o.m_v.a->bytes;
+      if (m_ascii || o.m_ascii) return SameText(m_ascii ? *this : o, m_ascii ? o : *this);
+      return *m_v.s == *o.m_v.s;
     case kBool: return m_v.b == o.m_v.b;
   }
   return false;
+}
+
+bool CBlock_value::SameText(const CBlock_value& ascii, const CBlock_value& wide) {
+  const std::string& a = ascii.m_v.a->bytes;
+  const AString& w = *wide.m_v.s;
+  if (a.size() != w.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (static_cast<wchar_t>(a[i]) != w[i]) return false;
+  return true;
 }
 
 void CBlock_value::Write(CAbstract_ostream& out) const { out.WriteValue(*this); }

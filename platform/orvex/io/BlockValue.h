@@ -1,6 +1,8 @@
 // One typed value of the block tree (int, real, string or bool) and a value under a key.
 #pragma once
 
+#include <string>
+
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
 #include "orvex/io/StreamioObject.h"
@@ -22,8 +24,9 @@ public:
   CBlock_value(const wchar_t* v);
   CBlock_value(const CBlock_value& o);
   // Moves and destruction are inline: readers make and move millions of values.
-  CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_v(o.m_v) {
+  CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
     o.m_kind = kInt;
+    o.m_ascii = false;
     o.m_v.i = 0;
   }
   CBlock_value& operator=(const CBlock_value& o);
@@ -31,12 +34,19 @@ public:
     if (this == &o) return *this;
     Release();
     m_kind = o.m_kind;
+    m_ascii = o.m_ascii;
     m_v = o.m_v;
     o.m_kind = kInt;
+    o.m_ascii = false;
     o.m_v.i = 0;
     return *this;
   }
   ~CBlock_value() override { Release(); }
+
+  // A string value kept as the bytes of its ASCII characters: a long text (a column's values)
+  // then travels between a file and its reader without a wide copy. It is the same value as the
+  // AString of those characters in every respect; bytes above 0x7F are read as UTF-8.
+  static CBlock_value FromAscii(std::string&& ascii);
 
   Kind GetKind() const { return m_kind; }
 
@@ -58,24 +68,35 @@ public:
   long GetInt() const { return m_kind == kInt ? m_v.i : 0; }
   double GetReal() const { return m_kind == kReal ? m_v.d : 0.0; }
   bool GetBool() const { return m_kind == kBool && m_v.b; }
+  // For a value kept as ASCII bytes, the wide text is made on the first call and kept.
   const AString& GetString() const;
+  // The bytes of a string value kept as ASCII, else null.
+  const std::string* GetAscii() const { return m_kind == kString && m_ascii ? &m_v.a->bytes : nullptr; }
 
   void Write(CAbstract_ostream& out) const override;
   // Throws ReadErrorException{1} when the next token is not a value; the token is consumed.
   void Read(CAbstract_istream& in) override;
 
 private:
+  struct AsciiText {
+    std::string bytes;
+    mutable AString* wide = nullptr;  // owned; made by GetString
+  };
+
   void Release() {
     if (m_kind == kString) DeleteString();
   }
   void DeleteString();
+  static bool SameText(const CBlock_value& ascii, const CBlock_value& wide);
 
   Kind m_kind;
+  bool m_ascii = false;  // a string held in m_v.a, not m_v.s
   union {
     long i;
     double d;
     bool b;
     AString* s;  // owned; kept out of line so that a value stays small in long argument lists
+    AsciiText* a;  // owned
   } m_v;
 };
 

@@ -1,5 +1,7 @@
 #include "orvex/io/FileTokenStream.h"
 
+#include <climits>
+
 #include "orvex/core/Assert.h"
 
 namespace io {
@@ -11,7 +13,11 @@ constexpr size_t kFileFlushAt = size_t(1) << 16;
 CToken_istream::CToken_istream(const LongFileName& file, int mode) {
   ORVEX_ASSERT(mode==1);
   m_file = std::fopen(file.ToNarrow().c_str(), "rb");
-  if (!m_file) SetFail(L"the file '" + file.GetPath() + L"' cannot be opened");
+  if (!m_file) {
+    SetFail(L"the file '" + file.GetPath() + L"' cannot be opened");
+    return;
+  }
+  m_seekable = std::ftell(m_file) >= 0;
 }
 
 CToken_istream::~CToken_istream() { Close(); }
@@ -26,6 +32,11 @@ size_t CToken_istream::ReadBytes(char* dst, size_t max) {
   const size_t got = std::fread(dst, 1, max, m_file);
   if (got < max && std::ferror(m_file)) NoteIoError();
   return got;
+}
+
+bool CToken_istream::SeekBack(size_t n) {
+  if (n == 0) return true;
+  return m_file && n <= static_cast<size_t>(LONG_MAX) && std::fseek(m_file, -static_cast<long>(n), SEEK_CUR) == 0;
 }
 
 CToken_ostream::CToken_ostream(const LongFileName& file, int mode) : CAbstract_ostream(kFileFlushAt) {

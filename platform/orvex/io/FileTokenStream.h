@@ -24,9 +24,12 @@ public:
 
 protected:
   size_t ReadBytes(char* dst, size_t max) override;
+  bool CanSeekBack() const override { return m_seekable; }
+  bool SeekBack(size_t n) override;
 
 private:
   std::FILE* m_file = nullptr;
+  bool m_seekable = false;
 };
 
 // Writes a file, buffered. Write errors fail the stream; nothing is thrown.

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/Utf8.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 
@@ -14,6 +16,8 @@ namespace io {
 namespace {
 
 constexpr size_t kChunk = size_t(1) << 16;
+// Quoted texts longer than this that need no decoding stay bytes until asked for (see RawToken).
+constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 bool IsNumberChar(unsigned char c) { return detail::IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
@@ -25,6 +29,61 @@ AString Excerpt(const char* b, const char* e) {
   detail::AppendUtf8Decoded(out, b, b + std::min<size_t>(static_cast<size_t>(e - b), kMax));
   if (static_cast<size_t>(e - b) > kMax) out += L"...";
   return out;
+}
+
+// The quote that closes a quoted text starting at b, or null when [b, e) does not hold it. A
+// backslash takes the next byte with it. Long texts are the bulk of a file: searched, not walked.
+const char* FindClosingQuote(const char* b, const char* e, bool& escapes) {
+  const char* p = b;
+  const char* quote = nullptr;  // the next quote at or after p, once searched
+  for (;;) {
+    if (!quote || quote < p) {
+      quote = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(e - p)));
+      if (!quote) return nullptr;
+    }
+    const void* bs = std::memchr(p, '\\', static_cast<size_t>(quote - p));
+    if (!bs) return quote;
+    escapes = true;
+    p = static_cast<const char*>(bs) + 2;
+    if (p >= e) return nullptr;
+  }
+}
+
+int CountLineEnds(const char* b, const char* e) {
+  int n = 0;
+  while (const void* nl = std::memchr(b, '\n', static_cast<size_t>(e - b))) {
+    ++n;
+    b = static_cast<const char*>(nl) + 1;
+  }
+  return n;
+}
+
+// [+-]?digits[.digits][(e|E)[+-]?digits] with a digit somewhere before any exponent, followed by
+// a character that cannot continue a number: its end, else null. `isReal` tells a point or an
+// exponent; the same as ClassifyNumber on the run of number characters, which then ends there.
+const char* ScanPlainDecimal(const char* p, const char* e, bool& isReal) {
+  if (p != e && (*p == '+' || *p == '-')) ++p;
+  const char* const start = p;
+  while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+  bool digits = p != start;
+  isReal = false;
+  if (p != e && *p == '.') {
+    isReal = true;
+    const char* const fraction = ++p;
+    while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+    digits = digits || p != fraction;
+  }
+  if (!digits) return nullptr;
+  if (p != e && (*p == 'e' || *p == 'E')) {
+    isReal = true;
+    ++p;
+    if (p != e && (*p == '+' || *p == '-')) ++p;
+    const char* const exponent = p;
+    while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
+    if (p == exponent) return nullptr;
+  }
+  if (p != e && IsNumberChar(static_cast<unsigned char>(*p))) return nullptr;
+  return p;
 }
 
 const CToken& EndToken() {
@@ -48,6 +107,9 @@ void CAbstract_istream::SetInput(std::string utf8) {
 
 size_t CAbstract_istream::ReadBytes(char*, size_t) { return 0; }
 
+bool CAbstract_istream::CanSeekBack() const { return false; }
+bool CAbstract_istream::SeekBack(size_t n) { return n == 0; }
+
 bool CAbstract_istream::Grow() const {
   if (m_srcEnd) return false;
   m_buf.erase(0, m_pos);
@@ -68,6 +130,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   const char* const end = m_buf.data() + m_buf.size();
   const char* p = s;
   lines = 0;
+  m_openQuote = std::string::npos;
   for (;;) {
     if (p == end) {
       if (!m_srcEnd) return kScanNeedMore;
@@ -91,6 +154,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     }
   }
   t.line = m_line + lines;
+  t.asciiText = false;
   const char* const b = p;
   const unsigned char c = static_cast<unsigned char>(*p);
   // Lookahead of a sign or a dot: "-1", "-.5", "-inf".
@@ -108,6 +172,17 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     m_tokText.assign(b, p);
     t.kind = kRawWord;
   } else if (startsNumber) {
+    // A plain decimal, as writers make them, is read and classified in one pass; anything else
+    // (words such as inf, damage) takes the general way.
+    bool isReal = false;
+    const char* const plainEnd = ScanPlainDecimal(b, end, isReal);
+    if (plainEnd && plainEnd != end) {
+      t.kind = isReal ? kRawReal : kRawInt;
+      t.numBegin = b;
+      t.numEnd = plainEnd;
+      consumed = static_cast<size_t>(plainEnd - s);
+      return kScanOk;
+    }
     while (p != end && IsNumberChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
     switch (detail::ClassifyNumber(b, p)) {
@@ -120,25 +195,27 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     t.numBegin = b;
     t.numEnd = p;
   } else if (c == '"') {
-    ++p;
-    for (;;) {
-      if (p == end) {
-        if (!m_srcEnd) return kScanNeedMore;
-        m_lexError = L"text in quotes never closed";
-        return kScanError;
+    bool escapes = false;
+    const char* const close = FindClosingQuote(p + 1, end, escapes);
+    if (!close) {
+      if (!m_srcEnd) {
+        m_openQuote = static_cast<size_t>(p - m_buf.data());
+        m_linesBefore = lines;
+        return kScanNeedMore;
       }
-      const char ch = *p;
-      if (ch == '"') break;
-      if (ch == '\n') ++lines;
-      if (ch == '\\' && p + 1 != end) {
-        if (p[1] == '\n') ++lines;
-        ++p;
-      }
-      ++p;
+      m_lexError = L"text in quotes never closed";
+      return kScanError;
     }
-    if (!DecodeString(b + 1, p)) return kScanError;
-    ++p;  // the closing quote
+    lines += CountLineEnds(p + 1, close);
     t.kind = kRawString;
+    if (!escapes && static_cast<size_t>(close - p) > kLongText && detail::IsAsciiBytes(p + 1, close)) {
+      t.asciiText = true;
+      t.numBegin = p + 1;
+      t.numEnd = close;
+    } else if (!DecodeString(b + 1, close)) {
+      return kScanError;
+    }
+    p = close + 1;
   } else if (c < 0x80) {
     ++p;
     t.kind = kRawPunct;
@@ -159,7 +236,8 @@ bool CAbstract_istream::DecodeString(const char* b, const char* e) {
   const char* p = b;
   while (p != e) {
     const char* run = p;
-    while (p != e && *p != '\\') ++p;
+    const void* bs = std::memchr(p, '\\', static_cast<size_t>(e - p));
+    p = bs ? static_cast<const char*>(bs) : e;
     detail::AppendUtf8Decoded(m_tokText, run, p);
     if (p == e) break;
     // An escape; the scan made sure that a character follows the backslash.
@@ -199,15 +277,87 @@ bool CAbstract_istream::DecodeString(const char* b, const char* e) {
   return true;
 }
 
+bool CAbstract_istream::LexLongText(RawToken& t) {
+  // The text is searched ahead in pieces, then read once more into a string of exactly its size:
+  // a long text (a column's values) is neither held twice nor grown by copies. Anything but plain
+  // ASCII without escapes goes back to the buffer's way.
+  const char* const head = m_buf.data() + m_openQuote + 1;
+  const size_t headSize = m_buf.size() - m_openQuote - 1;
+  bool plain = detail::IsAsciiBytes(head, head + headSize) && !std::memchr(head, '\\', headSize);
+  size_t ahead = 0;  // bytes read past the buffer
+  size_t close = std::string::npos;
+  std::string& piece = m_longText;
+  while (plain && close == std::string::npos) {
+    piece.resize(kChunk);
+    const size_t got = std::min(ReadBytes(&piece[0], kChunk), kChunk);
+    const char* const b = piece.data();
+    if (const void* q = std::memchr(b, '"', got)) {
+      const size_t n = static_cast<size_t>(static_cast<const char*>(q) - b);
+      close = ahead + n;
+      plain = detail::IsAsciiBytes(b, b + n) && !std::memchr(b, '\\', n);
+    } else {
+      plain = got > 0 && detail::IsAsciiBytes(b, b + got) && !std::memchr(b, '\\', got);
+    }
+    ahead += got;
+  }
+  if (!SeekBack(ahead)) {
+    NoteIoError();
+    m_lexError = L"the file could not be read to its end";
+    t.kind = kRawError;
+    return false;
+  }
+  if (!plain) {
+    m_longRefused = true;
+    return LexFromBytes(t);
+  }
+  m_line += m_linesBefore;
+  t.line = m_line;
+  t.kind = kRawString;
+  std::string text;
+  text.reserve(headSize + close);
+  AdviseBigFillOfCapacity(text);
+  text.assign(head, headSize);
+  text.resize(headSize + close);
+  const size_t got = close ? ReadBytes(&text[headSize], close) : 0;
+  // The closing quote: the buffer goes on after it.
+  char quote = 0;
+  if (got != close || ReadBytes(&quote, 1) != 1 || quote != '"') {
+    NoteIoError();  // the file changed under the reader
+    m_lexError = L"the file could not be read to its end";
+    t.kind = kRawError;
+    return false;
+  }
+  m_buf.clear();
+  m_pos = 0;
+  m_line += CountLineEnds(text.data(), text.data() + text.size());
+  m_longText.swap(text);
+  t.asciiText = true;
+  t.numBegin = m_longText.data();
+  t.numEnd = m_longText.data() + m_longText.size();
+  return true;
+}
+
+std::string CAbstract_istream::TakeAsciiText(RawToken& t) {
+  if (t.asciiText && t.numBegin == m_longText.data() && t.numEnd == m_longText.data() + m_longText.size()) {
+    t.asciiText = false;
+    return std::move(m_longText);
+  }
+  return std::string(t.numBegin, t.numEnd);
+}
+
 bool CAbstract_istream::LexFromBytes(RawToken& t) {
   for (;;) {
     size_t consumed = 0;
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
+      if (m_openQuote != std::string::npos && m_buf.size() - m_openQuote >= kLongText && !m_longRefused &&
+          CanSeekBack())
+        return LexLongText(t);
       Grow();
       continue;
     }
+    m_longRefused = false;
     if (r == kScanError) {
       t.kind = kRawError;
       return false;
@@ -225,6 +375,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
 
 void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
   t.line = token.GetLine() > 0 ? token.GetLine() : m_line;
+  t.asciiText = false;
   switch (token.GetKind()) {
     case CToken::kWord:
     case CToken::kString:
@@ -261,10 +412,19 @@ bool CAbstract_istream::Lex(RawToken& t) {
   return true;
 }
 
-CToken CAbstract_istream::MakeToken(const RawToken& t) const {
+AString& CAbstract_istream::TokenText(RawToken& t) {
+  if (t.asciiText) {
+    m_tokText.clear();
+    detail::AppendUtf8Decoded(m_tokText, t.numBegin, t.numEnd);
+    t.asciiText = false;
+  }
+  return m_tokText;
+}
+
+CToken CAbstract_istream::MakeToken(RawToken& t) {
   switch (t.kind) {
     case kRawWord: return CToken(CToken::kWord, m_tokText, t.line);
-    case kRawString: return CToken(CToken::kString, m_tokText, t.line);
+    case kRawString: return CToken(CToken::kString, TokenText(t), t.line);
     case kRawInt:
     case kRawReal:
       return CToken(t.kind == kRawInt ? CToken::kInt : CToken::kReal, AString(std::wstring(t.numBegin, t.numEnd)), t.line);

@@ -83,6 +83,10 @@ protected:
   void SetInput(std::string utf8);
   // Up to `max` further bytes, 0 at the end; called once per buffer refill.
   virtual size_t ReadBytes(char* dst, size_t max);
+  // Whether SeekBack can work: it makes the last `n` bytes that ReadBytes gave come again, and
+  // answers false when the source cannot.
+  virtual bool CanSeekBack() const;
+  virtual bool SeekBack(size_t n);
   // ReadBytes met an I/O error: token reads fail, NewLine throws.
   void NoteIoError() { m_ioError = true; }
 
@@ -90,19 +94,29 @@ private:
   friend class detail::BlockTextReader;
 
   enum RawKind { kRawWord, kRawInt, kRawReal, kRawString, kRawPunct, kRawEnd, kRawError };
-  // A token as the lexer sees it. Word and string text is in m_tokText; number bytes point into
-  // the buffer or m_numScratch. Both stay valid until the next Lex.
+  // A token as the lexer sees it. Word and string text is in m_tokText, except for a long
+  // string of plain ASCII (`asciiText`): its bytes [numBegin, numEnd) stay in the buffer or in
+  // m_longText until TokenText asks.
+  // Number bytes point into the buffer or m_numScratch. All stay valid until the next Lex.
   struct RawToken {
     RawKind kind = kRawEnd;
     wchar_t punct = 0;
     const char* numBegin = nullptr;
     const char* numEnd = nullptr;
+    bool asciiText = false;
     int line = 0;
   };
   enum ScanResult { kScanOk, kScanNeedMore, kScanError };
 
   bool Lex(RawToken& t);
+  // The decoded text of a word or string token.
+  AString& TokenText(RawToken& t);
   bool LexFromBytes(RawToken& t);
+  // The rest of a quoted text that opened at m_openQuote and runs past the buffer.
+  bool LexLongText(RawToken& t);
+  // The bytes of an ASCII string token, moved out when the lexer holds them in a string of
+  // their own.
+  std::string TakeAsciiText(RawToken& t);
   // The next token without consuming it (kept on the put-back stack); null on a failed stream.
   const CToken* Peek();
   // Unescapes quoted text into m_tokText; false (with m_lexError) on a bad escape.
@@ -110,7 +124,7 @@ private:
   void FromPutBack(const CToken& token, RawToken& t);
   ScanResult Scan(RawToken& t, size_t& consumed, int& lines);
   bool Grow() const;
-  CToken MakeToken(const RawToken& t) const;
+  CToken MakeToken(RawToken& t);
   void FailAt(int line, const AString& why);
 
   mutable std::string m_buf;  // bytes not yet consumed start at m_pos
@@ -128,6 +142,10 @@ private:
   AString m_tokText;         // decoded text of the last word or string token
   std::string m_numScratch;  // bytes of a number token that came off the put-back stack
   AString m_lexError;  // what the last kScanError was about
+  size_t m_openQuote = std::string::npos;  // offset in m_buf of a quoted text that Scan could not finish
+  int m_linesBefore = 0;                   // line ends that Scan passed before that text
+  std::string m_longText;                  // bytes of the last long quoted text, see LexLongText
+  bool m_longRefused = false;              // the text at m_openQuote is read the buffer's way
 };
 
 // Writes tokens, values and block trees as UTF-8 text, buffered; subclasses take the bytes.

@@ -7,6 +7,7 @@
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "postorvex/columns/ColumnImpl.h"
@@ -342,30 +343,35 @@ bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid) {
 }  // namespace columns
 }  // namespace postorvex
 
-AString Column::GetValuesText() const {
-  NoteRead();
-  std::wstring out;
-  // Growing a long text costs more than the numbers: one reservation, by a generous estimate.
-  out.reserve(GetCount() * (IsRealKind(static_cast<int>(m_type)) ? 20 : 40));
-  ValuesTextWriter writer(out);
-  WriteEntries(writer);
-  return AString(std::move(out));
+namespace {
+
+// Room for a column's text by a generous estimate: growing a long text costs more than the numbers.
+size_t ValuesTextEstimate(const Column& column) {
+  return column.GetCount() * (IsRealKind(static_cast<int>(column.GetParameterType())) ? 20 : 40);
 }
 
-Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
-                                     const AString& text, AString& error) {
-  std::unique_ptr<Column> column(CreateColumn(type, units));
+// Reads `count` entries into a new column of the kind, each by `readEntry` (a column's own reader,
+// which only its class may call); null with `error` set on damaged text.
+template <class ReadEntry>
+Column* ReadValues(val::ParameterType type, Units::FullUnitType units, size_t count, ValuesTextReader& reader,
+                   AString& error, ReadEntry readEntry) {
+  std::unique_ptr<Column> column(Column::CreateColumn(type, units));
   if (!column) {
     error = AString::Format(L"ColumnType %d has no column kind", static_cast<int>(type));
     return nullptr;
   }
-  ValuesTextReader reader(text.data(), text.data() + text.size());
+  // Rows of doubles are the bulk of stored data: room for them at once, bounded by the text, as
+  // the count comes from a file.
+  if (DoubleColumn* d = column->GetDoubleColumn()) {
+    d->GetValues().reserve(std::min(count, reader.Remaining() / 2 + 1));
+    io::AdviseBigFillOfCapacity(d->GetValues());
+  }
   for (size_t i = 0; i < count; ++i) {
     if (reader.AtEnd()) {
       error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, i);
       return nullptr;
     }
-    if (!column->ReadEntry(reader)) {
+    if (!readEntry(*column, reader)) {
       error = AString::Format(L"Values: entry %u cannot be read", i);
       return nullptr;
     }
@@ -377,6 +383,22 @@ Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitTyp
   return column.release();
 }
 
+}  // namespace
+
+AString Column::GetValuesText() const {
+  NoteRead();
+  ValuesTextWriter writer;
+  writer.Reserve(ValuesTextEstimate(*this));
+  WriteEntries(writer);
+  return writer.TakeText();
+}
+
+Column* Column::CreateFromValuesText(val::ParameterType type, Units::FullUnitType units, size_t count,
+                                     const AString& text, AString& error) {
+  ValuesTextReader reader(text.data(), text.data() + text.size());
+  return ReadValues(type, units, count, reader, error, [](Column& c, ValuesTextReader& r) { return c.ReadEntry(r); });
+}
+
 io::ReadError Column::WriteColumn(io::CBlock& block) const {
   if (WriteMustFail()) return io::kConversionFailed;
   block << io::CBlock_named_value(L"ColumnType", io::CBlock_value(static_cast<int>(m_type)));
@@ -385,7 +407,11 @@ io::ReadError Column::WriteColumn(io::CBlock& block) const {
   AString enumName;
   if (const EnumColumn* e = GetEnumColumn(); e && e->GetEnumName(enumName))
     block << io::CBlock_named_value(L"EnumName", io::CBlock_value(std::move(enumName)));
-  block << io::CBlock_named_value(L"Values", io::CBlock_value(GetValuesText()));
+  NoteRead();
+  ValuesTextWriter writer;
+  writer.Reserve(ValuesTextEstimate(*this));
+  WriteEntries(writer);
+  block << io::CBlock_named_value(L"Values", writer.TakeValue());
   return io::kNoError;
 }
 
@@ -437,18 +463,26 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
     error = AString(L"ColumnType or ColumnUnits out of range");
     return nullptr;
   }
-  static const AString kNoValues;
-  const AString* text = &kNoValues;
+  const size_t rows = static_cast<size_t>(count);
+  std::unique_ptr<Column> column;
   if (const io::CBlock_named_value* values = block.FindNamedValue(L"Values")) {
-    // Read in place: a long column's text is not worth a copy.
-    if (values->GetValue().GetKind() != io::CBlock_value::kString) {
+    const io::CBlock_value& value = values->GetValue();
+    if (value.GetKind() != io::CBlock_value::kString) {
       error = AString(L"Values is not a text");
       return nullptr;
     }
-    text = &values->GetValue().GetString();
+    // Read in place: a long column's text is not worth a copy, nor a wide one.
+    if (const std::string* ascii = value.GetAscii()) {
+      ValuesTextReader reader(ascii->data(), ascii->data() + ascii->size());
+      column.reset(ReadValues(static_cast<val::ParameterType>(type), static_cast<int>(units), rows, reader, error,
+                              [](Column& c, ValuesTextReader& r) { return c.ReadEntry(r); }));
+    } else {
+      column.reset(CreateFromValuesText(static_cast<val::ParameterType>(type), static_cast<int>(units), rows,
+                                        value.GetString(), error));
+    }
+  } else {
+    column.reset(CreateFromValuesText(static_cast<val::ParameterType>(type), static_cast<int>(units), rows, AString(), error));
   }
-  std::unique_ptr<Column> column(CreateFromValuesText(static_cast<val::ParameterType>(type), static_cast<int>(units),
-                                                      static_cast<size_t>(count), *text, error));
   if (!column) return nullptr;
   AString enumName;
   if (const io::CBlock_named_value* name = block.FindNamedValue(L"EnumName")) {

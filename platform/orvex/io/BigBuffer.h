@@ -1,0 +1,24 @@
+// Advice for big buffers about to be filled: the first touch of fresh memory, not the copying,
+// is what a column's text of many megabytes costs.
+#pragma once
+
+#include <cstddef>
+
+#include "orvex/core/OrvexApi.h"
+
+namespace io {
+
+// Asks that the whole 2 MiB pages within [data, data + bytes) come as huge pages where the system
+// has them, so that filling the buffer takes one page fault per 2 MiB instead of one per 4 KiB.
+// Does nothing for small buffers or where the system has no such advice; contents are kept.
+ORVEX_API void AdviseBigFill(void* data, size_t bytes);
+
+// The same for the unused capacity of a string or vector that is about to grow into it.
+template <class Container>
+void AdviseBigFillOfCapacity(Container& c) {
+  if (c.capacity() > c.size())
+    AdviseBigFill(c.data() + c.size(),
+                  (c.capacity() - c.size()) * sizeof(typename Container::value_type));
+}
+
+}  // namespace io

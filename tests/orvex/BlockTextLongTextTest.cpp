@@ -1,0 +1,172 @@
+// Long quoted texts (a column's values) through block files: the bulk paths of the reader and
+// writer must give what the plain paths give, byte for byte and error for error.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "RepTest.h"
+#include "orvex/io/BlockFile.h"
+#include "orvex/io/FileTokenStream.h"
+#include "orvex/io/ShortestDouble.h"
+#include "orvex/io/TokenStream.h"
+
+using io::CBlock;
+using io::CBlock_named_value;
+using io::CBlock_value;
+
+namespace {
+
+// The same bytes read from a file (refilled 64 KiB at a time, long texts read ahead) and from
+// memory (all at once): the same block, or the same error.
+void ExpectFileReadsLikeText(const std::string& bytes) {
+  reptest::TempDir dir;
+  reptest::WriteFileBytes(dir.File("t.blk"), bytes);
+  CBlock fromFile(L"Kept");
+  AString fileError;
+  const bool fileOk =
+      io::ReadBlockFile(LongFileName(AString::FromUtf8(dir.File("t.blk"))), fromFile, &fileError) == io::kNoError;
+  CBlock fromText(L"Kept");
+  AString textError;
+  io::CStringToken_istream in(bytes.data(), bytes.size());
+  in >> fromText;
+  if (!in.Fail() && !in.AtEndOfInput()) in.SetFail(L"text follows the end of block '" + fromText.GetName() + L"'");
+  const bool textOk = !in.Fail();
+  textError = in.ErrorText();
+  ASSERT_EQ(textOk, fileOk) << fileError.ToUtf8() << " / " << textError.ToUtf8();
+  if (textOk) {
+    EXPECT_TRUE(fromFile == fromText);
+  } else {
+    EXPECT_EQ(textError.ToUtf8(), fileError.ToUtf8());
+    EXPECT_EQ(L"Kept", fromFile.GetName()) << "a failed read keeps what was held";
+  }
+}
+
+std::string Digits(size_t n) {
+  std::string s;
+  s.reserve(n);
+  for (size_t i = 0; s.size() < n; ++i) s += std::to_string(i * 7919 % 100003) + (i % 5 ? " " : "\n");
+  s.resize(n);
+  return s;
+}
+
+}  // namespace
+
+TEST(BlockTextLongText, FileReadsLikeMemoryAcrossRefills) {
+  const size_t kLong = 200000;  // several refills
+  struct Case {
+    std::string text;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"A {\n  V = \"" + Digits(kLong) + "\"\n  N = 3\n}\n", "plain ASCII with line ends inside"},
+      {"A {\n  V = \"" + Digits(kLong) + "\\\"q\\\\\" W = \"x\"\n}\n", "escapes near the end"},
+      {"A {\n  V = \"\\t" + Digits(kLong) + "\"\n}\n", "an escape at the start"},
+      {"A {\n  V = \"" + Digits(65530) + "\\\"" + Digits(kLong) + "\"\n}\n", "an escaped quote at a refill"},
+      {"A {\n  V = \"" + Digits(kLong) + "\xC3\xA4\"\n}\n", "a character past ASCII"},
+      {"A {\n  V = \"" + Digits(kLong) + "\xC3\"\n}\n", "damaged UTF-8"},
+      {"A {\n  V = \"" + Digits(kLong) + "\n}\n", "never closed"},
+      {"A {\n  V = \"" + Digits(kLong) + "\\", "a backslash at the very end"},
+      {"A {\n  V = \"" + Digits(kLong) + "\\q\"\n}\n", "an unknown escape"},
+      {"A {\n  V = \"" + Digits(kLong) + "\"\n  W = \"" + Digits(kLong) + "\" }", "two in a row"},
+      {"A {\n  V = \"" + Digits(kLong) + "\" X }\n", "damage after a long text names its line"},
+      {"A {\n  F(\"" + Digits(kLong) + "\", 1)\n  L = [\"" + Digits(kLong) + "\"]\n}\n", "in a function and a list"},
+      {"A {\n  V = \"" + Digits(kLong) + "\"\n}\nB { }\n", "text after the block"},
+      {"A {\n  V = \"" + std::string(300, 'x') + "\"\n}\n", "just long enough"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ExpectFileReadsLikeText(c.text);
+  }
+}
+
+TEST(BlockTextLongText, WriteReadWriteIsByteIdentical) {
+  CBlock b(L"Top");
+  b << CBlock_named_value(L"Ascii", CBlock_value::FromAscii(Digits(300000)));
+  b << CBlock_named_value(L"Wide", CBlock_value(AString(L"\u00e4\"\\\n") + AString::FromUtf8(Digits(200000))));
+  b << CBlock_named_value(L"Controls", CBlock_value::FromAscii(std::string("a\x01\x7F\"\\\t\r\nb") + Digits(100000)));
+  reptest::TempDir dir;
+  const LongFileName first(AString::FromUtf8(dir.File("1.blk")));
+  const LongFileName second(AString::FromUtf8(dir.File("2.blk")));
+  ASSERT_EQ(io::kNoError, io::WriteBlockFile(first, b));
+  CBlock back;
+  AString error;
+  ASSERT_EQ(io::kNoError, io::ReadBlockFile(first, back, &error)) << error.ToUtf8();
+  EXPECT_TRUE(back == b);
+  ASSERT_EQ(io::kNoError, io::WriteBlockFile(second, back));
+  const std::string bytes = reptest::ReadFileBytes(dir.File("1.blk"));
+  EXPECT_EQ(bytes, reptest::ReadFileBytes(dir.File("2.blk")));
+  // The file holds what the memory writer makes of the same block.
+  EXPECT_EQ(io::BlockToText(b).ToUtf8(), bytes);
+}
+
+TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
+  const CBlock_value ascii = CBlock_value::FromAscii("Values 1 2.5 nan");
+  const CBlock_value wide(AString(L"Values 1 2.5 nan"));
+  ASSERT_NE(nullptr, ascii.GetAscii());
+  EXPECT_EQ(nullptr, wide.GetAscii());
+  EXPECT_EQ(CBlock_value::kString, ascii.GetKind());
+  EXPECT_TRUE(ascii == wide);
+  EXPECT_TRUE(wide == ascii);
+  EXPECT_FALSE(ascii == CBlock_value(AString(L"Values 1 2.5 na")));
+  EXPECT_FALSE(ascii == CBlock_value::FromAscii("Values 1 2.5 nam"));
+  EXPECT_EQ(wide.GetString(), ascii.GetString());
+  AString queried;
+  EXPECT_TRUE(ascii.Query(queried));
+  EXPECT_EQ(wide.GetString(), queried);
+  long notANumber = 7;
+  EXPECT_FALSE(ascii.Query(notANumber));
+  EXPECT_EQ(7, notANumber);
+
+  CBlock_value copy = ascii;
+  EXPECT_TRUE(copy == ascii);
+  ASSERT_NE(nullptr, copy.GetAscii());
+  CBlock_value moved = std::move(copy);
+  EXPECT_TRUE(moved == wide);
+  moved = CBlock_value(2.5);
+  EXPECT_EQ(nullptr, moved.GetAscii());
+  EXPECT_EQ(2.5, moved.GetReal());
+
+  // Bytes past ASCII are UTF-8, held as wide text.
+  const CBlock_value utf8 = CBlock_value::FromAscii("\xC3\xA4");
+  EXPECT_EQ(nullptr, utf8.GetAscii());
+  EXPECT_EQ(AString(L"\u00e4"), utf8.GetString());
+}
+
+TEST(ShortestDouble, WritesWhatTheLibraryWrites) {
+  std::mt19937_64 rng(20261210);
+  auto expectSame = [](double v) {
+    char mine[64];
+    char lib[64];
+    const std::to_chars_result m = io::ToCharsShortest(mine, mine + sizeof mine, v);
+    const std::to_chars_result l = std::to_chars(lib, lib + sizeof lib, v);
+    ASSERT_EQ(std::string(lib, l.ptr), std::string(mine, m.ptr)) << v;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    expectSame(v);
+  }
+  // Every binary exponent and its neighbours, decimal powers, short decimals, large integers.
+  for (int e = -1074; e <= 1023; ++e) {
+    const double p = std::ldexp(1.0, e);
+    for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, HUGE_VAL), -p}) expectSame(v);
+  }
+  for (int e = -325; e <= 309; ++e) {
+    const double p = std::pow(10.0, e);
+    for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, HUGE_VAL)}) expectSame(v);
+  }
+  for (int i = 0; i < 20000; ++i)
+    for (double v : {double(i), i / 10.0, i / 1000.0, i * 1e-7, i * 1e5, i * 1e17, 1.0 + 1e-4 * i}) expectSame(v);
+  for (double v : {0.0, -0.0, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308, 9007199254740992.0,
+                   9007199254740993.0, 1e23, std::numeric_limits<double>::infinity(),
+                   -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
+    expectSame(v);
+  // A short buffer answers as the library does.
+  char small[4];
+  const std::to_chars_result r = io::ToCharsShortest(small, small + sizeof small, 12345.5);
+  EXPECT_EQ(std::errc::value_too_large, r.ec);
+}
