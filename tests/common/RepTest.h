@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "orvex/core/Assert.h"
@@ -32,6 +34,12 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+
+// Replays every kept input of a fuzz target (fuzz/corpus/<target>/) through its entry function,
+// here under the sanitizers. The entry answers 1 for an input it read whole, 0 for one it refused;
+// the kept set must hold both kinds, and no input may raise a soft assertion.
+using FuzzEntry = std::function<int(const std::string& fileName, const uint8_t* data, size_t size)>;
+void ReplayKeptFuzzInputs(const char* target, const FuzzEntry& entry);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace reptest

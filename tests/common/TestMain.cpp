@@ -53,6 +53,28 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+void ReplayKeptFuzzInputs(const char* target, const FuzzEntry& entry) {
+  const char* root = std::getenv("REP_FUZZ_CORPUS");
+  ASSERT_NE(nullptr, root) << "REP_FUZZ_CORPUS is not set";
+  const std::filesystem::path dir = std::filesystem::path(root) / target;
+  ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+  size_t files = 0;
+  size_t whole = 0;
+  for (const auto& file : std::filesystem::directory_iterator(dir)) {
+    if (!file.is_regular_file()) continue;
+    const std::string name = file.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = ReadFileBytes(file.path().string());
+    whole += entry(name, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) != 0 ? 1 : 0;
+    EXPECT_NO_SOFT_ASSERT();
+    orvex::test::Asserts().Clear();
+    ++files;
+  }
+  EXPECT_GT(files, 5u);
+  EXPECT_GT(whole, 0u) << "some kept inputs are read whole";
+  EXPECT_LT(whole, files) << "some kept inputs are damaged";
+}
+
 }  // namespace reptest
 
 int main(int argc, char** argv) {
