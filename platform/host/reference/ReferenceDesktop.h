@@ -1,6 +1,7 @@
 // The reference host's desktop: a switch for whether the product takes the new reporter.
 #pragma once
 
+#include "orvex/core/Assert.h"
 #include "orvex/core/IOrvDesktop.h"
 
 namespace refhost {
@@ -19,13 +20,17 @@ public:
   // Installs the desktop for the scope's lifetime and puts the previous one back.
   class Installed {
   public:
-    explicit Installed(ReferenceDesktop& desktop) : m_prev(SetIOrvDesktop(&desktop)) {}
-    ~Installed() { SetIOrvDesktop(m_prev); }
+    explicit Installed(ReferenceDesktop& desktop) : m_prev(SetIOrvDesktop(&desktop)), m_mine(&desktop) {}
+    ~Installed() {
+      IOrvDesktop* out = SetIOrvDesktop(m_prev);
+      ORVEX_ASSERT(out == m_mine);  // a nested install was not undone
+    }
     Installed(const Installed&) = delete;
     Installed& operator=(const Installed&) = delete;
 
   private:
-    IOrvDesktop* m_prev;
+    IOrvDesktop* m_prev;  // put back when the scope ends
+    IOrvDesktop* m_mine;
   };
 
 private:
