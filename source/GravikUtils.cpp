@@ -43,6 +43,13 @@ bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitTy
   return value.SetValueText(text, unitType);
 }
 
+bool EvaluateOutputVariable(Value&, const AString&, const VariableValues&, long, ISolutionManagerForReports*,
+                            IOutputVariableMgr*, const DesignSolutionDefinition&, ISimValueCache*,
+                            IDerivedDataManager*) {
+  // Evaluation through a temporary report is not part of this build yet.
+  return false;
+}
+
 bool IsDigitalParameterType(val::ParameterType type) { return type == 13 || type == 14 || type == 15; }
 
 // ---- columns in blocks ----

@@ -4,6 +4,10 @@
 #include "orvex/core/AString.h"
 #include "orvex/values/Value.h"
 
+class VariableValues;
+class IOutputVariableMgr;
+class ISimValueCache;
+class IDerivedDataManager;
 class Column;
 class DoubleColumn;
 class IntColumn;
@@ -29,6 +33,13 @@ bool IsNaN(const Value& value);
 
 // An empty text leaves the value as it is.
 bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitType unitType);
+
+// The output variable's expression at one variation of the solution, through a temporary
+// one-trace report; false when no value could be put into the result.
+bool EvaluateOutputVariable(Value& result, const AString& expression, const VariableValues& variation,
+                            long designInstanceID, ISolutionManagerForReports* solMgr,
+                            IOutputVariableMgr* outputVariables, const DesignSolutionDefinition& dsd,
+                            ISimValueCache* cache, IDerivedDataManager* derivedData);
 
 // Integer, character and enumeration.
 bool IsDigitalParameterType(val::ParameterType type);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Gravik/IReportManager.h"
+#include "OutputVariableMgr.h"
 #include "ReportManager.h"
 #include "SimValueDataCache.h"
 #include "orvex/core/Assert.h"
@@ -34,13 +35,12 @@ std::unique_ptr<IReportManager> ReportManagerFactory::CreateReportManager(IRepor
   return std::unique_ptr<IReportManager>(new (std::nothrow) ReportManager(owner, true));
 }
 
-IOutputVariableMgr* ReportManagerFactory::CreateOutputVariableMgr(ISolutionManagerForReports* /*solMgr*/) {
+IOutputVariableMgr* ReportManagerFactory::CreateOutputVariableMgr(ISolutionManagerForReports* solMgr) {
   if (!ProductSupportsNewReporter()) {
     ORVEX_ASSERT(!"Product does'nt support new reporter rewrite and plots, so should'nt try and get an IOutputVariableMgr");
     return nullptr;
   }
-  // The output-variable manager is not part of this build yet.
-  return nullptr;
+  return new (std::nothrow) OutputVariableMgr(solMgr);
 }
 
 ISimValueCache* ReportManagerFactory::CreateSimValueCache(ISolutionManagerForReports* solMgr) {

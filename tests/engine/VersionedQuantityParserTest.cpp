@@ -10,7 +10,7 @@
 #include "orvex/core/Ids.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
-#include "reference/ReferenceOutputVariableMgr.h"
+#include "OutputVariableMgr.h"
 
 namespace {
 
@@ -36,8 +36,16 @@ protected:
     s.AddOutputVariable(L"Broken", L"Gain+");
     s.AddQuantity(L"Echo", ValueState(1, 15, 1));
     s.AddOutputVariable(L"Echo", L"Echo*2");  // refers to itself, not to the quantity
-    m_user.AddOutputVariable(L"Twice", L"Gain*2", ValueState(1, 15, 1));
-    m_user.AddOutputVariable(L"both", L"Gain*4", ValueState(1, 15, 1));
+    AddUserVariable(L"Twice", L"Gain*2");
+    AddUserVariable(L"both", L"Gain*4");
+  }
+
+  // A variable from elsewhere, taken over by the manager under a new ID.
+  OutputVariable* AddUserVariable(const AString& name, const AString& expression) {
+    auto* variable = new OutputVariable(name);
+    variable->SetValueBaseText(expression, ValueState(1, 15, 1));
+    EXPECT_TRUE(m_user.ChangeOutputVariableID(variable));
+    return variable;
   }
 
   ParserPtr MakeParser(long solutionID = 10) {
@@ -50,7 +58,7 @@ protected:
   reptest::QuantitySolution& Solution() { return *static_cast<reptest::QuantitySolution*>(m_host.GetSolution(10)); }
 
   reptest::QuantityHost m_host;
-  refhost::ReferenceOutputVariableMgr m_user;
+  rep::OutputVariableMgr m_user{&m_host};
   rep::SimValueInfoServer m_info;
 };
 
@@ -207,7 +215,7 @@ TEST_F(ParserTest, CreationAndFaces) {
 }
 
 TEST_F(ParserTest, UserVariablesOfOneNameKeepTheLater) {
-  OutputVariable* later = m_user.AddOutputVariable(L"TWICE", L"Gain*5", ValueState(1, 15, 1));
+  OutputVariable* later = AddUserVariable(L"TWICE", L"Gain*5");
   ParserPtr parser = MakeParser();
   EXPECT_SOFT_ASSERT("outputVarsMap.find(currVarName) == outputVarsMap.end()");
   EXPECT_EQ(later, parser->GetValueForName(L"twice"));

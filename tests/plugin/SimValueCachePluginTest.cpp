@@ -1,12 +1,10 @@
 // The solution-value cache as the host gets it from the loaded plug-in: made by the factory,
 // filled through its data face, written to files and read back by another cache.
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "Gravik/IReportManagerFactory.h"
+#include "LoadedPluginFixture.h"
 #include "Gravik/ISimValueCache.h"
 #include "RepTest.h"
 #include "orvex/io/Block.h"
@@ -20,27 +18,7 @@
 
 namespace {
 
-using EntryPoint = rep::IReportManagerFactory* (*)();
-
-class CachePluginTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    const char* path = std::getenv("REP_PLUGIN");
-    ASSERT_NE(nullptr, path);
-    m_handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(nullptr, m_handle) << dlerror();
-  }
-  void TearDown() override {
-    if (m_handle) dlclose(m_handle);
-  }
-  rep::IReportManagerFactory& Factory() {
-    return *reinterpret_cast<EntryPoint>(dlsym(m_handle, "OrvDllGetFactoryInterface"))();
-  }
-
-  void* m_handle = nullptr;
-  refhost::ReferenceDesktop m_desktop;
-  refhost::ReferenceDesktop::Installed m_installed{m_desktop};
-};
+class CachePluginTest : public reptest::LoadedPluginFixture {};
 
 }  // namespace
 

@@ -154,8 +154,9 @@ bool ReferenceSolution::SupportsReportType(unsigned reportType) {
   return m_reportTypes.empty() || std::find(m_reportTypes.begin(), m_reportTypes.end(), reportType) != m_reportTypes.end();
 }
 
-bool ReferenceSolution::DoesContextFitReportType(const SimValueContext&, unsigned reportType) {
-  return SupportsReportType(reportType);
+bool ReferenceSolution::DoesContextFitReportType(const SimValueContext& context, unsigned reportType) {
+  if (!SupportsReportType(reportType)) return false;
+  return m_fittingContexts.empty() || m_fittingContexts.count({reportType, context}) != 0;
 }
 
 bool ReferenceSolution::DidCommandChangeSweeps(const IVelmorCommand*, const ReportTypeSolutionDefinition&) {

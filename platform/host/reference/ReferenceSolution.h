@@ -17,6 +17,7 @@
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/solution/ReportTypeSolutionDefinition.h"
+#include "postorvex/solution/SimValueContext.h"
 #include "reference/ReferenceQuantityTypeProvider.h"
 
 namespace refhost {
@@ -131,6 +132,10 @@ public:
   }
   void SetValidVersionIDs(const std::vector<long>& ids) { m_validVersions = ids; }
   void AddSupportedReportType(unsigned reportType) { m_reportTypes.push_back(reportType); }
+  // Op 19 answers from these once one is given; until then every context fits a supported type.
+  void AddFittingContext(const SimValueContext& context, unsigned reportType) {
+    m_fittingContexts.insert({reportType, context});
+  }
   void SetSkipVariableClassification(bool skip) { m_skipVariableClassification = skip; }
   int GetNumContextObjectsBuilt() const { return m_contextObjectsBuilt; }
 
@@ -201,6 +206,7 @@ private:
   long m_contextVersion = 1;
   std::vector<long> m_validVersions;
   std::vector<unsigned> m_reportTypes;
+  std::set<std::pair<unsigned, SimValueContext>> m_fittingContexts;
   bool m_skipVariableClassification = false;
   int m_contextObjectsBuilt = 0;
   std::map<AString, ReferenceQuantity, AString::NoCaseLess> m_quantities;

@@ -70,6 +70,8 @@ void ReferenceSolutionManager::GetSourceDescription(AString& out, const DesignSo
   out = solution ? solution->GetName() : AString();
 }
 
-void ReferenceSolutionManager::GetDesignSolutionDefinitions(std::vector<DesignSolutionDefinition>&) {}
+void ReferenceSolutionManager::GetDesignSolutionDefinitions(std::vector<DesignSolutionDefinition>& out) {
+  out.insert(out.end(), m_designSolutions.begin(), m_designSolutions.end());
+}
 
 }  // namespace refhost

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/ISolutionManagerForReports.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
 #include "reference/ReferenceAlienTokenParser.h"
 #include "reference/ReferenceSolution.h"
 #include "reference/TempDirManagedFileService.h"
@@ -36,6 +37,8 @@ public:
   ReferenceSolution& AddSolution(long id, const AString& name);
   ReferenceSolution* FindSolution(long id) const;
   void SetDesignOfInstance(long designInstanceID, long designID) { m_designs[designInstanceID] = designID; }
+  // Op 9's list, in the order added.
+  void AddDesignSolutionDefinition(const DesignSolutionDefinition& dsd) { m_designSolutions.push_back(dsd); }
   void SetManagedFileService(IManagedFileService* service) { m_fileService = service; }
   // Installs a service of its own over a fresh temporary folder (made on the first call; the
   // folder goes with the manager) and answers it.
@@ -52,6 +55,7 @@ public:
 private:
   std::map<long, std::unique_ptr<ReferenceSolution>> m_solutions;
   std::map<long, long> m_designs;                  // design instance ID -> design ID
+  std::vector<DesignSolutionDefinition> m_designSolutions;
   IManagedFileService* m_fileService = nullptr;    // not owned
   std::unique_ptr<TempDirManagedFileService> m_ownFileService;
   struct VariableChanges {

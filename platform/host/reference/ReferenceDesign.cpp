@@ -1,0 +1,7 @@
+#include "reference/ReferenceDesign.h"
+
+namespace refhost {
+
+ReferenceDesign::~ReferenceDesign() = default;
+
+}  // namespace refhost
