@@ -4,6 +4,21 @@
 #include <memory>
 
 #include "ReportDefinitionCmdInfo.h"
+#include "SimValue2.h"
+#include "SimValueInfoServer.h"
+#include "TraceDefinition.h"
+#include "VersionedQuantityParser.h"
+#include "orvex/core/MessageQueueRestorer.h"
+#include "orvex/values/IValueParser.h"
+#include "orvex/values/IVariableNameSpaceSetupper.h"
+#include "orvex/values/ReferencedMessages.h"
+#include "orvex/values/ValueBase.h"
+#include "orvex/values/ValueTextGenerator.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "postorvex/quantities/BaseQuantityTypeParam.h"
+#include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
+#include "postorvex/quantities/SimValueParams.h"
+#include "postorvex/util/PostpQuantityUtils.h"
 #include "host/IReportManagerOwner.h"
 #include "host/ISolutionContextObject.h"
 #include "host/ISolutionForReports.h"
@@ -213,6 +228,232 @@ long GetVersionIDForPostprocessing(const ISolutionManagerForReports* solMgr, con
 
 long GetSolutionContextVersionID(const ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd) {
   return AskSolutionVersion(solMgr, dsd, VersionKind::kSolutionContext);
+}
+
+}  // namespace rep
+
+// Quantities of expressions
+
+namespace {
+
+struct ParserDeleter {
+  void operator()(IValueParser* p) const {
+    if (p) delete p->GetInterfaceQueriable();
+  }
+};
+using OwnedParser = std::unique_ptr<IValueParser, ParserDeleter>;
+
+// One expression parsed with a parser made for a design solution, installed while this lives.
+struct ExpressionParse {
+  ExpressionParse(ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables, ISimValueInfoCache* cache,
+                  const DesignSolutionDefinition& dsd, bool forTextRegeneration)
+      : owned(rep::CreateVersionedQuantityParser(solMgr, outputVariables, cache, dsd)),
+        parser(owned ? dynamic_cast<rep::VersionedQuantityParser*>(owned.get()) : nullptr), names(1, 1, 0),
+        installed(parser) {
+    IVariableNameSpaceSetupper* setupper = parser ? parser->GetVariableNameSpaceSetupper() : nullptr;
+    if (setupper && forTextRegeneration) setupper->SetupForTextRegeneration(names);
+    if (setupper && !forTextRegeneration) setupper->Setup(names);
+  }
+  bool Parse(const AString& expression) { return rep::SetValueTextIfNotEmpty(value, expression, Units::kNoUnit); }
+
+  OwnedParser owned;
+  rep::VersionedQuantityParser* parser;
+  VariableNameSpace names;
+  InstalledParserScope installed;
+  Value value{Units::kNoUnit};
+};
+
+std::unique_ptr<BaseQuantityTypeParam> QuantityTypeParamOf(rep::SimValueInfoServer& info, const AString& quantity,
+                                                          const DesignSolutionDefinition& dsd, long versionID) {
+  std::unique_ptr<BaseQuantityTypeParam> param;
+  if (!info.GetQuantityTypeParam(param, quantity, dsd, versionID)) param.reset();
+  return param;
+}
+
+// The plain quantities and the leaves of the composite ones, all or of one expression.
+std::vector<AString> LeafQuantityNames(AbstractQuantityInfo& source, const AString* expression,
+                                       ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd, long versionID) {
+  std::vector<AString> names;
+  std::vector<AString> composites;
+  if (expression) {
+    source.GetSimValueQuantitiesForExpr(*expression, names);
+    source.GetCompositeQuantitiesForExpr(*expression, composites);
+  } else {
+    source.GetAllSimValueQuantities(names);
+    source.GetAllCompositeQuantities(composites);
+  }
+  if (!composites.empty() && cache) rep::GetLeafQuantitiesOfExpressions(names, composites, *cache, dsd, versionID);
+  return names;
+}
+
+long SimValueIDOf(ISimValueInfoCache* cache, const AString& name, const DesignSolutionDefinition& dsd, long versionID) {
+  if (!cache) return id::invalidID;
+  SimValueParams params;
+  return cache->GetSimValueID(params, name, dsd, versionID);
+}
+
+}  // namespace
+
+namespace rep {
+
+void GetLeafQuantitiesOfExpressions(std::vector<AString>& leaves, const std::vector<AString>& quantities,
+                                    ISimValueInfoCache& cache, const DesignSolutionDefinition& dsd, long versionID) {
+  auto& info = dynamic_cast<SimValueInfoServer&>(cache);
+  for (const AString& quantity : quantities) {
+    std::unique_ptr<BaseQuantityTypeParam> param = QuantityTypeParamOf(info, quantity, dsd, versionID);
+    if (!param) continue;
+    size_t before = leaves.size();
+    postp::GetLeafConstituentQuantities(*param, leaves);
+    size_t numleaves = leaves.size() - before;
+    ORVEX_ASSERT(numleaves>0);
+  }
+}
+
+void MapLeafQuantitiesToSimValueIDs(std::map<AString, long, AString::NoCaseLess>& ids, AbstractQuantityInfo& source,
+                                    ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd, long versionID) {
+  for (const AString& name : LeafQuantityNames(source, nullptr, cache, dsd, versionID))
+    ids[name] = SimValueIDOf(cache, name, dsd, versionID);
+}
+
+void CollectLeafQuantitySimValueIDs(std::set<long>& ids, AbstractQuantityInfo& source, ISimValueInfoCache* cache,
+                                    const DesignSolutionDefinition& dsd, long versionID) {
+  for (const AString& name : LeafQuantityNames(source, nullptr, cache, dsd, versionID))
+    ids.insert(SimValueIDOf(cache, name, dsd, versionID));
+}
+
+void CollectLeafQuantitySimValueIDsForKey(std::set<long>& ids, const AString& expression, AbstractQuantityInfo& source,
+                                          ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd,
+                                          long versionID) {
+  for (const AString& name : LeafQuantityNames(source, &expression, cache, dsd, versionID))
+    ids.insert(SimValueIDOf(cache, name, dsd, versionID));
+}
+
+bool GetValueStateOfExpression(ValueState& out, const AString& expression, const DesignSolutionDefinition& dsd,
+                               ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                               ISimValueInfoCache* cache) {
+  ExpressionParse parse(solMgr, outputVariables, cache, dsd, false);
+  if (!parse.parser || !parse.Parse(expression)) return false;
+  out = parse.value.GetValueState();
+  return true;
+}
+
+bool GenerateNewValueText(AString& newText, ValueState& state, const AString& expression,
+                          const std::map<AString, AString, AString::NoCaseLess>& renames,
+                          ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                          ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd) {
+  ExpressionParse parse(solMgr, outputVariables, cache, dsd, true);
+  if (!parse.parser) {
+    ORVEX_ASSERT(0);
+    return false;
+  }
+  if (!parse.Parse(expression)) return false;
+  const Value& value = parse.value;
+  state = value.GetValueState();
+  std::vector<SimValue2*> simValues;
+  parse.parser->GetSimValues(simValues);
+  bool changed = false;
+  for (SimValue2* sv : simValues) {
+    auto it = renames.find(sv->GetValueText());
+    if (it == renames.end()) continue;
+    sv->SetQuantityText(it->second);
+    changed = true;
+  }
+  if (changed) {
+    DefaultValueTextGeneratorStrategy strategy;
+    newText = ValueTextGenerator(value, strategy).GetNewValueText();
+  }
+  return true;
+}
+
+bool GenerateNewValueTextOfExpression(AString& newText, const AString& expression,
+                                      const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                      ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                                      ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd) {
+  ValueState discarded;
+  return GenerateNewValueText(newText, discarded, expression, renames, solMgr, outputVariables, cache, dsd);
+}
+
+CompositeReferencedPostprocessingQuantityMsg* BuildReferencedQuantityMsg(std::vector<bool>& valid,
+                                                                         VersionedQuantityParser& parser,
+                                                                         const std::vector<AString>& expressions) {
+  MessageQueueRestorer held(GetGlobalIMessageManager()->GetMessageHandler(), false);
+  valid.assign(expressions.size(), false);
+
+  VariableNameSpace names(1, 1, 0);
+  IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper();
+  if (setupper) setupper->Setup(names);
+  auto* msg = new CompositeReferencedPostprocessingQuantityMsg(&parser, setupper, false);
+  InstalledParserScope installed(&parser);
+  auto* info = dynamic_cast<SimValueInfoServer*>(parser.GetSimValueInfoCache());
+
+  std::vector<Value> values(expressions.size(), Value(Units::kNoUnit));
+  for (size_t i = 0; i < expressions.size(); ++i) {
+    if (SetValueTextIfNotEmpty(values[i], expressions[i], Units::kNoUnit)) {
+      valid[i] = true;
+      values[i].ReceiveMsg(msg->GetMsgForExprForEdit(values[i].GetValueText()));
+      continue;
+    }
+    std::unique_ptr<BaseQuantityTypeParam> param;
+    if (info) param = QuantityTypeParamOf(*info, expressions[i], parser.GetDesignSolutionDefinition(),
+                                          parser.GetVersionID());
+    if (postp::IsCompositeQuantityType(param.get())) {
+      valid[i] = true;
+      msg->GetMsgForExprForEdit(expressions[i]).AddCompositeQuantity(expressions[i]);
+    }
+  }
+
+  std::vector<long> datasetIDs;
+  msg->GetAllSimDatasetValues(datasetIDs);
+  for (auto it = datasetIDs.rbegin(); it != datasetIDs.rend(); ++it) {
+    AbstractDynamicDatasetValue* idv = parser.FindDatasetByID(*it);
+    ORVEX_ASSERT(idv);
+    if (!idv) continue;
+    AbstractDynamicDatasetValue* dataset = idv;
+    std::vector<long> dependsOn;
+    for (const ValueBase* expression : {dataset->GetXExpression(), dataset->GetYExpression()}) {
+      if (!expression) continue;
+      ReferencedPostprocessingQuantityMsg& part = msg->GetMsgForExprForEdit(expression->GetValueText());
+      const_cast<ValueBase*>(expression)->ReceiveMsg(part);
+      part.GetSimDatasetValues(dependsOn);
+    }
+    if (!dependsOn.empty()) msg->SetSimDatasetDependencyInfo(*it, dependsOn);
+  }
+  return msg;
+}
+
+CompositeReferencedPostprocessingQuantityMsg* ValidateExpressions(VersionedQuantityParser& parser,
+                                                                  const std::vector<AString>& exprs) {
+  std::vector<bool> exprsValid;
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(
+      BuildReferencedQuantityMsg(exprsValid, parser, exprs));
+  ORVEX_ASSERT(exprsValid.size()==exprs.size());
+  for (bool v : exprsValid)
+    if (!v) return nullptr;
+  return msg.release();
+}
+
+AbstractQuantityInfo* AddSimValueQuantitiesOfExpression(VersionedQuantityParser& parser, TraceDefinition* trace,
+                                                       bool alsoPlainVariables) {
+  if (!trace) return nullptr;
+  std::vector<AString> expressions;
+  const IBaseTraceDefinition& base = *trace;
+  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
+    if (const ITraceComponentDefinition* component = base.GetComponent(i))
+      expressions.push_back(component->GetExpression());
+  CompositeReferencedPostprocessingQuantityMsg* msg = ValidateExpressions(parser, expressions);
+  if (!msg || !alsoPlainVariables) return msg;
+
+  VariableNameSpace names(1, 1, 0);
+  if (parser.GetVariableNameSpaceSetupper()) parser.GetVariableNameSpaceSetupper()->Setup(names);
+  ISolutionForReports* solution = parser.GetSolutionObject();
+  for (const AString& expression : expressions) {
+    if (!solution || !names.ResolveVariable(expression)) continue;
+    AString quantity;
+    if (solution->IsSimValueQuantity(quantity, expression,
+                                     parser.GetDesignSolutionDefinition().GetReportTypeSolutionDefinitionRef()))
+      msg->GetMsgForExprForEdit(expression).AddSimValueQuantity(quantity);
+  }
+  return msg;
 }
 
 }  // namespace rep

@@ -1,6 +1,10 @@
 // Small rules that every part of the engine must apply the same way.
 #pragma once
 
+#include <map>
+#include <set>
+#include <vector>
+
 #include "orvex/core/AString.h"
 #include "orvex/values/Value.h"
 
@@ -18,6 +22,11 @@ class IVelmorCommand;
 class IReportManagerOwner;
 class ISolutionManagerForReports;
 class DesignSolutionDefinition;
+class AbstractQuantityInfo;
+class CompositeReferencedPostprocessingQuantityMsg;
+class ISimValueInfoCache;
+class IOutputVariableMgr;
+class ValueState;
 
 namespace io {
 class CBlock;
@@ -26,6 +35,8 @@ class CBlock;
 namespace rep {
 
 class ReportDefinitionCmdInfo;
+class TraceDefinition;
+class VersionedQuantityParser;
 
 bool IsNaN(double value);
 bool IsNaN(const AComplex<double>& value);
@@ -76,5 +87,48 @@ bool IsQuantityRenamedByCommand(const IVelmorCommand* cmd, const AString& quanti
 // id::invalidID when the solution manager knows no such solution.
 long GetVersionIDForPostprocessing(const ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd);
 long GetSolutionContextVersionID(const ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd);
+
+// Quantities of expressions. Each installs its parser as the global value parser while it works
+// and puts the previous one back.
+
+// Appends the leaf quantities of every composite quantity among `quantities`; the cache must be a
+// SimValueInfoServer.
+void GetLeafQuantitiesOfExpressions(std::vector<AString>& leaves, const std::vector<AString>& quantities,
+                                    ISimValueInfoCache& cache, const DesignSolutionDefinition& dsd, long versionID);
+// The IDs of the plain quantities and of the leaves of the composite ones that `source` lists.
+void MapLeafQuantitiesToSimValueIDs(std::map<AString, long, AString::NoCaseLess>& ids, AbstractQuantityInfo& source,
+                                    ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd, long versionID);
+void CollectLeafQuantitySimValueIDs(std::set<long>& ids, AbstractQuantityInfo& source, ISimValueInfoCache* cache,
+                                    const DesignSolutionDefinition& dsd, long versionID);
+void CollectLeafQuantitySimValueIDsForKey(std::set<long>& ids, const AString& expression, AbstractQuantityInfo& source,
+                                          ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd,
+                                          long versionID);
+
+bool GetValueStateOfExpression(ValueState& out, const AString& expression, const DesignSolutionDefinition& dsd,
+                               ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                               ISimValueInfoCache* cache);
+// Renames the quantities of the expression; `newText` changes only when one was renamed.
+bool GenerateNewValueText(AString& newText, ValueState& state, const AString& expression,
+                          const std::map<AString, AString, AString::NoCaseLess>& renames,
+                          ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                          ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd);
+bool GenerateNewValueTextOfExpression(AString& newText, const AString& expression,
+                                      const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                      ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                                      ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd);
+
+// What each expression refers to; an expression is valid when it parses or names a composite
+// quantity. The caller owns the answer.
+CompositeReferencedPostprocessingQuantityMsg* BuildReferencedQuantityMsg(std::vector<bool>& valid,
+                                                                         VersionedQuantityParser& parser,
+                                                                         const std::vector<AString>& expressions);
+// Null unless every expression is valid.
+CompositeReferencedPostprocessingQuantityMsg* ValidateExpressions(VersionedQuantityParser& parser,
+                                                                  const std::vector<AString>& expressions);
+// The record of the trace's component expressions; with `alsoPlainVariables` a component that is
+// only a variable standing for a quantity of the solution lists that quantity. Null when some
+// expression is invalid; the caller owns the answer.
+AbstractQuantityInfo* AddSimValueQuantitiesOfExpression(VersionedQuantityParser& parser, TraceDefinition* trace,
+                                                       bool alsoPlainVariables);
 
 }  // namespace rep

@@ -13,6 +13,19 @@
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "TraceDefinition.h"
+#include "RangedFunctionEvaluationHelper.h"
+#include "SimValueInfoServer.h"
+#include "VersionedQuantityParser.h"
+#include "orvex/core/IMessageManager.h"
+#include "orvex/core/MessageQueueRestorer.h"
+#include "orvex/values/IValueParser.h"
+#include "orvex/values/IVariableNameSpaceSetupper.h"
+#include "orvex/values/Value.h"
+#include "orvex/values/ValueTextGenerator.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "postorvex/quantities/BaseQuantityTypeParam.h"
+#include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
+#include "postorvex/util/PostpQuantityUtils.h"
 #include "host/IReportManagerOwner.h"
 #include "host/IReportPasteListener.h"
 #include "host/ISolutionManagerForReports.h"
@@ -423,6 +436,77 @@ bool ReportManager::ActivateOutputVariablesOfExpression(std::set<long>& /*ids*/,
                                                         const DesignSolutionDefinition& /*dsd*/) {
   // Output variables are not part of this build yet: an expression activates none.
   return false;
+}
+
+bool ReportManager::DetectDimensionReducingFunction(VersionedQuantityParser& parser, const AString& expression) {
+  MessageQueueRestorer held(GetGlobalIMessageManager()->GetMessageHandler(), false);
+  VariableNameSpace names(1, 1, 0);
+  if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
+  if (auto* info = dynamic_cast<SimValueInfoServer*>(parser.GetSimValueInfoCache())) {
+    std::unique_ptr<BaseQuantityTypeParam> param;
+    if (info->GetQuantityTypeParam(param, expression, parser.GetDesignSolutionDefinition(), parser.GetVersionID()) &&
+        postp::IsCompositeQuantityType(param.get()))
+      return false;
+  }
+  InstalledParserScope installed(&parser);
+  Value value(Units::kNoUnit);
+  if (!value.SetValueText(expression, Units::kNoUnit)) return false;
+  val::ParameterType type = value.GetParameterType();
+  if (type != 1 && type != 2) return false;
+  RangeFnDimReduceDetectorStrategy strategy;
+  ValueTextGenerator(value, strategy).GetNewValueText();
+  return strategy.GetResult();
+}
+
+CompositeReferencedPostprocessingQuantityMsg* ReportManager::BuildQuantityRecordOfTrace(
+    const TraceDefinition& trace) const {
+  std::vector<AString> expressions;
+  const IBaseTraceDefinition& base = trace;
+  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
+    if (const ITraceComponentDefinition* component = base.GetComponent(i))
+      expressions.push_back(component->GetExpression());
+  IOutputVariableMgr* outputVariables = const_cast<ReportManager*>(this)->GetIOutputVariableMgrForEdit();
+  IValueParser* made = CreateVersionedQuantityParser(GetISolutionManagerForReports(), outputVariables,
+                                                     GetISimValueInfoCache(), trace.GetDesignSolutionDefinition());
+  if (!made) return nullptr;
+  std::unique_ptr<IInterfaceQueriable> owned(made->GetInterfaceQueriable());
+  auto* parser = dynamic_cast<VersionedQuantityParser*>(made);
+  if (!parser) return nullptr;
+  std::vector<bool> valid;
+  return BuildReferencedQuantityMsg(valid, *parser, expressions);
+}
+
+bool ReportManager::IsCompositeTrace(long traceID) const {
+  auto* trace = dynamic_cast<TraceDefinition*>(GetTraceDefinition(traceID));
+  if (!trace) {
+    ORVEX_ASSERT(0);
+    return false;
+  }
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(BuildQuantityRecordOfTrace(*trace));
+  if (!record) return false;
+  std::vector<AString> composites;
+  record->GetAllCompositeQuantities(composites);
+  return !composites.empty();
+}
+
+void ReportManager::OnNewSolution(TraceQuantityNames& names) const {
+  for (const ReportDefinition* report : m_reports) {
+    std::vector<long> traceIDs;
+    report->GetTraceIDs(traceIDs);
+    std::sort(traceIDs.begin(), traceIDs.end());
+    for (long traceID : traceIDs) {
+      auto* trace = dynamic_cast<TraceDefinition*>(report->GetTraceDefinition(traceID));
+      if (!trace) continue;
+      std::set<AString, AString::NoCaseLess>& entry = names[traceID];
+      entry.clear();
+      std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(BuildQuantityRecordOfTrace(*trace));
+      if (!record) continue;
+      std::vector<AString> quantities;
+      record->GetAllSimValueQuantities(quantities);
+      record->GetAllCompositeQuantities(quantities);
+      entry.insert(quantities.begin(), quantities.end());
+    }
+  }
 }
 
 // ---- project block ----

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <list>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -19,12 +20,18 @@ class IReportManagerOwner;
 class ISolutionManagerForReports;
 class ISimValueInfoCache;
 class IReportPasteListener;
+class CompositeReferencedPostprocessingQuantityMsg;
 
 namespace rep {
 
 class ReportDefinition;
 class ReportDataManager;
 class BaseTraceDefinition;
+class TraceDefinition;
+class VersionedQuantityParser;
+
+// Per trace-definition ID, the quantity names that the trace's expressions use.
+typedef std::map<long, std::set<AString, AString::NoCaseLess>> TraceQuantityNames;
 
 class ReportManager : public io::CStreamio_block_object,
                       public IReportManager,
@@ -121,6 +128,13 @@ public:
   // Expression services
   bool ActivateOutputVariablesOfExpression(std::set<long>& ids, const AString& expression,
                                            const DesignSolutionDefinition& dsd);
+  // Whether the expression applies a function that reduces the sweep dimension; a composite
+  // quantity never does.
+  static bool DetectDimensionReducingFunction(VersionedQuantityParser& parser, const AString& expression);
+  // Whether one of the computed trace's expressions is a composite quantity.
+  bool IsCompositeTrace(long traceID) const;
+  // For each computed trace, the quantities its expressions refer to, composite ones included.
+  void OnNewSolution(TraceQuantityNames& names) const;
 
   // Project block
   AString GetBlockName() const override { return L"ReportManager"; }
@@ -133,6 +147,9 @@ public:
 
 private:
   ReportDefinition* FindReport(long reportID) const;
+  // The record of the trace's component expressions for its design solution; null when no parser
+  // can be made for it.
+  CompositeReferencedPostprocessingQuantityMsg* BuildQuantityRecordOfTrace(const TraceDefinition& trace) const;
   void DeleteTraceDataOf(const std::vector<long>& traceIDs);
   // Appends to drawnIDs (when given) the reports that took a new ID because their block held none.
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);

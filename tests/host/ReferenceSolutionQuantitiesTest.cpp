@@ -176,3 +176,19 @@ TEST(ReferenceSolutionManager, OwnFileServiceAndAlienParser) {
   }
   EXPECT_FALSE(std::filesystem::exists(root)) << "the folder goes with the manager";
 }
+
+TEST_F(QuantitiesTest, VariablesThatStandForQuantities) {
+  solution.AddVariable(L"Re", Value(1.0, Units::kNoUnit), false);
+  solution.AddVariable(L"Port", Value(1.0, Units::kNoUnit), false);
+  AString name = L"untouched";
+  EXPECT_FALSE(solution.IsSimValueQuantity(name, L"L", offered)) << "a variable without a quantity";
+  EXPECT_FALSE(solution.IsSimValueQuantity(name, L"S11", offered)) << "a quantity that is no variable";
+  EXPECT_FALSE(solution.IsSimValueQuantity(name, L"Port", offered));
+  EXPECT_EQ(AString(L"untouched"), name);
+  EXPECT_TRUE(solution.IsSimValueQuantity(name, L" re ", offered));
+  EXPECT_EQ(AString(L"Re"), name);
+  solution.SetVariableQuantity(L"port", L"S11");
+  EXPECT_TRUE(solution.IsSimValueQuantity(name, L"Port", offered));
+  EXPECT_EQ(AString(L"S11"), name);
+  EXPECT_FALSE(solution.IsSimValueQuantity(name, L"Port", other)) << "report type not offered";
+}

@@ -133,8 +133,19 @@ void ReferenceSolution::NameSpaceSetupper::Setup(VariableNameSpace& ns) {
   for (const auto& v : m_solution.m_variables) ns.AddVariable(v.get());
 }
 
-bool ReferenceSolution::IsSimValueQuantity(AString&, const AString&, const ReportTypeSolutionDefinition&) {
-  return false;
+bool ReferenceSolution::IsSimValueQuantity(AString& outName, const AString& expression,
+                                           const ReportTypeSolutionDefinition& def) {
+  const Variable* variable = FindVariable(expression.Trimmed());
+  if (!variable || !OffersQuantitiesFor(def)) return false;
+  auto alias = m_variableQuantities.find(variable->GetName());
+  const ReferenceQuantity* q = FindQuantity(alias != m_variableQuantities.end() ? alias->second : variable->GetName());
+  if (!q) return false;
+  outName = alias != m_variableQuantities.end() ? alias->second : variable->GetName();
+  return true;
+}
+
+void ReferenceSolution::SetVariableQuantity(const AString& variable, const AString& quantity) {
+  m_variableQuantities[variable] = quantity;
 }
 
 bool ReferenceSolution::DidCommandChangeQuantity(const IVelmorCommand* cmd, const AString& quantity,

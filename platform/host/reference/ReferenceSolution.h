@@ -165,6 +165,10 @@ public:
   // quantity or its function is missing.
   bool EvaluateQuantity(const AString& name, AComplex<double>& out) const;
 
+  // A variable that stands for a quantity of the solution (op 15); by default a variable stands
+  // for the quantity of its own name, when there is one.
+  void SetVariableQuantity(const AString& variable, const AString& quantity);
+
   // Output variables the solution defines (found without regard to case).
   void AddOutputVariable(const AString& name, const AString& expression);
 
@@ -211,6 +215,7 @@ private:
   int m_contextObjectsBuilt = 0;
   std::map<AString, ReferenceQuantity, AString::NoCaseLess> m_quantities;
   std::map<AString, AString, AString::NoCaseLess> m_outputVariables;  // name -> expression
+  std::map<AString, AString, AString::NoCaseLess> m_variableQuantities;
   std::set<std::pair<const IVelmorCommand*, AString>> m_quantityChanges;  // names folded
   struct DataChange {
     const IVelmorCommand* cmd;
