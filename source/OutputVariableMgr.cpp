@@ -30,9 +30,7 @@
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/outputvars/OutputVariableDefParams.h"
 #include "postorvex/outputvars/OutputVariableLegacyUpdater.h"
-#if REP_HAVE_QUANTITIES
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#endif
 #include "postorvex/solution/DesignSolutionDefinition.h"
 
 namespace rep {
@@ -220,7 +218,6 @@ bool OutputVariableMgr::ValidateExpression(const OutputVariableDefParams& def,
     PostOutputVariableMessage(kInvalidExpression, expression);
     return false;
   }
-#if REP_HAVE_QUANTITIES
   std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg;
   {
     ParserForSolution parser(m_solMgr, const_cast<OutputVariableMgr*>(this), m_infoServer, dsd);
@@ -242,7 +239,6 @@ bool OutputVariableMgr::ValidateExpression(const OutputVariableDefParams& def,
       return false;
     }
   }
-#endif
   return true;
 }
 
@@ -313,12 +309,7 @@ bool OutputVariableMgr::GetSolutionExpressionValueState(const AString& name, Val
   ORVEX_ASSERT(isde);
   if (!isde) return false;
   if (!isde->GetOutputVariableExpression(expression, name)) return false;
-#if REP_HAVE_QUANTITIES
   return GetValueStateOfExpression(state, name, dsd, m_solMgr, this, m_infoServer);
-#else
-  (void)state;
-  return false;
-#endif
 }
 
 void OutputVariableMgr::ReparseOutputVariables(const QuantityRenames& renames, IVelmorCommand* cmd) {
@@ -333,15 +324,9 @@ void OutputVariableMgr::ReparseOutputVariables(const QuantityRenames& renames, I
     for (const DesignSolutionDefinition& dsd : definitions) {
       AString newText;
       ValueState newState;
-#if REP_HAVE_QUANTITIES
       if (!GenerateNewValueText(newText, newState, variable->GetValueBaseText(), renames, m_solMgr, this,
                                 m_infoServer, dsd))
         continue;
-#else
-      (void)renames;
-      (void)dsd;
-      continue;
-#endif
       ovParsed = true;
       if (!newText.empty()) {
         cmd->RecordUndoable(*variable);

@@ -5,6 +5,7 @@
 
 #include "EngineFixture.h"
 #include "GravikUtils.h"
+#include "OutputVariableMgr.h"
 #include "RangedFunctionEvaluationHelper.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
@@ -15,9 +16,9 @@
 #include "orvex/values/ContextVariable.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/VariableNameSpace.h"
+#include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
 #include "postorvex/quantities/SimValueParams.h"
-#include "reference/ReferenceOutputVariableMgr.h"
 
 namespace {
 
@@ -44,7 +45,9 @@ protected:
     s.AddCompositeQuantity(L"Field", 2, {L"Re", L"Im"});
     s.SetDescribesQuantitiesByTypeParams(true);
     s.AddSweep(s.FindVariable(L"Freq"), {1, 2, 3});
-    m_user.AddOutputVariable(L"Twice", L"S21*2", ValueState(2, 15, 1));
+    auto* twice = new OutputVariable(L"Twice");
+    twice->SetValueBaseText(L"S21*2", ValueState(2, 15, 1));
+    m_user.ChangeOutputVariableID(twice);
     m_owner.SetSimValueCache(&m_cache);
     m_owner.SetOutputVariableMgr(&m_user);
   }
@@ -64,7 +67,7 @@ protected:
   }
 
   rep::SimValueDataCache m_cache;
-  refhost::ReferenceOutputVariableMgr m_user;
+  rep::OutputVariableMgr m_user{&m_solutions};
 };
 
 TEST_F(ExpressionQuantitiesTest, RecordListsWhatEachExpressionUses) {

@@ -154,7 +154,7 @@ TEST_F(OutputVariableMgrTest, DefinitionChecksAndTheirMessages) {
   }
 }
 
-TEST_F(OutputVariableMgrTest, DISABLED_ExpressionValidationAndItsMessages) {
+TEST_F(OutputVariableMgrTest, ExpressionValidationAndItsMessages) {
   Create(L"Twice", L"Gain*2");
   Adopt(L"Broken", L"Gain+");
   Messages().Clear();
@@ -485,7 +485,7 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
   EXPECT_TRUE(Messages().Posted().empty());
 }
 
-TEST_F(OutputVariableMgrTest, DISABLED_ValueStateOfAnExpressionTheSolutionDefines) {
+TEST_F(OutputVariableMgrTest, ValueStateOfAnExpressionTheSolutionDefines) {
   ValueState state;
   AString expression;
   EXPECT_TRUE(m_mgr.GetSolutionExpressionValueState(L"solvar", state, expression, Dsd()));
@@ -496,7 +496,7 @@ TEST_F(OutputVariableMgrTest, DISABLED_ValueStateOfAnExpressionTheSolutionDefine
   EXPECT_SOFT_ASSERT("isde");
 }
 
-TEST_F(OutputVariableMgrTest, DISABLED_ReparsingFollowsQuantityRenamesWithUndo) {
+TEST_F(OutputVariableMgrTest, ReparsingFollowsQuantityRenamesWithUndo) {
   m_solutions.FindSolution(10)->AddQuantity(L"Power", ValueState(1, 15, 1));
   OutputVariable* v = Create(L"Twice", L"Gain*2");
   OutputVariable* other = Create(L"Other", L"S11");
