@@ -13,12 +13,18 @@
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "TraceDefinition.h"
+#include "ParserForSolution.h"
 #include "RangedFunctionEvaluationHelper.h"
 #include "SimValueInfoServer.h"
 #include "VersionedQuantityParser.h"
 #include "orvex/core/IMessageManager.h"
 #include "orvex/core/MessageQueueRestorer.h"
 #include "orvex/values/IValueParser.h"
+#include "orvex/values/ReferencedMessages.h"
+#include "orvex/values/Variable.h"
+#include "postorvex/outputvars/OutputVariable.h"
+#include "postorvex/outputvars/OutputVariableActivator2.h"
+#include "Gravik/IOutputVariableMgr.h"
 #include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/ValueTextGenerator.h"
@@ -432,10 +438,257 @@ void ReportManager::RecordPastedReports(IVelmorCommand* cmd, const std::set<long
   cmd->AddDeltaState(delta);
 }
 
-bool ReportManager::ActivateOutputVariablesOfExpression(std::set<long>& /*ids*/, const AString& /*expression*/,
-                                                        const DesignSolutionDefinition& /*dsd*/) {
-  // Output variables are not part of this build yet: an expression activates none.
+// ---- expression services ----
+
+namespace {
+
+IMessageHandler* GlobalMessageHandler() { return GetGlobalIMessageManager()->GetMessageHandler(); }
+
+bool IsDoubleOrComplex(val::ParameterType type) { return type == 1 || type == 2; }
+
+}  // namespace
+
+void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vector<AString>& exprs,
+                                        const DesignSolutionDefinition& dsd) {
+  MessageQueueRestorer held(GlobalMessageHandler(), false);
+  const size_t n = exprs.size();
+  facts.valid.assign(n, false);
+  facts.valueStates.assign(n, ValueState());
+  facts.simValueQuantities.assign(n, {});
+  facts.outputVariableNames.assign(n, {});
+  facts.outputVariableTexts.assign(n, {});
+  facts.datasets.assign(n, {});
+  facts.variableNames.assign(n, {});
+  facts.compositeQuantities.assign(n, {});
+
+  ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
+                           dsd);
+  if (!parser) return;
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(
+      BuildReferencedQuantityMsg(facts.valid, *parser, exprs));
+  if (!msg) return;
+  facts.valid.resize(n, false);
+  parser.Install();
+  std::vector<ContextVariable*> outputVariables;
+  msg->GetAllOutputVariables(outputVariables);
+  OutputVariableActivator2 activator(outputVariables, parser.GetValueParser(), parser->GetVariableNameSpaceSetupper());
+
+  for (size_t iexpr = 0; iexpr < n; ++iexpr) {
+    const AString& expr = exprs[iexpr];
+    std::vector<AString>& compositeQuants = facts.compositeQuantities[iexpr];
+    msg->GetCompositeQuantitiesForExpr(expr, compositeQuants);
+    if (!compositeQuants.empty()) {
+      ORVEX_ASSERT(compositeQuants[0].CompareNoCase(exprs[iexpr])==0);
+      facts.valid[iexpr] = true;
+      facts.valueStates[iexpr].SetParameterType(0);
+      continue;
+    }
+    msg->GetSimValueQuantitiesForExpr(expr, facts.simValueQuantities[iexpr]);
+    Value value(Units::kNoUnit);
+    if (!SetValueTextIfNotEmpty(value, expr, Units::kNoUnit)) {
+      facts.valid[iexpr] = false;
+      continue;
+    }
+    facts.valueStates[iexpr] = value.GetValueState();
+    std::vector<ContextVariable*> used;
+    msg->GetOutputVariablesForExpr(expr, used);
+    for (const ContextVariable* variable : used) {
+      facts.outputVariableNames[iexpr].push_back(variable->GetName());
+      facts.outputVariableTexts[iexpr].push_back(variable->GetValueBaseText());
+      if (!activator.DidActivationSucceedForOutputVariable(variable)) {
+        facts.valid[iexpr] = false;
+        break;
+      }
+    }
+    if (!facts.valid[iexpr]) continue;
+    value.GetReferencedDatasets(facts.datasets[iexpr], false);
+    ReferencedVariablesMsg referenced(true);
+    value.ReceiveMsg(referenced);
+    std::vector<Variable*> variables;
+    referenced.GetVariables(variables);
+    for (const Variable* variable : variables) facts.variableNames[iexpr].push_back(variable->GetName());
+  }
+}
+
+void ReportManager::ValidateExpressions(std::vector<bool>& valid, std::vector<std::vector<AString>>& simValueQuantities,
+                                        std::vector<std::vector<AString>>& outputVariableNames,
+                                        std::vector<std::vector<AString>>& outputVariableTexts,
+                                        const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd) {
+  ExpressionFacts facts;
+  ValidateExpressions(facts, expressions, dsd);
+  valid.swap(facts.valid);
+  simValueQuantities.swap(facts.simValueQuantities);
+  outputVariableNames.swap(facts.outputVariableNames);
+  outputVariableTexts.swap(facts.outputVariableTexts);
+}
+
+void ReportManager::CheckExpressions(std::vector<bool>& valid, const std::vector<AString>& expressions,
+                                     const DesignSolutionDefinition& dsd) {
+  std::vector<std::vector<AString>> quantities, names, texts;
+  ValidateExpressions(valid, quantities, names, texts, expressions, dsd);
+}
+
+bool ReportManager::IsExpressionValid(const AString& expr, const DesignSolutionDefinition& dsd,
+                                      std::vector<AString>& simValueQuantities) {
+  std::vector<AString> names, texts;
+  std::vector<AString> quantities;
+  if (!IsExpressionValid(expr, dsd, quantities, names, texts)) return false;
+  simValueQuantities.swap(quantities);
+  return true;
+}
+
+bool ReportManager::IsExpressionValid(const AString& expr, const DesignSolutionDefinition& dsd,
+                                      std::vector<AString>& simValueQuantities,
+                                      std::vector<AString>& outputVariableNames,
+                                      std::vector<AString>& outputVariableTexts) {
+  std::vector<bool> valid;
+  std::vector<std::vector<AString>> quantities, names, texts;
+  ValidateExpressions(valid, quantities, names, texts, {expr}, dsd);
+  if (valid.empty() || !valid[0]) return false;
+  simValueQuantities.swap(quantities[0]);
+  outputVariableNames.swap(names[0]);
+  outputVariableTexts.swap(texts[0]);
+  return true;
+}
+
+bool ReportManager::GetExpressionValueState(ValueState& out, const AString& expr, const DesignSolutionDefinition& dsd) {
+  ExpressionFacts facts;
+  ValidateExpressions(facts, {expr}, dsd);
+  ORVEX_ASSERT(facts.valid.size()>0);
+  ORVEX_ASSERT(facts.valueStates.size()>0);
+  if (facts.valid.empty() || facts.valueStates.empty()) return false;
+  out = facts.valueStates[0];
+  return facts.valid[0];
+}
+
+bool ReportManager::GetExpressionUnitType(Units::UnitType& out, const AString& expr,
+                                          const DesignSolutionDefinition& dsd) {
+  ValueState state;
+  if (!GetExpressionValueState(state, expr, dsd)) return false;
+  out = state.GetUnitType();
+  return true;
+}
+
+bool ReportManager::ValidateExpressionWithMessage(const AString& expr, const DesignSolutionDefinition& dsd) {
+  std::vector<AString> quantities, names, texts;
+  if (IsExpressionValid(expr, dsd, quantities, names, texts)) return true;
+  PostReportMessage(1, 17002, 17002, expr);
   return false;
+}
+
+bool ReportManager::ActivateOutputVariablesWorker(std::vector<AString>& names, std::vector<AString>& quantities,
+                                                  const std::vector<AString>& expressions,
+                                                  const DesignSolutionDefinition& dsd) {
+  MessageQueueRestorer held(GlobalMessageHandler(), false);
+  ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
+                           dsd);
+  if (!parser) return false;
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(rep::ValidateExpressions(*parser, expressions));
+  if (!msg) return false;
+  std::vector<ContextVariable*> outputVariables;
+  msg->GetAllOutputVariables(outputVariables);
+  OutputVariableActivator2 activator(outputVariables, parser.GetValueParser(), parser->GetVariableNameSpaceSetupper());
+  if (activator.AnyActivationFailed()) return false;
+  for (const ContextVariable* variable : outputVariables)
+    if (!parser->IsSolutionOutputVariable(*variable)) names.push_back(variable->GetName());
+  msg->GetAllCompositeQuantities(quantities);
+  msg->GetAllSimValueQuantities(quantities);
+  return true;
+}
+
+bool ReportManager::CanActivateOutputVariables(std::vector<AString>& quantities, const AString& expr,
+                                               const DesignSolutionDefinition& dsd) {
+  MessageQueueRestorer held(GlobalMessageHandler(), false);
+  std::vector<AString> names;
+  return ActivateOutputVariablesWorker(names, quantities, {expr}, dsd);
+}
+
+bool ReportManager::ActivateOutputVariablesOfExpressions(std::vector<long>& ids, const AString& expr,
+                                                         const DesignSolutionDefinition& dsd) {
+  MessageQueueRestorer held(GlobalMessageHandler(), false);
+  std::vector<AString> names, quantities;
+  const bool activated = ActivateOutputVariablesWorker(names, quantities, {expr}, dsd);
+  // A name that the manager does not know, or no manager, adds no ID.
+  const IOutputVariableMgr* outputVariables = GetIOutputVariableMgr();
+  if (!outputVariables) return activated;
+  for (const AString& name : names)
+    if (const OutputVariable* variable = outputVariables->FindOutputVariable(name)) ids.push_back(variable->GetID());
+  return activated;
+}
+
+bool ReportManager::DetectOutermostFunction(VersionedQuantityParser& parser, const Function*& fn,
+                                            std::vector<AString>& arguments, const AString& expression) {
+  VariableNameSpace names(1, 1, 0);
+  if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
+  InstalledParserScope installed(&parser);
+  Value value(Units::kNoUnit);
+  if (!SetValueTextIfNotEmpty(value, expression, Units::kNoUnit) || !IsDoubleOrComplex(value.GetParameterType()))
+    return false;
+  OuterMostFunctionDetectorStrategy strategy;
+  ValueTextGenerator(value, strategy).GetNewValueText();
+  fn = strategy.GetOutermostFunction();
+  if (!fn) return false;
+  strategy.GetOutermostFunctionArguments(arguments);
+  return true;
+}
+
+bool ReportManager::GetOutermostFunction(const Function*& fn, AString& firstArgument, const AString& expr,
+                                         const DesignSolutionDefinition& dsd) {
+  ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
+                           dsd);
+  if (!parser) return false;
+  const Function* found = nullptr;
+  std::vector<AString> arguments;
+  if (!DetectOutermostFunction(*parser, found, arguments, expr)) return false;
+  fn = found;
+  if (!arguments.empty()) firstArgument = arguments[0];
+  return true;
+}
+
+bool ReportManager::GetOutermostFunctionName(AString& name, AString& firstArgument, const AString& expr,
+                                             const DesignSolutionDefinition& dsd) {
+  const Function* fn = nullptr;
+  if (!GetOutermostFunction(fn, firstArgument, expr, dsd) || !fn) return false;
+  name = fn->GetName();
+  return true;
+}
+
+bool ReportManager::GetOutermostFunctionArguments(const Function*& fn, std::vector<AString>& arguments,
+                                                  const AString& expr, const DesignSolutionDefinition& dsd) {
+  ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
+                           dsd);
+  return parser && DetectOutermostFunction(*parser, fn, arguments, expr);
+}
+
+bool ReportManager::DoesExpressionReduceDimension(const AString& expr, const DesignSolutionDefinition& dsd) {
+  ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
+                           dsd);
+  return parser && DetectDimensionReducingFunction(*parser, expr);
+}
+
+bool ReportManager::DoesExpressionReduceDimensionDeprecated(const AString& expr, const DesignSolutionDefinition& dsd) {
+  ORVEX_ASSERT(!"Please replace this call with DoesExpressionReduceDimension");
+  return DoesExpressionReduceDimension(expr, dsd);
+}
+
+bool ReportManager::GenerateNewValueText(AString& newText, const AString& expression,
+                                         const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                         const DesignSolutionDefinition& dsd) {
+  return GenerateNewValueTextOfExpression(newText, expression, renames, GetISolutionManagerForReports(),
+                                          GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(), dsd);
+}
+
+void ReportManager::GetTraceExpressionsValueStates(long traceID, std::vector<ValueState>& states) {
+  auto* trace = dynamic_cast<TraceDefinition*>(GetTraceDefinition(traceID));
+  if (!trace) {
+    ORVEX_ASSERT(0);
+    return;
+  }
+  std::vector<AString> expressions;
+  trace->GetTraceExpressions(expressions);
+  ExpressionFacts facts;
+  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef());
+  states.swap(facts.valueStates);
 }
 
 bool ReportManager::DetectDimensionReducingFunction(VersionedQuantityParser& parser, const AString& expression) {
@@ -476,17 +729,19 @@ CompositeReferencedPostprocessingQuantityMsg* ReportManager::BuildQuantityRecord
   return BuildReferencedQuantityMsg(valid, *parser, expressions);
 }
 
-bool ReportManager::IsCompositeTrace(long traceID) const {
+bool ReportManager::IsCompositeTrace(long traceID) {
   auto* trace = dynamic_cast<TraceDefinition*>(GetTraceDefinition(traceID));
   if (!trace) {
     ORVEX_ASSERT(0);
     return false;
   }
-  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(BuildQuantityRecordOfTrace(*trace));
-  if (!record) return false;
-  std::vector<AString> composites;
-  record->GetAllCompositeQuantities(composites);
-  return !composites.empty();
+  std::vector<AString> expressions;
+  trace->GetTraceExpressions(expressions);
+  ExpressionFacts facts;
+  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef());
+  for (const std::vector<AString>& composites : facts.compositeQuantities)
+    if (!composites.empty()) return true;
+  return false;
 }
 
 void ReportManager::OnNewSolution(TraceQuantityNames& names) const {

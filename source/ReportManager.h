@@ -14,6 +14,8 @@
 #include "orvex/core/VelmorIDServer.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/StreamioBlockObject.h"
+#include "orvex/values/Dataset.h"
+#include "orvex/values/ValueState.h"
 #include "ReportCopyPasteMgr.h"
 
 class IReportManagerOwner;
@@ -125,14 +127,59 @@ public:
   void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) override;
   void RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs);
 
-  // Expression services
-  bool ActivateOutputVariablesOfExpression(std::set<long>& ids, const AString& expression,
-                                           const DesignSolutionDefinition& dsd);
+  // Expression services (IPostprocessingExpressionInterrogator, IPostprocessingExpressionHelper)
+  bool ValidateExpressionWithMessage(const AString& expr, const DesignSolutionDefinition& dsd) override;
+  bool GetExpressionUnitType(Units::UnitType& out, const AString& expr, const DesignSolutionDefinition& dsd) override;
+  bool GetExpressionValueState(ValueState& out, const AString& expr, const DesignSolutionDefinition& dsd) override;
+  bool ActivateOutputVariablesOfExpressions(std::vector<long>& ids, const AString& expr,
+                                            const DesignSolutionDefinition& dsd) override;
+  bool GetOutermostFunctionName(AString& name, AString& firstArgument, const AString& expr,
+                                const DesignSolutionDefinition& dsd) override;
+  bool GetOutermostFunction(const Function*& fn, AString& firstArgument, const AString& expr,
+                            const DesignSolutionDefinition& dsd) override;
+  bool GetOutermostFunctionArguments(const Function*& fn, std::vector<AString>& arguments, const AString& expr,
+                                     const DesignSolutionDefinition& dsd) override;
+  bool CanActivateOutputVariables(std::vector<AString>& quantities, const AString& expr,
+                                  const DesignSolutionDefinition& dsd) override;
+  bool IsExpressionValid(const AString& expr, const DesignSolutionDefinition& dsd,
+                         std::vector<AString>& simValueQuantities) override;
+  bool IsExpressionValid(const AString& expr, const DesignSolutionDefinition& dsd,
+                         std::vector<AString>& simValueQuantities, std::vector<AString>& outputVariableNames,
+                         std::vector<AString>& outputVariableTexts) override;
+  void ValidateExpressions(std::vector<bool>& valid, std::vector<std::vector<AString>>& simValueQuantities,
+                           std::vector<std::vector<AString>>& outputVariableNames,
+                           std::vector<std::vector<AString>>& outputVariableTexts,
+                           const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd) override;
+  bool DoesExpressionReduceDimensionDeprecated(const AString& expr, const DesignSolutionDefinition& dsd) override;
+  bool DoesExpressionReduceDimension(const AString& expr, const DesignSolutionDefinition& dsd) override;
+  bool GenerateNewValueText(AString& newText, const AString& expression,
+                            const std::map<AString, AString, AString::NoCaseLess>& renames,
+                            const DesignSolutionDefinition& dsd) override;
+
+  // What the list worker finds; every member holds one entry per expression, in their order.
+  struct ExpressionFacts {
+    std::vector<bool> valid;
+    std::vector<ValueState> valueStates;
+    std::vector<std::vector<AString>> simValueQuantities;
+    std::vector<std::vector<AString>> outputVariableNames;
+    std::vector<std::vector<AString>> outputVariableTexts;  // beside their names
+    std::vector<ReferencedDatasetMap> datasets;
+    std::vector<std::vector<AString>> variableNames;
+    std::vector<std::vector<AString>> compositeQuantities;
+  };
+  // The list worker: every expression parsed afresh with a parser made for the design solution.
+  void ValidateExpressions(ExpressionFacts& facts, const std::vector<AString>& expressions,
+                           const DesignSolutionDefinition& dsd);
+  // The validity flags alone.
+  void CheckExpressions(std::vector<bool>& valid, const std::vector<AString>& expressions,
+                        const DesignSolutionDefinition& dsd);
+  // The value states of a computed trace's component expressions, in component order.
+  void GetTraceExpressionsValueStates(long traceID, std::vector<ValueState>& states);
   // Whether the expression applies a function that reduces the sweep dimension; a composite
   // quantity never does.
   static bool DetectDimensionReducingFunction(VersionedQuantityParser& parser, const AString& expression);
   // Whether one of the computed trace's expressions is a composite quantity.
-  bool IsCompositeTrace(long traceID) const;
+  bool IsCompositeTrace(long traceID);
   // For each computed trace, the quantities its expressions refer to, composite ones included.
   void OnNewSolution(TraceQuantityNames& names) const;
 
@@ -146,6 +193,12 @@ public:
   ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
 
 private:
+  // Activates the output variables of the expressions for a test: the names of the user's
+  // variables and the quantities behind the expressions; false when one fails to activate.
+  bool ActivateOutputVariablesWorker(std::vector<AString>& names, std::vector<AString>& quantities,
+                                     const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd);
+  bool DetectOutermostFunction(VersionedQuantityParser& parser, const Function*& fn, std::vector<AString>& arguments,
+                               const AString& expression);
   ReportDefinition* FindReport(long reportID) const;
   // The record of the trace's component expressions for its design solution; null when no parser
   // can be made for it.

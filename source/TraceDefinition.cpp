@@ -5,6 +5,10 @@
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
+#include "ScopedProfiler.h"
+#include "orvex/core/IMessageManager.h"
+#include "orvex/core/MessageQueueRestorer.h"
+#include "postorvex/solution/SimValueContext.h"
 #include "host/IReportPasteListener.h"
 #include "host/ISolutionForReports.h"
 #include "host/ISolutionManagerForReports.h"
@@ -67,9 +71,35 @@ void TraceDefinition::Assign(const MUndoableObject& from) {
   if (def) CopyFrom(*def);
 }
 
-bool TraceDefinition::ValidateDefinition(bool /*checkExpressions*/) {
-  // Checks against the solution come with the expression services.
-  return true;
+bool TraceDefinition::ValidateDefinition(bool checkExpressions) {
+  ScopedProfiler profile("TraceDefinition::ValidateDefinition");
+  if (checkExpressions && !ValidateTraceExpressions(false)) return false;
+  ISolutionManagerForReports* solMgr = GetManager().GetISolutionManagerForReports();
+  ISolutionForReports* solution = solMgr ? solMgr->GetSolution(m_dsd.GetSolutionID()) : nullptr;
+  if (!solution) return false;
+  const ReportTypeSolutionDefinition& rtsd = m_dsd.GetReportTypeSolutionDefinitionRef();
+  if (!solution->SupportsReportType(rtsd.GetReportType())) return false;
+  const SimValueContext context = rtsd.GetSimValueContext();
+  if (!solution->DoesContextFitReportType(context, rtsd.GetReportType())) return false;
+  const auto* pd = dynamic_cast<const PointsetDefinition*>(m_pointset.get());
+  ORVEX_ASSERT(pd);
+  return pd && pd->Validate(solMgr, m_dsd);
+}
+
+bool TraceDefinition::ValidateTraceExpressions(bool deliverHeld) {
+  MessageQueueRestorer held(GetGlobalIMessageManager()->GetMessageHandler(), deliverHeld);
+  std::vector<AString> trExprs;
+  GetTraceExpressions(trExprs);
+  std::vector<bool> isValid;
+  GetManagerForEdit().CheckExpressions(isValid, trExprs, m_dsd);
+  ORVEX_ASSERT(isValid.size()==trExprs.size());
+  bool allValid = true;
+  for (size_t i = 0; i < trExprs.size() && i < isValid.size(); ++i) {
+    if (isValid[i]) continue;
+    PostReportMessage(1, 17002, 17002, trExprs[i]);
+    allValid = false;
+  }
+  return allValid;
 }
 
 bool TraceDefinition::UpdateOnCommand(IVelmorCommand* /*cmd*/) {
@@ -94,7 +124,9 @@ void TraceDefinition::ActivateOutputVariables(std::set<long>& outputVariableIDs)
       ORVEX_ASSERT(0);
       continue;
     }
-    GetManagerForEdit().ActivateOutputVariablesOfExpression(outputVariableIDs, comp->GetExpression(), m_dsd);
+    std::vector<long> ids;
+    GetManagerForEdit().ActivateOutputVariablesOfExpressions(ids, comp->GetExpression(), m_dsd);
+    outputVariableIDs.insert(ids.begin(), ids.end());
   }
 }
 

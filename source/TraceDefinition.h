@@ -32,6 +32,9 @@ public:
   IBaseTraceDefinition* CloneDefinition() const override;
   void CopyFrom(const IBaseTraceDefinition& from) override;
   bool ValidateDefinition(bool checkExpressions) override;
+  // Posts message 17002 for each component expression that is not valid for the solution. The
+  // argument sets the hold's delivery flag; every caller passes false.
+  bool ValidateTraceExpressions(bool deliverHeld);
   int GetTraceDefinitionType() const override { return 1; }
 
   // ITraceDefinition

@@ -7,6 +7,8 @@
 #include "orvex/core/AString.h"
 #include "orvex/core/Assert.h"
 #include "Gravik/IReportDefinition.h"
+#include "postorvex/expressions/IPostprocessingExpressionHelper.h"
+#include "postorvex/expressions/IPostprocessingExpressionInterrogator.h"
 
 class IOutputVariableMgr;
 class IVelmorCommand;
@@ -25,7 +27,9 @@ class IBaseTraceDefinition;
 class IReportDataManager;
 class IPointsetDefinition;
 
-class IReportManager {
+// The expression services come through the two virtual bases.
+class IReportManager : public virtual IPostprocessingExpressionInterrogator,
+                       public virtual IPostprocessingExpressionHelper {
 public:
   virtual ~IReportManager() = default;  // 0
 

@@ -1,0 +1,5 @@
+#include "postorvex/expressions/IPostprocessingExpressionHelper.h"
+#include "postorvex/expressions/IPostprocessingExpressionInterrogator.h"
+
+IPostprocessingExpressionInterrogator::~IPostprocessingExpressionInterrogator() = default;
+IPostprocessingExpressionHelper::~IPostprocessingExpressionHelper() = default;
