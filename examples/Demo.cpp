@@ -1,6 +1,7 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
-// stored trace through a project file; then the solution-value cache: push a swept solution's
-// values, write the cache files and read them into a fresh cache.
+// stored trace through a project file; the solution-value cache: push a swept solution's values,
+// write the cache files and read them into a fresh cache; then output variables: define one, use it
+// in a trace, ask for its unit type, validate the report, edit and undo, save and reload.
 #include <dlfcn.h>
 
 #include <cmath>
@@ -14,6 +15,7 @@
 
 #include "ConcreteTraceData.h"
 #include "Gravik/IBaseTraceDefinition.h"
+#include "Gravik/IOutputVariableMgr.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/IReportManager.h"
@@ -30,6 +32,9 @@
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/outputvars/OutputVariable.h"
+#include "postorvex/outputvars/OutputVariableDefParams.h"
+#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 #include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
@@ -200,6 +205,94 @@ bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner) {
 
 }  // namespace
 
+void PrintOutputVariables(const char* title, const IOutputVariableMgr& variables) {
+  std::printf("%s\n", title);
+  std::vector<OutputVariable*> all;
+  variables.GetOutputVariables(all, nullptr);
+  for (const OutputVariable* v : all)
+    std::printf("  output variable %ld \"%s\" = %s\n", v->GetID(), v->GetName().ToUtf8().c_str(),
+                v->GetValueBaseText().ToUtf8().c_str());
+}
+
+// Output variables: one defined with its checks, used in a trace, edited and undone, and saved
+// with the reports that use it.
+bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
+                            refhost::ReferenceReportManagerOwner& owner) {
+  refhost::ReferenceSolution& solution = solutions.AddSolution(20, L"Setup2 : Sweep");
+  solution.AddSweep(solution.AddVariable(L"Freq", Value(1.0, 113), false), {1, 2, 3});  // GHz
+  solution.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));                            // dB
+  const DesignSolutionDefinition dsd(100, 20, ReportTypeSolutionDefinition(1));
+  solutions.AddDesignSolutionDefinition(dsd);
+
+  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
+  std::unique_ptr<IOutputVariableMgr> variables(factory.CreateOutputVariableMgr(&solutions));
+  if (!cache || !variables) return false;
+  owner.SetSimValueCache(cache.get());
+  owner.SetOutputVariableMgr(variables.get());
+  bool ok = true;
+  {
+    OutputVariableDefParams taken(id::invalidID, L"Gain", L"2");
+    std::printf("the name \"Gain\" for an output variable: %s\n",
+                variables->CheckOutputVariableDefinition(taken, dsd) ? "accepted" : "refused (a quantity)");
+    OutputVariableDefParams loss(id::invalidID, L"Loss", L"-Gain");
+    VelmorCommand define(L"Define output variable");
+    ok = variables->CheckOutputVariableDefinition(loss, dsd) && variables->ValidateOutputVariableExpression(loss, dsd) &&
+         variables->CreateOutputVariable(loss, dsd, &define);
+    define.EndDo();
+    PrintOutputVariables("defined:", *variables);
+
+    std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
+    SubsweepDefParamsContainer subsweeps;
+    subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq", 1));
+    std::unique_ptr<rep::IPointsetDefinition> pointset =
+        mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+    std::unique_ptr<rep::IBaseTraceDefinition> trace =
+        mgr->CreateTraceDefinition({L"Freq", L"Loss"}, dsd, *pointset, ExtTraceInfo(), nullptr);
+    std::unique_ptr<rep::IReportDefinition> report = mgr->CreateReportDefinition({trace.get()}, L"Loss Plot");
+    const long reportID = mgr->AddReportDefinition(*report, nullptr);
+    Units::UnitType unitType = 0;
+    const bool typed = mgr->GetExpressionUnitType(unitType, L"Loss", dsd);
+    std::printf("unit type of \"Loss\": %d (%s)\n", unitType, typed ? "known" : "UNKNOWN");
+    const bool valid = mgr->GetReportDefinition(reportID)->ValidateDefinition();
+    std::printf("report \"Loss Plot\" validates: %s\n", valid ? "yes" : "NO");
+    ok = ok && typed && valid;
+
+    OutputVariable* defined = variables->FindOutputVariable(L"Loss");
+    OutputVariableDefParams edited(defined ? defined->GetID() : id::invalidID, L"Loss", L"-2*Gain");
+    VelmorCommand edit(L"Edit output variable");
+    ok = variables->EditOutputVariable(edited, dsd, &edit) && ok;
+    edit.EndDo();
+    PrintOutputVariables("edited:", *variables);
+    edit.Undo();
+    PrintOutputVariables("undone:", *variables);
+
+    io::CBlock project(L"Project");
+    dynamic_cast<io::CStreamio_block_object*>(variables.get())->DoDataExchange(project, false);
+    dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
+    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_outputvars.txt").string();
+    const LongFileName file(AString::FromUtf8(path));
+    io::CBlock loaded;
+    ok = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError && ok;
+    std::filesystem::remove(path);
+
+    std::unique_ptr<IOutputVariableMgr> freshVariables(factory.CreateOutputVariableMgr(&solutions));
+    owner.SetOutputVariableMgr(freshVariables.get());
+    std::unique_ptr<rep::IReportManager> freshMgr = factory.CreateReportManager(&owner);
+    ok = freshVariables->DoDataExchange(loaded, true) == io::kNoError &&
+         dynamic_cast<io::CStreamio_block_object*>(freshMgr.get())->DoDataExchange(loaded, true) == io::kNoError && ok;
+    PrintOutputVariables("reloaded:", *freshVariables);
+    PrintReports("reloaded reports:", *freshMgr);
+    std::vector<long> ids;
+    freshMgr->GetReportIDs(ids);
+    const bool stillValid = !ids.empty() && freshMgr->GetReportDefinition(ids[0])->ValidateDefinition();
+    std::printf("reloaded report validates: %s\n", stillValid ? "yes" : "NO");
+    ok = ok && stillValid;
+  }
+  owner.SetOutputVariableMgr(nullptr);
+  owner.SetSimValueCache(nullptr);
+  return ok;
+}
+
 int main(int argc, char** argv) {
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
   void* handle = dlopen(plugin, RTLD_NOW | RTLD_LOCAL);
@@ -289,6 +382,10 @@ int main(int argc, char** argv) {
   }
   if (!ShowCacheRoad(*entry(), solutions)) {
     std::fprintf(stderr, "the cache road failed\n");
+    status = 1;
+  }
+  if (!ShowOutputVariableRoad(*entry(), solutions, owner)) {
+    std::fprintf(stderr, "the output-variable road failed\n");
     status = 1;
   }
   Print(status == 0 ? "done" : "failed");
