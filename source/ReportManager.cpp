@@ -714,16 +714,10 @@ bool ReportManager::DetectDimensionReducingFunction(VersionedQuantityParser& par
 CompositeReferencedPostprocessingQuantityMsg* ReportManager::BuildQuantityRecordOfTrace(
     const TraceDefinition& trace) const {
   std::vector<AString> expressions;
-  const IBaseTraceDefinition& base = trace;
-  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
-    if (const ITraceComponentDefinition* component = base.GetComponent(i))
-      expressions.push_back(component->GetExpression());
+  trace.GetTraceExpressions(expressions);
   IOutputVariableMgr* outputVariables = const_cast<ReportManager*>(this)->GetIOutputVariableMgrForEdit();
-  IValueParser* made = CreateVersionedQuantityParser(GetISolutionManagerForReports(), outputVariables,
-                                                     GetISimValueInfoCache(), trace.GetDesignSolutionDefinition());
-  if (!made) return nullptr;
-  std::unique_ptr<IInterfaceQueriable> owned(made->GetInterfaceQueriable());
-  auto* parser = dynamic_cast<VersionedQuantityParser*>(made);
+  ParserForSolution parser(GetISolutionManagerForReports(), outputVariables, GetISimValueInfoCache(),
+                           trace.GetDesignSolutionDefinitionRef());
   if (!parser) return nullptr;
   std::vector<bool> valid;
   return BuildReferencedQuantityMsg(valid, *parser, expressions);

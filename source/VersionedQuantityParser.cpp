@@ -293,8 +293,11 @@ IValueParser* CreateVersionedQuantityParser(ISolutionManagerForReports* solMgr, 
   VersionedQuantityParser::OutputVariableMap outputVarsMap;
   for (OutputVariable* variable : outputVars) {
     const AString& currVarName = variable->GetName();
+    // One lookup: validation makes a parser per question, and the manager may hold many variables.
+    auto placed = outputVarsMap.emplace(currVarName, variable);
+    if (placed.second) continue;
     ORVEX_ASSERT(outputVarsMap.find(currVarName) == outputVarsMap.end());
-    outputVarsMap[currVarName] = variable;
+    placed.first->second = variable;
   }
 
   IVariableNameSpaceSetupper* vnssetupper = solMgr->GetVariableNameSpaceSetupper(dsd.GetSolutionID());

@@ -49,9 +49,12 @@ wchar_t AString::FoldChar(wchar_t c) {
 
 int AString::CompareNoCase(const AString& other) const {
   const size_t n = std::min(size(), other.size());
+  const wchar_t* x = data();
+  const wchar_t* y = other.data();
   for (size_t i = 0; i < n; ++i) {
-    wchar_t a = FoldChar((*this)[i]);
-    wchar_t b = FoldChar(other[i]);
+    if (x[i] == y[i]) continue;  // most names differ in few places: fold only where they do
+    wchar_t a = FoldChar(x[i]);
+    wchar_t b = FoldChar(y[i]);
     if (a != b) return a < b ? -1 : 1;
   }
   if (size() == other.size()) return 0;

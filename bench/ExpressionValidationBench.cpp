@@ -1,0 +1,135 @@
+// Validation of traces (what every report validation, update request and command pays), beside its
+// baseline: the same expression texts parsed once each under one installed parser.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OutputVariableMgr.h"
+#include "ParserForSolution.h"
+#include "PointsetDefinition.h"
+#include "ReportManager.h"
+#include "SimValueDataCache.h"
+#include "SimValueInfoServer.h"
+#include "TraceDefinition.h"
+#include "orvex/core/Assert.h"
+#include "orvex/values/Value.h"
+#include "postorvex/outputvars/OutputVariable.h"
+#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
+#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/traceinfo/ExtTraceInfo.h"
+#include "reference/ReferenceReportManagerOwner.h"
+#include "reference/ReferenceSolutionManager.h"
+
+namespace {
+
+constexpr int kTraces = 2000;
+constexpr int kOutputVariables = 20;
+
+// A design with one swept solution, 20 output variables and 2,000 traces of three expressions,
+// each trace using one of the variables.
+class Design {
+public:
+  Design() : m_cache(&m_solutions), m_variables(&m_solutions) {
+    refhost::ReferenceSolution& s = m_solutions.AddSolution(10, L"Run");
+    s.AddSweep(s.AddVariable(L"Freq", Value(1.0, 113), false), {1, 2, 3});
+    s.AddQuantity(L"Gain", ValueState(1, 15, 1));
+    s.AddQuantity(L"S11", ValueState(2, 15, 1));
+    m_solutions.SetDesignOfInstance(1, 100);
+    m_owner.SetDesignInstanceID(1);
+    m_owner.SetSolutionManager(&m_solutions);
+    m_owner.SetSimValueCache(&m_cache);
+    m_owner.SetOutputVariableMgr(&m_variables);
+    for (int k = 0; k < kOutputVariables; ++k) {
+      auto* v = new OutputVariable(AString(L"OV") + AString::FromUtf8(std::to_string(k)));
+      v->SetValueBaseText(AString(L"Gain*") + AString::FromUtf8(std::to_string(k + 1)), ValueState(1, 15, 1));
+      m_variables.ChangeOutputVariableID(v);
+    }
+    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+    SubsweepDefParamsContainer subsweeps;
+    subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq", 1));
+    rep::PointsetDefinition pointset(subsweeps, {});
+    const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+    for (int t = 0; t < kTraces; ++t) {
+      const AString ov = AString(L"OV") + AString::FromUtf8(std::to_string(t % kOutputVariables));
+      std::vector<AString> expressions{L"Freq", ov + L"*2", L"mag(S11)+Gain"};
+      for (const AString& e : expressions) m_texts.push_back(e);
+      m_traces.push_back(std::make_unique<rep::TraceDefinition>(*m_mgr, L"T", expressions, dsd, pointset,
+                                                                 ExtTraceInfo(), 1, false, nullptr));
+    }
+  }
+
+  refhost::ReferenceSolutionManager m_solutions;
+  refhost::ReferenceReportManagerOwner m_owner;
+  rep::SimValueDataCache m_cache;
+  rep::OutputVariableMgr m_variables;
+  std::unique_ptr<rep::ReportManager> m_mgr;
+  std::vector<std::unique_ptr<rep::TraceDefinition>> m_traces;
+  std::vector<AString> m_texts;
+};
+
+Design& TheDesign() {
+  static Design design;
+  return design;
+}
+
+void BM_ValidateTraces(benchmark::State& state) {
+  Design& d = TheDesign();
+  int valid = 0;
+  for (auto _ : state)
+    for (auto& trace : d.m_traces) valid += trace->ValidateDefinition(true) ? 1 : 0;
+  if (valid != static_cast<int>(state.iterations()) * kTraces) state.SkipWithError("a trace did not validate");
+  state.SetItemsProcessed(state.iterations() * kTraces);
+}
+BENCHMARK(BM_ValidateTraces)->Unit(benchmark::kMillisecond);
+
+void BM_ParseSameTextsBaseline(benchmark::State& state) {
+  Design& d = TheDesign();
+  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  int parsed = 0;
+  for (auto _ : state) {
+    rep::ParserForSolution parser(&d.m_solutions, &d.m_variables, &d.m_cache.GetInfoServer(), dsd);
+    parser.Install();
+    for (const AString& text : d.m_texts) {
+      Value value(Units::kNoUnit);
+      parsed += value.SetValueText(text, Units::kNoUnit) ? 1 : 0;
+    }
+  }
+  if (parsed != static_cast<int>(state.iterations() * d.m_texts.size())) state.SkipWithError("a text did not parse");
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(d.m_texts.size()));
+}
+BENCHMARK(BM_ParseSameTextsBaseline)->Unit(benchmark::kMillisecond);
+
+// Prints the validation's time as a multiple of its baseline's after the usual table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs)
+      if (r.iterations > 0) m_perIteration[r.benchmark_name()] = r.real_accumulated_time / r.iterations;
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const double validate = m_perIteration["BM_ValidateTraces"];
+    const double baseline = m_perIteration["BM_ParseSameTextsBaseline"];
+    if (validate > 0 && baseline > 0)
+      std::printf("validating %d traces takes %.2f times parsing their %d texts once (goal: within 4)\n", kTraces,
+                  validate / baseline, 3 * kTraces);
+  }
+
+private:
+  std::map<std::string, double> m_perIteration;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
