@@ -433,11 +433,7 @@ CToken CAbstract_istream::MakeToken(RawToken& t) {
   }
 }
 
-namespace {
-
-// Messages quote damaged input: a NUL would cut them short where they are read as C strings, and
-// other control bytes garble a log line.
-AString EscapeControls(const AString& text) {
+AString EscapeControlChars(const AString& text) {
   AString out;
   out.reserve(text.size());
   for (wchar_t c : text) {
@@ -453,13 +449,11 @@ AString EscapeControls(const AString& text) {
   return out;
 }
 
-}  // namespace
-
 void CAbstract_istream::FailAt(int line, const AString& why) {
   m_fail = true;
   if (!m_errorText.empty()) return;
   m_errorLine = line;
-  m_errorText = AString::Format(L"line %d: ", line) + EscapeControls(why);
+  m_errorText = AString::Format(L"line %d: ", line) + EscapeControlChars(why);
 }
 
 void CAbstract_istream::SetFail(const AString& why) { FailAt(m_line, why); }
