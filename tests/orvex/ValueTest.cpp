@@ -117,6 +117,14 @@ TEST(Value, NumbersOutOfRangeAreRefusedAsTheBlockTextRefusesThem) {
     EXPECT_EQ(c.valid, blockReads);
     EXPECT_EQ(c.valid, Value(AString::FromUtf8(c.number), Units::kNoUnit).IsValidText());
   }
+  // A number's own text never rounds out of range.
+  for (double d : {1.7976931348623157e308, -1.7976931348623157e308, 4.9e-324}) {
+    SCOPED_TRACE(d);
+    Value v(d, Units::kNoUnit);
+    Value back(v.GetValueText(), Units::kNoUnit);
+    ASSERT_TRUE(back.IsValidText()) << v.GetValueText().ToUtf8();
+    EXPECT_EQ(d, back.GetValue());
+  }
 }
 
 TEST(Value, IntegerPowersOfComplexNumbersAreExact) {
