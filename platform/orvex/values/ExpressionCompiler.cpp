@@ -33,7 +33,6 @@ namespace {
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
-
 }  // namespace
 
 Token Scanner::ScanNumber(bool splitBadSuffix) {
