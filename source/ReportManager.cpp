@@ -449,7 +449,7 @@ bool IsDoubleOrComplex(val::ParameterType type) { return type == 1 || type == 2;
 }  // namespace
 
 void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vector<AString>& exprs,
-                                        const DesignSolutionDefinition& dsd) {
+                                        const DesignSolutionDefinition& dsd, bool withReferences) {
   MessageQueueRestorer held(GlobalMessageHandler(), false);
   const size_t n = exprs.size();
   facts.valid.assign(n, false);
@@ -500,7 +500,7 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
         break;
       }
     }
-    if (!facts.valid[iexpr]) continue;
+    if (!facts.valid[iexpr] || !withReferences) continue;
     value.GetReferencedDatasets(facts.datasets[iexpr], false);
     ReferencedVariablesMsg referenced(true);
     value.ReceiveMsg(referenced);
@@ -515,7 +515,7 @@ void ReportManager::ValidateExpressions(std::vector<bool>& valid, std::vector<st
                                         std::vector<std::vector<AString>>& outputVariableTexts,
                                         const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd) {
   ExpressionFacts facts;
-  ValidateExpressions(facts, expressions, dsd);
+  ValidateExpressions(facts, expressions, dsd, false);
   valid.swap(facts.valid);
   simValueQuantities.swap(facts.simValueQuantities);
   outputVariableNames.swap(facts.outputVariableNames);
@@ -553,7 +553,7 @@ bool ReportManager::IsExpressionValid(const AString& expr, const DesignSolutionD
 
 bool ReportManager::GetExpressionValueState(ValueState& out, const AString& expr, const DesignSolutionDefinition& dsd) {
   ExpressionFacts facts;
-  ValidateExpressions(facts, {expr}, dsd);
+  ValidateExpressions(facts, {expr}, dsd, false);
   ORVEX_ASSERT(facts.valid.size()>0);
   ORVEX_ASSERT(facts.valueStates.size()>0);
   if (facts.valid.empty() || facts.valueStates.empty()) return false;
@@ -687,7 +687,7 @@ void ReportManager::GetTraceExpressionsValueStates(long traceID, std::vector<Val
   std::vector<AString> expressions;
   trace->GetTraceExpressions(expressions);
   ExpressionFacts facts;
-  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef());
+  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef(), false);
   states.swap(facts.valueStates);
 }
 
@@ -732,7 +732,7 @@ bool ReportManager::IsCompositeTrace(long traceID) {
   std::vector<AString> expressions;
   trace->GetTraceExpressions(expressions);
   ExpressionFacts facts;
-  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef());
+  ValidateExpressions(facts, expressions, trace->GetDesignSolutionDefinitionRef(), false);
   for (const std::vector<AString>& composites : facts.compositeQuantities)
     if (!composites.empty()) return true;
   return false;

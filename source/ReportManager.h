@@ -168,8 +168,10 @@ public:
     std::vector<std::vector<AString>> compositeQuantities;
   };
   // The list worker: every expression parsed afresh with a parser made for the design solution.
+  // Without `withReferences` the datasets and variable names stay empty: they decide nothing, and
+  // validation, which runs on every update, does not want them.
   void ValidateExpressions(ExpressionFacts& facts, const std::vector<AString>& expressions,
-                           const DesignSolutionDefinition& dsd);
+                           const DesignSolutionDefinition& dsd, bool withReferences = true);
   // The validity flags alone.
   void CheckExpressions(std::vector<bool>& valid, const std::vector<AString>& expressions,
                         const DesignSolutionDefinition& dsd);
