@@ -512,9 +512,10 @@ io::ReadError OutputVariableMgr::ReadOutputVariables(const io::CBlock& parent) {
 }
 
 void OutputVariableMgr::AdvanceIDServerPastHeld() {
-  if (m_variables.empty()) return;
-  const long highest = m_variables.rbegin()->first;
-  if (m_idServer.PeekNextUniqueID() > highest) return;
+  const long highest = m_variables.empty() ? 0 : m_variables.rbegin()->first;
+  // A damaged next ID would hand out IDs that the next read refuses, losing those variables.
+  const long next = m_idServer.PeekNextUniqueID();
+  if (next > highest && IsStorableID(next)) return;
   io::CBlock state;
   VelmorIDServer(highest + 1, false).WriteNextUniqueID(state);
   m_idServer.ResetNextUniqueID(state);

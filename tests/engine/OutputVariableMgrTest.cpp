@@ -417,6 +417,35 @@ TEST_F(OutputVariableMgrTest, DamagedBlocksLoadEveryReadableVariable) {
   }
 }
 
+TEST_F(OutputVariableMgrTest, ADamagedNextIDGivesWayToUsableIDs) {
+  struct Case {
+    long next;
+    long variableID;  // 0: none
+    long expected;
+  };
+  const Case cases[] = {{-5, 0, 1}, {0, 0, 1}, {9000000000L, 3, 4}, {2, 3, 4}, {10, 3, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.next);
+    io::CBlock block(L"Project");
+    block << io::CBlock_named_value(L"NextUniqueID", io::CBlock_value(c.next));
+    if (c.variableID != 0) {
+      OutputVariable v(L"Kept");
+      v.SetID(c.variableID);
+      v.SetValueBaseText(L"Gain", ValueState(1, 15, 1));
+      io::CBlock sub(L"OutputVariables");
+      io::CBlock_func item(L"Kept");
+      v.WriteToFunc(item);
+      sub << item;
+      block << sub;
+    }
+    rep::OutputVariableMgr mgr(&m_solutions);
+    EXPECT_EQ(io::kNoError, mgr.DoDataExchange(block, true));
+    auto* added = new OutputVariable(L"Added");
+    ASSERT_TRUE(mgr.ChangeOutputVariableID(added));
+    EXPECT_EQ(c.expected, added->GetID());
+  }
+}
+
 TEST_F(OutputVariableMgrTest, ReadingOverAHeldIDKeepsTheHeldObject) {
   OutputVariable* held = Adopt(L"Old", L"Gain");
   io::CBlock block(L"Project");
