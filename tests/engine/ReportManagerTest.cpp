@@ -680,6 +680,17 @@ TEST_F(ReportManagerTest, AddedReportsBringNoTakenTraceIDs) {
     EXPECT_LT(*all.rbegin(), Mgr().PeekNextUniqueID());
     EXPECT_NE(r, empty);
   }
+  // The managers that made them are gone: the reports and their traces still answer.
+  std::vector<long> reportIDs;
+  Mgr().GetReportIDs(reportIDs);
+  VelmorCommand cmd;
+  for (long id : reportIDs) {
+    EXPECT_TRUE(Mgr().RenameReport(L"Renamed", id, &cmd));
+    for (const rep::BaseTraceDefinition* t : Report(id).GetTraces())
+      EXPECT_EQ(AString(L"Run1"), t->GetSolutionName());
+  }
+  io::CBlock project(L"Project");
+  EXPECT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
 }
 
 TEST_F(ReportManagerTest, DataManagerWithoutData) {
