@@ -376,7 +376,8 @@ bool GenerateNewValueTextOfExpression(AString& newText, const AString& expressio
 
 CompositeReferencedPostprocessingQuantityMsg* BuildReferencedQuantityMsg(std::vector<bool>& valid,
                                                                          VersionedQuantityParser& parser,
-                                                                         const std::vector<AString>& expressions) {
+                                                                         const std::vector<AString>& expressions,
+                                                                         std::vector<Value>* parsed) {
   MessageQueueRestorer held(GetGlobalIMessageManager()->GetMessageHandler(), false);
   valid.assign(expressions.size(), false);
 
@@ -419,6 +420,7 @@ CompositeReferencedPostprocessingQuantityMsg* BuildReferencedQuantityMsg(std::ve
     }
     if (!dependsOn.empty()) msg->SetSimDatasetDependencyInfo(*it, dependsOn);
   }
+  if (parsed) parsed->swap(values);
   return msg;
 }
 

@@ -118,10 +118,12 @@ bool GenerateNewValueTextOfExpression(AString& newText, const AString& expressio
                                       ISimValueInfoCache* cache, const DesignSolutionDefinition& dsd);
 
 // What each expression refers to; an expression is valid when it parses or names a composite
-// quantity. The caller owns the answer.
+// quantity. The caller owns the answer. `parsed`, when given, receives the value of each
+// expression (untouched for one that did not parse), so that a caller need not parse it again.
 CompositeReferencedPostprocessingQuantityMsg* BuildReferencedQuantityMsg(std::vector<bool>& valid,
                                                                          VersionedQuantityParser& parser,
-                                                                         const std::vector<AString>& expressions);
+                                                                         const std::vector<AString>& expressions,
+                                                                         std::vector<Value>* parsed = nullptr);
 // Null unless every expression is valid.
 CompositeReferencedPostprocessingQuantityMsg* ValidateExpressions(VersionedQuantityParser& parser,
                                                                   const std::vector<AString>& expressions);

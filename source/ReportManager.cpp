@@ -466,9 +466,13 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
   ParserForSolution parser(GetISolutionManagerForReports(), GetIOutputVariableMgrForEdit(), GetISimValueInfoCache(),
                            dsd);
   if (!parser) return;
+  // The message's parse of each expression is the one the steps below read: parsing again under
+  // the same parser and name space gives the same value, at the cost of the whole validation.
+  std::vector<Value> values;
   std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(
-      BuildReferencedQuantityMsg(facts.valid, *parser, exprs));
+      BuildReferencedQuantityMsg(facts.valid, *parser, exprs, &values));
   if (!msg) return;
+  values.resize(n, Value(Units::kNoUnit));
   facts.valid.resize(n, false);
   parser.Install();
   std::vector<ContextVariable*> outputVariables;
@@ -486,11 +490,8 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
       continue;
     }
     msg->GetSimValueQuantitiesForExpr(expr, facts.simValueQuantities[iexpr]);
-    Value value(Units::kNoUnit);
-    if (!SetValueTextIfNotEmpty(value, expr, Units::kNoUnit)) {
-      facts.valid[iexpr] = false;
-      continue;
-    }
+    if (!facts.valid[iexpr]) continue;  // did not parse
+    Value& value = values[iexpr];
     facts.valueStates[iexpr] = value.GetValueState();
     std::vector<ContextVariable*> used;
     msg->GetOutputVariablesForExpr(expr, used);
