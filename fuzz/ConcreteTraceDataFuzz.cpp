@@ -1,14 +1,12 @@
-// Feeds arbitrary bytes to the stored-trace-data reader; a soft assertion (a point read outside
-// its column, or kept data that does not read back unchanged) is a crash.
+// Feeds arbitrary bytes to the stored-trace-data reader; a check of the entry (a point read
+// outside its column, or kept data that does not read back unchanged) is a crash.
 #include <cstdint>
-#include <cstdlib>
 
 #include "ConcreteTraceDataFuzzEntry.h"
-#include "orvex/core/Assert.h"
+#include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  orvex::test::Asserts().SetEcho(true);
   rep::FuzzReadConcreteTraceData(data, size);
-  if (orvex::test::Asserts().Count() != 0) std::abort();
+  AbortOnEntryCheck("ConcreteTraceDataFuzzEntry");
   return 0;
 }

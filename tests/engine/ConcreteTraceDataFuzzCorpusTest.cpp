@@ -5,5 +5,5 @@
 TEST(ConcreteTraceDataFuzzCorpus, EveryKeptInputReadsWithoutHarm) {
   reptest::ReplayKeptFuzzInputs("ConcreteTraceDataFuzz", [](const std::string&, const uint8_t* data, size_t size) {
     return rep::FuzzReadConcreteTraceData(data, size);
-  });
+  }, "ConcreteTraceDataFuzzEntry");
 }
