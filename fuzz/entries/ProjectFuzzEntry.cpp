@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,7 @@ int FuzzReadProject(const uint8_t* data, size_t size) {
   ORVEX_ASSERT(rereadStatus==io::kNoError);
   const std::string third = Written(*fresh);
   ORVEX_ASSERT(second==third);
+  if (second != third) std::fprintf(stderr, "written:\n%s\nwritten again:\n%s\n", second.c_str(), third.c_str());
   return status == io::kNoError ? 1 : 0;
 }
 
