@@ -7,6 +7,7 @@
 #   ./build.sh fuzz [seconds]  installs clang when missing, builds everything with clang and runs
 #                              each fuzz target for the given seconds (60) from its kept inputs
 # A build prints its progress on one line; its whole log is printed only when it fails.
+# REP_JOBS sets the parallel jobs (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")"
 what="${1:-demo}"
@@ -28,7 +29,7 @@ command -v ninja >/dev/null || need+=(ninja-build)
 if [ "$what" = fuzz ] && ! command -v clang++ >/dev/null; then need+=(clang); fi
 if [ ${#need[@]} -gt 0 ]; then install "${need[@]}"; fi
 
-jobs=$(nproc)
+jobs=${REP_JOBS:-$(nproc)}
 
 # quietly <log> <command...>: runs the command with its output in the log, showing only the last
 # "[n/m]" progress line on a terminal; on failure prints the log and stops.
