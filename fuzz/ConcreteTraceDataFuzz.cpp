@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvex::test::Asserts().SetEcho(true);
-  rep::FuzzReadConcreteTraceData(data, size);
+  rep::FuzzConcreteTraceData(data, size);
   if (orvex::test::Asserts().Count() != 0) std::abort();
   return 0;
 }

@@ -11,6 +11,6 @@ namespace rep {
 // clones, and writes and reads what was kept once more. Answers 1 when the block read without an
 // error, else 0; never crashes. A soft assertion is a fault: a point outside a column, surfaces
 // beyond the curves, or kept data that does not read back whole and unchanged.
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size);
+int FuzzConcreteTraceData(const uint8_t* data, size_t size);
 
 }  // namespace rep

@@ -2,7 +2,7 @@
 #include "ListDeltaState.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "orvex/core/MessageLog.h"
-#include "reference/RecordingPasteListener.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 

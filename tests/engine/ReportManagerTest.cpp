@@ -5,7 +5,7 @@
 #include "ForeignKinds.h"
 #include "ReportDataManager.h"
 #include "ReportDefinitionCmdInfo.h"
-#include "reference/RecordingPasteListener.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 

@@ -5,12 +5,12 @@
 #include "ForeignKinds.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
 
 using reptest::EngineFixture;
 
