@@ -33,7 +33,9 @@ public:
   virtual void GetSourceDescription(AString& out, const DesignSolutionDefinition& trace) = 0;  // 7
   virtual IManagedFileService* GetManagedFileService() = 0;                                   // 8
   virtual void GetDesignSolutionDefinitions(std::vector<DesignSolutionDefinition>& out) = 0;  // 9
-  virtual void Reserved10() {}                                                                // 10
+  virtual void Reserved10();                                                                  // 10
   virtual ITraceInterpreterLookup* GetTraceInterpreterLookup() = 0;                           // 11
   virtual IAlienTokenParser* GetAlienTokenParser() = 0;                                       // 12
 };
+
+inline void ISolutionManagerForReports::Reserved10() {}
