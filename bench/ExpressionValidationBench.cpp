@@ -18,11 +18,11 @@
 #include "orvex/core/Assert.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

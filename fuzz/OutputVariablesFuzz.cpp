@@ -1,15 +1,13 @@
-// Feeds arbitrary bytes to the reader of the block "OutputVariables"; a soft assertion that the entry
-// leaves recorded (kept variables that do not read back unchanged, a new ID that repeats one read)
-// is a crash.
+// Feeds arbitrary bytes to the reader of the block "OutputVariables"; a check of the entry (kept
+// variables that do not read back unchanged, a new ID that repeats one read or leaves the range)
+// or any soft assertion is a crash.
 #include <cstdint>
-#include <cstdlib>
 
+#include "FuzzCheck.h"
 #include "OutputVariablesFuzzEntry.h"
-#include "orvex/core/Assert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  orvex::test::Asserts().SetEcho(true);
-  rep::FuzzReadOutputVariables(data, size);
-  if (orvex::test::Asserts().Count() != 0) std::abort();
+  rep::FuzzOutputVariables(data, size);
+  AbortOnEntryCheck(nullptr);
   return 0;
 }

@@ -13,7 +13,7 @@
 
 namespace rep {
 
-int FuzzReadOutputVariables(const uint8_t* data, size_t size) {
+int FuzzOutputVariables(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   OutputVariableMgr mgr(nullptr);

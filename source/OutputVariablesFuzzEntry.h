@@ -10,6 +10,6 @@ namespace rep {
 // kept, reads that into a fresh manager and writes it again. Answers 1 when the first read had no
 // error, else 0; never crashes. A kept variable that does not come back unchanged, or a new ID that
 // does not exceed every ID read, is left recorded as a soft assertion.
-int FuzzReadOutputVariables(const uint8_t* data, size_t size);
+int FuzzOutputVariables(const uint8_t* data, size_t size);
 
 }  // namespace rep

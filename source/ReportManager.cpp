@@ -8,7 +8,6 @@
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
 #include "PointsetDefinition.h"
-#include "orvex/values/VariableValues.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
@@ -31,13 +30,14 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/quantities/BaseQuantityTypeParam.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#include "postorvex/util/PostpQuantityUtils.h"
-#include "host/IReportManagerOwner.h"
-#include "host/IReportPasteListener.h"
-#include "host/ISolutionManagerForReports.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
+#include "hostapi/IReportManagerOwner.h"
+#include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
+#include "orvex/values/VariableValues.h"
 
 namespace rep {
 

@@ -7,8 +7,8 @@
 #include "orvex/core/AString.h"
 #include "orvex/core/Assert.h"
 #include "Gravik/IReportDefinition.h"
-#include "postorvex/expressions/IPostprocessingExpressionHelper.h"
-#include "postorvex/expressions/IPostprocessingExpressionInterrogator.h"
+#include "orvex/values/IPostprocessingExpressionHelper.h"
+#include "orvex/values/IPostprocessingExpressionInterrogator.h"
 
 class IOutputVariableMgr;
 class IVelmorCommand;

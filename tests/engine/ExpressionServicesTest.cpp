@@ -13,8 +13,8 @@
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/outputvars/OutputVariableDefParams.h"
 #include "postorvex/solution/SimValueContext.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 
 namespace {
 

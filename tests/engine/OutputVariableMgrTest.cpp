@@ -17,8 +17,8 @@
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/outputvars/OutputVariableDefParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "reference/ReferenceDesign.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesign.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

@@ -4,6 +4,6 @@
 // Every kept input of the fuzz target goes through the same entry, under the sanitizers here.
 TEST(OutputVariablesFuzzCorpus, EveryKeptInputReadsWithoutHarm) {
   reptest::ReplayKeptFuzzInputs("OutputVariablesFuzz", [](const std::string&, const uint8_t* data, size_t size) {
-    return rep::FuzzReadOutputVariables(data, size);
+    return rep::FuzzOutputVariables(data, size);
   });
 }

@@ -6,12 +6,12 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
 
 using reptest::EngineFixture;
 
@@ -228,7 +228,10 @@ TEST_F(TraceDefinitionTest, CopiesRefuseOtherKindsAndLeaveThemselvesAlone) {
       {"component onto itself", nullptr, [&] { component.CopyFrom(component); }},
       {"point set onto itself", nullptr, [&] { pointset.CopyFrom(pointset); }},
       {"families display assigned itself", nullptr, [&] { families.Assign(families); }},
-      {"families display by operator onto itself", nullptr, [&] { families = families; }},
+      {"families display by operator onto itself", nullptr, [&] {
+         const auto& self = families;  // through a reference: the self-assignment is the point
+         families = self;
+       }},
   };
   const std::wstring before = state();
   for (const Case& c : cases) {

@@ -7,7 +7,7 @@
 
 #include "Gravik/IReportManagerFactory.h"
 #include "RepTest.h"
-#include "reference/ReferenceDesktop.h"
+#include "refhost/ReferenceDesktop.h"
 
 namespace reptest {
 

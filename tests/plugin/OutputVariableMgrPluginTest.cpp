@@ -10,7 +10,7 @@
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/outputvars/OutputVariableDefParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

@@ -1,7 +1,0 @@
-#include "reference/ReferenceDesign.h"
-
-namespace refhost {
-
-ReferenceDesign::~ReferenceDesign() = default;
-
-}  // namespace refhost

@@ -1,0 +1,7 @@
+#include "refhost/ReferenceDesign.h"
+
+namespace refhost {
+
+ReferenceDesign::~ReferenceDesign() = default;
+
+}  // namespace refhost
