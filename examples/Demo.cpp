@@ -256,7 +256,7 @@ void PrintOutputVariables(const char* title, const IOutputVariableMgr& variables
 // Output variables: one defined with its checks, used in a trace, edited and undone, and saved
 // with the reports that use it.
 bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
-                            refhost::ReferenceReportManagerOwner& owner) {
+                            refhost::ReferenceReportManagerOwner& owner, const fs::path& folder) {
   refhost::ReferenceSolution& solution = solutions.AddSolution(20, L"Setup2 : Sweep");
   solution.AddSweep(solution.AddVariable(L"Freq", Value(1.0, 113), false), {1, 2, 3});  // GHz
   solution.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));                            // dB
@@ -308,11 +308,9 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     io::CBlock project(L"Project");
     dynamic_cast<io::CStreamio_block_object*>(variables.get())->DoDataExchange(project, false);
     dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
-    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_outputvars.txt").string();
-    const LongFileName file(AString::FromUtf8(path));
+    const LongFileName file(AString::FromUtf8((folder / "outputvars_project.txt").string()));
     io::CBlock loaded;
     ok = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError && ok;
-    std::filesystem::remove(path);
 
     std::unique_ptr<IOutputVariableMgr> freshVariables(factory.CreateOutputVariableMgr(&solutions));
     owner.SetOutputVariableMgr(freshVariables.get());
@@ -338,7 +336,7 @@ int main(int argc, char** argv) {
   // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
   std::error_code ec;
   fs::create_directories(folder, ec);
-  for (const char* written : {"project.txt", "stored_trace.txt", "svcache"}) fs::remove_all(folder / written, ec);
+  for (const char* written : {"project.txt", "stored_trace.txt", "svcache", "outputvars_project.txt"}) fs::remove_all(folder / written, ec);
   if (!fs::is_directory(folder)) {
     std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());
     return 1;
@@ -431,7 +429,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the cache road failed\n");
     status = 1;
   }
-  if (!ShowOutputVariableRoad(*entry(), solutions, owner)) {
+  if (!ShowOutputVariableRoad(*entry(), solutions, owner, folder)) {
     std::fprintf(stderr, "the output-variable road failed\n");
     status = 1;
   }
