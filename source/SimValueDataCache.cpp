@@ -98,6 +98,13 @@ void FreeMinorCaches(const std::list<VVLeafData*>& removed) {
   }
 }
 
+// Deletes the branches of a variation, with their MinorVVsCache objects; the connectivity stays.
+void FreeBranches(ConnectedVVObject& majors, const VariableValues& variation) {
+  std::list<VVLeafData*> removed;
+  majors.DeleteBranchesAssociatedWithVariableValue(removed, variation);
+  FreeMinorCaches(removed);
+}
+
 std::list<VVLeafData*> AllData(ConnectedVVObject& majors) {
   std::list<VVLeafData*> data;
   majors.GetAllData(data);
@@ -180,13 +187,11 @@ SimValueDataCache::SweepCacheSlot SimValueDataCache::FindOrMakeSweepCache(
     return slot;
   }
   if (!minorVVsCache) {
-    minorVVsCache = new MinorVVsCache(FileService());
-    majors->AddPointAtCurrVarVals(minorVVsCache, false);
+    auto made = std::make_unique<MinorVVsCache>(FileService());
+    majors->AddPointAtCurrVarVals(made.get(), false);
     // Without current values for every major variable nothing was added.
-    if (majors->GetLeafDataAtCurrVarVals() != minorVVsCache) {
-      delete minorVVsCache;
-      return slot;
-    }
+    if (majors->GetLeafDataAtCurrVarVals() != made.get()) return slot;
+    minorVVsCache = made.release();
   }
 
   ConnectedVVObject* sweeps = minorVVsCache->GetConnectivityForSweepVar(sweepVariable);
@@ -334,9 +339,7 @@ void SimValueDataCache::InvalidateDataForVariableValues(long designID, long solu
         InvalidateQuantities(*version.second, [&](long id) { return quantities->count(QuantityText(id)) != 0; });
         continue;
       }
-      std::list<VVLeafData*> removed;
-      version.second->DeleteBranchesAssociatedWithVariableValue(removed, variation);
-      FreeMinorCaches(removed);
+      FreeBranches(*version.second, variation);
     }
   }
 }
@@ -348,9 +351,7 @@ void SimValueDataCache::DeleteDataForVariableValues(long designID, long solution
     if (context.first.GetReportType() != reportType) continue;
     auto version = context.second.find(versionID);
     if (version == context.second.end()) continue;
-    std::list<VVLeafData*> removed;
-    version->second->DeleteBranchesAssociatedWithVariableValue(removed, variation);
-    FreeMinorCaches(removed);
+    FreeBranches(*version->second, variation);
   }
 }
 

@@ -1,7 +1,6 @@
 // The project's cache of simulated quantity values, per design, solution, context, version and variation.
 #pragma once
 
-#include <list>
 #include <map>
 #include <memory>
 
@@ -141,7 +140,7 @@ private:
   void ReadCacheBlock(const io::CBlock& cache);
   IManagedFileService* FileService() const;
 
-  Cache m_cache;
+  Cache m_cache;                                     // design, solution, context, version -> owned entry
   ISolutionManagerForReports* m_solMgr;              // not owned
   std::unique_ptr<SimValueInfoServer> m_infoServer;  // the project's quantity information
   AString m_headerFile;                              // empty until first written or read
