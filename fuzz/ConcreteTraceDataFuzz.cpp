@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the stored-trace-data reader; a soft assertion (a point read outside
-// its column, or kept data that does not read back unchanged) is a crash.
+// Feeds arbitrary bytes to the stored-trace-data reader; a soft assertion that the entry leaves
+// recorded (a point read outside its column, kept data that does not read back unchanged, any
+// assertion other than those the readers raise on damaged input) is a crash.
 #include <cstdint>
 #include <cstdlib>
 

@@ -94,7 +94,8 @@ io::ReadError CommonTraceData::Read(io::CBlock& block) {
 
   std::unique_ptr<Column> column;
   AString name;
-  if (ReadPrimarySweepInfo(block, name, column) != io::kNoError) result = io::kMissingBlock;
+  if (ReadPrimarySweepInfo(block, name, column, SweepColumnRead::kByColumnReader) != io::kNoError)
+    result = io::kMissingBlock;
   // Without the sub-block the trace has no primary sweep.
   m_primarySweepName = name;
   m_primarySweepColumn = std::move(column);
@@ -118,7 +119,8 @@ bool CommonTraceData::WritePrimarySweepInfo(io::CBlock& block, const AString& na
   return written;
 }
 
-io::ReadError CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column) {
+io::ReadError CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name,
+                                                    std::unique_ptr<Column>& column, SweepColumnRead how) {
   const io::CBlock* info = block.FindBlock(kPrimarySweepInfo);
   if (!info) {
     block.ResetFound(true);
@@ -127,10 +129,18 @@ io::ReadError CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, ASt
   io::ReadError result = io::kNoError;
   *info >> io::NamedValue(kPrimarySweepName, name);
   if (!info->Found()) {
+    ORVEX_ASSERT(!"Primary block exists, but no name?!");
     info->ResetFound(true);
     result = io::kMissingBlock;
   }
-  column.reset(ReadColumnFromBlock(*info, kPrimarySweepCol));
+  if (how == SweepColumnRead::kByColumnReader) {
+    column.reset(ReadColumnFromBlock(*info, kPrimarySweepCol));
+  } else if (const io::CBlock* columnBlock = info->FindBlock(kPrimarySweepCol)) {
+    column.reset(Column::ReadAndCreateColumn(*columnBlock));
+  } else {
+    ORVEX_ASSERT(!"Primary block exists, but no column?!");
+    info->ResetFound(true);
+  }
   if (!column) result = io::kMissingBlock;
   return result;
 }

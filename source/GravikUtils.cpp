@@ -54,8 +54,9 @@ Column* ReadColumnFromBlock(const io::CBlock& parent, const AString& name) {
     parent.ResetFound(true);
     return nullptr;
   }
-  // Damaged file input: the caller reports it, this is no programmer error.
-  return Column::ReadAndCreateColumn(*columnBlock);
+  Column* col = Column::ReadAndCreateColumn(*columnBlock);
+  ORVEX_ASSERT(col);
+  return col;
 }
 
 bool WriteColumnToBlock(io::CBlock& parent, const Column* column, const AString& name) {
