@@ -163,7 +163,8 @@ TEST(TraceDefParams, HoldsItsOwnPointsetThroughCopies) {
     p = copy;
     EXPECT_EQ(2, TagOf(p));
     EXPECT_EQ(3, CountedPointset::s_live);
-    p = p;
+    const TraceDefParams& self = p;  // through a reference: the self-assignment is the point
+    p = self;
     EXPECT_EQ(2, TagOf(p));
     TraceDefParams empty;
     copy = empty;
