@@ -2,10 +2,10 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "FuzzEntries.h"
+#include "BlockFileFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  repfuzz::FuzzReadBlockFileAgainstMemory(data, size);
+  repfuzz::FuzzBlockFile(data, size);
   AbortOnEntryCheck("BlockFileFuzzEntry");
   return 0;
 }

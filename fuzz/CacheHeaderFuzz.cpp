@@ -2,10 +2,10 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "FuzzEntries.h"
+#include "CacheHeaderFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  repfuzz::FuzzReadCacheHeader(data, size);
+  repfuzz::FuzzCacheHeader(data, size);
   AbortOnEntryCheck("CacheHeaderFuzzEntry");
   return 0;
 }

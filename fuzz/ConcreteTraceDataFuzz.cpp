@@ -7,7 +7,7 @@
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  rep::FuzzReadConcreteTraceData(data, size);
+  rep::FuzzConcreteTraceData(data, size);
   AbortOnEntryCheck(nullptr);
   return 0;
 }

@@ -2,10 +2,10 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "FuzzEntries.h"
+#include "ProjectFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  repfuzz::FuzzReadProject(data, size);
+  repfuzz::FuzzProject(data, size);
   AbortOnEntryCheck("ProjectFuzzEntry");
   return 0;
 }

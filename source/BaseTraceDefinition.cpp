@@ -5,7 +5,7 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceComponentDefinition.h"
-#include "host/IReportPasteListener.h"
+#include "hostapi/IReportPasteListener.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"

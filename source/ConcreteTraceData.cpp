@@ -8,7 +8,7 @@
 #include "Gravik/IBaseTraceDefinition.h"
 #include "GravikUtils.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/I18n.h"
 #include "orvex/io/Block.h"

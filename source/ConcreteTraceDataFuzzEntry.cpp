@@ -72,7 +72,7 @@ void ForgetDamagedInputAsserts(size_t from) {
 
 }  // namespace
 
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size) {
+int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   ReportManager mgr(nullptr, true);

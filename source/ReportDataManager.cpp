@@ -4,7 +4,7 @@
 #include "Gravik/ISimValueCache.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 
 namespace rep {
 

@@ -8,17 +8,17 @@
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
 #include "PointsetDefinition.h"
-#include "orvex/values/VariableValues.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "TraceDefinition.h"
-#include "host/IReportManagerOwner.h"
-#include "host/IReportPasteListener.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/IReportManagerOwner.h"
+#include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
+#include "orvex/values/VariableValues.h"
 
 namespace rep {
 

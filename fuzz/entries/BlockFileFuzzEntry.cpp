@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "FuzzEntries.h"
+#include "BlockFileFuzzEntry.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/TokenStream.h"
@@ -32,7 +32,7 @@ bool ReadFromMemory(const std::string& bytes, io::CBlock& out, AString& error) {
 
 }  // namespace
 
-int FuzzReadBlockFileAgainstMemory(const uint8_t* data, size_t size) {
+int FuzzBlockFile(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   // Blanks move the text onto the refill; a comment line would move the line numbers alike.
   std::string bytes(kRefill - data[0], ' ');

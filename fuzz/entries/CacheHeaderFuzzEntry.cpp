@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "FuzzEntries.h"
+#include "CacheHeaderFuzzEntry.h"
 #include "Gravik/ISimValueCache.h"
 #include "ReportManagerFactory.h"
 #include "orvex/core/Assert.h"
@@ -11,8 +11,8 @@
 #include "orvex/io/NamedValue.h"
 #include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/Value.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace repfuzz {
 
@@ -53,7 +53,7 @@ std::string WrittenHeader(ISimValueCache& cache, refhost::TempDirManagedFileServ
 
 }  // namespace
 
-int FuzzReadCacheHeader(const uint8_t* data, size_t size) {
+int FuzzCacheHeader(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const size_t nul = bytes.find('\0');
 

@@ -2,16 +2,16 @@
 #include <memory>
 #include <string>
 
-#include "FuzzEntries.h"
+#include "ProjectFuzzEntry.h"
 #include "Gravik/IReportManager.h"
 #include "ReportManagerFactory.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/TokenStream.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace repfuzz {
 
@@ -42,7 +42,7 @@ std::string Written(rep::IReportManager& mgr) {
 
 }  // namespace
 
-int FuzzReadProject(const uint8_t* data, size_t size) {
+int FuzzProject(const uint8_t* data, size_t size) {
   io::CStringToken_istream in(reinterpret_cast<const char*>(data), size);
   io::CBlock project;
   in >> project;

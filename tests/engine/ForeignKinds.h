@@ -7,7 +7,7 @@
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceComponentDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 
 namespace reptest {

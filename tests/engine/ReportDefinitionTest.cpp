@@ -2,8 +2,8 @@
 #include "ListDeltaState.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "orvex/core/MessageLog.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "reference/RecordingPasteListener.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 

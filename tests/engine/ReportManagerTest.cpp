@@ -7,8 +7,8 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "reference/RecordingPasteListener.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 

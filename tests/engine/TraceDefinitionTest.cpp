@@ -6,12 +6,12 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
 
 using reptest::EngineFixture;
 

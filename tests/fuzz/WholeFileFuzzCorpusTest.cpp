@@ -1,4 +1,6 @@
-#include "FuzzEntries.h"
+#include "BlockFileFuzzEntry.h"
+#include "CacheHeaderFuzzEntry.h"
+#include "ProjectFuzzEntry.h"
 #include "RepTest.h"
 
 // Every kept input of the whole-file fuzz targets goes through the same entry, under the
@@ -12,9 +14,9 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"ProjectFuzz", &repfuzz::FuzzReadProject, "ProjectFuzzEntry"},
-    {"CacheHeaderFuzz", &repfuzz::FuzzReadCacheHeader, "CacheHeaderFuzzEntry"},
-    {"BlockFileFuzz", &repfuzz::FuzzReadBlockFileAgainstMemory, "BlockFileFuzzEntry"},
+    {"ProjectFuzz", &repfuzz::FuzzProject, "ProjectFuzzEntry"},
+    {"CacheHeaderFuzz", &repfuzz::FuzzCacheHeader, "CacheHeaderFuzzEntry"},
+    {"BlockFileFuzz", &repfuzz::FuzzBlockFile, "BlockFileFuzzEntry"},
 };
 
 void PrintTo(const Target& t, std::ostream* os) { *os << t.corpus; }

@@ -1,12 +1,12 @@
 #include <memory>
 
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "RepTest.h"
 #include "orvex/core/CUndoableVersion.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/values/Units.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/traceinfo/TraceDefParams.h"
 
