@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "GravikUtils.h"
+#include "ImportedTraceDefinition.h"
 #include "ListDeltaState.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
@@ -140,8 +141,8 @@ void ReportDefinition::SetDesignInstanceID(long designInstanceID) {
 void ReportDefinition::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
   IReportManagerOwner* owner = mMgr.GetOwnerForEdit();
   if (owner && owner->DoesReportKeepDigitalColumns(GetReportID())) return;
-  // Only imported traces hold stored columns to convert, and this build reads no imported traces yet.
-  (void)cmd;
+  for (BaseTraceDefinition* trace : m_traces)
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) imported->ConvertDigitalColumnsOnCommand(cmd);
 }
 
 void ReportDefinition::GetNames(std::list<AString>& names) const {
@@ -516,13 +517,14 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
     io::CBlock traceBlock(*item);
     int code = 0;
     ExchangeTraceDefinitionType(traceBlock, true, code);
-    if (code != 1) {
+    if (code != 1 && code != 2) {
       // A kind this build cannot create: skipped, and the report says it was not read whole.
       RecordError(-1);
       result = -1;
       continue;
     }
-    BaseTraceDefinition* trace = new TraceDefinition(mMgr, true);
+    BaseTraceDefinition* trace =
+        code == 1 ? static_cast<BaseTraceDefinition*>(new TraceDefinition(mMgr, true)) : new ImportedTraceDefinition(mMgr);
     trace->DoDataExchange(traceBlock, true);
     m_traces.push_back(trace);
   }
