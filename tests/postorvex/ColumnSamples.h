@@ -42,16 +42,20 @@ inline const FillCase kFills[] = {
        m.AppendMatrix({2, 2, {1, kNaN, -0.0, 1e-300}});
        m.AppendInvalidValues(1);
        m.AppendMatrix({1, 3, {1, 2, 3}});
+       m.AppendMatrix({9, 0, {}});
+       m.AppendMatrix({0, 9, {}});
      }},
     {17, "complex matrices", [](Column& c) {
        auto& m = static_cast<ComplexMatrixColumn&>(*c.GetMatrixColumn());
        m.AppendMatrix({1, 2, {{1, -1}, {kNaN, 0}}});
        m.AppendInvalidValues(1);
+       m.AppendMatrix({0, 9, {}});
      }},
     {18, "string matrices", [](Column& c) {
        auto& m = static_cast<StringMatrixColumn&>(*c.GetMatrixColumn());
        m.AppendMatrix({1, 2, {L"a b", L""}});
        m.AppendInvalidValues(1);
+       m.AppendMatrix({9, 0, {}});
      }},
     {3, "arcs", [](Column& c) {
        c.GetArcColumn()->AddValue({1, 2, 3, -0.5, 0.1});

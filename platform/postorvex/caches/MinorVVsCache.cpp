@@ -9,6 +9,7 @@
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/TokenStream.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableNameSpace.h"
@@ -273,7 +274,7 @@ bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error) {
     if (!ReadSweep(*sweep, m_service, state, why)) why = AString::Format(L"SweepConnectivity %d: ", sweeps) + why;
   }
   if (!why.empty()) {
-    if (error) *error = why;
+    if (error) *error = io::EscapeControlChars(why);
     return false;
   }
   Clear();
