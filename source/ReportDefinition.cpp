@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "ConcreteTracesImportHelper.h"
 #include "GravikUtils.h"
 #include "ImportedTraceDefinition.h"
 #include "ListDeltaState.h"
@@ -13,8 +16,12 @@
 #include "host/IReportManagerOwner.h"
 #include "host/IReportPasteListener.h"
 #include "orvex/core/Assert.h"
+#include "orvex/core/I18n.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
+#include "orvex/core/IMessageManager.h"
+#include "orvex/core/VelmorMessage.h"
+#include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
 
 namespace rep {
@@ -33,6 +40,47 @@ BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source) {
   if (base) clone.release();
   return base;
 }
+// Names many new traces as MakeTraceNameUnique would one by one, without probing the same
+// candidates again for every trace of one name.
+class BatchNamer {
+public:
+  explicit BatchNamer(const std::list<BaseTraceDefinition*>& traces) {
+    for (const BaseTraceDefinition* t : traces) Take(t->GetName());
+  }
+
+  void MakeNameUnique(BaseTraceDefinition& trace) {
+    AString name = trace.GetName();
+    if (trace.GetIsNameTiedToExpressionFlag()) {
+      name.clear();
+      if (trace.GetNumComponents() > 0)
+        if (const ITraceComponentDefinition* last = trace.GetComponent(trace.GetNumComponents() - 1))
+          name = last->GetExpression();
+      if (!IsFree(name)) name = Unique(name + L"_");
+    } else {
+      name = Unique(name);
+    }
+    trace.SetName(name);
+    Take(name);
+  }
+
+private:
+  bool IsFree(const AString& name) const { return m_taken.count(name.FoldedCase()) == 0; }
+  void Take(const AString& name) { m_taken.insert(name.FoldedCase()); }
+
+  AString Unique(const AString& wanted) {
+    if (IsFree(wanted)) return wanted;
+    // Candidates refused once stay taken: the next trace of this name goes on from there.
+    unsigned long& k = m_lastIndex[wanted.FoldedCase()];
+    for (;;) {
+      AString candidate = wanted + i18n::MakeNumberString(++k);
+      if (IsFree(candidate)) return candidate;
+    }
+  }
+
+  std::unordered_set<std::wstring> m_taken;                    // folded names in the report
+  std::unordered_map<std::wstring, unsigned long> m_lastIndex;  // last index tried per wanted name
+};
+
 }  // namespace
 
 // ---- ReportParams ----
@@ -230,9 +278,10 @@ bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinit
   ReportDefinitionCmdInfo* info = cmd ? GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit()) : nullptr;
   if (info) info->AddEditedElement(GetReportID());
   auto* delta = cmd ? new ListDeltaState<BaseTraceDefinition*>(m_traces, true) : nullptr;
+  BatchNamer namer(m_traces);
   for (BaseTraceDefinition* trace : traces) {
     if (!trace) continue;
-    MakeTraceNameUnique(*trace);
+    namer.MakeNameUnique(*trace);
     if (info) info->AddNewTrace(GetReportID(), trace->GetID());
     m_traces.push_back(trace);
     if (delta) delta->AddChange(trace, static_cast<unsigned>(m_traces.size() - 1), true);
@@ -553,6 +602,23 @@ AString TraceDefinitionTypeName(int code) {
   if (code == 2) return kImportedTraceDefinition;
   ORVEX_ASSERT(0);
   return kUnknownTraceDefinitionType;
+}
+
+// ---- import of data files ----
+
+bool ReportDefinition::ImportTracesFromFile(const AString& fileName, IVelmorCommand* cmd, int code) {
+  if (!LongFileName(fileName).Exists()) {
+    VelmorMessage message(VelmorMessage::kError, 14, 17006, 17006, 6, MessageManagerStrings::kNullStr,
+                          MessageManagerStrings::kNullStr, false);
+    message.AddArg(fileName, 0);
+    if (IMessageManager* manager = GetGlobalIMessageManager()) manager->PostMessage(message);
+    return false;
+  }
+  ConcreteTracesImportHelper importer(fileName, this);
+  if (!importer.ImportFile()) return false;
+  std::vector<ImportedTraceDefinition*> traces;
+  importer.CreateTraceDefinitions(traces, code);
+  return AddNewTraceDefinitions(std::vector<BaseTraceDefinition*>(traces.begin(), traces.end()), cmd);
 }
 
 }  // namespace rep

@@ -95,6 +95,17 @@ public:
   void UpdateTraceExpressions(const QuantityRenameMap& renames, IVelmorCommand* cmd);
   void ActivateOutputVariablesOfTraces(std::set<long>& outputVariableIDs, const std::vector<long>& traceIDs);
 
+  // Imports the traces of a data file with undo; `code` is the report type the importer uses. A
+  // missing file posts 17006; a bad one its own message. Both leave the report unchanged.
+  bool ImportTracesFromFile(const AString& fileName, IVelmorCommand* cmd, int code);
+  // The export form: appends "Traces" with the given traces and their data. False when an ID is
+  // no trace of the report or a trace's data could not be written (that trace is left out).
+  bool WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs);
+  // Adds the traces of "Traces" as imported traces with undo; false when the block is missing or
+  // any trace failed (the others are still added).
+  bool ReadTracesWithData(const io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd);
+  static bool ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock, std::vector<AString>& out);
+
   // Paste
   bool AssignNewIDs(ReportManager& mgr, IReportPasteListener* listener);
   bool AssignNewTraceIDs(ReportManager& mgr, IReportPasteListener* listener);
