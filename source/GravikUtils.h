@@ -1,7 +1,10 @@
 // Small rules that every part of the engine must apply the same way.
 #pragma once
 
+#include <typeinfo>
+
 #include "orvex/core/AString.h"
+#include "orvex/core/IInterfaceQueriable.h"
 #include "orvex/values/Value.h"
 
 class Column;
@@ -65,5 +68,20 @@ bool IsQuantityRenamedByCommand(const IVelmorCommand* cmd, const AString& quanti
 // id::invalidID when the solution manager knows no such solution.
 long GetVersionIDForPostprocessing(const ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd);
 long GetSolutionContextVersionID(const ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd);
+
+// The object's face of type T: by a cast, else by asking the object. False, with `out` untouched,
+// when it has none.
+template <class T>
+bool QueryInterfaceOf(IInterfaceQueriable* object, T*& out) {
+  if (!object) return false;
+  if (T* cast = dynamic_cast<T*>(object)) {
+    out = cast;
+    return true;
+  }
+  void* face = object->QueryInterface(typeid(T));
+  if (!face) return false;
+  out = static_cast<T*>(face);
+  return true;
+}
 
 }  // namespace rep

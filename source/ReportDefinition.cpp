@@ -2,11 +2,18 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "BaseCompositeTraceData.h"
+#include "BaseTraceData.h"
+#include "CommonTraceData.h"
+#include "ConcreteCompositeTraceData.h"
+#include "ConcreteTraceData.h"
 #include "ConcreteTracesImportHelper.h"
+#include "Gravik/IReportDataManager.h"
 #include "GravikUtils.h"
 #include "ImportedTraceDefinition.h"
 #include "ListDeltaState.h"
@@ -15,6 +22,7 @@
 #include "TraceDefinition.h"
 #include "host/IReportManagerOwner.h"
 #include "host/IReportPasteListener.h"
+#include "host/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/I18n.h"
 #include "orvex/core/IVelmorCommand.h"
@@ -23,6 +31,9 @@
 #include "orvex/core/VelmorMessage.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
+#include "orvex/io/NamedValueVectors.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/columns/FileColumnManager.h"
 
 namespace rep {
 
@@ -619,6 +630,311 @@ bool ReportDefinition::ImportTracesFromFile(const AString& fileName, IVelmorComm
   std::vector<ImportedTraceDefinition*> traces;
   importer.CreateTraceDefinitions(traces, code);
   return AddNewTraceDefinitions(std::vector<BaseTraceDefinition*>(traces.begin(), traces.end()), cmd);
+}
+
+// ---- the export form of traces with data ----
+
+namespace {
+
+const wchar_t* const kTraces = L"Traces";
+const wchar_t* const kTraceComponents = L"TraceComponents";
+const wchar_t* const kCurvesInfo = L"CurvesInfo";
+const wchar_t* const kSurfsInfo = L"SurfsInfo";
+const wchar_t* const kSurfNames = L"SurfNames";
+const wchar_t* const kPrimarySweepInfo = L"PrimarySweepInfo";
+const wchar_t* const kPrimarySweepName = L"PrimarySweepName";
+const wchar_t* const kPrimarySweepCol = L"PrimarySweepCol";
+
+// The fewest rows of any column the data holds: no curve may reach past it.
+void LimitByColumns(const IBaseTraceComponentData* node, uint64_t& rows) {
+  if (auto* leaf = dynamic_cast<const ITraceComponentData*>(node)) {
+    if (const Column* column = leaf->GetDataColumn()) rows = std::min<uint64_t>(rows, column->GetCount());
+    return;
+  }
+  if (auto* composite = dynamic_cast<const ICompositeTraceComponentData*>(node))
+    for (unsigned i = 0; i < composite->GetNumChildren(); ++i) LimitByColumns(composite->GetChild(i), rows);
+}
+
+uint64_t RowsOfData(IAbstractTraceData& data) {
+  uint64_t rows = std::numeric_limits<uint64_t>::max();
+  if (auto* plain = dynamic_cast<BaseTraceData*>(&data)) {
+    for (unsigned d = 0; d < plain->GetNumComponents(); ++d)
+      if (const Column* column = plain->GetDataColumn(d)) rows = std::min<uint64_t>(rows, column->GetCount());
+  } else if (auto* composite = dynamic_cast<ICompositeTraceData*>(&data)) {
+    for (unsigned i = 0; i < composite->GetNumComponents(); ++i) LimitByColumns(composite->GetComponent(i), rows);
+  }
+  if (ITraceDataSweepInfo* sweep = data.GetTraceDataSweepInfo())
+    if (const Column* column = sweep->GetPrimarySweepColumn()) rows = std::min<uint64_t>(rows, column->GetCount());
+  return rows;
+}
+
+bool CurvesFitTheData(IAbstractTraceData& data) {
+  uint64_t points = 0;
+  for (unsigned i = 0; i < data.GetNumCurves(); ++i) points += data.GetNumPointsInCurve(i);
+  if (points > RowsOfData(data)) return false;
+  ISurfaceAwareTraceData* surfaces = nullptr;
+  if (!QueryInterfaceOf(&data, surfaces)) return true;
+  uint64_t curves = 0;
+  for (unsigned s = 0; s < surfaces->GetNumSurfaces(); ++s) curves += surfaces->GetNumCurvesInSurface(s);
+  return curves <= data.GetNumCurves();
+}
+
+}  // namespace
+
+bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs) {
+  bool whole = true;
+  io::CBlock traces(kTraces);
+  for (long traceID : traceIDs) {
+    BaseTraceDefinition* trace = FindTrace(traceID);
+    if (!trace) {
+      whole = false;
+      continue;
+    }
+    io::CBlock traceBlock(i18n::MakeNumberString(traceID));
+    AString source;
+    AString dataName;
+    IAbstractTraceData* data = nullptr;
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) {
+      source = imported->GetSourceDescription();
+      data = imported->GetTraceData();
+      if (data) dataName = data->GetTraceName();
+    } else {
+      ISolutionManagerForReports* solMgr = mMgr.GetISolutionManagerForReports();
+      if (auto* computed = dynamic_cast<TraceDefinition*>(trace))
+        if (solMgr) solMgr->GetSourceDescription(source, computed->GetDesignSolutionDefinition());
+      if (IReportDataManager* dataMgr = mMgr.GetReportDataManagerForEdit()) data = dataMgr->GetIAbstractTraceData(traceID);
+    }
+    traceBlock << io::NamedValue(L"TraceName", trace->GetName());
+    traceBlock << io::NamedValue(L"SourceDesc", source);
+    io::CBlock extInfo(L"ExtTraceInfo");
+    trace->GetExtendedTraceInfo().Write(extInfo);
+    traceBlock << std::move(extInfo);
+    io::CBlock_func expressions(L"TraceCompExprs");
+    for (unsigned i = 0; i < trace->GetNumComponents(); ++i) expressions << trace->GetComponent(i)->GetExpression();
+    traceBlock << std::move(expressions);
+    traceBlock << io::NamedValue(L"TraceDataName", dataName);
+
+    // No trace travels without its columns.
+    io::CBlock components(kTraceComponents);
+    bool composite = false;
+    bool written = false;
+    if (auto* plain = dynamic_cast<BaseTraceData*>(data)) {
+      written = plain->WriteComponentsToBlock(components);
+    } else if (auto* tree = dynamic_cast<BaseCompositeTraceData*>(data)) {
+      composite = true;
+      written = tree->WriteComponentsToBlock(components);
+    }
+    ITraceDataSweepInfo* sweep = data ? data->GetTraceDataSweepInfo() : nullptr;
+    io::CBlock sweepInfo(kPrimarySweepInfo);
+    if (written) {
+      sweepInfo << io::NamedValue(kPrimarySweepName, sweep ? sweep->GetPrimarySweepName() : AString());
+      if (const Column* column = sweep ? sweep->GetPrimarySweepColumn() : nullptr) {
+        FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(column);
+        io::CBlock columnBlock(kPrimarySweepCol);
+        written = column->WriteColumn(columnBlock) == io::kNoError;
+        sweepInfo << std::move(columnBlock);
+      }
+    }
+    if (!written) {
+      ORVEX_ASSERT(0);
+      whole = false;
+      continue;
+    }
+    traceBlock << io::NamedValue(L"IsCompositeData", composite);
+    traceBlock << std::move(components);
+
+    io::CBlock curves(kCurvesInfo);
+    for (unsigned i = 0; i < data->GetNumCurves(); ++i) {
+      io::CBlock_func curve(i18n::MakeNumberString(static_cast<long>(i)));
+      curve << data->GetNumPointsInCurve(i) << data->GetCurveVariationKey(i, true);
+      curves << std::move(curve);
+    }
+    traceBlock << std::move(curves);
+    ISurfaceAwareTraceData* surfaces = nullptr;
+    if (QueryInterfaceOf(data, surfaces)) {
+      std::vector<unsigned> counts;
+      std::vector<AString> names;
+      for (unsigned s = 0; s < surfaces->GetNumSurfaces(); ++s) {
+        counts.push_back(surfaces->GetNumCurvesInSurface(s));
+        names.push_back(surfaces->GetSurfaceVariationKey(s, true));
+      }
+      io::DoDataExchange(traceBlock, false, kSurfsInfo, counts, io::kReturnCode);
+      io::DoDataExchange(traceBlock, false, kSurfNames, names, io::kReturnCode);
+    }
+    traceBlock << std::move(sweepInfo);
+    traces << std::move(traceBlock);
+  }
+  block << std::move(traces);
+  return whole;
+}
+
+bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) {
+  io::CBlock* traces = block.FindBlockForEdit(kTraces);
+  block.ResetFound(true);
+  if (!traces) return false;
+  bool whole = true;
+  std::vector<BaseTraceDefinition*> kept;
+  for (size_t item = 0; item < traces->GetNumItems(); ++item) {
+    io::CBlock* tdBlock = traces->GetBlockForEdit(item);
+    ORVEX_ASSERT(tdBlock);
+    std::unique_ptr<ImportedTraceDefinition> trace = tdBlock ? ReadTraceWithData(*tdBlock, listener) : nullptr;
+    if (!trace) {
+      whole = false;
+      continue;
+    }
+    kept.push_back(trace.release());
+  }
+  if (!kept.empty()) AddNewTraceDefinitions(kept, cmd);
+  return whole;
+}
+
+std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io::CBlock& tdBlock,
+                                                                             IReportPasteListener* listener) {
+  long oldID = id::invalidID;
+  const bool bIsNumber = tdBlock.GetName().IsNumber(10, &oldID);
+  ORVEX_ASSERT(bIsNumber);
+  if (!bIsNumber) oldID = id::invalidID;
+
+  AString name;
+  AString source;
+  AString dataName;
+  tdBlock >> io::NamedValue(L"TraceName", name);
+  tdBlock >> io::NamedValue(L"SourceDesc", source);
+  name = mMgr.GetUniqueTraceName(GetReportID(), name);
+  ExtTraceInfo info;
+  if (const io::CBlock* extInfo = tdBlock.FindBlock(L"ExtTraceInfo")) info.Read(*extInfo);
+  tdBlock.ResetFound(true);
+
+  std::vector<AString> expressions;
+  bool isComposite = false;
+  if (const io::CBlock_func* exprs = tdBlock.FindFunc(L"TraceCompExprs")) {
+    AString expression;
+    for (size_t a = 0; a < exprs->GetNumArgs() && exprs->QueryArg(a, expression); ++a) expressions.push_back(expression);
+    tdBlock >> io::NamedValue(L"TraceDataName", dataName);
+    tdBlock.ResetFound(true);
+    tdBlock >> io::NamedValue(L"IsCompositeData", isComposite);
+    if (!tdBlock.Found()) {
+      tdBlock.ResetFound(true);
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+  } else {
+    tdBlock.ResetFound(true);
+    if (!ReadComponentExpressionsFromComponentBlocks(tdBlock, expressions)) {
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+  }
+  io::CBlock* components = tdBlock.FindBlockForEdit(kTraceComponents);
+  if (!components) {
+    tdBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+
+  auto trace = std::make_unique<ImportedTraceDefinition>(mMgr, source, name, expressions, info, false);
+  const long newID = mMgr.GetNewUniqueID();
+  trace->SetID(newID);
+  std::unique_ptr<ConcreteTraceData> plain;
+  std::unique_ptr<ConcreteCompositeTraceData> tree;
+  bool read = false;
+  if (isComposite) {
+    tree = std::make_unique<ConcreteCompositeTraceData>(mMgr, newID);
+    if (!dataName.empty()) tree->SetTraceName(dataName);
+    read = tree->ReadComponentsFromBlock(*components);
+  } else {
+    plain = std::make_unique<ConcreteTraceData>(mMgr, newID);
+    if (!dataName.empty()) plain->SetTraceName(dataName);
+    read = plain->ReadComponentsFromBlock(*components);
+  }
+  if (!read) {
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  auto setCurveInfo = [&](unsigned i, unsigned count, const AString& key) {
+    if (plain) plain->SetCurveInfo(i, count, key);
+    if (tree) tree->SetCurveInfo(i, count, key);
+  };
+
+  const io::CBlock* curves = tdBlock.FindBlock(kCurvesInfo);
+  if (!curves) {
+    tdBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  for (size_t i = 0; i < curves->GetNumItems(); ++i) {
+    const io::CBlock_func* curveFunc = curves->GetFunc(i);
+    ORVEX_ASSERT(curveFunc);
+    if (!curveFunc || curveFunc->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<long>(i))) != 0) continue;
+    unsigned count = 0;
+    AString key;
+    // A curve whose count or key does not read would shift every curve after it.
+    if (!curveFunc->QueryArg(0, count) || !curveFunc->QueryArg(1, key)) return nullptr;
+    setCurveInfo(static_cast<unsigned>(i), count, key);
+  }
+
+  std::vector<unsigned> counts;
+  std::vector<AString> names;
+  const io::ReadError countsRead = io::DoDataExchange(tdBlock, true, kSurfsInfo, counts, io::kReturnCode);
+  const io::ReadError namesRead = io::DoDataExchange(tdBlock, true, kSurfNames, names, io::kReturnCode);
+  if (countsRead == io::kKeyMissing || namesRead == io::kKeyMissing) {
+    tdBlock.ResetFound(true);
+  } else if (plain) {
+    if (counts.size() != names.size()) {
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+    plain->SetSurfaceInfo(counts, names);
+  }
+
+  if (tdBlock.FindBlock(kPrimarySweepInfo)) {
+    AString sweepName;
+    std::unique_ptr<Column> column;
+    CommonTraceData::ReadPrimarySweepInfo(tdBlock, sweepName, column, CommonTraceData::SweepColumnRead::kColumnBlockRequired);
+    if (plain) {
+      plain->SetPrimarySweepColumn(column.release());
+      plain->SetPrimarySweepName(sweepName);
+    } else {
+      tree->SetPrimarySweepColumn(column.release());
+      tree->SetPrimarySweepName(sweepName);
+    }
+  } else {
+    ORVEX_ASSERT(!"Block for primary column not found");
+    tdBlock.ResetFound(true);
+  }
+
+  IAbstractTraceData* data = plain ? static_cast<IAbstractTraceData*>(plain.release()) : tree.release();
+  trace->SetTraceData(data);
+  // Points past a column, or surfaces past the curves, would be read outside the data.
+  if (!CurvesFitTheData(*data)) {
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  if (listener) listener->OnTraceIDChanged(oldID, newID);
+  return trace;
+}
+
+bool ReportDefinition::ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock,
+                                                                   std::vector<AString>& out) {
+  const io::CBlock* components = traceBlock.FindBlock(kTraceComponents);
+  if (!components) {
+    traceBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return false;
+  }
+  for (size_t i = 0; i < components->GetNumItems(); ++i) {
+    const io::CBlock* component = components->GetBlock(i);
+    if (!component || component->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<long>(i))) != 0) continue;
+    AString expression;
+    *component >> io::NamedValue(L"TraceCompExpr", expression);
+    if (!component->Found()) {
+      component->ResetFound(true);
+      ORVEX_ASSERT(0);
+      return false;
+    }
+    out.push_back(expression);
+  }
+  return true;
 }
 
 }  // namespace rep

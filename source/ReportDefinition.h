@@ -2,6 +2,7 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -18,6 +19,7 @@ class IReportPasteListener;
 
 namespace rep {
 
+class ImportedTraceDefinition;
 class ReportManager;
 class TraceDefinition;
 
@@ -103,7 +105,7 @@ public:
   bool WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs);
   // Adds the traces of "Traces" as imported traces with undo; false when the block is missing or
   // any trace failed (the others are still added).
-  bool ReadTracesWithData(const io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd);
+  bool ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd);
   static bool ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock, std::vector<AString>& out);
 
   // Paste
@@ -121,6 +123,8 @@ public:
   io::ReadError ReadTraceDefBlocks(io::CBlock& block);
 
 private:
+  // One trace block of "Traces"; null when the trace fails.
+  std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener);
   std::list<BaseTraceDefinition*>::iterator FindTraceIter(long traceID, unsigned* position = nullptr);
   void RebindTraces(IReportPasteListener* listener, bool (TraceDefinition::*rebind)(IReportPasteListener*));
 
