@@ -1,0 +1,22 @@
+// The entries through which fuzzing, and the replay of its kept inputs, drive the import of data
+// files and the reader of the export form "Traces".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rep {
+
+// Writes the bytes to a data file of that extension ("txt", "csv", "tab", "dat") and imports it
+// into a report through the whole import road; touches every point of what was added. Answers 1
+// when the import succeeded, else 0. A bad file gives a numbered message, never a soft assertion:
+// any assertion is left recorded as a fault, and so is an import that failed without a message.
+int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size);
+
+// Reads the bytes as the block text of a block holding "Traces" into a report, touches every point
+// of every trace added, and writes and reads the added traces once more: they must all travel.
+// Answers 1 when every trace read, else 0. The assertions that the reader raises on damaged
+// input are forgotten; any other one stays recorded as a fault.
+int FuzzReadTracesWithData(const uint8_t* data, size_t size);
+
+}  // namespace rep
