@@ -1,5 +1,8 @@
 #include "ConcreteCompositeTraceData.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "GravikUtils.h"
 #include "TraceComponentData.h"
 #include "orvex/core/Assert.h"
@@ -23,6 +26,15 @@ const wchar_t* const kTraceDataCol = L"TraceDataCol";
 using ComponentPtr = std::unique_ptr<IBaseTraceComponentData>;
 
 ComponentPtr ReadComponent(const io::CBlock& block, unsigned depth);
+
+void LimitByLeaves(const IBaseTraceComponentData* node, uint64_t& rows) {
+  if (auto* leaf = dynamic_cast<const ITraceComponentData*>(node)) {
+    if (const Column* column = leaf->GetDataColumn()) rows = std::min<uint64_t>(rows, column->GetCount());
+    return;
+  }
+  if (auto* composite = dynamic_cast<const ICompositeTraceComponentData*>(node))
+    for (unsigned i = 0; i < composite->GetNumChildren(); ++i) LimitByLeaves(composite->GetChild(i), rows);
+}
 
 ComponentPtr ReadLeaf(const io::CBlock& block) {
   AString expression;
@@ -115,6 +127,12 @@ ConcreteCompositeTraceData* ConcreteCompositeTraceData::Clone() const {
   return copy.release();
 }
 
+uint64_t ConcreteCompositeTraceData::GetRowsOfLeaves() const {
+  uint64_t rows = std::numeric_limits<uint64_t>::max();
+  for (const auto& component : m_components) LimitByLeaves(component.get(), rows);
+  return rows;
+}
+
 bool ConcreteCompositeTraceData::HasData() const {
   const Column* sweep = m_header.GetPrimarySweepColumn();
   return !m_components.empty() && sweep && sweep->GetCount() != 0;
@@ -147,6 +165,8 @@ io::ReadError ConcreteCompositeTraceData::DoDataExchange(io::CBlock& block, bool
   RecordError(m_header.DoDataExchange(block, read));
   if (!read && !WriteComponentsToBlock(block)) RecordError(io::kWriteFailed);
   if (read && !ReadComponentsFromBlock(block)) RecordError(io::kMissingBlock);
+  // No curve may reach past a leaf: readers index the leaves by the curves.
+  if (read && !m_header.GetCurveData().KeepCurvesWithinRows(GetRowsOfLeaves())) RecordError(io::kMissingBlock);
   return GetReadStatus();
 }
 

@@ -1,6 +1,7 @@
 // Stored composite trace data: a component tree held as it was imported or read, never computed.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
   bool ReadComponentsFromBlock(io::CBlock& parent);
   // A deep copy that the caller owns.
   ConcreteCompositeTraceData* Clone() const;
+  // The fewest rows of any leaf column; the largest count without leaves.
+  uint64_t GetRowsOfLeaves() const;
 
   ReportManager& GetManager() const { return m_header.GetManager(); }
   const CommonTraceData& GetHeader() const { return m_header; }

@@ -173,9 +173,10 @@ void ReadCell(const ConcreteTracesImportHelper::Cell& cell, bool trim, Units::Fu
   if (trim) out.text.Trim();
   out.empty = out.text.empty();
   if (out.empty) return;
-  value.SetValueText(out.text, units);
+  // A cell that names a variable is no data: it would be evaluated at whatever value it has.
+  if (!value.SetValueText(out.text, units) || !value.IsConstant()) return;
   out.type = value.GetParameterType();
-  out.valid = value.IsValidText() && (out.type == val::kDoubleParam || out.type == val::kComplexParam);
+  out.valid = out.type == val::kDoubleParam || out.type == val::kComplexParam;
 }
 
 void AppendCell(Column& column, const CellValue& cell, const Value& value) {

@@ -646,22 +646,13 @@ const wchar_t* const kPrimarySweepName = L"PrimarySweepName";
 const wchar_t* const kPrimarySweepCol = L"PrimarySweepCol";
 
 // The fewest rows of any column the data holds: no curve may reach past it.
-void LimitByColumns(const IBaseTraceComponentData* node, uint64_t& rows) {
-  if (auto* leaf = dynamic_cast<const ITraceComponentData*>(node)) {
-    if (const Column* column = leaf->GetDataColumn()) rows = std::min<uint64_t>(rows, column->GetCount());
-    return;
-  }
-  if (auto* composite = dynamic_cast<const ICompositeTraceComponentData*>(node))
-    for (unsigned i = 0; i < composite->GetNumChildren(); ++i) LimitByColumns(composite->GetChild(i), rows);
-}
-
 uint64_t RowsOfData(IAbstractTraceData& data) {
   uint64_t rows = std::numeric_limits<uint64_t>::max();
   if (auto* plain = dynamic_cast<BaseTraceData*>(&data)) {
     for (unsigned d = 0; d < plain->GetNumComponents(); ++d)
       if (const Column* column = plain->GetDataColumn(d)) rows = std::min<uint64_t>(rows, column->GetCount());
-  } else if (auto* composite = dynamic_cast<ICompositeTraceData*>(&data)) {
-    for (unsigned i = 0; i < composite->GetNumComponents(); ++i) LimitByColumns(composite->GetComponent(i), rows);
+  } else if (auto* composite = dynamic_cast<ConcreteCompositeTraceData*>(&data)) {
+    rows = composite->GetRowsOfLeaves();
   }
   if (ITraceDataSweepInfo* sweep = data.GetTraceDataSweepInfo())
     if (const Column* column = sweep->GetPrimarySweepColumn()) rows = std::min<uint64_t>(rows, column->GetCount());

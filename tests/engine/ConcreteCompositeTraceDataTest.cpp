@@ -192,6 +192,18 @@ TEST_F(ConcreteCompositeTraceDataTest, DamagedTreesReadAllOrNothing) {
   }
 }
 
+// A leaf shorter than the curves: the curves that reach past it are dropped.
+TEST_F(ConcreteCompositeTraceDataTest, CurvesPastALeafAreDropped) {
+  std::unique_ptr<ConcreteCompositeTraceData> data = MakeStored();
+  data->AddComponent(Leaf(L"short", {1, 2}));
+  io::CBlock block(data->GetBlockName());
+  ASSERT_EQ(io::kNoError, data->DoDataExchange(block, false));
+  ConcreteCompositeTraceData back(Mgr(), 0);
+  EXPECT_EQ(io::kMissingBlock, back.DoDataExchange(block, true));
+  EXPECT_EQ(1u, back.GetNumCurves());
+  EXPECT_EQ(2u, back.GetRowsOfLeaves());
+}
+
 TEST_F(ConcreteCompositeTraceDataTest, TreesDeeperThanTheLimitFailTheRead) {
   for (unsigned depth : {ConcreteCompositeTraceData::kMaxCompositeDepth, ConcreteCompositeTraceData::kMaxCompositeDepth + 1}) {
     SCOPED_TRACE(depth);

@@ -97,6 +97,7 @@ TEST_F(ImportTest, FilesGiveTracesOrTheirNumberedMessage) {
       {"sign.txt", txtHead + "T A\n-\n1 2 - 3\n", false, {}, "17028"},
       {"word.txt", txtHead + "T A B\n-\n1 x 5\n2 7 6\n", true,
        {"T,A |  | 1:-[2] | 1:-[7]", "T,B |  | 1:-[1 2] | 1:-[5 6]"}, "17019(x)"},
+      {"variable.csv", "T,A\n1,Time\n2,3\n", true, {"Primary Sweep,Y Component 1 |  | 1:-[2] | 1:-[3]"}, "17019(Time)"},
       {"noy.txt", txtHead + "T A\n-\n1 x\n", false, {}, "17019(x) 17029"},
       {"badx.txt", txtHead + "T A\n-\nq 1\n", false, {}, "17020(q)"},
       {"mixedx.txt", txtHead + "T A\n-\n1 1\n1+2i 2\n", false, {}, "17022(1+2i)"},
