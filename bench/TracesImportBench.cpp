@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "ReportDefinition.h"
@@ -53,10 +52,15 @@ const std::string& MakeFile(const char* ext) {
 }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::string bytes;
+  if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+    std::fseek(in, 0, SEEK_END);
+    bytes.resize(static_cast<size_t>(std::ftell(in)));
+    std::fseek(in, 0, SEEK_SET);
+    bytes.resize(std::fread(&bytes[0], 1, bytes.size(), in));
+    std::fclose(in);
+  }
+  return bytes;
 }
 
 void Import(benchmark::State& state, const char* ext) {
