@@ -1,8 +1,13 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
-// data file imported, saved, loaded and carried to another manager with its data; then the solution-value cache: push a swept solution's
-// values, write the cache files and read them into a fresh cache.
+// data file imported, saved, loaded and carried to another manager with its data; then the
+// solution-value cache: push a swept solution's values, write the cache files and read them into a
+// fresh cache. What it writes is kept in the folder given as second argument, so that it can be
+// opened afterwards.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,26 +26,56 @@
 #include "Gravik/ISimValueCache.h"
 #include "Gravik/ITraceComponentDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
+#include "orvex/core/IManagedFileService.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
-#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 void Print(const char* what) { std::printf("%s\n", what); }
+
+// The cache files go under the demo's own folder and stay there.
+class FolderFileService : public IManagedFileService {
+public:
+  explicit FolderFileService(const fs::path& root) : m_root(root) {}
+  bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) override {
+    const fs::path folder = m_root / directory.ToUtf8();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    for (long n = 1; n < 1000000; ++n) {
+      const AString name = prefix + AString::Format(L"%d.dat", n);
+      const int fd = ::open((folder / name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+      if (fd < 0 && errno == EEXIST) continue;
+      if (fd < 0) return false;
+      ::close(fd);
+      outName = name;
+      return true;
+    }
+    return false;
+  }
+  void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override {
+    outPath.SetPath(AString::FromUtf8((m_root / directory.ToUtf8() / name.ToUtf8()).string()));
+  }
+
+private:
+  fs::path m_root;
+};
 
 void PrintReports(const char* title, const rep::IReportManager& mgr) {
   std::printf("%s\n", title);
@@ -70,9 +105,11 @@ const std::vector<double> kFrequencies = {1.0, 2.0, 3.0, 4.0, 5.0};
 
 // The cache road: the product pushes a swept solution's values, the cache writes its files, a
 // fresh cache reads them, and every value comes back the same.
-bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions) {
+bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
+                   const fs::path& folder) {
   refhost::ReferenceSolution& solution = *solutions.FindSolution(10);
-  solutions.UseTempDirFileService();
+  FolderFileService files(folder);
+  solutions.SetManagedFileService(&files);
   Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);  // mm, a major sweep
   Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);   // GHz, the primary sweep
   solution.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));
@@ -111,7 +148,7 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
   if (!cache->WriteCacheFiles(project)) return false;
   AString header;
   io::DoDataExchange(project, true, L"CacheHeaderFile", header);
-  std::printf("cache written: header %s\n", header.ToUtf8().c_str());
+  std::printf("cache written: header %s\n", (folder / "svcache" / header.ToUtf8()).c_str());
 
   std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
   fresh->ReadCacheFiles(project);
@@ -136,6 +173,10 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
     std::printf("\n");
   }
   std::printf("read into a fresh cache: %s\n", same ? "every value the same, bit for bit" : "VALUES DIFFER");
+  // The caches go before the service they write through.
+  fresh.reset();
+  cache.reset();
+  solutions.SetManagedFileService(nullptr);
   return same;
 }
 
@@ -178,8 +219,9 @@ long AddEmptyReport(rep::IReportManager& mgr, const AString& name) {
 
 // A measured csv file imported into a report with undo, saved and loaded with the project, then
 // carried with its data into a second manager through the export form "Traces".
-bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner) {
-  const std::string csv = (std::filesystem::temp_directory_path() / "rep_demo_measured.csv").string();
+bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
+                const fs::path& folder) {
+  const std::string csv = (folder / "measured.csv").string();
   {
     std::FILE* out = std::fopen(csv.c_str(), "w");
     if (!out) return false;
@@ -191,7 +233,6 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
   VelmorCommand import(L"Import traces");
   const bool imported = mgr->ImportTracesFromFile(reportID, AString::FromUtf8(csv), &import, 1);
   import.EndDo();
-  std::filesystem::remove(csv);
   if (!imported) return false;
   PrintImportedTraces("imported from a csv file:", *mgr, reportID);
   import.Undo();
@@ -201,13 +242,12 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
 
   io::CBlock project(L"Project");
   dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
-  const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_imported.txt").string();
+  const std::string path = (folder / "imported_project.txt").string();
   const LongFileName file(AString::FromUtf8(path));
   io::CBlock loaded;
   std::unique_ptr<rep::IReportManager> reloaded = factory.CreateReportManager(&owner);
   const bool saved = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError &&
                      dynamic_cast<io::CStreamio_block_object*>(reloaded.get())->DoDataExchange(loaded, true) == io::kNoError;
-  std::filesystem::remove(path);
   if (!saved) return false;
   PrintImportedTraces("saved and loaded:", *reloaded, reportID);
 
@@ -229,6 +269,15 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
 
 int main(int argc, char** argv) {
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
+  const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "rep_demo_files");
+  // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  for (const char* written : {"project.txt", "stored_trace.txt", "svcache"}) fs::remove_all(folder / written, ec);
+  if (!fs::is_directory(folder)) {
+    std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());
+    return 1;
+  }
   void* handle = dlopen(plugin, RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     std::fprintf(stderr, "cannot load %s: %s\n", plugin, dlerror());
@@ -292,7 +341,7 @@ int main(int argc, char** argv) {
     auto* saving = dynamic_cast<io::CStreamio_block_object*>(mgr.get());
     io::CBlock project(L"Project");
     saving->DoDataExchange(project, false);
-    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_project.txt").string();
+    const std::string path = (folder / "project.txt").string();
     const LongFileName file(AString::FromUtf8(path));
     if (io::WriteBlockFile(file, project) != io::kNoError) {
       std::fprintf(stderr, "could not write %s\n", path.c_str());
@@ -308,16 +357,16 @@ int main(int argc, char** argv) {
       status = 1;
     }
     PrintReports("loaded into a fresh manager:", *fresh);
-    std::filesystem::remove(path);
   }
-  if (!ImportRoad(*entry(), owner)) {
+  if (!ImportRoad(*entry(), owner, folder)) {
     std::fprintf(stderr, "the import road failed\n");
     status = 1;
   }
-  if (!ShowCacheRoad(*entry(), solutions)) {
+  if (!ShowCacheRoad(*entry(), solutions, folder)) {
     std::fprintf(stderr, "the cache road failed\n");
     status = 1;
   }
+  std::printf("the files written are kept in %s\n", folder.c_str());
   Print(status == 0 ? "done" : "failed");
   return status;
 }

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionInstanceForReports.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionInstanceForReports.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/AutoVectorOfClonablePtrs.h"

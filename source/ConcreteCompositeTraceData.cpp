@@ -116,9 +116,11 @@ bool ConcreteCompositeTraceData::ReadComponentsFromBlock(io::CBlock& parent) {
   return true;
 }
 
-ConcreteCompositeTraceData* ConcreteCompositeTraceData::Clone() const {
-  auto copy = std::make_unique<ConcreteCompositeTraceData>(m_header.GetManager(), m_header.GetTraceDefID());
-  copy->m_header.CopyFrom(m_header);
+ConcreteCompositeTraceData* ConcreteCompositeTraceData::Clone() const { return Clone(m_header.GetManager()); }
+
+ConcreteCompositeTraceData* ConcreteCompositeTraceData::Clone(ReportManager& mgr) const {
+  auto copy = std::make_unique<ConcreteCompositeTraceData>(mgr, m_header.GetTraceDefID());
+  copy->m_header.CopyContentFrom(m_header);
   for (const auto& component : m_components) {
     TraceComponentClonerVisitor cloner;
     if (component) component->Accept(cloner);

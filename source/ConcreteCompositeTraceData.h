@@ -37,6 +37,8 @@ public:
   bool ReadComponentsFromBlock(io::CBlock& parent);
   // A deep copy that the caller owns.
   ConcreteCompositeTraceData* Clone() const;
+  // The same, bound to another manager.
+  ConcreteCompositeTraceData* Clone(ReportManager& mgr) const;
   // The fewest rows of any leaf column; the largest count without leaves.
   uint64_t GetRowsOfLeaves() const;
 

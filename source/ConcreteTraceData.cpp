@@ -8,7 +8,7 @@
 #include "Gravik/IBaseTraceDefinition.h"
 #include "GravikUtils.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/I18n.h"
 #include "orvex/io/Block.h"
@@ -64,8 +64,10 @@ ConcreteTraceData::ConcreteTraceData(ReportManager& mgr, long traceDefID) : Base
 
 ConcreteTraceData::~ConcreteTraceData() = default;
 
-ConcreteTraceData* ConcreteTraceData::Clone() const {
-  auto copy = std::make_unique<ConcreteTraceData>(m_mgr, GetTraceDefID());
+ConcreteTraceData* ConcreteTraceData::Clone() const { return Clone(m_mgr); }
+
+ConcreteTraceData* ConcreteTraceData::Clone(ReportManager& mgr) const {
+  auto copy = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
   copy->m_curves = m_curves;
   copy->m_curvesPerSurface = m_curvesPerSurface;
   copy->m_surfaceNames = m_surfaceNames;

@@ -71,7 +71,7 @@ void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named) {
   for (auto& record : kept) log.Add(std::move(record));
 }
 
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size) {
+int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   ReportManager mgr(nullptr, true);

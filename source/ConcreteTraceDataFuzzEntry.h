@@ -15,7 +15,7 @@ namespace rep {
 // ("col", "curveFunc", "block.Found()", the primary sweep's name and column) are forgotten; any
 // other one is left recorded as a fault: a point outside a column, surfaces beyond the curves,
 // or kept data that does not read back whole and unchanged.
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size);
+int FuzzConcreteTraceData(const uint8_t* data, size_t size);
 
 // A soft assertion that a reader raises by design on damaged input: source base name and text.
 struct NamedAssert {

@@ -4,7 +4,7 @@
 #include "ConcreteTraceData.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/Block.h"
 
@@ -46,13 +46,16 @@ ImportedTraceDefinition::~ImportedTraceDefinition() = default;
 AString ImportedTraceDefinition::GetStaticBlockName() { return kBlockName; }
 
 IBaseTraceDefinition* ImportedTraceDefinition::CloneDefinition() const {
+  return CloneForManager(const_cast<ReportManager&>(GetManager()));
+}
+
+BaseTraceDefinition* ImportedTraceDefinition::CloneForManager(ReportManager& mgr) const {
   std::vector<AString> expressions;
   for (unsigned i = 0; i < GetNumComponents(); ++i) expressions.push_back(GetComponent(i)->GetExpression());
-  auto* clone = new ImportedTraceDefinition(const_cast<ReportManager&>(GetManager()), m_sourceDescription, GetName(),
-                                            expressions, GetExtendedTraceInfo(), false);
+  auto* clone = new ImportedTraceDefinition(mgr, m_sourceDescription, GetName(), expressions, GetExtendedTraceInfo(), false);
   // Owners renumber a clone before they rely on its ID; until then it answers the source's.
   clone->BaseTraceDefinition::SetID(GetID());
-  if (m_data) clone->SetTraceData(CloneTraceData(m_data.get()));
+  if (m_data) clone->SetTraceData(CloneTraceData(m_data.get(), mgr));
   return clone;
 }
 
@@ -137,6 +140,12 @@ void ImportedTraceDefinition::ConvertDigitalColumnsOnCommand(IVelmorCommand* cmd
 IAbstractTraceData* ImportedTraceDefinition::CloneTraceData(const IAbstractTraceData* data) {
   if (auto* plain = dynamic_cast<const ConcreteTraceData*>(data)) return plain->Clone();
   if (auto* composite = dynamic_cast<const ConcreteCompositeTraceData*>(data)) return composite->Clone();
+  return nullptr;
+}
+
+IAbstractTraceData* ImportedTraceDefinition::CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr) {
+  if (auto* plain = dynamic_cast<const ConcreteTraceData*>(data)) return plain->Clone(mgr);
+  if (auto* composite = dynamic_cast<const ConcreteCompositeTraceData*>(data)) return composite->Clone(mgr);
   return nullptr;
 }
 

@@ -36,6 +36,7 @@ public:
   AString GetPrimarySweepName() const override;
 
   // BaseTraceDefinition
+  BaseTraceDefinition* CloneForManager(ReportManager& mgr) const override;
   void SetID(long id) override;
   bool UpdateOnCommand(IVelmorCommand* /*cmd*/) override { return false; }
   AString GetSolutionName() const override;
@@ -57,6 +58,7 @@ public:
 
   // A deep copy of stored data of either kind; null for null or another kind.
   static IAbstractTraceData* CloneTraceData(const IAbstractTraceData* data);
+  static IAbstractTraceData* CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr);
   static void SetTraceDefIDOfTraceData(IAbstractTraceData* data, long traceDefID);
 
 private:

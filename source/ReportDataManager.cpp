@@ -5,7 +5,7 @@
 #include "ImportedTraceDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 
 namespace rep {
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "GravikUtils.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 
 namespace rep {

@@ -67,8 +67,6 @@ const std::vector<NamedAssert> kDamagedTracesAsserts = {
     {"GravikUtils", "col"},
 };
 
-}  // namespace
-
 int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size) {
   const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                      ("rep_import_fuzz_" + std::to_string(::getpid()) + "." + extension);
@@ -88,7 +86,14 @@ int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size) 
   return imported ? 1 : 0;
 }
 
-int FuzzReadTracesWithData(const uint8_t* data, size_t size) {
+}  // namespace
+
+int FuzzImportTxt(const uint8_t* data, size_t size) { return FuzzImportDataFile("txt", data, size); }
+int FuzzImportCsv(const uint8_t* data, size_t size) { return FuzzImportDataFile("csv", data, size); }
+int FuzzImportTab(const uint8_t* data, size_t size) { return FuzzImportDataFile("tab", data, size); }
+int FuzzImportDat(const uint8_t* data, size_t size) { return FuzzImportDataFile("dat", data, size); }
+
+int FuzzTracesWithData(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   ReportManager mgr(nullptr, true);

@@ -2,13 +2,13 @@
 #include <cmath>
 #include <memory>
 
+#include "ColumnSamples.h"
 #include "GravikUtils.h"
 #include "RepTest.h"
 #include "TraceColumnSamples.h"
 #include "orvex/values/Units.h"
 #include "postorvex/columns/FileColumnManager.h"
 #include "postorvex/columns/ManagedFileService.h"
-#include "../postorvex/ColumnSamples.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "ConcreteTraceData.h"
 
+#include "ColumnSamples.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
 #include "orvex/values/Units.h"
-#include "../postorvex/ColumnSamples.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "EngineFixture.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
-#include "reference/ReferenceDerivedDataDefinition.h"
+#include "refhost/ReferenceDerivedDataDefinition.h"
 
 namespace {
 

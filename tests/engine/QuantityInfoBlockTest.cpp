@@ -6,8 +6,8 @@
 #include "orvex/core/Ids.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "orvex/core/I18n.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"
-#include "reference/RecordingPasteListener.h"
+#include "refhost/RecordingPasteListener.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 namespace {
 
 int Feed(const std::string& bytes) {
-  return val::FuzzExpressionBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return val::FuzzExpression(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 }  // namespace

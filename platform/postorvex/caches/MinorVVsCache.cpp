@@ -16,6 +16,7 @@
 #include "orvex/values/VariableValues.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
+#include "postorvex/caches/MinorSweepCacheFactory.h"
 #include "postorvex/connectivity/CompositeVVObject.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
 
@@ -91,7 +92,7 @@ bool ReadPoint(const io::CBlock& point, const Variable* sweepVariable, Connected
     error = L"SweepCache: \"SweepVariable\" differs from the connectivity's";
     return false;
   }
-  std::unique_ptr<MinorSweepCache> cache = MinorSweepCache::ReadFromBlock(*block, sweepVariable, service, error);
+  std::unique_ptr<MinorSweepCache> cache = MinorSweepCacheFactory::ReadFromBlock(*block, sweepVariable, service, error);
   if (!cache) return false;
   VariableValuesContext current(variation);
   if (tree.GetLeafDataAtCurrVarVals()) {
