@@ -1,8 +1,9 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
-// stored trace through a project file; the solution-value cache: push a swept solution's values,
-// write the cache files and read them into a fresh cache; then output variables: define one, use it
-// in a trace, ask for its unit type, validate the report, edit and undo, save and reload. What it
-// writes is kept in the folder given as second argument, so that it can be opened afterwards.
+// data file imported, saved, loaded and carried to another manager with its data; the
+// solution-value cache: push a swept solution's values, write the cache files and read them into a
+// fresh cache; then output variables: define one, use it in a trace, ask for its unit type, validate
+// the report, edit and undo, save and reload. What it writes is kept in the folder given as second
+// argument, so that it can be opened afterwards.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,17 +18,16 @@
 #include <string>
 #include <vector>
 
-#include "ConcreteTraceData.h"
 #include "Gravik/IBaseTraceDefinition.h"
 #include "Gravik/IOutputVariableMgr.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/IReportManager.h"
+#include "Gravik/IReportDataManager.h"
 #include "Gravik/IReportManagerFactory.h"
 #include "Gravik/ISimValueCache.h"
 #include "Gravik/ITraceComponentDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
-#include "ReportManager.h"
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
@@ -205,40 +205,68 @@ void PrintStoredTrace(rep::ITraceData& data) {
   }
 }
 
-// A stored trace of two curves saved in a project file and read back. No host interface makes
-// stored data until imported traces arrive, so the engine's own class builds it here; what is
-// read back is looked at through the interfaces only.
-bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner, const fs::path& folder) {
-  rep::ReportManager mgr(&owner, true);
-  rep::ConcreteTraceData stored(mgr, mgr.GetNewUniqueID());
-  std::unique_ptr<Column> freq(Column::CreateColumn(static_cast<val::ParameterType>(1), 113));  // GHz
-  std::unique_ptr<Column> gain(Column::CreateColumn(static_cast<val::ParameterType>(1), 90));
-  freq->GetDoubleColumn()->AppendValues({1.0, 1.5, 2.0, 1.0, 1.5, 2.0});
-  gain->GetDoubleColumn()->AppendValues({-0.4, -0.9, -2.1, -0.7, -1.6, -3.3});
-  stored.SetPrimarySweepColumn(freq->CloneColumn());
-  stored.SetPrimarySweepName(L"Freq");
-  stored.SetDataColumns({freq.release(), gain.release()});
-  stored.SetCurveInfo(0, 3, L"Temp='20cel'");
-  stored.SetCurveInfo(1, 3, L"Temp='80cel'");
-  stored.SetTraceName(L"Measured S21");
+// The traces of a report, each with its stored data, read through the interfaces only.
+void PrintImportedTraces(const char* title, rep::IReportManager& mgr, long reportID) {
+  std::printf("%s\n", title);
+  const rep::IReportDefinition* report = mgr.GetReportDefinition(reportID);
+  std::vector<long> ids;
+  if (report) report->GetTraceIDs(ids);
+  for (long id : ids) {
+    if (rep::ITraceData* data = mgr.GetReportDataManagerForEdit()->GetITraceData(id)) PrintStoredTrace(*data);
+  }
+  if (ids.empty()) std::printf("  (no traces)\n");
+}
+
+long AddEmptyReport(rep::IReportManager& mgr, const AString& name) {
+  std::unique_ptr<rep::IReportDefinition> report = mgr.CreateReportDefinition({}, name);
+  return mgr.AddReportDefinition(*report, nullptr);
+}
+
+// A measured csv file imported into a report with undo, saved and loaded with the project, then
+// carried with its data into a second manager through the export form "Traces".
+bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
+                const fs::path& folder) {
+  const std::string csv = (folder / "measured.csv").string();
+  {
+    std::FILE* out = std::fopen(csv.c_str(), "w");
+    if (!out) return false;
+    std::fputs("Freq [GHz],S21 [dB] - 20cel,S21 [dB] - 80cel\n1.0,-0.4,-0.7\n1.5,-0.9,-1.6\n2.0,-2.1,-3.3\n", out);
+    std::fclose(out);
+  }
+  std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
+  const long reportID = AddEmptyReport(*mgr, L"Measured");
+  VelmorCommand import(L"Import traces");
+  const bool imported = mgr->ImportTracesFromFile(reportID, AString::FromUtf8(csv), &import, 1);
+  import.EndDo();
+  if (!imported) return false;
+  PrintImportedTraces("imported from a csv file:", *mgr, reportID);
+  import.Undo();
+  PrintImportedTraces("undone:", *mgr, reportID);
+  import.Redo();
+  PrintImportedTraces("redone:", *mgr, reportID);
 
   io::CBlock project(L"Project");
-  io::CBlock traceBlock(stored.GetBlockName());
-  if (stored.DoDataExchange(traceBlock, false) != io::kNoError) return false;
-  project << std::move(traceBlock);
-  const std::string path = (folder / "stored_trace.txt").string();
+  dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
+  const std::string path = (folder / "imported_project.txt").string();
   const LongFileName file(AString::FromUtf8(path));
-  if (io::WriteBlockFile(file, project) != io::kNoError) return false;
-  std::printf("stored trace saved to %s\n", path.c_str());
-
   io::CBlock loaded;
-  const bool read = io::ReadBlockFile(file, loaded) == io::kNoError;
-  io::CBlock* dataBlock = read ? loaded.FindBlockForEdit(L"ConcreteTraceData") : nullptr;
-  if (!dataBlock) return false;
-  rep::ConcreteTraceData readBack(mgr, stored.GetTraceDefID());
-  if (readBack.DoDataExchange(*dataBlock, true) != io::kNoError) return false;
-  std::printf("read back:\n");
-  PrintStoredTrace(readBack);
+  std::unique_ptr<rep::IReportManager> reloaded = factory.CreateReportManager(&owner);
+  const bool saved = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError &&
+                     dynamic_cast<io::CStreamio_block_object*>(reloaded.get())->DoDataExchange(loaded, true) == io::kNoError;
+  if (!saved) return false;
+  PrintImportedTraces("saved and loaded:", *reloaded, reportID);
+
+  std::vector<long> ids;
+  reloaded->GetReportDefinition(reportID)->GetTraceIDs(ids);
+  io::CBlock clip(L"Clip");
+  std::unique_ptr<rep::IReportManager> other = factory.CreateReportManager(&owner);
+  const long otherID = AddEmptyReport(*other, L"Elsewhere");
+  VelmorCommand carry(L"Read traces with data");
+  const bool carried = reloaded->WriteTracesWithData(clip, reportID, ids) &&
+                       other->ReadTracesWithData(otherID, clip, nullptr, &carry);
+  carry.EndDo();
+  if (!carried) return false;
+  PrintImportedTraces("carried into a second manager through \"Traces\":", *other, otherID);
   return true;
 }
 
@@ -421,8 +449,8 @@ int main(int argc, char** argv) {
     }
     PrintReports("loaded into a fresh manager:", *fresh);
   }
-  if (!StoredTraceRoundTrip(owner, folder)) {
-    std::fprintf(stderr, "the stored trace did not come back\n");
+  if (!ImportRoad(*entry(), owner, folder)) {
+    std::fprintf(stderr, "the import road failed\n");
     status = 1;
   }
   if (!ShowCacheRoad(*entry(), solutions, folder)) {

@@ -53,6 +53,12 @@ AString CommonTraceData::GetTraceName() const {
 CommonTraceData& CommonTraceData::CopyFrom(const CommonTraceData& from) {
   if (&from == this) return *this;
   ORVEX_ASSERT(&m_mgr==&(from.m_mgr));
+  CopyContentFrom(from);
+  return *this;
+}
+
+void CommonTraceData::CopyContentFrom(const CommonTraceData& from) {
+  if (&from == this) return;
   m_traceDefID = from.m_traceDefID;
   m_curveData = from.m_curveData;
   m_primarySweepColumn.reset(from.m_primarySweepColumn ? from.m_primarySweepColumn->CloneColumn() : nullptr);
@@ -60,7 +66,6 @@ CommonTraceData& CommonTraceData::CopyFrom(const CommonTraceData& from) {
   m_enforceTraceType = from.m_enforceTraceType;
   m_traceTypeToEnforce = from.m_traceTypeToEnforce;
   m_traceName = from.m_traceName;
-  return *this;
 }
 
 io::ReadError CommonTraceData::DoDataExchange(io::CBlock& block, bool read) {

@@ -52,6 +52,8 @@ public:
   AString GetTraceName() const;
 
   CommonTraceData& CopyFrom(const CommonTraceData& from);
+  // Everything but the manager, from a header of any manager.
+  void CopyContentFrom(const CommonTraceData& from);
 
   // Writes or reads the header's items in `block`: no error, or io::kMissingBlock when reading
   // found the header incomplete or inconsistent (curves beyond the primary sweep's rows are dropped).

@@ -57,8 +57,10 @@ ConcreteTraceData::ConcreteTraceData(ReportManager& mgr, long traceDefID) : Base
 
 ConcreteTraceData::~ConcreteTraceData() = default;
 
-ConcreteTraceData* ConcreteTraceData::Clone() const {
-  auto copy = std::make_unique<ConcreteTraceData>(m_mgr, GetTraceDefID());
+ConcreteTraceData* ConcreteTraceData::Clone() const { return Clone(m_mgr); }
+
+ConcreteTraceData* ConcreteTraceData::Clone(ReportManager& mgr) const {
+  auto copy = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
   copy->m_curves = m_curves;
   copy->m_curvesPerSurface = m_curvesPerSurface;
   copy->m_surfaceNames = m_surfaceNames;

@@ -23,6 +23,8 @@ public:
   // A deep copy that the caller owns: curves, surfaces, components with all their columns and
   // expressions, primary sweep, names and enforced trace type.
   ConcreteTraceData* Clone() const;
+  // The same, bound to another manager (that of a trace definition copied there).
+  ConcreteTraceData* Clone(ReportManager& mgr) const;
 
   // Setters of the builders.
   void SetTraceName(const AString& name) { m_traceName = name; }

@@ -46,31 +46,30 @@ size_t TouchEveryPoint(ConcreteTraceData& data) {
 }
 
 // The soft assertions, by source and text, that reading damaged stored data raises by design.
-bool IsDamagedInputAssert(const orvex::test::AssertRecord& record) {
-  static const char* const kNamed[][2] = {
-      {"GravikUtils", "col"},
-      {"ConcreteTraceData", "col"},
-      {"ConcreteTraceData", "block.Found()"},
-      {"TraceCurveData", "curveFunc"},
-      {"CommonTraceData", "!\"Primary block exists, but no name?!\""},
-      {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
-  };
-  for (const auto& named : kNamed)
-    if (record.file == named[0] && record.text == named[1]) return true;
-  return false;
-}
+const std::vector<NamedAssert> kDamagedInputAsserts = {
+    {"GravikUtils", "col"},
+    {"ConcreteTraceData", "col"},
+    {"ConcreteTraceData", "block.Found()"},
+    {"TraceCurveData", "curveFunc"},
+    {"CommonTraceData", "!\"Primary block exists, but no name?!\""},
+    {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
+};
 
-// Forgets the damaged-input assertions raised since `from` records; every other one stays a fault.
-void ForgetDamagedInputAsserts(size_t from) {
+void ForgetDamagedInputAsserts(size_t from) { ForgetNamedAsserts(from, kDamagedInputAsserts); }
+
+}  // namespace
+
+void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named) {
   orvex::test::AssertLog& log = orvex::test::Asserts();
   std::vector<orvex::test::AssertRecord> kept(log.Records().begin(), log.Records().begin() + from);
-  for (auto it = log.Records().begin() + from; it != log.Records().end(); ++it)
-    if (!IsDamagedInputAssert(*it)) kept.push_back(*it);
+  for (auto it = log.Records().begin() + from; it != log.Records().end(); ++it) {
+    bool listed = false;
+    for (const NamedAssert& n : named) listed = listed || (it->file == n.file && it->text == n.text);
+    if (!listed) kept.push_back(*it);
+  }
   log.Clear();
   for (auto& record : kept) log.Add(std::move(record));
 }
-
-}  // namespace
 
 int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   io::CBlock block;

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace rep {
 
@@ -14,5 +16,13 @@ namespace rep {
 // other one is left recorded as a fault: a point outside a column, surfaces beyond the curves,
 // or kept data that does not read back whole and unchanged.
 int FuzzConcreteTraceData(const uint8_t* data, size_t size);
+
+// A soft assertion that a reader raises by design on damaged input: source base name and text.
+struct NamedAssert {
+  std::string file;
+  std::string text;
+};
+// Forgets the listed soft assertions recorded since `from` records; every other one stays.
+void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named);
 
 }  // namespace rep

@@ -4,8 +4,10 @@
 #include <map>
 #include <set>
 #include <vector>
+#include <typeinfo>
 
 #include "orvex/core/AString.h"
+#include "orvex/core/IInterfaceQueriable.h"
 #include "orvex/values/Value.h"
 
 class VariableValues;
@@ -132,5 +134,19 @@ CompositeReferencedPostprocessingQuantityMsg* ValidateExpressions(VersionedQuant
 // expression is invalid; the caller owns the answer.
 AbstractQuantityInfo* AddSimValueQuantitiesOfExpression(VersionedQuantityParser& parser, TraceDefinition* trace,
                                                        bool alsoPlainVariables);
+// The object's face of type T: by a cast, else by asking the object. False, with `out` untouched,
+// when it has none.
+template <class T>
+bool QueryInterfaceOf(IInterfaceQueriable* object, T*& out) {
+  if (!object) return false;
+  if (T* cast = dynamic_cast<T*>(object)) {
+    out = cast;
+    return true;
+  }
+  void* face = object->QueryInterface(typeid(T));
+  if (!face) return false;
+  out = static_cast<T*>(face);
+  return true;
+}
 
 }  // namespace rep

@@ -2,6 +2,7 @@
 
 #include "BaseTraceDefinition.h"
 #include "Gravik/ISimValueCache.h"
+#include "ImportedTraceDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "hostapi/IReportManagerOwner.h"
@@ -16,6 +17,9 @@ ReportDataManager::~ReportDataManager() {
 }
 
 IAbstractTraceData* ReportDataManager::GetIAbstractTraceData(long traceDefID) {
+  // An imported trace's data is its own, never made here.
+  if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(m_mgr ? m_mgr->FindTrace(traceDefID) : nullptr))
+    return imported->GetTraceData();
   auto it = m_traceData.find(traceDefID);
   return it == m_traceData.end() ? nullptr : it->second;
 }

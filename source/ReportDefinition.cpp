@@ -2,19 +2,38 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "BaseCompositeTraceData.h"
+#include "BaseTraceData.h"
+#include "CommonTraceData.h"
+#include "ConcreteCompositeTraceData.h"
+#include "ConcreteTraceData.h"
+#include "ConcreteTracesImportHelper.h"
+#include "Gravik/IReportDataManager.h"
 #include "GravikUtils.h"
+#include "ImportedTraceDefinition.h"
 #include "ListDeltaState.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceDefinition.h"
 #include "hostapi/IReportManagerOwner.h"
 #include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
+#include "orvex/core/I18n.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
+#include "orvex/core/IMessageManager.h"
+#include "orvex/core/VelmorMessage.h"
+#include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
+#include "orvex/io/NamedValueVectors.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/columns/FileColumnManager.h"
 
 namespace rep {
 
@@ -30,6 +49,48 @@ BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source, ReportM
   const auto* base = dynamic_cast<const BaseTraceDefinition*>(source);
   return base ? base->CloneForManager(mgr) : nullptr;
 }
+
+// Names many new traces as MakeTraceNameUnique would one by one, without probing the same
+// candidates again for every trace of one name.
+class BatchNamer {
+public:
+  explicit BatchNamer(const std::list<BaseTraceDefinition*>& traces) {
+    for (const BaseTraceDefinition* t : traces) Take(t->GetName());
+  }
+
+  void MakeNameUnique(BaseTraceDefinition& trace) {
+    AString name = trace.GetName();
+    if (trace.GetIsNameTiedToExpressionFlag()) {
+      name.clear();
+      if (trace.GetNumComponents() > 0)
+        if (const ITraceComponentDefinition* last = trace.GetComponent(trace.GetNumComponents() - 1))
+          name = last->GetExpression();
+      if (!IsFree(name)) name = Unique(name + L"_");
+    } else {
+      name = Unique(name);
+    }
+    trace.SetName(name);
+    Take(name);
+  }
+
+private:
+  bool IsFree(const AString& name) const { return m_taken.count(name.FoldedCase()) == 0; }
+  void Take(const AString& name) { m_taken.insert(name.FoldedCase()); }
+
+  AString Unique(const AString& wanted) {
+    if (IsFree(wanted)) return wanted;
+    // Candidates refused once stay taken: the next trace of this name goes on from there.
+    unsigned long& k = m_lastIndex[wanted.FoldedCase()];
+    for (;;) {
+      AString candidate = wanted + i18n::MakeNumberString(++k);
+      if (IsFree(candidate)) return candidate;
+    }
+  }
+
+  std::unordered_set<std::wstring> m_taken;                    // folded names in the report
+  std::unordered_map<std::wstring, unsigned long> m_lastIndex;  // last index tried per wanted name
+};
+
 }  // namespace
 
 // ---- ReportParams ----
@@ -139,8 +200,8 @@ void ReportDefinition::SetDesignInstanceID(long designInstanceID) {
 void ReportDefinition::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
   IReportManagerOwner* owner = mMgr.GetOwnerForEdit();
   if (owner && owner->DoesReportKeepDigitalColumns(GetReportID())) return;
-  // Only imported traces hold stored columns to convert, and this build reads no imported traces yet.
-  (void)cmd;
+  for (BaseTraceDefinition* trace : m_traces)
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) imported->ConvertDigitalColumnsOnCommand(cmd);
 }
 
 void ReportDefinition::GetNames(std::list<AString>& names) const {
@@ -228,9 +289,10 @@ bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinit
   ReportDefinitionCmdInfo* info = cmd ? GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit()) : nullptr;
   if (info) info->AddEditedElement(GetReportID());
   auto* delta = cmd ? new ListDeltaState<BaseTraceDefinition*>(m_traces, true) : nullptr;
+  BatchNamer namer(m_traces);
   for (BaseTraceDefinition* trace : traces) {
     if (!trace) continue;
-    MakeTraceNameUnique(*trace);
+    namer.MakeNameUnique(*trace);
     if (info) info->AddNewTrace(GetReportID(), trace->GetID());
     m_traces.push_back(trace);
     if (delta) delta->AddChange(trace, static_cast<unsigned>(m_traces.size() - 1), true);
@@ -526,13 +588,17 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
     io::CBlock traceBlock(*item);
     int code = 0;
     ExchangeTraceDefinitionType(traceBlock, true, code);
-    if (code != 1) {
+    if (code != 1 && code != 2) {
       // A kind this build cannot create: skipped, and the report says it was not read whole.
       RecordError(-1);
       result = -1;
       continue;
     }
-    std::unique_ptr<BaseTraceDefinition> trace(new TraceDefinition(mMgr, true));
+    std::unique_ptr<BaseTraceDefinition> trace;
+    if (code == 1)
+      trace.reset(new TraceDefinition(mMgr, true));
+    else
+      trace.reset(new ImportedTraceDefinition(mMgr));
     const io::ReadError err = trace->DoDataExchange(traceBlock, true);
     if (trace->GetID() == id::invalidID) {
       // A trace without an ID can be neither looked up nor written back as it was: left out,
@@ -569,6 +635,319 @@ AString TraceDefinitionTypeName(int code) {
   if (code == 2) return kImportedTraceDefinition;
   ORVEX_ASSERT(0);
   return kUnknownTraceDefinitionType;
+}
+
+// ---- import of data files ----
+
+bool ReportDefinition::ImportTracesFromFile(const AString& fileName, IVelmorCommand* cmd, int code) {
+  if (!LongFileName(fileName).Exists()) {
+    VelmorMessage message(VelmorMessage::kError, 14, 17006, 17006, 6, MessageManagerStrings::kNullStr,
+                          MessageManagerStrings::kNullStr, false);
+    message.AddArg(fileName, 0);
+    if (IMessageManager* manager = GetGlobalIMessageManager()) manager->PostMessage(message);
+    return false;
+  }
+  ConcreteTracesImportHelper importer(fileName, this);
+  if (!importer.ImportFile()) return false;
+  std::vector<ImportedTraceDefinition*> traces;
+  importer.CreateTraceDefinitions(traces, code);
+  return AddNewTraceDefinitions(std::vector<BaseTraceDefinition*>(traces.begin(), traces.end()), cmd);
+}
+
+// ---- the export form of traces with data ----
+
+namespace {
+
+const wchar_t* const kTraces = L"Traces";
+const wchar_t* const kTraceComponents = L"TraceComponents";
+const wchar_t* const kCurvesInfo = L"CurvesInfo";
+const wchar_t* const kSurfsInfo = L"SurfsInfo";
+const wchar_t* const kSurfNames = L"SurfNames";
+const wchar_t* const kPrimarySweepInfo = L"PrimarySweepInfo";
+const wchar_t* const kPrimarySweepName = L"PrimarySweepName";
+const wchar_t* const kPrimarySweepCol = L"PrimarySweepCol";
+
+// The fewest rows of any column the data holds: no curve may reach past it.
+uint64_t RowsOfData(IAbstractTraceData& data) {
+  uint64_t rows = std::numeric_limits<uint64_t>::max();
+  if (auto* plain = dynamic_cast<BaseTraceData*>(&data)) {
+    for (unsigned d = 0; d < plain->GetNumComponents(); ++d)
+      if (const Column* column = plain->GetDataColumn(d)) rows = std::min<uint64_t>(rows, column->GetCount());
+  } else if (auto* composite = dynamic_cast<ConcreteCompositeTraceData*>(&data)) {
+    rows = composite->GetRowsOfLeaves();
+  }
+  if (ITraceDataSweepInfo* sweep = data.GetTraceDataSweepInfo())
+    if (const Column* column = sweep->GetPrimarySweepColumn()) rows = std::min<uint64_t>(rows, column->GetCount());
+  return rows;
+}
+
+bool CurvesFitTheData(IAbstractTraceData& data) {
+  uint64_t points = 0;
+  for (unsigned i = 0; i < data.GetNumCurves(); ++i) points += data.GetNumPointsInCurve(i);
+  if (points > RowsOfData(data)) return false;
+  ISurfaceAwareTraceData* surfaces = nullptr;
+  if (!QueryInterfaceOf(&data, surfaces)) return true;
+  uint64_t curves = 0;
+  for (unsigned s = 0; s < surfaces->GetNumSurfaces(); ++s) curves += surfaces->GetNumCurvesInSurface(s);
+  return curves <= data.GetNumCurves();
+}
+
+}  // namespace
+
+bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs) {
+  bool whole = true;
+  io::CBlock traces(kTraces);
+  for (long traceID : traceIDs) {
+    BaseTraceDefinition* trace = FindTrace(traceID);
+    if (!trace) {
+      whole = false;
+      continue;
+    }
+    io::CBlock traceBlock(i18n::MakeNumberString(traceID));
+    AString source;
+    AString dataName;
+    IAbstractTraceData* data = nullptr;
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) {
+      source = imported->GetSourceDescription();
+      data = imported->GetTraceData();
+      if (data) dataName = data->GetTraceName();
+    } else {
+      ISolutionManagerForReports* solMgr = mMgr.GetISolutionManagerForReports();
+      if (auto* computed = dynamic_cast<TraceDefinition*>(trace))
+        if (solMgr) solMgr->GetSourceDescription(source, computed->GetDesignSolutionDefinition());
+      if (IReportDataManager* dataMgr = mMgr.GetReportDataManagerForEdit()) data = dataMgr->GetIAbstractTraceData(traceID);
+    }
+    traceBlock << io::NamedValue(L"TraceName", trace->GetName());
+    traceBlock << io::NamedValue(L"SourceDesc", source);
+    io::CBlock extInfo(L"ExtTraceInfo");
+    trace->GetExtendedTraceInfo().Write(extInfo);
+    traceBlock << std::move(extInfo);
+    io::CBlock_func expressions(L"TraceCompExprs");
+    for (unsigned i = 0; i < trace->GetNumComponents(); ++i) expressions << trace->GetComponent(i)->GetExpression();
+    traceBlock << std::move(expressions);
+    traceBlock << io::NamedValue(L"TraceDataName", dataName);
+
+    // No trace travels without its columns.
+    io::CBlock components(kTraceComponents);
+    bool composite = false;
+    bool written = false;
+    if (auto* plain = dynamic_cast<BaseTraceData*>(data)) {
+      written = plain->WriteComponentsToBlock(components);
+    } else if (auto* tree = dynamic_cast<BaseCompositeTraceData*>(data)) {
+      composite = true;
+      written = tree->WriteComponentsToBlock(components);
+    }
+    ITraceDataSweepInfo* sweep = data ? data->GetTraceDataSweepInfo() : nullptr;
+    io::CBlock sweepInfo(kPrimarySweepInfo);
+    if (written) {
+      sweepInfo << io::NamedValue(kPrimarySweepName, sweep ? sweep->GetPrimarySweepName() : AString());
+      if (const Column* column = sweep ? sweep->GetPrimarySweepColumn() : nullptr) {
+        FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(column);
+        io::CBlock columnBlock(kPrimarySweepCol);
+        written = column->WriteColumn(columnBlock) == io::kNoError;
+        sweepInfo << std::move(columnBlock);
+      }
+    }
+    if (!written) {
+      ORVEX_ASSERT(0);
+      whole = false;
+      continue;
+    }
+    traceBlock << io::NamedValue(L"IsCompositeData", composite);
+    traceBlock << std::move(components);
+
+    io::CBlock curves(kCurvesInfo);
+    for (unsigned i = 0; i < data->GetNumCurves(); ++i) {
+      io::CBlock_func curve(i18n::MakeNumberString(static_cast<long>(i)));
+      curve << data->GetNumPointsInCurve(i) << data->GetCurveVariationKey(i, true);
+      curves << std::move(curve);
+    }
+    traceBlock << std::move(curves);
+    ISurfaceAwareTraceData* surfaces = nullptr;
+    if (QueryInterfaceOf(data, surfaces)) {
+      std::vector<unsigned> counts;
+      std::vector<AString> names;
+      for (unsigned s = 0; s < surfaces->GetNumSurfaces(); ++s) {
+        counts.push_back(surfaces->GetNumCurvesInSurface(s));
+        names.push_back(surfaces->GetSurfaceVariationKey(s, true));
+      }
+      io::DoDataExchange(traceBlock, false, kSurfsInfo, counts, io::kReturnCode);
+      io::DoDataExchange(traceBlock, false, kSurfNames, names, io::kReturnCode);
+    }
+    traceBlock << std::move(sweepInfo);
+    traces << std::move(traceBlock);
+  }
+  block << std::move(traces);
+  return whole;
+}
+
+bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) {
+  io::CBlock* traces = block.FindBlockForEdit(kTraces);
+  block.ResetFound(true);
+  if (!traces) return false;
+  bool whole = true;
+  std::vector<BaseTraceDefinition*> kept;
+  for (size_t item = 0; item < traces->GetNumItems(); ++item) {
+    io::CBlock* tdBlock = traces->GetBlockForEdit(item);
+    ORVEX_ASSERT(tdBlock);
+    std::unique_ptr<ImportedTraceDefinition> trace = tdBlock ? ReadTraceWithData(*tdBlock, listener) : nullptr;
+    if (!trace) {
+      whole = false;
+      continue;
+    }
+    kept.push_back(trace.release());
+  }
+  if (!kept.empty()) AddNewTraceDefinitions(kept, cmd);
+  return whole;
+}
+
+std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io::CBlock& tdBlock,
+                                                                             IReportPasteListener* listener) {
+  long oldID = id::invalidID;
+  const bool bIsNumber = tdBlock.GetName().IsNumber(10, &oldID);
+  ORVEX_ASSERT(bIsNumber);
+  if (!bIsNumber) oldID = id::invalidID;
+
+  AString name;
+  AString source;
+  AString dataName;
+  tdBlock >> io::NamedValue(L"TraceName", name);
+  tdBlock >> io::NamedValue(L"SourceDesc", source);
+  name = mMgr.GetUniqueTraceName(GetReportID(), name);
+  ExtTraceInfo info;
+  if (const io::CBlock* extInfo = tdBlock.FindBlock(L"ExtTraceInfo")) info.Read(*extInfo);
+  tdBlock.ResetFound(true);
+
+  std::vector<AString> expressions;
+  bool isComposite = false;
+  if (const io::CBlock_func* exprs = tdBlock.FindFunc(L"TraceCompExprs")) {
+    AString expression;
+    for (size_t a = 0; a < exprs->GetNumArgs() && exprs->QueryArg(a, expression); ++a) expressions.push_back(expression);
+    tdBlock >> io::NamedValue(L"TraceDataName", dataName);
+    tdBlock.ResetFound(true);
+    tdBlock >> io::NamedValue(L"IsCompositeData", isComposite);
+    if (!tdBlock.Found()) {
+      tdBlock.ResetFound(true);
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+  } else {
+    tdBlock.ResetFound(true);
+    if (!ReadComponentExpressionsFromComponentBlocks(tdBlock, expressions)) {
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+  }
+  io::CBlock* components = tdBlock.FindBlockForEdit(kTraceComponents);
+  if (!components) {
+    tdBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+
+  auto trace = std::make_unique<ImportedTraceDefinition>(mMgr, source, name, expressions, info, false);
+  const long newID = mMgr.GetNewUniqueID();
+  trace->SetID(newID);
+  std::unique_ptr<ConcreteTraceData> plain;
+  std::unique_ptr<ConcreteCompositeTraceData> tree;
+  bool read = false;
+  if (isComposite) {
+    tree = std::make_unique<ConcreteCompositeTraceData>(mMgr, newID);
+    if (!dataName.empty()) tree->SetTraceName(dataName);
+    read = tree->ReadComponentsFromBlock(*components);
+  } else {
+    plain = std::make_unique<ConcreteTraceData>(mMgr, newID);
+    if (!dataName.empty()) plain->SetTraceName(dataName);
+    read = plain->ReadComponentsFromBlock(*components);
+  }
+  if (!read) {
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  auto setCurveInfo = [&](unsigned i, unsigned count, const AString& key) {
+    if (plain) plain->SetCurveInfo(i, count, key);
+    if (tree) tree->SetCurveInfo(i, count, key);
+  };
+
+  const io::CBlock* curves = tdBlock.FindBlock(kCurvesInfo);
+  if (!curves) {
+    tdBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  for (size_t i = 0; i < curves->GetNumItems(); ++i) {
+    const io::CBlock_func* curveFunc = curves->GetFunc(i);
+    ORVEX_ASSERT(curveFunc);
+    if (!curveFunc || curveFunc->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<long>(i))) != 0) continue;
+    unsigned count = 0;
+    AString key;
+    // A curve whose count or key does not read would shift every curve after it.
+    if (!curveFunc->QueryArg(0, count) || !curveFunc->QueryArg(1, key)) return nullptr;
+    setCurveInfo(static_cast<unsigned>(i), count, key);
+  }
+
+  std::vector<unsigned> counts;
+  std::vector<AString> names;
+  const io::ReadError countsRead = io::DoDataExchange(tdBlock, true, kSurfsInfo, counts, io::kReturnCode);
+  const io::ReadError namesRead = io::DoDataExchange(tdBlock, true, kSurfNames, names, io::kReturnCode);
+  if (countsRead == io::kKeyMissing || namesRead == io::kKeyMissing) {
+    tdBlock.ResetFound(true);
+  } else if (plain) {
+    if (counts.size() != names.size()) {
+      ORVEX_ASSERT(0);
+      return nullptr;
+    }
+    plain->SetSurfaceInfo(counts, names);
+  }
+
+  if (tdBlock.FindBlock(kPrimarySweepInfo)) {
+    AString sweepName;
+    std::unique_ptr<Column> column;
+    CommonTraceData::ReadPrimarySweepInfo(tdBlock, sweepName, column, CommonTraceData::SweepColumnRead::kColumnBlockRequired);
+    if (plain) {
+      plain->SetPrimarySweepColumn(column.release());
+      plain->SetPrimarySweepName(sweepName);
+    } else {
+      tree->SetPrimarySweepColumn(column.release());
+      tree->SetPrimarySweepName(sweepName);
+    }
+  } else {
+    ORVEX_ASSERT(!"Block for primary column not found");
+    tdBlock.ResetFound(true);
+  }
+
+  IAbstractTraceData* data = plain ? static_cast<IAbstractTraceData*>(plain.release()) : tree.release();
+  trace->SetTraceData(data);
+  // Points past a column, or surfaces past the curves, would be read outside the data.
+  if (!CurvesFitTheData(*data)) {
+    ORVEX_ASSERT(0);
+    return nullptr;
+  }
+  if (listener) listener->OnTraceIDChanged(oldID, newID);
+  return trace;
+}
+
+bool ReportDefinition::ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock,
+                                                                   std::vector<AString>& out) {
+  const io::CBlock* components = traceBlock.FindBlock(kTraceComponents);
+  if (!components) {
+    traceBlock.ResetFound(true);
+    ORVEX_ASSERT(0);
+    return false;
+  }
+  for (size_t i = 0; i < components->GetNumItems(); ++i) {
+    const io::CBlock* component = components->GetBlock(i);
+    if (!component || component->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<long>(i))) != 0) continue;
+    AString expression;
+    *component >> io::NamedValue(L"TraceCompExpr", expression);
+    if (!component->Found()) {
+      component->ResetFound(true);
+      ORVEX_ASSERT(0);
+      return false;
+    }
+    out.push_back(expression);
+  }
+  return true;
 }
 
 }  // namespace rep

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <list>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -18,6 +19,7 @@ class IReportPasteListener;
 
 namespace rep {
 
+class ImportedTraceDefinition;
 class ReportManager;
 class TraceDefinition;
 
@@ -97,6 +99,17 @@ public:
   void UpdateTraceExpressions(const QuantityRenameMap& renames, IVelmorCommand* cmd);
   void ActivateOutputVariablesOfTraces(std::set<long>& outputVariableIDs, const std::vector<long>& traceIDs);
 
+  // Imports the traces of a data file with undo; `code` is the report type the importer uses. A
+  // missing file posts 17006; a bad one its own message. Both leave the report unchanged.
+  bool ImportTracesFromFile(const AString& fileName, IVelmorCommand* cmd, int code);
+  // The export form: appends "Traces" with the given traces and their data. False when an ID is
+  // no trace of the report or a trace's data could not be written (that trace is left out).
+  bool WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs);
+  // Adds the traces of "Traces" as imported traces with undo; false when the block is missing or
+  // any trace failed (the others are still added).
+  bool ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd);
+  static bool ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock, std::vector<AString>& out);
+
   // Paste
   bool AssignNewIDs(ReportManager& mgr, IReportPasteListener* listener);
   bool AssignNewTraceIDs(ReportManager& mgr, IReportPasteListener* listener);
@@ -112,6 +125,8 @@ public:
   io::ReadError ReadTraceDefBlocks(io::CBlock& block);
 
 private:
+  // One trace block of "Traces"; null when the trace fails.
+  std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener);
   std::list<BaseTraceDefinition*>::iterator FindTraceIter(long traceID, unsigned* position = nullptr);
   void RebindTraces(IReportPasteListener* listener, bool (TraceDefinition::*rebind)(IReportPasteListener*));
 

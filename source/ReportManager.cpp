@@ -860,4 +860,26 @@ io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::v
   return result;
 }
 
+// ---- reports with data and imports, forwarded to the report ----
+
+bool ReportManager::WriteTracesWithData(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) {
+  ReportDefinition* report = FindReport(reportID);
+  return report && report->WriteTracesWithData(block, traceIDs);
+}
+
+bool ReportManager::ReadTracesWithData(long reportID, io::CBlock& block, IReportPasteListener* listener,
+                                       IVelmorCommand* cmd) {
+  ReportDefinition* report = FindReport(reportID);
+  return report && report->ReadTracesWithData(block, listener, cmd);
+}
+
+bool ReportManager::ImportTracesFromFile(long reportID, const AString& fileName, IVelmorCommand* cmd, int code) {
+  ReportDefinition* report = FindReport(reportID);
+  return report && report->ImportTracesFromFile(fileName, cmd, code);
+}
+
+void ReportManager::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
+  for (ReportDefinition* report : m_reports) report->HandleCommandForImportedTraces(cmd);
+}
+
 }  // namespace rep

@@ -50,6 +50,11 @@ public:
   IReportManagerOwner* GetOwnerForEdit() const { return m_owner; }
   const IReportDataManager* GetReportDataManager() const override;
   IReportDataManager* GetReportDataManagerForEdit() override;
+  bool WriteTracesWithData(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) override;
+  bool ReadTracesWithData(long reportID, io::CBlock& block, IReportPasteListener* listener,
+                          IVelmorCommand* cmd) override;
+  bool ImportTracesFromFile(long reportID, const AString& fileName, IVelmorCommand* cmd, int code) override;
+  void HandleCommandForImportedTraces(IVelmorCommand* cmd) override;
   ReportDataManager* GetDataManager() const { return m_dataManager; }
   // The one road by which the engine reaches the host's solution manager.
   ISolutionManagerForReports* GetISolutionManagerForReports() const;

@@ -11,6 +11,7 @@
 #include "orvex/values/IPostprocessingExpressionInterrogator.h"
 
 class IOutputVariableMgr;
+class IReportPasteListener;
 class IVelmorCommand;
 class SubsweepDefParamsContainer;
 class VariableValuesDefParams;
@@ -18,6 +19,10 @@ class VariableValues;
 class DesignSolutionDefinition;
 class ExtTraceInfo;
 class TraceFamiliesDisplayParameters;
+
+namespace io {
+class CBlock;
+}
 
 namespace rep {
 
@@ -103,18 +108,24 @@ public:
   virtual bool UpdateReportsOnCommand(IVelmorCommand* cmd) = 0;    // 33
   virtual bool UpdateTraceDataOnCommand(IVelmorCommand* cmd) = 0;  // 34
 
-  // Slots 35 to 42: copy and paste, reports with data.
+  // Slots 35 to 42: copy and paste, reports with data. The export form of one report's traces:
+  // false when the report is missing or a trace was left out.
+  virtual bool WriteTracesWithData(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) = 0;  // 37
+  virtual bool ReadTracesWithData(long reportID, io::CBlock& block, IReportPasteListener* listener,
+                                  IVelmorCommand* cmd) = 0;                                                // 38
 
   virtual IOutputVariableMgr* GetIOutputVariableMgrForEdit() = 0;       // 43
   virtual const IOutputVariableMgr* GetIOutputVariableMgr() const = 0;  // 44
 
-  // Slots 45 to 49: import, export, solution counts.
+  // Slots 45 to 49: import, export, solution counts. `code` is the report type of the import.
+  virtual bool ImportTracesFromFile(long reportID, const AString& fileName, IVelmorCommand* cmd, int code) = 0;  // 45
 
   virtual void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) = 0;                   // 50
   virtual void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) = 0;     // 51
 
   // Slots 52 to 57: design instance, point-set and context checks, commands on imported traces,
   // the expression helper and expression updates.
+  virtual void HandleCommandForImportedTraces(IVelmorCommand* cmd) = 0;  // 55
 };
 
 }  // namespace rep

@@ -578,10 +578,20 @@ bool CAbstract_istream::AtEndOfInput() {
 }
 
 AString CAbstract_istream::NewLine() {
+  const char* b = nullptr;
+  const char* e = nullptr;
+  if (!NextLineBytes(b, e)) return AString();
+  AString line;
+  line.reserve(static_cast<size_t>(e - b));
+  detail::AppendUtf8Decoded(line, b, e);
+  return line;
+}
+
+bool CAbstract_istream::NextLineBytes(const char*& begin, const char*& end) {
   if (m_ioError) throw ReadErrorException{kConversionFailed};
   if (AtEof()) {
     m_fail = true;
-    return AString();
+    return false;
   }
   size_t searched = 0;  // bytes after m_pos known to hold no line end
   const char* nl = nullptr;
@@ -597,12 +607,12 @@ AString CAbstract_istream::NewLine() {
   const char* e = nl ? nl : m_buf.data() + m_buf.size();
   const size_t next = nl ? static_cast<size_t>(nl - m_buf.data()) + 1 : m_buf.size();
   if (nl && e != b && e[-1] == '\r') --e;
-  AString line;
-  line.reserve(static_cast<size_t>(e - b));
-  detail::AppendUtf8Decoded(line, b, e);
+  // The bytes stay where they are until the next read moves the buffer.
   m_pos = next;
   ++m_line;
-  return line;
+  begin = b;
+  end = e;
+  return true;
 }
 
 bool CAbstract_istream::AtEof() const {

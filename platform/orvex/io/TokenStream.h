@@ -68,6 +68,9 @@ public:
   // "\n" (and a "\r" before it); after the last line an empty text and the stream fails. An I/O
   // error throws ReadErrorException{1}.
   AString NewLine();
+  // The next line as UTF-8 bytes, without a string: [begin, end) stays valid until the next call
+  // on this stream (AtEof included). False, with the stream failed, after the last line.
+  bool NextLineBytes(const char*& begin, const char*& end);
   // No further line exists.
   bool AtEof() const;
 

@@ -33,6 +33,8 @@ io::ReadError ReadValue(const io::CBlock& block, const wchar_t* textKey, const w
   result = QueryKey(block, unitsKey, units, haveUnits);
   if (result != io::kNoError) return result;
   if (!haveText && !haveUnits) return io::kNoError;
+  // A unit that no table knows does not convert: the value would fail wherever it is used.
+  if (!Units::GetUnitDef(units)) return 1;
   Value read(units);
   if (!read.SetValueText(text, units)) return 1;
   v = read;

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the importer benchmark and, on the same generated csv file, pandas.read_csv (default and
+# exact "round_trip" mode) and numpy.loadtxt under the distribution's python3; prints the ratios.
+#   bench/import_vs_pandas.sh [path of TracesImportBench]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bin="${1:-build/release/bench/TracesImportBench}"
+need=()
+/usr/bin/python3 -c 'import pandas' 2>/dev/null || need+=(python3-pandas)
+/usr/bin/python3 -c 'import numpy' 2>/dev/null || need+=(python3-numpy)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "installing: ${need[*]}"
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+export REP_BENCH_DIR="${REP_BENCH_DIR:-/tmp}"
+json="$(mktemp)"
+trap 'rm -f "$json"' EXIT
+"$bin" --benchmark_filter='BM_(ImportCsv|FromCharsCsv)$' --benchmark_repetitions=3 \
+  --benchmark_report_aggregates_only=true --benchmark_out_format=json --benchmark_out="$json"
+/usr/bin/python3 - "$json" "$REP_BENCH_DIR/rep_import_bench.csv" <<'PY'
+import json, os, sys, time
+import numpy as np
+import pandas as pd
+
+results = {b["run_name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("aggregate_name") == "median"}
+path = sys.argv[2]
+mb = os.path.getsize(path) / 1e6
+
+def best(f, runs=3):
+    t = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        f()
+        t.append(time.perf_counter() - start)
+    return min(t)
+
+engine = results["BM_ImportCsv"]["bytes_per_second"] / 1e6
+ceiling = results["BM_FromCharsCsv"]["bytes_per_second"] / 1e6
+jobs = {
+    "pandas.read_csv": lambda: pd.read_csv(path),
+    "pandas.read_csv round_trip": lambda: pd.read_csv(path, float_precision="round_trip"),
+    "numpy.loadtxt": lambda: np.loadtxt(path, delimiter=",", skiprows=1),
+}
+print(f"file: {mb:.1f} MB")
+print(f"engine import:        {engine:8.1f} MB/s")
+print(f"from_chars pass:      {ceiling:8.1f} MB/s   engine/from_chars = {engine / ceiling:.2f} (goal >= 0.25)")
+for name, job in jobs.items():
+    speed = mb / best(job, 1 if "loadtxt" in name else 3)
+    goal = "  (goal >= 2)" if "round_trip" in name else ""
+    print(f"{name:28s}{speed:8.1f} MB/s   engine/{name} = {engine / speed:.2f}{goal}")
+PY

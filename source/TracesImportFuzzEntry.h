@@ -1,0 +1,25 @@
+// The entries through which fuzzing, and the replay of its kept inputs, drive the import of data
+// files and the reader of the export form "Traces".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rep {
+
+// Write the bytes to a data file of their kind and import it into a report through the whole
+// import road; touch every point of what was added. Each answers 1 when the import succeeded,
+// else 0. A bad file gives a numbered message, never a soft assertion: any assertion is left
+// recorded as a fault, and so is an import that failed without a message.
+int FuzzImportTxt(const uint8_t* data, size_t size);
+int FuzzImportCsv(const uint8_t* data, size_t size);
+int FuzzImportTab(const uint8_t* data, size_t size);
+int FuzzImportDat(const uint8_t* data, size_t size);
+
+// Reads the bytes as the block text of a block holding "Traces" into a report, touches every point
+// of every trace added, and writes and reads the added traces once more: they must all travel.
+// Answers 1 when every trace read, else 0. The assertions that the reader raises on damaged
+// input are forgotten; any other one stays recorded as a fault.
+int FuzzTracesWithData(const uint8_t* data, size_t size);
+
+}  // namespace rep
