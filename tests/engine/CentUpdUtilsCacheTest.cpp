@@ -2,7 +2,11 @@
 #include <set>
 #include <vector>
 
+#include "CacheAndConnectivityUpdateHelper2.h"
 #include "CentUpdUtils.h"
+#include "orvex/core/VelDebug.h"
+#include "postorvex/connectivity/MinorPrimaryConnectivityLeafData.h"
+#include "postorvex/connectivity/CompositeVVObject.h"
 #include "RepTest.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
@@ -115,6 +119,72 @@ TEST_F(CacheCheckTest, QuantityColumnCounts) {
   EXPECT_TRUE(CentUpdUtils::DoQuantityColumnsHaveCount(*leaf, {}, 9));
   EXPECT_TRUE(CentUpdUtils::DoQuantityColumnsMatchSweepColumn(*leaf, {a, b}));
   EXPECT_FALSE(CentUpdUtils::DoQuantityColumnsMatchSweepColumn(*leaf, {999}));
+}
+
+TEST_F(CacheCheckTest, PushedMinorPointsLandInTheCacheAndTheConnectivity) {
+  auto c = Connectivity();
+  DoubleColumn primary, av, bv;
+  primary.AppendValues({1, 2, 3});
+  av.AppendValues({10, 20, 30});
+  bv.AppendValues({-1, -2, -3});
+  VelDebug::SetDebugLevel(1);
+  {
+    rep::CacheAndConnectivityUpdateHelper2 helper(c.get(), Dsd(), 1, Major(1), mediator.get(), &cache);
+    helper.SetQuantityValues(VariableValues(), {a, b}, {&av, &bv}, primary, L"push");
+  }
+  VelDebug::SetDebugLevel(0);
+  ASSERT_EQ(2u, orvex::test::DebugLines().size());
+  EXPECT_EQ(AString(L"CoreCentUpd: Products calling SetQuantityValues for SolnID[10], VersID[1], MajorVV[L=1], "
+                    L"MinorVVExclPrimary[]\n"),
+            orvex::test::DebugLines()[0]);
+  EXPECT_EQ(AString(L"CoreCentUpd: SetQuantityValuesWithInterpolationOrders called for SolnID[10], VersID[1], "
+                    L"MajorVV[L=1], MinorVVExclPrimary[]\n"),
+            orvex::test::DebugLines()[1]);
+  std::vector<CompositeVVObject*> points = c->GetConnectedVVObject()->GetPoints();
+  ASSERT_EQ(1u, points.size());
+  auto* leaf = dynamic_cast<MinorPrimaryConnectivityLeafData*>(c->GetConnectedVVObject()->GetDataForCompVVObject(points[0]));
+  ASSERT_TRUE(leaf);
+  ASSERT_TRUE(leaf->GetPrimaryColumn());
+  EXPECT_NE(&primary, leaf->GetPrimaryColumn()) << "its own copy";
+  EXPECT_EQ(3u, leaf->GetPrimaryColumn()->GetCount());
+  EXPECT_EQ(30.0, leaf->GetMinorSweepCache()->GetQuantityColumn(a)->GetDoubleColumn()->GetValues()[2]);
+  auto fresh = Connectivity();
+  EXPECT_FALSE(IsLoadNeeded(*fresh, 1, (*subsweeps)[0].GetColumn())) << "now served from the cache";
+
+  CharColumn orders;
+  orders.GetValues().assign(3, 1);
+  {
+    rep::CacheAndConnectivityUpdateHelper2 helper(c.get(), Dsd(), 1, Major(2), mediator.get(), &cache);
+    helper.SetQuantityValuesWithInterpolationOrders(VariableValues(), {a, b}, {{a, &orders}}, {&av, &bv}, primary, L"o");
+  }
+  EXPECT_SOFT_ASSERT(
+      "!\"Call SetQuantityValues directly. We only handle interp orders for primary minor specials for now\"");
+  VariableValuesContext atTwo(Major(2));
+  MinorSweepCache* stored = cache.GetMinorSweepCacheAtCurrVarVals(f, {l}, Dsd(), 1);
+  ASSERT_TRUE(stored) << "stored without the orders";
+  EXPECT_EQ(nullptr, stored->GetQuantityInterpOrderColumn(a));
+}
+
+TEST_F(CacheCheckTest, MajorPrimaryPointsHoldTheSweepCache) {
+  SubsweepDefParamsContainer defs;
+  defs.PushBackAndOwn(solution.GetSweepOfVariable(L"L", SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::SubsweepsAdapter byLength(defs, Dsd(), 1, &manager, {});
+  rep::SweepsVariableInfoMediator2 m(&byLength, ReportTypeSolutionDefinition(1), &solution, VariableValues(), false);
+  MajorPrimarySPS2Connectivity c(m.CreateConnectedVVObject());
+  DoubleColumn primary, av, empty;
+  primary.AppendValues({2});
+  av.AppendValues({7});
+  {
+    rep::CacheAndConnectivityUpdateHelper2 helper(&c, Dsd(), 1, Major(2), &m, &cache);
+    helper.SetQuantityValues(VariableValues(), {a}, {&av}, primary, L"major");
+    helper.SetQuantityValues(VariableValues(), {a}, {&av}, empty, L"nothing");
+  }
+  EXPECT_SOFT_ASSERT("primaryColValues.GetCount() == 1");
+  std::vector<CompositeVVObject*> points = c.GetConnectedVVObject()->GetPoints();
+  ASSERT_EQ(1u, points.size()) << "an empty primary column stores nothing";
+  auto* sweepCache = dynamic_cast<MinorSweepCache*>(c.GetConnectedVVObject()->GetDataForCompVVObject(points[0]));
+  ASSERT_TRUE(sweepCache);
+  EXPECT_EQ(1u, sweepCache->GetQuantityColumn(a)->GetCount());
 }
 
 }  // namespace
