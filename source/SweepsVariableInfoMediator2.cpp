@@ -40,9 +40,14 @@ bool HasNameOf(const std::vector<Variable*>& variables, const AString& name) {
 }  // namespace
 
 const VariableValues* SweepsVariableInfoMediator2::SweepPointsIndex::FindPoint(const VariableValues& values) const {
-  for (const auto& entry : m_positions)
-    if (entry.first == values) return &entry.first;
-  return nullptr;
+  auto it = m_positions.find(values);
+  return it == m_positions.end() ? nullptr : &it->first;
+}
+
+ISolutionInstanceForReports* SweepsVariableInfoMediator2::SweepPointsIndex::FindInstance(
+    const VariableValues& values) const {
+  auto it = m_positions.find(values);
+  return it == m_positions.end() || it->second >= m_instances.size() ? nullptr : m_instances[it->second];
 }
 
 SweepsVariableInfoMediator2::SweepsVariableInfoMediator2(SubsweepsAdapter* subsweeps,
@@ -252,22 +257,26 @@ ConnectedVVObject* SweepsVariableInfoMediator2::CreateConnectedVVObject() const 
   return ConnectedVVObject::CreateConnectedVVObjectWithMajorMinorKnowledge(variables, major);
 }
 
-void SweepsVariableInfoMediator2::CollectPoints(std::vector<VariableValues>& out) const {
+void SweepsVariableInfoMediator2::CollectPoints(std::vector<VariableValues>& out,
+                                                std::vector<ISolutionInstanceForReports*>* instancesOut) const {
   out.clear();
+  if (instancesOut) instancesOut->clear();
   if (!m_solution || !m_loadDefinition) return;
   std::vector<ISolutionInstanceForReports*> instances;
   m_solution->GetSolutionInstances(instances, *m_loadDefinition, m_loadVersion);
-  for (const ISolutionInstanceForReports* instance : instances) {
+  for (ISolutionInstanceForReports* instance : instances) {
     VariableValues v;
     instance->GetVariableValues(v);
     out.push_back(v);
   }
+  if (instancesOut) *instancesOut = instances;
 }
 
 const SweepsVariableInfoMediator2::SweepPointsIndex& SweepsVariableInfoMediator2::GetAllSweepPointsVariableValues() {
   if (m_points) return *m_points;
   std::vector<VariableValues> points;
-  CollectPoints(points);
+  std::vector<ISolutionInstanceForReports*> instances;
+  CollectPoints(points, &instances);
   bool anyDemandableMajor = false;
   for (size_t i = 0; i < mVars.size(); ++i) anyDemandableMajor = anyDemandableMajor || (mIsMajor[i] && mIsDemandable[i]);
   if (anyDemandableMajor && m_solution && m_loadDefinition) {
@@ -289,9 +298,10 @@ const SweepsVariableInfoMediator2::SweepPointsIndex& SweepsVariableInfoMediator2
         if (!all.count(combination)) m_solution->ProvideSweepPoint(*m_loadDefinition, m_loadVersion, combination);
       }
     }
-    CollectPoints(points);
+    CollectPoints(points, &instances);
   }
   m_points = std::make_unique<SweepPointsIndex>();
+  m_points->m_instances = instances;
   for (size_t i = 0; i < points.size(); ++i) m_points->m_positions.emplace(points[i], i);
   return *m_points;
 }

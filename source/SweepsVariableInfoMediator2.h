@@ -15,6 +15,7 @@ class ConnectedVVObject;
 class IDerivedDataDefinition;
 class ISolutionContextObject;
 class ISolutionForReports;
+class ISolutionInstanceForReports;
 class SweepsIteratorBase;
 
 namespace rep {
@@ -29,10 +30,13 @@ public:
     const std::map<VariableValues, size_t>& GetPointPositions() const { return m_positions; }
     // Null when no point has that variation.
     const VariableValues* FindPoint(const VariableValues& values) const;
+    // The solution's point object of that variation; null when none.
+    ISolutionInstanceForReports* FindInstance(const VariableValues& values) const;
 
   private:
     friend class SweepsVariableInfoMediator2;
     std::map<VariableValues, size_t> m_positions;
+    std::vector<ISolutionInstanceForReports*> m_instances;  // the solution's, by position
   };
 
   SweepsVariableInfoMediator2(SubsweepsAdapter* subsweeps, const ReportTypeSolutionDefinition& def,
@@ -80,7 +84,7 @@ public:
 
 private:
   void CreateIterator(const std::vector<bool>& active, std::unique_ptr<SweepsIteratorBase>& out) const;
-  void CollectPoints(std::vector<VariableValues>& out) const;
+  void CollectPoints(std::vector<VariableValues>& out, std::vector<ISolutionInstanceForReports*>* instances) const;
 
   std::vector<Variable*> mVars;  // not owned; index 0 is the primary sweep
   std::vector<bool> mIsMajor;
