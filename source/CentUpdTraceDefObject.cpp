@@ -124,10 +124,11 @@ void CentUpdTraceDefObject::GetNeededLoadUnits(std::vector<CentralizedLoadUnitIn
                                  mLoadContext->dsd.GetReportTypeSolutionDefinition());
   const VariableValues& dependent = mSweepsMediator->GetDependentVariableValues();
   ISimValueDataCache* cache = mTraceData->GetReportDataManager().GetISimValueDataCacheForEdit();
+  // One iterator serves every point: its constituent test keeps no state between points.
+  std::unique_ptr<SweepsIteratorBase> major;
+  mSweepsMediator->CreateMajorSweepsIterator(major);
   for (const auto& entry : mSweepsMediator->GetAllSweepPointsVariableValues().GetPointPositions()) {
     const VariableValues& point = entry.first;
-    std::unique_ptr<SweepsIteratorBase> major;
-    mSweepsMediator->CreateMajorSweepsIterator(major);
     VariableValues majorPart;
     if (!major->IsConstituent(point, majorPart, &design)) continue;
     if (!postp::DoesConstantVVHaveComputedDependentVV(point, dependent, &majorPart)) continue;

@@ -30,10 +30,11 @@ bool AddPointsToConnectedVVObject(ConnectedVVObject& connected, rep::SweepsVaria
   const rep::SweepsVariableInfoMediator2::SweepPointsIndex& index = mediator.GetAllSweepPointsVariableValues();
   const VariableValues& dependent = mediator.GetDependentVariableValues();
   bool added = false;
+  // One iterator serves every point: its constituent test keeps no state between points.
+  std::unique_ptr<SweepsIteratorBase> major;
+  mediator.CreateMajorSweepsIterator(major);
   for (const auto& entry : index.GetPointPositions()) {
     const VariableValues& point = entry.first;
-    std::unique_ptr<SweepsIteratorBase> major;
-    mediator.CreateMajorSweepsIterator(major);
     VariableValues constantPart;
     if (!major->IsConstituent(point, constantPart, designVariation)) continue;
     if (!postp::DoesConstantVVHaveComputedDependentVV(point, dependent, &constantPart)) continue;

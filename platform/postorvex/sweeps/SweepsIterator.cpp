@@ -44,13 +44,23 @@ void SweepsIterator::AddAxis(unsigned i) {
     m_empty = true;
     return;
   }
-  Axis axis{variable, {}};
+  Axis axis{variable, {}, {}};
   axis.values.reserve(count);
   for (unsigned k = 0; k < count; ++k) {
     Value v;
     m_info->GetValue(v, i, k, nullptr);
     axis.values.push_back(v);
   }
+  bool real = true;
+  for (const Value& v : axis.values) {
+    const AComplex<double> si = v.GetSIComplexValue();
+    real = real && v.GetParameterType() != val::kStringParam && si.imag() == 0.0 && std::isfinite(si.real());
+    if (real) axis.sortedSI.push_back(si.real());
+  }
+  if (real)
+    std::sort(axis.sortedSI.begin(), axis.sortedSI.end());
+  else
+    axis.sortedSI.clear();
   m_axes.push_back(std::move(axis));
   m_position.push_back(0);
 }
@@ -85,8 +95,17 @@ void SweepsIterator::Compose() {
   for (size_t a = 0; a < m_axes.size(); ++a) m_current.SetVariableValue(m_axes[a].variable, m_axes[a].values[m_position[a]]);
 }
 
-bool SweepsIterator::IsOneOf(const Value& value, const std::vector<Value>& values) {
-  for (const Value& v : values)
+bool SweepsIterator::IsOneOf(const Value& value, const Axis& axis) {
+  if (!axis.sortedSI.empty() && value.GetParameterType() != val::kStringParam) {
+    const AComplex<double> si = value.GetSIComplexValue();
+    if (si.imag() != 0.0 || !std::isfinite(si.real())) return false;
+    const double tolerance = 1e-12 * std::abs(si.real());
+    auto it = std::lower_bound(axis.sortedSI.begin(), axis.sortedSI.end(), si.real() - 2 * tolerance);
+    for (; it != axis.sortedSI.end() && *it <= si.real() + 2 * tolerance; ++it)
+      if (std::abs(*it - si.real()) <= 1e-12 * std::max(std::abs(*it), std::abs(si.real()))) return true;
+    return false;
+  }
+  for (const Value& v : axis.values)
     if (NearlySame(value, v)) return true;
   return false;
 }
@@ -95,7 +114,7 @@ bool SweepsIterator::AxesAccept(const VariableValues& point, VariableValues& con
                                 const VariableValues* designVariation) const {
   for (const Axis& axis : m_axes) {
     const Value* v = point.GetVariableValue(axis.variable);
-    if (!v || !IsOneOf(*v, axis.values)) return false;
+    if (!v || !IsOneOf(*v, axis)) return false;
     constantPart.SetVariableValue(axis.variable, *v);
   }
   for (Variable* variable : m_activeWithoutValues) {

@@ -45,6 +45,8 @@ protected:
   struct Axis {
     Variable* variable;
     std::vector<Value> values;
+    // The values in SI, sorted, when all are real numbers: constituent tests search them.
+    std::vector<double> sortedSI;
   };
   explicit SweepsIterator(const SweepsValuesInfoAbstraction* info);
   // Adds the active variable of index i as an axis; one without values empties the space.
@@ -57,7 +59,7 @@ protected:
   bool AxesAccept(const VariableValues& point, VariableValues& constantPart,
                   const VariableValues* designVariation) const;
   // Whether `value` equals one of the axis's values (relative 1e-12).
-  static bool IsOneOf(const Value& value, const std::vector<Value>& values);
+  static bool IsOneOf(const Value& value, const Axis& axis);
 
   const SweepsValuesInfoAbstraction* m_info;  // not owned
   std::vector<Axis> m_axes;
