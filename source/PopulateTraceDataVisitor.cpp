@@ -52,6 +52,22 @@ std::vector<CompositeVVObject*> SelfOrChildren(const CompositeVVObject* object, 
   return object->GetCompositeVVObjects();
 }
 
+// The cache's row for primary value i is row i when its sweep column holds exactly the primary
+// values, strictly ascending (so no other row could match first): the row lookup per point is
+// then skipped.
+bool AreRowsParallel(const MinorSweepCache* cache, const Column* primary) {
+  const Column* sweep = cache ? cache->GetSweepColumn() : nullptr;
+  if (!sweep || !primary || sweep->GetCount() != primary->GetCount()) return false;
+  AComplex<double> previous;
+  for (size_t i = 0; i < sweep->GetCount(); ++i) {
+    AComplex<double> a, b;
+    if (!sweep->GetEntryComplexSI(i, a) || !primary->GetEntryComplexSI(i, b) || a != b || a.imag() != 0.0) return false;
+    if (i > 0 && !(previous.real() < a.real())) return false;
+    previous = a;
+  }
+  return true;
+}
+
 Variable* PrimaryVariableOf(const SPS2Connectivity& conn) {
   std::vector<Variable*> variables;
   conn.GetVariables(variables);
@@ -231,9 +247,10 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       const int n = primary ? static_cast<int>(primary->GetCount()) : 0;
       MinorSweepCacheActivateContext active(leaf->GetMinorSweepCache(), quantityIDs, m_monitor);
       Provider provider(leaf->GetMinorSweepCache(), m_parser, primary, primaryVariable);
+      const bool rowsParallel = AreRowsParallel(leaf->GetMinorSweepCache(), primary);
       for (int i = 0; i < n; ++i) {
         SetPointIndex(running++);
-        provider.SetCurrentPrimaryIndex(i, false);
+        provider.SetCurrentPrimaryIndex(i, rowsParallel);
         points += LocalBlindlyUpdateTraceColumns(records, provider);
       }
     }
