@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "VersionedQuantityParser.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
+#include "orvex/core/VelDebug.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
@@ -154,7 +156,19 @@ TEST_F(RoadTest, LoadsWhatIsMissingThenServesFromTheCache) {
     if (std::string(call) == "units") unitsAsked.push_back(n);
   };
   RecordingProgressMonitor monitor;
+  VelDebug::SetDebugLevel(3);
   CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, &monitor);
+  VelDebug::SetDebugLevel(0);
+  auto logged = [](const AString& line) {
+    const std::vector<AString>& lines = orvex::test::DebugLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  const AString id = AString::Format(L"%d", m_traceID);
+  EXPECT_TRUE(logged(L"CoreCentUpd: TraceData[" + id + L"] needs SolnID[10], VersID[1], instance [L=1]\n"));
+  EXPECT_TRUE(logged(L"CoreCentUpd: TraceData[" + id +
+                     L"] calling PopulateQuantityValues on instance SolnID[10], VersID[1], MajorVV [L=2] \n"));
+  EXPECT_TRUE(logged(L"CoreCentUpd: Products calling SetQuantityValues for SolnID[10], VersID[1], MajorVV[L=2], "
+                     L"MinorVVExclPrimary[]\n"));
   EXPECT_EQ(std::vector<int>({2}), unitsAsked) << "one unit per major point";
   EXPECT_FALSE(m_data->needsUpdate);
   CheckColumnsAgainstTheModel();
