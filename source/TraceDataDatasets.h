@@ -5,11 +5,14 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "Gravik/ISimDatasetValueEvaluationContext.h"
 #include "postorvex/datasets/DatasetKey.h"
 
 class AbstractQuantityInfo;
+class Column;
+class IProgressMonitor;
 class SPS2Connectivity;
 class SweepsVarInfoAbstraction;
 
@@ -32,9 +35,17 @@ public:
   int GetIndexInsideDataset(const AbstractDynamicDatasetValue* value, int pointIndex) const override;
   const AbstractDataset* GetDatasetForPoint(long datasetValueID, int pointIndex) const override;
   void ClearDatasets();
+  // Builds the datasets of every dataset value of the trace at every point of the connectivity,
+  // a value after those its expressions use.
+  void ExtractDatasets(IProgressMonitor* monitor);
   const std::set<long>& GetLeafQuantityIDs() const { return m_leafIDs; }
 
 private:
+  void OrderByDependency(std::vector<long>& ids) const;
+  void ExtractDatasetsOfValue(AbstractDynamicDatasetValue& value, IProgressMonitor* monitor);
+  void BuildDatasetsFromColumns(const Column& x, const Column& y, const AbstractDynamicDatasetValue& value);
+  void FillDatasetKey(DatasetKey& key, int point, int varyingIndex) const;
+
   const SweepsVarInfoAbstraction& m_sweepsInfo;
   const SPS2Connectivity& m_connectivity;
   const AbstractQuantityInfo& m_quantityInfo;

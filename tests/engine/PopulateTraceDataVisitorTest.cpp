@@ -10,6 +10,7 @@
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
 #include "SweepsVariableInfoMediator2.h"
+#include "SimDatasetValueEvaluationContextRestorer2.h"
 #include "TraceDataDatasets.h"
 #include "VVConnectivityCreator2.h"
 #include "VersionedQuantityParser.h"
@@ -176,6 +177,45 @@ TEST_F(PopulationTest, MajorPrimaryCurveRunsOverTheMajorValues) {
   ASSERT_EQ(2u, y.GetCount());
   EXPECT_NEAR(5.0, y.GetValues()[0], 1e-12);
   EXPECT_NEAR(std::hypot(3.0, 8.0), y.GetValues()[1], 1e-12);
+}
+
+TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
+  const std::vector<AString> dsTexts{L"F", L"max(mag(S))"};
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> datasetIDs;
+  dsRecord->GetAllSimDatasetValues(datasetIDs);
+  ASSERT_EQ(1u, datasetIDs.size());
+  std::vector<Value> dsExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
+  }
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
+  datasets.ExtractDatasets(nullptr);
+  EXPECT_TRUE(datasets.GetDatasetForPoint(datasetIDs[0], 0));
+  EXPECT_EQ(datasets.GetDatasetForPoint(datasetIDs[0], 0), datasets.GetDatasetForPoint(datasetIDs[0], 2))
+      << "points that differ only in the varying variable share one dataset";
+  EXPECT_NE(datasets.GetDatasetForPoint(datasetIDs[0], 0), datasets.GetDatasetForPoint(datasetIDs[0], 3));
+  EXPECT_EQ(nullptr, datasets.GetDatasetForPoint(424242, 0));
+  DoubleColumn x, y;
+  {
+    SimDatasetValueEvaluationContextRestorer2 context(*dsRecord, *parser, &datasets);
+    rep::PopulateTraceDataVisitor visitor(dsExpressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+    connectivity->Accept(visitor);
+  }
+  ASSERT_EQ(6u, y.GetCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    for (unsigned k = 0; k < 3; ++k)
+      EXPECT_NEAR(std::hypot(3.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k], 1e-12)
+          << "the largest |S| of the point's curve";
+  }
 }
 
 }  // namespace
