@@ -10,6 +10,8 @@
 #include "ReportDataManager.h"
 #include "SimValueDataCache.h"
 #include "SweepsVariableInfoMediator2.h"
+#include "GravikUtils.h"
+#include "TraceData.h"
 #include "TraceDataDatasets.h"
 #include "VVConnectivityCreator2.h"
 #include "VersionedQuantityParser.h"
@@ -197,6 +199,51 @@ TEST_F(RoadTest, AbandonedOrFailedRunsLeaveTheTraceNeedingAnUpdate) {
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_TRUE(m_data->needsUpdate) << "a failed push is never up to date with values missing";
+}
+
+TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) {
+  auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID));
+  ASSERT_TRUE(td);
+  rep::TraceData data(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
+                      rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+  data.InitializeData();
+  EXPECT_FALSE(data.HasData());
+  EXPECT_EQ(1u, data.GetNumCurves());
+  EXPECT_EQ(1u, data.GetNumPointsInCurve(0));
+  ASSERT_EQ(2u, data.GetNumComponents());
+  EXPECT_EQ(1u, data.GetDataColumn(0)->GetCount()) << "placeholder: one invalid point";
+  EXPECT_TRUE(data.GetDataColumn(0)->IsInvalidAt(0));
+
+  RecordingProgressMonitor monitor;
+  rep::CentUpdTraceDefObject* object = data.GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(object);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, &monitor);
+  EXPECT_EQ(std::vector<AString>({L"Populating trace data"}), monitor.GetMessages());
+  ASSERT_TRUE(data.HasData());
+  EXPECT_FALSE(data.IsOutOfDate());
+  ASSERT_EQ(2u, data.GetNumCurves());
+  EXPECT_EQ(AString(L"L=1"), data.GetCurveVariationKey(0, false));
+  EXPECT_EQ(AString(L"L=2"), data.GetCurveVariationKey(1, false));
+  EXPECT_EQ(AString(L"F"), data.GetPrimarySweepName());
+  EXPECT_EQ(data.GetDataColumn(0), data.GetPrimarySweepColumn()) << "the primary sweep is a component";
+  for (unsigned curve = 0; curve < 2; ++curve)
+    for (unsigned k = 0; k < 3; ++k) {
+      const size_t row = data.GetCurveOffset(curve) + k;
+      const double lv = curve + 1.0, fv = k + 1.0;
+      EXPECT_DOUBLE_EQ(fv, data.GetDataColumn(0)->GetDoubleColumn()->GetValues()[row]);
+      EXPECT_NEAR(std::hypot(fv, lv) * lv, data.GetDataColumn(1)->GetDoubleColumn()->GetValues()[row], 1e-12);
+    }
+  EXPECT_EQ(nullptr, data.GetCentralizedUpdateObject(false)) << "up to date: no update object";
+
+  std::vector<int> unitsAsked;
+  CentralizedUpdateUtility::GetTestScript().record = [&](const ICentralizedUpdateObject*, const char* call, int n) {
+    if (std::string(call) == "units") unitsAsked.push_back(n);
+  };
+  data.SetNeedsUpdate(true);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {data.GetCentralizedUpdateObject(false)}, nullptr);
+  EXPECT_EQ(std::vector<int>({0}), unitsAsked) << "served from the cache";
+  EXPECT_EQ(6u, data.GetDataColumn(1)->GetCount());
+  EXPECT_EQ(2u, data.GetNumCurves());
 }
 
 }  // namespace
