@@ -147,6 +147,7 @@ void CentUpdTraceDefObject::GetNeededLoadUnits(std::vector<CentralizedLoadUnitIn
 
 void CentUpdTraceDefObject::NotifyOnLoad(const CentralizedLoadUnitInfo& unit, IProgressMonitor* monitor) {
   ScopedProfiler profile("CentUpdTraceDefObject::NotifyOnLoad");
+  if (!mTraceData) return;
   const VariableValues& major = unit.GetMajorVariableValues();
   if (mUpdateConnectivityOnly) {
     if (mNeededLoadUnits.erase(major)) UpdateSpecialSweepConnectivityFromCache(unit);
@@ -209,6 +210,10 @@ void CentUpdTraceDefObject::NotifyDoneUpdate(IProgressMonitor* monitor) {
   {
     ScopedProfiler profile("CentUpdTraceDefObject::NotifyDoneUpdate");
     if (monitor) monitor->IsAbandoned();
+    if (!mTraceData) {
+      delete static_cast<ISolutionPointSetUpdateObject*>(this);
+      return;
+    }
     mTraceData->UpdateTraceStateData();
     // Units never pushed (not loaded, failed, abandoned) leave the trace to be updated again.
     const bool missing = !mNeededLoadUnits.empty() || !mLoadUnitsGathered || !mQuantityInfo;

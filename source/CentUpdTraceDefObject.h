@@ -69,6 +69,9 @@ public:
   long GetVersionID() const { return mVersionID; }
   bool HasConnectivity() const;
   size_t GetNumNeededLoadUnits() const { return mNeededLoadUnits.size(); }
+  // The trace data is going away: the object then asks for nothing, ignores loads and only
+  // deletes itself when the update is done.
+  void DetachTraceData() { mTraceData = nullptr; }
 
 private:
   void UpdateSpecialSweepConnectivityFromCache(const CentralizedLoadUnitInfo& unit);

@@ -105,7 +105,11 @@ TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersi
   ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(m_mgr.GetManager()->GetISolutionManagerForReports(),ds)==dataVersionID);
 }
 
-TraceData::~TraceData() { ORVEX_ASSERT(mDebugCentUpdObject==0); }
+TraceData::~TraceData() {
+  ORVEX_ASSERT(mDebugCentUpdObject==0);
+  // An update still holding the object must not reach this data any more.
+  if (mDebugCentUpdObject) mDebugCentUpdObject->DetachTraceData();
+}
 
 TraceDefinition* TraceData::FindDefinition() const {
   ReportManager* manager = m_mgr.GetManager();

@@ -11,6 +11,7 @@
 #include "SimValueDataCache.h"
 #include "SweepsVariableInfoMediator2.h"
 #include "GravikUtils.h"
+#include "orvex/core/VelmorCommand.h"
 #include "TraceData.h"
 #include "TraceDataDatasets.h"
 #include "VVConnectivityCreator2.h"
@@ -244,6 +245,63 @@ TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) 
   EXPECT_EQ(std::vector<int>({0}), unitsAsked) << "served from the cache";
   EXPECT_EQ(6u, data.GetDataColumn(1)->GetCount());
   EXPECT_EQ(2u, data.GetNumCurves());
+}
+
+TEST_F(RoadTest, ReportDataManagerHandsOutDataAndUpdateObjects) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  rep::ITraceData* placeholder = dm.GetITraceData(m_traceID);
+  ASSERT_TRUE(placeholder);
+  EXPECT_EQ(placeholder, dm.GetITraceData(m_traceID)) << "created once";
+  EXPECT_EQ(1u, placeholder->GetNumCurves());
+  EXPECT_EQ(1u, placeholder->GetDataColumn(1)->GetCount());
+
+  std::vector<ICentralizedUpdateObject*> objects;
+  dm.GetCentralizedUpdateObjects(objects, 424242);
+  EXPECT_TRUE(objects.empty()) << "no such report";
+  dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 999, 10, ReportTypeSolutionDefinition(1), nullptr, 1, 0, 0, {},
+                                              false);
+  EXPECT_TRUE(objects.empty()) << "a design no trace uses";
+  EXPECT_TRUE(dm.HasTraceData(m_traceID));
+
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  ASSERT_EQ(1u, objects.size());
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  rep::ITraceData* data = dm.GetITraceData(m_traceID);
+  ASSERT_EQ(2u, data->GetNumCurves());
+  EXPECT_EQ(6u, data->GetDataColumn(1)->GetCount());
+
+  objects.clear();
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  EXPECT_TRUE(objects.empty()) << "up to date";
+  dm.SetNeedsUpdateForSolution(100, 10);
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  ASSERT_EQ(1u, objects.size());
+  dm.DeleteTraceData(m_traceID);  // while its update object is out
+  EXPECT_SOFT_ASSERT("mDebugCentUpdObject==0");
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  EXPECT_FALSE(dm.HasTraceData(m_traceID));
+
+  objects.clear();
+  dm.GetCentralizedUpdateObjects(objects, reportID);  // fresh data and its object, never run
+  EXPECT_EQ(1u, objects.size());
+  m_mgr.reset();  // the manager goes with its data; the object then only deletes itself
+  EXPECT_SOFT_ASSERT("mDebugCentUpdObject==0");
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+}
+
+TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  ASSERT_TRUE(dm.GetITraceData(m_traceID));
+  VelmorCommand rename;
+  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  EXPECT_TRUE(Mgr().RenameReport(L"S", reportID, &rename));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&rename)) << "no trace concerned";
+  EXPECT_TRUE(dm.HasTraceData(m_traceID));
+  VelmorCommand erase;
+  EXPECT_TRUE(Mgr().DeleteTraceDefinition(m_traceID, &erase));
+  EXPECT_TRUE(Mgr().UpdateTraceDataOnCommand(&erase));
+  EXPECT_FALSE(dm.HasTraceData(m_traceID));
 }
 
 }  // namespace
