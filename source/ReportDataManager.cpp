@@ -204,9 +204,7 @@ void ReportDataManager::GetCentralizedUpdateObjectsOnNewSolution(std::vector<ICe
                    designID, solutionID, versionID, majorVariation ? majorVariation->GetVariationKey(true) : AString());
   TraceQuantityNames quantityNames;
   if (m_mgr) m_mgr->OnNewSolution(quantityNames);
-  ISolutionForReports* solution = m_mgr && m_mgr->GetISolutionManagerForReports()
-                                      ? m_mgr->GetISolutionManagerForReports()->GetSolution(solutionID)
-                                      : nullptr;
+  ISolutionForReports* solution = SolutionOf(solutionID);
   if (!solution) return;
   std::set<long> collected;
   for (auto it = m_traceData.begin(); it != m_traceData.end();) {
@@ -252,44 +250,43 @@ void ReportDataManager::GetCentralizedUpdateObjectsOnNewSolution(std::vector<ICe
   GetCentralizedUpdateObjectsForGivenTraces(out, ids, flag);
 }
 
-void ReportDataManager::SetNeedsUpdateForReportTypeSolution(long designID, long solutionID, long versionID,
-                                                            const ReportTypeSolutionDefinition& def) {
-  ISolutionForReports* solution = m_mgr && m_mgr->GetISolutionManagerForReports()
-                                      ? m_mgr->GetISolutionManagerForReports()->GetSolution(solutionID)
-                                      : nullptr;
-  if (!solution) return;
-  for (auto& entry : m_traceData) {
-    auto* td = dynamic_cast<ITraceDefinition*>(m_mgr->GetTraceDefinition(entry.second->GetTraceDefID()));
-    if (!td || entry.second->GetVersionIDOfData() != versionID) continue;
-    const DesignSolutionDefinition dsd = td->GetDesignSolutionDefinition();
-    if (dsd.GetSolutionID() != solutionID || dsd.GetDesignID() != designID) continue;
-    std::unique_ptr<IDerivedDataDefinition> load = LoadDefinitionOf(dsd, *solution);
-    if (load && load->Matches(def)) entry.second->SetNeedsUpdate(true);
-  }
-}
-
-void ReportDataManager::SetNeedsUpdateForReportType(long designID, long solutionID, long versionID, int reportType) {
-  ISolutionForReports* solution = m_mgr && m_mgr->GetISolutionManagerForReports()
-                                      ? m_mgr->GetISolutionManagerForReports()->GetSolution(solutionID)
-                                      : nullptr;
-  if (!solution) return;
-  for (auto& entry : m_traceData) {
-    auto* td = dynamic_cast<ITraceDefinition*>(m_mgr->GetTraceDefinition(entry.second->GetTraceDefID()));
-    if (!td || entry.second->GetVersionIDOfData() != versionID) continue;
-    const DesignSolutionDefinition dsd = td->GetDesignSolutionDefinition();
-    if (dsd.GetSolutionID() == solutionID && dsd.GetDesignID() == designID &&
-        static_cast<int>(dsd.GetReportTypeSolutionDefinition().GetReportType()) == reportType)
-      entry.second->SetNeedsUpdate(true);
-  }
-}
-
-void ReportDataManager::SetNeedsUpdateForSolution(long designID, long solutionID) {
+void ReportDataManager::MarkMatchingData(
+    long designID, long solutionID, const std::function<bool(const AbstractDynamicTraceData&, const DesignSolutionDefinition&)>& matches) {
   for (auto& entry : m_traceData) {
     auto* td = m_mgr ? dynamic_cast<ITraceDefinition*>(m_mgr->GetTraceDefinition(entry.second->GetTraceDefID())) : nullptr;
     if (!td) continue;
     const DesignSolutionDefinition dsd = td->GetDesignSolutionDefinition();
-    if (dsd.GetDesignID() == designID && dsd.GetSolutionID() == solutionID) entry.second->SetNeedsUpdate(true);
+    if (dsd.GetDesignID() == designID && dsd.GetSolutionID() == solutionID && matches(*entry.second, dsd))
+      entry.second->SetNeedsUpdate(true);
   }
+}
+
+ISolutionForReports* ReportDataManager::SolutionOf(long solutionID) const {
+  ISolutionManagerForReports* solMgr = m_mgr ? m_mgr->GetISolutionManagerForReports() : nullptr;
+  return solMgr ? solMgr->GetSolution(solutionID) : nullptr;
+}
+
+void ReportDataManager::SetNeedsUpdateForReportTypeSolution(long designID, long solutionID, long versionID,
+                                                            const ReportTypeSolutionDefinition& def) {
+  ISolutionForReports* solution = SolutionOf(solutionID);
+  if (!solution) return;
+  MarkMatchingData(designID, solutionID, [&](const AbstractDynamicTraceData& data, const DesignSolutionDefinition& dsd) {
+    if (data.GetVersionIDOfData() != versionID) return false;
+    std::unique_ptr<IDerivedDataDefinition> load = LoadDefinitionOf(dsd, *solution);
+    return load && load->Matches(def);
+  });
+}
+
+void ReportDataManager::SetNeedsUpdateForReportType(long designID, long solutionID, long versionID, int reportType) {
+  if (!SolutionOf(solutionID)) return;
+  MarkMatchingData(designID, solutionID, [&](const AbstractDynamicTraceData& data, const DesignSolutionDefinition& dsd) {
+    return data.GetVersionIDOfData() == versionID &&
+           static_cast<int>(dsd.GetReportTypeSolutionDefinitionRef().GetReportType()) == reportType;
+  });
+}
+
+void ReportDataManager::SetNeedsUpdateForSolution(long designID, long solutionID) {
+  MarkMatchingData(designID, solutionID, [](const AbstractDynamicTraceData&, const DesignSolutionDefinition&) { return true; });
 }
 
 ISimValueDataCache* ReportDataManager::GetISimValueDataCacheForEdit() const {

@@ -1,6 +1,7 @@
 // Owner of the computed trace data of one report manager, keyed by trace-definition ID.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -56,6 +57,10 @@ public:
   AbstractDynamicTraceData* CreateTraceDataForDefinition(long traceDefID);
 
 private:
+  // Marks the data of traces of that design and solution for which `matches` holds.
+  void MarkMatchingData(long designID, long solutionID,
+                        const std::function<bool(const AbstractDynamicTraceData&, const DesignSolutionDefinition&)>& matches);
+  ISolutionForReports* SolutionOf(long solutionID) const;
   bool CheckTraceDataConsistency(long traceDefID, const std::map<long, std::set<AString, AString::NoCaseLess>>& names,
                                  const std::set<AString>& given) const;
   bool MatchesNewSolution(const DesignSolutionDefinition& dsd, long dataVersionID, long designID, long solutionID,
