@@ -18,14 +18,14 @@
 #include "VVConnectivityCreator2.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "postorvex/connectivity/SPS2Connectivity.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceOutputVariableMgr.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

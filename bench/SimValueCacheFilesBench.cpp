@@ -21,7 +21,7 @@
 #include "postorvex/columns/ManagedFileService.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

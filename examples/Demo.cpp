@@ -1,9 +1,13 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
 // stored trace through a project file; the main job, a swept solution's traces updated and
 // populated through the centralized update; then the solution-value cache: push a swept
-// solution's values, write the cache files and read them into a fresh cache.
+// solution's values, write the cache files and read them into a fresh cache. What it writes is
+// kept in the folder given as second argument, so that it can be opened afterwards.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +23,9 @@
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/IDerivedDataManager.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "reference/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
 #include "Gravik/IBaseTraceDefinition.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
@@ -31,26 +35,56 @@
 #include "Gravik/ITraceComponentDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "ReportManager.h"
+#include "orvex/core/IManagedFileService.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
-#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 void Print(const char* what) { std::printf("%s\n", what); }
+
+// The cache files go under the demo's own folder and stay there.
+class FolderFileService : public IManagedFileService {
+public:
+  explicit FolderFileService(const fs::path& root) : m_root(root) {}
+  bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) override {
+    const fs::path folder = m_root / directory.ToUtf8();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    for (long n = 1; n < 1000000; ++n) {
+      const AString name = prefix + AString::Format(L"%d.dat", n);
+      const int fd = ::open((folder / name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+      if (fd < 0 && errno == EEXIST) continue;
+      if (fd < 0) return false;
+      ::close(fd);
+      outName = name;
+      return true;
+    }
+    return false;
+  }
+  void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override {
+    outPath.SetPath(AString::FromUtf8((m_root / directory.ToUtf8() / name.ToUtf8()).string()));
+  }
+
+private:
+  fs::path m_root;
+};
 
 void PrintReports(const char* title, const rep::IReportManager& mgr) {
   std::printf("%s\n", title);
@@ -80,9 +114,11 @@ const std::vector<double> kFrequencies = {1.0, 2.0, 3.0, 4.0, 5.0};
 
 // The cache road: the product pushes a swept solution's values, the cache writes its files, a
 // fresh cache reads them, and every value comes back the same.
-bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions) {
+bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
+                   const fs::path& folder) {
   refhost::ReferenceSolution& solution = *solutions.FindSolution(10);
-  solutions.UseTempDirFileService();
+  FolderFileService files(folder);
+  solutions.SetManagedFileService(&files);
   Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);  // mm, a major sweep
   Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);   // GHz, the primary sweep
   solution.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));
@@ -121,7 +157,7 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
   if (!cache->WriteCacheFiles(project)) return false;
   AString header;
   io::DoDataExchange(project, true, L"CacheHeaderFile", header);
-  std::printf("cache written: header %s\n", header.ToUtf8().c_str());
+  std::printf("cache written: header %s\n", (folder / "svcache" / header.ToUtf8()).c_str());
 
   std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
   fresh->ReadCacheFiles(project);
@@ -146,6 +182,10 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
     std::printf("\n");
   }
   std::printf("read into a fresh cache: %s\n", same ? "every value the same, bit for bit" : "VALUES DIFFER");
+  // The caches go before the service they write through.
+  fresh.reset();
+  cache.reset();
+  solutions.SetManagedFileService(nullptr);
   return same;
 }
 
@@ -283,7 +323,7 @@ void PrintStoredTrace(rep::ITraceData& data) {
 // A stored trace of two curves saved in a project file and read back. No host interface makes
 // stored data until imported traces arrive, so the engine's own class builds it here; what is
 // read back is looked at through the interfaces only.
-bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner) {
+bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner, const fs::path& folder) {
   rep::ReportManager mgr(&owner, true);
   rep::ConcreteTraceData stored(mgr, mgr.GetNewUniqueID());
   std::unique_ptr<Column> freq(Column::CreateColumn(static_cast<val::ParameterType>(1), 113));  // GHz
@@ -301,14 +341,13 @@ bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner) {
   io::CBlock traceBlock(stored.GetBlockName());
   if (stored.DoDataExchange(traceBlock, false) != io::kNoError) return false;
   project << std::move(traceBlock);
-  const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_stored_trace.txt").string();
+  const std::string path = (folder / "stored_trace.txt").string();
   const LongFileName file(AString::FromUtf8(path));
   if (io::WriteBlockFile(file, project) != io::kNoError) return false;
   std::printf("stored trace saved to %s\n", path.c_str());
 
   io::CBlock loaded;
   const bool read = io::ReadBlockFile(file, loaded) == io::kNoError;
-  std::filesystem::remove(path);
   io::CBlock* dataBlock = read ? loaded.FindBlockForEdit(L"ConcreteTraceData") : nullptr;
   if (!dataBlock) return false;
   rep::ConcreteTraceData readBack(mgr, stored.GetTraceDefID());
@@ -322,6 +361,15 @@ bool StoredTraceRoundTrip(refhost::ReferenceReportManagerOwner& owner) {
 
 int main(int argc, char** argv) {
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
+  const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "rep_demo_files");
+  // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  for (const char* written : {"project.txt", "stored_trace.txt", "svcache"}) fs::remove_all(folder / written, ec);
+  if (!fs::is_directory(folder)) {
+    std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());
+    return 1;
+  }
   void* handle = dlopen(plugin, RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     std::fprintf(stderr, "cannot load %s: %s\n", plugin, dlerror());
@@ -385,7 +433,7 @@ int main(int argc, char** argv) {
     auto* saving = dynamic_cast<io::CStreamio_block_object*>(mgr.get());
     io::CBlock project(L"Project");
     saving->DoDataExchange(project, false);
-    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_project.txt").string();
+    const std::string path = (folder / "project.txt").string();
     const LongFileName file(AString::FromUtf8(path));
     if (io::WriteBlockFile(file, project) != io::kNoError) {
       std::fprintf(stderr, "could not write %s\n", path.c_str());
@@ -401,9 +449,8 @@ int main(int argc, char** argv) {
       status = 1;
     }
     PrintReports("loaded into a fresh manager:", *fresh);
-    std::filesystem::remove(path);
   }
-  if (!StoredTraceRoundTrip(owner)) {
+  if (!StoredTraceRoundTrip(owner, folder)) {
     std::fprintf(stderr, "the stored trace did not come back\n");
     status = 1;
   }
@@ -411,10 +458,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the main job failed\n");
     status = 1;
   }
-  if (!ShowCacheRoad(*entry(), solutions)) {
+  if (!ShowCacheRoad(*entry(), solutions, folder)) {
     std::fprintf(stderr, "the cache road failed\n");
     status = 1;
   }
+  std::printf("the files written are kept in %s\n", folder.c_str());
   Print(status == 0 ? "done" : "failed");
   return status;
 }

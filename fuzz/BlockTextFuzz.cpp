@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "orvex/core/Assert.h"
-#include "orvex/io/BlockFile.h"
+#include "orvex/io/BlockTextFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvex::test::Asserts().SetEcho(true);
-  io::FuzzReadBlockText(data, size);
+  io::FuzzBlockText(data, size);
   if (orvex::test::Asserts().Count() != 0) std::abort();
   return 0;
 }

@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "orvex/core/Assert.h"
-#include "postorvex/columns/ColumnFuzz.h"
+#include "postorvex/columns/ColumnBlockFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvex::test::Asserts().SetEcho(true);
-  postorvex::FuzzReadColumnBlock(data, size);
+  postorvex::FuzzColumnBlock(data, size);
   if (orvex::test::Asserts().Count() != 0) std::abort();
   return 0;
 }

@@ -5,6 +5,6 @@
 #include "orvex/values/ExpressionFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  val::FuzzExpressionBytes(data, size);
+  val::FuzzExpression(data, size);
   return 0;
 }

@@ -4,11 +4,11 @@
 #include <cstdlib>
 
 #include "orvex/core/Assert.h"
-#include "postorvex/caches/MinorVVsCache.h"
+#include "postorvex/caches/MinorVVsCacheFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvex::test::Asserts().SetEcho(true);
-  postp::FuzzReadMinorVVsCache(data, size);
+  postp::FuzzMinorVVsCache(data, size);
   if (orvex::test::Asserts().Count() != 0) std::abort();
   return 0;
 }

@@ -5,7 +5,7 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceComponentDefinition.h"
-#include "host/IReportPasteListener.h"
+#include "hostapi/IReportPasteListener.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
@@ -79,9 +79,11 @@ BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const std::vector<A
   if (familiesParams) m_familiesDisplay.SetFamiliesDisplayParams(*familiesParams);
 }
 
-BaseTraceDefinition::BaseTraceDefinition(const BaseTraceDefinition& other)
+BaseTraceDefinition::BaseTraceDefinition(const BaseTraceDefinition& other) : BaseTraceDefinition(other, other.mMgr) {}
+
+BaseTraceDefinition::BaseTraceDefinition(const BaseTraceDefinition& other, ReportManager& mgr)
     : IBaseTraceDefinition(), io::CStreamio_block_object(), m_id(other.m_id), m_extTraceInfo(other.m_extTraceInfo),
-      mMgr(other.mMgr), m_traceParams(other.m_traceParams), m_versionID(other.m_versionID),
+      mMgr(mgr), m_traceParams(other.m_traceParams), m_versionID(other.m_versionID),
       m_familiesDisplay(other.m_familiesDisplay) {
   m_undoVersion.CopyFrom(other.m_undoVersion);
   for (const ITraceComponentDefinition* c : other.m_components) m_components.push_back(c->Clone());

@@ -67,6 +67,8 @@ public:
   BaseTraceDefinition(ReportManager& mgr, const std::vector<AString>& expressions, const ExtTraceInfo& info,
                       const TraceFamiliesDisplayParameters* familiesParams);
   BaseTraceDefinition(const BaseTraceDefinition& other);
+  // A copy that belongs to another manager: a report takes in only copies bound to its own.
+  BaseTraceDefinition(const BaseTraceDefinition& other, ReportManager& mgr);
   BaseTraceDefinition& operator=(const BaseTraceDefinition&) = delete;
   ~BaseTraceDefinition() override;
 
@@ -82,6 +84,8 @@ public:
   bool GetIsNameTiedToExpressionFlag() const override { return m_traceParams.GetIsNameTiedToExpressionFlag(); }
 
   // Own virtual operations.
+  // CloneDefinition, bound to the given manager.
+  virtual BaseTraceDefinition* CloneForManager(ReportManager& mgr) const = 0;
   virtual void SetID(long id) { m_id = id; }
   // True: the trace can no longer be computed and its report removes it.
   virtual bool UpdateOnCommand(IVelmorCommand* cmd) = 0;
@@ -94,7 +98,7 @@ public:
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
 
   const ReportManager& GetManager() const { return mMgr; }
-  ReportManager& GetManagerForEdit() { return mMgr; }
+  ReportManager& GetManagerForEdit() const { return mMgr; }
   long GetVersionID() const { return m_versionID.m_versionID; }
   void UpdateVersionID();
   void SetIDAndVersionID(long id, long versionID);

@@ -14,7 +14,7 @@
 #include "postorvex/connectivity/MinorPrimaryConnectivityLeafData.h"
 #include "postorvex/connectivity/SPS2Connectivity.h"
 #include "postorvex/sweeps/SweepsAbstraction.h"
-#include "postorvex/util/PostpPopulationUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
 
 namespace rep {
 

@@ -12,10 +12,10 @@
 #include "TraceDefinition.h"
 #include "TraceExtendedLoadInfo.h"
 #include "VersionedQuantityParser.h"
-#include "host/ISolutionContextObject.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionInstanceForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionInstanceForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/centupd/IProgressMonitor.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
@@ -23,9 +23,9 @@
 #include "postorvex/columns/Column.h"
 #include "postorvex/connectivity/SPS2Connectivity.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepsIterator.h"
-#include "postorvex/util/PostpPopulationUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
 
 namespace rep {
 

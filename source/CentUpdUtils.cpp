@@ -16,10 +16,10 @@
 #include "postorvex/connectivity/NonNestableCompositeVVObjectContext.h"
 #include "postorvex/connectivity/SPS2Connectivity.h"
 #include "postorvex/sweeps/SweepsIterator.h"
-#include "postorvex/util/PostpPopulationUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
 
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionInstanceForReports.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionInstanceForReports.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/AutoVectorOfClonablePtrs.h"

@@ -93,7 +93,7 @@ int CommonTraceData::Read(io::CBlock& block) {
 
   std::unique_ptr<Column> column;
   AString name;
-  if (ReadPrimarySweepInfo(block, name, column) != 0) result = -1;
+  if (ReadPrimarySweepInfo(block, name, column, SweepColumnRead::kByColumnReader) != 0) result = -1;
   // Without the sub-block the trace has no primary sweep.
   m_primarySweepName = name;
   m_primarySweepColumn = std::move(column);
@@ -117,7 +117,8 @@ bool CommonTraceData::WritePrimarySweepInfo(io::CBlock& block, const AString& na
   return written;
 }
 
-int CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column) {
+int CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column,
+                                          SweepColumnRead how) {
   const io::CBlock* info = block.FindBlock(kPrimarySweepInfo);
   if (!info) {
     block.ResetFound(true);
@@ -126,10 +127,18 @@ int CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name
   int result = 0;
   *info >> io::NamedValue(kPrimarySweepName, name);
   if (!info->Found()) {
+    ORVEX_ASSERT(!"Primary block exists, but no name?!");
     info->ResetFound(true);
     result = -1;
   }
-  column.reset(ReadColumnFromBlock(*info, kPrimarySweepCol));
+  if (how == SweepColumnRead::kByColumnReader) {
+    column.reset(ReadColumnFromBlock(*info, kPrimarySweepCol));
+  } else if (const io::CBlock* columnBlock = info->FindBlock(kPrimarySweepCol)) {
+    column.reset(Column::ReadAndCreateColumn(*columnBlock));
+  } else {
+    ORVEX_ASSERT(!"Primary block exists, but no column?!");
+    info->ResetFound(true);
+  }
   if (!column) result = -1;
   return result;
 }

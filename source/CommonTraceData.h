@@ -54,9 +54,15 @@ public:
   // The sub-block "PrimarySweepInfo" that both stored forms keep: written only with a column.
   // False when the column could not be written (the sub-block then holds only the name).
   static bool WritePrimarySweepInfo(io::CBlock& block, const AString& name, const Column* column);
-  // 0 when the sub-block is absent (nothing changes) or whole; -1 when it lacks its name or a
-  // readable column. What it does hold is taken.
-  static int ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column);
+  // How the two stored forms read the column of "PrimarySweepInfo". The header reads it with the
+  // shared column reader: a missing column block is no column, one that cannot be made raises
+  // "col". Stored plain data requires the block: a missing one raises its own assertion, one that
+  // cannot be made gives no column.
+  enum class SweepColumnRead { kByColumnReader, kColumnBlockRequired };
+  // 0 when the sub-block is absent (nothing changes) or whole; -1 when it lacks its name (a soft
+  // assertion) or a readable column. What it does hold is taken.
+  static int ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column,
+                                  SweepColumnRead how);
 
 private:
   int Read(io::CBlock& block);

@@ -8,7 +8,7 @@
 #include "Gravik/IBaseTraceDefinition.h"
 #include "GravikUtils.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/I18n.h"
 #include "orvex/io/Block.h"
@@ -120,8 +120,8 @@ bool ConcreteTraceData::ReadComponentsFromBlock(io::CBlock& parent) {
     parent.ResetFound(true);
     comps = &parent;
   }
+  // A parent without items is a trace without components.
   bool success = true;
-  bool foundComponentBlock = comps != &parent;
   ComponentList read;
   for (size_t i = 0; i < comps->GetNumItems(); ++i) {
     const io::CBlock* componentBlock = comps->GetBlock(i);
@@ -129,27 +129,31 @@ bool ConcreteTraceData::ReadComponentsFromBlock(io::CBlock& parent) {
       success = false;
       continue;
     }
-    foundComponentBlock = true;
     AString expression;
     *componentBlock >> io::NamedValue(kTraceCompExpr, expression);
-    std::unique_ptr<Column> dataColumn(ReadColumnFromBlock(*componentBlock, kTraceDataCol));
-    if (!dataColumn) {
+    componentBlock->ResetFound(true);
+    Column* col = ReadColumnFromBlock(*componentBlock, kTraceDataCol);
+    ORVEX_ASSERT(col);
+    // Not a success: the components after it would sit under the wrong expressions.
+    if (!col) {
       success = false;
       continue;
     }
+    std::unique_ptr<Column> dataColumn(col);
     std::unique_ptr<Column> textColumn;
     if (componentBlock->FindBlock(kTextDataCol)) {
+      // A text column lost on the way is no success either.
       textColumn = OnlyText(ReadColumnFromBlock(*componentBlock, kTextDataCol));
       if (!textColumn) success = false;
     }
+    componentBlock->ResetFound(true);
     auto component = std::make_unique<TraceComponentData>(dataColumn.release(), textColumn.release(), nullptr);
     component->SetExpression(expression);
     read.push_back(std::move(component));
   }
   ClearData();
   for (auto& component : read) GetTraceComponentData().push_back(std::move(component));
-  // Neither layout found: what the writer was asked to write never arrived.
-  return success && foundComponentBlock;
+  return success;
 }
 
 void ConcreteTraceData::ConvertDigitalColumnsToDouble() {
@@ -291,7 +295,8 @@ void ConcreteTraceData::Read(io::CBlock& block) {
   ReadColumns(block);
   AString name;
   std::unique_ptr<Column> column;
-  if (CommonTraceData::ReadPrimarySweepInfo(block, name, column) != 0) RecordError(io::kMissingBlock);
+  const auto how = CommonTraceData::SweepColumnRead::kColumnBlockRequired;
+  if (CommonTraceData::ReadPrimarySweepInfo(block, name, column, how) != 0) RecordError(io::kMissingBlock);
   // Without the sub-block the trace has no primary sweep.
   m_primarySweepName = name;
   m_primarySweepColumn = std::move(column);
@@ -301,6 +306,7 @@ void ConcreteTraceData::Read(io::CBlock& block) {
 void ConcreteTraceData::ReadCurves(io::CBlock& block) {
   io::CBlock* curves = block.FindBlockForEdit(kCurvesInfo);
   if (!curves) {
+    ORVEX_ASSERT(block.Found());
     block.ResetFound(true);
     RecordError(io::kMissingBlock);
     return;
@@ -325,6 +331,7 @@ void ConcreteTraceData::ReadSurfaces(io::CBlock& block) {
 void ConcreteTraceData::ReadColumns(const io::CBlock& block) {
   const io::CBlock* cols = block.FindBlock(kColsBlock);
   if (!cols) {
+    ORVEX_ASSERT(block.Found());
     block.ResetFound(true);
     RecordError(io::kMissingBlock);
     return;

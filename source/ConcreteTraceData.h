@@ -38,8 +38,9 @@ public:
   // Answers the flag held before.
   bool SetTraceTypeToEnforce(bool enforce, unsigned type);
   // Reads the components that WriteComponentsToBlock wrote ("TraceDataComps" in `parent`, or
-  // numbered component blocks directly in it). False when any component block is damaged or
-  // none is found; the components read whole replace those held.
+  // numbered component blocks directly in it; a parent without items has no components). False
+  // when any item is misnumbered or no block, or a component's data column or text column cannot
+  // be read ("col" for a data column); the components read whole replace those held.
   bool ReadComponentsFromBlock(io::CBlock& parent);
   // Unless the owner says the trace's report keeps them, digital data columns become doubles.
   void ConvertDigitalColumnsToDouble();

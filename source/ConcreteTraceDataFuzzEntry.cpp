@@ -45,15 +45,42 @@ size_t TouchEveryPoint(ConcreteTraceData& data) {
   return invalid;
 }
 
+// The soft assertions, by source and text, that reading damaged stored data raises by design.
+bool IsDamagedInputAssert(const orvex::test::AssertRecord& record) {
+  static const char* const kNamed[][2] = {
+      {"GravikUtils", "col"},
+      {"ConcreteTraceData", "col"},
+      {"ConcreteTraceData", "block.Found()"},
+      {"TraceCurveData", "curveFunc"},
+      {"CommonTraceData", "!\"Primary block exists, but no name?!\""},
+      {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
+  };
+  for (const auto& named : kNamed)
+    if (record.file == named[0] && record.text == named[1]) return true;
+  return false;
+}
+
+// Forgets the damaged-input assertions raised since `from` records; every other one stays a fault.
+void ForgetDamagedInputAsserts(size_t from) {
+  orvex::test::AssertLog& log = orvex::test::Asserts();
+  std::vector<orvex::test::AssertRecord> kept(log.Records().begin(), log.Records().begin() + from);
+  for (auto it = log.Records().begin() + from; it != log.Records().end(); ++it)
+    if (!IsDamagedInputAssert(*it)) kept.push_back(*it);
+  log.Clear();
+  for (auto& record : kept) log.Add(std::move(record));
+}
+
 }  // namespace
 
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size) {
+int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   ReportManager mgr(nullptr, true);
 
   ConcreteTraceData stored(mgr, id::invalidID);
+  size_t before = orvex::test::Asserts().Count();
   const io::ReadError status = stored.DoDataExchange(block, true);
+  ForgetDamagedInputAsserts(before);
   TouchEveryPoint(stored);
 
   // What was kept is whole: it writes, reads back without an error, and writes the same again.
@@ -72,7 +99,9 @@ int FuzzReadConcreteTraceData(const uint8_t* data, size_t size) {
 
   // The same bytes as the components of the export form.
   ConcreteTraceData exported(mgr, id::invalidID);
+  before = orvex::test::Asserts().Count();
   exported.ReadComponentsFromBlock(block);
+  ForgetDamagedInputAsserts(before);
   io::CBlock components(L"TraceComponents");
   if (exported.WriteComponentsToBlock(components)) {
     ConcreteTraceData again(mgr, id::invalidID);

@@ -9,8 +9,10 @@ namespace rep {
 // Reads arbitrary bytes as the block text of "ConcreteTraceData" (and of exported components),
 // touches every point of every curve in every column through the trace-data faces, converts,
 // clones, and writes and reads what was kept once more. Answers 1 when the block read without an
-// error, else 0; never crashes. A soft assertion is a fault: a point outside a column, surfaces
-// beyond the curves, or kept data that does not read back whole and unchanged.
-int FuzzReadConcreteTraceData(const uint8_t* data, size_t size);
+// error, else 0; never crashes. The soft assertions that the readers raise on damaged input
+// ("col", "curveFunc", "block.Found()", the primary sweep's name and column) are forgotten; any
+// other one is left recorded as a fault: a point outside a column, surfaces beyond the curves,
+// or kept data that does not read back whole and unchanged.
+int FuzzConcreteTraceData(const uint8_t* data, size_t size);
 
 }  // namespace rep

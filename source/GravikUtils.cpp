@@ -18,17 +18,17 @@
 #include "postorvex/quantities/BaseQuantityTypeParam.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
 #include "postorvex/quantities/SimValueParams.h"
-#include "postorvex/util/PostpQuantityUtils.h"
-#include "host/IReportManagerOwner.h"
-#include "host/ISolutionContextObject.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
+#include "hostapi/IReportManagerOwner.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "orvex/core/Assert.h"
-#include "orvex/core/RenameQuantitiesCmdInfo.h"
+#include "orvex/core/IMessageManager.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
-#include "orvex/core/IMessageManager.h"
+#include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "orvex/core/VelmorMessage.h"
 #include "orvex/io/Block.h"
 #include "postorvex/columns/Column.h"
@@ -69,8 +69,9 @@ Column* ReadColumnFromBlock(const io::CBlock& parent, const AString& name) {
     parent.ResetFound(true);
     return nullptr;
   }
-  // Damaged file input: the caller reports it, this is no programmer error.
-  return Column::ReadAndCreateColumn(*columnBlock);
+  Column* col = Column::ReadAndCreateColumn(*columnBlock);
+  ORVEX_ASSERT(col);
+  return col;
 }
 
 bool WriteColumnToBlock(io::CBlock& parent, const Column* column, const AString& name) {

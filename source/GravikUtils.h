@@ -46,7 +46,7 @@ bool IsDigitalParameterType(val::ParameterType type);
 
 // A new column from the parent's sub-block of that name; the caller owns it. Null when the
 // sub-block is missing (the parent's found flag is then set back to true) or holds no readable
-// column.
+// column (a soft assertion "col").
 Column* ReadColumnFromBlock(const io::CBlock& parent, const AString& name);
 // Appends the column as a sub-block of that name only when it was written whole; false otherwise
 // (the parent is then unchanged).

@@ -2,11 +2,11 @@
 
 #include "orvex/core/Assert.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
-#include "postorvex/subsweeps/ValidateSubsweepDefParamsVisitor.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/PostpSweepUtils.h"
+#include "postorvex/sweeps/ReportTraceDefUtils.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "postorvex/util/PostpSweepUtils.h"
-#include "postorvex/util/ReportTraceDefUtils.h"
+#include "postorvex/sweeps/ValidateSubsweepDefParamsVisitor.h"
 
 namespace rep {
 

@@ -5,8 +5,8 @@
 
 #include "Gravik/IPointsetDefinition.h"
 #include "orvex/io/Block.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
 
 class ISolutionManagerForReports;

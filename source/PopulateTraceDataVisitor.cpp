@@ -22,9 +22,9 @@
 #include "postorvex/connectivity/MinorPrimaryConnectivityLeafData.h"
 #include "postorvex/connectivity/NonNestableCompositeVVObjectContext.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#include "postorvex/util/PostpCacheUtils.h"
-#include "postorvex/util/PostpPopulationUtils.h"
-#include "postorvex/util/SimValueMatrixContext.h"
+#include "postorvex/caches/PostpCacheUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
+#include "postorvex/columns/SimValueMatrixContext.h"
 
 namespace rep {
 

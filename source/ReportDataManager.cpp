@@ -8,9 +8,9 @@
 #include "ScopedProfiler.h"
 #include "TraceData.h"
 #include "TraceDefinition.h"
-#include "host/ISolutionContextObject.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
@@ -20,7 +20,7 @@
 #include "Gravik/ISimValueCache.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
-#include "host/IReportManagerOwner.h"
+#include "hostapi/IReportManagerOwner.h"
 
 namespace rep {
 

@@ -9,8 +9,8 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceDefinition.h"
-#include "host/IReportManagerOwner.h"
-#include "host/IReportPasteListener.h"
+#include "hostapi/IReportManagerOwner.h"
+#include "hostapi/IReportPasteListener.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
@@ -24,13 +24,11 @@ const wchar_t* const kTraceDefinitionType = L"TraceDefinitionType";
 const wchar_t* const kUnknownTraceDefinitionType = L"UnknownTraceDefinitionType";
 const wchar_t* const kImportedTraceDefinition = L"ImportedTraceDefinition";
 
-// Null for a source of a kind that a report cannot hold; such a copy is not kept.
-BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source) {
-  if (!source) return nullptr;
-  std::unique_ptr<IBaseTraceDefinition> clone(source->CloneDefinition());
-  auto* base = dynamic_cast<BaseTraceDefinition*>(clone.get());
-  if (base) clone.release();
-  return base;
+// A copy bound to the report's manager, which outlives it, whoever made the source.
+// Null for a source of a kind that a report cannot hold.
+BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source, ReportManager& mgr) {
+  const auto* base = dynamic_cast<const BaseTraceDefinition*>(source);
+  return base ? base->CloneForManager(mgr) : nullptr;
 }
 }  // namespace
 
@@ -62,7 +60,7 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
     : mMgr(mgr) {
   m_params.m_name = name;
   for (IBaseTraceDefinition* source : sourceTraces) {
-    BaseTraceDefinition* clone = CloneIntoReport(source);
+    BaseTraceDefinition* clone = CloneIntoReport(source, mgr);
     if (!clone) continue;
     const long versionID = mgr.GetNewVersionID();
     clone->SetIDAndVersionID(mgr.GetNewUniqueID(), versionID);
@@ -71,11 +69,12 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
   }
 }
 
-ReportDefinition::ReportDefinition(const ReportDefinition& other)
-    : IReportDefinition(), VelmorNameServer(), io::CStreamio_block_object(), m_params(other.m_params),
-      mMgr(other.mMgr) {
+ReportDefinition::ReportDefinition(const ReportDefinition& other) : ReportDefinition(other, other.mMgr) {}
+
+ReportDefinition::ReportDefinition(const ReportDefinition& other, ReportManager& mgr)
+    : IReportDefinition(), VelmorNameServer(), io::CStreamio_block_object(), m_params(other.m_params), mMgr(mgr) {
   for (const BaseTraceDefinition* trace : other.m_traces)
-    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace, mMgr)) m_traces.push_back(clone);
 }
 
 ReportDefinition::~ReportDefinition() {
@@ -119,7 +118,7 @@ void ReportDefinition::CopyFrom(const IReportDefinition& from) {
   m_params.AssignFromSnapshot(rd.m_params);
   ORVEX_ASSERT(&mMgr==&(rd.mMgr));
   for (const BaseTraceDefinition* trace : rd.m_traces)
-    if (BaseTraceDefinition* clone = CloneIntoReport(trace)) m_traces.push_back(clone);
+    if (BaseTraceDefinition* clone = CloneIntoReport(trace, mMgr)) m_traces.push_back(clone);
 }
 
 bool ReportDefinition::ValidateDefinition() {
@@ -210,7 +209,7 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
   }
   std::vector<BaseTraceDefinition*> added;
   for (IBaseTraceDefinition* source : sources) {
-    BaseTraceDefinition* clone = CloneIntoReport(source);
+    BaseTraceDefinition* clone = CloneIntoReport(source, mMgr);
     if (!clone) continue;
     const long versionID = mMgr.GetNewVersionID();
     clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
@@ -281,9 +280,16 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
   m_traces.clear();
   const long ownID = GetReportID();
   // The copies join the list through the delta too, so that undo takes them out again.
+  // A copy keeps its ID unless another trace or report carries it or this manager never issued
+  // it: lookups by trace ID, and the trace data keyed by it, would otherwise find only one of two.
+  auto needsOwnID = [&](long id) { return id == ownID || FindTrace(id) || !mMgr.IsTraceIDFree(id); };
   for (const BaseTraceDefinition* trace : source.m_traces) {
-    BaseTraceDefinition* clone = CloneIntoReport(trace);
+    BaseTraceDefinition* clone = CloneIntoReport(trace, mMgr);
     if (!clone) continue;
+    if (needsOwnID(clone->GetID())) {
+      const long versionID = mMgr.GetNewVersionID();
+      clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
+    }
     m_traces.push_back(clone);
     delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);
   }
@@ -319,9 +325,13 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
   AString oldLast = oldNumComps > 0 ? oldTraceDef->GetComponent(oldNumComps - 1)->GetExpression() : AString();
   AString newLast = newNumComps > 0 ? newDef.GetComponent(newNumComps - 1)->GetExpression() : AString();
   oldTraceDef->CopyFrom(newDef);
-  if (oldTraceDef->GetIsNameTiedToExpressionFlag() && oldLast.Compare(newLast) != 0)
-    oldTraceDef->SetName(GetDefaultTraceName(*oldTraceDef));
+  // The trace's own ID first: the new definition's may be a sibling's, which naming would skip.
   oldTraceDef->SetIDAndVersionID(traceID, versionID);
+  const bool tied = oldTraceDef->GetIsNameTiedToExpressionFlag();
+  if (tied && oldLast.Compare(newLast) != 0)
+    oldTraceDef->SetName(GetDefaultTraceName(*oldTraceDef));
+  else if (!IsTraceNameUnique(oldTraceDef->GetName()))  // the new definition's name may be a sibling's
+    oldTraceDef->SetName(tied ? GetDefaultTraceName(*oldTraceDef) : GetUniqueTraceName(oldTraceDef->GetName()));
   oldTraceDef->UpdateVersionID();
   return true;
 }
@@ -522,9 +532,17 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
       result = -1;
       continue;
     }
-    BaseTraceDefinition* trace = new TraceDefinition(mMgr, true);
-    trace->DoDataExchange(traceBlock, true);
-    m_traces.push_back(trace);
+    std::unique_ptr<BaseTraceDefinition> trace(new TraceDefinition(mMgr, true));
+    const io::ReadError err = trace->DoDataExchange(traceBlock, true);
+    if (trace->GetID() == id::invalidID) {
+      // A trace without an ID can be neither looked up nor written back as it was: left out,
+      // and the report says it was not read whole.
+      const io::ReadError lost = err != io::kNoError ? err : io::kMissingBlock;
+      RecordError(lost);
+      result = lost;
+      continue;
+    }
+    m_traces.push_back(trace.release());
   }
   return result;
 }

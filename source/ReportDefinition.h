@@ -42,6 +42,8 @@ public:
   // Copies of the source traces join with new IDs and version IDs; the sources stay the caller's.
   ReportDefinition(ReportManager& mgr, const AString& name, const std::vector<IBaseTraceDefinition*>& sourceTraces);
   ReportDefinition(const ReportDefinition& other);
+  // A copy, with copies of its traces, that belongs to another manager.
+  ReportDefinition(const ReportDefinition& other, ReportManager& mgr);
   ReportDefinition& operator=(const ReportDefinition&) = delete;
   ~ReportDefinition() override;
 

@@ -8,7 +8,6 @@
 #include "GravikUtils.h"
 #include "ListDeltaState.h"
 #include "PointsetDefinition.h"
-#include "orvex/values/VariableValues.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
@@ -25,13 +24,14 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/quantities/BaseQuantityTypeParam.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#include "postorvex/util/PostpQuantityUtils.h"
-#include "host/IReportManagerOwner.h"
-#include "host/IReportPasteListener.h"
-#include "host/ISolutionManagerForReports.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
+#include "hostapi/IReportManagerOwner.h"
+#include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
+#include "orvex/values/VariableValues.h"
 
 namespace rep {
 
@@ -243,6 +243,10 @@ BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
 
 IBaseTraceDefinition* ReportManager::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
 
+bool ReportManager::IsTraceIDFree(long id) const {
+  return id != id::invalidID && id < PeekNextUniqueID() && !FindTrace(id) && !FindReport(id);
+}
+
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
   for (ReportDefinition* report : m_reports)
     if (report->GetTraceDefinition(traceID)) return report;
@@ -262,23 +266,21 @@ long ReportManager::GetReportIDOfTrace(long traceID) const {
 // ---- editing ----
 
 long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) {
-  std::unique_ptr<IReportDefinition> cloned(report.Clone());
-  auto* clone = dynamic_cast<ReportDefinition*>(cloned.get());
+  // The copy is bound to this manager: the one that made the report may go first.
+  const auto* source = dynamic_cast<const ReportDefinition*>(&report);
+  ReportDefinition* clone = source ? new ReportDefinition(*source, *this) : nullptr;
   if (!clone) {
     ORVEX_ASSERT(clone);
     return id::invalidID;
   }
-  cloned.release();
   auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
   clone->SetReportID(GetNewUniqueID());
   // A report added twice, or made by another manager, brings trace IDs that this manager holds
   // or may issue later: its copies then get their own.
   std::vector<long> traceIDs;
   clone->GetTraceIDs(traceIDs);
-  const long nextID = PeekNextUniqueID();
-  auto taken = [&](long id) {
-    return id == id::invalidID || id >= nextID || id == clone->GetReportID() || FindTrace(id) || FindReport(id);
-  };
+  std::set<long> seen;
+  auto taken = [&](long id) { return id == clone->GetReportID() || !IsTraceIDFree(id) || !seen.insert(id).second; };
   if (std::any_of(traceIDs.begin(), traceIDs.end(), taken)) {
     for (BaseTraceDefinition* trace : clone->GetTraces()) {
       const long versionID = GetNewVersionID();

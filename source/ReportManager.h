@@ -100,6 +100,8 @@ public:
   ReportDefinition* FindReportContainingTrace(long traceID) const;
   long GetReportIDOfTrace(long traceID) const;
   BaseTraceDefinition* FindTrace(long traceID) const;
+  // Issued by this manager, and carried by no report and no trace of its reports.
+  bool IsTraceIDFree(long id) const;
 
   // IDs
   long GetNewUniqueID() { return m_idServer.GetNewUniqueID(); }

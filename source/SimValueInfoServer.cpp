@@ -3,23 +3,20 @@
 #include <algorithm>
 
 #include "GravikUtils.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 
 namespace rep {
 
 namespace {
 
-const wchar_t kSimValue[] = L"SimValue";
-const wchar_t kID[] = L"ID";
-const wchar_t kSimValueParams[] = L"SimValueParams";
 const wchar_t kInfoServer2[] = L"InfoServer2";
 
 }  // namespace
@@ -62,10 +59,7 @@ long SimValueInfoServer::GetSimValueID(SimValueParams& params, const AString& qu
   }
 
   SimValueParams built(state, quantity);
-  if (state.GetParameterType() == val::kEnumParam) {
-    const bool setRetVal = built.SetEnumTypeName(enumTypeName);
-    ORVEX_ASSERT(setRetVal);
-  }
+  if (state.GetParameterType() == val::kEnumParam) SetEnumTypeName(built, enumTypeName);
   auto found = m_idsByParams.find(built);
   if (found != m_idsByParams.end()) {
     params = built;
@@ -117,17 +111,16 @@ bool SimValueInfoServer::DeleteEntriesForCommand(const IVelmorCommand* cmd) {
   return true;
 }
 
+void SimValueInfoServer::SetEnumTypeName(SimValueParams& params, const AString& enumTypeName) {
+  const bool setRetVal = params.SetEnumTypeName(enumTypeName);
+  ORVEX_ASSERT(setRetVal);
+}
+
 bool SimValueInfoServer::WriteToBlock(io::CBlock& block) const {
   m_idServer.WriteNextUniqueID(block);
   for (const auto& entry : m_paramsByID) {
-    io::CBlock simValue(kSimValue);
-    simValue << io::NamedValue(kID, entry.first);
-    io::CBlock paramsBlock(kSimValueParams);
     SimValueParams params = entry.second;
-    const io::ReadError svpReadError = params.DoDataExchange(paramsBlock, false);
-    ORVEX_ASSERT(svpReadError==io::kNoError);
-    simValue << std::move(paramsBlock);
-    block << std::move(simValue);
+    AppendSimValueBlock(block, entry.first, params);
   }
   if (!m_typeInfo.IsEmpty()) {
     io::CBlock typeInfo(kInfoServer2);
@@ -153,7 +146,6 @@ void SimValueInfoServer::Record(long id, const SimValueParams& params) {
 }
 
 io::ReadError SimValueInfoServer::ReadFromBlock(const io::CBlock& block) {
-  io::CReadError error;
   const long issuedBefore = m_idServer.PeekNextUniqueID();
   m_idServer.ResetNextUniqueID(block);
 
@@ -165,20 +157,18 @@ io::ReadError SimValueInfoServer::ReadFromBlock(const io::CBlock& block) {
     *entry >> io::NamedValue(kID, id);
     if (!entry->Found() || id == id::invalidID) {
       entry->ResetFound();
-      error.Add(io::kKeyMissing);
       continue;
     }
     io::CBlock paramsBlock(kSimValueParams);
     *entry >> paramsBlock;
     if (!entry->Found()) {
       entry->ResetFound();
-      error.Add(io::kMissingBlock);
+      ORVEX_ASSERT(0);
       continue;
     }
     SimValueParams params;
-    const io::ReadError paramsError = params.DoDataExchange(paramsBlock, true);
-    if (paramsError != io::kNoError) {
-      error.Add(paramsError);
+    if (params.DoDataExchange(paramsBlock, true) != io::kNoError) {
+      ORVEX_ASSERT(0);
       continue;
     }
     Record(id, params);
@@ -193,7 +183,8 @@ io::ReadError SimValueInfoServer::ReadFromBlock(const io::CBlock& block) {
     m_typeInfo.ReadFromBlock(*typeInfo);
   else
     block.ResetFound();
-  return error;
+  // Damaged entries and records were skipped; what was read whole is kept.
+  return io::kNoError;
 }
 
 }  // namespace rep

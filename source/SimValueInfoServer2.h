@@ -49,6 +49,7 @@ public:
 
   bool IsEmpty() const { return m_cache.IsEmpty(); }
   const Cache& GetCache() const { return m_cache; }
+  Cache& GetCacheForEdit() { return m_cache; }
 
 private:
   struct BuildGuard {

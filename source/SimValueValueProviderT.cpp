@@ -8,8 +8,8 @@
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/LinkVariableToColumnContext.h"
-#include "postorvex/util/PostpPopulationUtils.h"
-#include "postorvex/util/SimValueMatrixContext.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
+#include "postorvex/columns/SimValueMatrixContext.h"
 
 template <class Parser>
 SimValueValueProviderT<Parser>::SimValueValueProviderT(const MinorSweepCache* cache, Parser* parser,

@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <set>
 
-#include "host/ISolutionContextObject.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionInstanceForReports.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionInstanceForReports.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/VelDebug.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/PostprocessSweep.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/sweeps/SweepsIterator.h"
-#include "postorvex/util/PostpPopulationUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
 
 namespace rep {
 

@@ -83,6 +83,7 @@ int TraceCurveData::DataExchange(io::CBlock& block, bool read) {
   int result = 0;
   for (size_t item = 0; item < block.GetNumItems(); ++item) {
     const io::CBlock_func* curveFunc = block.GetFunc(item);
+    ORVEX_ASSERT(curveFunc);
     // A foreign or misnumbered item ends the walk, but what was read before it is still checked.
     if (!curveFunc ||
         curveFunc->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<unsigned long long>(item))) != 0) {

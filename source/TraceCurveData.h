@@ -30,7 +30,8 @@ public:
   void SetCurveInfo(unsigned curveIndex, unsigned numPoints, const AString& name);
 
   // The "CurvesInfo" items: one function item per curve named "0", "1", ... holding the key, the
-  // count and the start. Reading appends to an empty object and answers 0 or -1; curves that do
+  // count and the start. An item that is no function item is a soft assertion "curveFunc" and
+  // ends the walk. Reading appends to an empty object and answers 0 or -1; curves that do
   // not tile from row 0 are dropped with -1, so no curve read from a block overlaps another.
   int DataExchange(io::CBlock& block, bool read);
   void WriteToBlock(io::CBlock& block) const;

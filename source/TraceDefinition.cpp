@@ -5,10 +5,10 @@
 #include "ReportDefinition.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
-#include "host/IReportPasteListener.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
-#include "host/IVariableNameSpaceSetupper.h"
+#include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
+#include "hostapi/IVariableNameSpaceSetupper.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/VariableNameSpace.h"
@@ -38,8 +38,10 @@ TraceDefinition::TraceDefinition(ReportManager& mgr, const std::vector<AString>&
   ReadUndoableFromStorage();
 }
 
-TraceDefinition::TraceDefinition(const TraceDefinition& other)
-    : IBaseTraceDefinition(), BaseTraceDefinition(other), ITraceDefinition(), MUndoableObject(), m_dsd(other.m_dsd),
+TraceDefinition::TraceDefinition(const TraceDefinition& other) : TraceDefinition(other, other.GetManagerForEdit()) {}
+
+TraceDefinition::TraceDefinition(const TraceDefinition& other, ReportManager& mgr)
+    : IBaseTraceDefinition(), BaseTraceDefinition(other, mgr), ITraceDefinition(), MUndoableObject(), m_dsd(other.m_dsd),
       m_pointset(other.m_pointset ? other.m_pointset->Clone() : nullptr),
       m_designInstanceID(other.m_designInstanceID) {
   ReadUndoableFromStorage();
@@ -48,6 +50,10 @@ TraceDefinition::TraceDefinition(const TraceDefinition& other)
 TraceDefinition::~TraceDefinition() = default;
 
 IBaseTraceDefinition* TraceDefinition::CloneDefinition() const { return new TraceDefinition(*this); }
+
+BaseTraceDefinition* TraceDefinition::CloneForManager(ReportManager& mgr) const {
+  return new TraceDefinition(*this, mgr);
+}
 
 MUndoableObject* TraceDefinition::Clone() const { return new TraceDefinition(*this); }
 

@@ -25,6 +25,7 @@ public:
                   const IPointsetDefinition& pointset, const ExtTraceInfo& info, long designInstanceID,
                   const TraceFamiliesDisplayParameters* familiesParams);
   TraceDefinition(const TraceDefinition& other);
+  TraceDefinition(const TraceDefinition& other, ReportManager& mgr);
   TraceDefinition& operator=(const TraceDefinition&) = delete;
   ~TraceDefinition() override;
 
@@ -45,6 +46,7 @@ public:
   void Assign(const MUndoableObject& from) override;
 
   // BaseTraceDefinition
+  BaseTraceDefinition* CloneForManager(ReportManager& mgr) const override;
   bool UpdateOnCommand(IVelmorCommand* cmd) override;
   AString GetSolutionName() const override;
   void ActivateOutputVariables(std::set<long>& outputVariableIDs) override;

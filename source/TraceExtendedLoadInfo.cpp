@@ -1,8 +1,8 @@
 #include "TraceExtendedLoadInfo.h"
 
 #include "SweepsVariableInfoMediator2.h"
-#include "host/ISolutionContextObject.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepsIterator.h"
 
 namespace rep {

@@ -8,7 +8,7 @@
 #include "postorvex/connectivity/ConnectedVVObject.h"
 #include "postorvex/connectivity/SPS2Connectivity.h"
 #include "postorvex/sweeps/SweepsIterator.h"
-#include "postorvex/util/PostpPopulationUtils.h"
+#include "postorvex/connectivity/PostpPopulationUtils.h"
 
 namespace VVConnectivityCreator2 {
 

@@ -37,9 +37,11 @@ std::string ReadFileBytes(const std::string& path);
 
 // Replays every kept input of a fuzz target (fuzz/corpus/<target>/) through its entry function,
 // here under the sanitizers. The entry answers 1 for an input it read whole, 0 for one it refused;
-// the kept set must hold both kinds, and no input may raise a soft assertion.
+// the kept set must hold both kinds. Without `checkedFile` no input may raise a soft assertion;
+// with it, only those raised in that file (the entry's own checks) fail, as readers answer
+// damaged input with theirs.
 using FuzzEntry = std::function<int(const std::string& fileName, const uint8_t* data, size_t size)>;
-void ReplayKeptFuzzInputs(const char* target, const FuzzEntry& entry);
+void ReplayKeptFuzzInputs(const char* target, const FuzzEntry& entry, const char* checkedFile = nullptr);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace reptest

@@ -22,11 +22,11 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "reference/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
 
 namespace {
 

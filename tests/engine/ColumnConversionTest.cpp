@@ -2,13 +2,13 @@
 #include <cmath>
 #include <memory>
 
+#include "ColumnSamples.h"
 #include "GravikUtils.h"
 #include "RepTest.h"
 #include "TraceColumnSamples.h"
 #include "orvex/values/Units.h"
 #include "postorvex/columns/FileColumnManager.h"
 #include "postorvex/columns/ManagedFileService.h"
-#include "../postorvex/ColumnSamples.h"
 
 namespace {
 
@@ -120,8 +120,11 @@ TEST(ColumnBlocks, MissingOrDamagedColumnGivesNullAndTheParentStaysFound) {
   parent.ResetFound(false);
   EXPECT_EQ(nullptr, rep::ReadColumnFromBlock(parent, L"Missing"));
   EXPECT_TRUE(parent.Found()) << "a missing column is no failed lookup of the parent";
+  EXPECT_NO_SOFT_ASSERT();
   EXPECT_EQ(nullptr, rep::ReadColumnFromBlock(parent, L"Damaged"));
+  EXPECT_SOFT_ASSERT("col");
   EXPECT_EQ(nullptr, rep::ReadColumnFromBlock(parent, L"damaged")) << "names are matched exactly";
+  EXPECT_NO_SOFT_ASSERT();
 }
 
 TEST(ColumnBlocks, FailedWriteLeavesTheParentUnchanged) {

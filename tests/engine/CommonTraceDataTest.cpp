@@ -108,6 +108,14 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
     info << io::NamedValue(L"PrimarySweepName", AString(L"Freq"));
     noColumn << info;
   }
+  io::CBlock damagedColumn = without(L"PrimarySweepInfo");
+  {
+    io::CBlock info(L"PrimarySweepInfo");
+    info << io::NamedValue(L"PrimarySweepName", AString(L"Freq"));
+    io::CBlock column(L"PrimarySweepCol");
+    column << io::CBlock_named_value(L"ColumnType", io::CBlock_value(1));  // no count, no values
+    damagedColumn << (info << column);
+  }
   io::CBlock shortSweep = without(L"PrimarySweepInfo");
   {
     io::CBlock info(L"PrimarySweepInfo");
@@ -120,11 +128,13 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
     io::CBlock block;
     std::string curves;
     bool hasColumn;
+    const char* assertion;
   };
   Case cases[] = {
-      {"primary sweep without name", noName, "2@0 a=1;3@2 a=2;", true},
-      {"primary sweep without column", noColumn, "2@0 a=1;3@2 a=2;", false},
-      {"curves beyond the primary sweep", shortSweep, "2@0 a=1;", true},
+      {"primary sweep without name", noName, "2@0 a=1;3@2 a=2;", true, "!\"Primary block exists, but no name?!\""},
+      {"primary sweep without column", noColumn, "2@0 a=1;3@2 a=2;", false, nullptr},
+      {"primary sweep column that cannot be made", damagedColumn, "2@0 a=1;3@2 a=2;", false, "col"},
+      {"curves beyond the primary sweep", shortSweep, "2@0 a=1;", true, nullptr},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -134,6 +144,10 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
     EXPECT_EQ(c.hasColumn, read.GetPrimarySweepColumn() != nullptr);
     unsigned type = 0;
     EXPECT_TRUE(read.GetTraceTypeToEnforce(type)) << "reading goes on to the end";
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    EXPECT_NO_SOFT_ASSERT();
   }
 
   // Without curves reading stops at once: what follows is not read.

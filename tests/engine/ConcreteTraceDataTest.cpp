@@ -1,12 +1,12 @@
 #include "ConcreteTraceData.h"
 
+#include "ColumnSamples.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
 #include "orvex/values/Units.h"
-#include "../postorvex/ColumnSamples.h"
 
 namespace {
 
@@ -219,6 +219,7 @@ TEST_F(ConcreteTraceDataTest, DamagedBlocksGiveReadErrorsAndNoReadOutOfRange) {
     io::CBlock block;
     io::ReadError status;
     std::string expected;  // the lines of Describe that must be there
+    const char* assertion = nullptr;
   };
   io::CBlock curves013(L"CurvesInfo");
   curves013 << CurveItem(L"0", L"a", 1, 0) << CurveItem(L"1", L"b", 1, 1) << CurveItem(L"3", L"c", 1, 2);
@@ -257,6 +258,12 @@ TEST_F(ConcreteTraceDataTest, DamagedBlocksGiveReadErrorsAndNoReadOutOfRange) {
   sweepNoName << ColumnBlock(L"PrimarySweepCol", *source->GetPrimarySweepColumn());
   io::CBlock sweepNoColumn(L"PrimarySweepInfo");
   sweepNoColumn << io::NamedValue(L"PrimarySweepName", AString(L"Freq"));
+  io::CBlock sweepDamaged(L"PrimarySweepInfo");
+  {
+    io::CBlock column(L"PrimarySweepCol");
+    column << io::CBlock_named_value(L"ColumnType", io::CBlock_value(1));  // no count, no values
+    sweepDamaged << io::NamedValue(L"PrimarySweepName", AString(L"Freq")) << column;
+  }
   io::CBlock sweepShort(L"PrimarySweepInfo");
   sweepShort << io::NamedValue(L"PrimarySweepName", AString(L"Freq"))
              << ColumnBlock(L"PrimarySweepCol", *DoubleColumnOf({1, 2, 3, 4}));
@@ -268,12 +275,12 @@ TEST_F(ConcreteTraceDataTest, DamagedBlocksGiveReadErrorsAndNoReadOutOfRange) {
   namesNotText << 4u;
 
   Case cases[] = {
-      {"no curves", Without(good, L"CurvesInfo"), -1, "component 1"},
+      {"no curves", Without(good, L"CurvesInfo"), -1, "component 1", "block.Found()"},
       {"curves 0, 1, 3", Replacing(good, curves013), -1, "curve 1: 1 from 1 \"b\"\n"},
-      {"curve item that is no function", Replacing(good, curveNoFunc), -1, "curve 0: 1 from 0 \"a\"\n"},
+      {"curve item that is no function", Replacing(good, curveNoFunc), -1, "curve 0: 1 from 0 \"a\"\n", "curveFunc"},
       {"curve beyond the columns", Replacing(good, curvesTooLong), -1, "curve 0: 3 from 0 \"a\"\n"},
       {"overlapping curves", Replacing(good, curvesOverlap), -1, "curve 0: 3 from 0 \"a\"\n"},
-      {"no columns", Without(good, L"ColsBlock"), -1, "curve 1: 2 from 3"},
+      {"no columns", Without(good, L"ColsBlock"), -1, "curve 1: 2 from 3", "block.Found()"},
       {"first column unreadable", Replacing(good, colsBadFirst), 1, "component 0 \"Freq\": 1/90/5"},
       {"column blocks 0, 2", Replacing(good, colsMisnumbered), -1, "component 0 \"Freq\": 1/90/5"},
       {"text column that is no text", Replacing(good, colsTextNotText), 1, "text none\nsweep"},
@@ -283,8 +290,11 @@ TEST_F(ConcreteTraceDataTest, DamagedBlocksGiveReadErrorsAndNoReadOutOfRange) {
                                                                                                       << surfaceNames,
        -1, "curve 1"},
       {"surface name that is no text", Without(good, L"SurfNames") << namesNotText, 1, "curve 1"},
-      {"primary sweep without name", Replacing(good, sweepNoName), -1, "sweep \"\": 1/113/5"},
-      {"primary sweep without column", Replacing(good, sweepNoColumn), -1, "sweep \"Freq\": none"},
+      {"primary sweep without name", Replacing(good, sweepNoName), -1, "sweep \"\": 1/113/5",
+       "!\"Primary block exists, but no name?!\""},
+      {"primary sweep without column", Replacing(good, sweepNoColumn), -1, "sweep \"Freq\": none",
+       "!\"Primary block exists, but no column?!\""},
+      {"primary sweep column that cannot be made", Replacing(good, sweepDamaged), -1, "sweep \"Freq\": none"},
       {"primary sweep shorter than the curves", Replacing(good, sweepShort), -1, "curve 0: 3 from 0"},
   };
   for (Case& c : cases) {
@@ -295,6 +305,10 @@ TEST_F(ConcreteTraceDataTest, DamagedBlocksGiveReadErrorsAndNoReadOutOfRange) {
     const std::string described = reptest::Describe(*read);
     EXPECT_NE(std::string::npos, described.find(c.expected)) << described;
     reptest::ExpectCurvesWithinColumns(*read);
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    EXPECT_NO_SOFT_ASSERT();
   }
 }
 
@@ -333,6 +347,7 @@ TEST_F(ConcreteTraceDataTest, DamagedComponentBlocksOfTheExportForm) {
     io::CBlock parent;
     bool answer;
     std::vector<AString> expressions;
+    std::vector<const char*> assertions;
   };
   io::CBlock direct(L"TraceComponents");
   direct << component(L"0", L"x", x.get(), nullptr) << component(L"1", L"y", y.get(), t.get());
@@ -357,16 +372,35 @@ TEST_F(ConcreteTraceDataTest, DamagedComponentBlocksOfTheExportForm) {
     comps << component(L"0", L"x", x.get(), y.get());
     textNotText << comps;
   }
+  io::CBlock damaged(L"Damaged");
+  damaged << io::CBlock_named_value(L"ColumnType", io::CBlock_value(1));  // no count, no values
+  io::CBlock damagedData(L"TraceComponents");
+  {
+    io::CBlock first = component(L"0", L"x", nullptr, nullptr);
+    damaged.SetName(L"TraceDataCol");
+    first << damaged;
+    damagedData << first << component(L"1", L"y", y.get(), nullptr);
+  }
+  io::CBlock damagedText(L"TraceComponents");
+  {
+    io::CBlock first = component(L"0", L"x", x.get(), nullptr);
+    damaged.SetName(L"TextDataCol");
+    first << damaged;
+    damagedText << first;
+  }
   io::CBlock nothing(L"TraceComponents");
   nothing << io::NamedValue(L"Other", 1);
 
   Case cases[] = {
-      {"numbered blocks directly in the parent", direct, true, {L"x", L"y"}},
-      {"empty TraceDataComps: a trace without components", emptyComps, true, {}},
-      {"misnumbered block skipped, the next still counted", misnumbered, false, {L"x", L"z"}},
-      {"component without data column", noData, false, {L"y"}},
-      {"text column that is no text", textNotText, false, {L"x"}},
-      {"neither layout", nothing, false, {}},
+      {"numbered blocks directly in the parent", direct, true, {L"x", L"y"}, {}},
+      {"empty TraceDataComps: a trace without components", emptyComps, true, {}, {}},
+      {"empty parent: a trace without components", io::CBlock(L"TraceComponents"), true, {}, {}},
+      {"misnumbered block skipped, the next still counted", misnumbered, false, {L"x", L"z"}, {}},
+      {"component without data column", noData, false, {L"y"}, {"col"}},
+      {"data column that cannot be made", damagedData, false, {L"y"}, {"col", "col"}},
+      {"text column that is no text", textNotText, false, {L"x"}, {}},
+      {"text column that cannot be made", damagedText, false, {L"x"}, {"col"}},
+      {"an item that is no block", nothing, false, {}, {}},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -377,6 +411,8 @@ TEST_F(ConcreteTraceDataTest, DamagedComponentBlocksOfTheExportForm) {
     for (const auto& comp : read.GetTraceComponentData()) expressions.push_back(comp->GetExpression());
     EXPECT_EQ(c.expressions, expressions);
     EXPECT_TRUE(c.parent.Found());
+    for (const char* assertion : c.assertions) EXPECT_SOFT_ASSERT(assertion);
+    EXPECT_NO_SOFT_ASSERT();
   }
 }
 

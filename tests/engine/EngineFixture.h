@@ -4,15 +4,15 @@
 #include <memory>
 #include <vector>
 
+#include "PointsetDefinition.h"
 #include "RepTest.h"
 #include "ReportDefinition.h"
 #include "ReportManager.h"
 #include "TraceDefinition.h"
-#include "PointsetDefinition.h"
 #include "orvex/core/VelmorCommand.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace reptest {
 

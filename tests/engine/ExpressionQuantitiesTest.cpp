@@ -17,7 +17,7 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
 #include "postorvex/quantities/SimValueParams.h"
-#include "reference/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceComponentDefinition.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 
 namespace reptest {
@@ -18,8 +18,11 @@ public:
   PlainTrace(rep::ReportManager& mgr, const std::vector<AString>& expressions)
       : IBaseTraceDefinition(), BaseTraceDefinition(mgr, expressions, ExtTraceInfo(), nullptr) {}
   PlainTrace(const PlainTrace& other) : IBaseTraceDefinition(), BaseTraceDefinition(other) {}
+  PlainTrace(const PlainTrace& other, rep::ReportManager& mgr)
+      : IBaseTraceDefinition(), BaseTraceDefinition(other, mgr) {}
 
   IBaseTraceDefinition* CloneDefinition() const override { return new PlainTrace(*this); }
+  BaseTraceDefinition* CloneForManager(rep::ReportManager& mgr) const override { return new PlainTrace(*this, mgr); }
   bool ValidateDefinition(bool) override { return true; }
   int GetTraceDefinitionType() const override { return 3; }
   AString GetBlockName() const override { return L"PlainTrace"; }

@@ -21,12 +21,12 @@
 #include "postorvex/connectivity/SPS2Connectivity.h"
 #include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "reference/ReferenceOutputVariableMgr.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

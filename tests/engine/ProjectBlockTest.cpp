@@ -191,6 +191,21 @@ TEST_F(ProjectBlockTest, WriteSelectedTracesInListOrder) {
   EXPECT_EQ(0u, other.GetNumItems());
 }
 
+namespace {
+
+// The block without the named value `key`; everything else stays in order.
+io::CBlock WithoutKey(const io::CBlock& b, const AString& key) {
+  io::CBlock copy(b.GetName());
+  for (size_t i = 0; i < b.GetNumItems(); ++i) {
+    if (const io::CBlock* sub = b.GetBlock(i)) copy << *sub;
+    if (const io::CBlock_named_value* nv = b.GetNamedValue(i))
+      if (nv->GetKey() != key) copy << *nv;
+  }
+  return copy;
+}
+
+}  // namespace
+
 TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
   auto x = MakeTrace({L"x"});
   const long r = AddReport(L"R", {x.get(), x.get()});
@@ -225,6 +240,20 @@ TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
       {"TraceDef in other letter case",
        [](io::CBlock& b) { b.FindBlockForEdit(L"TraceDef")->SetName(L"tracedef"); },
        2, false},
+      {"trace block whose DesignSolnDefn lost a byte of its name",
+       [](io::CBlock& b) { b.FindBlockForEdit(L"TraceDef")->FindBlockForEdit(L"DesignSolnDefn")->SetName(L"DesignSolnDefm"); },
+       1, true},
+      {"trace block without ID",
+       [](io::CBlock& b) { *b.FindBlockForEdit(L"TraceDef") = WithoutKey(*b.FindBlock(L"TraceDef"), L"ID"); },
+       1, true},
+      {"trace block without DesignInstanceID: a lesser loss",
+       [](io::CBlock& b) {
+         *b.FindBlockForEdit(L"TraceDef") = WithoutKey(*b.FindBlock(L"TraceDef"), L"DesignInstanceID");
+       },
+       2, false},
+      {"trace block without TieNameToExpr: a lesser loss",
+       [](io::CBlock& b) { *b.FindBlockForEdit(L"TraceDef") = WithoutKey(*b.FindBlock(L"TraceDef"), L"TieNameToExpr"); },
+       2, false},
       {"type key equal only when letter case is ignored",
        [](io::CBlock& b) {
          io::CBlock& traceDef = *b.FindBlockForEdit(L"TraceDef");
@@ -256,6 +285,15 @@ TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
     fresh.GetReportIDs(ids);
     ASSERT_EQ(1u, ids.size());
     EXPECT_EQ(c.tracesKept, dynamic_cast<rep::ReportDefinition*>(fresh.GetReportDefinition(ids[0]))->GetTraces().size());
+    for (const TraceSummary& t : Traces(fresh)) EXPECT_NE(-1, t.id);
+    // What was kept writes, reads and writes again alike.
+    io::CBlock first(L"Project");
+    fresh.DoDataExchange(first, false);
+    rep::ReportManager again(&m_owner, true);
+    EXPECT_EQ(io::kNoError, again.DoDataExchange(first, true));
+    io::CBlock second(L"Project");
+    again.DoDataExchange(second, false);
+    EXPECT_EQ(io::BlockToText(first), io::BlockToText(second));
   }
 }
 
@@ -281,20 +319,6 @@ TEST_F(ProjectBlockTest, ReportWithoutIDGetsANewOne) {
   EXPECT_NE(-1, ids[0]);
 }
 
-namespace {
-
-// The block without the named value `key`; everything else stays in order.
-io::CBlock WithoutKey(const io::CBlock& b, const AString& key) {
-  io::CBlock copy(b.GetName());
-  for (size_t i = 0; i < b.GetNumItems(); ++i) {
-    if (const io::CBlock* sub = b.GetBlock(i)) copy << *sub;
-    if (const io::CBlock_named_value* nv = b.GetNamedValue(i))
-      if (nv->GetKey() != key) copy << *nv;
-  }
-  return copy;
-}
-
-}  // namespace
 
 // A manager that started at the first ID wrote the block, so a report that lost its ID would
 // draw, from a fresh manager, an ID that another loaded report or trace still carries.
@@ -360,4 +384,66 @@ TEST_F(ProjectBlockTest, ServerStatesBelowTheLoadedIDsAreAdvanced) {
   long highestVersion = 0;
   for (const TraceSummary& t : Traces(fresh)) highestVersion = std::max(highestVersion, t.version);
   EXPECT_GT(fresh.PeekNextVersionID(), highestVersion);
+}
+
+// A project written before traces kept their version IDs: each trace gets one that no other
+// trace holds and that the manager will not issue again; from then on it is saved.
+TEST_F(ProjectBlockTest, OlderTraceBlocksWithoutVersionIDs) {
+  std::wstring trace = LR"(
+        TraceDef {
+          TraceDefinitionType = "TraceDefinition"
+          DesignSolnDefn {
+            DesignID = 100
+            SolutionID = 10
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          ID = @
+          Name = "y"
+          TieNameToExpr = true
+          Components {
+            TraceComponentDefinition {
+              Expr = "y"
+            }
+          }
+          ExtendedTraceInfo {
+            YAxis = 0
+            OffsetTime = "0"
+            OffsetTimeUnits = 90
+            SweepValue = "0"
+            SweepValueUnits = 90
+          }
+          TraceFamiliesDisplayDefinition {
+            DisplayFamiliesType = "DisplayAll"
+          }
+          PointsetDefinition {
+            SubsweepDefParams {
+            }
+            FamilyBlock()
+          }
+          DesignInstanceID = 1
+        })";
+  auto withID = [&](const wchar_t* id) { return std::wstring(trace).replace(trace.find(L'@'), 1, id); };
+  const std::wstring text = L"Project {\n  ReportManager {\n    Reports {\n      A {\n        ReportID = 1\n"
+                            L"        ReportName = \"A\"" + withID(L"2") + withID(L"3") +
+                            L"\n      }\n    }\n    NextUniqueID = 4\n    NextVersID {\n      NextUniqueID = 6\n"
+                            L"    }\n  }\n}\n";
+  io::CBlock project;
+  AString error;
+  ASSERT_TRUE(io::BlockFromText(AString(text), project, &error)) << error.ToUtf8();
+  rep::ReportManager fresh(&m_owner, true);
+  EXPECT_EQ(io::kNoError, fresh.DoDataExchange(project, true));
+  const std::vector<TraceSummary> read = Traces(fresh);
+  ASSERT_EQ(2u, read.size());
+  EXPECT_EQ(2, read[0].id);
+  EXPECT_EQ(3, read[1].id);
+  EXPECT_NE(read[0].version, read[1].version);
+  EXPECT_GT(fresh.PeekNextVersionID(), std::max(read[0].version, read[1].version));
+  EXPECT_EQ(6, fresh.PeekNextVersionID());  // the saved state stands
+
+  io::CBlock saved(L"Project");
+  fresh.DoDataExchange(saved, false);
+  rep::ReportManager reloaded(&m_owner, true);
+  EXPECT_EQ(io::kNoError, reloaded.DoDataExchange(saved, true));
+  EXPECT_EQ(read, Traces(reloaded));
 }

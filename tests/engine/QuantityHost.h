@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "RepTest.h"
-#include "host/IQuantityTypeProvider.h"
+#include "hostapi/IQuantityTypeProvider.h"
 #include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/columns/ManagedFileService.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace reptest {
 

@@ -6,8 +6,8 @@
 #include "orvex/core/Ids.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 
 namespace {
 
@@ -124,7 +124,10 @@ TEST_F(InfoBlockTest, ReadingIsStrictWhereTheFormatIs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     rep::SimValueInfoServer server(&m_host);
-    server.ReadFromBlock(FromText(base + c.infoServer2 + L"\n}\n"));
+    EXPECT_EQ(io::kNoError, server.ReadFromBlock(FromText(base + c.infoServer2 + L"\n}\n")));
+    // The entries without parameters and with a state that does not read.
+    EXPECT_SOFT_ASSERT("0");
+    EXPECT_SOFT_ASSERT("0");
     // Only the complete entry is recorded; no entry takes another's ID.
     SimValueParams params;
     EXPECT_EQ(1u, server.GetNumIDs());
@@ -167,4 +170,40 @@ TEST_F(InfoBlockTest, RecordsKeepWhatReadsAndDropWhatDoesNot) {
       dynamic_cast<CompositeQuantityTypeParam*>(c.get())->GetConstituentQuantityTypeParam(1));
   ASSERT_NE(nullptr, e);
   EXPECT_EQ(AString(L"EType"), e->GetEnumTypeName());
+}
+
+TEST_F(InfoBlockTest, WhatCannotBeWrittenIsReportedAndTheRestIsKept) {
+  rep::SimValueInfoServer server(&m_host);
+  std::unique_ptr<BaseQuantityTypeParam> field;
+  ASSERT_TRUE(server.GetQuantityTypeParam(field, L"Field", Dsd(), 3));
+  // A version without record: its "Elem" keeps only the version ID.
+  server.GetTypeInformationForEdit().GetCacheForEdit().StoreRecord(100, 12, ReportTypeSolutionDefinition(1), 4,
+                                                                   nullptr);
+  io::CBlock written(L"SimValueInfos");
+  EXPECT_TRUE(server.WriteToBlock(written));
+  EXPECT_SOFT_ASSERT("!\"No quantity info at version!\"");
+  EXPECT_NE(AString::npos, Text(written).find(L"Elem {\n"));
+  EXPECT_NE(AString::npos, Text(written).find(L"VersionID = 4\n"));
+
+  // Parameters that fail to write: their block is added all the same, and skipped on reading.
+  struct UnwritableParams {
+    io::ReadError DoDataExchange(io::CBlock&, bool) { return io::kWriteFailed; }
+  } unwritable;
+  rep::SimValueInfoServer::AppendSimValueBlock(written, 7, unwritable);
+  EXPECT_SOFT_ASSERT("svpReadError==io::kNoError");
+  const io::CBlock* simValue = written.GetBlock(written.GetNumItems() - 1);
+  ASSERT_NE(nullptr, simValue);
+  EXPECT_EQ(AString(L"SimValue"), simValue->GetName());
+  EXPECT_NE(nullptr, simValue->FindBlock(L"SimValueParams"));
+
+  rep::SimValueInfoServer read(&m_host);
+  EXPECT_EQ(io::kNoError, read.ReadFromBlock(written)) << "the record and the entry are left out silently";
+  EXPECT_SOFT_ASSERT("0");
+  SimValueParams params;
+  EXPECT_FALSE(read.GetSimValueParams(params, 7));
+  io::CBlock rewritten(L"SimValueInfos");
+  read.WriteToBlock(rewritten);
+  EXPECT_EQ(AString::npos, Text(rewritten).find(L"VersionID = 4"));
+  std::unique_ptr<BaseQuantityTypeParam> again;
+  EXPECT_TRUE(read.GetQuantityTypeParam(again, L"Field", Dsd(), 3));
 }

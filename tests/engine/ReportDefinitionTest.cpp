@@ -2,7 +2,8 @@
 #include "ListDeltaState.h"
 #include "ReportDefinitionCmdInfo.h"
 #include "orvex/core/MessageLog.h"
-#include "reference/RecordingPasteListener.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 
@@ -248,4 +249,49 @@ TEST_F(ReportDefinitionTest, TracesMadeElsewhereGetUniqueNames) {
   VelmorCommand cmd;
   EXPECT_TRUE(Report(r).AddNewTraceDefinitions(incoming, &cmd));
   EXPECT_EQ(std::vector<AString>({L"mag", L"mag1", L"other", L"MAG2"}), TraceNames(r));
+}
+
+// A trace whose point set the paste cannot supply goes with message 17008; the others take a
+// copy of theirs.
+TEST_F(ReportDefinitionTest, PointsetsFromAPasteLookup) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"});
+  const long r = AddReport(L"R", {x.get(), y.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  SubsweepDefParamsContainer subsweeps;
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  refhost::RecordingPasteListener listener;
+  listener.SetNewPointset(ids[0], new rep::PointsetDefinition(subsweeps, {}));
+
+  auto* unanswered = dynamic_cast<rep::TraceDefinition*>(Report(r).FindTrace(ids[1]));
+  const rep::IPointsetDefinition* own = unanswered->GetPointsetDefinition();
+  EXPECT_FALSE(unanswered->SetPointsetFromLookup(&listener));
+  EXPECT_FALSE(unanswered->SetPointsetFromLookup(nullptr));
+  EXPECT_EQ(own, unanswered->GetPointsetDefinition());
+  EXPECT_EQ(0u, own->GetSubsweepDefParamsContainer().Size());
+
+  orvex::test::Messages().Clear();
+  Report(r).SetPointsetsOfTraces(&listener);
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(r));
+  const auto* answered = dynamic_cast<const rep::TraceDefinition*>(Report(r).FindTrace(ids[0]));
+  EXPECT_EQ(1u, answered->GetPointsetDefinition()->GetSubsweepDefParamsContainer().Size());
+  EXPECT_NE(listener.GetNewPointset(ids[0]), answered->GetPointsetDefinition());
+  ASSERT_EQ(std::vector<int>({17008}), orvex::test::Messages().PostedIDs());
+  const VelmorMessage& msg = orvex::test::Messages().Posted()[0].message;
+  EXPECT_EQ(1, msg.GetSeverity());
+  EXPECT_EQ((std::array<int, 4>{14, 17008, -1, 6}), msg.GetInts());
+  EXPECT_EQ(AString(L"R:y"), msg.GetArgs().at(0));
+}
+
+TEST_F(ReportDefinitionTest, OutputVariablesOfUnknownTracesAreSkipped) {
+  auto x = MakeTrace({L"x"});
+  const long r = AddReport(L"R", {x.get()});
+  std::vector<long> ids;
+  Report(r).GetTraceIDs(ids);
+  std::set<long> activated;
+  Report(r).ActivateOutputVariablesOfTraces(activated, {4242, ids[0]});
+  EXPECT_SOFT_ASSERT("0");
+  EXPECT_NO_SOFT_ASSERT();  // the known trace is still asked
+  EXPECT_TRUE(activated.empty());
 }

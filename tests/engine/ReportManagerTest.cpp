@@ -5,7 +5,10 @@
 #include "ForeignKinds.h"
 #include "ReportDataManager.h"
 #include "ReportDefinitionCmdInfo.h"
-#include "reference/RecordingPasteListener.h"
+#include "orvex/values/VariableValues.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "refhost/RecordingPasteListener.h"
 
 using reptest::EngineFixture;
 
@@ -677,6 +680,17 @@ TEST_F(ReportManagerTest, AddedReportsBringNoTakenTraceIDs) {
     EXPECT_LT(*all.rbegin(), Mgr().PeekNextUniqueID());
     EXPECT_NE(r, empty);
   }
+  // The managers that made them are gone: the reports and their traces still answer.
+  std::vector<long> reportIDs;
+  Mgr().GetReportIDs(reportIDs);
+  VelmorCommand cmd;
+  for (long id : reportIDs) {
+    EXPECT_TRUE(Mgr().RenameReport(L"Renamed", id, &cmd));
+    for (const rep::BaseTraceDefinition* t : Report(id).GetTraces())
+      EXPECT_EQ(AString(L"Run1"), t->GetSolutionName());
+  }
+  io::CBlock project(L"Project");
+  EXPECT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
 }
 
 TEST_F(ReportManagerTest, DataManagerWithoutData) {
@@ -720,4 +734,313 @@ TEST_F(ReportManagerTest, CommandsMayOutliveTheirManager) {
     cmd.reset();
   }
   m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+}
+
+// Reports and traces copied in from another manager belong to this one: they stay usable after
+// the manager that made them is gone.
+TEST_F(ReportManagerTest, CopiesFromAnotherManagerOutliveIt) {
+  struct Case {
+    const char* why;
+    const char* assertion;  // null: none
+    // Brings the other manager's report or trace in; answers the ID of the report that took it.
+    std::function<long(rep::ReportDefinition& foreignReport, rep::TraceDefinition& foreignTrace, VelmorCommand&)> bringIn;
+  };
+  const Case cases[] = {
+      {"add a report", nullptr,
+       [&](rep::ReportDefinition& report, rep::TraceDefinition&, VelmorCommand& cmd) {
+         return Mgr().AddReportDefinition(report, &cmd);
+       }},
+      {"create a report from traces", nullptr,
+       [&](rep::ReportDefinition&, rep::TraceDefinition& trace, VelmorCommand& cmd) {
+         std::unique_ptr<rep::IReportDefinition> created = Mgr().CreateReportDefinition({&trace}, L"Created");
+         const auto& report = dynamic_cast<const rep::ReportDefinition&>(*created);
+         EXPECT_EQ(&Mgr(), &report.GetReportManager());
+         EXPECT_EQ(&Mgr(), &report.GetTraces().front()->GetManager());
+         return Mgr().AddReportDefinition(*created, &cmd);
+       }},
+      {"add traces", nullptr,
+       [&](rep::ReportDefinition&, rep::TraceDefinition& trace, VelmorCommand& cmd) {
+         const long r = AddReport(L"Own");
+         std::vector<long> added;
+         EXPECT_TRUE(Mgr().AddTraceDefinition(added, {&trace}, r, &cmd));
+         return r;
+       }},
+      {"set a report's traces", "&mMgr==&(rd.mMgr)",
+       [&](rep::ReportDefinition& report, rep::TraceDefinition&, VelmorCommand& cmd) {
+         const long r = AddReport(L"Own");
+         EXPECT_TRUE(Mgr().SetTraceDefinitions(report, r, &cmd));
+         return r;
+       }},
+      {"copy a report", "&mMgr==&(rd.mMgr)",
+       [&](rep::ReportDefinition& report, rep::TraceDefinition&, VelmorCommand&) {
+         rep::ReportDefinition& own = Report(AddReport(L"Own"));
+         own.CopyFrom(report);
+         return own.GetReportID();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+    auto other = std::make_unique<rep::ReportManager>(&m_owner, true);
+    for (int i = 0; i < 30; ++i) other->GetNewUniqueID();  // its IDs lie beyond this manager's
+    rep::TraceDefinition trace(*other, std::vector<AString>{L"x", L"y"},
+                               DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+                               rep::PointsetDefinition(), ExtTraceInfo(), 1, nullptr);
+    std::unique_ptr<rep::IReportDefinition> made = other->CreateReportDefinition({&trace}, L"Foreign");
+    auto& foreignReport = dynamic_cast<rep::ReportDefinition&>(*made);
+    foreignReport.SetReportID(other->GetNewUniqueID());
+    auto cmd = std::make_unique<VelmorCommand>();
+    const long r = c.bringIn(foreignReport, trace, *cmd);
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    made.reset();
+    other.reset();
+
+    ASSERT_NE(nullptr, Mgr().GetReportDefinition(r));
+    ASSERT_EQ(1u, Report(r).GetTraces().size());
+    const long t = Report(r).GetTraces().front()->GetID();
+    EXPECT_EQ(&Mgr(), &Report(r).GetReportManager());
+    EXPECT_EQ(&Mgr(), &Report(r).GetTraces().front()->GetManager());
+    cmd->EndDo();
+    VelmorCommand use;
+    EXPECT_TRUE(Mgr().RenameReport(L"Renamed", r, &use));
+    EXPECT_TRUE(Mgr().RenameTraceDefinition(L"Trace", t, &use));
+    ExtTraceInfo info;
+    info.SetYAxis(rep::kYAxis2);
+    EXPECT_TRUE(Mgr().SetTraceExtendedTraceInfo(info, t, &use));
+    EXPECT_EQ(6, InfoOf(use)->GetReportFlags(r));
+
+    io::CBlock project(L"Project");
+    EXPECT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
+    rep::ReportManager read(&m_owner, true);
+    EXPECT_EQ(io::kNoError, read.DoDataExchange(project, true));
+    const auto* readTrace = dynamic_cast<const rep::TraceDefinition*>(read.GetTraceDefinition(t));
+    ASSERT_NE(nullptr, readTrace);
+    EXPECT_EQ(AString(L"Trace"), readTrace->GetName());
+    EXPECT_EQ(2, readTrace->GetExtendedTraceInfo().GetYAxis());
+    EXPECT_EQ(AString(L"Run1"), readTrace->GetSolutionName());
+    EXPECT_EQ(AString(L"Renamed"), read.GetReportDefinition(r)->GetReportName());
+  }
+}
+
+// The replacing definition may carry a sibling's ID or name: the replaced trace still ends with
+// a name of its own, and keeps its own ID.
+TEST_F(ReportManagerTest, ReplacementKeepsTraceNamesUnique) {
+  struct Spec {
+    std::vector<AString> expressions;
+    AString name;  // empty: named after the expressions
+  };
+  struct Case {
+    const char* why;
+    Spec first, second;
+    bool fromSibling;  // the first is replaced by a copy of the second; else the second by `replacement`
+    Spec replacement;
+    std::vector<AString> names;  // afterwards
+  };
+  const Case cases[] = {
+      {"tied, new expression is the sibling's name, sibling's ID", {{L"x", L"a"}, L""}, {{L"x", L"b"}, L""}, true,
+       {}, {L"b_", L"b"}},
+      {"untied, sibling's name and ID", {{L"x"}, L"Alpha"}, {{L"y"}, L"Beta"}, true, {}, {L"Beta1", L"Beta"}},
+      {"tied, same expression, the new name is the sibling's", {{L"x"}, L""}, {{L"x"}, L""}, false, {{L"x"}, L""},
+       {L"x", L"x_"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
+    auto first = MakeTrace(c.first.expressions, c.first.name);
+    auto second = MakeTrace(c.second.expressions, c.second.name);
+    const long r = AddReport(L"R", {first.get(), second.get()});
+    std::vector<long> ids;
+    Report(r).GetTraceIDs(ids);
+    const long replaced = c.fromSibling ? ids[0] : ids[1];
+    std::unique_ptr<rep::IBaseTraceDefinition> newDef(
+        c.fromSibling ? Report(r).FindTrace(ids[1])->CloneDefinition()
+                      : MakeTrace(c.replacement.expressions, c.replacement.name).release());
+    VelmorCommand cmd;
+    EXPECT_TRUE(Mgr().ReplaceTraceDefinition(*newDef, replaced, &cmd));
+    EXPECT_EQ(c.names, TraceNames(r));
+    std::vector<long> after;
+    Report(r).GetTraceIDs(after);
+    EXPECT_EQ(ids, after);
+  }
+}
+
+namespace {
+
+// Every report and trace ID of a manager, in list order.
+std::vector<long> AllIDs(const rep::ReportManager& mgr) {
+  std::vector<long> reportIDs;
+  mgr.GetReportIDs(reportIDs);
+  std::vector<long> ids = reportIDs;
+  for (long r : reportIDs) mgr.GetReportDefinition(r)->GetTraceIDs(ids);
+  return ids;
+}
+
+bool NoIDTwice(const std::vector<long>& ids) { return std::set<long>(ids.begin(), ids.end()).size() == ids.size(); }
+
+}  // namespace
+
+// Copied traces keep their IDs only where this manager issued them and no other trace or report
+// carries them: lookups by trace ID, and the trace data keyed by it, must find one trace only.
+TEST_F(ReportManagerTest, SetTraceDefinitionsRenumbersOnlyTakenOrForeignIDs) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"});
+  const long live = AddReport(L"Live", {x.get(), y.get()});
+  const long target = AddReport(L"Target", {x.get()});
+  std::vector<long> liveIDs;
+  Report(live).GetTraceIDs(liveIDs);
+
+  std::unique_ptr<rep::IReportDefinition> made =
+      Mgr().CreateReportDefinition({x.get(), y.get(), y.get(), y.get(), y.get()}, L"Detached");
+  auto& detached = dynamic_cast<rep::ReportDefinition&>(*made);
+  std::vector<long> detachedIDs;
+  detached.GetTraceIDs(detachedIDs);
+  const long unissued = Mgr().PeekNextUniqueID() + 100;
+  const long retaken[] = {liveIDs[0], live, -1, unissued};  // another's trace, a report, none, not issued
+  auto it = std::next(detached.GetTraces().begin());
+  for (long id : retaken) (*it++)->SetIDAndVersionID(id, 1);
+
+  const long nextID = Mgr().PeekNextUniqueID();
+  const long nextVersion = Mgr().PeekNextVersionID();
+  VelmorCommand cmd;
+  EXPECT_TRUE(Mgr().SetTraceDefinitions(detached, target, &cmd));
+  std::vector<long> got;
+  Report(target).GetTraceIDs(got);
+  ASSERT_EQ(5u, got.size());
+  EXPECT_EQ(detachedIDs[0], got[0]);  // free and issued here: kept
+  auto trace = Report(target).GetTraces().begin();
+  EXPECT_LT((*trace)->GetVersionID(), nextVersion);
+  for (size_t i = 1; i < got.size(); ++i) {
+    SCOPED_TRACE(i);
+    ++trace;
+    EXPECT_GE(got[i], nextID);
+    EXPECT_GE((*trace)->GetVersionID(), nextVersion);
+    EXPECT_EQ(&Report(target), Mgr().FindReportContainingTrace(got[i]));
+  }
+  EXPECT_TRUE(NoIDTwice(AllIDs(Mgr())));
+
+  // A live report's content copied into another: edits by trace ID reach the copy alone.
+  VelmorCommand copyLive;
+  EXPECT_TRUE(Mgr().SetTraceDefinitions(Report(live), target, &copyLive));
+  EXPECT_TRUE(NoIDTwice(AllIDs(Mgr())));
+  got.clear();
+  Report(target).GetTraceIDs(got);
+  EXPECT_TRUE(Mgr().RenameTraceDefinition(L"Copy", got[0], &copyLive));
+  EXPECT_EQ(std::vector<AString>({L"Copy", L"y"}), TraceNames(target));
+  EXPECT_EQ(std::vector<AString>({L"x", L"y"}), TraceNames(live));
+
+  // And they stay apart through save and load.
+  io::CBlock project(L"Project");
+  Mgr().DoDataExchange(project, false);
+  rep::ReportManager read(&m_owner, true);
+  EXPECT_EQ(io::kNoError, read.DoDataExchange(project, true));
+  EXPECT_EQ(AllIDs(Mgr()), AllIDs(read));
+
+  copyLive.EndDo();
+  copyLive.Undo();
+  cmd.EndDo();
+  cmd.Undo();
+  EXPECT_EQ(std::vector<AString>({L"x"}), TraceNames(target));
+}
+
+// The creation slots 3 to 11.
+TEST_F(ReportManagerTest, CreationSlots) {
+  SubsweepDefParamsContainer subsweeps;
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq"));
+  SubsweepDefParamsContainer specifiable;
+  specifiable.PushBackAndOwn(new RegularSubsweepDefParams(L"L"));
+  Value oneMm(90);
+  oneMm.SetValueText(L"1mm", 90);
+  VariableValuesDefParams family;
+  family.AddVariableValue(L"L", oneMm);
+  Variable* len = m_solutions.FindSolution(10)->AddVariable(L"L", oneMm, true);
+  VariableValues at;
+  at.SetVariableValue(len, oneMm);
+  const std::vector<VariableValues> variations = {at};
+
+  struct PointsetCase {
+    const char* why;
+    std::unique_ptr<rep::IPointsetDefinition> made;
+    size_t families, specifiable;
+  };
+  PointsetCase pointsets[] = {
+      {"slot 3", Mgr().CreatePointsetDefinition(subsweeps, {family}, specifiable), 1, 1},
+      {"slot 4", Mgr().CreatePointsetDefinition(subsweeps, {family, family}), 2, 0},
+      {"slot 5", Mgr().CreatePointsetDefinitionFromVariableValues(subsweeps, &variations, &specifiable), 1, 1},
+      {"slot 5 without variations", Mgr().CreatePointsetDefinitionFromVariableValues(subsweeps, nullptr, nullptr), 0,
+       0},
+  };
+  for (const PointsetCase& c : pointsets) {
+    SCOPED_TRACE(c.why);
+    ASSERT_NE(nullptr, c.made);
+    std::vector<VariableValuesDefParams> families;
+    EXPECT_EQ(c.families, c.made->GetVariableValuesDefParams(families));
+    EXPECT_EQ(1u, c.made->GetSubsweepDefParamsContainer().Size());
+    EXPECT_EQ(c.specifiable, c.made->GetSpecifiableSubsweepsIfInFamilies().Size());
+  }
+  std::vector<VariableValuesDefParams> fromValues;
+  pointsets[2].made->GetVariableValuesDefParams(fromValues);
+  EXPECT_TRUE(fromValues[0].DoesVariableExist(L"L"));
+
+  const DesignSolutionDefinition dsd(100, 11, ReportTypeSolutionDefinition(1));
+  const rep::IPointsetDefinition& pointset = *pointsets[0].made;
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  DisplayHistogramAcrossTraceFamiliesParameters histogram;
+  struct TraceCase {
+    const char* why;
+    std::unique_ptr<rep::IBaseTraceDefinition> made;
+    const char* assertion;  // null: none
+    AString name;
+    bool tied;
+    AString families;
+  };
+  TraceCase traces[] = {
+      {"slot 6", Mgr().CreateTraceDefinition(L"Named", {L"x", L"y"}, dsd, pointset, info, &histogram), nullptr,
+       L"Named", false, L"DisplayHistogram"},
+      {"slot 6 without a name", Mgr().CreateTraceDefinition(AString(), {L"x", L"y"}, dsd, pointset, info, nullptr),
+       "name.size() > 0", L"", false, L"DisplayAll"},
+      {"slot 7", Mgr().CreateTraceDefinition({L"x", L"y"}, dsd, pointset, info, &histogram), nullptr, L"y", true,
+       L"DisplayHistogram"},
+      {"slot 8", Mgr().CreateTraceDefinition(L"Custom", {L"x", L"y"}, dsd, pointset, info), nullptr, L"Custom", true,
+       L"DisplayAll"},
+  };
+  EXPECT_SOFT_ASSERT("name.size() > 0");
+  for (const TraceCase& c : traces) {
+    SCOPED_TRACE(c.why);
+    const auto* def = dynamic_cast<const rep::TraceDefinition*>(c.made.get());
+    ASSERT_NE(nullptr, def);
+    EXPECT_EQ(c.name, def->GetName());
+    EXPECT_EQ(c.tied, def->GetIsNameTiedToExpressionFlag());
+    EXPECT_EQ(c.families, def->GetFamiliesDisplayDefinition().GetDisplayFamiliesType());
+    EXPECT_EQ(2u, def->GetNumComponents());
+    EXPECT_EQ(1, def->GetDesignInstanceID());
+    EXPECT_EQ(11, def->GetDesignSolutionDefinitionRef().GetSolutionID());
+    EXPECT_EQ(2, def->GetExtendedTraceInfo().GetYAxis());
+    EXPECT_NE(&pointset, def->GetPointsetDefinition());  // a copy of its own
+    EXPECT_EQ(1u, def->GetPointsetDefinition()->GetSpecifiableSubsweepsIfInFamilies().Size());
+  }
+
+  std::unique_ptr<rep::IReportDefinition> empty = Mgr().CreateReportDefinition(L"Empty");
+  EXPECT_EQ(AString(L"Empty"), empty->GetReportName());
+  EXPECT_EQ(-1, empty->GetReportID());
+  std::vector<long> none;
+  empty->GetTraceIDs(none);
+  EXPECT_TRUE(none.empty());
+  std::unique_ptr<rep::IReportDefinition> full =
+      Mgr().CreateReportDefinition({traces[2].made.get(), traces[2].made.get()}, L"Full");
+  std::vector<long> ids;
+  full->GetTraceIDs(ids);
+  ASSERT_EQ(2u, ids.size());
+  EXPECT_NE(ids[0], ids[1]);
+  EXPECT_LT(ids[1], Mgr().PeekNextUniqueID());
+  EXPECT_EQ(AString(L"y_"), full->GetTraceDefinition(ids[1])->GetName());
+
+  std::unique_ptr<rep::IReportDefinitionCmdInfo> info11(Mgr().CreateReportDefinitionCmdInfo());
+  ASSERT_NE(nullptr, dynamic_cast<rep::ReportDefinitionCmdInfo*>(info11.get()));
+  std::set<long> noReports;
+  info11->GetNewReportIDs(noReports);
+  EXPECT_TRUE(noReports.empty());
+  EXPECT_FALSE(info11->GetFlag());
 }

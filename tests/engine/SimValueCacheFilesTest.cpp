@@ -269,3 +269,39 @@ TEST_F(CacheFilesTest, AMinorFileThatCannotBeWrittenFailsTheWrite) {
   EXPECT_EQ(nullptr, FindIn(fresh, 1, 1));
   EXPECT_NE(nullptr, FindIn(fresh, 2, 1));
 }
+
+TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedOrOpenedFailsTheWrite) {
+  Push(1, 1, 10);
+  // No file service, then a folder "svcache" that cannot be made: no header name.
+  m_host.SetManagedFileService(nullptr);
+  io::CBlock project;
+  EXPECT_FALSE(m_cache.WriteCacheFiles(project));
+  EXPECT_SOFT_ASSERT("!\"Unable to create cache header file\"");
+  m_host.SetManagedFileService(ManagedFileService::GetInstance());
+  const std::string folder = std::filesystem::path(FullPath(L"x").ToUtf8()).parent_path().string();
+  std::filesystem::remove_all(folder);
+  reptest::WriteFileBytes(folder, "in the way");
+  EXPECT_FALSE(m_cache.WriteCacheFiles(project));
+  EXPECT_SOFT_ASSERT("!\"Unable to create cache header file\"");
+  EXPECT_EQ(AString(), m_cache.GetHeaderFileName());
+  EXPECT_EQ(0u, project.GetNumItems());
+
+  // A named header that cannot be opened: the project block gets no name, the next write can.
+  std::filesystem::remove(folder);
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const AString name = m_cache.GetHeaderFileName();
+  const std::string header = FullPath(name).ToUtf8();
+  std::filesystem::remove(header);
+  std::filesystem::create_directory(header);
+  io::CBlock failed;
+  EXPECT_FALSE(m_cache.WriteCacheFiles(failed));
+  EXPECT_SOFT_ASSERT("!\"Could not write simvalue cache2 file\"");
+  EXPECT_EQ(0u, failed.GetNumItems());
+  EXPECT_EQ(name, m_cache.GetHeaderFileName());
+  std::filesystem::remove(header);
+  io::CBlock again;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(again));
+  rep::SimValueDataCache fresh(&m_host);
+  fresh.ReadCacheFiles(again);
+  EXPECT_EQ(std::vector<double>({11, 12, 13}), Values(FindIn(fresh, 1, 1), m_gain));
+}

@@ -6,8 +6,8 @@
 #include "orvex/core/Ids.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "orvex/core/VelmorCommand.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 
 namespace {
 
@@ -232,4 +232,34 @@ TEST_F(InfoServerTest, CommandsDropObsoleteTypeInformation) {
   m_server.GetSimValueID(params, L"Volt", Dsd(12), 1);
   m_server.GetSimValueID(params, L"Volt", Dsd(12, 2), 1);
   EXPECT_EQ(5, types.Asked(L"Volt"));
+}
+
+TEST_F(InfoServerTest, ARefusedEnumerationTypeNameIsReportedAndChangesNothing) {
+  // The server sets names on enumerations only, which take any name, an empty one too.
+  SimValueParams mode(ValueState(15, 15, 1), L"Mode");
+  rep::SimValueInfoServer::SetEnumTypeName(mode, AString());
+  EXPECT_NO_SOFT_ASSERT();
+  SimValueParams gain(ValueState(1, 15, 1), L"Gain");
+  rep::SimValueInfoServer::SetEnumTypeName(gain, L"ModeType");
+  EXPECT_SOFT_ASSERT("setRetVal");
+  EXPECT_EQ(AString(), gain.GetEnumTypeName());
+}
+
+TEST_F(InfoServerTest, ACompositeRecordedWithoutTypeIsReportedAndStillBuilt) {
+  reptest::TypeProvider& types = Typed().UseTypeParameters();
+  types.Set(L"Untyped", Composite(0, {{L"Volt", &volt}}));
+  std::unique_ptr<BaseQuantityTypeParam> built;
+  ASSERT_TRUE(m_server.GetQuantityTypeParam(built, L"Untyped", Dsd(12), 1));
+  EXPECT_SOFT_ASSERT("dit->second.m_type!=rep::kInvalidCompositeType");
+  const auto* untyped = dynamic_cast<const CompositeQuantityTypeParam*>(built.get());
+  ASSERT_NE(nullptr, untyped);
+  EXPECT_EQ(0, untyped->GetCompositeType());
+  ASSERT_EQ(1u, untyped->GetNumConstituents());
+  EXPECT_EQ(AString(L"Volt"), untyped->GetConstituentQuantityName(0));
+
+  // Built again from the record, with the report again; as a composite it gets no ID.
+  SimValueParams params;
+  EXPECT_EQ(id::invalidID, m_server.GetSimValueID(params, L"Untyped", Dsd(12), 1));
+  EXPECT_SOFT_ASSERT("dit->second.m_type!=rep::kInvalidCompositeType");
+  EXPECT_EQ(1, types.Asked(L"Untyped"));
 }

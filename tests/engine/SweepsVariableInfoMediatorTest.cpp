@@ -8,12 +8,12 @@
 #include "postorvex/columns/Column.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
-#include "postorvex/subsweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/sweeps/SweepsIterator.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 
@@ -123,8 +123,8 @@ TEST(MediatorStatics, FamiliesWithTheSameVariables) {
 }  // namespace
 
 #include "TraceExtendedLoadInfo.h"
-#include "host/ISolutionContextObject.h"
-#include "reference/ReferenceDerivedDataDefinition.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "refhost/ReferenceDerivedDataDefinition.h"
 
 namespace {
 

@@ -81,6 +81,7 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
     const char* why;
     void (*fill)(io::CBlock&);
     std::vector<Curve> kept;
+    const char* assertion = nullptr;
   };
   const Case cases[] = {
       {"second item named 2", [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << Item(L"2", L"b", 3, 5); },
@@ -93,7 +94,7 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
        },
        {{5, 0, L"a"}, {4, 5, L"c"}}},
       {"item that is no function", [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << io::CBlock(L"1"); },
-       {{5, 0, L"a"}}},
+       {{5, 0, L"a"}}, "curveFunc"},
       {"count that is no number",
        [](io::CBlock& b) {
          io::CBlock_func bad(L"0");
@@ -109,7 +110,7 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
        {{5, 0, L"a"}}},
       {"overlapping curve before an item that is no function",
        [](io::CBlock& b) { b << Item(L"0", L"a", 5, 0) << Item(L"1", L"b", 3, 2) << io::CBlock(L"2"); },
-       {{5, 0, L"a"}}},
+       {{5, 0, L"a"}}, "curveFunc"},
       {"counts that overflow 32 bits",
        [](io::CBlock& b) {
          b << Item(L"0", L"a", 0xFFFFFFFFu, 0) << Item(L"1", L"b", 2, 0xFFFFFFFFu) << Item(L"2", L"c", 1, 0);
@@ -123,6 +124,10 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
     TraceCurveData read;
     EXPECT_EQ(-1, read.DataExchange(block, true));
     EXPECT_EQ(c.kept, CurvesOf(read));
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    EXPECT_NO_SOFT_ASSERT();
   }
 }
 

@@ -3,14 +3,15 @@
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
+#include "ReportDefinitionCmdInfo.h"
 #include "TraceComponentDefinition.h"
 #include "TraceFamiliesDisplayDefinition.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
 #include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/families/TraceFamiliesDisplayParameters.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
 
 using reptest::EngineFixture;
 
@@ -227,7 +228,10 @@ TEST_F(TraceDefinitionTest, CopiesRefuseOtherKindsAndLeaveThemselvesAlone) {
       {"component onto itself", nullptr, [&] { component.CopyFrom(component); }},
       {"point set onto itself", nullptr, [&] { pointset.CopyFrom(pointset); }},
       {"families display assigned itself", nullptr, [&] { families.Assign(families); }},
-      {"families display by operator onto itself", nullptr, [&] { families = families; }},
+      {"families display by operator onto itself", nullptr, [&] {
+         const auto& self = families;  // through a reference: the self-assignment is the point
+         families = self;
+       }},
   };
   const std::wstring before = state();
   for (const Case& c : cases) {
@@ -383,4 +387,35 @@ TEST_F(TraceDefinitionTest, BlockIsReadWithTheSolutionVariablesKnown) {
   read.GetPointsetDefinition()->GetVariableValuesDefParams(families);
   ASSERT_EQ(1u, families.size());
   EXPECT_EQ(family.GetVariationKey(), families[0].GetVariationKey());
+}
+
+// The bookkeeping of an edit that changes what a trace plots, under a real command.
+TEST_F(TraceDefinitionTest, RecordEditInCommand) {
+  for (bool recordAsEdited : {true, false}) {
+    SCOPED_TRACE(recordAsEdited ? "recorded as edited" : "version only");
+    auto x = MakeTrace({L"x"});
+    const long r = AddReport(L"R", {x.get()});
+    auto* trace = dynamic_cast<rep::TraceDefinition*>(Report(r).GetTraces().front());
+    const long versionBefore = trace->GetVersionID();
+    const unsigned long undoVersionBefore = trace->GetUndoVersion();
+    VelmorCommand cmd;
+    trace->RecordEditInCommand(&cmd, recordAsEdited);
+    const long versionAfter = trace->GetVersionID();
+    EXPECT_GT(versionAfter, versionBefore);
+    EXPECT_EQ(2u, cmd.GetNumUndoables());  // the undo version and the version ID
+    auto* info = dynamic_cast<rep::ReportDefinitionCmdInfo*>(cmd.GetInfo(m_owner.GetCmdInfoSourceForReports()));
+    ASSERT_NE(nullptr, info);
+    std::set<long> edited;
+    info->GetEditedTraceIDs(edited, r);
+    EXPECT_EQ(recordAsEdited ? std::set<long>({trace->GetID()}) : std::set<long>(), edited);
+    EXPECT_EQ(recordAsEdited ? 4 : 0, info->GetReportFlags(r));
+    EXPECT_EQ(recordAsEdited, info->IsEditedReport(r));
+
+    cmd.EndDo();
+    cmd.Undo();
+    EXPECT_EQ(versionBefore, trace->GetVersionID());
+    EXPECT_EQ(undoVersionBefore, trace->GetUndoVersion());
+    cmd.Redo();
+    EXPECT_EQ(versionAfter, trace->GetVersionID());
+  }
 }

@@ -7,11 +7,11 @@
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
-#include "postorvex/subsweeps/SelectableSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SelectableSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/quantities/SimValueParams.h"
-#include "postorvex/util/SimValueMatrixContext.h"
-#include "reference/ReferenceOutputVariableMgr.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "postorvex/columns/SimValueMatrixContext.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include "QuantityHost.h"
 #include "SimValue2.h"
 #include "SimValueInfoServer.h"
-#include "host/IAlienTokenParser.h"
+#include "hostapi/IAlienTokenParser.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
-#include "reference/ReferenceOutputVariableMgr.h"
+#include "refhost/ReferenceOutputVariableMgr.h"
 
 namespace {
 

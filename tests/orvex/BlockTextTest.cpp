@@ -237,6 +237,26 @@ TEST(BlockText, StreamReadOfDamagedTextFailsWithoutThrowing) {
   EXPECT_EQ(1u, other.GetNumItems()) << "a failed stream reads nothing";
 }
 
+TEST(BlockText, ErrorTextsEscapeControlBytesOfTheInput) {
+  struct Case {
+    std::string text;
+    const char* error;
+  };
+  const Case cases[] = {
+      {std::string("\"a\\u{0}b\" x"), "line 1: '{' was expected after block name 'a\\x00b', found 'x'"},
+      {std::string("A {\n  K = \"\x01\x1f\x7f\\u{0}\"\n  \"t\tx\" 5\n}\n"),
+       "line 3: '{', '(' or '=' was expected after 't\\x09x', found the number 5"},
+      {std::string("A {\n  K = 1\0\n}\n", 14), "line 2: an item name or '}' was expected, found '\\x00'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    CBlock b(L"Kept");
+    AString error;
+    EXPECT_FALSE(io::BlockFromText(AString::FromUtf8(c.text), b, &error));
+    EXPECT_EQ(std::string(c.error), error.ToUtf8());
+  }
+}
+
 TEST(BlockText, NestingIsBoundedNotFatal) {
   for (int depth : {150, 5000}) {
     SCOPED_TRACE(depth);

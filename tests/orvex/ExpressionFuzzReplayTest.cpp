@@ -9,7 +9,7 @@
 namespace {
 
 int Feed(const std::string& bytes) {
-  return val::FuzzExpressionBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return val::FuzzExpression(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 }  // namespace
@@ -33,14 +33,14 @@ TEST(ExpressionFuzz, HostileTextsAreRefusedWithoutACrash) {
   const Case cases[] = {
       {std::string(100000, '('), 0, "deep parentheses"},
       {std::string(100000, '-') + "1", 0, "long sign chain"},
-      {"1" + [] { std::string s; for (int i = 0; i < 5000; ++i) s += "+1"; return s; }(), 0, "long sum"},
+      {"1" + [] { std::string s; for (int i = 0; i < 5000; ++i) s += "+1"; return s; }(), 1, "long sum"},
       {"abs(" + std::string(1000, '(') + "1" + std::string(1000, ')') + ")", 0, "deep call"},
       {std::string(300, '(') + "1" + std::string(300, ')'), 1, "deep but allowed"},
       {"\xff\xfe\x00\x01", 0, "bytes that are no text"},
       {std::string("1+\0+2", 5), 0, "a NUL inside"},
       {"max(" + std::string(390, '(') + "x" + std::string(390, ')') + ")", 1, "deep dataset argument"},
       {"S(1,(2)", 0, "unbalanced name"},
-      {"1e400*0", 1, "overflowing literal"},
+      {"1e400*0", 0, "overflowing literal"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);

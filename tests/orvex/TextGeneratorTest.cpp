@@ -69,6 +69,32 @@ TEST(ValueTextGenerator, CanonicalTextsParseBack) {
   }
 }
 
+// Writes every operator it is given in parentheses.
+class BracketingStrategy : public DefaultValueTextGeneratorStrategy {
+public:
+  AString BinaryToString(wchar_t op, const AString& lhs, const AString& rhs) override {
+    return L"[" + lhs + op + rhs + L"]";
+  }
+};
+
+TEST(ValueTextGenerator, AChainIsWrittenOperatorByOperatorFromTheLeft) {
+  struct Case { const wchar_t* text; const wchar_t* bracketed; };
+  const Case cases[] = {
+      {L"1+2-3+4", L"[[[1+2]-3]+4]"},
+      {L"1*2/3-4/5*6", L"[[[1*2]/3]-[[4/5]*6]]"},
+      {L"2^3^2-1", L"[[2^[3^2]]-1]"},
+      {L"-(1+2)*3", L"[-([1+2])*3]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.text).ToUtf8());
+    Value v(c.text, Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    BracketingStrategy s;
+    EXPECT_EQ(AString(c.bracketed), ValueTextGenerator(v, s).GetNewValueText());
+    EXPECT_EQ(AString(c.text), Regenerate(v));
+  }
+}
+
 TEST(ValueTextGenerator, RenamedLeavesGiveTheirNewText) {
   Parser p;
   Quantity* s11 = p.AddQuantity(L"S11");

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "RepTest.h"
+#include "orvex/io/Block.h"
+#include "orvex/io/BlockFile.h"
 #include "orvex/values/ConstantValues.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableNameSpace.h"
@@ -59,6 +61,13 @@ TEST(Value, ParsesAndEvaluatesExpressions) {
       {L"ang(1i)", 1, kPi / 2, 0},
       {L"sqrt(-4)", 2, 0, 2},
       {L"sqrt(16)", 1, 4, 0},
+      {L"(-8)^(1/3)", 2, 1, 1.7320508075688772},
+      {L"(-8)^2", 1, 64, 0},
+      {L"(-8)^-1", 1, -0.125, 0},
+      {L"2^0.5", 1, 1.4142135623730951, 0},
+      {L"1e-310", 1, 1e-310, 0},
+      {L"4.9e-324", 1, 4.9e-324, 0},
+      {L"1.7976931348623157e308", 1, 1.7976931348623157e308, 0},
       {L"exp(1i*pi)", 2, -1, 1.2246467991473532e-16},
       {L"MAG(-3)", 1, 3, 0},
       {L"sin(0)+cos(0)", 1, 1, 0},
@@ -82,6 +91,7 @@ TEST(Value, RefusesBadExpressions) {
       L"1e",      L"-",         L"abc",  L"2pi",     L"",      L"  ",     L"1.5 GHz", L"2 3",
       L"(2",      L"2)",        L"1,2",  L"1+*2",    L"abs()", L"abs(1,2)", L"max(3)", L"PI",
       L"E",       L"1abc",      L"2#3",  L"abs(3",   L"()",    L"1..2",   L"floor(1i)", L"S(1,1)",
+      L"1e400",   L"1e400i",    L"2e-324", L"1e-999", L"-1e309", L"1+1.8e308GHz",
   };
   for (const wchar_t* text : cases) {
     SCOPED_TRACE(AString(text).ToUtf8());
@@ -92,6 +102,104 @@ TEST(Value, RefusesBadExpressions) {
     EXPECT_TRUE(std::isnan(v.GetValue()));
     EXPECT_EQ(AString(text), v.GetValueText());
     EXPECT_EQ(nullptr, v.GetValueBase());
+  }
+}
+
+TEST(Value, NumbersOutOfRangeAreRefusedAsTheBlockTextRefusesThem) {
+  struct Case { std::string number; bool valid; };
+  const Case cases[] = {{"1" + std::string(399, '0'), false}, {"1" + std::string(399, '0') + ".5", false},
+                        {"1e400", false}, {"1e-999", false}, {"2e-324", false},
+                        {"1e-310", true}, {"4.9e-324", true}, {"1e308", true}, {"0e-999", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    io::CBlock b(L"B");
+    const bool blockReads = io::BlockFromText(AString::FromUtf8("B {\n  R = " + c.number + "\n}\n"), b, nullptr);
+    EXPECT_EQ(c.valid, blockReads);
+    EXPECT_EQ(c.valid, Value(AString::FromUtf8(c.number), Units::kNoUnit).IsValidText());
+  }
+  // A number's own text never rounds out of range.
+  for (double d : {1.7976931348623157e308, -1.7976931348623157e308, 4.9e-324}) {
+    SCOPED_TRACE(d);
+    Value v(d, Units::kNoUnit);
+    Value back(v.GetValueText(), Units::kNoUnit);
+    ASSERT_TRUE(back.IsValidText()) << v.GetValueText().ToUtf8();
+    EXPECT_EQ(d, back.GetValue());
+  }
+}
+
+TEST(Value, IntegerPowersOfComplexNumbersAreExact) {
+  struct Case { const wchar_t* text; double re; double im; };
+  const Case cases[] = {
+      {L"(1+2i)^2", -3, 4},        {L"1i^2", -1, 0},  {L"1i^3", 0, -1},      {L"(1+1i)^64", 4294967296.0, 0},
+      {L"(1+2i)^-2", -0.12, -0.16}, {L"(2+0i)^-1", 0.5, 0}, {L"(1+2i)^0", 1, 0}, {L"(3-1i)^1", 3, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.text).ToUtf8());
+    Value v(c.text, Units::kNoUnit);
+    ASSERT_EQ(val::kComplexParam, v.GetParameterType());
+    AComplex<double> z = v.GetComplexValue();
+    EXPECT_EQ(c.re, z.real());
+    EXPECT_EQ(c.im, z.imag());
+  }
+}
+
+TEST(Value, PowerAndSqrtTypesAreFixedWhenParsed) {
+  Variable x(L"x", Units::kNoUnit);
+  VariableNameSpace ns(1, 1, 0);
+  ns.AddVariable(&x);
+  VariableValueContext at(&x, Value(3.0, Units::kNoUnit));
+  struct Case { const wchar_t* text; val::ParameterType type; double re; double im; };
+  const Case cases[] = {
+      // A negative value met at run time gives NaN in a real-typed expression.
+      {L"sqrt(x-4)", 1, kNaN, 0},
+      {L"(x-4)^0.5", 1, kNaN, 0},
+      {L"(x-4)^2", 1, 1, 0},
+      {L"x^0.5", 1, 1.7320508075688772, 0},
+      // A negative constant base is outside the real domain unless the exponent is a constant integer.
+      {L"(-8)^(x/9)", 2, 1, 1.7320508075688772},
+      {L"(-1)^x", 2, -1, 0},
+      {L"(x-4)^(1i)", 2, 0.04321391826377226, 0},
+      {L"sqrt(-x)", 1, kNaN, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.text).ToUtf8());
+    Value v(c.text, Units::kNoUnit);
+    ASSERT_TRUE(v.IsValidText());
+    EXPECT_EQ(c.type, v.GetParameterType());
+    AComplex<double> z = v.GetComplexValue();
+    EXPECT_TRUE(SameDouble(c.re, z.real())) << z.real();
+    EXPECT_TRUE(SameDouble(c.im, z.imag())) << z.imag();
+  }
+}
+
+TEST(Value, LongChainsAreFlatAndDeepNestingIsRefused) {
+  struct Case { const char* why; std::wstring text; double value; };
+  std::wstring sum = L"1", product = L"2", mixed = L"0";
+  for (int i = 1; i < 10000; ++i) {
+    sum += L"+1";
+    product += i % 2 ? L"*0.5" : L"*2";
+    mixed += i % 2 ? L"+3*2/2" : L"-1*2";
+  }
+  const Case cases[] = {{"sum", sum, 10000}, {"product", product, 1}, {"mixed", mixed, 5002}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    auto* v = new Value(AString(c.text), Units::kNoUnit);
+    ASSERT_TRUE(v->IsValidText());
+    EXPECT_EQ(10000, v->GetValueBase()->GetNumChildren()) << "one node for the whole chain";
+    EXPECT_EQ(c.value, v->GetValue());
+    Value copy(*v);
+    delete v;
+    EXPECT_EQ(c.value, copy.GetValue());
+    EXPECT_EQ(AString(c.text), copy.GetValueBase()->GetValueText());
+  }
+  for (int depth : {100, 1000}) {
+    SCOPED_TRACE(depth);
+    std::wstring parens = std::wstring(depth, L'(') + L"1+1" + std::wstring(depth, L')');
+    std::wstring calls, closes;
+    for (int i = 0; i < depth; ++i) calls += L"abs(", closes += L")";
+    EXPECT_EQ(depth < 400, Value(AString(parens), Units::kNoUnit).IsValidText());
+    EXPECT_EQ(depth < 400, Value(AString(calls + L"2" + closes), Units::kNoUnit).IsValidText());
+    EXPECT_EQ(depth < 400, Value(AString(std::wstring(depth, L'-') + L"1"), Units::kNoUnit).IsValidText());
   }
 }
 

@@ -6,9 +6,9 @@
 #include "Gravik/IReportManager.h"
 #include "Gravik/IReportManagerFactory.h"
 #include "RepTest.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceReportManagerOwner.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

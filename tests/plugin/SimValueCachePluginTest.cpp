@@ -15,8 +15,8 @@
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
-#include "reference/ReferenceDesktop.h"
-#include "reference/ReferenceSolutionManager.h"
+#include "refhost/ReferenceDesktop.h"
+#include "refhost/ReferenceSolutionManager.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/LinkVariableToColumnContext.h"
 #include "postorvex/datasets/DatasetKey.h"
-#include "postorvex/util/SimValueMatrixContext.h"
+#include "postorvex/columns/SimValueMatrixContext.h"
 
 namespace {
 

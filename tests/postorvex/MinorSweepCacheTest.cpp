@@ -7,10 +7,10 @@
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorDoubleSpecialSweepCache.h"
 #include "postorvex/caches/MinorSweepCacheActivateContext.h"
+#include "postorvex/caches/PostpCacheUtils.h"
 #include "postorvex/columns/FileColumnManager.h"
 #include "postorvex/columns/ManagedFileService.h"
 #include "postorvex/connectivity/MinorPrimaryConnectivityLeafData.h"
-#include "postorvex/util/PostpCacheUtils.h"
 
 using namespace cachetest;
 

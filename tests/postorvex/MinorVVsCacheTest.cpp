@@ -193,6 +193,8 @@ TEST_F(MinorVVsCacheTest, DamagedFilesAreRefusedAndTheCacheIsKept) {
       {"FormatVersion = 1", "FormatVersion = 2", 0, "\"FormatVersion\" missing or not 1"},
       {"FormatVersion = 1", "FormatVersion = \"1\"", 0, "\"FormatVersion\" missing or not 1"},
       {"SweepVariable = \"Freq\"", "SweepVariable = \"Nope\"", 0, "SweepConnectivity 1: unknown variable \"Nope\""},
+      {"SweepVariable = \"Freq\"", "SweepVariable = \"N\\u{0}o\\u{1f}\"", 0,
+       "SweepConnectivity 1: unknown variable \"N\\x00o\\x1f\""},
       {"SweepVariable = \"Freq\"", "SweepVariables = \"Freq\"", 0,
        "SweepConnectivity 1: \"SweepVariable\" missing or not a text"},
       {"Variables = [\"W\"]", "Variables = [\"W\", \"w\"]", 0,

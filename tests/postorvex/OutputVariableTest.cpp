@@ -8,7 +8,7 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/outputvars/OutputVariable.h"
-#include "postorvex/util/PostpQuantityUtils.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 
 namespace {
 

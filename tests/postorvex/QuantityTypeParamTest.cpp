@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "RepTest.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 
 namespace {
 

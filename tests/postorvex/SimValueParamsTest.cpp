@@ -4,8 +4,8 @@
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/BlockFunc.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/quantities/SimValueParams.h"
-#include "postorvex/util/PostpQuantityUtils.h"
 
 namespace {
 

@@ -8,14 +8,15 @@
 #include "orvex/values/Units.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/subsweeps/SpecialSubsweepDefParams.h"
-#include "postorvex/subsweeps/SpecifiableSubsweepDefParams.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
-#include "postorvex/subsweeps/SynchronizedSubsweepDefParams.h"
-#include "postorvex/subsweeps/ValidateSubsweepDefParamsVisitor.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "postorvex/sweeps/SpecialSubsweepDefParams.h"
+#include "postorvex/sweeps/SpecifiableSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsFactory.h"
 #include "postorvex/sweeps/Sweep.h"
+#include "postorvex/sweeps/SynchronizedSubsweepDefParams.h"
 #include "postorvex/sweeps/SynchronizedSweep.h"
+#include "postorvex/sweeps/ValidateSubsweepDefParamsVisitor.h"
 #include "postorvex/variation/PointsetDefParams.h"
 
 namespace {
@@ -346,7 +347,7 @@ TEST(ValidateSubsweepDefParamsVisitor, ValidationTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     std::unique_ptr<AbstractSubsweepDefParams> def(
-        AbstractSubsweepDefParams::CreateOfKind(c.kind, AString(c.sweep), c.selected ? one.get() : nullptr));
+        SubsweepDefParamsFactory::Create(c.kind, AString(c.sweep), c.selected ? one.get() : nullptr));
     ASSERT_NE(nullptr, def);
     if (auto* s = dynamic_cast<SelectableSubsweepDefParams*>(def.get())) s->SetSubsweepDefChoiceType(c.choice);
     ValidateSubsweepDefParamsVisitor v(sweeps.all);

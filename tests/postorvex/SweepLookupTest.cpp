@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "RepTest.h"
-#include "host/ISolutionForReports.h"
-#include "host/ISolutionManagerForReports.h"
+#include "hostapi/ISolutionForReports.h"
+#include "hostapi/ISolutionManagerForReports.h"
 #include "postorvex/solution/SimValueContext.h"
+#include "postorvex/sweeps/PostpSweepUtils.h"
+#include "postorvex/sweeps/ReportTraceDefUtils.h"
 #include "postorvex/sweeps/SweepBase.h"
-#include "postorvex/util/PostpSweepUtils.h"
-#include "postorvex/util/ReportTraceDefUtils.h"
 
 namespace {
 

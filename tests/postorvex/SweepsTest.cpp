@@ -5,11 +5,11 @@
 #include "orvex/values/Units.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
-#include "postorvex/subsweeps/RegularSubsweepDefParams.h"
-#include "postorvex/subsweeps/SpecialSubsweepDefParams.h"
-#include "postorvex/subsweeps/SynchronizedSubsweepDefParams.h"
 #include "postorvex/sweeps/PostprocessSweep.h"
+#include "postorvex/sweeps/RegularSubsweepDefParams.h"
+#include "postorvex/sweeps/SpecialSubsweepDefParams.h"
 #include "postorvex/sweeps/Sweep.h"
+#include "postorvex/sweeps/SynchronizedSubsweepDefParams.h"
 #include "postorvex/sweeps/SynchronizedSweep.h"
 
 namespace {

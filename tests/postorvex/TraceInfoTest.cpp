@@ -1,12 +1,12 @@
 #include <memory>
 
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "RepTest.h"
 #include "orvex/core/CUndoableVersion.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/values/Units.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/traceinfo/TraceDefParams.h"
 
@@ -163,7 +163,8 @@ TEST(TraceDefParams, HoldsItsOwnPointsetThroughCopies) {
     p = copy;
     EXPECT_EQ(2, TagOf(p));
     EXPECT_EQ(3, CountedPointset::s_live);
-    p = p;
+    const TraceDefParams& self = p;  // through a reference: the self-assignment is the point
+    p = self;
     EXPECT_EQ(2, TagOf(p));
     TraceDefParams empty;
     copy = empty;

@@ -1,7 +1,6 @@
 #include "orvex/core/VelmorIDServer.h"
 
 #include "orvex/core/Assert.h"
-#include "orvex/io/Block.h"
 
 VelmorIDServer::VelmorIDServer(long initial, bool shared, const AString& name)
     : m_next(initial), m_shared(shared), m_name(name) {}
@@ -18,16 +17,3 @@ long VelmorIDServer::GetNewUniqueID() {
 long VelmorIDServer::PeekNextUniqueID() const { return m_next == id::invalidID ? m_next + 1 : m_next; }
 
 AString VelmorIDServer::StateKey() const { return m_name.empty() ? AString(L"NextUniqueID") : m_name; }
-
-void VelmorIDServer::WriteNextUniqueID(io::CBlock& block) const {
-  block << io::CBlock_named_value(StateKey(), io::CBlock_value(PeekNextUniqueID()));
-}
-
-io::ReadError VelmorIDServer::ResetNextUniqueID(const io::CBlock& block) {
-  const io::CBlock_named_value* nv = block.FindNamedValue(StateKey());
-  if (!nv) return io::kKeyMissing;
-  long next = 0;
-  if (!nv->GetValue().Query(next)) return io::kConversionFailed;
-  m_next = next;
-  return io::kNoError;
-}

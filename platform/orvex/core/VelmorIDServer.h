@@ -4,11 +4,11 @@
 #include "orvex/core/AString.h"
 #include "orvex/core/Ids.h"
 #include "orvex/core/OrvexApi.h"
-#include "orvex/io/ReadError.h"
 
 namespace io {
 class CBlock;
-}
+typedef int ReadError;
+}  // namespace io
 
 class ORVEX_API VelmorIDServer {
 public:

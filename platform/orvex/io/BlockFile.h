@@ -1,8 +1,5 @@
-// Whole block trees to and from text and files, and the entry that fuzzing drives.
+// Whole block trees to and from text and files.
 #pragma once
-
-#include <cstddef>
-#include <cstdint>
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
@@ -11,6 +8,8 @@
 #include "orvex/io/ReadError.h"
 
 namespace io {
+
+class CAbstract_istream;
 
 // Writes one top block to the file (created or truncated): 0, or kWriteFailed.
 ORVEX_API ReadError WriteBlockFile(const LongFileName& file, const CBlock& block);
@@ -23,10 +22,8 @@ ORVEX_API AString BlockToText(const CBlock& block);
 // The text must hold one top block and nothing else. On failure the block is left unchanged.
 ORVEX_API bool BlockFromText(const AString& text, CBlock& block, AString* error = nullptr);
 
-// Reads arbitrary bytes as block text and exercises every reader on them: the token reader, the
-// line reader, the block reader, and for a block that reads, its lookups and a write-read-write
-// round trip, which must give the same bytes (a soft assertion otherwise). Answers 1 when the
-// bytes held a block, else 0; never crashes, never throws.
-ORVEX_API int FuzzReadBlockText(const uint8_t* data, size_t size);
+// Reads the one top block that the stream must hold and nothing else; `error` gets the reason
+// on failure.
+ORVEX_API bool ReadSingleBlock(CAbstract_istream& in, CBlock& out, AString* error);
 
 }  // namespace io

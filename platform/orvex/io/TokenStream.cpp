@@ -433,11 +433,27 @@ CToken CAbstract_istream::MakeToken(RawToken& t) {
   }
 }
 
+AString EscapeControlChars(const AString& text) {
+  AString out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    if (c < 0x20 || c == 0x7f) {
+      static const wchar_t kHex[] = L"0123456789abcdef";
+      out += L"\\x";
+      out.push_back(kHex[(c >> 4) & 0xf]);
+      out.push_back(kHex[c & 0xf]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 void CAbstract_istream::FailAt(int line, const AString& why) {
   m_fail = true;
   if (!m_errorText.empty()) return;
   m_errorLine = line;
-  m_errorText = AString::Format(L"line %d: ", line) + why;
+  m_errorText = AString::Format(L"line %d: ", line) + EscapeControlChars(why);
 }
 
 void CAbstract_istream::SetFail(const AString& why) { FailAt(m_line, why); }

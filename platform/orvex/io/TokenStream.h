@@ -199,6 +199,10 @@ private:
 // Skips blanks, line ends and comments: stream >> io::ws.
 ORVEX_API CAbstract_istream& ws(CAbstract_istream& in);
 
+// Error texts quote damaged input: a NUL would cut them short where they are read as C strings,
+// and other control characters garble a log line. Each becomes \xHH.
+ORVEX_API AString EscapeControlChars(const AString& text);
+
 // Reads tokens from a text held in memory.
 class ORVEX_API CStringToken_istream : public CAbstract_istream {
 public:

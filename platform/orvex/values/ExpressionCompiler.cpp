@@ -1,13 +1,12 @@
 #include "orvex/values/ExpressionCompiler.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cwctype>
 #include <limits>
 #include <string>
 
+#include "orvex/io/BlockTextFormat.h"
 #include "orvex/values/ConstantValues.h"
 #include "orvex/values/Dataset.h"
 #include "orvex/values/ExpressionNodes.h"
@@ -34,14 +33,6 @@ namespace {
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
-double ParseDouble(const std::string& s) {
-  double v = 0;
-  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (r.ec == std::errc()) return v;
-  // Out of range: the C library rounds to infinity or zero as a reader expects.
-  return std::strtod(s.c_str(), nullptr);
-}
-
 }  // namespace
 
 Token Scanner::ScanNumber(bool splitBadSuffix) {
@@ -65,11 +56,15 @@ Token Scanner::ScanNumber(bool splitBadSuffix) {
   }
   std::string narrow;
   for (size_t i = m_pos; i < p; ++i) narrow.push_back(static_cast<char>(m_text[i]));
-  t.number = ParseDouble(narrow);
+  // Overflow (1e400) and underflow (2e-324) are refused as the block text refuses them, so that
+  // a number is valid in both places or in neither.
+  const bool inRange = io::detail::ParseCheckedReal(narrow.data(), narrow.data() + narrow.size(), t.number);
   size_t s = p;
   while (s < n && IsAsciiLetter(m_text[s])) ++s;
   AString suffix = m_text.substr(p, s - p);
-  if (suffix == L"i" || suffix == L"j") {
+  if (!inRange) {
+    t.kind = TokenKind::kError;
+  } else if (suffix == L"i" || suffix == L"j") {
     t.imaginary = true;
     p = s;
   } else if (!suffix.empty()) {
@@ -168,8 +163,9 @@ struct Item {
   int depth = 1;                        // height of the tree below it
 };
 
-// Trees are walked recursively when evaluated, written and freed: a text from a file must not
-// make one deep enough to exhaust the stack.
+// Trees are walked recursively when evaluated, written and freed, and parsed recursively: a text
+// from a file must not nest deep enough to exhaust the stack. A chain of one precedence is one node,
+// so only nesting (parentheses, calls, signs, powers) counts.
 const int kMaxDepth = 400;
 
 val::ParameterType ArithmeticResult(val::ParameterType a, val::ParameterType b) {
@@ -223,6 +219,8 @@ private:
 
   void Materialize(Item& it, Units::FullUnitType bareUnits = Units::kNoUnit);
   bool Binary(wchar_t op, Item& l, Item& r, Item& out);
+  bool Chain(std::vector<Item>& items, const std::vector<wchar_t>& ops, Item& out);
+  bool ParseChain(bool sums, Item& out);
   static bool IsPlainNumber(const Item& it) { return it.lit != Lit::kNone && !it.suffix; }
   static val::ParameterType LiteralType(const Item& it) {
     return it.lit == Lit::kReal ? val::kDoubleParam : val::kComplexParam;
@@ -269,37 +267,40 @@ bool Compiler::Run(Units::FullUnitType units, ValueBase*& root, val::ParameterTy
   return true;
 }
 
-bool Compiler::ParseExpr(Item& out) {
-  if (!ParseTerm(out)) return false;
-  while (PeekOp(L'+') || PeekOp(L'-')) {
+bool Compiler::ParseExpr(Item& out) { return ParseChain(true, out); }
+
+bool Compiler::ParseTerm(Item& out) { return ParseChain(false, out); }
+
+// A run of + and - over terms, or of * and / over factors, made into one node.
+bool Compiler::ParseChain(bool sums, Item& out) {
+  const wchar_t op1 = sums ? L'+' : L'*';
+  const wchar_t op2 = sums ? L'-' : L'/';
+  auto operand = [&](Item& it) { return sums ? ParseTerm(it) : ParseUnary(it); };
+  std::vector<Item> items(1);
+  std::vector<wchar_t> ops;
+  if (!operand(items[0])) return false;
+  while (PeekOp(op1) || PeekOp(op2)) {
     wchar_t op = m_scan.Next().op;
     Item r;
-    if (!ParseTerm(r)) return false;
-    const bool fold = !out.suffix && !r.suffix &&
-                      ((out.lit == Lit::kReal && r.lit == Lit::kImag) || (out.lit == Lit::kImag && r.lit == Lit::kReal));
+    if (!operand(r)) return false;
+    Item& l = items[0];
+    const bool fold = sums && items.size() == 1 && !l.suffix && !r.suffix &&
+                      ((l.lit == Lit::kReal && r.lit == Lit::kImag) || (l.lit == Lit::kImag && r.lit == Lit::kReal));
     if (fold) {
       // "1.5+ 2.5i" is one complex literal.
-      out.num = op == L'+' ? AComplex<double>(out.num + r.num) : AComplex<double>(out.num - r.num);
-      out.token = out.token + op + r.token;
-      out.lit = Lit::kComplex;
+      l.num = op == L'+' ? AComplex<double>(l.num + r.num) : AComplex<double>(l.num - r.num);
+      l.token = l.token + op + r.token;
+      l.lit = Lit::kComplex;
       continue;
     }
-    Item l = out;
-    if (!Binary(op, l, r, out)) return false;
+    items.push_back(std::move(r));
+    ops.push_back(op);
   }
-  return true;
-}
-
-bool Compiler::ParseTerm(Item& out) {
-  if (!ParseUnary(out)) return false;
-  while (PeekOp(L'*') || PeekOp(L'/')) {
-    wchar_t op = m_scan.Next().op;
-    Item r;
-    if (!ParseUnary(r)) return false;
-    Item l = out;
-    if (!Binary(op, l, r, out)) return false;
+  if (ops.empty()) {
+    out = std::move(items[0]);
+    return true;
   }
-  return true;
+  return Chain(items, ops, out);
 }
 
 bool Compiler::ParseUnary(Item& out) {
@@ -339,25 +340,67 @@ bool Compiler::ParsePower(Item& out) {
 }
 
 bool Compiler::Binary(wchar_t op, Item& l, Item& r, Item& out) {
-  const bool lPlain = IsPlainNumber(l);
-  const bool rPlain = IsPlainNumber(r);
-  Materialize(l);
-  Materialize(r);
-  val::ParameterType t = ArithmeticResult(l.type, r.type);
-  if (t == val::kNoParam) return false;
-  Units::FullUnitType lu = l.vb->GetUnits();
-  Units::FullUnitType ru = r.vb->GetUnits();
+  std::vector<Item> items{l, r};
+  return Chain(items, {op}, out);
+}
+
+// The result type of a power, fixed when parsed so that it never depends on values met at run time:
+// complex when an operand is complex, or when a constant operand lies outside the real domain (a
+// negative base, unless the exponent is a constant integer): (-8)^(1/3) = 1+1.732i. Otherwise real,
+// and a negative base met at run time with a fractional exponent gives NaN. sqrt follows the same
+// rule in ParseCall.
+val::ParameterType PowerType(const ValueBase& base, const ValueBase& exponent, val::ParameterType arithmetic) {
+  if (arithmetic != val::kDoubleParam || !base.IsConstant()) return arithmetic;
+  const double b = Units::ConvertToSI(base.GetValue(), base.GetUnits());
+  if (!(b < 0)) return arithmetic;
+  if (exponent.IsConstant()) {
+    const double e = Units::ConvertToSI(exponent.GetValue(), exponent.GetUnits());
+    if (std::isnan(e) || e == std::floor(e)) return arithmetic;
+  }
+  return val::kComplexParam;
+}
+
+bool Compiler::Chain(std::vector<Item>& items, const std::vector<wchar_t>& ops, Item& out) {
+  const bool firstPlain = IsPlainNumber(items[0]);
+  std::vector<ValueBase*> vbs;
+  std::vector<val::ParameterType> types;
+  vbs.reserve(items.size());
+  types.reserve(items.size());
+  val::ParameterType t = val::kNoParam;
   Units::FullUnitType u = Units::kNoUnit;
-  if (op == L'+' || op == L'-')
-    u = lu == ru ? lu : Units::kNoUnit;
-  else if (op == L'*')
-    u = lPlain ? ru : (rPlain ? lu : Units::kNoUnit);
-  else if (op == L'/')
-    u = rPlain ? lu : Units::kNoUnit;
-  const int depth = std::max(l.depth, r.depth) + 1;
+  int depth = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    Item& r = items[i];
+    const bool rPlain = IsPlainNumber(r);
+    Materialize(r);
+    depth = std::max(depth, r.depth + 1);
+    vbs.push_back(r.vb);
+    types.push_back(r.type);
+    const Units::FullUnitType ru = r.vb->GetUnits();
+    if (i == 0) {
+      t = r.type;
+      u = ru;
+      continue;
+    }
+    // Each step types and unit-tags the chain as a node of its own would.
+    const wchar_t op = ops[i - 1];
+    const bool lPlain = i == 1 && firstPlain;
+    const Units::FullUnitType lu = u;
+    t = ArithmeticResult(t, r.type);
+    if (t == val::kNoParam) return false;
+    if (op == L'+' || op == L'-')
+      u = lu == ru ? lu : Units::kNoUnit;
+    else if (op == L'*')
+      u = lPlain ? ru : (rPlain ? lu : Units::kNoUnit);
+    else if (op == L'/')
+      u = rPlain ? lu : Units::kNoUnit;
+    else
+      u = Units::kNoUnit;
+    if (op == L'^') t = PowerType(*vbs[0], *r.vb, t);
+  }
   if (depth > kMaxDepth) return false;
   out = Item();
-  out.vb = m_holder.Hold(new BinaryNode(op, l.vb, l.type, r.vb, r.type, t, u));
+  out.vb = m_holder.Hold(new BinaryNode(ops, vbs, types, t, u));
   out.type = t;
   out.units = u;
   out.depth = depth;

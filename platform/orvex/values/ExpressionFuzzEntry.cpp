@@ -110,7 +110,7 @@ int ParseAll(const AString& text, AnyNameParser& parser) {
 
 }  // namespace
 
-int FuzzExpressionBytes(const uint8_t* data, size_t size) {
+int FuzzExpression(const uint8_t* data, size_t size) {
   const AString text = AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size));
   Variable x(L"x", Units::kGHz);
   VariableNameSpace ns(1, 1, 0);

@@ -1,6 +1,8 @@
 #include "orvex/values/ExpressionNodes.h"
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 
 #include "orvex/core/Assert.h"
@@ -153,20 +155,10 @@ AComplex<double> UnaryNode::EvalComplexSI() const {
 
 // ---- BinaryNode
 
-BinaryNode::BinaryNode(wchar_t op, ValueBase* lhs, val::ParameterType lhsType, ValueBase* rhs,
-                       val::ParameterType rhsType, val::ParameterType type, Units::FullUnitType units)
-    : ExprNode(kBinary, type, units), m_op(op) {
-  HoldOperand(lhs, lhsType);
-  HoldOperand(rhs, rhsType);
-}
+namespace {
 
-BinaryNode::~BinaryNode() = default;
-
-double BinaryNode::EvalSI() const {
-  if (IsComplexType(GetParameterType())) return EvalComplexSI().real();
-  double a = OperandSI(m_ops[0]);
-  double b = OperandSI(m_ops[1]);
-  switch (m_op) {
+double RealStep(wchar_t op, double a, double b) {
+  switch (op) {
     case L'+': return a + b;
     case L'-': return a - b;
     case L'*': return a * b;
@@ -175,20 +167,77 @@ double BinaryNode::EvalSI() const {
   }
 }
 
-AComplex<double> BinaryNode::EvalComplexSI() const {
-  if (!IsComplexType(GetParameterType())) return AComplex<double>(EvalSI(), 0.0);
-  AComplex<double> a = OperandComplexSI(m_ops[0]);
-  AComplex<double> b = OperandComplexSI(m_ops[1]);
-  switch (m_op) {
+// Integer exponents up to this size go by repeated squaring: exact where exp/log is not ((1+2i)^2).
+const double kMaxSquaringExponent = 64;
+
+AComplex<double> ComplexPower(const AComplex<double>& a, const AComplex<double>& b) {
+  using C = std::complex<double>;
+  const double n = b.real();
+  if (b.imag() == 0.0 && n == std::floor(n) && std::fabs(n) <= kMaxSquaringExponent) {
+    C result(1.0, 0.0);
+    C base = a;
+    for (unsigned k = static_cast<unsigned>(std::fabs(n)); k; k >>= 1) {
+      if (k & 1u) result *= base;
+      if (k > 1) base *= base;
+    }
+    return n < 0 ? C(1.0, 0.0) / result : result;
+  }
+  if (b.imag() == 0.0) return std::pow(static_cast<const C&>(a), n);
+  return std::pow(static_cast<const C&>(a), static_cast<const C&>(b));
+}
+
+AComplex<double> ComplexStep(wchar_t op, const AComplex<double>& a, const AComplex<double>& b) {
+  switch (op) {
     case L'+': return a + b;
     case L'-': return a - b;
     case L'*': return a * b;
     case L'/': return a / b;
-    default:
-      // A real integer exponent keeps (1+2i)^2 exact.
-      if (b.imag() == 0.0) return std::pow(static_cast<const std::complex<double>&>(a), b.real());
-      return std::pow(static_cast<const std::complex<double>&>(a), static_cast<const std::complex<double>&>(b));
+    default: return ComplexPower(a, b);
   }
+}
+
+}  // namespace
+
+BinaryNode::BinaryNode(wchar_t op, ValueBase* lhs, val::ParameterType lhsType, ValueBase* rhs,
+                       val::ParameterType rhsType, val::ParameterType type, Units::FullUnitType units)
+    : BinaryNode(std::vector<wchar_t>{op}, {lhs, rhs}, {lhsType, rhsType}, type, units) {}
+
+BinaryNode::BinaryNode(const std::vector<wchar_t>& ops, const std::vector<ValueBase*>& operands,
+                       const std::vector<val::ParameterType>& operandTypes, val::ParameterType type,
+                       Units::FullUnitType units)
+    : ExprNode(kBinary, type, units), m_opChars(ops) {
+  ORVEX_ASSERT(operands.size() == ops.size() + 1 && operandTypes.size() == operands.size());
+  m_ops.reserve(operands.size());
+  for (size_t i = 0; i < operands.size(); ++i) HoldOperand(operands[i], operandTypes[i]);
+  m_complexFrom = m_ops.size();
+  for (size_t i = 1; i < m_ops.size() && m_complexFrom == m_ops.size(); ++i)
+    if (IsComplexType(m_ops[0].type) || IsComplexType(m_ops[i].type)) m_complexFrom = i;
+  // A power of real operands typed complex ((-8)^(1/3)) is complex in its last step.
+  if (IsComplexType(type) && m_complexFrom == m_ops.size()) m_complexFrom = m_ops.size() - 1;
+}
+
+BinaryNode::~BinaryNode() = default;
+
+double BinaryNode::EvalSI() const {
+  if (IsComplexType(GetParameterType())) return EvalComplexSI().real();
+  double acc = OperandSI(m_ops[0]);
+  for (size_t i = 1; i < m_ops.size(); ++i) acc = RealStep(m_opChars[i - 1], acc, OperandSI(m_ops[i]));
+  return acc;
+}
+
+AComplex<double> BinaryNode::EvalComplexSI() const {
+  if (!IsComplexType(GetParameterType())) return AComplex<double>(EvalSI(), 0.0);
+  AComplex<double> acc;
+  if (m_complexFrom <= 1) {
+    acc = OperandComplexSI(m_ops[0]);
+  } else {
+    double real = OperandSI(m_ops[0]);
+    for (size_t i = 1; i < m_complexFrom; ++i) real = RealStep(m_opChars[i - 1], real, OperandSI(m_ops[i]));
+    acc = AComplex<double>(real, 0.0);
+  }
+  for (size_t i = std::max<size_t>(m_complexFrom, 1); i < m_ops.size(); ++i)
+    acc = ComplexStep(m_opChars[i - 1], acc, OperandComplexSI(m_ops[i]));
+  return acc;
 }
 
 // ---- ParenNode

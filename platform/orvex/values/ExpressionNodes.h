@@ -79,18 +79,26 @@ private:
   wchar_t m_op;
 };
 
-// "a+b", "a-b", "a*b", "a/b", "a^b".
+// "a+b", "a-b", "a*b", "a/b", "a^b", and a whole chain of one precedence ("a+b-c+d", "a*b/c") as one
+// node: left-associative chains are ordinary and long, and a node per operator would make the tree as
+// deep as the chain is long.
 class ORVEX_API BinaryNode : public ExprNode {
 public:
   BinaryNode(wchar_t op, ValueBase* lhs, val::ParameterType lhsType, ValueBase* rhs, val::ParameterType rhsType,
              val::ParameterType type, Units::FullUnitType units);
+  // ops[i] stands between operand i and operand i + 1.
+  BinaryNode(const std::vector<wchar_t>& ops, const std::vector<ValueBase*>& operands,
+             const std::vector<val::ParameterType>& operandTypes, val::ParameterType type, Units::FullUnitType units);
   ~BinaryNode() override;
-  wchar_t GetOperator() const { return m_op; }
+  // The operator before operand `index` (1 .. GetNumChildren() - 1).
+  wchar_t GetOperator(int index = 1) const { return m_opChars[static_cast<size_t>(index - 1)]; }
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
 
 private:
-  wchar_t m_op;
+  std::vector<wchar_t> m_opChars;
+  // Steps before this one are real, as when each operator was a node of its own.
+  size_t m_complexFrom;
 };
 
 // Parentheses as written, kept so that regenerated texts keep them.

@@ -1,5 +1,7 @@
 #include "orvex/values/ValueTextGenerator.h"
 
+#include <typeinfo>
+
 #include "orvex/values/ConstantValues.h"
 #include "orvex/values/Dataset.h"
 #include "orvex/values/ExpressionNodes.h"
@@ -63,9 +65,23 @@ AString ValueTextGenerator::Walk(const ValueBase& vb) {
     case ExprNode::kUnary:
       return m_strategy.UnaryToString(static_cast<const UnaryNode*>(node)->GetOperator(), Walk(*node->GetChild(0)));
     case ExprNode::kBinary: {
-      AString lhs = Walk(*node->GetChild(0));
-      AString rhs = Walk(*node->GetChild(1));
-      return m_strategy.BinaryToString(static_cast<const BinaryNode*>(node)->GetOperator(), lhs, rhs);
+      // A chain is written as the left-associative operators it stands for. The library's own
+      // strategies write them plainly, so a long chain grows in place; another strategy may rewrite
+      // each operator and gets every step (copying the text so far each time).
+      auto* binary = static_cast<const BinaryNode*>(node);
+      const bool plain = typeid(m_strategy) == typeid(DefaultValueTextGeneratorStrategy) ||
+                         typeid(m_strategy) == typeid(OuterMostFunctionDetectorStrategy);
+      AString text = Walk(*node->GetChild(0));
+      for (int i = 1; i < node->GetNumChildren(); ++i) {
+        AString rhs = Walk(*node->GetChild(i));
+        if (plain) {
+          text.push_back(binary->GetOperator(i));
+          text += rhs;
+        } else {
+          text = m_strategy.BinaryToString(binary->GetOperator(i), text, rhs);
+        }
+      }
+      return text;
     }
     case ExprNode::kParen:
       return m_strategy.ParenToString(Walk(*node->GetChild(0)));

@@ -5,8 +5,6 @@
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
-#include "postorvex/caches/MinorDoubleSpecialSweepCache.h"
-#include "postorvex/caches/MinorSpecialSweepCache.h"
 #include "postorvex/columns/Column.h"
 
 namespace {
@@ -360,33 +358,30 @@ void MinorSweepCache::WriteToBlock(io::CBlock& block) const {
   }
 }
 
-std::unique_ptr<MinorSweepCache> MinorSweepCache::ReadFromBlock(const io::CBlock& block,
-                                                                const Variable* sweepVariable,
-                                                                IManagedFileService* service, AString& error) {
-  int kind = -1;
+bool MinorSweepCache::ReadKind(const io::CBlock& block, Kind& kind, AString& error) {
+  int number = -1;
   const io::CBlock_named_value* kindValue = block.FindNamedValue(kKindKey);
-  if (!kindValue || !kindValue->GetValue().Query(kind) || kind < kRegular || kind > kDoubleSpecial) {
+  if (!kindValue || !kindValue->GetValue().Query(number) || number < kRegular || number > kDoubleSpecial) {
     error = L"SweepCache: \"Kind\" missing or not 0, 1 or 2";
-    return nullptr;
+    return false;
   }
+  kind = static_cast<Kind>(number);
+  return true;
+}
+
+bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error) {
   AString tag;
   const io::CBlock_named_value* tagValue = block.FindNamedValue(kTagKey);
   if (tagValue && !tagValue->GetValue().Query(tag)) {
     error = L"SweepCache: \"Tag\" is not a text";
-    return nullptr;
+    return false;
   }
-  std::unique_ptr<MinorSweepCache> cache;
-  switch (kind) {
-    case kRegular: cache.reset(new MinorSweepCache(sweepVariable, service)); break;
-    case kSpecial: cache.reset(new MinorSpecialSweepCache(sweepVariable, service)); break;
-    default: cache.reset(new MinorDoubleSpecialSweepCache(sweepVariable, service)); break;
-  }
-  cache->m_tag = tag;
-  cache->m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error);
-  if (!error.empty()) return nullptr;
-  if (cache->m_sweepColumn)
-    for (size_t i = 0; i < cache->m_sweepColumn->GetCount(); ++i)
-      cache->m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*cache->m_sweepColumn, i));
+  m_tag = tag;
+  m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error);
+  if (!error.empty()) return false;
+  if (m_sweepColumn)
+    for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
+      m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     const io::CBlock* quantity = block.GetBlock(i);
     if (!quantity || quantity->GetName() != kQuantityBlock) continue;
@@ -394,12 +389,12 @@ std::unique_ptr<MinorSweepCache> MinorSweepCache::ReadFromBlock(const io::CBlock
     const io::CBlock_named_value* idValue = quantity->FindNamedValue(kIDKey);
     if (!idValue || !idValue->GetValue().Query(id)) {
       error = L"Quantity: \"ID\" missing or not an integer";
-      return nullptr;
+      return false;
     }
     const AString where = AString::Format(L"Quantity %d", id);
-    if (cache->m_quantities.count(id)) {
+    if (m_quantities.count(id)) {
       error = where + L": the ID is there twice";
-      return nullptr;
+      return false;
     }
     QuantityData q;
     q.values = ReadColumnBlock(*quantity, kValuesBlock, where, error);
@@ -408,23 +403,23 @@ std::unique_ptr<MinorSweepCache> MinorSweepCache::ReadFromBlock(const io::CBlock
     if (error.empty()) q.primary = ReadColumnBlock(*quantity, kPrimaryBlock, where, error);
     std::unique_ptr<Column> pushed;
     if (error.empty()) pushed = ReadColumnBlock(*quantity, kPushedBlock, where, error);
-    if (!error.empty()) return nullptr;
+    if (!error.empty()) return false;
     const size_t rows = q.values->GetCount();
     if (q.orders && (!q.orders->GetCharColumn() || q.orders->GetCount() != rows)) {
       error = where + L": \"InterpCol\" is not a character column of one order per row";
-      return nullptr;
+      return false;
     }
     if (pushed && (!pushed->GetCharColumn() || pushed->GetCount() != rows)) {
       error = where + L": \"PushedCol\" is not a character column of one flag per row";
-      return nullptr;
+      return false;
     }
     // Like pushed columns, kept with the cache's file service.
-    q.values = cache->CopyColumn(*q.values);
-    if (q.orders) q.orders = cache->CopyColumn(*q.orders);
+    q.values = CopyColumn(*q.values);
+    if (q.orders) q.orders = CopyColumn(*q.orders);
     q.pushed.assign(rows, 1);
     if (pushed)
       for (size_t r = 0; r < rows; ++r) q.pushed[r] = pushed->GetCharColumn()->GetValues()[r] != 0;
-    cache->m_quantities[id] = std::move(q);
+    m_quantities[id] = std::move(q);
   }
-  return cache;
+  return true;
 }

@@ -10,9 +10,9 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "postorvex/connectivity/PostpValueKey.h"
+#include "postorvex/connectivity/PostpValueKeyIndex.h"
 #include "postorvex/connectivity/VVLeafData.h"
-#include "postorvex/util/PostpValueKey.h"
-#include "postorvex/util/PostpValueKeyIndex.h"
 
 class CharColumn;
 class Column;
@@ -88,10 +88,12 @@ public:
 
   // The content of the "SweepCache" block of the cache file, written into `block`.
   void WriteToBlock(io::CBlock& block) const;
-  // A new cache of the block's kind for `sweepVariable` (the caller resolved the block's
-  // "SweepVariable"); null, with `error` saying what is wrong, for a damaged block.
-  static std::unique_ptr<MinorSweepCache> ReadFromBlock(const io::CBlock& block, const Variable* sweepVariable,
-                                                        IManagedFileService* service, AString& error);
+  // The block's "Kind"; false, with `error` saying what is wrong, when it is missing or unknown.
+  // MinorSweepCacheFactory makes the cache of that kind.
+  static bool ReadKind(const io::CBlock& block, Kind& kind, AString& error);
+  // Fills a new cache from the rest of the block; false, with `error` saying what is wrong, for
+  // a damaged block.
+  bool ReadContent(const io::CBlock& block, AString& error);
 
   // Caches now alive, for leak checks.
   static size_t GetInstanceCount();

@@ -9,12 +9,14 @@
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/TokenStream.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
+#include "postorvex/caches/MinorSweepCacheFactory.h"
 #include "postorvex/connectivity/CompositeVVObject.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
 
@@ -90,7 +92,7 @@ bool ReadPoint(const io::CBlock& point, const Variable* sweepVariable, Connected
     error = L"SweepCache: \"SweepVariable\" differs from the connectivity's";
     return false;
   }
-  std::unique_ptr<MinorSweepCache> cache = MinorSweepCache::ReadFromBlock(*block, sweepVariable, service, error);
+  std::unique_ptr<MinorSweepCache> cache = MinorSweepCacheFactory::ReadFromBlock(*block, sweepVariable, service, error);
   if (!cache) return false;
   VariableValuesContext current(variation);
   if (tree.GetLeafDataAtCurrVarVals()) {
@@ -273,7 +275,7 @@ bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error) {
     if (!ReadSweep(*sweep, m_service, state, why)) why = AString::Format(L"SweepConnectivity %d: ", sweeps) + why;
   }
   if (!why.empty()) {
-    if (error) *error = why;
+    if (error) *error = io::EscapeControlChars(why);
     return false;
   }
   Clear();

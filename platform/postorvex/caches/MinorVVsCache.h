@@ -80,13 +80,3 @@ private:
   std::vector<SweepEntry> m_sweeps;  // in the order added, so the file keeps one order
   AString m_file;                  // name of its file, without path; empty until written or set
 };
-
-namespace postp {
-
-// Reads arbitrary bytes as a cache file (inside a name space with variables "Freq", "L", "W" and
-// the text variable "Mode") and, when it reads, writes it, reads that back and writes again:
-// both writes must give the same text (a soft assertion otherwise). Answers 1 when the bytes
-// held a cache, else 0; never crashes, never throws.
-POSTORVEX_API int FuzzReadMinorVVsCache(const uint8_t* data, size_t size);
-
-}  // namespace postp

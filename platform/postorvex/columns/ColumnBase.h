@@ -47,6 +47,9 @@ public:
 
   virtual ~Column();
 
+  // Every member that makes a column of a kind lives in ColumnFactory.cpp, the views and the
+  // visitor's fallbacks in ColumnViews.cpp: Column.cpp names none of the kinds.
+
   // In memory; null for a parameter type that has no column kind (0, 6-8, 11, 12, unknown).
   static Column* CreateColumn(val::ParameterType type, Units::FullUnitType units);
   // File-managed when `service` is not null. The names and flags are kept, never acted on.

@@ -2,6 +2,7 @@
 // registry. Not for use outside the column sources.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "orvex/core/AString.h"
@@ -33,12 +34,18 @@ void ReportKindDoesNotFit();
 // other types. `invalid` tells that the input holds its kind's invalid marker.
 bool DigitalInput(const ColumnInput& in, int64_t& out, bool& invalid);
 
-// Load registry (FileColumnManager.cpp): file-managed columns, known by serial.
+// Load registry (FileColumnRegistry.cpp): file-managed columns, known by serial, and the counters.
 uint64_t RegisterFileColumn(const Column* column);
 void UnregisterFileColumn(const Column* column, uint64_t serial);
+// False once the column is deleted, even when a new one took its address.
+bool IsFileColumnAlive(const Column* column, uint64_t serial);
 void CountLoad();
 void CountUnload();
 void CountUnloadedRead();
+size_t LoadCount();
+size_t UnloadCount();
+size_t UnloadedReadCount();
+size_t FileColumnCount();
 
 }  // namespace columns
 }  // namespace postorvex

@@ -104,7 +104,8 @@ template <class Derived, class Element>
 AString MatrixColumnT<Derived, Element>::EntryText(size_t i) const {
   const Matrix& m = m_values[i];
   AString out(L"[");
-  for (size_t r = 0; r < m.numRows; ++r) {
+  // Rows without columns add nothing to the text: a 2^31x0 matrix must not write 2^31 separators.
+  for (size_t r = 0; m.numCols && r < m.numRows; ++r) {
     if (r) out += L"; ";
     for (size_t c = 0; c < m.numCols; ++c) {
       if (c) out += L", ";
@@ -138,10 +139,11 @@ void MatrixColumnT<Derived, Element>::WriteEntries(ValuesTextWriter& out) const 
 
 template <class Derived, class Element>
 bool MatrixColumnT<Derived, Element>::ReadEntry(ValuesTextReader& in) {
-  // Every element takes at least two characters: sizes beyond that are damage.
-  const int64_t most = static_cast<int64_t>(in.Remaining() / 2 + 1);
+  // An empty matrix (0x9, 9x0) has no elements to fit in the text; otherwise every element takes
+  // at least two characters, and more elements than that are damage.
   int64_t rows = 0, cols = 0;
-  if (!in.Int(rows, 0, most) || !in.Int(cols, 0, most) || (rows && cols > most / rows)) return false;
+  if (!in.Int(rows, 0, INT32_MAX) || !in.Int(cols, 0, INT32_MAX)) return false;
+  if (rows * cols > static_cast<int64_t>(in.Remaining() / 2)) return false;
   Matrix m(static_cast<size_t>(rows), static_cast<size_t>(cols), {});
   m.elements.reserve(m.numRows * m.numCols);
   for (size_t k = 0; k < m.numRows * m.numCols; ++k) {

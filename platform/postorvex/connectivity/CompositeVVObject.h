@@ -7,8 +7,8 @@
 #include "orvex/core/OrvexApi.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/VariableValues.h"
-#include "postorvex/util/PostpValueKey.h"
-#include "postorvex/util/PostpValueKeyIndex.h"
+#include "postorvex/connectivity/PostpValueKey.h"
+#include "postorvex/connectivity/PostpValueKeyIndex.h"
 
 class ConnectedVVObject;
 class Variable;

@@ -2,7 +2,7 @@
 
 #include "orvex/core/Assert.h"
 #include "orvex/io/BlockFunc.h"
-#include "postorvex/util/PostpQuantityUtils.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "postorvex/quantities/SimValueParams.h"
 
 #include "orvex/io/Block.h"
-#include "postorvex/util/PostpQuantityUtils.h"
+#include "postorvex/quantities/PostpQuantityUtils.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include "orvex/core/Assert.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsFactory.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ Sweep::~Sweep() { delete m_values; }
 
 AbstractSubsweepDefParams* Sweep::CreateDefaultSubsweepDefParams() const {
   if (m_makesNoDefault) return nullptr;
-  return AbstractSubsweepDefParams::CreateOfKind(GetDefaultKind(), GetName(), m_values);
+  return SubsweepDefParamsFactory::Create(GetDefaultKind(), GetName(), m_values);
 }
 
 AString Sweep::GetValueText(unsigned index) const {

@@ -1,7 +1,8 @@
 #include "postorvex/sweeps/SynchronizedSweep.h"
 
 #include "orvex/core/Assert.h"
-#include "postorvex/subsweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsFactory.h"
 #include "postorvex/sweeps/Sweep.h"
 
 namespace {
@@ -27,7 +28,7 @@ SynchronizedSweep::~SynchronizedSweep() {
 AbstractSubsweepDefParams* SynchronizedSweep::CreateDefaultSubsweepDefParams() const {
   if (m_makesNoDefault) return nullptr;
   int kind = m_special ? AbstractSubsweepDefParams::kSpecial : AbstractSubsweepDefParams::kSynchronized;
-  return AbstractSubsweepDefParams::CreateOfKind(kind, GetName(), m_members.empty() ? nullptr : m_members.front()->m_values);
+  return SubsweepDefParamsFactory::Create(kind, GetName(), m_members.empty() ? nullptr : m_members.front()->m_values);
 }
 
 AString SynchronizedSweep::GetValueText(unsigned index) const {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "orvex/core/OrvexApi.h"
-#include "postorvex/subsweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 
 class POSTORVEX_API PointsetDefParams {
 public:

@@ -1,0 +1,16 @@
+// The entry that the fuzz target BlockFileFuzz drives and that the tests replay its kept inputs through.
+// It answers 1 for an input it read whole and 0 for one it refused. A broken round trip is a soft
+// assertion raised in the entry's own file; what the readers raise on damaged input is their answer
+// to it, not a fault.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace repfuzz {
+
+// The bytes after the first, read as one block from a file and from memory: the same tree or the
+// same error. The first byte puts the text that many bytes before the file reader's refill.
+int FuzzBlockFile(const uint8_t* data, size_t size);
+
+}  // namespace repfuzz

@@ -1,7 +1,0 @@
-#include "reference/ReferenceAlienTokenParser.h"
-
-namespace refhost {
-
-ReferenceAlienTokenParser::~ReferenceAlienTokenParser() = default;
-
-}  // namespace refhost

@@ -1,8 +1,0 @@
-#include "reference/ReferenceDesktop.h"
-
-namespace refhost {
-
-ReferenceDesktop::ReferenceDesktop(bool supportsNewReporter) : m_supports(supportsNewReporter) {}
-ReferenceDesktop::~ReferenceDesktop() = default;
-
-}  // namespace refhost

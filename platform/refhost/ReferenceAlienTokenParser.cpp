@@ -1,0 +1,7 @@
+#include "refhost/ReferenceAlienTokenParser.h"
+
+namespace refhost {
+
+ReferenceAlienTokenParser::~ReferenceAlienTokenParser() = default;
+
+}  // namespace refhost

@@ -1,0 +1,66 @@
+// The reference host's solution manager: solutions by ID and designs by design instance.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "hostapi/ISolutionManagerForReports.h"
+#include "refhost/ReferenceAlienTokenParser.h"
+#include "refhost/ReferenceSolution.h"
+#include "refhost/TempDirManagedFileService.h"
+
+namespace refhost {
+
+class ReferenceSolutionManager : public ISolutionManagerForReports {
+public:
+  ReferenceSolutionManager();
+  ~ReferenceSolutionManager() override;
+
+  ISolutionForReports* GetSolution(long solutionID) const override;
+  void GetSolutionsForReportType(std::vector<long>& out, unsigned reportType) override;
+  IVariableNameSpaceSetupper* GetVariableNameSpaceSetupper(long solutionID) override;
+  void GetSolutionVariation(VariableValues& out, long solutionID, long designInstanceID,
+                            const ReportTypeSolutionDefinition& def) override;
+  long GetDesignID(long designInstanceID) override;
+  void GetVariableChanges(std::vector<AString>& added, std::vector<AString>& deleted, std::vector<AString>& changed,
+                          const IVelmorCommand* cmd, long solutionID, const ReportTypeSolutionDefinition& def,
+                          long designInstanceID) override;
+  void GetSourceDescription(AString& out, const DesignSolutionDefinition& trace) override;
+  IManagedFileService* GetManagedFileService() override { return m_fileService; }
+  void GetDesignSolutionDefinitions(std::vector<DesignSolutionDefinition>& out) override;
+  ITraceInterpreterLookup* GetTraceInterpreterLookup() override { return nullptr; }
+  IAlienTokenParser* GetAlienTokenParser() override { return m_alienParser; }
+
+  ReferenceSolution& AddSolution(long id, const AString& name);
+  ReferenceSolution* FindSolution(long id) const;
+  void SetDesignOfInstance(long designInstanceID, long designID) { m_designs[designInstanceID] = designID; }
+  void SetManagedFileService(IManagedFileService* service) { m_fileService = service; }
+  // Installs a service of its own over a fresh temporary folder (made on the first call; the
+  // folder goes with the manager) and answers it.
+  TempDirManagedFileService& UseTempDirFileService();
+
+  // Per-command answer of op 6 for one solution; a command without one changes no variable.
+  void SetVariableChanges(const IVelmorCommand* cmd, long solutionID, const std::vector<AString>& added,
+                          const std::vector<AString>& deleted, const std::vector<AString>& changed);
+  int GetNumVariableChangeQueries() const { return m_variableChangeQueries; }
+
+  // Op 12 answers the manager's own opaque parser unless another one (or null) is set.
+  void SetAlienTokenParser(IAlienTokenParser* parser) { m_alienParser = parser; }
+
+private:
+  std::map<long, std::unique_ptr<ReferenceSolution>> m_solutions;
+  std::map<long, long> m_designs;                  // design instance ID -> design ID
+  IManagedFileService* m_fileService = nullptr;    // not owned
+  std::unique_ptr<TempDirManagedFileService> m_ownFileService;
+  struct VariableChanges {
+    std::vector<AString> added, deleted, changed;
+  };
+  std::map<std::pair<const IVelmorCommand*, long>, VariableChanges> m_variableChanges;
+  int m_variableChangeQueries = 0;
+  ReferenceAlienTokenParser m_ownAlienParser;
+  IAlienTokenParser* m_alienParser = &m_ownAlienParser;  // not owned unless it is m_ownAlienParser
+};
+
+}  // namespace refhost
