@@ -135,6 +135,9 @@ void TraceDataDatasets::BuildDatasetsFromColumns(const Column& x, const Column& 
   Variable* primary = m_sweepsInfo.GetNumVariables() > 0 ? m_sweepsInfo.GetVariable(0) : nullptr;
   const AString varying = xExpr ? xExpr->GetValueText() : (primary ? primary->GetName() : AString());
   const int varyingIndex = m_sweepsInfo.GetVariableIndex(varying);
+  // An x that names no variable of the trace gives the value no datasets: it then answers NaN.
+  ORVEX_ASSERT(varyingIndex >= 0);
+  if (varyingIndex < 0) return;
   if (m_datasets.count(value.GetID())) {
     ORVEX_ASSERT(!"Should not be calling datasets have already been extracted");
     return;
@@ -145,6 +148,11 @@ void TraceDataDatasets::BuildDatasetsFromColumns(const Column& x, const Column& 
   if (const DoubleColumn* dx = x.GetDoubleColumn()) xs = dx->GetValues();
   const bool haveX = xs.size() == static_cast<size_t>(n);
   if (!haveX) ORVEX_ASSERT(!"not enough points");
+  // Each point needs its y value: a short y column builds no datasets.
+  if (y.GetCount() != static_cast<size_t>(n)) {
+    ORVEX_ASSERT(!"not enough points");
+    return;
+  }
   for (int i = 0; i < n; ++i) {
     DatasetKey key;
     FillDatasetKey(key, i, varyingIndex);

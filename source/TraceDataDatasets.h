@@ -39,6 +39,7 @@ public:
   // a value after those its expressions use.
   void ExtractDatasets(IProgressMonitor* monitor);
   const std::set<long>& GetLeafQuantityIDs() const { return m_leafIDs; }
+  ReportManager* GetReportManager() const { return m_manager; }
 
 private:
   void OrderByDependency(std::vector<long>& ids) const;

@@ -50,6 +50,7 @@ public:
   IValueParser* GetIValueParser() const override { return m_parser; }
 
   IVariableNameSpaceSetupper* GetVariableNameSpaceSetupper() const { return m_setupper; }
+  bool GetFlag() const { return m_flag; }
   // Made on first use; texts are compared without case.
   ReferencedPostprocessingQuantityMsg& GetMsgForExprForEdit(const AString& exprText);
   // Replaces what was recorded for that dataset.
