@@ -1,9 +1,10 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
-// data file imported, saved, loaded and carried to another manager with its data; the
-// solution-value cache: push a swept solution's values, write the cache files and read them into a
-// fresh cache; then output variables: define one, use it in a trace, ask for its unit type, validate
-// the report, edit and undo, save and reload. What it writes is kept in the folder given as second
-// argument, so that it can be opened afterwards.
+// data file imported, saved, loaded and carried to another manager with its data; the main job, a
+// swept solution's traces updated and populated through the centralized update; the solution-value
+// cache: push a swept solution's values, write the cache files and read them into a fresh cache;
+// then output variables: define one, use it in a trace, ask for its unit type, validate the report,
+// edit and undo, save and reload. What it writes is kept in the folder given as second argument, so
+// that it can be opened afterwards.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,6 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "Gravik/IReportDataManager.h"
+#include "orvex/centupd/CentralizedLoadUnitInfo.h"
+#include "orvex/centupd/CentralizedUpdateUtility.h"
+#include "orvex/centupd/IDerivedDataManager.h"
+#include "orvex/centupd/RecordingProgressMonitor.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SweepBase.h"
 #include "Gravik/IBaseTraceDefinition.h"
 #include "Gravik/IOutputVariableMgr.h"
 #include "Gravik/IPointsetDefinition.h"
@@ -183,6 +191,117 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
   cache.reset();
   solutions.SetManagedFileService(nullptr);
   return same;
+}
+
+// Counts the units the update loads; the reference product then pushes each one.
+class CountingLoader : public IDerivedDataManager {
+public:
+  bool LoadUnit(const CentralizedLoadUnitInfo&) override {
+    ++loads;
+    return true;
+  }
+  int loads = 0;
+};
+
+// The engine's main job, through the plug-in only: a swept solution with a family variable, a
+// report of dB(S11) traces, a centralized update with a progress monitor, the curves printed and
+// written to a data file, a second update served from the cache, the cache files written and
+// read back.
+bool MainJob(rep::IReportManagerFactory& factory) {
+  refhost::ReferenceSolutionManager solutions;
+  solutions.UseTempDirFileService();
+  solutions.SetDesignOfInstance(1, 100);
+  refhost::ReferenceSolution& solution = solutions.AddSolution(20, L"Design : Sweep");
+  solution.AddSupportedReportType(1);
+  Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);  // GHz, the primary sweep
+  Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);  // mm, a family per value
+  // A line of length L in front of a load: S11 = r exp(-2j beta L), beta growing with F.
+  solution.AddQuantity(L"S11", ValueState(2, 15, 1), [freq, length](const VariableValues& at) {
+    const double f = at.GetVariableValue(freq)->GetValue(), l = at.GetVariableValue(length)->GetValue();
+    const double r = 0.1 + 0.05 * f + 0.1 * (l - 1.0), angle = -2.0 * 0.1 * f * l;
+    return AComplex<double>(r * std::cos(angle), r * std::sin(angle));
+  });
+  solution.AddSweep(freq, {1, 2, 3, 4, 5});
+  solution.AddSweep(length, {1.0, 1.5, 2.0});
+  for (double l : {1.0, 1.5, 2.0}) {
+    VariableValues point;
+    point.SetVariableValue(length, Value(l, 142));
+    solution.AddInstance(point);
+  }
+  std::unique_ptr<IOutputVariableMgr> outputVariables(factory.CreateOutputVariableMgr(&solutions));
+  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
+  refhost::ReferenceReportManagerOwner owner;
+  owner.SetDesignInstanceID(1);
+  owner.SetSolutionManager(&solutions);
+  owner.SetOutputVariableMgr(outputVariables.get());
+  owner.SetSimValueCache(cache.get());
+
+  bool ok = true;
+  {
+    std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
+    if (!mgr) return false;
+    SubsweepDefParamsContainer subsweeps;
+    for (const wchar_t* name : {L"F", L"L"})
+      subsweeps.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    std::unique_ptr<rep::IPointsetDefinition> pointset =
+        mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+    const DesignSolutionDefinition dsd(100, 20, ReportTypeSolutionDefinition(1));
+    std::unique_ptr<rep::IBaseTraceDefinition> trace =
+        mgr->CreateTraceDefinition(L"Return loss", {L"F", L"dB(S11)"}, dsd, *pointset, ExtTraceInfo());
+    std::unique_ptr<rep::IReportDefinition> report = mgr->CreateReportDefinition({trace.get()}, L"Return loss plot");
+    const long reportID = mgr->AddReportDefinition(*report, nullptr);
+    std::vector<long> traceIDs;
+    mgr->GetReportDefinition(reportID)->GetTraceIDs(traceIDs);
+    rep::IReportDataManager* data = mgr->GetReportDataManagerForEdit();
+
+    rep::ITraceData* before = data->GetITraceData(traceIDs.at(0));
+    std::printf("before the update: %u curve of %u point (placeholder)\n", before->GetNumCurves(),
+                before->GetNumPointsInCurve(0));
+
+    CountingLoader loader;
+    RecordingProgressMonitor monitor;
+    std::vector<ICentralizedUpdateObject*> objects;
+    data->GetCentralizedUpdateObjects(objects, reportID);
+    CentralizedUpdateUtility::UpdateObjects(&loader, objects, &monitor);
+    std::printf("first update: %d units loaded, monitor told \"%s\"\n", loader.loads,
+                monitor.GetMessages().empty() ? "" : monitor.GetMessages().front().ToUtf8().c_str());
+
+    rep::ITraceData* result = data->GetITraceData(traceIDs.at(0));
+    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_return_loss.csv").string();
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (out) std::fprintf(out, "curve,F [GHz],dB(S11)\n");
+    const Column* x = result->GetDataColumn(0);
+    const Column* y = result->GetDataColumn(1);
+    for (unsigned c = 0; c < result->GetNumCurves(); ++c) {
+      const std::string key = result->GetCurveVariationKey(c, false).ToUtf8();
+      std::printf("  curve %u  %s\n", c, key.c_str());
+      for (unsigned k = 0; k < result->GetNumPointsInCurve(c); ++k) {
+        const size_t row = result->GetCurveOffset(c) + k;
+        const double f = x->GetDoubleColumn()->GetValues()[row], db = y->GetDoubleColumn()->GetValues()[row];
+        std::printf("    F=%4.1f GHz  dB(S11)=%8.4f\n", f, db);
+        if (out) std::fprintf(out, "\"%s\",%.17g,%.17g\n", key.c_str(), f, db);
+      }
+    }
+    if (out) std::fclose(out);
+    std::printf("written to %s\n", path.c_str());
+    std::filesystem::remove(path);
+    ok = ok && result->GetNumCurves() == 3 && loader.loads == 3;
+
+    data->SetNeedsUpdateForSolution(100, 20);
+    objects.clear();
+    data->GetCentralizedUpdateObjects(objects, reportID);
+    loader.loads = 0;
+    CentralizedUpdateUtility::UpdateObjects(&loader, objects, nullptr);
+    std::printf("second update: %d units loaded (served from the cache), %u curves\n", loader.loads,
+                data->GetITraceData(traceIDs.at(0))->GetNumCurves());
+    ok = ok && loader.loads == 0;
+  }
+  io::CBlock project(L"Project");
+  ok = ok && cache->WriteCacheFiles(project);
+  std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
+  fresh->ReadCacheFiles(project);
+  std::printf("cache files written and read back into a fresh cache\n");
+  return ok;
 }
 
 // Every curve with its points, read through the trace-data interfaces only.
@@ -451,6 +570,10 @@ int main(int argc, char** argv) {
   }
   if (!ImportRoad(*entry(), owner, folder)) {
     std::fprintf(stderr, "the import road failed\n");
+    status = 1;
+  }
+  if (!MainJob(*entry())) {
+    std::fprintf(stderr, "the main job failed\n");
     status = 1;
   }
   if (!ShowCacheRoad(*entry(), solutions, folder)) {

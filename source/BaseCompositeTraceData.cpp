@@ -1,5 +1,6 @@
 #include "BaseCompositeTraceData.h"
 
+#include "BaseTraceData.h"
 #include "GravikUtils.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/Block.h"
@@ -7,20 +8,17 @@
 
 namespace rep {
 
-namespace {
-const wchar_t* const kComponents = L"CompositeTraceDataComponents";
-const wchar_t* const kLeaf = L"TraceComponentData";
-const wchar_t* const kComposite = L"CompositeTraceComponentData";
-const wchar_t* const kChildren = L"ChildrenComps";
-const wchar_t* const kTraceDataExpr = L"TraceDataExpr";
-const wchar_t* const kCompositeType = L"CompositeType";
-const wchar_t* const kTraceDataCol = L"TraceDataCol";
-}  // namespace
+const wchar_t* const BaseCompositeTraceData::kComponents = L"CompositeTraceDataComponents";
+const wchar_t* const BaseCompositeTraceData::kLeaf = L"TraceComponentData";
+const wchar_t* const BaseCompositeTraceData::kComposite = L"CompositeTraceComponentData";
+const wchar_t* const BaseCompositeTraceData::kChildren = L"ChildrenComps";
+const wchar_t* const BaseCompositeTraceData::kTraceDataExpr = L"TraceDataExpr";
+const wchar_t* const BaseCompositeTraceData::kCompositeType = L"CompositeType";
 
 BaseCompositeTraceData::~BaseCompositeTraceData() = default;
 
 bool BaseCompositeTraceData::WriteComponentsToBlock(io::CBlock& parent) {
-  io::CBlock components(kComponents);
+  io::CBlock components(BaseCompositeTraceData::kComponents);
   const unsigned count = GetNumComponents();
   for (unsigned i = 0; i < count; ++i) {
     const IBaseTraceComponentData* component = GetComponent(i);
@@ -74,16 +72,16 @@ CopyToBlockCompositeTraceDataVisitor::~CopyToBlockCompositeTraceDataVisitor() = 
 
 void CopyToBlockCompositeTraceDataVisitor::VisitLeaf(const ITraceComponentData& leaf) {
   ORVEX_ASSERT(m_blk==0);
-  m_blk = std::make_unique<io::CBlock>(kLeaf);
-  *m_blk << io::NamedValue(kTraceDataExpr, leaf.GetExpression());
-  if (!WriteColumnToBlock(*m_blk, leaf.GetDataColumn(), kTraceDataCol)) m_failed = true;
+  m_blk = std::make_unique<io::CBlock>(BaseCompositeTraceData::kLeaf);
+  *m_blk << io::NamedValue(BaseCompositeTraceData::kTraceDataExpr, leaf.GetExpression());
+  if (!WriteColumnToBlock(*m_blk, leaf.GetDataColumn(), BaseTraceData::kTraceDataCol)) m_failed = true;
 }
 
 void CopyToBlockCompositeTraceDataVisitor::VisitComposite(const ICompositeTraceComponentData& node) {
-  m_blk = std::make_unique<io::CBlock>(kComposite);
-  *m_blk << io::NamedValue(kTraceDataExpr, node.GetExpression());
-  *m_blk << io::NamedValue(kCompositeType, node.GetCompositeType());
-  io::CBlock children(kChildren);
+  m_blk = std::make_unique<io::CBlock>(BaseCompositeTraceData::kComposite);
+  *m_blk << io::NamedValue(BaseCompositeTraceData::kTraceDataExpr, node.GetExpression());
+  *m_blk << io::NamedValue(BaseCompositeTraceData::kCompositeType, node.GetCompositeType());
+  io::CBlock children(BaseCompositeTraceData::kChildren);
   for (unsigned i = 0; i < node.GetNumChildren(); ++i) {
     const IBaseTraceComponentData* child = node.GetChild(i);
     // An empty position writes nothing, as a tree with that child absent would.

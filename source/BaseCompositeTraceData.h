@@ -21,6 +21,14 @@ public:
   // column cannot be written, nothing is appended and the answer is false.
   virtual bool WriteComponentsToBlock(io::CBlock& parent);  // 0
 
+  // Keys of the component tree's block, written here and read by the stored composite data.
+  static const wchar_t* const kComponents;
+  static const wchar_t* const kLeaf;
+  static const wchar_t* const kComposite;
+  static const wchar_t* const kChildren;
+  static const wchar_t* const kTraceDataExpr;
+  static const wchar_t* const kCompositeType;
+
 protected:
   BaseCompositeTraceData() = default;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "BaseTraceData.h"
 #include "GravikUtils.h"
 #include "TraceComponentData.h"
 #include "orvex/core/Assert.h"
@@ -15,13 +16,6 @@ namespace rep {
 namespace {
 
 const wchar_t* const kBlockName = L"ConcreteCompositeTraceData";
-const wchar_t* const kComponents = L"CompositeTraceDataComponents";
-const wchar_t* const kLeaf = L"TraceComponentData";
-const wchar_t* const kComposite = L"CompositeTraceComponentData";
-const wchar_t* const kChildren = L"ChildrenComps";
-const wchar_t* const kTraceDataExpr = L"TraceDataExpr";
-const wchar_t* const kCompositeType = L"CompositeType";
-const wchar_t* const kTraceDataCol = L"TraceDataCol";
 
 using ComponentPtr = std::unique_ptr<IBaseTraceComponentData>;
 
@@ -38,16 +32,16 @@ void LimitByLeaves(const IBaseTraceComponentData* node, uint64_t& rows) {
 
 ComponentPtr ReadLeaf(const io::CBlock& block) {
   AString expression;
-  block >> io::NamedValue(kTraceDataExpr, expression);
+  block >> io::NamedValue(BaseCompositeTraceData::kTraceDataExpr, expression);
   if (!block.Found()) {
     block.ResetFound(true);
     ORVEX_ASSERT(0);
     return nullptr;
   }
-  Column* col = ReadColumnFromBlock(block, kTraceDataCol);
+  Column* col = ReadColumnFromBlock(block, BaseTraceData::kTraceDataCol);
   if (!col) {
     // A present but unreadable column was reported by the reader already.
-    if (!block.FindBlock(kTraceDataCol)) ORVEX_ASSERT(col);
+    if (!block.FindBlock(BaseTraceData::kTraceDataCol)) ORVEX_ASSERT(col);
     block.ResetFound(true);
     return nullptr;
   }
@@ -59,11 +53,11 @@ ComponentPtr ReadLeaf(const io::CBlock& block) {
 ComponentPtr ReadComposite(const io::CBlock& block, unsigned depth) {
   AString expression;
   int compositeType = 0;
-  block >> io::NamedValue(kTraceDataExpr, expression);
+  block >> io::NamedValue(BaseCompositeTraceData::kTraceDataExpr, expression);
   bool whole = block.Found();
-  block >> io::NamedValue(kCompositeType, compositeType);
+  block >> io::NamedValue(BaseCompositeTraceData::kCompositeType, compositeType);
   whole = whole && block.Found();
-  const io::CBlock* children = block.FindBlock(kChildren);
+  const io::CBlock* children = block.FindBlock(BaseCompositeTraceData::kChildren);
   block.ResetFound(true);
   if (!whole || !children || depth >= ConcreteCompositeTraceData::kMaxCompositeDepth) return nullptr;
   auto node = std::make_unique<CompositeTraceComponentData>(expression, compositeType);
@@ -79,8 +73,8 @@ ComponentPtr ReadComposite(const io::CBlock& block, unsigned depth) {
 
 // `depth` counts the composite nodes above the block.
 ComponentPtr ReadComponent(const io::CBlock& block, unsigned depth) {
-  if (block.GetName().CompareNoCase(kLeaf) == 0) return ReadLeaf(block);
-  if (block.GetName().CompareNoCase(kComposite) == 0) return ReadComposite(block, depth);
+  if (block.GetName().CompareNoCase(BaseCompositeTraceData::kLeaf) == 0) return ReadLeaf(block);
+  if (block.GetName().CompareNoCase(BaseCompositeTraceData::kComposite) == 0) return ReadComposite(block, depth);
   ORVEX_ASSERT(0);
   return nullptr;
 }
@@ -101,7 +95,7 @@ void ConcreteCompositeTraceData::AddComponent(IBaseTraceComponentData* component
 }
 
 bool ConcreteCompositeTraceData::ReadComponentsFromBlock(io::CBlock& parent) {
-  const io::CBlock* components = parent.FindBlock(kComponents);
+  const io::CBlock* components = parent.FindBlock(BaseCompositeTraceData::kComponents);
   parent.ResetFound(true);
   if (!components) return false;
   std::vector<ComponentPtr> read;

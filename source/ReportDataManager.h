@@ -1,13 +1,19 @@
 // Owner of the computed trace data of one report manager, keyed by trace-definition ID.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "Gravik/IReportDataManager.h"
 #include "Gravik/ITraceDataInterfaces.h"
 
 class IVelmorCommand;
 class ISimValueDataCache;
+class IDerivedDataDefinition;
+class ISolutionForReports;
+class DesignSolutionDefinition;
 
 namespace rep {
 
@@ -41,10 +47,29 @@ public:
 
   ReportManager* GetManager() const { return m_mgr; }
   ISimValueDataCache* GetISimValueDataCacheForEdit() const;
-  // Drops the data of the traces that the command's report info names as affected.
+  // Drops the data of the traces that the command deleted or added, or edited, as its state
+  // tells; true when some trace was concerned.
   bool DeleteTraceDataForCommand(IVelmorCommand* cmd);
+  // Hands the caller the data whose trace-data face this is, taken out of the map; null when none.
+  ITraceData* FindTraceDataByInterface(ITraceData* data);
+
+  AbstractDynamicTraceData* CreateDynamicTraceData(long traceDefID, long traceDefVersionID, long dataVersionID);
+  AbstractDynamicTraceData* CreateTraceDataForDefinition(long traceDefID);
 
 private:
+  // Marks the data of traces of that design and solution for which `matches` holds.
+  void MarkMatchingData(long designID, long solutionID,
+                        const std::function<bool(const AbstractDynamicTraceData&, const DesignSolutionDefinition&)>& matches);
+  ISolutionForReports* SolutionOf(long solutionID) const;
+  bool CheckTraceDataConsistency(long traceDefID, const std::map<long, std::set<AString, AString::NoCaseLess>>& names,
+                                 const std::set<AString>& given) const;
+  bool MatchesNewSolution(const DesignSolutionDefinition& dsd, long dataVersionID, long designID, long solutionID,
+                          const ReportTypeSolutionDefinition& def, const VariableValues* major, long versionID,
+                          ISolutionForReports& solution) const;
+  // The data's load definition; null when the solution gives none.
+  std::unique_ptr<IDerivedDataDefinition> LoadDefinitionOf(const DesignSolutionDefinition& dsd,
+                                                           ISolutionForReports& solution) const;
+
   ReportManager* m_mgr;                                  // the owning report manager, not owned
   std::map<long, AbstractDynamicTraceData*> m_traceData;  // owned computed data by trace-definition ID
 };

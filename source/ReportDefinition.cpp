@@ -939,7 +939,7 @@ bool ReportDefinition::ReadComponentExpressionsFromComponentBlocks(const io::CBl
     const io::CBlock* component = components->GetBlock(i);
     if (!component || component->GetName().CompareNoCase(i18n::MakeNumberString(static_cast<long>(i))) != 0) continue;
     AString expression;
-    *component >> io::NamedValue(L"TraceCompExpr", expression);
+    *component >> io::NamedValue(BaseTraceData::kTraceCompExpr, expression);
     if (!component->Found()) {
       component->ResetFound(true);
       ORVEX_ASSERT(0);

@@ -199,6 +199,7 @@ void ReferenceSolution::GetNominalVariation(VariableValues& out) const {
 ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& variation,
                                                          const ReportTypeSolutionDefinition* forDefinition) {
   m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation, forDefinition));
+  m_instances.back()->SetSolution(this);
   return *m_instances.back();
 }
 
@@ -244,6 +245,10 @@ const ReferenceQuantity* ReferenceSolution::FindQuantity(const AString& name) co
 bool ReferenceSolution::OffersQuantitiesFor(const ReportTypeSolutionDefinition& def) const {
   return m_reportTypes.empty() ||
          std::find(m_reportTypes.begin(), m_reportTypes.end(), def.GetReportType()) != m_reportTypes.end();
+}
+
+bool ReferenceSolution::IsMajorVariable(const Variable* variable) const {
+  return std::find(m_majors.begin(), m_majors.end(), variable) != m_majors.end();
 }
 
 bool ReferenceSolution::EvaluateQuantity(const AString& name, AComplex<double>& out) const {

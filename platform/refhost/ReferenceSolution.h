@@ -34,9 +34,17 @@ public:
   void GetVariableValues(VariableValues& out) const override { out = m_variation; }
   void GetParentLoadDefinitions(AutoVectorOfClonablePtrs<IDerivedDataDefinition>& parents,
                                 std::vector<long>& versionIDs) const override;
-  bool PopulateQuantityValues(ISimValueQuantityValueContainer*, IExtendedLoadInfo*, IProgressMonitor*) override {
-    return false;
-  }
+  // Model mode: pushes the model's value of every quantity the trace asks for, at every minor
+  // point of this variation (see ReferenceProductPush.cpp).
+  bool PopulateQuantityValues(ISimValueQuantityValueContainer* container, IExtendedLoadInfo* info,
+                              IProgressMonitor* monitor) override;
+
+  // Failures a product can show while pushing.
+  enum class PushFailure { kNone, kAnswerFalse, kThrow, kWrongLength };
+  void SetPushFailure(PushFailure failure) { m_pushFailure = failure; }
+  int GetNumPushes() const { return m_pushes; }
+  int GetNumPopulateCalls() const { return m_populateCalls; }
+  void SetSolution(const ReferenceSolution* solution) { m_solution = solution; }
 
   // A parent load definition reached from this point, with its version.
   void AddParent(long solutionID, const ReportTypeSolutionDefinition& def, long version);
@@ -57,6 +65,10 @@ private:
   };
   std::vector<Parent> m_parents;
   bool m_dropOneVersion = false;
+  const ReferenceSolution* m_solution = nullptr;  // the solution that made it
+  PushFailure m_pushFailure = PushFailure::kNone;
+  int m_pushes = 0;
+  int m_populateCalls = 0;
 };
 
 // A quantity of a reference solution's data model.
@@ -164,6 +176,11 @@ public:
   // The quantity's function at the current values of the solution's variables; false when the
   // quantity or its function is missing.
   bool EvaluateQuantity(const AString& name, AComplex<double>& out) const;
+  bool IsMajorVariable(const Variable* variable) const;
+  // How the product pushes values over a special primary sweep.
+  enum class SpecialPush { kCommonPrimary, kInterpolationOrders, kPerQuantityPrimaries };
+  void SetSpecialPush(SpecialPush how) { m_specialPush = how; }
+  SpecialPush GetSpecialPush() const { return m_specialPush; }
 
   // A variable that stands for a quantity of the solution (op 15); by default a variable stands
   // for the quantity of its own name, when there is one.
@@ -224,6 +241,7 @@ private:
   };
   std::vector<DataChange> m_dataChanges;
   bool m_describesByTypeParams = false;
+  SpecialPush m_specialPush = SpecialPush::kCommonPrimary;
   ReferenceQuantityTypeProvider m_provider{*this};
   int m_valueStateQueries = 0;
   int m_enumNameQueries = 0;

@@ -18,6 +18,7 @@ TEST(ReportDataManager, WithoutManagerAnswersNothing) {
   EXPECT_EQ(nullptr, data.GetReportManagerForEdit());
   EXPECT_EQ(nullptr, data.GetISimValueDataCacheForEdit());
   EXPECT_EQ(AString(), data.GetTraceSolutionName(1));
+  EXPECT_SOFT_ASSERT("tdef");
 }
 
 TEST_F(ReportDataManagerTest, NewManagerHoldsNoDataAndLinksToItsOwner) {

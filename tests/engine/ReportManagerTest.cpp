@@ -699,6 +699,7 @@ TEST_F(ReportManagerTest, DataManagerWithoutData) {
   EXPECT_EQ(&Mgr(), data->GetReportManager());
   EXPECT_FALSE(data->DeleteTraceData(1));
   EXPECT_EQ(nullptr, data->GetITraceData(1));
+  EXPECT_SOFT_ASSERT("!\"No TraceDefinition by that ID\"");
   EXPECT_EQ(nullptr, data->GetISimValueDataCacheForEdit());  // the owner has no cache
   VelmorCommand cmd;
   EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&cmd));

@@ -9,7 +9,8 @@ using namespace postorvex::columns;
 Column::Column(val::ParameterType type, Units::FullUnitType units) : m_type(type), m_units(units) {}
 
 Column::Column(const Column& other)
-    : m_type(other.m_type),
+    : IVariableValueSource(),
+      m_type(other.m_type),
       m_units(other.m_units),
       m_service(other.m_service),
       m_name1(other.m_name1),

@@ -7,11 +7,14 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/values/IVariableValueSource.h"
 #include "postorvex/columns/ColumnInput.h"
 #include "postorvex/columns/ColumnTypes.h"
 
 class IManagedFileService;
+class Function;
 class Value;
+class ValueBase;
 namespace io {
 class CBlock;
 typedef int ReadError;
@@ -38,7 +41,7 @@ class ArcColumn;
 class CircleColumn;
 class RegionColumn;
 
-class POSTORVEX_API Column {
+class POSTORVEX_API Column : public IVariableValueSource {
 public:
   class Visitor;
 
@@ -87,6 +90,9 @@ public:
   // Appends the source's values at `rows`, in that order, converted to this column's unit. A
   // source of another kind, or a row out of range, appends nothing and answers false.
   virtual bool AppendValuesAt(const Column& source, const std::vector<unsigned>& rows);
+  // Without a function: every value of a source of the same kind, converted to this unit; with
+  // one: each value mapped through it. A source of an incompatible kind appends nothing: false.
+  bool AppendFrom(const Column& source, const Function* fnOrNull);
   virtual size_t GetCount() const = 0;
   virtual void ClearValues() = 0;
   virtual void AppendInvalidValues(size_t n) = 0;
@@ -123,6 +129,22 @@ public:
   // Parses back to the same value: doubles as "%.17g" in the column's unit followed by the
   // unit's name. An invalid entry gives "".
   AString GetSingleValueText(size_t i) const;
+
+  // The current row, read by variables linked to the column and loaded into the value base.
+  // Rows outside the column give no current value.
+  void SetValue(int row);
+  int GetCurrentRow() const { return m_currentRow; }
+  // Not owned. A matrix row is loaded into a matrix value of the column's element kind.
+  void SetValueBase(ValueBase* valueBase);
+  void ClearValueBase() { m_valueBase = nullptr; }
+  ValueBase* GetValueBase() const { return m_valueBase; }
+  // IVariableValueSource: the entry at the current row; false for an invalid entry, a row
+  // outside the column or a kind without a scalar value.
+  bool GetCurrentValue(Value& out) const override;
+  bool GetCurrentComplexSI(AComplex<double>& out) const override;
+  // The entry at a row as a constant value in the column's unit; false as above.
+  bool GetEntryValue(size_t row, Value& out) const;
+  bool GetEntryComplexSI(size_t row, AComplex<double>& out) const;
 
   // Views: null when the column is of another kind.
   DoubleColumn* GetDoubleColumn();
@@ -189,6 +211,8 @@ private:
   bool m_flag1 = false;
   bool m_flag2 = false;
   mutable bool m_loaded = true;
+  int m_currentRow = -1;
+  ValueBase* m_valueBase = nullptr;  // not owned
   uint64_t m_serial = 0;  // identity in the load registry, so a reused address is never mistaken
 };
 

@@ -107,6 +107,11 @@ VVLeafData* ConnectedVVObject::GetLeafDataAtCurrVarVals() const {
   return point ? point->m_data : nullptr;
 }
 
+bool ConnectedVVObject::HasPointAtCurrVarVals() const {
+  std::vector<Value> levels;
+  return GetCurrentLevelValues(levels) && FindPoint(levels) != nullptr;
+}
+
 void ConnectedVVObject::SetLeafDataAtCurrVarVals(VVLeafData* data) { AddPointAtCurrVarVals(data, true); }
 
 VVLeafData* ConnectedVVObject::GetDataForCompVVObject(const CompositeVVObject* object) const {

@@ -52,6 +52,8 @@ public:
   // The datum at the current values; null when there is no such point or a variable has no
   // current value.
   VVLeafData* GetLeafDataAtCurrVarVals() const;
+  // Whether a point exists at the current values (with or without a datum).
+  bool HasPointAtCurrVarVals() const;
   // Finds or makes the point at the current values and replaces its datum.
   void SetLeafDataAtCurrVarVals(VVLeafData* data);
   // The datum of a node of this tree; null for a node without one or of another tree.

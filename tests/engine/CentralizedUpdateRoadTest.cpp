@@ -1,0 +1,307 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "OutputVariableMgr.h"
+#include "CentUpdTraceDefObject.h"
+#include "EngineFixture.h"
+#include "Gravik/ITraceDataInterfaces.h"
+#include "PopulateTraceDataVisitor.h"
+#include "ReportDataManager.h"
+#include "SimValueDataCache.h"
+#include "SweepsVariableInfoMediator2.h"
+#include "GravikUtils.h"
+#include "orvex/core/VelmorCommand.h"
+#include "TraceData.h"
+#include "TraceDataDatasets.h"
+#include "VVConnectivityCreator2.h"
+#include "VersionedQuantityParser.h"
+#include "orvex/centupd/CentralizedUpdateUtility.h"
+#include "orvex/centupd/RecordingProgressMonitor.h"
+#include "orvex/core/VelDebug.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/SweepBase.h"
+
+namespace {
+
+// A computed trace reduced to what the update drives: its connectivity, flags and columns.
+class FakeTraceData : public AbstractDynamicTraceData {
+public:
+  FakeTraceData(long id, rep::ReportDataManager& mgr) : m_id(id), m_mgr(mgr) {}
+  bool HasData() const override { return x.GetCount() > 0; }
+  long GetVersionIDOfData() const override { return 1; }
+  long GetCurrentSolutionContextVersionID() const override { return 1; }
+  bool IsOutOfDate() const override { return false; }
+  rep::ITraceDataSweepInfo* GetTraceDataSweepInfo() override { return nullptr; }
+  unsigned GetNumCurves() const override { return 0; }
+  unsigned GetNumPointsInCurve(unsigned) const override { return 0; }
+  unsigned GetCurveOffset(unsigned) const override { return 0; }
+  AString GetCurveVariationKey(unsigned, bool) const override { return AString(); }
+  AString GetTraceName() const override { return AString(); }
+  long GetTraceDefID() const override { return m_id; }
+  long GetTraceDefVersionID() const override { return 1; }
+  rep::ReportDataManager& GetReportDataManager() const override { return m_mgr; }
+  const SPS2Connectivity* GetConnectivity() const override { return connectivity.get(); }
+  SPS2Connectivity* GetConnectivity() override { return connectivity.get(); }
+  void SetNeedsUpdate(bool needs) override { needsUpdate = needs; }
+  bool PopulateData(rep::CentUpdTraceDefObject& object, IProgressMonitor* monitor) override {
+    ++populations;
+    x.ClearValues();
+    y.ClearValues();
+    if (!object.GetQuantityInfo()) return false;
+    rep::VersionedQuantityParser* parser = object.GetQuantityParser();
+    std::vector<Value> expressions;
+    {
+      VariableNameSpace names(1, 1, 0);
+      parser->GetVariableNameSpaceSetupper()->Setup(names);
+      InstalledParserScope installed(parser);
+      expressions = {Value(L"F", Units::kNoUnit), Value(L"mag(S)*L", Units::kNoUnit)};
+    }
+    rep::TraceDataDatasets datasets(*object.GetSweepsMediator(), *connectivity, *object.GetQuantityInfo(), *parser,
+                                    nullptr);
+    rep::PopulateTraceDataVisitor visitor(expressions, {&x, &y}, parser, &datasets, monitor, false);
+    connectivity->Accept(visitor);
+    return true;
+  }
+  void UpdateTraceStateData() override {}
+  void InitializeData() override {}
+  rep::CentUpdTraceDefObject* GetCentralizedUpdateObject(bool) override { return nullptr; }
+  void ReleaseCentralizedUpdateObject(rep::CentUpdTraceDefObject*) override {}
+
+  std::unique_ptr<SPS2Connectivity> connectivity;
+  bool needsUpdate = true;
+  int populations = 0;
+  DoubleColumn x, y;
+
+private:
+  long m_id;
+  rep::ReportDataManager& m_mgr;
+};
+
+// Solution 10 with S(F, L) = F + iL over F = 1 2 3 (minor) and L = 1 2 (major points).
+class RoadTest : public reptest::EngineFixture {
+protected:
+  RoadTest() : m_cache(&m_solutions) {
+    m_owner.SetSimValueCache(&m_cache);
+    m_owner.SetOutputVariableMgr(&m_user);
+    refhost::ReferenceSolution& s = *m_solutions.FindSolution(10);
+    s.AddSupportedReportType(1);
+    f = s.AddVariable(L"F", Value(1.0, Units::kNoUnit), false);
+    l = s.AddVariable(L"L", Value(1.0, Units::kNoUnit), true);
+    s.AddQuantity(L"S", ValueState(2, 15, 1), [this](const VariableValues& at) {
+      return AComplex<double>(at.GetVariableValue(f)->GetValue(), at.GetVariableValue(l)->GetValue());
+    });
+    s.AddSweep(f, {1, 2, 3});
+    s.AddSweep(l, {1, 2});
+    for (double lv : {1.0, 2.0}) {
+      VariableValues p;
+      p.SetVariableValue(l, Value(lv, Units::kNoUnit));
+      s.AddInstance(p);
+    }
+    for (const wchar_t* name : {L"F", L"L"})
+      m_defs.PushBackAndOwn(s.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    rep::PointsetDefinition pointset(m_defs, {});
+    rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"F", L"mag(S)*L"}, Dsd(), pointset, ExtTraceInfo(), 1,
+                               nullptr);
+    long reportID = AddReport(L"R", {&trace});
+    std::vector<long> ids;
+    Report(reportID).GetTraceIDs(ids);
+    m_traceID = ids.at(0);
+    m_data = std::make_unique<FakeTraceData>(m_traceID, *Mgr().GetDataManager());
+  }
+  static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
+
+  // What the trace data does before an update: the mediator, the connectivity and the object.
+  rep::CentUpdTraceDefObject* MakeObject() {
+    auto* subsweeps = new rep::SubsweepsAdapter(m_defs, Dsd(), 1, &m_solutions, {});
+    VariableValues design;
+    m_solutions.GetSolutionVariation(design, 10, 1, ReportTypeSolutionDefinition(1));
+    auto* mediator = new rep::SweepsVariableInfoMediator2(subsweeps, ReportTypeSolutionDefinition(1),
+                                                          m_solutions.FindSolution(10), design, false);
+    if (!m_data->connectivity)
+      m_data->connectivity.reset(
+          VVConnectivityCreator2::CreateSPS2ConnectivityExcludingSpecialsAndPrimaryMinor(*mediator, &design));
+    return new rep::CentUpdTraceDefObject(m_data.get(), mediator, subsweeps, {}, false);
+  }
+  void CheckColumnsAgainstTheModel() {
+    ASSERT_EQ(6u, m_data->x.GetCount());
+    ASSERT_EQ(2u, m_data->connectivity->GetFamilyCount());
+    for (unsigned curve = 0; curve < 2; ++curve) {
+      VariableValues family;
+      m_data->connectivity->GetVariableValuesForCurve(family, curve);
+      const double lv = family.GetVariableValue(l)->GetValue();
+      EXPECT_EQ(curve + 1.0, lv) << "families in the order of L";
+      for (unsigned k = 0; k < 3; ++k) {
+        const size_t row = m_data->connectivity->GetFamilyOffset(curve) + k;
+        EXPECT_DOUBLE_EQ(k + 1.0, m_data->x.GetValues()[row]);
+        EXPECT_NEAR(std::hypot(k + 1.0, lv) * lv, m_data->y.GetValues()[row], 1e-12);
+      }
+    }
+  }
+
+  rep::SimValueDataCache m_cache;
+  rep::OutputVariableMgr m_user{&m_solutions};
+  SubsweepDefParamsContainer m_defs;
+  Variable *f, *l;
+  long m_traceID = 0;
+  std::unique_ptr<FakeTraceData> m_data;
+};
+
+TEST_F(RoadTest, LoadsWhatIsMissingThenServesFromTheCache) {
+  std::vector<int> unitsAsked;
+  CentralizedUpdateUtility::GetTestScript().record = [&](const ICentralizedUpdateObject*, const char* call, int n) {
+    if (std::string(call) == "units") unitsAsked.push_back(n);
+  };
+  RecordingProgressMonitor monitor;
+  VelDebug::SetDebugLevel(3);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, &monitor);
+  VelDebug::SetDebugLevel(0);
+  auto logged = [](const AString& line) {
+    const std::vector<AString>& lines = orvex::test::DebugLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  const AString id = AString::Format(L"%d", m_traceID);
+  EXPECT_TRUE(logged(L"CoreCentUpd: TraceData[" + id + L"] needs SolnID[10], VersID[1], instance [L=1]\n"));
+  EXPECT_TRUE(logged(L"CoreCentUpd: TraceData[" + id +
+                     L"] calling PopulateQuantityValues on instance SolnID[10], VersID[1], MajorVV [L=2] \n"));
+  EXPECT_TRUE(logged(L"CoreCentUpd: Products calling SetQuantityValues for SolnID[10], VersID[1], MajorVV[L=2], "
+                     L"MinorVVExclPrimary[]\n"));
+  EXPECT_EQ(std::vector<int>({2}), unitsAsked) << "one unit per major point";
+  EXPECT_FALSE(m_data->needsUpdate);
+  CheckColumnsAgainstTheModel();
+
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, &monitor);
+  EXPECT_EQ(std::vector<int>({2, 0}), unitsAsked) << "the second update loads nothing";
+  EXPECT_FALSE(m_data->needsUpdate);
+  CheckColumnsAgainstTheModel();
+}
+
+TEST_F(RoadTest, AbandonedOrFailedRunsLeaveTheTraceNeedingAnUpdate) {
+  RecordingProgressMonitor abandon(0);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, &abandon);
+  EXPECT_TRUE(m_data->needsUpdate);
+  EXPECT_EQ(1, m_data->populations);
+
+  m_data->connectivity.reset();
+  std::vector<ISolutionInstanceForReports*> instances;
+  refhost::ReferenceSolution& s = *m_solutions.FindSolution(10);
+  rep::CentUpdTraceDefObject* object = MakeObject();
+  s.GetSolutionInstances(instances, *object->GetSweepsMediator()->GetLoadDefinition(), 1);
+  for (ISolutionInstanceForReports* i : instances)
+    static_cast<refhost::ReferenceSolutionInstance*>(i)->SetPushFailure(
+        refhost::ReferenceSolutionInstance::PushFailure::kAnswerFalse);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+  EXPECT_SOFT_ASSERT("ret_val");
+  EXPECT_SOFT_ASSERT("ret_val");
+  EXPECT_TRUE(m_data->needsUpdate) << "a failed push is never up to date with values missing";
+}
+
+TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) {
+  auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID));
+  ASSERT_TRUE(td);
+  rep::TraceData data(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
+                      rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+  data.InitializeData();
+  EXPECT_FALSE(data.HasData());
+  EXPECT_EQ(1u, data.GetNumCurves());
+  EXPECT_EQ(1u, data.GetNumPointsInCurve(0));
+  ASSERT_EQ(2u, data.GetNumComponents());
+  EXPECT_EQ(1u, data.GetDataColumn(0)->GetCount()) << "placeholder: one invalid point";
+  EXPECT_TRUE(data.GetDataColumn(0)->IsInvalidAt(0));
+
+  RecordingProgressMonitor monitor;
+  rep::CentUpdTraceDefObject* object = data.GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(object);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, &monitor);
+  EXPECT_EQ(std::vector<AString>({L"Populating trace data"}), monitor.GetMessages());
+  ASSERT_TRUE(data.HasData());
+  EXPECT_FALSE(data.IsOutOfDate());
+  ASSERT_EQ(2u, data.GetNumCurves());
+  EXPECT_EQ(AString(L"L=1"), data.GetCurveVariationKey(0, false));
+  EXPECT_EQ(AString(L"L=2"), data.GetCurveVariationKey(1, false));
+  EXPECT_EQ(AString(L"F"), data.GetPrimarySweepName());
+  EXPECT_EQ(data.GetDataColumn(0), data.GetPrimarySweepColumn()) << "the primary sweep is a component";
+  for (unsigned curve = 0; curve < 2; ++curve)
+    for (unsigned k = 0; k < 3; ++k) {
+      const size_t row = data.GetCurveOffset(curve) + k;
+      const double lv = curve + 1.0, fv = k + 1.0;
+      EXPECT_DOUBLE_EQ(fv, data.GetDataColumn(0)->GetDoubleColumn()->GetValues()[row]);
+      EXPECT_NEAR(std::hypot(fv, lv) * lv, data.GetDataColumn(1)->GetDoubleColumn()->GetValues()[row], 1e-12);
+    }
+  EXPECT_EQ(nullptr, data.GetCentralizedUpdateObject(false)) << "up to date: no update object";
+
+  std::vector<int> unitsAsked;
+  CentralizedUpdateUtility::GetTestScript().record = [&](const ICentralizedUpdateObject*, const char* call, int n) {
+    if (std::string(call) == "units") unitsAsked.push_back(n);
+  };
+  data.SetNeedsUpdate(true);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {data.GetCentralizedUpdateObject(false)}, nullptr);
+  EXPECT_EQ(std::vector<int>({0}), unitsAsked) << "served from the cache";
+  EXPECT_EQ(6u, data.GetDataColumn(1)->GetCount());
+  EXPECT_EQ(2u, data.GetNumCurves());
+}
+
+TEST_F(RoadTest, ReportDataManagerHandsOutDataAndUpdateObjects) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  rep::ITraceData* placeholder = dm.GetITraceData(m_traceID);
+  ASSERT_TRUE(placeholder);
+  EXPECT_EQ(placeholder, dm.GetITraceData(m_traceID)) << "created once";
+  EXPECT_EQ(1u, placeholder->GetNumCurves());
+  EXPECT_EQ(1u, placeholder->GetDataColumn(1)->GetCount());
+
+  std::vector<ICentralizedUpdateObject*> objects;
+  dm.GetCentralizedUpdateObjects(objects, 424242);
+  EXPECT_TRUE(objects.empty()) << "no such report";
+  dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 999, 10, ReportTypeSolutionDefinition(1), nullptr, 1, 0, 0, {},
+                                              false);
+  EXPECT_TRUE(objects.empty()) << "a design no trace uses";
+  EXPECT_TRUE(dm.HasTraceData(m_traceID));
+
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  ASSERT_EQ(1u, objects.size());
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  rep::ITraceData* data = dm.GetITraceData(m_traceID);
+  ASSERT_EQ(2u, data->GetNumCurves());
+  EXPECT_EQ(6u, data->GetDataColumn(1)->GetCount());
+
+  objects.clear();
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  EXPECT_TRUE(objects.empty()) << "up to date";
+  dm.SetNeedsUpdateForSolution(100, 10);
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  ASSERT_EQ(1u, objects.size());
+  dm.DeleteTraceData(m_traceID);  // while its update object is out
+  EXPECT_SOFT_ASSERT("mDebugCentUpdObject==0");
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  EXPECT_FALSE(dm.HasTraceData(m_traceID));
+
+  objects.clear();
+  dm.GetCentralizedUpdateObjects(objects, reportID);  // fresh data and its object, never run
+  EXPECT_EQ(1u, objects.size());
+  m_mgr.reset();  // the manager goes with its data; the object then only deletes itself
+  EXPECT_SOFT_ASSERT("mDebugCentUpdObject==0");
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+}
+
+TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  ASSERT_TRUE(dm.GetITraceData(m_traceID));
+  VelmorCommand rename;
+  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  EXPECT_TRUE(Mgr().RenameReport(L"S", reportID, &rename));
+  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&rename)) << "no trace concerned";
+  EXPECT_TRUE(dm.HasTraceData(m_traceID));
+  VelmorCommand erase;
+  EXPECT_TRUE(Mgr().DeleteTraceDefinition(m_traceID, &erase));
+  EXPECT_TRUE(Mgr().UpdateTraceDataOnCommand(&erase));
+  EXPECT_FALSE(dm.HasTraceData(m_traceID));
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "OutputVariableMgr.h"
+#include "CacheAndConnectivityUpdateHelper2.h"
+#include "CentUpdUtils.h"
+#include "GravikUtils.h"
+#include "PopulateTraceDataVisitor.h"
+#include "RepTest.h"
+#include "SimValueDataCache.h"
+#include "SimValueInfoServer.h"
+#include "SweepsVariableInfoMediator2.h"
+#include "SimDatasetValueEvaluationContextRestorer2.h"
+#include "TraceDataDatasets.h"
+#include "VVConnectivityCreator2.h"
+#include "VersionedQuantityParser.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "orvex/values/VariableValuesContext.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/connectivity/ConnectedVVObject.h"
+#include "postorvex/connectivity/SPS2Connectivity.h"
+#include "postorvex/quantities/CompositeReferencedPostprocessingQuantityMsg.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SubsweepsAdapter.h"
+#include "postorvex/sweeps/SweepBase.h"
+#include "refhost/ReferenceSolutionManager.h"
+
+namespace {
+
+struct ParserDeleter {
+  void operator()(rep::VersionedQuantityParser* p) const { delete p->GetInterfaceQueriable(); }
+};
+
+// S(F, L) = F + iL cached over F = 1 2 3 (minor primary) at L = 1, 2 (major); the trace shows
+// F and mag(S)*L.
+struct PopulationTest : ::testing::Test {
+  PopulationTest() : solution(manager.AddSolution(10, L"Run1")), cache(&manager) {
+    solution.AddSupportedReportType(1);
+    f = solution.AddVariable(L"F", Value(1.0, Units::kNoUnit), false);
+    l = solution.AddVariable(L"L", Value(1.0, Units::kNoUnit), true);
+    solution.AddQuantity(L"S", ValueState(2, 15, 1));
+    solution.AddSweep(f, {1, 2, 3});
+    solution.AddSweep(l, {1, 2});
+    SubsweepDefParamsContainer defs;
+    for (const wchar_t* name : {L"F", L"L"})
+      defs.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    subsweeps = std::make_unique<rep::SubsweepsAdapter>(defs, Dsd(), 1, &manager, std::vector<VariableValues>{});
+    mediator = std::make_unique<rep::SweepsVariableInfoMediator2>(subsweeps.get(), ReportTypeSolutionDefinition(1),
+                                                                  &solution, VariableValues(), false);
+    parser.reset(dynamic_cast<rep::VersionedQuantityParser*>(
+        rep::CreateVersionedQuantityParser(&manager, &user, &cache.GetInfoServer(), Dsd())));
+    for (double lv : {1.0, 2.0}) {
+      VariableValuesContext at(Major(lv));
+      DoubleColumn primary;
+      ComplexColumn s;
+      primary.AppendValues({1, 2, 3});
+      for (double fv : {1.0, 2.0, 3.0}) s.AddValue({fv, lv});
+      cache.UpdateCacheForMinorSweepAtCurrVarVal(f, false, {l}, {}, Dsd(), 1, primary, {parser->GetSimValueID(L"S")},
+                                                 {&s}, L"t");
+    }
+    for (double lv : {1.0, 2.0}) solution.AddInstance(Major(lv));
+    connectivity.reset(dynamic_cast<MinorPrimarySPS2Connectivity*>(
+        VVConnectivityCreator2::CreateSPS2ConnectivityExcludingSpecialsAndPrimaryMinor(*mediator, nullptr)));
+    EXPECT_TRUE(connectivity) << "one point per solution point, a minor primary";
+    for (double lv : {1.0, 2.0})
+      EXPECT_FALSE(CentUpdUtils::IsLoadNeeded(*connectivity, Major(lv), {parser->GetSimValueID(L"S")}, cache,
+                                              *mediator, Dsd(), 1, (*subsweeps)[0].GetColumn()));
+    texts = {L"F", L"mag(S)*L"};
+    record.reset(rep::ValidateExpressions(*parser, texts));
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : texts) expressions.emplace_back(t, Units::kNoUnit);
+  }
+  static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
+  VariableValues Major(double lv) {
+    VariableValues v;
+    v.SetVariableValue(l, Value(lv, Units::kNoUnit));
+    return v;
+  }
+
+  refhost::ReferenceSolutionManager manager;
+  refhost::ReferenceSolution& solution;
+  rep::OutputVariableMgr user{&manager};
+  rep::SimValueDataCache cache;
+  Variable *f, *l;
+  std::unique_ptr<rep::SubsweepsAdapter> subsweeps;
+  std::unique_ptr<rep::SweepsVariableInfoMediator2> mediator;
+  std::unique_ptr<rep::VersionedQuantityParser, ParserDeleter> parser;
+  std::unique_ptr<MinorPrimarySPS2Connectivity> connectivity;
+  std::vector<AString> texts;
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record;
+  std::vector<Value> expressions;
+};
+
+TEST_F(PopulationTest, EveryPointOfEveryCurveEqualsTheFormula) {
+  ASSERT_TRUE(record);
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *record, *parser, nullptr);
+  DoubleColumn x, y;
+  IValueParser* before = Value::GetValueParser();
+  rep::PopulateTraceDataVisitor visitor(expressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+  connectivity->Accept(visitor);
+  EXPECT_EQ(before, Value::GetValueParser());
+  ASSERT_EQ(6u, x.GetCount());
+  ASSERT_EQ(6u, y.GetCount());
+  ASSERT_EQ(2u, connectivity->GetFamilyCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    EXPECT_EQ(3u, connectivity->GetNumPointsInFamily(curve));
+    for (unsigned k = 0; k < 3; ++k) {
+      const size_t row = connectivity->GetFamilyOffset(curve) + k;
+      const double fv = k + 1.0;
+      EXPECT_DOUBLE_EQ(fv, x.GetValues()[row]);
+      EXPECT_NEAR(std::hypot(fv, lv) * lv, y.GetValues()[row], 1e-12);
+    }
+  }
+  EXPECT_EQ(5, datasets.GetCurrentPointIndex());
+}
+
+TEST_F(PopulationTest, OnePointPerCurve) {
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *record, *parser, nullptr);
+  DoubleColumn x, y;
+  rep::PopulateTraceDataVisitor visitor(expressions, {&x, &y}, parser.get(), &datasets, nullptr, true);
+  connectivity->Accept(visitor);
+  ASSERT_EQ(2u, connectivity->GetFamilyCount());
+  EXPECT_EQ(1u, connectivity->GetNumPointsInFamily(0));
+  EXPECT_EQ(std::vector<double>({1, 1}), x.GetValues()) << "the first primary value of each leaf";
+  EXPECT_EQ(3, datasets.GetCurrentPointIndex()) << "the running index moved by the leaf's count";
+}
+
+TEST_F(PopulationTest, EmptyConnectivityLeavesTheColumns) {
+  MinorPrimarySPS2Connectivity empty(f, false, mediator->CreateConnectedVVObject());
+  rep::TraceDataDatasets datasets(*mediator, empty, *record, *parser, nullptr);
+  DoubleColumn x, y;
+  rep::PopulateTraceDataVisitor visitor(expressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+  empty.Accept(visitor);
+  EXPECT_EQ(0u, x.GetCount());
+  EXPECT_EQ(0u, empty.GetFamilyCount());
+}
+
+TEST_F(PopulationTest, MajorPrimaryCurveRunsOverTheMajorValues) {
+  SubsweepDefParamsContainer defs;
+  defs.PushBackAndOwn(solution.GetSweepOfVariable(L"L", SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::SubsweepsAdapter byLength(defs, Dsd(), 1, &manager, {});
+  rep::SweepsVariableInfoMediator2 m(&byLength, ReportTypeSolutionDefinition(1), &solution, VariableValues(), false);
+  MajorPrimarySPS2Connectivity c(m.CreateConnectedVVObject());
+  for (double lv : {1.0, 2.0}) {
+    DoubleColumn primary;
+    ComplexColumn s;
+    primary.AppendValues({lv});
+    s.AddValue({3.0, 4.0 * lv});
+    rep::CacheAndConnectivityUpdateHelper2 helper(&c, Dsd(), 1, Major(lv), &m, &cache);
+    helper.SetQuantityValues(VariableValues(), {parser->GetSimValueID(L"S")}, {&s}, primary, L"major");
+  }
+  std::vector<Value> majorExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    majorExpressions = {Value(L"L", Units::kNoUnit), Value(L"mag(S)", Units::kNoUnit)};
+  }
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> majorRecord(
+      rep::ValidateExpressions(*parser, {L"L", L"mag(S)"}));
+  rep::TraceDataDatasets datasets(m, c, *majorRecord, *parser, nullptr);
+  DoubleColumn x, y;
+  rep::PopulateTraceDataVisitor visitor(majorExpressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+  c.Accept(visitor);
+  ASSERT_EQ(1u, c.GetFamilyCount());
+  EXPECT_EQ(2u, c.GetNumPointsInFamily(0));
+  EXPECT_EQ(std::vector<double>({1, 2}), x.GetValues());
+  ASSERT_EQ(2u, y.GetCount());
+  EXPECT_NEAR(5.0, y.GetValues()[0], 1e-12);
+  EXPECT_NEAR(std::hypot(3.0, 8.0), y.GetValues()[1], 1e-12);
+}
+
+TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
+  const std::vector<AString> dsTexts{L"F", L"max(mag(S))"};
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> datasetIDs;
+  dsRecord->GetAllSimDatasetValues(datasetIDs);
+  ASSERT_EQ(1u, datasetIDs.size());
+  std::vector<Value> dsExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
+  }
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
+  datasets.ExtractDatasets(nullptr);
+  EXPECT_TRUE(datasets.GetDatasetForPoint(datasetIDs[0], 0));
+  EXPECT_EQ(datasets.GetDatasetForPoint(datasetIDs[0], 0), datasets.GetDatasetForPoint(datasetIDs[0], 2))
+      << "points that differ only in the varying variable share one dataset";
+  EXPECT_NE(datasets.GetDatasetForPoint(datasetIDs[0], 0), datasets.GetDatasetForPoint(datasetIDs[0], 3));
+  EXPECT_EQ(nullptr, datasets.GetDatasetForPoint(424242, 0));
+  DoubleColumn x, y;
+  {
+    SimDatasetValueEvaluationContextRestorer2 context(*dsRecord, *parser, &datasets);
+    rep::PopulateTraceDataVisitor visitor(dsExpressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+    connectivity->Accept(visitor);
+  }
+  ASSERT_EQ(6u, y.GetCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    for (unsigned k = 0; k < 3; ++k)
+      EXPECT_NEAR(std::hypot(3.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k], 1e-12)
+          << "the largest |S| of the point's curve";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "OutputVariableMgr.h"
+#include "RepTest.h"
+#include "SimDatasetValueEvaluationContextRestorer2.h"
+#include "SimValueDataCache.h"
+#include "SimValueInfoServer.h"
+#include "SimValueValueProviderT.h"
+#include "VersionedQuantityParser.h"
+#include "orvex/values/MatrixValue.h"
+#include "orvex/values/VariableNameSpace.h"
+#include "orvex/values/VariableValuesContext.h"
+#include "postorvex/caches/MinorSweepCache.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/quantities/SimValueParams.h"
+#include "postorvex/columns/SimValueMatrixContext.h"
+#include "refhost/ReferenceSolutionManager.h"
+
+namespace {
+
+struct ParserDeleter {
+  void operator()(rep::VersionedQuantityParser* p) const { delete p->GetInterfaceQueriable(); }
+};
+using Provider = SimValueValueProviderT<rep::VersionedQuantityParser>;
+
+// S11 (complex) and Gain (double) cached over F = 1, 2, 3; M a 3 x 2 matrix at every row.
+struct ProviderTest : ::testing::Test {
+  ProviderTest() : solution(manager.AddSolution(10, L"Run1")), cache(&manager) {
+    solution.AddSupportedReportType(1);
+    f = solution.AddVariable(L"F", Value(1.0, Units::kNoUnit), false);
+    solution.AddQuantity(L"S11", ValueState(2, 15, 1));
+    solution.AddQuantity(L"Gain", ValueState(1, 15, 1));
+    solution.AddQuantity(L"Lost", ValueState(1, 15, 1));
+    solution.AddQuantity(L"M", ValueState(16, 15, 1));
+    parser.reset(dynamic_cast<rep::VersionedQuantityParser*>(
+        rep::CreateVersionedQuantityParser(&manager, &user, &cache.GetInfoServer(), Dsd())));
+    primary.AppendValues({1, 2, 3});
+    ComplexColumn s;
+    DoubleColumn gain;
+    DoubleMatrixColumn m;
+    for (double p : {1.0, 2.0, 3.0}) {
+      s.AddValue({p, -p});
+      gain.AddValue(p * 10, false);
+      m.AppendMatrix({3, 2, {1, 2, 3, 4, 5, 6}});
+    }
+    sweepCache = std::make_unique<MinorSweepCache>(f, nullptr);
+    sweepCache->Update(primary, false, {ID(L"S11"), ID(L"Gain"), ID(L"M")}, {&s, &gain, &m}, L"t");
+  }
+  static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
+  long ID(const AString& q) { return parser->GetSimValueID(q); }
+  Value Parsed(const AString& text) {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    InstalledParserScope installed(parser.get());
+    return Value(text, Units::kNoUnit);
+  }
+
+  refhost::ReferenceSolutionManager manager;
+  refhost::ReferenceSolution& solution;
+  rep::OutputVariableMgr user{&manager};
+  rep::SimValueDataCache cache;
+  std::unique_ptr<rep::VersionedQuantityParser, ParserDeleter> parser;
+  Variable* f;
+  DoubleColumn primary;
+  std::unique_ptr<MinorSweepCache> sweepCache;
+};
+
+TEST_F(ProviderTest, ReadsTheRowOfEachQuantityAndRestoresTheParser) {
+  Value s = Parsed(L"S11*F"), gain = Parsed(L"Gain"), lost = Parsed(L"Lost");
+  IValueParser* before = Value::GetValueParser();
+  {
+    Provider provider(sweepCache.get(), parser.get(), &primary, f);
+    for (int row = 0; row < 3; ++row) {
+      provider.SetCurrentPrimaryIndex(row, true);
+      const double p = row + 1.0;
+      EXPECT_EQ(AComplex<double>(p * p, -p * p), s.GetComplexValue());
+      EXPECT_DOUBLE_EQ(p * 10, gain.GetValue());
+    }
+    provider.SetCurrentPrimaryIndex(2, false);
+    EXPECT_EQ(2, provider.GetCurrentRow()) << "the cache's row for the current value of F";
+    provider.SetCurrentPrimaryIndex(1, true);
+    EXPECT_TRUE(std::isnan(lost.GetValue()));
+    EXPECT_SOFT_ASSERT("col");
+    EXPECT_TRUE(std::isnan(provider.GetValue(f)));
+    EXPECT_SOFT_ASSERT("!\"Should not be passing me anything other than SimValue2's!\"");
+  }
+  EXPECT_EQ(before, Value::GetValueParser());
+  {
+    VariableValues elsewhere;
+    elsewhere.SetVariableValue(f, Value(7.0, Units::kNoUnit));
+    VariableValuesContext current(elsewhere);
+    Provider provider(sweepCache.get(), parser.get(), nullptr, nullptr);
+    provider.SetCurrentIndexFromCache();
+    EXPECT_EQ(-1, provider.GetCurrentRow());
+    EXPECT_TRUE(std::isnan(gain.GetValue())) << "no row for the current variation answers the invalid value";
+  }
+}
+
+TEST_F(ProviderTest, MatrixElementsFollowTheMatrixContext) {
+  Value m = Parsed(L"M");
+  Provider provider(sweepCache.get(), parser.get(), &primary, f);
+  provider.SetCurrentPrimaryIndex(2, true);
+  SimValueMatrixContext::SetCurrentRowColForTest(1, 1);
+  EXPECT_DOUBLE_EQ(4.0, m.GetValue());
+  SimValueMatrixContext::SetCurrentRowColForTest(3, 0);
+  EXPECT_TRUE(std::isnan(m.GetValue()));
+  EXPECT_SOFT_ASSERT("0");
+  EXPECT_SOFT_ASSERT("0");
+  SimValueMatrixContext::Reset();
+}
+
+TEST(DatasetContextRestorer, NestedScopesRestoreInOrder) {
+  struct Context : ISimDatasetValueEvaluationContext {
+    int GetCurrentPointIndex() const override { return 0; }
+    int GetIndexInsideDataset(const AbstractDynamicDatasetValue*, int) const override { return 0; }
+    const AbstractDataset* GetDatasetForPoint(long, int) const override { return nullptr; }
+  } outer, inner;
+  DoubleSimDatasetValue a(1, nullptr, nullptr);
+  ComplexSimDatasetValue b(2, nullptr, nullptr);
+  {
+    SimDatasetValueEvaluationContextRestorer2 first({&a, &b, nullptr}, &outer);
+    {
+      SimDatasetValueEvaluationContextRestorer2 second({&a, &b}, &inner);
+      EXPECT_EQ(&inner, a.GetEvaluationContext());
+      EXPECT_EQ(&inner, b.GetEvaluationContext());
+    }
+    EXPECT_EQ(&outer, a.GetEvaluationContext());
+  }
+  EXPECT_EQ(nullptr, a.GetEvaluationContext());
+  EXPECT_EQ(nullptr, b.GetEvaluationContext());
+  SimDatasetValueEvaluationContextRestorer2 none(std::vector<AbstractDynamicDatasetValue*>{}, &outer);
+}
+
+}  // namespace
