@@ -82,6 +82,11 @@ void BM_ReportsWrite(benchmark::State& state) {
   Design design;
   rep::ReportManager mgr(&design.owner, true);
   AddReports(mgr, state.range(0), nullptr);
+  {
+    // Once untimed, so the heap has grown to the tree's size before the timed writes.
+    io::CBlock warm(L"Project");
+    mgr.DoDataExchange(warm, false);
+  }
   for (auto _ : state) {
     io::CBlock project(L"Project");
     mgr.DoDataExchange(project, false);
@@ -220,8 +225,9 @@ private:
 
 int main(int argc, char** argv) {
   const long small = SmallReports();
+  benchmark::RegisterBenchmark("BM_ReportsWrite", BM_ReportsWrite)
+      ->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(3);
   for (auto* b : {benchmark::RegisterBenchmark("BM_ReportsBuild", BM_ReportsBuild),
-                  benchmark::RegisterBenchmark("BM_ReportsWrite", BM_ReportsWrite),
                   benchmark::RegisterBenchmark("BM_ReportsRead", BM_ReportsRead),
                   benchmark::RegisterBenchmark("BM_ReportsUndoRedo", BM_ReportsUndoRedo)})
     b->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1);
