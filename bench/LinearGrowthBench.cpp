@@ -2,6 +2,7 @@
 // the run ends with the time per item at both sizes and their ratio (goal: at most 1.5).
 // REP_BENCH_SMALL=<n> sets the small size of the report cases (default 1000).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -172,6 +173,25 @@ void BM_TempDirFileNames(benchmark::State& state) {
             [&](AString& name, const AString& dir) { return service.MakeUniqueFileName(name, dir, L"MVC"); });
 }
 
+// The file system's own cost of the same files: one exclusive create each, numbered in turn.
+void BM_RawFileCreates(benchmark::State& state) {
+  const std::string root = (std::filesystem::temp_directory_path() / ("lgraw" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(root);
+  FileNames(state, root, [&](AString& name, const AString& dir) {
+    static long n = 0;
+    const std::string folder = root + "/" + dir.ToUtf8();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    name = AString::FromUtf8("MVC" + std::to_string(++n) + ".dat");
+    const int fd = ::open((folder + "/" + name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+  });
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+}
+
 class NullReceiver : public IReceiver {
 public:
   void ReceiveMsg(Msg&) override { ++heard; }
@@ -233,6 +253,7 @@ int main(int argc, char** argv) {
     b->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1);
   benchmark::RegisterBenchmark("BM_UniqueNameBatch", BM_UniqueNameBatch)->Arg(1000)->Arg(10000);
   benchmark::RegisterBenchmark("BM_ManagedFileNames", BM_ManagedFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_RawFileCreates", BM_RawFileCreates)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_TempDirFileNames", BM_TempDirFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_SharedValueHolders", BM_SharedValueHolders)->Arg(1000)->Arg(10000);
   benchmark::Initialize(&argc, argv);
