@@ -170,6 +170,7 @@ std::list<BaseTraceDefinition*>::iterator ReportDefinition::FindTraceIter(long t
 IReportDefinition* ReportDefinition::Clone() const { return new ReportDefinition(*this); }
 
 void ReportDefinition::CopyFrom(const IReportDefinition& from) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   const auto* source = dynamic_cast<const ReportDefinition*>(&from);
   ORVEX_ASSERT(source);
   if (!source || source == this) return;
@@ -261,12 +262,13 @@ bool ReportDefinition::RenameWithUndo(const AString& name, IVelmorCommand* cmd) 
 
 bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std::vector<IBaseTraceDefinition*>& sources,
                                            IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   ReportDefinitionCmdInfo* info = nullptr;
   ListDeltaState<BaseTraceDefinition*>* delta = nullptr;
   if (cmd) {
     info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
     if (info) info->AddEditedElement(GetReportID());
-    delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
+    delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   }
   std::vector<BaseTraceDefinition*> added;
   for (IBaseTraceDefinition* source : sources) {
@@ -286,9 +288,10 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
 }
 
 bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinition*>& traces, IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   ReportDefinitionCmdInfo* info = cmd ? GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit()) : nullptr;
   if (info) info->AddEditedElement(GetReportID());
-  auto* delta = cmd ? new ListDeltaState<BaseTraceDefinition*>(m_traces, true) : nullptr;
+  auto* delta = cmd ? new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces) : nullptr;
   BatchNamer namer(m_traces);
   for (BaseTraceDefinition* trace : traces) {
     if (!trace) continue;
@@ -302,11 +305,12 @@ bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinit
 }
 
 bool ReportDefinition::DeleteTraceDefinitions(const std::vector<long>& traceIDs, IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   if (traceIDs.empty() || !cmd) return false;
   for (long id : traceIDs)
     if (!FindTrace(id)) return false;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
-  auto* delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
+  auto* delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   for (long id : traceIDs) {
     unsigned position = 0;
     auto it = FindTraceIter(id, &position);
@@ -323,6 +327,7 @@ bool ReportDefinition::DeleteTraceDefinitions(const std::vector<long>& traceIDs,
 }
 
 void ReportDefinition::DeleteTraceDefinitionsWithoutUndo(const std::vector<long>& traceIDs) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   for (long id : traceIDs) {
     auto it = FindTraceIter(id);
     if (it == m_traces.end()) continue;
@@ -333,9 +338,10 @@ void ReportDefinition::DeleteTraceDefinitionsWithoutUndo(const std::vector<long>
 }
 
 bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   if (!cmd || &source == this) return false;
   cmd->RecordUndoable(m_params);
-  auto* delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
+  auto* delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   // Removals are recorded from the back so that each position is right when undone in reverse.
   unsigned position = static_cast<unsigned>(m_traces.size());
   for (auto it = m_traces.rbegin(); it != m_traces.rend(); ++it) delta->AddChange(*it, --position, false);
@@ -366,6 +372,7 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
 }
 
 bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef, long traceID, IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   if (!cmd) return false;
   BaseTraceDefinition* trace = FindTrace(traceID);
   if (!trace) return false;
@@ -426,6 +433,7 @@ bool ReportDefinition::SetTraceExtendedTraceInfo(const ExtTraceInfo& info, long 
 }
 
 bool ReportDefinition::UpdateOnCommand(IVelmorCommand* cmd) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   std::vector<long> invalid;
   for (BaseTraceDefinition* trace : m_traces)
     if (trace->UpdateOnCommand(cmd)) invalid.push_back(trace->GetID());
@@ -458,6 +466,7 @@ void ReportDefinition::ActivateOutputVariablesOfTraces(std::set<long>& outputVar
 // ---- paste ----
 
 bool ReportDefinition::AssignNewIDs(ReportManager& mgr, IReportPasteListener* listener) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   const long newID = mgr.GetNewUniqueID();
   if (listener) listener->OnReportIDChanged(GetReportID(), newID);
   SetReportID(newID);
@@ -465,6 +474,7 @@ bool ReportDefinition::AssignNewIDs(ReportManager& mgr, IReportPasteListener* li
 }
 
 bool ReportDefinition::AssignNewTraceIDs(ReportManager& mgr, IReportPasteListener* listener) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   for (BaseTraceDefinition* trace : m_traces) trace->AssignNewID(mgr, listener);
   return true;
 }
@@ -488,8 +498,9 @@ void ReportDefinition::MakeTraceNamesUniqueForReport(long reportID, ReportManage
 }
 
 void ReportDefinition::RecordPastedTraces(IVelmorCommand* cmd, const std::set<long>& pastedTraceIDs) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   if (pastedTraceIDs.empty() || !cmd) return;
-  auto* delta = new ListDeltaState<BaseTraceDefinition*>(m_traces, true);
+  auto* delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   std::set<long> foundTraceIDs;
   unsigned position = 0;
   for (BaseTraceDefinition* trace : m_traces) {
@@ -505,6 +516,7 @@ void ReportDefinition::RecordPastedTraces(IVelmorCommand* cmd, const std::set<lo
 
 void ReportDefinition::RebindTraces(IReportPasteListener* listener,
                                     bool (TraceDefinition::*rebind)(IReportPasteListener*)) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   for (auto it = m_traces.begin(); it != m_traces.end();) {
     auto* def = dynamic_cast<TraceDefinition*>(*it);
     if (!def || (def->*rebind)(listener)) {
@@ -528,6 +540,7 @@ void ReportDefinition::SetPointsetsOfTraces(IReportPasteListener* listener) {
 // ---- project block ----
 
 io::ReadError ReportDefinition::DoDataExchange(io::CBlock& block, bool read) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   if (read) {
     RecordError(ReadReportBlock(block));
     return GetReadStatus();
@@ -559,6 +572,7 @@ void ReportDefinition::WriteTraceDefBlock(io::CBlock& block, const std::vector<l
 }
 
 io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   long id = id::invalidID;
   AString name;
   block >> io::NamedValue(L"ReportID", id);
@@ -575,6 +589,7 @@ io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
 }
 
 io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
   io::ReadError result = io::kNoError;
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     if (block.GetItemKind(i) != io::CBlock::kBlock) continue;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 
 #include "BaseTraceDefinition.h"
 #include "Gravik/ISimValueCache.h"
 #include "GravikUtils.h"
-#include "ListDeltaState.h"
 #include "PointsetDefinition.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
@@ -250,7 +250,19 @@ BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
 IBaseTraceDefinition* ReportManager::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
 
 bool ReportManager::IsTraceIDFree(long id) const {
-  return id != id::invalidID && id < PeekNextUniqueID() && !FindTrace(id) && !FindReport(id);
+  return id != id::invalidID && id < PeekNextUniqueID() && !IsHeldID(id);
+}
+
+bool ReportManager::IsHeldID(long id) const {
+  if (!m_heldIDsKnown) {
+    m_heldIDs.clear();
+    for (const ReportDefinition* report : m_reports) {
+      m_heldIDs.insert(report->GetReportID());
+      for (const BaseTraceDefinition* trace : report->GetTraces()) m_heldIDs.insert(trace->GetID());
+    }
+    m_heldIDsKnown = true;
+  }
+  return m_heldIDs.count(id) != 0;
 }
 
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
@@ -279,7 +291,7 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
     ORVEX_ASSERT(clone);
     return id::invalidID;
   }
-  auto* delta = cmd ? new ListDeltaState<ReportDefinition*>(m_reports, true) : nullptr;
+  auto* delta = cmd ? new HeldIDsListDelta<ReportDefinition*>(*this, m_reports) : nullptr;
   clone->SetReportID(GetNewUniqueID());
   // A report added twice, or made by another manager, brings trace IDs that this manager holds
   // or may issue later: its copies then get their own.
@@ -296,6 +308,10 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
     clone->GetTraceIDs(traceIDs);
   }
   m_reports.push_back(clone);
+  if (m_heldIDsKnown) {
+    m_heldIDs.insert(clone->GetReportID());
+    m_heldIDs.insert(traceIDs.begin(), traceIDs.end());
+  }
   if (delta) {
     delta->AddChange(clone, static_cast<unsigned>(m_reports.size() - 1), true);
     cmd->AddDeltaState(delta);
@@ -308,11 +324,12 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
 }
 
 bool ReportManager::DeleteReportDefinitions(const std::vector<long>& reportIDs, IVelmorCommand* cmd) {
+  const HeldIDsEdit edit(*this);
   if (reportIDs.empty() || !cmd) return false;
   for (long id : reportIDs)
     if (!GetReportDefinition(id)) return false;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_owner);
-  auto* delta = new ListDeltaState<ReportDefinition*>(m_reports, true);
+  auto* delta = new HeldIDsListDelta<ReportDefinition*>(*this, m_reports);
   for (long id : reportIDs) {
     unsigned position = 0;
     auto it = m_reports.begin();
@@ -333,6 +350,7 @@ bool ReportManager::DeleteReportDefinitions(const std::vector<long>& reportIDs, 
 }
 
 void ReportManager::DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) {
+  const HeldIDsEdit edit(*this);
   for (long id : reportIDs) {
     auto it = std::find_if(m_reports.begin(), m_reports.end(),
                            [id](const ReportDefinition* r) { return r->GetReportID() == id; });
@@ -425,8 +443,9 @@ bool ReportManager::UpdateTraceDataOnCommand(IVelmorCommand* cmd) {
 }
 
 void ReportManager::RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs) {
+  const HeldIDsEdit edit(*this);
   if (pastedReportIDs.empty() || !cmd) return;
-  auto* delta = new ListDeltaState<ReportDefinition*>(m_reports, true);
+  auto* delta = new HeldIDsListDelta<ReportDefinition*>(*this, m_reports);
   std::set<long> foundReportIDs;
   unsigned position = 0;
   for (ReportDefinition* report : m_reports) {
@@ -767,9 +786,11 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   if (!read) {
     io::CBlock manager(GetBlockName());
     io::CBlock reports(kReports);
-    std::vector<long> ids;
-    GetReportIDs(ids);
-    WriteReportsOfBlock(reports, ids);
+    for (ReportDefinition* report : m_reports) {
+      std::vector<long> traceIDs;
+      report->GetTraceIDs(traceIDs);
+      WriteReport(reports, *report, traceIDs);
+    }
     manager << std::move(reports);
     m_idServer.WriteNextUniqueID(manager);
     io::CBlock nextVers(kNextVersID);
@@ -779,6 +800,7 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
     return GetReadStatus();
   }
 
+  const HeldIDsEdit edit(*this);
   io::CBlock* manager = parent.FindBlockForEdit(GetBlockName());
   if (!manager) return GetReadStatus();
   bool currentLayout = false;
@@ -817,15 +839,19 @@ void ReportManager::AdvanceIDServersPastLoaded() {
 }
 
 bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs) {
+  // One lookup table for the call, not a walk of the reports for each one written.
+  std::unordered_map<long, ReportDefinition*> byID;
+  byID.reserve(m_reports.size());
+  for (ReportDefinition* report : m_reports) byID.emplace(report->GetReportID(), report);
   for (long id : reportIDs) {
-    ReportDefinition* report = FindReport(id);
-    if (!report) {
+    auto found = byID.find(id);
+    if (found == byID.end()) {
       ORVEX_ASSERT(0);
       continue;
     }
     std::vector<long> traceIDs;
-    report->GetTraceIDs(traceIDs);
-    WriteReportBlock(block, id, traceIDs);
+    found->second->GetTraceIDs(traceIDs);
+    WriteReport(block, *found->second, traceIDs);
   }
   return true;
 }
@@ -833,13 +859,20 @@ bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<lon
 bool ReportManager::WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) {
   ReportDefinition* report = FindReport(reportID);
   if (!report) return false;
-  io::CBlock reportBlock(report->GetReportName());
-  const bool ok = report->WriteReportBlock(reportBlock, traceIDs);
+  return WriteReport(block, *report, traceIDs);
+}
+
+bool ReportManager::WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs) {
+  io::CBlock reportBlock(report.GetReportName());
+  const bool ok = report.WriteReportBlock(reportBlock, traceIDs);
   block << std::move(reportBlock);
   return ok;
 }
 
-io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) { return ReadReportsNotingDrawnIDs(block, nullptr); }
+io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
+  const HeldIDsEdit edit(*this);
+  return ReadReportsNotingDrawnIDs(block, nullptr);
+}
 
 io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs) {
   io::ReadError result = io::kNoError;

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "Gravik/IReportManager.h"
@@ -16,6 +17,7 @@
 #include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/Dataset.h"
 #include "orvex/values/ValueState.h"
+#include "ListDeltaState.h"
 #include "ReportCopyPasteMgr.h"
 
 class IReportManagerOwner;
@@ -109,6 +111,20 @@ public:
   BaseTraceDefinition* FindTrace(long traceID) const;
   // Issued by this manager, and carried by no report and no trace of its reports.
   bool IsTraceIDFree(long id) const;
+
+  // Every edit that may change which IDs the held reports and traces carry runs inside one of
+  // these (or tells the manager through InvalidateHeldIDs), so the index of held IDs stays true.
+  class HeldIDsEdit {
+  public:
+    explicit HeldIDsEdit(const ReportManager& mgr) : m_mgr(mgr) { m_mgr.InvalidateHeldIDs(); }
+    ~HeldIDsEdit() { m_mgr.InvalidateHeldIDs(); }
+    HeldIDsEdit(const HeldIDsEdit&) = delete;
+    HeldIDsEdit& operator=(const HeldIDsEdit&) = delete;
+
+  private:
+    const ReportManager& m_mgr;
+  };
+  void InvalidateHeldIDs() const { m_heldIDsKnown = false; }
 
   // IDs
   long GetNewUniqueID() { return m_idServer.GetNewUniqueID(); }
@@ -216,6 +232,8 @@ private:
   // Appends to drawnIDs (when given) the reports that took a new ID because their block held none.
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
+  bool IsHeldID(long id) const;
+  bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
 
   IReportManagerOwner* m_owner;                 // the host's, never owned
   ReportDataManager* m_dataManager;             // owned; destroyed after the reports
@@ -223,6 +241,23 @@ private:
   std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
   ReportCopyPasteMgr m_copyPasteMgr;
   VelmorIDServer m_versionIDServer;
+  // The IDs of every held report and trace, made when asked for after an edit.
+  mutable std::unordered_set<long> m_heldIDs;
+  mutable bool m_heldIDsKnown = false;
+};
+
+// The undo record of a list of reports or traces of a manager: its undo and redo change which
+// IDs the manager holds.
+template <class T>
+class HeldIDsListDelta : public ListDeltaState<T> {
+public:
+  HeldIDsListDelta(const ReportManager& mgr, std::list<T>& srcList)
+      : ListDeltaState<T>(srcList, true), m_mgr(mgr) {}
+  void OnInsertNode(T) override { m_mgr.InvalidateHeldIDs(); }
+  void OnRemoveNode(T) override { m_mgr.InvalidateHeldIDs(); }
+
+private:
+  const ReportManager& m_mgr;
 };
 
 }  // namespace rep

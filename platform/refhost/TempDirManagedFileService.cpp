@@ -34,17 +34,11 @@ bool TempDirManagedFileService::MakeUniqueFileName(AString& outName, const AStri
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (!fs::is_directory(folder, ec)) return false;
-  for (long n = 1; n < 1000000; ++n) {
-    const AString name = prefix + AString::Format(L"%d.dat", n);
-    const int fd = ::open((folder / name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return false;
-    ::close(fd);
-    outName = name;
-    ++m_namesMade;
-    return true;
-  }
-  return false;
+  std::string name;
+  if (!m_numbers.CreateFirstFree(name, folder.string(), prefix.ToUtf8())) return false;
+  outName = AString::FromUtf8(name);
+  ++m_namesMade;
+  return true;
 }
 
 void TempDirManagedFileService::GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) {

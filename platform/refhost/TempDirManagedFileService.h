@@ -3,6 +3,7 @@
 #pragma once
 
 #include "orvex/core/AString.h"
+#include "orvex/core/FreeFileNumbers.h"
 #include "orvex/core/IManagedFileService.h"
 
 namespace refhost {
@@ -28,6 +29,7 @@ public:
 private:
   AString m_root;
   int m_namesMade = 0;
+  FreeFileNumbers m_numbers;
 };
 
 }  // namespace refhost

@@ -5,6 +5,7 @@
 #include "ForeignKinds.h"
 #include "ReportDataManager.h"
 #include "ReportDefinitionCmdInfo.h"
+#include "orvex/core/I18n.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
@@ -1043,4 +1044,85 @@ TEST_F(ReportManagerTest, CreationSlots) {
   info11->GetNewReportIDs(noReports);
   EXPECT_TRUE(noReports.empty());
   EXPECT_FALSE(info11->GetFlag());
+}
+
+// The manager keeps an index of the IDs its reports and traces carry; after every kind of edit,
+// undo, redo and read it must answer as a walk over all of them would.
+TEST_F(ReportManagerTest, FreeTraceIDsStayTrueThroughEveryEdit) {
+  auto x = MakeTrace({L"x"});
+  auto y = MakeTrace({L"y"});
+  std::unique_ptr<rep::IReportDefinition> source = Mgr().CreateReportDefinition({x.get(), y.get()}, L"S");
+  auto check = [&](const char* step) {
+    SCOPED_TRACE(step);
+    for (long id = 1; id <= Mgr().PeekNextUniqueID(); ++id) {
+      const bool held = Mgr().FindTrace(id) || Mgr().GetReportDefinition(id);
+      EXPECT_EQ(id < Mgr().PeekNextUniqueID() && !held, Mgr().IsTraceIDFree(id)) << id;
+    }
+  };
+  check("fresh");
+  VelmorCommand add;
+  const long r1 = Mgr().AddReportDefinition(*source, &add);
+  const long r2 = Mgr().AddReportDefinition(*source, &add);  // the second copy takes new trace IDs
+  add.EndDo();
+  check("added twice");
+  add.Undo();
+  check("additions undone");
+  const long kept = Mgr().AddReportDefinition(*source, nullptr);  // its trace IDs are free again
+  check("added while the others are undone");
+  Mgr().DeleteReportDefinitionsWithoutUndo({kept});
+  add.Redo();
+  check("additions redone");
+
+  VelmorCommand traces;
+  std::vector<long> newIDs;
+  ASSERT_TRUE(Mgr().AddTraceDefinition(newIDs, {x.get()}, r1, &traces));
+  check("trace added");
+  ASSERT_TRUE(Mgr().DeleteTraceDefinition(Report(r2).GetTraces().front()->GetID(), &traces));
+  check("trace deleted");
+  ASSERT_TRUE(Mgr().SetTraceDefinitions(*source, r2, &traces));
+  check("traces set");
+  traces.EndDo();
+  traces.Undo();
+  check("trace edits undone");
+  traces.Redo();
+  check("trace edits redone");
+
+  VelmorCommand remove;
+  ASSERT_TRUE(Mgr().DeleteReportDefinitions({r1}, &remove));
+  remove.EndDo();
+  check("report deleted");
+  remove.Undo();
+  check("deletion undone");
+
+  io::CBlock project(L"Project");
+  ASSERT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
+  rep::ReportManager reread(&m_owner, true);
+  ASSERT_EQ(io::kNoError, reread.DoDataExchange(project, true));
+  std::vector<long> before, after;
+  Mgr().GetReportIDs(before);
+  reread.GetReportIDs(after);
+  EXPECT_EQ(before, after);
+  for (long id = 1; id <= reread.PeekNextUniqueID(); ++id)
+    EXPECT_EQ(id < reread.PeekNextUniqueID() && !reread.FindTrace(id) && !reread.GetReportDefinition(id),
+              reread.IsTraceIDFree(id))
+        << id;
+}
+
+// Undo and redo of one command that edits many places of a long list put every node back exactly.
+TEST_F(ReportManagerTest, UndoOfManyScatteredEditsIsExact) {
+  std::vector<long> ids;
+  for (int i = 0; i < 12; ++i) ids.push_back(AddReport(L"R" + i18n::MakeNumberString(i)));
+  VelmorCommand cmd;
+  ASSERT_TRUE(Mgr().DeleteReportDefinitions({ids[7], ids[0], ids[11], ids[3], ids[4]}, &cmd));
+  Mgr().AddReportDefinition(*Mgr().CreateReportDefinition(L"N"), &cmd);
+  ASSERT_TRUE(Mgr().DeleteReportDefinitions({ids[9]}, &cmd));
+  cmd.EndDo();
+  const std::vector<AString> done = ReportNames();
+  EXPECT_EQ(std::vector<AString>({L"R1", L"R2", L"R5", L"R6", L"R8", L"R10", L"N"}), done);
+  cmd.Undo();
+  std::vector<long> restored;
+  Mgr().GetReportIDs(restored);
+  EXPECT_EQ(ids, restored);
+  cmd.Redo();
+  EXPECT_EQ(done, ReportNames());
 }

@@ -193,6 +193,30 @@ TEST(ReceiverMgr, IsAMultisetAndComplainsWhenDestroyedInUse) {
   EXPECT_SOFT_ASSERT("!\"value destroyed while still referenced\"");
 }
 
+// Each distinct holder hears a message once, in the order of its earliest occurrence still held.
+TEST(ReceiverMgr, DeliversInTheOrderOfTheEarliestOccurrenceHeld) {
+  std::vector<int> heard;
+  struct Numbered : IReceiver {
+    Numbered(std::vector<int>& log, int n) : log(log), n(n) {}
+    void ReceiveMsg(Msg&) override { log.push_back(n); }
+    std::vector<int>& log;
+    int n;
+  };
+  Numbered a(heard, 1), b(heard, 2), c(heard, 3);
+  ReceiverMgr mgr;
+  for (IReceiver* r : std::vector<IReceiver*>{&a, &b, &a, &c, &b}) mgr.AddReceiver(r);
+  Msg m(1);
+  mgr.ReceiveMsg(m);
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), heard);
+  mgr.RemoveReceiver(&a);  // a's earliest goes: its other one sits after b
+  heard.clear();
+  mgr.ReceiveMsg(m);
+  EXPECT_EQ((std::vector<int>{2, 1, 3}), heard);
+  for (IReceiver* r : std::vector<IReceiver*>{&a, &b, &c, &b}) mgr.RemoveReceiver(r);
+  EXPECT_TRUE(mgr.IsEmpty());
+  EXPECT_FALSE(mgr.HasReceiver(&b));
+}
+
 TEST(Expression, MessagesVisitEachLeafOnce) {
   Parser p;
   Quantity* s11 = p.AddQuantity(L"S11");

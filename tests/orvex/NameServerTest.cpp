@@ -120,6 +120,24 @@ TEST(NameServer, LocalServerKeepsItsIndexInStep) {
   EXPECT_TRUE(names.empty());
 }
 
+// A batch of like names goes on from where the last one was found, yet still answers the
+// smallest free number: names asked for but never added, other letter case, a Clear.
+TEST(NameServer, LocalServerBatchStaysSmallestFree) {
+  LocalNameServer s;
+  s.AddName(L"R");
+  for (int i = 1; i <= 3; ++i) s.AddName(s.GetUniqueName(L"R", 1));
+  EXPECT_EQ(AString(L"R4"), s.GetUniqueName(L"R", 1));
+  EXPECT_EQ(AString(L"R4"), s.GetUniqueName(L"R", 1));  // not added: still free
+  EXPECT_EQ(AString(L"r4"), s.GetUniqueName(L"r", 1));
+  s.AddName(L"R5");
+  s.AddName(L"r4");
+  EXPECT_EQ(AString(L"R6"), s.GetUniqueName(L"R", 1));
+  EXPECT_EQ(AString(L"Q"), s.GetUniqueName(L"Q", 1));
+  s.Clear();
+  s.AddName(L"R");
+  EXPECT_EQ(AString(L"R1"), s.GetUniqueName(L"R", 1));
+}
+
 TEST(NameServer, OtherIndexModeIsRefusedButAnswered) {
   EXPECT_EQ(AString(L"R1"), MakeLocal({L"R"}).GetUniqueName(L"R", 0));
   EXPECT_SOFT_ASSERT("indexMode==1");

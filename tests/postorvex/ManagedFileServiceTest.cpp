@@ -32,6 +32,32 @@ TEST(ManagedFileService, MakesTheSmallestFreeNameAndFindsItAgain) {
   EXPECT_FALSE(service->MakeUniqueFileName(c, L"blocked", L"HDR"));
 }
 
+// Names go on from where the last was made, but files that go away or appear behind the
+// service's back still give the smallest free number.
+TEST(ManagedFileService, SmallestFreeNameAsFilesComeAndGo) {
+  reptest::TempDir tmp;
+  ManagedFileService::RootScope scope(AString::FromUtf8(tmp.Path()));
+  IManagedFileService* service = ManagedFileService::GetInstance();
+  auto make = [&](const wchar_t* prefix) {
+    AString name;
+    EXPECT_TRUE(service->MakeUniqueFileName(name, L"svcache", prefix));
+    return name.ToUtf8();
+  };
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ("M" + std::to_string(i) + ".dat", make(L"M"));
+  const std::string dir = tmp.Path() + "/svcache/";
+  fs::remove(dir + "M4.dat");
+  fs::remove(dir + "M2.dat");
+  fs::rename(dir + "M5.dat", dir + "other");
+  reptest::WriteFileBytes(dir + "M6.dat", "made elsewhere");
+  EXPECT_EQ("M2.dat", make(L"M"));
+  EXPECT_EQ("M4.dat", make(L"M"));
+  EXPECT_EQ("M5.dat", make(L"M"));
+  EXPECT_EQ("M7.dat", make(L"M"));
+  EXPECT_EQ("N1.dat", make(L"N"));  // each prefix counts apart
+  fs::remove_all(dir);              // the folder goes and is made again
+  EXPECT_EQ("M1.dat", make(L"M"));
+}
+
 TEST(ManagedFileService, RootScopesNestAndRestore) {
   ManagedFileService* service = ManagedFileService::GetInstance();
   const AString original = service->GetRoot();

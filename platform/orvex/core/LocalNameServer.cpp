@@ -20,4 +20,5 @@ void LocalNameServer::AddNames(const std::list<AString>& names) {
 void LocalNameServer::Clear() {
   m_names.clear();
   m_index.clear();
+  m_hints.clear();
 }

@@ -18,8 +18,10 @@ public:
 
 protected:
   const NameIndex* GetNameIndex() const override { return &m_index; }
+  NumberHints* GetNumberHints() const override { return &m_hints; }
 
 private:
   std::list<AString> m_names;
-  NameIndex m_index;  // kept in step with m_names
+  NameIndex m_index;            // kept in step with m_names
+  mutable NumberHints m_hints;  // names are only added until Clear, so a hint stays true
 };

@@ -1,5 +1,7 @@
 #include "orvex/core/VelmorNameServer.h"
 
+#include <algorithm>
+
 #include "orvex/core/Assert.h"
 #include "orvex/core/I18n.h"
 
@@ -18,6 +20,8 @@ VelmorNameServer::~VelmorNameServer() = default;
 
 const VelmorNameServer::NameIndex* VelmorNameServer::GetNameIndex() const { return nullptr; }
 
+VelmorNameServer::NumberHints* VelmorNameServer::GetNumberHints() const { return nullptr; }
+
 AString VelmorNameServer::GetUniqueName(const AString& wanted, int indexMode) const {
   ORVEX_ASSERT(indexMode==1);
   NameIndex gathered;
@@ -30,10 +34,16 @@ AString VelmorNameServer::GetUniqueName(const AString& wanted, int indexMode) co
     index = &gathered;
   }
   if (CountEqual(*index, wanted) == 0) return wanted;
+  // A batch of like names then costs one probe each, not one per name made before.
+  NumberHints* hints = GetNumberHints();
+  unsigned long* hint = hints ? &(*hints)[wanted.FoldedCase()] : nullptr;
   // At most index->size() candidates can be taken, so this ends.
-  for (unsigned long k = 1;; ++k) {
+  for (unsigned long k = hint ? std::max(1UL, *hint) : 1;; ++k) {
     AString candidate = wanted + i18n::MakeNumberString(k);
-    if (CountEqual(*index, candidate) == 0) return candidate;
+    if (CountEqual(*index, candidate) == 0) {
+      if (hint) *hint = k;
+      return candidate;
+    }
   }
 }
 

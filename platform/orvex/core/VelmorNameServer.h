@@ -32,6 +32,10 @@ protected:
   using NameIndex = std::unordered_map<std::wstring, int>;
   // A server that keeps its own index answers it, so that a call need not gather the names.
   virtual const NameIndex* GetNameIndex() const;
+  // Folded wanted name -> a number k such that the wanted name followed by each of 1 .. k-1 is held.
+  using NumberHints = std::unordered_map<std::wstring, unsigned long>;
+  // Only a server whose names are never taken away may keep hints (null: none kept).
+  virtual NumberHints* GetNumberHints() const;
 
 private:
   int m_allowedEqualNames;

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <unordered_map>
 
 #include "orvex/core/OrvexApi.h"
 #include "orvex/values/Msg.h"
@@ -15,17 +18,21 @@ public:
   // Raises "!\"value destroyed while still referenced\"" when receivers remain.
   ~ReceiverMgr();
 
-  void AddReceiver(IReceiver* r) { m_receivers.push_back(r); }
-  // Removes one occurrence.
+  void AddReceiver(IReceiver* r);
+  // Removes one occurrence, the earliest added.
   void RemoveReceiver(IReceiver* r);
-  bool HasReceiver(IReceiver* r) const;
-  bool IsEmpty() const { return m_receivers.empty(); }
-  size_t Count() const { return m_receivers.size(); }
-  // Once to each distinct receiver.
+  bool HasReceiver(IReceiver* r) const { return m_occurrences.count(r) != 0; }
+  bool IsEmpty() const { return m_bySequence.empty(); }
+  size_t Count() const { return m_bySequence.size(); }
+  // Once to each distinct receiver, in the order of their earliest occurrence held.
   void ReceiveMsg(Msg& m);
 
 private:
-  std::vector<IReceiver*> m_receivers;  // not owned
+  // Every occurrence by the order it was added, and each receiver's own occurrences: any one
+  // holder is found, added or dropped without a walk over the others.
+  std::map<uint64_t, IReceiver*> m_bySequence;                       // not owned
+  std::unordered_map<IReceiver*, std::set<uint64_t>> m_occurrences;  // never an empty set
+  uint64_t m_nextSequence = 0;
 };
 
 // A holder that ignores messages, for values kept alive by an object that is no receiver.

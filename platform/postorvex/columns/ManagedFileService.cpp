@@ -80,17 +80,10 @@ bool ManagedFileService::MakeUniqueFileName(AString& outName, const AString& dir
   fs::create_directories(dir, ec);
   if (!fs::is_directory(dir, ec)) return false;
   // Exclusive create: two names made before either file is written never coincide.
-  for (unsigned long n = 1; n < 1000000; ++n) {
-    const std::string name = prefix.ToUtf8() + std::to_string(n) + ".dat";
-    const int fd = ::open((dir / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) {
-      ::close(fd);
-      outName = AString::FromUtf8(name);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
+  std::string name;
+  if (!m_numbers.CreateFirstFree(name, dir.string(), prefix.ToUtf8())) return false;
+  outName = AString::FromUtf8(name);
+  return true;
 }
 
 AString ManagedFileService::GetFullPathText(const AString& directory, const AString& name) const {

@@ -1,6 +1,7 @@
 // The process's managed file service: files that columns and caches keep below one root folder.
 #pragma once
 
+#include "orvex/core/FreeFileNumbers.h"
 #include "orvex/core/IManagedFileService.h"
 
 class POSTORVEX_API ManagedFileService : public IManagedFileService {
@@ -37,4 +38,5 @@ private:
 
   AString m_root;                // empty: the default root
   mutable AString m_defaultRoot; // made on first use
+  FreeFileNumbers m_numbers;
 };

@@ -1,0 +1,264 @@
+// Work that must grow no faster than its items: each case runs at two sizes ten times apart and
+// the run ends with the time per item at both sizes and their ratio (goal: at most 1.5).
+// REP_BENCH_SMALL=<n> sets the small size of the report cases (default 1000).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PointsetDefinition.h"
+#include "ReportDefinition.h"
+#include "ReportManager.h"
+#include "TraceDefinition.h"
+#include "orvex/core/LocalNameServer.h"
+#include "orvex/core/VelmorCommand.h"
+#include "orvex/io/Block.h"
+#include "orvex/values/Msg.h"
+#include "orvex/values/ReceiverMgr.h"
+#include "postorvex/columns/ManagedFileService.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
+#include "refhost/ReferenceReportManagerOwner.h"
+#include "refhost/ReferenceSolutionManager.h"
+#include "refhost/TempDirManagedFileService.h"
+
+namespace {
+
+const int kTracesPerReport = 10;
+
+long SmallReports() {
+  const char* env = std::getenv("REP_BENCH_SMALL");
+  return env ? std::atol(env) : 1000;
+}
+
+struct Design {
+  Design() {
+    solutions.AddSolution(10, L"Run1");
+    solutions.SetDesignOfInstance(1, 100);
+    owner.SetDesignInstanceID(1);
+    owner.SetSolutionManager(&solutions);
+  }
+  refhost::ReferenceReportManagerOwner owner;
+  refhost::ReferenceSolutionManager solutions;
+};
+
+// Adds n reports of kTracesPerReport traces, each through its own made-up report as a host does.
+void AddReports(rep::ReportManager& mgr, long n, IVelmorCommand* cmd) {
+  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  rep::PointsetDefinition pointset;
+  for (long r = 0; r < n; ++r) {
+    std::vector<std::unique_ptr<rep::TraceDefinition>> traces;
+    std::vector<rep::IBaseTraceDefinition*> raw;
+    for (int t = 0; t < kTracesPerReport; ++t) {
+      traces.push_back(std::make_unique<rep::TraceDefinition>(mgr, std::vector<AString>{L"S11"}, dsd, pointset,
+                                                              ExtTraceInfo(), 1, nullptr));
+      raw.push_back(traces.back().get());
+    }
+    std::unique_ptr<rep::IReportDefinition> report = mgr.CreateReportDefinition(raw, L"Plot");
+    mgr.AddReportDefinition(*report, cmd);
+  }
+}
+
+void BM_ReportsBuild(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    Design design;
+    auto mgr = std::make_unique<rep::ReportManager>(&design.owner, true);
+    state.ResumeTiming();
+    AddReports(*mgr, state.range(0), nullptr);
+    state.PauseTiming();
+    mgr.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ReportsWrite(benchmark::State& state) {
+  Design design;
+  rep::ReportManager mgr(&design.owner, true);
+  AddReports(mgr, state.range(0), nullptr);
+  {
+    // Once untimed, so the heap has grown to the tree's size before the timed writes.
+    io::CBlock warm(L"Project");
+    mgr.DoDataExchange(warm, false);
+  }
+  for (auto _ : state) {
+    io::CBlock project(L"Project");
+    mgr.DoDataExchange(project, false);
+    benchmark::DoNotOptimize(project);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ReportsRead(benchmark::State& state) {
+  Design design;
+  io::CBlock project(L"Project");
+  {
+    rep::ReportManager mgr(&design.owner, true);
+    AddReports(mgr, state.range(0), nullptr);
+    mgr.DoDataExchange(project, false);
+  }
+  for (auto _ : state) {
+    auto mgr = std::make_unique<rep::ReportManager>(&design.owner, true);
+    mgr->DoDataExchange(project, true);
+    state.PauseTiming();
+    mgr.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One command adds all the reports; its undo and redo are timed.
+void BM_ReportsUndoRedo(benchmark::State& state) {
+  Design design;
+  rep::ReportManager mgr(&design.owner, true);
+  VelmorCommand cmd(L"Add");
+  AddReports(mgr, state.range(0), &cmd);
+  cmd.EndDo();
+  for (auto _ : state) {
+    cmd.Undo();
+    cmd.Redo();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A batch of unique names for one wanted name, as a paste of many like-named reports makes.
+void BM_UniqueNameBatch(benchmark::State& state) {
+  for (auto _ : state) {
+    LocalNameServer server;
+    for (long i = 0; i < state.range(0); ++i) server.AddName(server.GetUniqueName(L"Report", 1));
+    benchmark::DoNotOptimize(server);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+template <class MakeName>
+void FileNames(benchmark::State& state, const std::string& root, MakeName make) {
+  long folder = 0;
+  for (auto _ : state) {
+    const AString dir = AString::FromUtf8("f" + std::to_string(folder++));
+    for (long i = 0; i < state.range(0); ++i) {
+      AString name;
+      if (!make(name, dir)) state.SkipWithError("no name made");
+    }
+    state.PauseTiming();
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(root) / dir.ToUtf8(), ec);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ManagedFileNames(benchmark::State& state) {
+  const std::string root = (std::filesystem::temp_directory_path() / ("lgbench" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(root);
+  {
+    ManagedFileService::RootScope scope(AString::FromUtf8(root));
+    ManagedFileService* service = ManagedFileService::GetInstance();
+    FileNames(state, root, [&](AString& name, const AString& dir) { return service->MakeUniqueFileName(name, dir, L"MVC"); });
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+}
+
+void BM_TempDirFileNames(benchmark::State& state) {
+  refhost::TempDirManagedFileService service;
+  FileNames(state, service.GetRoot().ToUtf8(),
+            [&](AString& name, const AString& dir) { return service.MakeUniqueFileName(name, dir, L"MVC"); });
+}
+
+// The file system's own cost of the same files: one exclusive create each, numbered in turn.
+void BM_RawFileCreates(benchmark::State& state) {
+  const std::string root = (std::filesystem::temp_directory_path() / ("lgraw" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(root);
+  FileNames(state, root, [&](AString& name, const AString& dir) {
+    static long n = 0;
+    const std::string folder = root + "/" + dir.ToUtf8();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    name = AString::FromUtf8("MVC" + std::to_string(++n) + ".dat");
+    const int fd = ::open((folder + "/" + name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+  });
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+}
+
+class NullReceiver : public IReceiver {
+public:
+  void ReceiveMsg(Msg&) override { ++heard; }
+  long heard = 0;
+};
+
+// n holders of one value: each added, the value announces a change, each released as copies go.
+void BM_SharedValueHolders(benchmark::State& state) {
+  std::vector<NullReceiver> holders(static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    ReceiverMgr mgr;
+    for (NullReceiver& h : holders) mgr.AddReceiver(&h);
+    Msg changed(1);
+    mgr.ReceiveMsg(changed);
+    for (NullReceiver& h : holders) {
+      if (mgr.HasReceiver(&h)) mgr.RemoveReceiver(&h);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Prints, after the usual table, the time per item of each case at its two sizes and their ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      const std::string name = run.benchmark_name();
+      const std::string family = name.substr(0, name.find('/'));
+      const auto items = run.counters.find("items_per_second");
+      if (items == run.counters.end() || items->second.value <= 0) continue;
+      m_perItem[family].push_back(1e9 / items->second.value);
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-24s %14s %14s %8s\n", "case", "small ns/item", "large ns/item", "ratio");
+    for (const auto& [family, times] : m_perItem) {
+      if (times.size() < 2) continue;
+      std::printf("%-24s %14.1f %14.1f %8.2f\n", family.c_str(), times.front(), times.back(),
+                  times.back() / times.front());
+    }
+  }
+
+private:
+  std::map<std::string, std::vector<double>> m_perItem;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long small = SmallReports();
+  benchmark::RegisterBenchmark("BM_ReportsWrite", BM_ReportsWrite)
+      ->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(3);
+  for (auto* b : {benchmark::RegisterBenchmark("BM_ReportsBuild", BM_ReportsBuild),
+                  benchmark::RegisterBenchmark("BM_ReportsRead", BM_ReportsRead),
+                  benchmark::RegisterBenchmark("BM_ReportsUndoRedo", BM_ReportsUndoRedo)})
+    b->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(1);
+  benchmark::RegisterBenchmark("BM_UniqueNameBatch", BM_UniqueNameBatch)->Arg(1000)->Arg(10000);
+  benchmark::RegisterBenchmark("BM_ManagedFileNames", BM_ManagedFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_RawFileCreates", BM_RawFileCreates)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_TempDirFileNames", BM_TempDirFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("BM_SharedValueHolders", BM_SharedValueHolders)->Arg(1000)->Arg(10000);
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
