@@ -1,6 +1,7 @@
 #include "postorvex/caches/MinorCacheBinary.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
@@ -54,6 +55,14 @@ void Checksum(const char* data, size_t size, uint64_t& a, uint64_t& b) {
   a = 0;
   b = 0;
   size_t i = 0;
+  if (HostIsLittleEndian()) {
+    for (; i + 8 <= size; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      a += word;
+      b += a;
+    }
+  }
   for (; i + 8 <= size; i += 8) {
     a += Get<uint64_t>(data + i);
     b += a;
@@ -73,20 +82,29 @@ struct Raw {
 };
 
 template <class C>
-bool RawOf(C* column, Raw& raw, size_t resize) {
+bool RawOf(C* column, Raw& raw, size_t resize, const char* from) {
   if (!column) return false;
   auto& values = column->GetValues();
-  if (resize != SIZE_MAX) values.resize(resize);
+  using T = typename std::remove_reference_t<decltype(values)>::value_type;
+  if (resize != SIZE_MAX && from && HostIsLittleEndian() && reinterpret_cast<uintptr_t>(from) % alignof(T) == 0) {
+    // In bulk, without first clearing what the file then fills.
+    const T* first = reinterpret_cast<const T*>(from);
+    values.assign(first, first + resize);
+  } else if (resize != SIZE_MAX) {
+    values.resize(resize);
+    if (from) CopyLittleEndian(values.data(), from, resize, sizeof(T));
+  }
   raw.data = values.data();
   raw.width = sizeof(values[0]);
   return true;
 }
 
-// `resize` SIZE_MAX leaves the entries as they are.
-bool RawEntries(Column& column, Raw& raw, size_t resize = SIZE_MAX) {
-  return RawOf(column.GetDoubleColumn(), raw, resize) || RawOf(column.GetComplexColumn(), raw, resize) ||
-         RawOf(column.GetIntColumn(), raw, resize) || RawOf(column.GetEnumColumn(), raw, resize) ||
-         RawOf(column.GetCharColumn(), raw, resize);
+// `resize` SIZE_MAX leaves the entries as they are; otherwise they become `resize` entries read
+// from `from`.
+bool RawEntries(Column& column, Raw& raw, size_t resize = SIZE_MAX, const char* from = nullptr) {
+  return RawOf(column.GetDoubleColumn(), raw, resize, from) || RawOf(column.GetComplexColumn(), raw, resize, from) ||
+         RawOf(column.GetIntColumn(), raw, resize, from) || RawOf(column.GetEnumColumn(), raw, resize, from) ||
+         RawOf(column.GetCharColumn(), raw, resize, from);
 }
 
 size_t Padded(uint64_t bytes) { return static_cast<size_t>((bytes + 7) & ~uint64_t(7)); }
@@ -236,8 +254,7 @@ std::unique_ptr<Column> MinorCacheColumns::Read(const io::CBlock& block, IManage
       error = AString::Format(L"column %d: its size does not hold its rows", index);
       return nullptr;
     }
-    RawEntries(*column, raw, static_cast<size_t>(entry.rows));
-    CopyLittleEndian(raw.data, entry.payload, static_cast<size_t>(entry.rows), raw.width);
+    RawEntries(*column, raw, static_cast<size_t>(entry.rows), entry.payload);
   } else {
     if (entry.rows > entry.bytes + 1) {
       error = AString::Format(L"column %d: its size does not hold its rows", index);

@@ -336,19 +336,30 @@ bool MinorVVsCache::Read(AString* error) {
   }
   LongFileName path;
   m_service->GetFullPath(path, kDirectory, m_file);
-  std::string bytes;
+  // Words, so that the columns' payloads lie aligned; kept between reads, as fresh pages for each
+  // file cost more than reading it.
+  static std::unique_ptr<uint64_t[]> bytes;
+  static size_t words = 0;
   std::FILE* f = std::fopen(path.ToNarrow().c_str(), "rb");
   bool read = f && std::fseek(f, 0, SEEK_END) == 0;
   const long size = read ? std::ftell(f) : -1;
   read = read && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
   if (read) {
-    bytes.resize(static_cast<size_t>(size));
-    read = std::fread(&bytes[0], 1, bytes.size(), f) == bytes.size();
+    if (words < static_cast<size_t>(size) / 8 + 1) {
+      words = static_cast<size_t>(size) / 8 + 1;
+      bytes.reset(new uint64_t[words]);
+    }
+    read = std::fread(bytes.get(), 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
   }
   if (f) std::fclose(f);
   if (!read) {
     if (error) *error = AString(L"cannot read ") + path.GetPath();
     return false;
   }
-  return ReadFromBytes(bytes.data(), bytes.size(), error);
+  const bool done = ReadFromBytes(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(size), error);
+  if (words > (size_t(1) << 23)) {  // 64 MB: not worth holding
+    bytes.reset();
+    words = 0;
+  }
+  return done;
 }
