@@ -390,6 +390,7 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
   m_tag = tag;
   m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error, columns);
   if (!error.empty()) return false;
+  if (m_sweepColumn) m_rowKeys.reserve(m_sweepColumn->GetCount());
   if (m_sweepColumn)
     for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
       m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
