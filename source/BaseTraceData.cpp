@@ -12,12 +12,12 @@
 
 namespace rep {
 
-namespace {
+const wchar_t* const BaseTraceData::kTraceDataComps = L"TraceDataComps";
+const wchar_t* const BaseTraceData::kTraceCompExpr = L"TraceCompExpr";
+const wchar_t* const BaseTraceData::kTraceDataCol = L"TraceDataCol";
+const wchar_t* const BaseTraceData::kTextDataCol = L"TextDataCol";
 
-const wchar_t* const kTraceDataComps = L"TraceDataComps";
-const wchar_t* const kTraceCompExpr = L"TraceCompExpr";
-const wchar_t* const kTraceDataCol = L"TraceDataCol";
-const wchar_t* const kTextDataCol = L"TextDataCol";
+namespace {
 
 // The check reads as the condition it states, whatever the index's type.
 #pragma GCC diagnostic push

@@ -15,6 +15,12 @@ namespace rep {
 
 class BaseTraceData : public virtual ITraceData, public virtual ITraceDataForProduct {
 public:
+  // Keys of the "TraceDataComps" block that WriteComponentsToBlock writes, for its readers.
+  static const wchar_t* const kTraceDataComps;
+  static const wchar_t* const kTraceCompExpr;
+  static const wchar_t* const kTraceDataCol;
+  static const wchar_t* const kTextDataCol;
+
   // The primary sweep's values and the offset times of every point, as computed data keeps them.
   struct PrimarySweepData {
     // Owns both columns; either may be null.

@@ -10,10 +10,11 @@
 
 namespace rep {
 
+const wchar_t* const CommonTraceData::kTraceDefID = L"TraceDefID";
+const wchar_t* const CommonTraceData::kTraceName = L"TraceName";
+const wchar_t* const CommonTraceData::kCurvesInfo = L"CurvesInfo";
+
 namespace {
-const wchar_t* const kTraceDefID = L"TraceDefID";
-const wchar_t* const kTraceName = L"TraceName";
-const wchar_t* const kCurvesInfo = L"CurvesInfo";
 const wchar_t* const kPrimarySweepInfo = L"PrimarySweepInfo";
 const wchar_t* const kPrimarySweepName = L"PrimarySweepName";
 const wchar_t* const kPrimarySweepCol = L"PrimarySweepCol";
@@ -62,10 +63,10 @@ CommonTraceData& CommonTraceData::CopyFrom(const CommonTraceData& from) {
   return *this;
 }
 
-int CommonTraceData::DoDataExchange(io::CBlock& block, bool read) {
+io::ReadError CommonTraceData::DoDataExchange(io::CBlock& block, bool read) {
   if (read) return Read(block);
   Write(block);
-  return 0;
+  return io::kNoError;
 }
 
 void CommonTraceData::Write(io::CBlock& block) const {
@@ -79,21 +80,22 @@ void CommonTraceData::Write(io::CBlock& block) const {
   block << io::NamedValue(kTraceTypeToEnforce, static_cast<int>(m_traceTypeToEnforce));
 }
 
-int CommonTraceData::Read(io::CBlock& block) {
+io::ReadError CommonTraceData::Read(io::CBlock& block) {
   block >> io::NamedValue(kTraceDefID, m_traceDefID);
   block >> io::NamedValue(kTraceName, m_traceName);
   // A header without a name shows the definition's.
   block.ResetFound(true);
 
   io::CBlock* curves = block.FindBlockForEdit(kCurvesInfo);
-  if (!curves) return -1;
+  if (!curves) return io::kMissingBlock;
   TraceCurveData curveData;
-  int result = curveData.DataExchange(*curves, true);
+  io::ReadError result = curveData.DataExchange(*curves, true);
   m_curveData = curveData;
 
   std::unique_ptr<Column> column;
   AString name;
-  if (ReadPrimarySweepInfo(block, name, column, SweepColumnRead::kByColumnReader) != 0) result = -1;
+  if (ReadPrimarySweepInfo(block, name, column, SweepColumnRead::kByColumnReader) != io::kNoError)
+    result = io::kMissingBlock;
   // Without the sub-block the trace has no primary sweep.
   m_primarySweepName = name;
   m_primarySweepColumn = std::move(column);
@@ -104,7 +106,7 @@ int CommonTraceData::Read(io::CBlock& block) {
   if (block.Found()) m_traceTypeToEnforce = static_cast<uint32_t>(type);
 
   // No curve may reach past the rows of the primary sweep.
-  if (m_primarySweepColumn && !m_curveData.KeepCurvesWithinRows(m_primarySweepColumn->GetCount())) result = -1;
+  if (m_primarySweepColumn && !m_curveData.KeepCurvesWithinRows(m_primarySweepColumn->GetCount())) result = io::kMissingBlock;
   return result;
 }
 
@@ -117,19 +119,19 @@ bool CommonTraceData::WritePrimarySweepInfo(io::CBlock& block, const AString& na
   return written;
 }
 
-int CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column,
-                                          SweepColumnRead how) {
+io::ReadError CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name,
+                                                    std::unique_ptr<Column>& column, SweepColumnRead how) {
   const io::CBlock* info = block.FindBlock(kPrimarySweepInfo);
   if (!info) {
     block.ResetFound(true);
-    return 0;
+    return io::kNoError;
   }
-  int result = 0;
+  io::ReadError result = io::kNoError;
   *info >> io::NamedValue(kPrimarySweepName, name);
   if (!info->Found()) {
     ORVEX_ASSERT(!"Primary block exists, but no name?!");
     info->ResetFound(true);
-    result = -1;
+    result = io::kMissingBlock;
   }
   if (how == SweepColumnRead::kByColumnReader) {
     column.reset(ReadColumnFromBlock(*info, kPrimarySweepCol));
@@ -139,7 +141,7 @@ int CommonTraceData::ReadPrimarySweepInfo(const io::CBlock& block, AString& name
     ORVEX_ASSERT(!"Primary block exists, but no column?!");
     info->ResetFound(true);
   }
-  if (!column) result = -1;
+  if (!column) result = io::kMissingBlock;
   return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Gravik/ITraceDataInterfaces.h"
 #include "TraceCurveData.h"
+#include "orvex/io/ReadError.h"
 
 namespace io {
 class CBlock;
@@ -16,6 +17,11 @@ class ReportManager;
 
 class CommonTraceData : public ITraceDataSweepInfo {
 public:
+  // Keys of the header items, which stored plain trace data writes as well.
+  static const wchar_t* const kTraceDefID;
+  static const wchar_t* const kTraceName;
+  static const wchar_t* const kCurvesInfo;
+
   CommonTraceData(ReportManager& mgr, long traceDefID);
   CommonTraceData(const CommonTraceData&) = delete;
   CommonTraceData& operator=(const CommonTraceData&) = delete;
@@ -47,9 +53,9 @@ public:
 
   CommonTraceData& CopyFrom(const CommonTraceData& from);
 
-  // Writes or reads the header's items in `block`: 0, or -1 when reading found the header
-  // incomplete or inconsistent (curves beyond the primary sweep's rows are dropped).
-  int DoDataExchange(io::CBlock& block, bool read);
+  // Writes or reads the header's items in `block`: no error, or io::kMissingBlock when reading
+  // found the header incomplete or inconsistent (curves beyond the primary sweep's rows are dropped).
+  io::ReadError DoDataExchange(io::CBlock& block, bool read);
 
   // The sub-block "PrimarySweepInfo" that both stored forms keep: written only with a column.
   // False when the column could not be written (the sub-block then holds only the name).
@@ -59,13 +65,13 @@ public:
   // "col". Stored plain data requires the block: a missing one raises its own assertion, one that
   // cannot be made gives no column.
   enum class SweepColumnRead { kByColumnReader, kColumnBlockRequired };
-  // 0 when the sub-block is absent (nothing changes) or whole; -1 when it lacks its name (a soft
-  // assertion) or a readable column. What it does hold is taken.
-  static int ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column,
-                                  SweepColumnRead how);
+  // No error when the sub-block is absent (nothing changes) or whole; io::kMissingBlock when it
+  // lacks its name (a soft assertion) or a readable column. What it does hold is taken.
+  static io::ReadError ReadPrimarySweepInfo(const io::CBlock& block, AString& name, std::unique_ptr<Column>& column,
+                                            SweepColumnRead how);
 
 private:
-  int Read(io::CBlock& block);
+  io::ReadError Read(io::CBlock& block);
   void Write(io::CBlock& block) const;
 
   ReportManager& m_mgr;

@@ -22,17 +22,10 @@ namespace rep {
 namespace {
 
 const wchar_t* const kBlockName = L"ConcreteTraceData";
-const wchar_t* const kTraceDefID = L"TraceDefID";
-const wchar_t* const kTraceName = L"TraceName";
-const wchar_t* const kCurvesInfo = L"CurvesInfo";
 const wchar_t* const kSurfsInfo = L"SurfsInfo";
 const wchar_t* const kSurfNames = L"SurfNames";
 const wchar_t* const kColsBlock = L"ColsBlock";
 const wchar_t* const kTxtCol = L"TxtCol";
-const wchar_t* const kTraceDataComps = L"TraceDataComps";
-const wchar_t* const kTraceCompExpr = L"TraceCompExpr";
-const wchar_t* const kTraceDataCol = L"TraceDataCol";
-const wchar_t* const kTextDataCol = L"TextDataCol";
 
 // The index checks read as the conditions they state, whatever the index's type.
 #pragma GCC diagnostic push
@@ -255,9 +248,9 @@ io::ReadError ConcreteTraceData::DoDataExchange(io::CBlock& block, bool read) {
 }
 
 void ConcreteTraceData::Write(io::CBlock& block) {
-  block << io::NamedValue(kTraceDefID, GetTraceDefID());
-  if (!m_traceName.empty()) block << io::NamedValue(kTraceName, m_traceName);
-  io::CBlock curves(kCurvesInfo);
+  block << io::NamedValue(CommonTraceData::kTraceDefID, GetTraceDefID());
+  if (!m_traceName.empty()) block << io::NamedValue(CommonTraceData::kTraceName, m_traceName);
+  io::CBlock curves(CommonTraceData::kCurvesInfo);
   m_curves.WriteToBlock(curves);
   block << std::move(curves);
   std::vector<unsigned> curvesPerSurface(m_curvesPerSurface.begin(), m_curvesPerSurface.end());
@@ -284,9 +277,9 @@ void ConcreteTraceData::Write(io::CBlock& block) {
 
 void ConcreteTraceData::Read(io::CBlock& block) {
   long traceDefID = GetTraceDefID();
-  block >> io::NamedValue(kTraceDefID, traceDefID);
+  block >> io::NamedValue(CommonTraceData::kTraceDefID, traceDefID);
   SetTraceDefID(traceDefID);
-  block >> io::NamedValue(kTraceName, m_traceName);
+  block >> io::NamedValue(CommonTraceData::kTraceName, m_traceName);
   // Data without a name of its own shows the definition's.
   block.ResetFound(true);
 
@@ -296,7 +289,7 @@ void ConcreteTraceData::Read(io::CBlock& block) {
   AString name;
   std::unique_ptr<Column> column;
   const auto how = CommonTraceData::SweepColumnRead::kColumnBlockRequired;
-  if (CommonTraceData::ReadPrimarySweepInfo(block, name, column, how) != 0) RecordError(io::kMissingBlock);
+  if (CommonTraceData::ReadPrimarySweepInfo(block, name, column, how) != io::kNoError) RecordError(io::kMissingBlock);
   // Without the sub-block the trace has no primary sweep.
   m_primarySweepName = name;
   m_primarySweepColumn = std::move(column);
@@ -304,7 +297,7 @@ void ConcreteTraceData::Read(io::CBlock& block) {
 }
 
 void ConcreteTraceData::ReadCurves(io::CBlock& block) {
-  io::CBlock* curves = block.FindBlockForEdit(kCurvesInfo);
+  io::CBlock* curves = block.FindBlockForEdit(CommonTraceData::kCurvesInfo);
   if (!curves) {
     ORVEX_ASSERT(block.Found());
     block.ResetFound(true);

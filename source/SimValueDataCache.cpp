@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CentUpdUtils.h"
+#include "ContextVersionCacheT.tmpl_impl"
 #include "GravikUtils.h"
 #include "NearlyEqual.h"
 #include "SimValueInfoServer.h"
@@ -20,7 +21,6 @@
 #include "orvex/io/FileTokenStream.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
-#include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -34,6 +34,9 @@
 
 namespace rep {
 
+using contextversion::ChildBlocks;
+using contextversion::ReadKey;
+
 namespace {
 
 const wchar_t kCacheDirectory[] = L"svcache";
@@ -42,16 +45,7 @@ const wchar_t kCacheHeaderFile[] = L"CacheHeaderFile";
 const wchar_t kSimValueCacheVersionID[] = L"SimValueCacheVersionID";
 const wchar_t kSimValueInfos[] = L"SimValueInfos";
 const wchar_t kSimValueCache[] = L"SimValueCache";
-const wchar_t kDesignMap[] = L"DesignMap";
-const wchar_t kDesignID[] = L"DesignID";
-const wchar_t kSolutionMap[] = L"SolutionMap";
-const wchar_t kContextMap[] = L"ContextMap";
-const wchar_t kSolutionID[] = L"SolutionID";
-const wchar_t kVersionMap[] = L"VersionMap";
-const wchar_t kReportTypeSolnDef[] = L"ReportTypeSolnDef";
-const wchar_t kReportType[] = L"ReportType";
 const wchar_t kMajorVVMap[] = L"MajorVVMap";
-const wchar_t kVersionID[] = L"VersionID";
 const wchar_t kMinorVVMap[] = L"MinorVVMap";
 const wchar_t kMajorVariation[] = L"MajorVariation";
 const wchar_t kMinorCacheFile[] = L"MinorCacheFile";
@@ -90,50 +84,8 @@ bool SameVariables(const std::vector<Variable*>& a, const std::vector<Variable*>
   return std::set<Variable*>(a.begin(), a.end()) == std::set<Variable*>(b.begin(), b.end());
 }
 
-// The block children of a block, by position, whatever their names.
-std::vector<const io::CBlock*> ChildBlocks(const io::CBlock& parent) {
-  std::vector<const io::CBlock*> out;
-  for (size_t i = 0; i < parent.GetNumItems(); ++i)
-    if (const io::CBlock* b = parent.GetBlock(i)) out.push_back(b);
-  return out;
-}
-
-template <class T>
-bool ReadKey(const io::CBlock& block, const wchar_t* key, T& value) {
-  block >> io::NamedValue(key, value);
-  const bool found = block.Found();
-  block.ResetFound();
-  return found;
-}
-
-}  // namespace
-
-SimValueDataCache::SimValueDataCache(ISolutionManagerForReports* solMgr)
-    : m_solMgr(solMgr), m_infoServer(std::make_unique<SimValueInfoServer>(solMgr)) {}
-
-SimValueDataCache::~SimValueDataCache() {
-  for (auto& design : m_designs)
-    for (auto& solution : design.second)
-      for (auto& context : solution.second)
-        for (auto& version : context.second) {
-          std::list<VVLeafData*> data;
-          version.second->GetAllData(data);
-          for (VVLeafData* datum : data) delete datum;
-          delete version.second;
-        }
-}
-
-const ISimValueInfoCache* SimValueDataCache::GetISimValueInfoCache() const { return m_infoServer.get(); }
-
-ISimValueInfoCache* SimValueDataCache::GetISimValueInfoCacheForEdit() { return m_infoServer.get(); }
-
-IManagedFileService* SimValueDataCache::FileService() const {
-  return m_solMgr ? m_solMgr->GetManagedFileService() : nullptr;
-}
-
-// ---- Freeing entries
-
-void SimValueDataCache::FreeMinorCaches(const std::list<VVLeafData*>& removed) {
+// Invalidates and deletes each MinorVVsCache of the list.
+void FreeMinorCaches(const std::list<VVLeafData*>& removed) {
   for (VVLeafData* datum : removed) {
     MinorVVsCache* minorVVsCache = AsMinorVVsCache(datum);
     ORVEX_ASSERT(minorVVsCache);
@@ -146,31 +98,62 @@ void SimValueDataCache::FreeMinorCaches(const std::list<VVLeafData*>& removed) {
   }
 }
 
-void SimValueDataCache::FreeVersionEntry(VersionMap& versions, VersionMap::iterator entry) {
+// Deletes the branches of a variation, with their MinorVVsCache objects; the connectivity stays.
+void FreeBranches(ConnectedVVObject& majors, const VariableValues& variation) {
+  std::list<VVLeafData*> removed;
+  majors.DeleteBranchesAssociatedWithVariableValue(removed, variation);
+  FreeMinorCaches(removed);
+}
+
+std::list<VVLeafData*> AllData(ConnectedVVObject& majors) {
   std::list<VVLeafData*> data;
-  entry->second->GetAllData(data);
-  FreeMinorCaches(data);
-  delete entry->second;
-  versions.erase(entry);
+  majors.GetAllData(data);
+  return data;
 }
 
-void SimValueDataCache::FreeContextEntry(ContextMap& contexts, ContextMap::iterator entry) {
-  VersionMap& versions = entry->second;
-  while (!versions.empty()) FreeVersionEntry(versions, versions.begin());
-  contexts.erase(entry);
+// Invalidates the data of every quantity whose ID `obsolete(id)` names, in every MinorVVsCache of the version.
+template <class Obsolete>
+void InvalidateQuantities(ConnectedVVObject& majors, Obsolete obsolete) {
+  for (VVLeafData* datum : AllData(majors)) {
+    MinorVVsCache* minorVVsCache = AsMinorVVsCache(datum);
+    ORVEX_ASSERT(minorVVsCache);
+    if (!minorVVsCache) continue;
+    std::list<long> ids;
+    minorVVsCache->GetQuantityIDs(ids);
+    for (long id : ids)
+      if (obsolete(id)) minorVVsCache->InvalidateQuantityData(id);
+  }
 }
 
-void SimValueDataCache::FreeSolutionEntry(SolutionMap& solutions, SolutionMap::iterator entry) {
-  ContextMap& contexts = entry->second;
-  while (!contexts.empty()) FreeContextEntry(contexts, contexts.begin());
-  solutions.erase(entry);
+}  // namespace
+
+template class ContextVersionCacheT<ConnectedVVObject, SimValueDataCache::RecordTraits>;
+
+void SimValueDataCache::RecordTraits::Destroy(ConnectedVVObject* majors) {
+  for (VVLeafData* datum : AllData(*majors)) delete datum;
+  delete majors;
+}
+
+void SimValueDataCache::RecordTraits::Free(ConnectedVVObject* majors) {
+  FreeMinorCaches(AllData(*majors));
+  delete majors;
+}
+
+SimValueDataCache::SimValueDataCache(ISolutionManagerForReports* solMgr)
+    : m_cache(solMgr, nullptr), m_solMgr(solMgr), m_infoServer(std::make_unique<SimValueInfoServer>(solMgr)) {}
+
+SimValueDataCache::~SimValueDataCache() = default;
+
+const ISimValueInfoCache* SimValueDataCache::GetISimValueInfoCache() const { return m_infoServer.get(); }
+
+ISimValueInfoCache* SimValueDataCache::GetISimValueInfoCacheForEdit() { return m_infoServer.get(); }
+
+IManagedFileService* SimValueDataCache::FileService() const {
+  return m_solMgr ? m_solMgr->GetManagedFileService() : nullptr;
 }
 
 void SimValueDataCache::ClearAll() {
-  for (auto& design : m_designs) {
-    SolutionMap& solutions = design.second;
-    while (!solutions.empty()) FreeSolutionEntry(solutions, solutions.begin());
-  }
+  m_cache.FreeAllSolutions();
   m_infoServer = std::make_unique<SimValueInfoServer>(m_solMgr);
 }
 
@@ -184,10 +167,10 @@ AString SimValueDataCache::QuantityText(long id) const {
 
 ConnectedVVObject* SimValueDataCache::GetOrCreateVersionEntry(const std::vector<Variable*>& majorVariables,
                                                               const DesignSolutionDefinition& dsd, long versionID) {
-  VersionMap& versions = m_designs[dsd.GetDesignID()][dsd.GetSolutionID()][dsd.GetReportTypeSolutionDefinitionRef()];
-  ConnectedVVObject*& entry = versions[versionID];
-  if (!entry) entry = ConnectedVVObject::CreateConnectedVVObject(majorVariables);
-  return entry;
+  Cache::Owned& entry =
+      m_cache.GetVersionMap(dsd.GetDesignID(), dsd.GetSolutionID(), dsd.GetReportTypeSolutionDefinitionRef())[versionID];
+  if (!entry) entry.reset(ConnectedVVObject::CreateConnectedVVObject(majorVariables));
+  return entry.get();
 }
 
 SimValueDataCache::SweepCacheSlot SimValueDataCache::FindOrMakeSweepCache(
@@ -204,13 +187,11 @@ SimValueDataCache::SweepCacheSlot SimValueDataCache::FindOrMakeSweepCache(
     return slot;
   }
   if (!minorVVsCache) {
-    minorVVsCache = new MinorVVsCache(FileService());
-    majors->AddPointAtCurrVarVals(minorVVsCache, false);
+    auto made = std::make_unique<MinorVVsCache>(FileService());
+    majors->AddPointAtCurrVarVals(made.get(), false);
     // Without current values for every major variable nothing was added.
-    if (majors->GetLeafDataAtCurrVarVals() != minorVVsCache) {
-      delete minorVVsCache;
-      return slot;
-    }
+    if (majors->GetLeafDataAtCurrVarVals() != made.get()) return slot;
+    minorVVsCache = made.release();
   }
 
   ConnectedVVObject* sweeps = minorVVsCache->GetConnectivityForSweepVar(sweepVariable);
@@ -245,15 +226,31 @@ void SimValueDataCache::Discard(SweepCacheSlot& slot) {
   slot.cache = nullptr;
 }
 
+template <class Kind, class Update>
+MinorSweepCache* SimValueDataCache::UpdateSweepCache(Variable* sweepVariable, bool special,
+                                                     const std::vector<Variable*>& majorVariables,
+                                                     const std::vector<Variable*>& minorVariables,
+                                                     const DesignSolutionDefinition& dsd, long versionID,
+                                                     const char* wrongKind, Update update) {
+  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, special, majorVariables, minorVariables, dsd, versionID);
+  auto* cache = dynamic_cast<Kind*>(slot.cache);
+  if (!cache) {
+    ORVEX_ASSERT_TEXT(!slot.cache, wrongKind);
+    Discard(slot);
+    return nullptr;
+  }
+  update(*cache);
+  return Settle(slot);
+}
+
 MinorSweepCache* SimValueDataCache::UpdateCacheForMinorSweepAtCurrVarVal(
     Variable* sweepVariable, bool special, const std::vector<Variable*>& majorVariables,
     const std::vector<Variable*>& minorVariables, const DesignSolutionDefinition& dsd, long versionID,
     Column& primaryValues, const std::vector<long>& quantityIDs, const std::vector<const Column*>& quantityValues,
     const AString& sourceTag) {
-  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, special, majorVariables, minorVariables, dsd, versionID);
-  if (!slot.cache) return nullptr;
-  slot.cache->Update(primaryValues, false, quantityIDs, quantityValues, sourceTag);
-  return Settle(slot);
+  return UpdateSweepCache<MinorSweepCache>(
+      sweepVariable, special, majorVariables, minorVariables, dsd, versionID, "0",
+      [&](MinorSweepCache& c) { c.Update(primaryValues, false, quantityIDs, quantityValues, sourceTag); });
 }
 
 MinorSweepCache* SimValueDataCache::UpdateCacheForMajorPrimaryAtCurrVarVal(
@@ -261,10 +258,9 @@ MinorSweepCache* SimValueDataCache::UpdateCacheForMajorPrimaryAtCurrVarVal(
     const std::vector<Variable*>& minorVariables, const DesignSolutionDefinition& dsd, long versionID,
     Column& primaryValues, const std::vector<long>& quantityIDs, const std::vector<const Column*>& quantityValues,
     const AString& sourceTag) {
-  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, false, majorVariables, minorVariables, dsd, versionID);
-  if (!slot.cache) return nullptr;
-  slot.cache->Update(primaryValues, true, quantityIDs, quantityValues, sourceTag);
-  return Settle(slot);
+  return UpdateSweepCache<MinorSweepCache>(
+      sweepVariable, false, majorVariables, minorVariables, dsd, versionID, "0",
+      [&](MinorSweepCache& c) { c.Update(primaryValues, true, quantityIDs, quantityValues, sourceTag); });
 }
 
 MinorSweepCache* SimValueDataCache::UpdateCacheForMinorDoubleSpecialSweepAtCurrVarVal(
@@ -273,15 +269,12 @@ MinorSweepCache* SimValueDataCache::UpdateCacheForMinorDoubleSpecialSweepAtCurrV
     Column& primaryValues, const std::vector<long>& quantityIDs,
     const std::map<long, const CharColumn*>& interpolationOrders, const std::vector<const Column*>& quantityValues,
     const AString& sourceTag) {
-  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, true, majorVariables, minorVariables, dsd, versionID);
-  auto* doubleSpecial = dynamic_cast<MinorDoubleSpecialSweepCache*>(slot.cache);
-  if (!doubleSpecial) {
-    if (slot.cache) ORVEX_ASSERT(!ACHAR("Supported only for minor, special and double-param-type primary"));
-    Discard(slot);
-    return nullptr;
-  }
-  doubleSpecial->UpdateSpecial(primaryValues, quantityIDs, interpolationOrders, quantityValues, sourceTag);
-  return Settle(slot);
+  return UpdateSweepCache<MinorDoubleSpecialSweepCache>(
+      sweepVariable, true, majorVariables, minorVariables, dsd, versionID,
+      "!ACHAR(\"Supported only for minor, special and double-param-type primary\")",
+      [&](MinorDoubleSpecialSweepCache& c) {
+        c.UpdateSpecial(primaryValues, quantityIDs, interpolationOrders, quantityValues, sourceTag);
+      });
 }
 
 MinorSweepCache* SimValueDataCache::UpdateCacheForMinorSpecialSweepWithInterpolationOrders(
@@ -290,16 +283,10 @@ MinorSweepCache* SimValueDataCache::UpdateCacheForMinorSpecialSweepWithInterpola
     Column& primaryValues, const std::vector<long>& quantityIDs,
     const std::map<long, const CharColumn*>& interpolationOrders, const std::vector<const Column*>& quantityValues,
     const AString& sourceTag) {
-  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, true, majorVariables, minorVariables, dsd, versionID);
-  auto* specialCache = dynamic_cast<MinorSpecialSweepCache*>(slot.cache);
-  if (!specialCache) {
-    if (slot.cache) ORVEX_ASSERT(0);
-    Discard(slot);
-    return nullptr;
-  }
-  specialCache->UpdateWithInterpolationOrders(primaryValues, quantityIDs, interpolationOrders, quantityValues,
-                                              sourceTag);
-  return Settle(slot);
+  return UpdateSweepCache<MinorSpecialSweepCache>(
+      sweepVariable, true, majorVariables, minorVariables, dsd, versionID, "0", [&](MinorSpecialSweepCache& c) {
+        c.UpdateWithInterpolationOrders(primaryValues, quantityIDs, interpolationOrders, quantityValues, sourceTag);
+      });
 }
 
 MinorSweepCache* SimValueDataCache::UpdateCacheForMinorSpecialSweepWithPerQuantityPrimaries(
@@ -307,16 +294,10 @@ MinorSweepCache* SimValueDataCache::UpdateCacheForMinorSpecialSweepWithPerQuanti
     const std::vector<Variable*>& minorVariables, const DesignSolutionDefinition& dsd, long versionID,
     Column& commonPrimary, const std::vector<long>& quantityIDs, const std::map<long, Column*>& perQuantityPrimaries,
     const std::vector<const Column*>& quantityValues, const AString& sourceTag) {
-  SweepCacheSlot slot = FindOrMakeSweepCache(sweepVariable, true, majorVariables, minorVariables, dsd, versionID);
-  auto* specialCache = dynamic_cast<MinorSpecialSweepCache*>(slot.cache);
-  if (!specialCache) {
-    if (slot.cache) ORVEX_ASSERT(0);
-    Discard(slot);
-    return nullptr;
-  }
-  specialCache->UpdateWithPerQuantityPrimaries(commonPrimary, quantityIDs, perQuantityPrimaries, quantityValues,
-                                               sourceTag);
-  return Settle(slot);
+  return UpdateSweepCache<MinorSpecialSweepCache>(
+      sweepVariable, true, majorVariables, minorVariables, dsd, versionID, "0", [&](MinorSpecialSweepCache& c) {
+        c.UpdateWithPerQuantityPrimaries(commonPrimary, quantityIDs, perQuantityPrimaries, quantityValues, sourceTag);
+      });
 }
 
 MinorSweepCache* SimValueDataCache::GetMinorSweepCacheAtCurrVarVals(Variable* sweepVariable,
@@ -341,7 +322,7 @@ void SimValueDataCache::InvalidateDataForVariableValues(long designID, long solu
                                                         const ReportTypeSolutionDefinition& target,
                                                         const VariableValues& variation,
                                                         const QuantityNames* quantities) {
-  ContextMap& contexts = m_designs[designID][solutionID];
+  ContextMap& contexts = m_cache.GetSolutionMap(designID)[solutionID];
   // A solution the manager no longer holds has nothing to match against.
   ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionID) : nullptr;
   if (!solution) return;
@@ -355,178 +336,103 @@ void SimValueDataCache::InvalidateDataForVariableValues(long designID, long solu
                                                           targetVersionID, *solution))
         continue;
       if (byName) {
-        std::list<VVLeafData*> data;
-        version.second->GetAllData(data);
-        for (VVLeafData* datum : data) {
-          MinorVVsCache* minorVVsCache = AsMinorVVsCache(datum);
-          ORVEX_ASSERT(minorVVsCache);
-          if (!minorVVsCache) continue;
-          std::list<long> ids;
-          minorVVsCache->GetQuantityIDs(ids);
-          for (long id : ids)
-            if (quantities->count(QuantityText(id))) minorVVsCache->InvalidateQuantityData(id);
-        }
+        InvalidateQuantities(*version.second, [&](long id) { return quantities->count(QuantityText(id)) != 0; });
         continue;
       }
-      std::list<VVLeafData*> removed;
-      version.second->DeleteBranchesAssociatedWithVariableValue(removed, variation);
-      FreeMinorCaches(removed);
+      FreeBranches(*version.second, variation);
     }
   }
 }
 
 void SimValueDataCache::DeleteDataForVariableValues(long designID, long solutionID, long versionID,
                                                     unsigned reportType, const VariableValues& variation) {
-  ContextMap& contexts = m_designs[designID][solutionID];
+  ContextMap& contexts = m_cache.GetSolutionMap(designID)[solutionID];
   for (auto& context : contexts) {
     if (context.first.GetReportType() != reportType) continue;
     auto version = context.second.find(versionID);
     if (version == context.second.end()) continue;
-    std::list<VVLeafData*> removed;
-    version->second->DeleteBranchesAssociatedWithVariableValue(removed, variation);
-    FreeMinorCaches(removed);
+    FreeBranches(*version->second, variation);
   }
 }
 
 void SimValueDataCache::DeleteSolutionData(long designID, long solutionID) {
-  SolutionMap& solutions = m_designs[designID];
+  SolutionMap& solutions = m_cache.GetSolutionMap(designID);
   auto entry = solutions.find(solutionID);
-  if (entry != solutions.end()) FreeSolutionEntry(solutions, entry);
+  if (entry != solutions.end()) m_cache.FreeSolution(solutions, entry);
 }
 
 bool SimValueDataCache::DeleteEntriesFlaggedBySolutionManager(IVelmorCommand* cmd) {
   if (!cmd) return true;
-  for (auto& design : m_designs) {
-    SolutionMap& solutions = design.second;
-    for (auto solutionEntry = solutions.begin(); solutionEntry != solutions.end();) {
-      ContextMap& contexts = solutionEntry->second;
-      if (contexts.empty()) {
-        ++solutionEntry;
-        continue;
-      }
-      std::vector<AString> added, deleted, changed;
-      if (m_solMgr)
-        m_solMgr->GetVariableChanges(added, deleted, changed, cmd, solutionEntry->first, contexts.begin()->first,
-                                     id::invalidID);
-      if (!added.empty() || !deleted.empty()) {
-        auto next = std::next(solutionEntry);
-        FreeSolutionEntry(solutions, solutionEntry);
-        solutionEntry = next;
-        continue;
-      }
-      ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionEntry->first) : nullptr;
-      if (!solution) {
-        ++solutionEntry;
-        continue;
-      }
-      for (auto context = contexts.begin(); context != contexts.end();) {
-        if (solution->DidCommandChangeData(cmd, context->first)) {
-          auto next = std::next(context);
-          FreeContextEntry(contexts, context);
-          context = next;
-          continue;
-        }
-        for (auto& version : context->second) {
-          std::list<VVLeafData*> data;
-          version.second->GetAllData(data);
-          for (VVLeafData* datum : data) {
-            MinorVVsCache* minorVVsCache = AsMinorVVsCache(datum);
-            ORVEX_ASSERT(minorVVsCache);
-            if (!minorVVsCache) continue;
-            std::list<long> ids;
-            minorVVsCache->GetQuantityIDs(ids);
-            for (long id : ids) {
-              const AString text = QuantityText(id);
-              if (IsQuantityRenamedByCommand(cmd, text) || solution->DidCommandChangeQuantity(cmd, text, context->first))
-                minorVVsCache->InvalidateQuantityData(id);
-            }
-          }
-        }
-        ++context;
-      }
-      ++solutionEntry;
-    }
+  m_cache.SweepSolutions([&](long solutionID, ContextMap& contexts) {
+    if (contexts.empty()) return true;
+    std::vector<AString> added, deleted, changed;
+    if (m_solMgr)
+      m_solMgr->GetVariableChanges(added, deleted, changed, cmd, solutionID, contexts.begin()->first, id::invalidID);
+    if (!added.empty() || !deleted.empty()) return false;
+    ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionID) : nullptr;
+    if (solution)
+      m_cache.SweepContexts(contexts, [&](const ReportTypeSolutionDefinition& context, VersionMap&) {
+        return !solution->DidCommandChangeData(cmd, context);
+      });
+    return true;
+  });
+  // What is left holds whole contexts; drop the data of single quantities the command renames or changes.
+  for (Cache::Iterator it = m_cache.Begin(); it != m_cache.End(); ++it) {
+    ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(it.GetSolutionID()) : nullptr;
+    if (!solution) continue;
+    const ReportTypeSolutionDefinition& context = it.GetReportTypeSolutionDefinition();
+    InvalidateQuantities(*it.GetRecord(), [&](long id) {
+      const AString text = QuantityText(id);
+      return IsQuantityRenamedByCommand(cmd, text) || solution->DidCommandChangeQuantity(cmd, text, context);
+    });
   }
   m_infoServer->DeleteEntriesForCommand(cmd);
   return true;
 }
 
 void SimValueDataCache::DeleteEntriesOfObsoleteVersions() {
-  for (auto& design : m_designs) {
-    for (auto& solutionEntry : design.second) {
-      ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionEntry.first) : nullptr;
-      if (!solution) continue;
-      ContextMap& contexts = solutionEntry.second;
-      for (auto context = contexts.begin(); context != contexts.end();) {
-        ContextObjects objects(*solution, context->first);
-        std::vector<long> valid;
-        if (objects.LoadDefinition()) solution->GetValidVersionIDs(valid, *objects.LoadDefinition());
-        if (valid.empty()) {
-          auto next = std::next(context);
-          FreeContextEntry(contexts, context);
-          context = next;
-          continue;
-        }
-        VersionMap& versions = context->second;
-        for (auto version = versions.begin(); version != versions.end();) {
-          auto next = std::next(version);
-          if (std::find(valid.begin(), valid.end(), version->first) == valid.end()) FreeVersionEntry(versions, version);
-          version = next;
-        }
-        ++context;
-      }
-    }
-  }
+  m_cache.SweepSolutions([&](long solutionID, ContextMap& contexts) {
+    ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionID) : nullptr;
+    if (!solution) return true;
+    m_cache.SweepContexts(contexts, [&](const ReportTypeSolutionDefinition& context, VersionMap& versions) {
+      ContextObjects objects(*solution, context);
+      std::vector<long> valid;
+      if (objects.LoadDefinition()) solution->GetValidVersionIDs(valid, *objects.LoadDefinition());
+      if (valid.empty()) return false;
+      m_cache.SweepVersions(versions, [&](long versionID, ConnectedVVObject*) {
+        return std::find(valid.begin(), valid.end(), versionID) != valid.end();
+      });
+      return true;
+    });
+    return true;
+  });
 }
 
 // ---- Cache files
 
 bool SimValueDataCache::BuildCacheBlock(io::CBlock& cache) {
   bool allMinorsWritten = true;
-  for (const auto& design : m_designs) {
-    io::CBlock designBlock(kDesignMap);
-    designBlock << io::NamedValue(kDesignID, design.first);
-    io::CBlock solutions(kSolutionMap);
-    for (const auto& solution : design.second) {
-      io::CBlock contextBlock(kContextMap);
-      contextBlock << io::NamedValue(kSolutionID, solution.first);
-      for (const auto& context : solution.second) {
-        io::CBlock versionsBlock(kVersionMap);
-        io::CBlock rtsd(kReportTypeSolnDef);
-        rtsd << io::NamedValue(kReportType, context.first.GetReportType());
-        context.first.GetSimValueContextRef().WriteFuncToParentBlock(rtsd);
-        versionsBlock << std::move(rtsd);
-        for (const auto& version : context.second) {
-          io::CBlock versionBlock(kMajorVVMap);
-          versionBlock << io::NamedValue(kVersionID, version.first);
-          for (const CompositeVVObject* point : version.second->GetPoints()) {
-            if (!point) {
-              ORVEX_ASSERT(!"No compobj? seems weird, investigate!");
-              continue;
-            }
-            MinorVVsCache* minorVVsCache = AsMinorVVsCache(version.second->GetDataForCompVVObject(point));
-            if (!minorVVsCache) continue;
-            // A cache whose file is not written is left out: the header never names a stale file.
-            if (!minorVVsCache->Write()) {
-              allMinorsWritten = false;
-              continue;
-            }
-            io::CBlock minorBlock(kMinorVVMap);
-            minorBlock << io::NamedValue(kMajorVariation, point->GetVariableValues().GetVariationKey(true, nullptr, nullptr));
-            const AString minorCacheFile = minorVVsCache->GetCacheFile();
-            ORVEX_ASSERT(!minorCacheFile.empty());
-            minorBlock << io::NamedValue(kMinorCacheFile, minorCacheFile);
-            versionBlock << std::move(minorBlock);
-          }
-          versionsBlock << std::move(versionBlock);
-        }
-        contextBlock << std::move(versionsBlock);
+  m_cache.WriteTree(cache, kMajorVVMap, [&](io::CBlock& versionBlock, const ConnectedVVObject* majors) {
+    for (const CompositeVVObject* point : majors->GetPoints()) {
+      if (!point) {
+        ORVEX_ASSERT(!"No compobj? seems weird, investigate!");
+        continue;
       }
-      solutions << std::move(contextBlock);
+      MinorVVsCache* minorVVsCache = AsMinorVVsCache(majors->GetDataForCompVVObject(point));
+      if (!minorVVsCache) continue;
+      // A cache whose file is not written is left out: the header never names a stale file.
+      if (!minorVVsCache->Write()) {
+        allMinorsWritten = false;
+        continue;
+      }
+      io::CBlock minorBlock(kMinorVVMap);
+      minorBlock << io::NamedValue(kMajorVariation, point->GetVariableValues().GetVariationKey(true, nullptr, nullptr));
+      const AString minorCacheFile = minorVVsCache->GetCacheFile();
+      ORVEX_ASSERT(!minorCacheFile.empty());
+      minorBlock << io::NamedValue(kMinorCacheFile, minorCacheFile);
+      versionBlock << std::move(minorBlock);
     }
-    designBlock << std::move(solutions);
-    cache << std::move(designBlock);
-  }
+  });
   return allMinorsWritten;
 }
 
@@ -617,88 +523,46 @@ int SimValueDataCache::ReadCacheFiles(const io::CBlock& projectBlock) {
 }
 
 void SimValueDataCache::ReadCacheBlock(const io::CBlock& cache) {
-  for (const io::CBlock* designBlock : ChildBlocks(cache)) {
-    long designID = id::invalidID;
-    if (!ReadKey(*designBlock, kDesignID, designID)) continue;
-    SolutionMap& solutions = m_designs[designID];
-    const io::CBlock* solutionMap = designBlock->FindBlock(kSolutionMap);
-    if (!solutionMap) continue;
-
-    for (const io::CBlock* contextBlock : ChildBlocks(*solutionMap)) {
-      long solutionID = id::invalidID;
-      if (!ReadKey(*contextBlock, kSolutionID, solutionID)) continue;
-      ContextMap& contexts = solutions[solutionID];
-      VariableNameSpace names(1, 1, 0);
-      IVariableNameSpaceSetupper* setupper = m_solMgr ? m_solMgr->GetVariableNameSpaceSetupper(solutionID) : nullptr;
-      if (!setupper) continue;
-      setupper->Setup(names);
-
-      for (const io::CBlock* versionsBlock : ChildBlocks(*contextBlock)) {
-        const io::CBlock* rtsdBlock = versionsBlock->FindBlock(kReportTypeSolnDef);
-        if (!rtsdBlock) continue;
-        unsigned int reportType = 0;
-        ReadKey(*rtsdBlock, kReportType, reportType);
-        SimValueContext simValueContext;
-        simValueContext.ReadFuncFromParentBlock(*rtsdBlock);
-        VersionMap& versions = contexts[ReportTypeSolutionDefinition(reportType, simValueContext)];
-
-        for (const io::CBlock* versionBlock : ChildBlocks(*versionsBlock)) {
-          long versionID = id::invalidID;
-          if (!ReadKey(*versionBlock, kVersionID, versionID)) continue;
-          ConnectedVVObject* majors = nullptr;
-          std::vector<Variable*> majorVariables;
-          std::set<AString> filesRead;
-          size_t installed = 0;
-          for (const io::CBlock* minorBlock : ChildBlocks(*versionBlock)) {
-            AString key;
-            AString minorCacheFile;
-            if (!ReadKey(*minorBlock, kMajorVariation, key) || !ReadKey(*minorBlock, kMinorCacheFile, minorCacheFile))
-              continue;
-            VariableValues values;
-            if (VariableValues::ResolveVariationKey(values, key, &names, false) == 0 && !key.empty()) continue;
-            if (!majors) {
-              majorVariables = VariablesOf(values);
-              majors = ConnectedVVObject::CreateConnectedVVObject(majorVariables);
-            }
-            // Every point of a version varies the same major variables.
-            if (!majors || !SameVariables(majorVariables, VariablesOf(values))) continue;
-
-            NonNestableVariableValuesContext current(values);
-            if (majors->GetLeafDataAtCurrVarVals()) continue;
-            auto* minorVVsCache = new MinorVVsCache(FileService());
-            minorVVsCache->SetCacheFile(minorCacheFile);
-            if (!minorVVsCache->Read()) {
-              delete minorVVsCache;
-              continue;
-            }
-            majors->AddPointAtCurrVarVals(minorVVsCache, false);
-            if (majors->GetLeafDataAtCurrVarVals() != minorVVsCache) {
-              delete minorVVsCache;
-              continue;
-            }
-            filesRead.insert(minorCacheFile);
-            ++installed;
-          }
-          if (!installed) {
-            delete majors;
-            continue;
-          }
-          auto existing = versions.find(versionID);
-          if (existing != versions.end()) {
-            // A held cache that wrote the file just read must not delete it when it goes.
-            std::list<VVLeafData*> held;
-            existing->second->GetAllData(held);
-            for (VVLeafData* datum : held) {
-              MinorVVsCache* old = AsMinorVVsCache(datum);
-              if (old && filesRead.count(old->GetCacheFile())) old->SetCacheFile(AString());
-            }
-            FreeVersionEntry(versions, existing);
-          }
-          versions[versionID] = majors;
-        }
+  const Cache::TreeForm form{kMajorVVMap, true, true, SimValueContext()};
+  m_cache.ReadTree(cache, form, [&](const io::CBlock& versionBlock, const VariableNameSpace& names,
+                                    ConnectedVVObject* held) {
+    Cache::Owned majors;
+    std::vector<Variable*> majorVariables;
+    std::set<AString> filesRead;
+    for (const io::CBlock* minorBlock : ChildBlocks(versionBlock)) {
+      AString key;
+      AString minorCacheFile;
+      if (!ReadKey(*minorBlock, kMajorVariation, key) ||
+          !ReadKey(*minorBlock, kMinorCacheFile, minorCacheFile))
+        continue;
+      VariableValues values;
+      if (VariableValues::ResolveVariationKey(values, key, &names, false) == 0 && !key.empty()) continue;
+      if (!majors) {
+        majorVariables = VariablesOf(values);
+        majors.reset(ConnectedVVObject::CreateConnectedVVObject(majorVariables));
       }
+      // Every point of a version varies the same major variables.
+      if (!SameVariables(majorVariables, VariablesOf(values))) continue;
+
+      NonNestableVariableValuesContext current(values);
+      if (majors->GetLeafDataAtCurrVarVals()) continue;
+      auto minorVVsCache = std::make_unique<MinorVVsCache>(FileService());
+      minorVVsCache->SetCacheFile(minorCacheFile);
+      if (!minorVVsCache->Read()) continue;
+      majors->AddPointAtCurrVarVals(minorVVsCache.get(), false);
+      if (majors->GetLeafDataAtCurrVarVals() != minorVVsCache.get()) continue;
+      minorVVsCache.release();
+      filesRead.insert(minorCacheFile);
     }
-  }
+    if (filesRead.empty()) return Cache::Owned();
+    // A held cache that wrote the file just read must not delete it when it goes.
+    if (held)
+      for (VVLeafData* datum : AllData(*held)) {
+        MinorVVsCache* old = AsMinorVVsCache(datum);
+        if (old && filesRead.count(old->GetCacheFile())) old->SetCacheFile(AString());
+      }
+    return majors;
+  });
 }
 
 }  // namespace rep

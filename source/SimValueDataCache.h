@@ -1,10 +1,10 @@
 // The project's cache of simulated quantity values, per design, solution, context, version and variation.
 #pragma once
 
-#include <list>
 #include <map>
 #include <memory>
 
+#include "ContextVersionCacheT.h"
 #include "Gravik/ISimValueCache.h"
 #include "orvex/core/AString.h"
 #include "postorvex/solution/ReportTypeSolutionDefinition.h"
@@ -25,10 +25,17 @@ class SimValueInfoServer;
 // quantity information, under whose IDs the values are stored, and writes both to files.
 class SimValueDataCache : public ISimValueCache, public ISimValueDataCache {
 public:
-  typedef std::map<long, ConnectedVVObject*> VersionMap;  // owned, with their MinorVVsCache leaves
-  typedef std::map<ReportTypeSolutionDefinition, VersionMap> ContextMap;
-  typedef std::map<long, ContextMap> SolutionMap;
-  typedef std::map<long, SolutionMap> DesignMap;
+  // A version's connectivity owns the MinorVVsCache at each of its points. Freeing an entry
+  // invalidates them before they go; destroying the cache does not.
+  struct RecordTraits {
+    static void Destroy(ConnectedVVObject* majors);
+    static void Free(ConnectedVVObject* majors);
+  };
+  typedef ContextVersionCacheT<ConnectedVVObject, RecordTraits> Cache;
+  typedef Cache::VersionMap VersionMap;
+  typedef Cache::ContextMap ContextMap;
+  typedef Cache::SolutionMap SolutionMap;
+  typedef Cache::DesignMap DesignMap;
 
   explicit SimValueDataCache(ISolutionManagerForReports* solMgr);
   ~SimValueDataCache() override;
@@ -89,7 +96,7 @@ public:
 
   // The project's quantity information; replaced when the cache is cleared.
   SimValueInfoServer& GetInfoServer() { return *m_infoServer; }
-  const DesignMap& GetDesignMap() const { return m_designs; }
+  const DesignMap& GetDesignMap() const { return m_cache.GetDesignMap(); }
   const AString& GetHeaderFileName() const { return m_headerFile; }
   // Frees every solution entry (the design entries stay) and starts new quantity information.
   void ClearAll();
@@ -115,12 +122,15 @@ private:
   MinorSweepCache* Settle(SweepCacheSlot& slot);
   // Drops a cache made for the call that turned out to be of the wrong kind.
   static void Discard(SweepCacheSlot& slot);
-
-  void FreeVersionEntry(VersionMap& versions, VersionMap::iterator entry);
-  void FreeContextEntry(ContextMap& contexts, ContextMap::iterator entry);
-  void FreeSolutionEntry(SolutionMap& solutions, SolutionMap::iterator entry);
-  // Invalidates and deletes each MinorVVsCache of the list.
-  static void FreeMinorCaches(const std::list<VVLeafData*>& removed);
+  // The steps of every update: finds or makes the sweep cache, casts it to the kind the update
+  // needs (raising `wrongKind` and discarding it when it is another), lets `update` fill it and
+  // settles it. Null when there is no cache of that kind.
+  template <class Kind, class Update>
+  MinorSweepCache* UpdateSweepCache(Variable* sweepVariable, bool special,
+                                    const std::vector<Variable*>& majorVariables,
+                                    const std::vector<Variable*>& minorVariables,
+                                    const DesignSolutionDefinition& dsd, long versionID, const char* wrongKind,
+                                    Update update);
   // The quantity's text, empty when the ID is unknown.
   AString QuantityText(long id) const;
 
@@ -130,7 +140,7 @@ private:
   void ReadCacheBlock(const io::CBlock& cache);
   IManagedFileService* FileService() const;
 
-  DesignMap m_designs;
+  Cache m_cache;                                     // design, solution, context, version -> owned entry
   ISolutionManagerForReports* m_solMgr;              // not owned
   std::unique_ptr<SimValueInfoServer> m_infoServer;  // the project's quantity information
   AString m_headerFile;                              // empty until first written or read

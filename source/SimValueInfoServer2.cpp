@@ -1,6 +1,5 @@
 #include "SimValueInfoServer2.h"
 
-#include <iterator>
 #include <vector>
 
 #include "ContextVersionCacheT.tmpl_impl"
@@ -13,8 +12,6 @@
 #include "orvex/core/I18n.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/NamedValue.h"
-#include "orvex/values/IVariableNameSpaceSetupper.h"
-#include "orvex/values/VariableNameSpace.h"
 #include "postorvex/quantities/PostpQuantityUtils.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
@@ -26,16 +23,7 @@ template class ContextVersionCacheT<QuantityInfoAtContextVersion>;
 namespace {
 
 const wchar_t kInfoServer2ID[] = L"InfoServer2ID";
-const wchar_t kDesignMap[] = L"DesignMap";
-const wchar_t kDesignID[] = L"DesignID";
-const wchar_t kSolutionMap[] = L"SolutionMap";
-const wchar_t kContextMap[] = L"ContextMap";
-const wchar_t kSolutionID[] = L"SolutionID";
-const wchar_t kVersionMap[] = L"VersionMap";
-const wchar_t kReportTypeSolnDef[] = L"ReportTypeSolnDef";
-const wchar_t kReportType[] = L"ReportType";
 const wchar_t kElem[] = L"Elem";
-const wchar_t kVersionID[] = L"VersionID";
 const wchar_t kInfoAtCtxtVersion[] = L"InfoAtCtxtVersion";
 const wchar_t kQtyValueStateInfo[] = L"QtyValueStateInfo";
 const wchar_t kCompQtyInfo[] = L"CompQtyInfo";
@@ -225,7 +213,7 @@ void ReadEnumReps(const io::CBlock& block, QuantityInfoAtContextVersion& record)
 }
 
 // Null when a sub-block is missing.
-QuantityInfoAtContextVersion* ReadRecord(const io::CBlock& elem) {
+std::unique_ptr<QuantityInfoAtContextVersion> ReadRecord(const io::CBlock& elem) {
   const io::CBlock* info = elem.FindBlock(kInfoAtCtxtVersion);
   const io::CBlock* states = info ? info->FindBlock(kQtyValueStateInfo) : nullptr;
   const io::CBlock* composites = info ? info->FindBlock(kCompQtyInfo) : nullptr;
@@ -235,22 +223,12 @@ QuantityInfoAtContextVersion* ReadRecord(const io::CBlock& elem) {
     elem.ResetFound();
     return nullptr;
   }
-  auto* record = new QuantityInfoAtContextVersion;
+  auto record = std::make_unique<QuantityInfoAtContextVersion>();
   ReadValueStates(*states, *record);
   ReadComposites(*composites, *record);
   ReadEnumTypeNames(*enums, *record);
   ReadEnumReps(*reps, *record);
   return record;
-}
-
-// The sub-blocks of `parent` named exactly `name`, in item order.
-std::vector<const io::CBlock*> BlocksNamed(const io::CBlock& parent, const wchar_t* name) {
-  std::vector<const io::CBlock*> out;
-  for (size_t i = 0; i < parent.GetNumItems(); ++i) {
-    const io::CBlock* b = parent.GetBlock(i);
-    if (b && b->GetName() == name) out.push_back(b);
-  }
-  return out;
 }
 
 }  // namespace
@@ -348,60 +326,30 @@ bool SimValueInfoServer2::AskSolutionAndRecord(const AString& quantity, const De
 
 bool SimValueInfoServer2::DeleteEntriesForCommand(const IVelmorCommand* cmd) {
   if (!cmd) return true;
-  for (auto& design : m_cache.GetDesignMapForEdit()) {
-    for (auto& solutionEntry : design.second) {
-      ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionEntry.first) : nullptr;
-      if (!solution) continue;
-      Cache::ContextMap& contexts = solutionEntry.second;
-      for (auto context = contexts.begin(); context != contexts.end();) {
-        if (solution->DidCommandChangeData(cmd, context->first)) {
-          auto next = std::next(context);
-          m_cache.EraseContext(contexts, context);
-          context = next;
-          continue;
-        }
-        for (auto& version : context->second) {
-          QuantityInfoAtContextVersion* record = version.second;
-          if (!record) continue;
-          EraseObsolete(record->m_enumTypeNames, cmd, *solution, context->first);
-          EraseObsolete(record->m_composites, cmd, *solution, context->first);
-          EraseObsolete(record->m_valueStates, cmd, *solution, context->first);
-        }
-        ++context;
-      }
-    }
+  m_cache.SweepSolutions([&](long solutionID, Cache::ContextMap& contexts) {
+    ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(solutionID) : nullptr;
+    if (solution)
+      m_cache.SweepContexts(contexts, [&](const ReportTypeSolutionDefinition& context, Cache::VersionMap&) {
+        return !solution->DidCommandChangeData(cmd, context);
+      });
+    return true;
+  });
+  for (Cache::Iterator it = m_cache.Begin(); it != m_cache.End(); ++it) {
+    ISolutionForReports* solution = m_solMgr ? m_solMgr->GetSolution(it.GetSolutionID()) : nullptr;
+    QuantityInfoAtContextVersion* record = it.GetRecord();
+    if (!solution || !record) continue;
+    const ReportTypeSolutionDefinition& context = it.GetReportTypeSolutionDefinition();
+    EraseObsolete(record->m_enumTypeNames, cmd, *solution, context);
+    EraseObsolete(record->m_composites, cmd, *solution, context);
+    EraseObsolete(record->m_valueStates, cmd, *solution, context);
   }
   return true;
 }
 
 bool SimValueInfoServer2::WriteToBlock(io::CBlock& block) const {
   block << io::NamedValue(kInfoServer2ID, 0.0);
-  for (const auto& design : m_cache.GetDesignMap()) {
-    io::CBlock designBlock(kDesignMap);
-    designBlock << io::NamedValue(kDesignID, design.first);
-    io::CBlock solutions(kSolutionMap);
-    for (const auto& solution : design.second) {
-      io::CBlock contextBlock(kContextMap);
-      contextBlock << io::NamedValue(kSolutionID, solution.first);
-      for (const auto& context : solution.second) {
-        io::CBlock versions(kVersionMap);
-        io::CBlock rtsd(kReportTypeSolnDef);
-        rtsd << io::NamedValue(kReportType, context.first.GetReportType());
-        context.first.GetSimValueContextRef().WriteFuncToParentBlock(rtsd);
-        versions << std::move(rtsd);
-        for (const auto& version : context.second) {
-          io::CBlock elem(kElem);
-          elem << io::NamedValue(kVersionID, version.first);
-          WriteRecord(elem, version.second);
-          versions << std::move(elem);
-        }
-        contextBlock << std::move(versions);
-      }
-      solutions << std::move(contextBlock);
-    }
-    designBlock << std::move(solutions);
-    block << std::move(designBlock);
-  }
+  m_cache.WriteTree(block, kElem,
+                    [](io::CBlock& elem, const QuantityInfoAtContextVersion* record) { WriteRecord(elem, record); });
   return true;
 }
 
@@ -412,47 +360,13 @@ io::ReadError SimValueInfoServer2::ReadFromBlock(const io::CBlock& block) {
   // Only 0.0 passes: with no absolute tolerance, every other value fails the relative test.
   if (!IsNearlyEqual(0.0, marker, 1e-14, 0.0)) return io::kNoError;
 
+  const Cache::TreeForm form{kElem, false, false, SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)};
   bool recordFailed = false;
-  for (const io::CBlock* designBlock : BlocksNamed(block, kDesignMap)) {
-    long designID = -1;
-    *designBlock >> io::NamedValue(kDesignID, designID);
-    Cache::SolutionMap& solutions = m_cache.GetDesignMapForEdit()[designID];
-    const io::CBlock* solutionMap = designBlock->FindBlock(kSolutionMap);
-    if (!solutionMap) continue;
-
-    for (const io::CBlock* contextBlock : BlocksNamed(*solutionMap, kContextMap)) {
-      long solutionID = -1;
-      *contextBlock >> io::NamedValue(kSolutionID, solutionID);
-      Cache::ContextMap& contexts = solutions[solutionID];
-      IVariableNameSpaceSetupper* setupper = m_solMgr ? m_solMgr->GetVariableNameSpaceSetupper(solutionID) : nullptr;
-      if (!setupper) continue;
-      VariableNameSpace names(1, 1, 0);
-      setupper->Setup(names);
-
-      for (const io::CBlock* versionBlock : BlocksNamed(*contextBlock, kVersionMap)) {
-        const io::CBlock* rtsdBlock = versionBlock->FindBlock(kReportTypeSolnDef);
-        if (!rtsdBlock) continue;
-        SimValueContext context(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0);
-        unsigned int reportType = 0;
-        *rtsdBlock >> io::NamedValue(kReportType, reportType);
-        context.ReadFuncFromParentBlock(*rtsdBlock);
-        Cache::VersionMap& versions = contexts[ReportTypeSolutionDefinition(reportType, context)];
-
-        for (const io::CBlock* elem : BlocksNamed(*versionBlock, kElem)) {
-          long versionID = -1;
-          *elem >> io::NamedValue(kVersionID, versionID);
-          QuantityInfoAtContextVersion* record = ReadRecord(*elem);
-          if (!record) {
-            recordFailed = true;
-            continue;
-          }
-          QuantityInfoAtContextVersion*& slot = versions[versionID];
-          delete slot;
-          slot = record;
-        }
-      }
-    }
-  }
+  m_cache.ReadTree(block, form, [&](const io::CBlock& elem, const VariableNameSpace&, QuantityInfoAtContextVersion*) {
+    Cache::Owned record(ReadRecord(elem).release());
+    if (!record) recordFailed = true;
+    return record;
+  });
   return recordFailed ? io::kMissingBlock : io::kNoError;
 }
 

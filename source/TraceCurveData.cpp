@@ -75,12 +75,12 @@ void TraceCurveData::WriteToBlock(io::CBlock& block) const {
   }
 }
 
-int TraceCurveData::DataExchange(io::CBlock& block, bool read) {
+io::ReadError TraceCurveData::DataExchange(io::CBlock& block, bool read) {
   if (!read) {
     WriteToBlock(block);
-    return 0;
+    return io::kNoError;
   }
-  int result = 0;
+  io::ReadError result = io::kNoError;
   for (size_t item = 0; item < block.GetNumItems(); ++item) {
     const io::CBlock_func* curveFunc = block.GetFunc(item);
     ORVEX_ASSERT(curveFunc);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orvex/core/AString.h"
+#include "orvex/io/ReadError.h"
 
 namespace io {
 class CBlock;
@@ -31,9 +32,10 @@ public:
 
   // The "CurvesInfo" items: one function item per curve named "0", "1", ... holding the key, the
   // count and the start. An item that is no function item is a soft assertion "curveFunc" and
-  // ends the walk. Reading appends to an empty object and answers 0 or -1; curves that do
-  // not tile from row 0 are dropped with -1, so no curve read from a block overlaps another.
-  int DataExchange(io::CBlock& block, bool read);
+  // ends the walk. Reading appends to an empty object and answers no error or io::kMissingBlock;
+  // curves that do not tile from row 0 are dropped with io::kMissingBlock, so no curve read from a
+  // block overlaps another.
+  io::ReadError DataExchange(io::CBlock& block, bool read);
   void WriteToBlock(io::CBlock& block) const;
 
   // Keeps the longest run of curves from curve 0 that tile from row 0 and end within `numRows`;

@@ -139,7 +139,7 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
   for (Case& c : cases) {
     SCOPED_TRACE(c.why);
     rep::CommonTraceData read(Mgr(), id::invalidID);
-    EXPECT_EQ(-1, read.DoDataExchange(c.block, true));
+    EXPECT_EQ(io::kMissingBlock, read.DoDataExchange(c.block, true));
     EXPECT_EQ(c.curves, Curves(read));
     EXPECT_EQ(c.hasColumn, read.GetPrimarySweepColumn() != nullptr);
     unsigned type = 0;
@@ -154,7 +154,7 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
   io::CBlock noCurves = without(L"CurvesInfo");
   rep::CommonTraceData read(Mgr(), id::invalidID);
   read.SetTraceTypeToEnforce(false, 2);
-  EXPECT_EQ(-1, read.DoDataExchange(noCurves, true));
+  EXPECT_EQ(io::kMissingBlock, read.DoDataExchange(noCurves, true));
   unsigned type = 0;
   EXPECT_FALSE(read.GetTraceTypeToEnforce(type));
   EXPECT_EQ(2u, type);
@@ -171,7 +171,7 @@ TEST_F(CommonTraceDataTest, DamagedHeadersReadAsMinusOne) {
     overlapping << io::NamedValue(L"TraceDefID", m_traceID) << curves;
   }
   rep::CommonTraceData overlaps(Mgr(), id::invalidID);
-  EXPECT_EQ(-1, overlaps.DoDataExchange(overlapping, true));
+  EXPECT_EQ(io::kMissingBlock, overlaps.DoDataExchange(overlapping, true));
   EXPECT_EQ("2@0 a;", Curves(overlaps));
 
   // A missing type keeps the one held.

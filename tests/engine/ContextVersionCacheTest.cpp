@@ -17,9 +17,10 @@ int Record::s_alive = 0;
 
 using Cache = rep::ContextVersionCacheT<Record>;
 
-std::vector<int> Walk(const Cache& cache) {
+template <class C>
+std::vector<int> Walk(const C& cache) {
   std::vector<int> seen;
-  for (Cache::Iterator it = cache.Begin(); it != cache.End(); ++it) seen.push_back(it.GetRecord()->value);
+  for (typename C::Iterator it = cache.Begin(); it != cache.End(); ++it) seen.push_back(it.GetRecord()->value);
   return seen;
 }
 
@@ -62,5 +63,53 @@ TEST(ContextVersionCache, WalksRecordsInOrderSkippingEmptyLevels) {
     cache.EraseContext(contexts, contexts.find(a));
     EXPECT_EQ((std::vector<int>{2, 3, 35, 4}), Walk(cache));
   }
+  EXPECT_EQ(0, Record::s_alive);
+}
+
+namespace {
+
+// Counts how records leave a cache.
+struct Counted {
+  static int s_freed;
+  static int s_destroyed;
+  static void Free(Record* r) {
+    ++s_freed;
+    delete r;
+  }
+  static void Destroy(Record* r) {
+    ++s_destroyed;
+    delete r;
+  }
+};
+int Counted::s_freed = 0;
+int Counted::s_destroyed = 0;
+
+}  // namespace
+
+TEST(ContextVersionCache, EntriesFreedWhileTheCacheLivesGoThroughFreeTheRestThroughDestroy) {
+  using CountedCache = rep::ContextVersionCacheT<Record, Counted>;
+  const ReportTypeSolutionDefinition a(1), b(2);
+  {
+    CountedCache cache(nullptr, nullptr);
+    for (long solution : {10, 11})
+      for (const ReportTypeSolutionDefinition* rtsd : {&a, &b})
+        for (long version : {1, 2}) cache.StoreRecord(1, solution, *rtsd, version, new Record(0));
+    cache.StoreRecord(1, 10, a, 1, new Record(1));  // replaces one
+    EXPECT_EQ(1, Counted::s_freed);
+
+    CountedCache::ContextMap& contexts = cache.GetSolutionMap(1)[10];
+    cache.SweepVersions(contexts[a], [](long version, Record*) { return version != 2; });
+    EXPECT_EQ(2, Counted::s_freed);
+    cache.SweepContexts(contexts, [&](const ReportTypeSolutionDefinition& c, CountedCache::VersionMap&) {
+      return !(c == b);
+    });
+    EXPECT_EQ(4, Counted::s_freed);
+    EXPECT_EQ((std::vector<int>{1, 0, 0, 0, 0}), Walk(cache));
+    cache.SweepSolutions([](long solution, CountedCache::ContextMap&) { return solution == 10; });
+    EXPECT_EQ(8, Counted::s_freed);
+    EXPECT_EQ((std::vector<int>{1}), Walk(cache));
+    EXPECT_EQ(0, Counted::s_destroyed);
+  }
+  EXPECT_EQ(1, Counted::s_destroyed);
   EXPECT_EQ(0, Record::s_alive);
 }

@@ -40,6 +40,348 @@ protected:
   reptest::QuantityHost m_host;
 };
 
+// The "InfoServer2" block the rich cache below writes, and the one read from it.
+const AString kRichInfo = LR"(InfoServer2 {
+  InfoServer2ID = 0.0
+  DesignMap {
+    DesignID = 100
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+          Elem {
+            VersionID = 3
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 2
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 99
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+        }
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 200
+    SolutionMap {
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 2
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 300
+    SolutionMap {
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 4
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 8
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                P(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                P("PType")
+              }
+              EnumReps {
+                PType("-3" = "minus three", "1" = "one")
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+)";
+const AString kRichInfoReread = LR"(InfoServer2 {
+  InfoServer2ID = 0.0
+  DesignMap {
+    DesignID = 100
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+          Elem {
+            VersionID = 3
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 2
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 1
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 99
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 200
+    SolutionMap {
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 2
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                Pick(15, 15, 1, 90)
+                Re(1, 15, 1, 90)
+              }
+              CompQtyInfo {
+                Field(4, ConstituentQs("Re", "Pick"))
+              }
+              EnumQtyInfo {
+                Pick("PickType")
+              }
+              EnumReps {
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 300
+    SolutionMap {
+      ContextMap {
+        SolutionID = 12
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 4
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          Elem {
+            VersionID = 8
+            InfoAtCtxtVersion {
+              QtyValueStateInfo {
+                P(15, 15, 1, 90)
+              }
+              CompQtyInfo {
+              }
+              EnumQtyInfo {
+                P("PType")
+              }
+              EnumReps {
+                PType("-3" = "minus three", "1" = "one")
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+)";
+
 }  // namespace
 
 TEST_F(InfoBlockTest, RoundTripOfIDsAndTypeInformation) {
@@ -170,6 +512,47 @@ TEST_F(InfoBlockTest, RecordsKeepWhatReadsAndDropWhatDoesNot) {
       dynamic_cast<CompositeQuantityTypeParam*>(c.get())->GetConstituentQuantityTypeParam(1));
   ASSERT_NE(nullptr, e);
   EXPECT_EQ(AString(L"EType"), e->GetEnumTypeName());
+}
+
+TEST_F(InfoBlockTest, TheTypeInformationIsWrittenAsItAlwaysWas) {
+  rep::SimValueInfoServer2 types(&m_host);
+  // Enumeration texts only come from a block.
+  ASSERT_EQ(io::kNoError,
+            types.ReadFromBlock(FromText(
+                L"InfoServer2 { InfoServer2ID = 0.0 DesignMap { DesignID = 300 SolutionMap { ContextMap {"
+                L" SolutionID = 12 VersionMap { ReportTypeSolnDef { ReportType = 4 } Elem { VersionID = 8"
+                L" InfoAtCtxtVersion { QtyValueStateInfo { P(15, 15, 1, 90) } CompQtyInfo { } EnumQtyInfo {"
+                L" P(\"PType\") } EnumReps { PType(\"1\" = \"one\", \"-3\" = \"minus three\") } } } } } } } }")));
+  // Designs, solutions, contexts and versions in several numbers; a solution without type
+  // information and one the host does not know leave empty levels.
+  const ReportTypeSolutionDefinition shifted(1, SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0));
+  const struct {
+    DesignSolutionDefinition dsd;
+    long version;
+    const wchar_t* quantity;
+  } asked[] = {
+      {Dsd(), 3, L"Field"},
+      {Dsd(), 1, L"Pick"},
+      {DesignSolutionDefinition(100, 12, ReportTypeSolutionDefinition(2)), 1, L"Field"},
+      {DesignSolutionDefinition(100, 12, shifted), 1, L"Pick"},
+      {DesignSolutionDefinition(200, 12, ReportTypeSolutionDefinition(1)), 2, L"Field"},
+      {Dsd(10), 1, L"Field"},
+      {Dsd(99), 1, L"Field"},
+  };
+  for (const auto& a : asked) {
+    std::unique_ptr<BaseQuantityTypeParam> param;
+    types.GetQuantityTypeParam(param, a.quantity, a.dsd, a.version);
+  }
+  io::CBlock written(L"InfoServer2");
+  ASSERT_TRUE(types.WriteToBlock(written));
+  EXPECT_EQ(kRichInfo, Text(written));
+
+  // Read back and written again: what the host's unknown solution held is skipped.
+  rep::SimValueInfoServer2 read(&m_host);
+  EXPECT_EQ(io::kNoError, read.ReadFromBlock(FromText(Text(written))));
+  io::CBlock rewritten(L"InfoServer2");
+  read.WriteToBlock(rewritten);
+  EXPECT_EQ(kRichInfoReread, Text(rewritten));
 }
 
 TEST_F(InfoBlockTest, WhatCannotBeWrittenIsReportedAndTheRestIsKept) {

@@ -69,6 +69,216 @@ protected:
 const std::vector<double> kAwkward = {0.1 + 0.2, -0.0, 1e-308, 4.9e-324, 1.7976931348623157e308,
                                       std::numeric_limits<double>::quiet_NaN(), -1.0 / 3.0};
 
+// The "SimValueCache" tree of the header the rich cache below writes, and of the one read from it.
+const std::string kRichTree = R"(SimValueCache {
+  DesignMap {
+    DesignID = 50
+    SolutionMap {
+    }
+  }
+  DesignMap {
+    DesignID = 100
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0)
+          }
+          MajorVVMap {
+            VersionID = 4
+            MinorVVMap {
+              MajorVariation = "L=3mm, W=1mm"
+              MinorCacheFile = "MVC1.dat"
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 1
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=1mm"
+              MinorCacheFile = "MVC2.dat"
+            }
+            MinorVVMap {
+              MajorVariation = "L=2mm, W=1mm"
+              MinorCacheFile = "MVC3.dat"
+            }
+          }
+          MajorVVMap {
+            VersionID = 2
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=1mm"
+              MinorCacheFile = "MVC4.dat"
+            }
+          }
+          MajorVVMap {
+            VersionID = 7
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 2
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 1
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=2mm"
+              MinorCacheFile = "MVC5.dat"
+            }
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 11
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 1
+            MinorVVMap {
+              MajorVariation = "L=4mm, W=1mm"
+              MinorCacheFile = "MVC6.dat"
+            }
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 12
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 200
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 3
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 9
+            MinorVVMap {
+              MajorVariation = "L=5mm, W=1mm"
+              MinorCacheFile = "MVC7.dat"
+            }
+          }
+        }
+      }
+    }
+  }
+}
+)";
+const std::string kRichTreeReread = R"(SimValueCache {
+  DesignMap {
+    DesignID = 50
+    SolutionMap {
+    }
+  }
+  DesignMap {
+    DesignID = 100
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0)
+          }
+          MajorVVMap {
+            VersionID = 4
+            MinorVVMap {
+              MajorVariation = "L=3mm, W=1mm"
+              MinorCacheFile = "MVC1.dat"
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 1
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=1mm"
+              MinorCacheFile = "MVC2.dat"
+            }
+            MinorVVMap {
+              MajorVariation = "L=2mm, W=1mm"
+              MinorCacheFile = "MVC3.dat"
+            }
+          }
+          MajorVVMap {
+            VersionID = 2
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=1mm"
+              MinorCacheFile = "MVC4.dat"
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 2
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 1
+            MinorVVMap {
+              MajorVariation = "L=1mm, W=2mm"
+              MinorCacheFile = "MVC5.dat"
+            }
+          }
+        }
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 5
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+        }
+      }
+      ContextMap {
+        SolutionID = 11
+      }
+      ContextMap {
+        SolutionID = 12
+      }
+    }
+  }
+  DesignMap {
+    DesignID = 200
+    SolutionMap {
+      ContextMap {
+        SolutionID = 10
+        VersionMap {
+          ReportTypeSolnDef {
+            ReportType = 3
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          MajorVVMap {
+            VersionID = 9
+            MinorVVMap {
+              MajorVariation = "L=5mm, W=1mm"
+              MinorCacheFile = "MVC7.dat"
+            }
+          }
+        }
+      }
+    }
+  }
+}
+)";
+
 }  // namespace
 
 TEST_F(CacheFilesTest, RoundTripKeepsEveryBit) {
@@ -268,6 +478,49 @@ TEST_F(CacheFilesTest, AMinorFileThatCannotBeWrittenFailsTheWrite) {
   ExpectConsistent(fresh);
   EXPECT_EQ(nullptr, FindIn(fresh, 1, 1));
   EXPECT_NE(nullptr, FindIn(fresh, 2, 1));
+}
+
+TEST_F(CacheFilesTest, TheHeaderTreeIsWrittenAsItAlwaysWas) {
+  // Designs, solutions, contexts and versions in several numbers, with empty levels between.
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  Push(1, 1, 30, 2);
+  Push(1, 2, 40, 1, 2);
+  auto pushAt = [&](const DesignSolutionDefinition& dsd, double l, long version) {
+    VariableValuesContext current(Major(l, 1));
+    DoubleColumn primary(113), gain;
+    primary.AppendValues({1, 2});
+    gain.AppendValues({l, -l});
+    return m_cache.UpdateCacheForMinorSweepAtCurrVarVal(m_f, false, {m_l, m_w}, {}, dsd, version, primary, {m_gain},
+                                                        {&gain}, L"at");
+  };
+  const ReportTypeSolutionDefinition shifted(1, SimValueContext(1, 2, 3, 4, 0.5, 2.0, 0.25, 8.0));
+  ASSERT_NE(nullptr, pushAt(DesignSolutionDefinition(100, 10, shifted), 3, 4));
+  ASSERT_NE(nullptr, pushAt(DesignSolutionDefinition(100, 11, ReportTypeSolutionDefinition(1)), 4, 1));
+  ASSERT_NE(nullptr, pushAt(DesignSolutionDefinition(200, 10, ReportTypeSolutionDefinition(3)), 5, 9));
+  FindMinors(6, 6, 7);                       // a version without points
+  m_cache.DeleteSolutionData(50, 1);         // a design without solutions
+  m_cache.DeleteDataForVariableValues(100, 12, 1, 1, Major(1, 1));  // a solution without contexts
+
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const std::string tree = HeaderText().substr(HeaderText().find("SimValueCache {"));
+  EXPECT_EQ(kRichTree, tree);
+
+  // Read back and written again: the solution the host does not know is skipped, as are versions
+  // without points; a context without versions stays.
+  const std::string anchor = "        VersionMap {\n          ReportTypeSolnDef {\n            ReportType = 2";
+  std::string header = HeaderText();
+  ASSERT_NE(std::string::npos, header.find(anchor));
+  header.insert(header.find(anchor), "VersionMap { ReportTypeSolnDef { ReportType = 5 } }\n");
+  SetHeaderText(header);
+  rep::SimValueDataCache fresh(&m_host);
+  fresh.ReadCacheFiles(project);
+  io::CBlock again;
+  ASSERT_TRUE(fresh.WriteCacheFiles(again));
+  const std::string reread =
+      reptest::ReadFileBytes(FullPath(fresh.GetHeaderFileName()).ToUtf8());
+  EXPECT_EQ(kRichTreeReread, reread.substr(reread.find("SimValueCache {")));
 }
 
 TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedOrOpenedFailsTheWrite) {

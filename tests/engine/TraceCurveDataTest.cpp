@@ -122,7 +122,7 @@ TEST(TraceCurveData, DamagedBlocksGiveReadErrorsAndKeepOnlyWhatTiles) {
     io::CBlock block(L"CurvesInfo");
     c.fill(block);
     TraceCurveData read;
-    EXPECT_EQ(-1, read.DataExchange(block, true));
+    EXPECT_EQ(io::kMissingBlock, read.DataExchange(block, true));
     EXPECT_EQ(c.kept, CurvesOf(read));
     if (c.assertion) {
       EXPECT_SOFT_ASSERT(c.assertion);

@@ -23,6 +23,15 @@ ORVEX_API AssertHandler SetAssertHandler(AssertHandler handler);
       ProcessAssertFailure_G(__FILE__, __LINE__, #cond, s_orvexSiteIgnore);    \
   } while (0)
 
+// As ORVEX_ASSERT, recording `text` instead of the condition as written: for one check made on
+// behalf of callers that each have their own text.
+#define ORVEX_ASSERT_TEXT(cond, text)                                          \
+  do {                                                                         \
+    static bool s_orvexSiteIgnore = false;                                     \
+    if (!(cond) && !IgnoreAllAsserts_G && !s_orvexSiteIgnore)                  \
+      ProcessAssertFailure_G(__FILE__, __LINE__, (text), s_orvexSiteIgnore);   \
+  } while (0)
+
 namespace orvex {
 namespace test {
 
