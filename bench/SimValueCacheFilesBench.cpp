@@ -108,6 +108,18 @@ void BM_CacheFilesWrite(benchmark::State& state) {
   SetBytes(state, f.doubles);
 }
 
+// Saved again: every minor cache already has its file name, so no name is made.
+void BM_CacheFilesRewrite(benchmark::State& state) {
+  Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
+  io::CBlock first;
+  if (!f.cache.WriteCacheFiles(first)) state.SkipWithError("write failed");
+  for (auto _ : state) {
+    io::CBlock project;
+    if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
+  }
+  SetBytes(state, f.doubles);
+}
+
 void BM_CacheFilesRead(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   io::CBlock project;
@@ -120,22 +132,28 @@ void BM_CacheFilesRead(benchmark::State& state) {
   SetBytes(state, f.doubles);
 }
 
-// The same doubles, one file per major variation as the cache writes them.
-void BM_RawWrite(benchmark::State& state) {
+// The same doubles, one file per major variation as the cache writes them; `rewrite` writes over
+// files already there, as a second save of the cache does.
+void RawWrite(benchmark::State& state, bool rewrite) {
   const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
   std::vector<double> data(perMajor, 1.0 / 7.0);
   const std::string dir = (std::filesystem::temp_directory_path() / ("rawbench" + std::to_string(getpid()))).string();
   std::filesystem::create_directories(dir);
-  for (auto _ : state) {
+  auto writeAll = [&] {
     for (size_t m = 0; m < majors; ++m) {
       FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "wb");
       std::fwrite(data.data(), sizeof(double), perMajor, f);
       std::fclose(f);
     }
-  }
+  };
+  if (rewrite) writeAll();
+  for (auto _ : state) writeAll();
   std::filesystem::remove_all(dir);
   SetBytes(state, majors * perMajor);
 }
+
+void BM_RawWrite(benchmark::State& state) { RawWrite(state, false); }
+void BM_RawRewrite(benchmark::State& state) { RawWrite(state, true); }
 
 void BM_RawRead(benchmark::State& state) {
   const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
@@ -159,11 +177,44 @@ void BM_RawRead(benchmark::State& state) {
   SetBytes(state, majors * perMajor);
 }
 
+// fread of the same doubles into memory allocated afresh per quantity, as a read of the cache
+// must end with columns of their own.
+void BM_RawReadIntoNewMemory(benchmark::State& state) {
+  const size_t majors = static_cast<size_t>(state.range(0)), points = static_cast<size_t>(state.range(1));
+  const size_t perMajor = points * kQuantities;
+  std::vector<double> data(perMajor, 1.0 / 7.0);
+  const std::string dir = (std::filesystem::temp_directory_path() / ("rawbench" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(dir);
+  for (size_t m = 0; m < majors; ++m) {
+    FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "wb");
+    std::fwrite(data.data(), sizeof(double), perMajor, f);
+    std::fclose(f);
+  }
+  for (auto _ : state) {
+    std::vector<std::unique_ptr<double[]>> columns;
+    columns.reserve(majors * kQuantities);
+    for (size_t m = 0; m < majors; ++m) {
+      FILE* f = std::fopen((dir + "/" + std::to_string(m)).c_str(), "rb");
+      for (int q = 0; q < kQuantities; ++q) {
+        columns.emplace_back(new double[points]);
+        if (std::fread(columns.back().get(), sizeof(double), points, f) != points) state.SkipWithError("short read");
+      }
+      std::fclose(f);
+    }
+    benchmark::DoNotOptimize(columns.data());
+  }
+  std::filesystem::remove_all(dir);
+  SetBytes(state, majors * perMajor);
+}
+
 // 1 000 major variations of 1 000 points of 10 quantities: 10 million doubles.
 #define CACHE_SIZES ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(1)
 BENCHMARK(BM_RawWrite) CACHE_SIZES;
 BENCHMARK(BM_CacheFilesWrite) CACHE_SIZES;
+BENCHMARK(BM_RawRewrite) CACHE_SIZES;
+BENCHMARK(BM_CacheFilesRewrite) CACHE_SIZES;
 BENCHMARK(BM_RawRead) CACHE_SIZES;
+BENCHMARK(BM_RawReadIntoNewMemory) CACHE_SIZES;
 BENCHMARK(BM_CacheFilesRead) CACHE_SIZES;
 
 }  // namespace

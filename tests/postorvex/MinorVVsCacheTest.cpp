@@ -166,15 +166,17 @@ TEST_F(MinorVVsCacheTest, WriteFailsWithoutAServiceOrAFolder) {
   EXPECT_FALSE(blocked.Read(&error));
   EXPECT_EQ(AString(L"no cache file"), error);
 }
-// A damaged or truncated file is input, not a fault: Read answers false with a message that says
-// where and what, and the cache keeps what it held.
-TEST_F(MinorVVsCacheTest, DamagedFilesAreRefusedAndTheCacheIsKept) {
+// A damaged or truncated file of the older text form is input, not a fault: Read answers false
+// with a message that says where and what, and the cache keeps what it held.
+TEST_F(MinorVVsCacheTest, DamagedTextFilesAreRefusedAndTheCacheIsKept) {
   std::unique_ptr<MinorVVsCache> sample = MakeSample();
-  ASSERT_TRUE(sample->Write());
-  const std::string valid = reptest::ReadFileBytes(PathOf(sample->GetCacheFile()));
+  ASSERT_TRUE(sample->Write()) << "makes the folder";
+  const std::string valid = TextOf(*sample).ToUtf8();
+  reptest::WriteFileBytes(PathOf(L"old.dat"), valid);
   MinorVVsCache target(ManagedFileService::GetInstance());
-  target.SetCacheFile(sample->GetCacheFile());
-  ASSERT_TRUE(target.Read());
+  target.SetCacheFile(L"old.dat");
+  AString readError;
+  ASSERT_TRUE(target.Read(&readError)) << readError.ToUtf8();
   const AString held = TextOf(target);
 
   struct Case {
@@ -265,5 +267,40 @@ TEST_F(MinorVVsCacheTest, DamagedFilesAreRefusedAndTheCacheIsKept) {
   }
   target.SetCacheFile(L"missing.dat");
   EXPECT_FALSE(target.Read());
+  EXPECT_EQ(held, TextOf(target));
+}
+
+// Every byte of a binary file counts: any one changed, or the file cut anywhere, is refused and
+// the cache keeps what it held.
+TEST_F(MinorVVsCacheTest, AnyDamagedByteOfABinaryFileIsRefused) {
+  std::unique_ptr<MinorVVsCache> sample = MakeSample();
+  ASSERT_TRUE(sample->Write());
+  const std::string valid = reptest::ReadFileBytes(PathOf(sample->GetCacheFile()));
+  ASSERT_EQ(0u, valid.rfind("MVCB", 0));
+  EXPECT_EQ(std::string::npos, valid.find("Values =")) << "no values text for the number kinds";
+  MinorVVsCache target(ManagedFileService::GetInstance());
+  target.SetCacheFile(sample->GetCacheFile());
+  ASSERT_TRUE(target.Read());
+  const AString held = TextOf(target);
+  EXPECT_EQ(TextOf(*sample), held);
+
+  std::string bytes;
+  AString error;
+  for (size_t i = 0; i < valid.size(); ++i) {
+    for (const unsigned char flip : {0x01, 0x80}) {
+      bytes = valid;
+      bytes[i] = static_cast<char>(bytes[i] ^ flip);
+      error.clear();
+      EXPECT_FALSE(target.ReadFromBytes(bytes.data(), bytes.size(), &error)) << "byte " << i;
+      EXPECT_FALSE(error.empty());
+    }
+    error.clear();
+    EXPECT_FALSE(target.ReadFromBytes(valid.data(), i, &error)) << "cut to " << i;
+    EXPECT_FALSE(error.empty());
+  }
+  bytes = valid;
+  bytes[valid.size() - 20] ^= 1;
+  target.ReadFromBytes(bytes.data(), bytes.size(), &error);
+  EXPECT_EQ(AString(L"damaged file: the checksum differs"), error);
   EXPECT_EQ(held, TextOf(target));
 }

@@ -5,6 +5,7 @@
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
+#include "postorvex/caches/MinorCacheBinary.h"
 #include "postorvex/columns/Column.h"
 
 namespace {
@@ -48,12 +49,15 @@ void AppendValue(Column& column, const Value& value) {
   }
 }
 
+// With `columns`, made file-managed by `service` straight away.
 std::unique_ptr<Column> ReadColumnBlock(const io::CBlock& parent, const wchar_t* name, const AString& where,
-                                        AString& error) {
+                                        AString& error, const postp::MinorCacheColumns* columns,
+                                        IManagedFileService* service = nullptr) {
   const io::CBlock* block = parent.FindBlock(name);
   if (!block) return nullptr;
   AString why;
-  std::unique_ptr<Column> column(Column::ReadAndCreateColumn(*block, why));
+  std::unique_ptr<Column> column =
+      columns ? columns->Read(*block, service, why) : std::unique_ptr<Column>(Column::ReadAndCreateColumn(*block, why));
   if (!column) {
     error = where + L": " + name + L": " + why;
     return nullptr;
@@ -66,9 +70,13 @@ std::unique_ptr<Column> ReadColumnBlock(const io::CBlock& parent, const wchar_t*
   return column;
 }
 
-void WriteColumnBlock(io::CBlock& parent, const wchar_t* name, const Column& column) {
+void WriteColumnBlock(io::CBlock& parent, const wchar_t* name, const Column& column,
+                      postp::MinorCacheColumns* columns) {
   io::CBlock block(name);
-  column.WriteColumn(block);
+  if (columns)
+    columns->Write(block, column);
+  else
+    column.WriteColumn(block);
   parent << std::move(block);
 }
 
@@ -336,23 +344,25 @@ void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimar
   }
 }
 
-void MinorSweepCache::WriteToBlock(io::CBlock& block) const {
+void MinorSweepCache::WriteToBlock(io::CBlock& block, postp::MinorCacheColumns* columns) const {
   block << io::CBlock_named_value(kKindKey, io::CBlock_value(static_cast<int>(m_kind)));
   block << io::CBlock_named_value(kSweepVariableKey, io::CBlock_value(m_sweepVariable ? m_sweepVariable->GetName()
                                                                                       : AString()));
   block << io::CBlock_named_value(kTagKey, io::CBlock_value(m_tag));
-  if (m_sweepColumn) WriteColumnBlock(block, kSweepColumnBlock, *m_sweepColumn);
+  if (m_sweepColumn) WriteColumnBlock(block, kSweepColumnBlock, *m_sweepColumn, columns);
   for (const auto& entry : m_quantities) {
     const QuantityData& q = entry.second;
     io::CBlock quantity(kQuantityBlock);
     quantity << io::CBlock_named_value(kIDKey, io::CBlock_value(entry.first));
-    WriteColumnBlock(quantity, kValuesBlock, *q.values);
-    if (q.orders) WriteColumnBlock(quantity, kInterpBlock, *q.orders);
-    if (q.primary) WriteColumnBlock(quantity, kPrimaryBlock, *q.primary);
+    WriteColumnBlock(quantity, kValuesBlock, *q.values, columns);
+    if (q.orders) WriteColumnBlock(quantity, kInterpBlock, *q.orders, columns);
+    if (q.primary) WriteColumnBlock(quantity, kPrimaryBlock, *q.primary, columns);
     if (std::find(q.pushed.begin(), q.pushed.end(), 0) != q.pushed.end()) {
-      CharColumn pushed;
-      for (char p : q.pushed) pushed.GetValues().push_back(p);
-      WriteColumnBlock(quantity, kPushedBlock, pushed);
+      // The table refers to the column until the file is made.
+      auto pushed = std::make_unique<CharColumn>();
+      for (char p : q.pushed) pushed->GetValues().push_back(p);
+      WriteColumnBlock(quantity, kPushedBlock, *pushed, columns);
+      if (columns) columns->Keep(std::move(pushed));
     }
     block << std::move(quantity);
   }
@@ -369,7 +379,8 @@ bool MinorSweepCache::ReadKind(const io::CBlock& block, Kind& kind, AString& err
   return true;
 }
 
-bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error) {
+bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
+                                  const postp::MinorCacheColumns* columns) {
   AString tag;
   const io::CBlock_named_value* tagValue = block.FindNamedValue(kTagKey);
   if (tagValue && !tagValue->GetValue().Query(tag)) {
@@ -377,8 +388,9 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error) {
     return false;
   }
   m_tag = tag;
-  m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error);
+  m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error, columns);
   if (!error.empty()) return false;
+  if (m_sweepColumn) m_rowKeys.reserve(m_sweepColumn->GetCount());
   if (m_sweepColumn)
     for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
       m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
@@ -397,12 +409,12 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error) {
       return false;
     }
     QuantityData q;
-    q.values = ReadColumnBlock(*quantity, kValuesBlock, where, error);
+    q.values = ReadColumnBlock(*quantity, kValuesBlock, where, error, columns, m_service);
     if (error.empty() && !q.values) error = where + L": \"ValuesCol\" missing";
-    if (error.empty()) q.orders = ReadColumnBlock(*quantity, kInterpBlock, where, error);
-    if (error.empty()) q.primary = ReadColumnBlock(*quantity, kPrimaryBlock, where, error);
+    if (error.empty()) q.orders = ReadColumnBlock(*quantity, kInterpBlock, where, error, columns, m_service);
+    if (error.empty()) q.primary = ReadColumnBlock(*quantity, kPrimaryBlock, where, error, columns);
     std::unique_ptr<Column> pushed;
-    if (error.empty()) pushed = ReadColumnBlock(*quantity, kPushedBlock, where, error);
+    if (error.empty()) pushed = ReadColumnBlock(*quantity, kPushedBlock, where, error, columns);
     if (!error.empty()) return false;
     const size_t rows = q.values->GetCount();
     if (q.orders && (!q.orders->GetCharColumn() || q.orders->GetCount() != rows)) {
@@ -413,9 +425,11 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error) {
       error = where + L": \"PushedCol\" is not a character column of one flag per row";
       return false;
     }
-    // Like pushed columns, kept with the cache's file service.
-    q.values = CopyColumn(*q.values);
-    if (q.orders) q.orders = CopyColumn(*q.orders);
+    // Like pushed columns, kept with the cache's file service (the binary form made them so).
+    if (!columns) {
+      q.values = CopyColumn(*q.values);
+      if (q.orders) q.orders = CopyColumn(*q.orders);
+    }
     q.pushed.assign(rows, 1);
     if (pushed)
       for (size_t r = 0; r < rows; ++r) q.pushed[r] = pushed->GetCharColumn()->GetValues()[r] != 0;

@@ -22,6 +22,9 @@ class Variable;
 namespace io {
 class CBlock;
 }  // namespace io
+namespace postp {
+class MinorCacheColumns;
+}  // namespace postp
 
 // Rows are merged, never dropped: traces on one solution, variation and primary share one cache,
 // and every push lands before any trace reads. Each row records which IDs were pushed at it, so
@@ -86,14 +89,15 @@ public:
   // Drops that ID's columns.
   void InvalidateQuantityData(long id);
 
-  // The content of the "SweepCache" block of the cache file, written into `block`.
-  void WriteToBlock(io::CBlock& block) const;
+  // The content of the "SweepCache" block of the cache file, written into `block`. With
+  // `columns`, column blocks only refer to the columns, which go to that table.
+  void WriteToBlock(io::CBlock& block, postp::MinorCacheColumns* columns = nullptr) const;
   // The block's "Kind"; false, with `error` saying what is wrong, when it is missing or unknown.
   // MinorSweepCacheFactory makes the cache of that kind.
   static bool ReadKind(const io::CBlock& block, Kind& kind, AString& error);
   // Fills a new cache from the rest of the block; false, with `error` saying what is wrong, for
-  // a damaged block.
-  bool ReadContent(const io::CBlock& block, AString& error);
+  // a damaged block. With `columns`, column blocks refer to the columns of that table.
+  bool ReadContent(const io::CBlock& block, AString& error, const postp::MinorCacheColumns* columns = nullptr);
 
   // Caches now alive, for leak checks.
   static size_t GetInstanceCount();

@@ -16,10 +16,11 @@ std::unique_ptr<MinorSweepCache> MinorSweepCacheFactory::Create(MinorSweepCache:
 
 std::unique_ptr<MinorSweepCache> MinorSweepCacheFactory::ReadFromBlock(const io::CBlock& block,
                                                                        const Variable* sweepVariable,
-                                                                       IManagedFileService* service, AString& error) {
+                                                                       IManagedFileService* service, AString& error,
+                                                                       const postp::MinorCacheColumns* columns) {
   MinorSweepCache::Kind kind = MinorSweepCache::kRegular;
   if (!MinorSweepCache::ReadKind(block, kind, error)) return nullptr;
   std::unique_ptr<MinorSweepCache> cache = Create(kind, sweepVariable, service);
-  if (!cache->ReadContent(block, error)) return nullptr;
+  if (!cache->ReadContent(block, error, columns)) return nullptr;
   return cache;
 }

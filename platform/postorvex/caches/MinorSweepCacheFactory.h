@@ -13,6 +13,9 @@ class Variable;
 namespace io {
 class CBlock;
 }
+namespace postp {
+class MinorCacheColumns;
+}
 
 class POSTORVEX_API MinorSweepCacheFactory {
 public:
@@ -20,7 +23,9 @@ public:
   static std::unique_ptr<MinorSweepCache> Create(MinorSweepCache::Kind kind, const Variable* sweepVariable,
                                                  IManagedFileService* service);
   // A new cache of the block's kind for `sweepVariable` (the caller resolved the block's
-  // "SweepVariable"); null, with `error` saying what is wrong, for a damaged block.
+  // "SweepVariable"); null, with `error` saying what is wrong, for a damaged block. With
+  // `columns`, column blocks refer to the columns of a binary file.
   static std::unique_ptr<MinorSweepCache> ReadFromBlock(const io::CBlock& block, const Variable* sweepVariable,
-                                                        IManagedFileService* service, AString& error);
+                                                        IManagedFileService* service, AString& error,
+                                                        const postp::MinorCacheColumns* columns = nullptr);
 };

@@ -15,6 +15,7 @@
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 #include "orvex/values/VariableValuesContext.h"
+#include "postorvex/caches/MinorCacheBinary.h"
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/caches/MinorSweepCacheFactory.h"
 #include "postorvex/connectivity/CompositeVVObject.h"
@@ -78,7 +79,8 @@ bool ReadVariation(const io::CBlock& point, const ConnectedVVObject& tree, Varia
 }
 
 bool ReadPoint(const io::CBlock& point, const Variable* sweepVariable, ConnectedVVObject& tree,
-               IManagedFileService* service, ReadState& state, AString& error) {
+               IManagedFileService* service, ReadState& state, AString& error,
+               const postp::MinorCacheColumns* columns) {
   VariableValues variation;
   if (!ReadVariation(point, tree, variation, error)) return false;
   const io::CBlock* block = point.FindBlock(kSweepCacheBlock);
@@ -92,7 +94,7 @@ bool ReadPoint(const io::CBlock& point, const Variable* sweepVariable, Connected
     error = L"SweepCache: \"SweepVariable\" differs from the connectivity's";
     return false;
   }
-  std::unique_ptr<MinorSweepCache> cache = MinorSweepCacheFactory::ReadFromBlock(*block, sweepVariable, service, error);
+  std::unique_ptr<MinorSweepCache> cache = MinorSweepCacheFactory::ReadFromBlock(*block, sweepVariable, service, error, columns);
   if (!cache) return false;
   VariableValuesContext current(variation);
   if (tree.GetLeafDataAtCurrVarVals()) {
@@ -104,7 +106,8 @@ bool ReadPoint(const io::CBlock& point, const Variable* sweepVariable, Connected
   return true;
 }
 
-bool ReadSweep(const io::CBlock& sweep, IManagedFileService* service, ReadState& state, AString& error) {
+bool ReadSweep(const io::CBlock& sweep, IManagedFileService* service, ReadState& state, AString& error,
+               const postp::MinorCacheColumns* columns) {
   AString name;
   if (!ReadText(sweep, kSweepVariableKey, name)) {
     error = L"\"SweepVariable\" missing or not a text";
@@ -141,7 +144,7 @@ bool ReadSweep(const io::CBlock& sweep, IManagedFileService* service, ReadState&
     const io::CBlock* point = sweep.GetBlock(i);
     if (!point || point->GetName() != kPointBlock) continue;
     ++points;
-    if (ReadPoint(*point, sweepVariable, *tree, service, state, error)) continue;
+    if (ReadPoint(*point, sweepVariable, *tree, service, state, error, columns)) continue;
     error = AString::Format(L"Point %d: ", points) + error;
     return false;
   }
@@ -233,7 +236,7 @@ void MinorVVsCache::DeleteFile() {
   m_file.clear();
 }
 
-void MinorVVsCache::WriteToBlock(io::CBlock& block) const {
+void MinorVVsCache::WriteToBlock(io::CBlock& block, postp::MinorCacheColumns* columns) const {
   block.SetName(kTopBlock);
   block << io::CBlock_named_value(kFormatKey, io::CBlock_value(kFormatVersion));
   for (const SweepEntry& entry : m_sweeps) {
@@ -249,7 +252,7 @@ void MinorVVsCache::WriteToBlock(io::CBlock& block) const {
       io::CBlock pointBlock(kPointBlock);
       pointBlock << io::CBlock_named_value(kVariationKey, io::CBlock_value(point->GetVariableValues().GetVariationKey(true)));
       io::CBlock cacheBlock(kSweepCacheBlock);
-      cache->WriteToBlock(cacheBlock);
+      cache->WriteToBlock(cacheBlock, columns);
       pointBlock << std::move(cacheBlock);
       sweep << std::move(pointBlock);
     }
@@ -257,7 +260,8 @@ void MinorVVsCache::WriteToBlock(io::CBlock& block) const {
   }
 }
 
-bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error) {
+bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error,
+                                  const postp::MinorCacheColumns* columns) {
   AString why;
   int format = 0;
   const io::CBlock_named_value* formatValue = block.FindNamedValue(kFormatKey);
@@ -272,7 +276,7 @@ bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error) {
     const io::CBlock* sweep = block.GetBlock(i);
     if (!sweep || sweep->GetName() != kSweepBlock) continue;
     ++sweeps;
-    if (!ReadSweep(*sweep, m_service, state, why)) why = AString::Format(L"SweepConnectivity %d: ", sweeps) + why;
+    if (!ReadSweep(*sweep, m_service, state, why, columns)) why = AString::Format(L"SweepConnectivity %d: ", sweeps) + why;
   }
   if (!why.empty()) {
     if (error) *error = io::EscapeControlChars(why);
@@ -284,6 +288,31 @@ bool MinorVVsCache::ReadFromBlock(const io::CBlock& block, AString* error) {
   return true;
 }
 
+void MinorVVsCache::WriteToBytes(std::string& out) const {
+  postp::MinorCacheColumns columns;
+  io::CBlock block;
+  WriteToBlock(block, &columns);
+  columns.Encode(block, out);
+}
+
+bool MinorVVsCache::ReadFromBytes(const char* data, size_t size, AString* error) {
+  io::CBlock block;
+  AString why;
+  if (!postp::MinorCacheColumns::IsBinary(data, size)) {
+    if (!io::BlockFromText(AString::FromUtf8(std::string(data, size)), block, &why)) {
+      if (error) *error = why.empty() ? AString(L"not a minor-cache file") : why;
+      return false;
+    }
+    return ReadFromBlock(block, error);
+  }
+  postp::MinorCacheColumns columns;
+  if (!columns.Decode(data, size, block, why)) {
+    if (error) *error = io::EscapeControlChars(why);
+    return false;
+  }
+  return ReadFromBlock(block, error, &columns);
+}
+
 bool MinorVVsCache::Write() {
   if (!m_service) return false;
   if (m_file.empty() && !m_service->MakeUniqueFileName(m_file, kDirectory, kPrefix)) {
@@ -292,9 +321,12 @@ bool MinorVVsCache::Write() {
   }
   LongFileName path;
   m_service->GetFullPath(path, kDirectory, m_file);
-  io::CBlock block;
-  WriteToBlock(block);
-  return io::WriteBlockFile(path, block) == io::kNoError;
+  std::string bytes;
+  WriteToBytes(bytes);
+  std::FILE* f = std::fopen(path.ToNarrow().c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
 }
 
 bool MinorVVsCache::Read(AString* error) {
@@ -304,11 +336,30 @@ bool MinorVVsCache::Read(AString* error) {
   }
   LongFileName path;
   m_service->GetFullPath(path, kDirectory, m_file);
-  io::CBlock block;
-  AString why;
-  if (io::ReadBlockFile(path, block, &why) != io::kNoError) {
-    if (error) *error = why.empty() ? AString(L"cannot read ") + path.GetPath() : why;
+  // Words, so that the columns' payloads lie aligned; kept between reads, as fresh pages for each
+  // file cost more than reading it.
+  static std::unique_ptr<uint64_t[]> bytes;
+  static size_t words = 0;
+  std::FILE* f = std::fopen(path.ToNarrow().c_str(), "rb");
+  bool read = f && std::fseek(f, 0, SEEK_END) == 0;
+  const long size = read ? std::ftell(f) : -1;
+  read = read && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  if (read) {
+    if (words < static_cast<size_t>(size) / 8 + 1) {
+      words = static_cast<size_t>(size) / 8 + 1;
+      bytes.reset(new uint64_t[words]);
+    }
+    read = std::fread(bytes.get(), 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
+  }
+  if (f) std::fclose(f);
+  if (!read) {
+    if (error) *error = AString(L"cannot read ") + path.GetPath();
     return false;
   }
-  return ReadFromBlock(block, error);
+  const bool done = ReadFromBytes(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(size), error);
+  if (words > (size_t(1) << 23)) {  // 64 MB: not worth holding
+    bytes.reset();
+    words = 0;
+  }
+  return done;
 }

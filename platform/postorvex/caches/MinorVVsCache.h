@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,8 +21,12 @@ class Variable;
 namespace io {
 class CBlock;
 }  // namespace io
+namespace postp {
+class MinorCacheColumns;
+}  // namespace postp
 
-// File form (block text), one top block:
+// File form: binary (postorvex/caches/MinorCacheBinary.h) around this block, whose column blocks
+// then refer to the file's columns; files of block text, the older form, still read. The block:
 //   MinorVVsCache { FormatVersion = 1
 //     SweepConnectivity { SweepVariable = "name" ("" for none); Variables = [level names, list order]
 //       Point { Variation = "variation key of the point"; SweepCache { the sweep cache } } } }
@@ -59,9 +64,14 @@ public:
   // the intrinsic variables. False, and nothing changed, on any failure; `error` then says what.
   bool Read(AString* error = nullptr);
 
-  // The file's block, and reading one (what Read does after the file is read).
-  void WriteToBlock(io::CBlock& block) const;
-  bool ReadFromBlock(const io::CBlock& block, AString* error = nullptr);
+  // The file's bytes, and reading them (what Read does after the file is read): binary, or the
+  // older block text.
+  void WriteToBytes(std::string& out) const;
+  bool ReadFromBytes(const char* data, size_t size, AString* error = nullptr);
+  // The block of the file, and reading one; with `columns`, column blocks refer to its columns.
+  void WriteToBlock(io::CBlock& block, postp::MinorCacheColumns* columns = nullptr) const;
+  bool ReadFromBlock(const io::CBlock& block, AString* error = nullptr,
+                     const postp::MinorCacheColumns* columns = nullptr);
 
   // Invalidations since the last test reset, and caches now alive.
   static size_t GetInvalidateCount();

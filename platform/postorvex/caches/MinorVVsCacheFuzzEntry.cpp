@@ -20,19 +20,22 @@ int FuzzMinorVVsCache(const uint8_t* data, size_t size) {
   names.AddVariable(&width);
   names.AddVariable(&mode);
 
-  io::CBlock block;
-  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
   MinorVVsCache cache(nullptr);
-  if (!cache.ReadFromBlock(block)) return 0;
-  io::CBlock written;
-  cache.WriteToBlock(written);
+  if (!cache.ReadFromBytes(reinterpret_cast<const char*>(data), size)) return 0;
+  // The binary form must read back and write the same bytes again, and its block the same text.
+  std::string written;
+  cache.WriteToBytes(written);
   MinorVVsCache again(nullptr);
   AString error;
-  const bool readBack = again.ReadFromBlock(written, &error);
+  const bool readBack = again.ReadFromBytes(written.data(), written.size(), &error);
   ORVEX_ASSERT(readBack);
-  io::CBlock rewritten;
-  again.WriteToBlock(rewritten);
-  const bool same = io::BlockToText(written) == io::BlockToText(rewritten);
+  std::string rewritten;
+  again.WriteToBytes(rewritten);
+  ORVEX_ASSERT(written == rewritten);
+  io::CBlock first, second;
+  cache.WriteToBlock(first);
+  again.WriteToBlock(second);
+  const bool same = io::BlockToText(first) == io::BlockToText(second);
   ORVEX_ASSERT(same);
   return 1;
 }

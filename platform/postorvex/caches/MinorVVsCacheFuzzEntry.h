@@ -8,10 +8,10 @@
 
 namespace postp {
 
-// Reads arbitrary bytes as a cache file (inside a name space with variables "Freq", "L", "W" and
-// the text variable "Mode") and, when it reads, writes it, reads that back and writes again:
-// both writes must give the same text (a soft assertion otherwise). Answers 1 when the bytes
-// held a cache, else 0; never crashes, never throws.
+// Reads arbitrary bytes as a cache file, binary or block text (inside a name space with variables
+// "Freq", "L", "W" and the text variable "Mode") and, when it reads, writes it in its binary form,
+// reads that back and writes again: both writes must give the same bytes (a soft assertion
+// otherwise). Answers 1 when the bytes held a cache, else 0; never crashes, never throws.
 POSTORVEX_API int FuzzMinorVVsCache(const uint8_t* data, size_t size);
 
 }  // namespace postp

@@ -16,21 +16,22 @@ void ValueKeyIndex::clear() {
   m_byReal.clear();
   m_nanRows.clear();
   m_byText.clear();
+  m_indexed = 0;
   m_hint = 0;
 }
 
-void ValueKeyIndex::push_back(const ValueKey& key) {
-  const size_t row = m_keys.size();
-  m_keys.push_back(key);
-  if (key.isText) {
-    m_byText.emplace(key.text, row);
-    return;
+void ValueKeyIndex::push_back(const ValueKey& key) { m_keys.push_back(key); }
+
+void ValueKeyIndex::IndexPending() const {
+  for (; m_indexed < m_keys.size(); ++m_indexed) {
+    const ValueKey& key = m_keys[m_indexed];
+    if (key.isText)
+      m_byText.emplace(key.text, m_indexed);
+    else if (std::isnan(key.si.real()))
+      m_nanRows.push_back(m_indexed);
+    else
+      m_byReal.emplace(key.si.real(), m_indexed);
   }
-  if (std::isnan(key.si.real())) {
-    m_nanRows.push_back(row);
-    return;
-  }
-  m_byReal.emplace(key.si.real(), row);
 }
 
 int ValueKeyIndex::Find(const ValueKey& key) const {
@@ -39,6 +40,7 @@ int ValueKeyIndex::Find(const ValueKey& key) const {
     m_hint = row + 1;
     return static_cast<int>(row);
   }
+  IndexPending();
   size_t best = m_keys.size();
   auto consider = [&](size_t row) {
     if (row < best && m_keys[row].Matches(key)) best = row;
