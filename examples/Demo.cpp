@@ -207,7 +207,7 @@ public:
 // report of dB(S11) traces, a centralized update with a progress monitor, the curves printed and
 // written to a data file, a second update served from the cache, the cache files written and
 // read back.
-bool MainJob(rep::IReportManagerFactory& factory) {
+bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
   refhost::ReferenceSolutionManager solutions;
   solutions.UseTempDirFileService();
   solutions.SetDesignOfInstance(1, 100);
@@ -267,7 +267,7 @@ bool MainJob(rep::IReportManagerFactory& factory) {
                 monitor.GetMessages().empty() ? "" : monitor.GetMessages().front().ToUtf8().c_str());
 
     rep::ITraceData* result = data->GetITraceData(traceIDs.at(0));
-    const std::string path = (std::filesystem::temp_directory_path() / "rep_demo_return_loss.csv").string();
+    const std::string path = (folder / "return_loss.csv").string();
     FILE* out = std::fopen(path.c_str(), "w");
     if (out) std::fprintf(out, "curve,F [GHz],dB(S11)\n");
     const Column* x = result->GetDataColumn(0);
@@ -284,7 +284,6 @@ bool MainJob(rep::IReportManagerFactory& factory) {
     }
     if (out) std::fclose(out);
     std::printf("written to %s\n", path.c_str());
-    std::filesystem::remove(path);
     ok = ok && result->GetNumCurves() == 3 && loader.loads == 3;
 
     data->SetNeedsUpdateForSolution(100, 20);
@@ -483,7 +482,9 @@ int main(int argc, char** argv) {
   // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
   std::error_code ec;
   fs::create_directories(folder, ec);
-  for (const char* written : {"project.txt", "stored_trace.txt", "svcache", "outputvars_project.txt"}) fs::remove_all(folder / written, ec);
+  for (const char* written : {"project.txt", "imported_project.txt", "measured.csv", "return_loss.csv", "svcache",
+                              "outputvars_project.txt"})
+    fs::remove_all(folder / written, ec);
   if (!fs::is_directory(folder)) {
     std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());
     return 1;
@@ -572,7 +573,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the import road failed\n");
     status = 1;
   }
-  if (!MainJob(*entry())) {
+  if (!MainJob(*entry(), folder)) {
     std::fprintf(stderr, "the main job failed\n");
     status = 1;
   }
