@@ -675,7 +675,6 @@ namespace {
 
 const wchar_t* const kTraces = L"Traces";
 const wchar_t* const kTraceComponents = L"TraceComponents";
-const wchar_t* const kCurvesInfo = L"CurvesInfo";
 const wchar_t* const kSurfsInfo = L"SurfsInfo";
 const wchar_t* const kSurfNames = L"SurfNames";
 const wchar_t* const kPrimarySweepInfo = L"PrimarySweepInfo";
@@ -732,7 +731,7 @@ bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<
         if (solMgr) solMgr->GetSourceDescription(source, computed->GetDesignSolutionDefinition());
       if (IReportDataManager* dataMgr = mMgr.GetReportDataManagerForEdit()) data = dataMgr->GetIAbstractTraceData(traceID);
     }
-    traceBlock << io::NamedValue(L"TraceName", trace->GetName());
+    traceBlock << io::NamedValue(CommonTraceData::kTraceName, trace->GetName());
     traceBlock << io::NamedValue(L"SourceDesc", source);
     io::CBlock extInfo(L"ExtTraceInfo");
     trace->GetExtendedTraceInfo().Write(extInfo);
@@ -771,7 +770,7 @@ bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<
     traceBlock << io::NamedValue(L"IsCompositeData", composite);
     traceBlock << std::move(components);
 
-    io::CBlock curves(kCurvesInfo);
+    io::CBlock curves(CommonTraceData::kCurvesInfo);
     for (unsigned i = 0; i < data->GetNumCurves(); ++i) {
       io::CBlock_func curve(i18n::MakeNumberString(static_cast<long>(i)));
       curve << data->GetNumPointsInCurve(i) << data->GetCurveVariationKey(i, true);
@@ -826,7 +825,7 @@ std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io:
   AString name;
   AString source;
   AString dataName;
-  tdBlock >> io::NamedValue(L"TraceName", name);
+  tdBlock >> io::NamedValue(CommonTraceData::kTraceName, name);
   tdBlock >> io::NamedValue(L"SourceDesc", source);
   name = mMgr.GetUniqueTraceName(GetReportID(), name);
   ExtTraceInfo info;
@@ -884,7 +883,7 @@ std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io:
     if (tree) tree->SetCurveInfo(i, count, key);
   };
 
-  const io::CBlock* curves = tdBlock.FindBlock(kCurvesInfo);
+  const io::CBlock* curves = tdBlock.FindBlock(CommonTraceData::kCurvesInfo);
   if (!curves) {
     tdBlock.ResetFound(true);
     ORVEX_ASSERT(0);
