@@ -365,8 +365,19 @@ TEST_F(RoadTest, NewSolutionDropsStaleDataAndHandsOutAFreshObject) {
   CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
 
   objects.clear();
+  VelDebug::SetDebugLevel(1);
   dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 100, 10, ReportTypeSolutionDefinition(1), &major, version, 0,
                                               0, {}, false);
+  VelDebug::SetDebugLevel(0);
+  const std::wstring v = std::to_wstring(version);
+  std::vector<AString> lines;
+  for (const AString& line : orvex::test::DebugLines())
+    if (line.rfind(L"CoreCentUpd: Products", 0) == 0 || line.rfind(L"CoreCentUpd: Info", 0) == 0) lines.push_back(line);
+  EXPECT_EQ(std::vector<AString>({AString(L"CoreCentUpd: Products calling OnNewSolution for DesignID[100], SolID[10], "
+                                          L"VersID[" + v + L"], MajorVV[L=2] \n"),
+                                  AString(L"CoreCentUpd: Info from Product: for DesignID[100], SolnID[10], VersID[" + v +
+                                          L"]...")}),
+            lines);
   ASSERT_EQ(1u, objects.size());
   EXPECT_FALSE(dm.GetITraceData(m_traceID)->HasData()) << "stale data replaced by fresh data";
   CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
