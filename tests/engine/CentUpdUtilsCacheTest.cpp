@@ -187,4 +187,43 @@ TEST_F(CacheCheckTest, MajorPrimaryPointsHoldTheSweepCache) {
   EXPECT_EQ(1u, sweepCache->GetQuantityColumn(a)->GetCount());
 }
 
+TEST_F(CacheCheckTest, PerQuantityPrimariesAreLoggedWithTheirCounts) {
+  refhost::ReferenceSolution& run = manager.AddSolution(11, L"Run2");
+  run.AddSupportedReportType(1);
+  Variable* g = run.AddVariable(L"G", Value(1.0, Units::kNoUnit), false);
+  Variable* m = run.AddVariable(L"M", Value(1.0, Units::kNoUnit), true);
+  run.AddQuantity(L"A", ValueState(1, 15, 1));
+  run.AddSweep(g, {1, 2, 3}, true);
+  run.AddSweep(m, {1});
+  const DesignSolutionDefinition dsd(100, 11, ReportTypeSolutionDefinition(1));
+  SubsweepDefParamsContainer defs;
+  defs.PushBackAndOwn(run.GetSweepOfVariable(L"G", SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::SubsweepsAdapter sweeps(defs, dsd, 1, &manager, {});
+  rep::SweepsVariableInfoMediator2 special(&sweeps, ReportTypeSolutionDefinition(1), &run, VariableValues(), false);
+  ASSERT_TRUE(special.DoSpecialSweepsExist());
+  MinorPrimarySPS2Connectivity c(g, true, special.CreateConnectedVVObject());
+  VariableValues major;
+  major.SetVariableValue(m, Value(1.0, Units::kNoUnit));
+  DoubleColumn primaryA, valuesA, data4;
+  primaryA.AppendValues({1, 2});
+  valuesA.AppendValues({10, 20});
+  VelDebug::SetDebugLevel(1);
+  {
+    rep::CacheAndConnectivityUpdateHelper2 helper(&c, dsd, 1, major, &special, &cache);
+    helper.SetQuantityValuesWithPerQuantityPrimaries(VariableValues(), {7}, {{7, &primaryA}, {8, nullptr}}, {&valuesA},
+                                                     data4, L"per quantity");
+  }
+  VelDebug::SetDebugLevel(0);
+  const std::vector<AString>& lines = orvex::test::DebugLines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(AString(L"CoreCentUpd: SetQuantityValuesWithPerQuantityPrimaries called for SolnID[11], VersID[1], "
+                    L"MajorVV[M=1], MinorVVExclPrimary[]\n"),
+            lines[0]);
+  EXPECT_EQ(AString(L"CoreCentUpd: SetQuantityValuesWithPerQuantityPrimaries: Number of primary values per quantity id:"),
+            lines[1]);
+  EXPECT_EQ(AString(L"\"7 - 2\" "), lines[2]);
+  EXPECT_EQ(AString(L"\"8 - 0\" "), lines[3]) << "a missing column counts 0";
+  EXPECT_EQ(AString(L"\n"), lines[4]);
+}
+
 }  // namespace

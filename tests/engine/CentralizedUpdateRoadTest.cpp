@@ -304,4 +304,86 @@ TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
   EXPECT_FALSE(dm.HasTraceData(m_traceID));
 }
 
+// Runs the update of the report's traces, answering whether any trace needed one.
+bool NeedsUpdate(rep::ReportDataManager& dm, long reportID) {
+  std::vector<ICentralizedUpdateObject*> objects;
+  dm.GetCentralizedUpdateObjects(objects, reportID);
+  const bool needs = !objects.empty();
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  return needs;
+}
+
+TEST_F(RoadTest, MarkingByReportTypeAndSolutionDefinitionMatchesOnlyTheDataVersionAndIDs) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  const long version = rep::GetVersionIDForPostprocessing(&m_solutions, Dsd());
+  ASSERT_TRUE(dm.GetITraceData(m_traceID));
+  ASSERT_TRUE(NeedsUpdate(dm, reportID));
+  ASSERT_FALSE(NeedsUpdate(dm, reportID));
+  struct Case {
+    const char* what;
+    long design, solution, version;
+    int reportType;
+    bool marks;
+  };
+  const Case cases[] = {
+      {"all given match", 100, 10, version, 1, true},
+      {"another design", 101, 10, version, 1, false},
+      {"a solution the manager does not hold", 100, 11, version, 1, false},
+      {"another data version", 100, 10, version + 1, 1, false},
+      {"another report type", 100, 10, version, 2, false},
+  };
+  for (const Case& c : cases) {
+    dm.SetNeedsUpdateForReportType(c.design, c.solution, c.version, c.reportType);
+    EXPECT_EQ(c.marks, NeedsUpdate(dm, reportID)) << "by report type: " << c.what;
+    dm.SetNeedsUpdateForReportTypeSolution(c.design, c.solution, c.version, ReportTypeSolutionDefinition(c.reportType));
+    EXPECT_EQ(c.marks, NeedsUpdate(dm, reportID)) << "by report-type solution definition: " << c.what;
+  }
+  EXPECT_TRUE(dm.HasTraceData(m_traceID)) << "marking deletes nothing";
+}
+
+TEST_F(RoadTest, NewSolutionDropsStaleDataAndHandsOutAFreshObject) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
+  const long version = rep::GetVersionIDForPostprocessing(&m_solutions, Dsd());
+  ASSERT_TRUE(dm.GetITraceData(m_traceID));
+  ASSERT_TRUE(NeedsUpdate(dm, reportID));
+  VariableValues major;
+  major.SetVariableValue(l, Value(2.0, Units::kNoUnit));
+
+  std::vector<ICentralizedUpdateObject*> objects;
+  dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 100, 10, ReportTypeSolutionDefinition(1), &major, version + 1,
+                                              0, 0, {}, false);
+  EXPECT_TRUE(dm.HasTraceData(m_traceID)) << "data of another version is kept";
+  EXPECT_TRUE(objects.empty()) << "and up to date";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+
+  objects.clear();
+  dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 100, 10, ReportTypeSolutionDefinition(1), &major, version, 0,
+                                              0, {L"S"}, false);
+  EXPECT_TRUE(dm.HasTraceData(m_traceID)) << "every given name is one the trace already reads";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+
+  objects.clear();
+  VelDebug::SetDebugLevel(1);
+  dm.GetCentralizedUpdateObjectsOnNewSolution(objects, 100, 10, ReportTypeSolutionDefinition(1), &major, version, 0,
+                                              0, {}, false);
+  VelDebug::SetDebugLevel(0);
+  const std::wstring v = std::to_wstring(version);
+  std::vector<AString> lines;
+  for (const AString& line : orvex::test::DebugLines())
+    if (line.rfind(L"CoreCentUpd: Products", 0) == 0 || line.rfind(L"CoreCentUpd: Info", 0) == 0) lines.push_back(line);
+  EXPECT_EQ(std::vector<AString>({AString(L"CoreCentUpd: Products calling OnNewSolution for DesignID[100], SolID[10], "
+                                          L"VersID[" + v + L"], MajorVV[L=2] \n"),
+                                  AString(L"CoreCentUpd: Info from Product: for DesignID[100], SolnID[10], VersID[" + v +
+                                          L"]...")}),
+            lines);
+  ASSERT_EQ(1u, objects.size());
+  EXPECT_FALSE(dm.GetITraceData(m_traceID)->HasData()) << "stale data replaced by fresh data";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  rep::ITraceData* fresh = dm.GetITraceData(m_traceID);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(2u, fresh->GetNumCurves()) << "the fresh data is populated by its object";
+}
+
 }  // namespace

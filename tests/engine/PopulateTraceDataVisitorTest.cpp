@@ -179,6 +179,53 @@ TEST_F(PopulationTest, MajorPrimaryCurveRunsOverTheMajorValues) {
   EXPECT_NEAR(std::hypot(3.0, 8.0), y.GetValues()[1], 1e-12);
 }
 
+// Over three major levels the trace curves are the outer level, each middle object gives one point at its first
+// leaf, and the running index counts every leaf with data.
+TEST_F(PopulationTest, OnePointPerCurveOverThreeMajorLevels) {
+  Variable* w = solution.AddVariable(L"W", Value(1.0, Units::kNoUnit), true);
+  Variable* m = solution.AddVariable(L"M", Value(1.0, Units::kNoUnit), true);
+  solution.AddSweep(w, {1, 2});
+  solution.AddSweep(m, {1, 2});
+  SubsweepDefParamsContainer defs;
+  for (const wchar_t* name : {L"L", L"W", L"M"})
+    defs.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::SubsweepsAdapter sweeps(defs, Dsd(), 1, &manager, {});
+  rep::SweepsVariableInfoMediator2 med(&sweeps, ReportTypeSolutionDefinition(1), &solution, VariableValues(), false);
+  MajorPrimarySPS2Connectivity c(med.CreateConnectedVVObject());
+  for (double lv : {1.0, 2.0})
+    for (double wv : {1.0, 2.0})
+      for (double mv : {1.0, 2.0}) {
+        VariableValues at = Major(lv);
+        at.SetVariableValue(w, Value(wv, Units::kNoUnit));
+        at.SetVariableValue(m, Value(mv, Units::kNoUnit));
+        DoubleColumn primary;
+        ComplexColumn s;
+        primary.AppendValues({lv});
+        s.AddValue({wv, mv});
+        rep::CacheAndConnectivityUpdateHelper2 helper(&c, Dsd(), 1, at, &med, &cache);
+        helper.SetQuantityValues(VariableValues(), {parser->GetSimValueID(L"S")}, {&s}, primary, L"major");
+      }
+  std::vector<Value> majorExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    for (Variable* v : {l, w, m}) names.AddVariable(v);
+    InstalledParserScope installed(parser.get());
+    majorExpressions = {Value(L"W", Units::kNoUnit), Value(L"mag(S)", Units::kNoUnit)};
+  }
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> majorRecord(
+      rep::ValidateExpressions(*parser, {L"W", L"mag(S)"}));
+  rep::TraceDataDatasets datasets(med, c, *majorRecord, *parser, nullptr);
+  DoubleColumn x, y;
+  rep::PopulateTraceDataVisitor visitor(majorExpressions, {&x, &y}, parser.get(), &datasets, nullptr, true);
+  c.Accept(visitor);
+  ASSERT_EQ(2u, c.GetFamilyCount());
+  EXPECT_EQ(2u, c.GetNumPointsInFamily(0));
+  EXPECT_EQ(2u, c.GetNumPointsInFamily(1));
+  EXPECT_EQ(std::vector<double>({1, 2, 1, 2}), x.GetValues());
+  EXPECT_EQ(4u, y.GetCount());
+  EXPECT_EQ(6, datasets.GetCurrentPointIndex()) << "set to the count of leaves with data before the last point";
+}
+
 TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
   const std::vector<AString> dsTexts{L"F", L"max(mag(S))"};
   std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));

@@ -109,6 +109,22 @@ TEST_F(MediatorTest, MajorPrimaryAndSkippedClassification) {
   EXPECT_EQ(AString(L"[L]"), lines[1]);
 }
 
+TEST_F(MediatorTest, LogsAProductWithoutMajorVariables) {
+  refhost::ReferenceSolution& flat = manager.AddSolution(11, L"Run2");
+  flat.AddSupportedReportType(1);
+  Variable* g = flat.AddVariable(L"G", Value(1.0, Units::kNoUnit), false);
+  flat.AddSweep(g, {1, 2});
+  SubsweepDefParamsContainer defs;
+  defs.PushBackAndOwn(flat.GetSweepOfVariable(L"G", SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::SubsweepsAdapter subsweeps(defs, DesignSolutionDefinition(100, 11, ReportTypeSolutionDefinition(1)), 1, &manager,
+                                  {});
+  VelDebug::SetDebugLevel(1);
+  rep::SweepsVariableInfoMediator2 m(&subsweeps, ReportTypeSolutionDefinition(1), &flat, VariableValues(), false);
+  VelDebug::SetDebugLevel(0);
+  EXPECT_FALSE(m.IsVariableMajor(0));
+  EXPECT_EQ(std::vector<AString>({L"\n\tCoreCentUpd: From Product: No major variables\n"}), orvex::test::DebugLines());
+}
+
 TEST(MediatorStatics, FamiliesWithTheSameVariables) {
   Variable a(L"a", Units::kNoUnit), b(L"b", Units::kNoUnit);
   VariableValues one, two;
