@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CentUpdTraceDefObject.h"
+#include "ComputedTraceDataSupport.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "GravikUtils.h"
 #include "SimValue2.h"
@@ -48,41 +49,6 @@
 namespace rep {
 
 namespace {
-
-struct ParserDeleter {
-  void operator()(VersionedQuantityParser* p) const {
-    if (p) delete p->GetInterfaceQueriable();
-  }
-};
-using OwnedParser = std::unique_ptr<VersionedQuantityParser, ParserDeleter>;
-
-Column* NewManagedColumn(val::ParameterType type, Units::FullUnitType units) {
-  return Column::CreateColumn2(type, units, ManagedFileService::GetInstance(), AString(), AString(), true, true);
-}
-
-// One invalid value: the placeholder rule.
-void EnsureOneDummyPoint(Column* column) {
-  if (!column) return;
-  column->ClearValues();
-  column->AppendInvalidValues(1);
-}
-
-// The parser installed with a name space and the output variables the record lists activated.
-struct ParserScope {
-  ParserScope(VersionedQuantityParser& parser, const AbstractQuantityInfo* info)
-      : names(1, 1, 0), installed(&parser), activator(OutputVariablesOf(info), &parser,
-                                                      parser.GetVariableNameSpaceSetupper()) {
-    if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
-  }
-  static std::vector<ContextVariable*> OutputVariablesOf(const AbstractQuantityInfo* info) {
-    std::vector<ContextVariable*> variables;
-    if (info) info->GetAllOutputVariables(variables);
-    return variables;
-  }
-  VariableNameSpace names;
-  InstalledParserScope installed;
-  OutputVariableActivator2 activator;
-};
 
 std::vector<AString> ExpressionsOf(const TraceDefinition& td) {
   std::vector<AString> out;
@@ -289,59 +255,22 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td || !td->GetPointsetDefinition()) return nullptr;
-  ISolutionManagerForReports* solMgr = m_mgr.GetManager()->GetISolutionManagerForReports();
-  const DesignSolutionDefinition& dsd = mData.GetDesignSolutionDefinition();
-  const ReportTypeSolutionDefinition def = td->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
-  VariableValues design;
-  if (solMgr) solMgr->GetSolutionVariation(design, dsd.GetSolutionID(), td->GetDesignInstanceID(), def);
-
-  const IPointsetDefinition& pointset = *td->GetPointsetDefinition();
-  std::vector<VariableValuesDefParams> defParams;
-  pointset.GetVariableValuesDefParams(defParams);
-  IVariableNameSpaceSetupper* ivnss = solMgr ? solMgr->GetVariableNameSpaceSetupper(dsd.GetSolutionID()) : nullptr;
-  ORVEX_ASSERT(ivnss);
-  std::vector<VariableValues> families;
-  for (const VariableValuesDefParams& p : defParams) {
-    VariableValues v;
-    p.ConvertToVariableValues(v, ivnss);
-    families.push_back(v);
-  }
-  std::vector<VariableValues> updateVariations = families;
-  ISolutionForReports* sde = solMgr ? solMgr->GetSolution(dsd.GetSolutionID()) : nullptr;
-  ORVEX_ASSERT(sde);
-  if (!updateVariations.empty() && sde) {
-    ISolutionContextObject* context = nullptr;
-    IDerivedDataDefinition* load = nullptr;
-    sde->BuildContextObjects(def, context, load);
-    std::unique_ptr<ISolutionContextObject> ownedContext(context);
-    std::unique_ptr<IDerivedDataDefinition> ownedLoad(load);
-    std::vector<Variable*> listed;
-    if (load) sde->GetVariables(listed, *load, m_dataVersionID);
-    for (VariableValues& v : updateVariations)
-      for (Variable* variable : listed) v.RemoveVariableValue(variable);
-  }
-  const SubsweepDefParamsContainer& subsweepDefs = pointset.GetSubsweepDefParamsContainer();
-  if (subsweepDefs.Size() == 0 && updateVariations.empty()) return nullptr;
-  if (!sde) return nullptr;
-  VelDebug::Printf(1, L"CoreCentUpd: Info from Product: for DesignID[%d], SolnID[%d], VersID[%d]...",
-                   dsd.GetDesignID(), dsd.GetSolutionID(), m_dataVersionID);
-
-  auto* subsweeps = new SubsweepsAdapter(subsweepDefs, dsd, td->GetDesignInstanceID(), solMgr, families);
-  const bool property = sde->GetSkipVariableClassification(true);
-  auto* mediator = new SweepsVariableInfoMediator2(subsweeps, def, sde, design, property);
-  SPS2Connectivity* connectivity =
-      VVConnectivityCreator2::CreateSPS2ConnectivityExcludingSpecialsAndPrimaryMinor(*mediator, &design);
-  if (!connectivity && mData.GetConnectivity()) {
-    delete mediator;
-    delete subsweeps;
+  CentralizedUpdatePreparation prepared;
+  if (!prepared.Prepare(*td, mData.GetDesignSolutionDefinition(), m_dataVersionID,
+                        m_mgr.GetManager()->GetISolutionManagerForReports(), true))
     return nullptr;
-  }
+  if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
+  VariableValues& design = prepared.design;
+  const bool property = prepared.skipClassification;
+  SubsweepsAdapter* subsweeps = prepared.subsweeps.release();
+  SweepsVariableInfoMediator2* mediator = prepared.mediator.release();
+  SPS2Connectivity* connectivity = prepared.connectivity.release();
   ResetData();
   if (connectivity)
     mData.SetConnectivity(connectivity);
   else
     mData.SetUpdateRequested(true);
-  auto* obj = new CentUpdTraceDefObject(this, mediator, subsweeps, updateVariations, flag);
+  auto* obj = new CentUpdTraceDefObject(this, mediator, subsweeps, prepared.updateVariations, flag);
 
   VariableValues constants;
   mediator->GetConstantVariableValues(constants);
@@ -516,9 +445,7 @@ void TraceData::InitializeData() {
   ORVEX_ASSERT(td);
   if (!td) return;
   ReportManager* manager = m_mgr.GetManager();
-  OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
-      CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
-                                    manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
+  OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) return;
   std::unique_ptr<AbstractQuantityInfo> info(AddSimValueQuantitiesOfExpression(*parser, td, false));
   // An invalid expression gives no record: nothing is activated and the definition is invalid.
@@ -612,9 +539,7 @@ bool TraceData::AssertCurveIsNotReducibeToPoint() const {
     return true;
   }
   ReportManager* manager = m_mgr.GetManager();
-  OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
-      CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
-                                    manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
+  OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) {
     ORVEX_ASSERT(0);
     return true;
