@@ -39,14 +39,6 @@ namespace rep {
 
 namespace {
 
-std::vector<AString> ExpressionsOf(const TraceDefinition& td) {
-  std::vector<AString> out;
-  const IBaseTraceDefinition& base = td;
-  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
-    if (const ITraceComponentDefinition* c = base.GetComponent(i)) out.push_back(c->GetExpression());
-  return out;
-}
-
 // The quantity type of the expression at the parser's solution and version; null for none.
 std::unique_ptr<BaseQuantityTypeParam> QuantityTypeOf(const AString& expression, VersionedQuantityParser& parser) {
   std::unique_ptr<BaseQuantityTypeParam> param;
@@ -87,10 +79,7 @@ TraceDefinition* CompositeTraceData::FindDefinition() const {
   return manager ? dynamic_cast<TraceDefinition*>(manager->GetTraceDefinition(m_traceDefID)) : nullptr;
 }
 
-bool CompositeTraceData::HasData() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 && c->GetNumPointsInFamily(0) > 0;
-}
+bool CompositeTraceData::HasData() const { return HasPopulatedCurves(mData); }
 
 long CompositeTraceData::GetCurrentSolutionContextVersionID() const {
   return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
@@ -106,32 +95,14 @@ bool CompositeTraceData::IsOutOfDate() const {
   return !tdef || tdef->GetVersionID() != mTraceDefVersionID;
 }
 
-unsigned CompositeTraceData::GetNumCurves() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? std::max(1u, c->GetFamilyCount()) : 1u;
-}
+unsigned CompositeTraceData::GetNumCurves() const { return NumCurvesOf(mData); }
 
-unsigned CompositeTraceData::GetNumPointsInCurve(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 ? std::max(1u, c->GetNumPointsInFamily(curve)) : 1u;
-}
+unsigned CompositeTraceData::GetNumPointsInCurve(unsigned curve) const { return NumPointsInCurveOf(mData, curve); }
 
-unsigned CompositeTraceData::GetCurveOffset(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? c->GetFamilyOffset(curve) : 0u;
-}
+unsigned CompositeTraceData::GetCurveOffset(unsigned curve) const { return CurveOffsetOf(mData, curve); }
 
 AString CompositeTraceData::GetCurveVariationKey(unsigned curve, bool onlyNonNominal) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  if (!c || c->GetFamilyCount() == 0) return AString();
-  VariableValues values;
-  c->GetVariableValuesForCurve(values, curve);
-  if (onlyNonNominal) {
-    VariableValues reduced;
-    mData.AddNonNominalVariableValues(reduced, values);
-    values = reduced;
-  }
-  return values.GetVariationKey("%-.15g", true, nullptr, nullptr, true);
+  return CurveVariationKeyOf(mData, curve, onlyNonNominal);
 }
 
 AString CompositeTraceData::GetTraceName() const {
@@ -280,7 +251,7 @@ void CompositeTraceData::InitializeData() {
 
   ClearComponents();
   mComponentExpressions.clear();
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     std::unique_ptr<IBaseTraceComponentData> tree(CreateTraceComponentData(expression, *parser));
     EnsureOneDummyPointInComponentVisitor placeholder;
     tree->Accept(placeholder);
@@ -320,7 +291,7 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
 
   CompositeColumnLists lists;
   mComponentExpressions.clear();
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     std::unique_ptr<IBaseTraceComponentData> tree(CreateTraceComponentData(expression, *parser));
     CompositeTraceDataColumnValueCollector collector(lists);
     tree->Accept(collector);

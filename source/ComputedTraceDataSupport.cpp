@@ -1,6 +1,11 @@
 #include "ComputedTraceDataSupport.h"
 
+#include <algorithm>
+
+#include "TraceStateData.h"
+
 #include "Gravik/IPointsetDefinition.h"
+#include "Gravik/ITraceComponentDefinition.h"
 #include "ReportManager.h"
 #include "SweepsVariableInfoMediator2.h"
 #include "TraceDefinition.h"
@@ -33,6 +38,14 @@ OwnedQuantityParser MakeQuantityParserForTrace(ReportManager& manager, const Tra
                                     manager.GetISimValueInfoCache(), td.GetDesignSolutionDefinition())));
 }
 
+std::vector<AString> ComponentExpressionsOf(const TraceDefinition& td) {
+  std::vector<AString> out;
+  const IBaseTraceDefinition& base = td;
+  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
+    if (const ITraceComponentDefinition* c = base.GetComponent(i)) out.push_back(c->GetExpression());
+  return out;
+}
+
 ParserScope::ParserScope(VersionedQuantityParser& parser, const AbstractQuantityInfo* info)
     : names(1, 1, 0), installed(&parser),
       activator(OutputVariablesOf(info), &parser, parser.GetVariableNameSpaceSetupper()) {
@@ -53,6 +66,43 @@ void EnsureOneDummyPoint(Column* column) {
   if (!column) return;
   column->ClearValues();
   column->AppendInvalidValues(1);
+}
+
+bool HasPopulatedCurves(const TraceStateData& state) {
+  const SPS2Connectivity* c = state.GetConnectivity();
+  return c && c->GetFamilyCount() > 0 && c->GetNumPointsInFamily(0) > 0;
+}
+
+unsigned NumCurvesOf(const TraceStateData& state) {
+  const SPS2Connectivity* c = state.GetConnectivity();
+  return c ? std::max(1u, c->GetFamilyCount()) : 1u;
+}
+
+unsigned NumPointsInCurveOf(const TraceStateData& state, unsigned curve) {
+  const SPS2Connectivity* c = state.GetConnectivity();
+  return c && c->GetFamilyCount() > 0 ? std::max(1u, c->GetNumPointsInFamily(curve)) : 1u;
+}
+
+unsigned CurveOffsetOf(const TraceStateData& state, unsigned curve) {
+  const SPS2Connectivity* c = state.GetConnectivity();
+  return c ? c->GetFamilyOffset(curve) : 0u;
+}
+
+AString VariationKeyOf(const TraceStateData& state, VariableValues values, bool onlyNonNominal) {
+  if (onlyNonNominal) {
+    VariableValues reduced;
+    state.AddNonNominalVariableValues(reduced, values);
+    values = reduced;
+  }
+  return values.GetVariationKey("%-.15g", true, nullptr, nullptr, true);
+}
+
+AString CurveVariationKeyOf(const TraceStateData& state, unsigned curve, bool onlyNonNominal) {
+  const SPS2Connectivity* c = state.GetConnectivity();
+  if (!c || c->GetFamilyCount() == 0) return AString();
+  VariableValues values;
+  c->GetVariableValuesForCurve(values, curve);
+  return VariationKeyOf(state, values, onlyNonNominal);
 }
 
 CentralizedUpdatePreparation::CentralizedUpdatePreparation() = default;

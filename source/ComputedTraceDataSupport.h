@@ -26,6 +26,7 @@ class ReportManager;
 class SubsweepsAdapter;
 class SweepsVariableInfoMediator2;
 class TraceDefinition;
+class TraceStateData;
 class VersionedQuantityParser;
 
 // Deletes a parser through its IInterfaceQueriable face, as it was made.
@@ -36,6 +37,9 @@ using OwnedQuantityParser = std::unique_ptr<VersionedQuantityParser, VersionedQu
 
 // The trace's parser for its definition's design solution; null when the solution is unknown.
 OwnedQuantityParser MakeQuantityParserForTrace(ReportManager& manager, const TraceDefinition& td);
+
+// The expressions of the definition's components, in order.
+std::vector<AString> ComponentExpressionsOf(const TraceDefinition& td);
 
 // The parser installed with a name space and the output variables the record lists activated.
 struct ParserScope {
@@ -50,6 +54,16 @@ struct ParserScope {
 Column* NewManagedColumn(val::ParameterType type, Units::FullUnitType units);
 // The placeholder rule: exactly one invalid value.
 void EnsureOneDummyPoint(Column* column);
+
+// The curves of computed data as its connectivity holds them: one curve of one point without one.
+bool HasPopulatedCurves(const TraceStateData& state);
+unsigned NumCurvesOf(const TraceStateData& state);
+unsigned NumPointsInCurveOf(const TraceStateData& state, unsigned curve);
+unsigned CurveOffsetOf(const TraceStateData& state, unsigned curve);
+// The key of the values; with `onlyNonNominal` of those whose variables leave their nominal value.
+AString VariationKeyOf(const TraceStateData& state, VariableValues values, bool onlyNonNominal);
+// Empty without a connectivity or curves.
+AString CurveVariationKeyOf(const TraceStateData& state, unsigned curve, bool onlyNonNominal);
 
 // The sweeps, mediator and connectivity of one update of a computed trace.
 struct CentralizedUpdatePreparation {

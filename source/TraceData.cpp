@@ -48,18 +48,6 @@
 
 namespace rep {
 
-namespace {
-
-std::vector<AString> ExpressionsOf(const TraceDefinition& td) {
-  std::vector<AString> out;
-  const IBaseTraceDefinition& base = td;
-  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
-    if (const ITraceComponentDefinition* c = base.GetComponent(i)) out.push_back(c->GetExpression());
-  return out;
-}
-
-}  // namespace
-
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
     : BaseTraceData(traceDefID), m_mgr(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
@@ -87,10 +75,7 @@ IBaseTraceDefinition* TraceData::GetTraceDefinition() const {
   return manager ? manager->GetTraceDefinition(GetTraceDefID()) : nullptr;
 }
 
-bool TraceData::HasData() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 && c->GetNumPointsInFamily(0) > 0;
-}
+bool TraceData::HasData() const { return HasPopulatedCurves(mData); }
 
 long TraceData::GetCurrentSolutionContextVersionID() const {
   return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
@@ -106,36 +91,18 @@ bool TraceData::IsOutOfDate() const {
   return !tdef || tdef->GetVersionID() != mTraceDefVersionID;
 }
 
-unsigned TraceData::GetNumCurves() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? std::max(1u, c->GetFamilyCount()) : 1u;
-}
+unsigned TraceData::GetNumCurves() const { return NumCurvesOf(mData); }
 
-unsigned TraceData::GetNumPointsInCurve(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 ? std::max(1u, c->GetNumPointsInFamily(curve)) : 1u;
-}
+unsigned TraceData::GetNumPointsInCurve(unsigned curve) const { return NumPointsInCurveOf(mData, curve); }
 
-unsigned TraceData::GetCurveOffset(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? c->GetFamilyOffset(curve) : 0u;
-}
+unsigned TraceData::GetCurveOffset(unsigned curve) const { return CurveOffsetOf(mData, curve); }
 
 AString TraceData::VariationKey(VariableValues values, bool onlyNonNominal) const {
-  if (onlyNonNominal) {
-    VariableValues reduced;
-    mData.AddNonNominalVariableValues(reduced, values);
-    values = reduced;
-  }
-  return values.GetVariationKey("%-.15g", true, nullptr, nullptr, true);
+  return VariationKeyOf(mData, values, onlyNonNominal);
 }
 
 AString TraceData::GetCurveVariationKey(unsigned curve, bool onlyNonNominal) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  if (!c || c->GetFamilyCount() == 0) return AString();
-  VariableValues values;
-  c->GetVariableValuesForCurve(values, curve);
-  return VariationKey(values, onlyNonNominal);
+  return CurveVariationKeyOf(mData, curve, onlyNonNominal);
 }
 
 AString TraceData::GetComponentExpression(unsigned dim) const {
@@ -277,7 +244,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   if (property && obj->GetQuantityParser()) {
     ParserScope scope(*obj->GetQuantityParser(), obj->GetQuantityInfo());
     ReferencedVariablesMsg referenced(true);
-    std::vector<AString> texts = ExpressionsOf(*td);
+    std::vector<AString> texts = ComponentExpressionsOf(*td);
     if (subsweeps->size() > 0 && subsweeps->operator[](0).GetVariable(0))
       texts.push_back(subsweeps->operator[](0).GetVariable(0)->GetName());
     std::vector<Value> values(texts.size(), Value(Units::kNoUnit));
@@ -345,7 +312,7 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
   std::vector<Column*> colsToBeLoaded;
   std::vector<size_t> interpComponent;  // component index per column, or npos for none
   bool convert = false;
-  const std::vector<AString> expressions = ExpressionsOf(*td);
+  const std::vector<AString> expressions = ComponentExpressionsOf(*td);
   const ReportTypeSolutionDefinition def = parser->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
   for (size_t i = 0; i < expressions.size(); ++i) {
     if (progress) progress->IsAbandoned();
@@ -456,7 +423,7 @@ void TraceData::InitializeData() {
   const bool keepDigital = DoesReportKeepDigitalColumns();
   bool convert = false;
   const ReportTypeSolutionDefinition def = td->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     Value value(Units::kNoUnit);
     val::ParameterType type = val::kDoubleParam;
     Units::FullUnitType units = Units::kNoUnit;
@@ -512,7 +479,7 @@ bool TraceData::IsCurveReducibleToPoint(VersionedQuantityParser& parser, const A
   if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
   Variable* primaryVar = names.ResolveVariable(defs[0]->GetSweepName());
   ORVEX_ASSERT(primaryVar);
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     Variable* v = names.ResolveVariable(expression);
     if (v && v == primaryVar) return false;
     if (quantityInfo) {
