@@ -106,8 +106,9 @@ protected:
 
   // A report holding one trace per expression list; answers the trace IDs in order.
   std::vector<long> AddTraces(const std::vector<std::vector<AString>>& traces,
-                              const std::vector<VariableValuesDefParams>& families = {}, bool withSubsweeps = true) {
-    rep::PointsetDefinition pointset(withSubsweeps ? m_defs : SubsweepDefParamsContainer(), families);
+                              const std::vector<VariableValuesDefParams>& families = {}, bool withSubsweeps = true,
+                              const SubsweepDefParamsContainer* defs = nullptr) {
+    rep::PointsetDefinition pointset(withSubsweeps ? (defs ? *defs : m_defs) : SubsweepDefParamsContainer(), families);
     std::vector<std::unique_ptr<rep::TraceDefinition>> owned;
     std::vector<rep::IBaseTraceDefinition*> given;
     for (const std::vector<AString>& expressions : traces) {
@@ -213,6 +214,34 @@ TEST_F(CompositeTraceDataTest, CompositeAndPlainTracesOverTheSameSweepsHaveTheSa
   }
   EXPECT_EQ(6u, composite->GetPrimarySweepColumn()->GetCount());
   EXPECT_EQ(0u, Update()) << "up to date: no update object";
+}
+
+// Over a special primary sweep the product pushes each quantity with its own primary values.
+TEST_F(CompositeTraceDataTest, SpecialPrimarySweepFillsEveryLeaf) {
+  Variable* g = Solution().AddVariable(L"G", Value(1.0, Units::kNoUnit), false);
+  Solution().AddSweep(g, {1, 2, 3}, true);
+  Solution().SetSpecialPush(refhost::ReferenceSolution::SpecialPush::kPerQuantityPrimaries);
+  SubsweepDefParamsContainer defs;
+  for (const wchar_t* name : {L"G", L"L"})
+    defs.PushBackAndOwn(Solution().GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  const std::vector<long> ids = AddTraces({{L"C"}, {L"A", L"Bx", L"By"}}, {}, true, &defs);
+  ASSERT_NE(nullptr, Composite(ids[0]));
+  ASSERT_NE(nullptr, DataManager().GetITraceData(ids[1]));
+  Update();
+  rep::CompositeTraceData* composite = Composite(ids[0]);
+  rep::ITraceData* plain = DataManager().GetITraceData(ids[1]);
+  ASSERT_TRUE(composite->HasData());
+  ASSERT_EQ(plain->GetNumCurves(), composite->GetNumCurves());
+  const std::vector<const ITraceComponentData*> leaves = Leaves(*composite);
+  ASSERT_EQ(3u, leaves.size());
+  for (unsigned leaf = 0; leaf < 3; ++leaf) {
+    SCOPED_TRACE(leaf);
+    const Column* mine = leaves[leaf]->GetDataColumn();
+    const Column* theirs = plain->GetDataColumn(leaf);
+    ASSERT_EQ(theirs->GetCount(), mine->GetCount());
+    EXPECT_GT(mine->GetCount(), 0u);
+    EXPECT_EQ(AString(theirs->GetValuesText()), AString(mine->GetValuesText()));
+  }
 }
 
 TEST_F(CompositeTraceDataTest, OutOfDateInItsOrder) {
