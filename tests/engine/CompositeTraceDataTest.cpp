@@ -12,12 +12,16 @@
 #include "EngineFixture.h"
 #include "Gravik/ICompositeTraceComponentData.h"
 #include "GravikUtils.h"
+#include "ImportedTraceDefinition.h"
 #include "OutputVariableMgr.h"
 #include "ReportDataManager.h"
 #include "SimValueDataCache.h"
 #include "TraceComponentData.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
+#include "orvex/core/VelmorCommand.h"
+#include "orvex/io/Block.h"
+#include "refhost/RecordingPasteListener.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/columns/EnumColumn.h"
@@ -242,6 +246,43 @@ TEST_F(CompositeTraceDataTest, SpecialPrimarySweepFillsEveryLeaf) {
     EXPECT_GT(mine->GetCount(), 0u);
     EXPECT_EQ(AString(theirs->GetValuesText()), AString(mine->GetValuesText()));
   }
+}
+
+// Leaf values as text, depth first.
+std::string Values(ICompositeTraceData& data) {
+  std::string out;
+  for (const ITraceComponentData* leaf : Leaves(data))
+    out += leaf->GetExpression().ToUtf8() + "=" + AString(leaf->GetDataColumn()->GetValuesText()).ToUtf8() + ";";
+  return out;
+}
+
+TEST_F(CompositeTraceDataTest, PopulatedTreeTravelsInTheExportForm) {
+  const std::vector<long> ids = AddTraces({{L"C"}});
+  const long source = m_reportID;
+  ASSERT_NE(nullptr, Composite(ids[0]));
+  Update();
+  rep::CompositeTraceData* computed = Composite(ids[0]);
+  io::CBlock block(L"Clip");
+  ASSERT_TRUE(Mgr().WriteTracesWithData(block, source, {ids[0]}));
+  const long target = AddReport(L"Target");
+  refhost::RecordingPasteListener listener;
+  VelmorCommand cmd;
+  ASSERT_TRUE(Mgr().ReadTracesWithData(target, block, &listener, &cmd));
+  cmd.EndDo();
+  ASSERT_EQ(1u, Report(target).GetTraces().size());
+  auto* imported = dynamic_cast<rep::ImportedTraceDefinition*>(Report(target).GetTraces().front());
+  ASSERT_NE(nullptr, imported);
+  auto* stored = dynamic_cast<ICompositeTraceData*>(imported->GetTraceData());
+  ASSERT_NE(nullptr, stored);
+  EXPECT_EQ(Shape(*computed), Shape(*stored));
+  EXPECT_EQ(Values(*computed), Values(*stored));
+  ASSERT_EQ(computed->GetNumCurves(), stored->GetNumCurves());
+  for (unsigned c = 0; c < computed->GetNumCurves(); ++c) {
+    EXPECT_EQ(computed->GetNumPointsInCurve(c), stored->GetNumPointsInCurve(c));
+    EXPECT_EQ(computed->GetCurveOffset(c), stored->GetCurveOffset(c));
+  }
+  EXPECT_EQ(AString(computed->GetPrimarySweepColumn()->GetValuesText()),
+            AString(stored->GetTraceDataSweepInfo()->GetPrimarySweepColumn()->GetValuesText()));
 }
 
 TEST_F(CompositeTraceDataTest, OutOfDateInItsOrder) {
