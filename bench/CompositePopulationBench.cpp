@@ -1,6 +1,7 @@
 // Population of a composite trace of C = {A, B, D} over 100 curves x 10 000 points from cached
 // columns (its tree built, its leaves collected, one walk of the connectivity), beside three plain
-// traces of A, B and D populated one after another over the same connectivity in the same run.
+// traces of A, B and D populated one after another over the same connectivity in the same run;
+// and the write of a deeply nested tree beside a flat one.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,10 +12,15 @@
 #include "CompositeTraceData.h"
 #include "CompositeTraceDataColumnValueCollector.h"
 #include "ComputedTraceDataSupport.h"
+#include "ConcreteCompositeTraceData.h"
+#include "ReportManager.h"
+#include "TraceComponentData.h"
+#include "orvex/io/Block.h"
 #include "GravikUtils.h"
 #include "OutputVariableMgr.h"
 #include "PopulateTraceDataVisitor.h"
 #include "SimValueDataCache.h"
+#include "SimValueInfoServer.h"
 #include "SweepsVariableInfoMediator2.h"
 #include "TraceDataDatasets.h"
 #include "VVConnectivityCreator2.h"
@@ -150,6 +156,50 @@ void BM_ThreePlainTraces(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * int64_t(kCurves) * kPoints * 3);
 }
 BENCHMARK(BM_ThreePlainTraces)->Unit(benchmark::kMillisecond);
+
+// Writes of a component tree: 64 composite levels, each with a leaf of 1 000 values, beside the
+// same 64 leaves side by side at the top. Child blocks are moved into their parents, so the nested
+// write costs what the flat one does.
+constexpr unsigned kLevels = 64;
+
+rep::TraceComponentData* BenchLeaf() {
+  std::vector<double> values(1000);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = 0.5 * double(i);
+  auto* column = new DoubleColumn;
+  column->AppendValues(values);
+  auto* leaf = new rep::TraceComponentData(column, nullptr, nullptr);
+  leaf->SetExpression(L"v");
+  return leaf;
+}
+
+void WriteTree(benchmark::State& state, bool nested) {
+  rep::ReportManager mgr(nullptr, true);
+  rep::ConcreteCompositeTraceData data(mgr, 1);
+  if (nested) {
+    IBaseTraceComponentData* inner = BenchLeaf();
+    for (unsigned d = 0; d < kLevels - 1; ++d) {
+      auto* node = new rep::CompositeTraceComponentData(L"n", 3);
+      node->SetChild(0, BenchLeaf());
+      node->SetChild(1, inner);
+      inner = node;
+    }
+    data.AddComponent(inner);
+  } else {
+    for (unsigned d = 0; d < kLevels; ++d) data.AddComponent(BenchLeaf());
+  }
+  for (auto _ : state) {
+    io::CBlock parent(L"p");
+    if (!data.WriteComponentsToBlock(parent)) state.SkipWithError("write failed");
+    benchmark::DoNotOptimize(parent.GetNumItems());
+  }
+  state.SetItemsProcessed(state.iterations() * int64_t(kLevels) * 1000);
+}
+
+void BM_WriteNestedTree(benchmark::State& state) { WriteTree(state, true); }
+BENCHMARK(BM_WriteNestedTree)->Unit(benchmark::kMicrosecond);
+
+void BM_WriteFlatTree(benchmark::State& state) { WriteTree(state, false); }
+BENCHMARK(BM_WriteFlatTree)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
