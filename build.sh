@@ -73,7 +73,7 @@ run_fuzz() {
   mkdir -p build/fuzz/artifacts
   for target in $(fuzz_targets); do
     mkdir -p "$scratch/$target"
-    printf '%-24s' "$target"
+    printf '%-32s' "$target"
     if ! "build/fuzz/fuzz/$target" "$scratch/$target" "fuzz/corpus/$target" -seed=1 \
         -artifact_prefix=build/fuzz/artifacts/ "$@" >"build/fuzz/$target.log" 2>&1; then
       echo "FAILED"

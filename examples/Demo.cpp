@@ -27,6 +27,7 @@
 #include "postorvex/sweeps/AbstractSubsweepDefParams.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "Gravik/IBaseTraceDefinition.h"
+#include "Gravik/ICompositeTraceComponentData.h"
 #include "Gravik/IOutputVariableMgr.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
@@ -476,6 +477,92 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
   return ok;
 }
 
+// One node of a composite trace's component tree, indented by its depth; a leaf with its values.
+void PrintComponentTree(const IBaseTraceComponentData* node, int depth) {
+  if (!node) return;
+  const std::string indent(2 * static_cast<size_t>(depth) + 2, ' ');
+  if (auto* composite = dynamic_cast<const ICompositeTraceComponentData*>(node)) {
+    std::printf("%s%s (composite type %d)\n", indent.c_str(), composite->GetExpression().ToUtf8().c_str(),
+                composite->GetCompositeType());
+    for (unsigned i = 0; i < composite->GetNumChildren(); ++i) PrintComponentTree(composite->GetChild(i), depth + 1);
+    return;
+  }
+  auto* leaf = dynamic_cast<const ITraceComponentData*>(node);
+  const Column* column = leaf ? leaf->GetDataColumn() : nullptr;
+  std::printf("%s%s: %s\n", indent.c_str(), node->GetExpression().ToUtf8().c_str(),
+              column ? AString(column->GetValuesText()).ToUtf8().c_str() : "no column");
+}
+
+// A trace of a composite quantity, through the plug-in only: the field E = {Ex, Ey} of a port
+// with Ex itself made of its real and imaginary parts, printed as a tree before and after an update.
+bool CompositeTraceAsTree(rep::IReportManagerFactory& factory) {
+  refhost::ReferenceSolutionManager solutions;
+  solutions.UseTempDirFileService();
+  solutions.SetDesignOfInstance(1, 100);
+  refhost::ReferenceSolution& solution = solutions.AddSolution(30, L"Design : Field");
+  solution.AddSupportedReportType(1);
+  Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);
+  Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);
+  auto model = [freq, length](double (*fn)(double, double)) {
+    return [freq, length, fn](const VariableValues& at) {
+      return AComplex<double>(fn(at.GetVariableValue(freq)->GetValue(), at.GetVariableValue(length)->GetValue()), 0);
+    };
+  };
+  solution.AddQuantity(L"ExRe", ValueState(1, 15, 1), model([](double f, double l) { return std::cos(f * l); }));
+  solution.AddQuantity(L"ExIm", ValueState(1, 15, 1), model([](double f, double l) { return std::sin(f * l); }));
+  solution.AddQuantity(L"Ey", ValueState(1, 15, 1), model([](double f, double l) { return 0.5 * f / l; }));
+  solution.AddCompositeQuantity(L"Ex", 2, {L"ExRe", L"ExIm"});
+  solution.AddCompositeQuantity(L"E", 7, {L"Ex", L"Ey"});
+  solution.SetDescribesQuantitiesByTypeParams(true);
+  solution.AddSweep(freq, {1, 2, 3});
+  solution.AddSweep(length, {1.0, 2.0});
+  for (double l : {1.0, 2.0}) {
+    VariableValues point;
+    point.SetVariableValue(length, Value(l, 142));
+    solution.AddInstance(point);
+  }
+  std::unique_ptr<IOutputVariableMgr> outputVariables(factory.CreateOutputVariableMgr(&solutions));
+  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
+  refhost::ReferenceReportManagerOwner owner;
+  owner.SetDesignInstanceID(1);
+  owner.SetSolutionManager(&solutions);
+  owner.SetOutputVariableMgr(outputVariables.get());
+  owner.SetSimValueCache(cache.get());
+
+  std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
+  if (!mgr) return false;
+  SubsweepDefParamsContainer subsweeps;
+  for (const wchar_t* name : {L"F", L"L"})
+    subsweeps.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  std::unique_ptr<rep::IPointsetDefinition> pointset =
+      mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+  const DesignSolutionDefinition dsd(100, 30, ReportTypeSolutionDefinition(1));
+  std::unique_ptr<rep::IBaseTraceDefinition> trace = mgr->CreateTraceDefinition(L"Port field", {L"E"}, dsd, *pointset,
+                                                                               ExtTraceInfo());
+  std::unique_ptr<rep::IReportDefinition> report = mgr->CreateReportDefinition({trace.get()}, L"Field plot");
+  const long reportID = mgr->AddReportDefinition(*report, nullptr);
+  std::vector<long> traceIDs;
+  mgr->GetReportDefinition(reportID)->GetTraceIDs(traceIDs);
+  rep::IReportDataManager* data = mgr->GetReportDataManagerForEdit();
+
+  auto print = [&](const char* title) -> ICompositeTraceData* {
+    auto* composite = dynamic_cast<ICompositeTraceData*>(data->GetIAbstractTraceData(traceIDs.at(0)));
+    if (!composite) return nullptr;
+    std::printf("%s %u curves\n", title, composite->GetNumCurves());
+    for (unsigned c = 0; c < composite->GetNumCurves(); ++c)
+      std::printf("  curve %u \"%s\": rows %u to %u\n", c, composite->GetCurveVariationKey(c, false).ToUtf8().c_str(),
+                  composite->GetCurveOffset(c), composite->GetCurveOffset(c) + composite->GetNumPointsInCurve(c) - 1);
+    for (unsigned i = 0; i < composite->GetNumComponents(); ++i) PrintComponentTree(composite->GetComponent(i), 0);
+    return composite;
+  };
+  if (!print("composite trace E before the update (placeholder):")) return false;
+  std::vector<ICentralizedUpdateObject*> objects;
+  data->GetCentralizedUpdateObjects(objects, reportID);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  ICompositeTraceData* after = print("after the update:");
+  return after && after->GetNumCurves() == 2 && objects.size() == 1;
+}
+
 int main(int argc, char** argv) {
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
   const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "rep_demo_files");
@@ -575,6 +662,10 @@ int main(int argc, char** argv) {
   }
   if (!MainJob(*entry(), folder)) {
     std::fprintf(stderr, "the main job failed\n");
+    status = 1;
+  }
+  if (!CompositeTraceAsTree(*entry())) {
+    std::fprintf(stderr, "the composite trace failed\n");
     status = 1;
   }
   if (!ShowCacheRoad(*entry(), solutions, folder)) {

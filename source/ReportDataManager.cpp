@@ -3,6 +3,7 @@
 #include "BaseTraceDefinition.h"
 #include "CentUpdTraceDefObject.h"
 #include "CentUpdUtils.h"
+#include "CompositeTraceData.h"
 #include "GravikUtils.h"
 #include "ReportDefinition.h"
 #include "ScopedProfiler.h"
@@ -45,6 +46,7 @@ IAbstractTraceData* ReportDataManager::GetIAbstractTraceData(long traceDefID) {
   auto it = m_traceData.find(traceDefID);
   if (it != m_traceData.end()) {
     if (auto* data = dynamic_cast<TraceData*>(it->second)) return data->GetTraceDataForDisplay();
+    if (auto* composite = dynamic_cast<CompositeTraceData*>(it->second)) return composite;
     ORVEX_ASSERT(!"what other types?");
     return nullptr;
   }
@@ -98,9 +100,11 @@ ITraceData* ReportDataManager::FindTraceDataByInterface(ITraceData* wanted) {
 AbstractDynamicTraceData* ReportDataManager::CreateDynamicTraceData(long traceDefID, long traceDefVersionID,
                                                                      long dataVersionID) {
   if (!m_mgr || !m_mgr->GetTraceDefinition(traceDefID)) return nullptr;
-  // Composite data comes with its own class; until then a composite trace gets no data.
-  if (m_mgr->IsCompositeTrace(traceDefID)) return nullptr;
-  auto* data = new TraceData(*this, traceDefID, traceDefVersionID, dataVersionID);
+  AbstractDynamicTraceData* data = nullptr;
+  if (m_mgr->IsCompositeTrace(traceDefID))
+    data = new CompositeTraceData(*this, traceDefID, traceDefVersionID, dataVersionID);
+  else
+    data = new TraceData(*this, traceDefID, traceDefVersionID, dataVersionID);
   data->InitializeData();
   return data;
 }

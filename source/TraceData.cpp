@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CentUpdTraceDefObject.h"
+#include "ComputedTraceDataSupport.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "GravikUtils.h"
 #include "SimValue2.h"
@@ -47,53 +48,6 @@
 
 namespace rep {
 
-namespace {
-
-struct ParserDeleter {
-  void operator()(VersionedQuantityParser* p) const {
-    if (p) delete p->GetInterfaceQueriable();
-  }
-};
-using OwnedParser = std::unique_ptr<VersionedQuantityParser, ParserDeleter>;
-
-Column* NewManagedColumn(val::ParameterType type, Units::FullUnitType units) {
-  return Column::CreateColumn2(type, units, ManagedFileService::GetInstance(), AString(), AString(), true, true);
-}
-
-// One invalid value: the placeholder rule.
-void EnsureOneDummyPoint(Column* column) {
-  if (!column) return;
-  column->ClearValues();
-  column->AppendInvalidValues(1);
-}
-
-// The parser installed with a name space and the output variables the record lists activated.
-struct ParserScope {
-  ParserScope(VersionedQuantityParser& parser, const AbstractQuantityInfo* info)
-      : names(1, 1, 0), installed(&parser), activator(OutputVariablesOf(info), &parser,
-                                                      parser.GetVariableNameSpaceSetupper()) {
-    if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
-  }
-  static std::vector<ContextVariable*> OutputVariablesOf(const AbstractQuantityInfo* info) {
-    std::vector<ContextVariable*> variables;
-    if (info) info->GetAllOutputVariables(variables);
-    return variables;
-  }
-  VariableNameSpace names;
-  InstalledParserScope installed;
-  OutputVariableActivator2 activator;
-};
-
-std::vector<AString> ExpressionsOf(const TraceDefinition& td) {
-  std::vector<AString> out;
-  const IBaseTraceDefinition& base = td;
-  for (unsigned i = 0; i < base.GetNumComponents(); ++i)
-    if (const ITraceComponentDefinition* c = base.GetComponent(i)) out.push_back(c->GetExpression());
-  return out;
-}
-
-}  // namespace
-
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
     : BaseTraceData(traceDefID), m_mgr(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
@@ -121,10 +75,7 @@ IBaseTraceDefinition* TraceData::GetTraceDefinition() const {
   return manager ? manager->GetTraceDefinition(GetTraceDefID()) : nullptr;
 }
 
-bool TraceData::HasData() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 && c->GetNumPointsInFamily(0) > 0;
-}
+bool TraceData::HasData() const { return HasPopulatedCurves(mData); }
 
 long TraceData::GetCurrentSolutionContextVersionID() const {
   return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
@@ -140,36 +91,18 @@ bool TraceData::IsOutOfDate() const {
   return !tdef || tdef->GetVersionID() != mTraceDefVersionID;
 }
 
-unsigned TraceData::GetNumCurves() const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? std::max(1u, c->GetFamilyCount()) : 1u;
-}
+unsigned TraceData::GetNumCurves() const { return NumCurvesOf(mData); }
 
-unsigned TraceData::GetNumPointsInCurve(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c && c->GetFamilyCount() > 0 ? std::max(1u, c->GetNumPointsInFamily(curve)) : 1u;
-}
+unsigned TraceData::GetNumPointsInCurve(unsigned curve) const { return NumPointsInCurveOf(mData, curve); }
 
-unsigned TraceData::GetCurveOffset(unsigned curve) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  return c ? c->GetFamilyOffset(curve) : 0u;
-}
+unsigned TraceData::GetCurveOffset(unsigned curve) const { return CurveOffsetOf(mData, curve); }
 
 AString TraceData::VariationKey(VariableValues values, bool onlyNonNominal) const {
-  if (onlyNonNominal) {
-    VariableValues reduced;
-    mData.AddNonNominalVariableValues(reduced, values);
-    values = reduced;
-  }
-  return values.GetVariationKey("%-.15g", true, nullptr, nullptr, true);
+  return VariationKeyOf(mData, values, onlyNonNominal);
 }
 
 AString TraceData::GetCurveVariationKey(unsigned curve, bool onlyNonNominal) const {
-  const SPS2Connectivity* c = mData.GetConnectivity();
-  if (!c || c->GetFamilyCount() == 0) return AString();
-  VariableValues values;
-  c->GetVariableValuesForCurve(values, curve);
-  return VariationKey(values, onlyNonNominal);
+  return CurveVariationKeyOf(mData, curve, onlyNonNominal);
 }
 
 AString TraceData::GetComponentExpression(unsigned dim) const {
@@ -289,66 +222,29 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td || !td->GetPointsetDefinition()) return nullptr;
-  ISolutionManagerForReports* solMgr = m_mgr.GetManager()->GetISolutionManagerForReports();
-  const DesignSolutionDefinition& dsd = mData.GetDesignSolutionDefinition();
-  const ReportTypeSolutionDefinition def = td->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
-  VariableValues design;
-  if (solMgr) solMgr->GetSolutionVariation(design, dsd.GetSolutionID(), td->GetDesignInstanceID(), def);
-
-  const IPointsetDefinition& pointset = *td->GetPointsetDefinition();
-  std::vector<VariableValuesDefParams> defParams;
-  pointset.GetVariableValuesDefParams(defParams);
-  IVariableNameSpaceSetupper* ivnss = solMgr ? solMgr->GetVariableNameSpaceSetupper(dsd.GetSolutionID()) : nullptr;
-  ORVEX_ASSERT(ivnss);
-  std::vector<VariableValues> families;
-  for (const VariableValuesDefParams& p : defParams) {
-    VariableValues v;
-    p.ConvertToVariableValues(v, ivnss);
-    families.push_back(v);
-  }
-  std::vector<VariableValues> updateVariations = families;
-  ISolutionForReports* sde = solMgr ? solMgr->GetSolution(dsd.GetSolutionID()) : nullptr;
-  ORVEX_ASSERT(sde);
-  if (!updateVariations.empty() && sde) {
-    ISolutionContextObject* context = nullptr;
-    IDerivedDataDefinition* load = nullptr;
-    sde->BuildContextObjects(def, context, load);
-    std::unique_ptr<ISolutionContextObject> ownedContext(context);
-    std::unique_ptr<IDerivedDataDefinition> ownedLoad(load);
-    std::vector<Variable*> listed;
-    if (load) sde->GetVariables(listed, *load, m_dataVersionID);
-    for (VariableValues& v : updateVariations)
-      for (Variable* variable : listed) v.RemoveVariableValue(variable);
-  }
-  const SubsweepDefParamsContainer& subsweepDefs = pointset.GetSubsweepDefParamsContainer();
-  if (subsweepDefs.Size() == 0 && updateVariations.empty()) return nullptr;
-  if (!sde) return nullptr;
-  VelDebug::Printf(1, L"CoreCentUpd: Info from Product: for DesignID[%d], SolnID[%d], VersID[%d]...",
-                   dsd.GetDesignID(), dsd.GetSolutionID(), m_dataVersionID);
-
-  auto* subsweeps = new SubsweepsAdapter(subsweepDefs, dsd, td->GetDesignInstanceID(), solMgr, families);
-  const bool property = sde->GetSkipVariableClassification(true);
-  auto* mediator = new SweepsVariableInfoMediator2(subsweeps, def, sde, design, property);
-  SPS2Connectivity* connectivity =
-      VVConnectivityCreator2::CreateSPS2ConnectivityExcludingSpecialsAndPrimaryMinor(*mediator, &design);
-  if (!connectivity && mData.GetConnectivity()) {
-    delete mediator;
-    delete subsweeps;
+  CentralizedUpdatePreparation prepared;
+  if (!prepared.Prepare(*td, mData.GetDesignSolutionDefinition(), m_dataVersionID,
+                        m_mgr.GetManager()->GetISolutionManagerForReports(), true))
     return nullptr;
-  }
+  if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
+  VariableValues& design = prepared.design;
+  const bool property = prepared.skipClassification;
+  SubsweepsAdapter* subsweeps = prepared.subsweeps.release();
+  SweepsVariableInfoMediator2* mediator = prepared.mediator.release();
+  SPS2Connectivity* connectivity = prepared.connectivity.release();
   ResetData();
   if (connectivity)
     mData.SetConnectivity(connectivity);
   else
     mData.SetUpdateRequested(true);
-  auto* obj = new CentUpdTraceDefObject(this, mediator, subsweeps, updateVariations, flag);
+  auto* obj = new CentUpdTraceDefObject(this, mediator, subsweeps, prepared.updateVariations, flag);
 
   VariableValues constants;
   mediator->GetConstantVariableValues(constants);
   if (property && obj->GetQuantityParser()) {
     ParserScope scope(*obj->GetQuantityParser(), obj->GetQuantityInfo());
     ReferencedVariablesMsg referenced(true);
-    std::vector<AString> texts = ExpressionsOf(*td);
+    std::vector<AString> texts = ComponentExpressionsOf(*td);
     if (subsweeps->size() > 0 && subsweeps->operator[](0).GetVariable(0))
       texts.push_back(subsweeps->operator[](0).GetVariable(0)->GetName());
     std::vector<Value> values(texts.size(), Value(Units::kNoUnit));
@@ -416,7 +312,7 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
   std::vector<Column*> colsToBeLoaded;
   std::vector<size_t> interpComponent;  // component index per column, or npos for none
   bool convert = false;
-  const std::vector<AString> expressions = ExpressionsOf(*td);
+  const std::vector<AString> expressions = ComponentExpressionsOf(*td);
   const ReportTypeSolutionDefinition def = parser->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
   for (size_t i = 0; i < expressions.size(); ++i) {
     if (progress) progress->IsAbandoned();
@@ -516,9 +412,7 @@ void TraceData::InitializeData() {
   ORVEX_ASSERT(td);
   if (!td) return;
   ReportManager* manager = m_mgr.GetManager();
-  OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
-      CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
-                                    manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
+  OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) return;
   std::unique_ptr<AbstractQuantityInfo> info(AddSimValueQuantitiesOfExpression(*parser, td, false));
   // An invalid expression gives no record: nothing is activated and the definition is invalid.
@@ -529,7 +423,7 @@ void TraceData::InitializeData() {
   const bool keepDigital = DoesReportKeepDigitalColumns();
   bool convert = false;
   const ReportTypeSolutionDefinition def = td->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     Value value(Units::kNoUnit);
     val::ParameterType type = val::kDoubleParam;
     Units::FullUnitType units = Units::kNoUnit;
@@ -585,7 +479,7 @@ bool TraceData::IsCurveReducibleToPoint(VersionedQuantityParser& parser, const A
   if (IVariableNameSpaceSetupper* setupper = parser.GetVariableNameSpaceSetupper()) setupper->Setup(names);
   Variable* primaryVar = names.ResolveVariable(defs[0]->GetSweepName());
   ORVEX_ASSERT(primaryVar);
-  for (const AString& expression : ExpressionsOf(*td)) {
+  for (const AString& expression : ComponentExpressionsOf(*td)) {
     Variable* v = names.ResolveVariable(expression);
     if (v && v == primaryVar) return false;
     if (quantityInfo) {
@@ -612,9 +506,7 @@ bool TraceData::AssertCurveIsNotReducibeToPoint() const {
     return true;
   }
   ReportManager* manager = m_mgr.GetManager();
-  OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
-      CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
-                                    manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
+  OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) {
     ORVEX_ASSERT(0);
     return true;
