@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BaselineRatioReporter.h"
 #include "OutputVariableMgr.h"
 #include "ParserForSolution.h"
 #include "PointsetDefinition.h"
@@ -103,32 +104,13 @@ void BM_ParseSameTextsBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseSameTextsBaseline)->Unit(benchmark::kMillisecond);
 
-// Prints the validation's time as a multiple of its baseline's after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.iterations > 0) m_perIteration[r.benchmark_name()] = r.real_accumulated_time / r.iterations;
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double validate = m_perIteration["BM_ValidateTraces"];
-    const double baseline = m_perIteration["BM_ParseSameTextsBaseline"];
-    if (validate > 0 && baseline > 0)
-      std::printf("validating %d traces takes %.2f times parsing their %d texts once (goal: within 4)\n", kTraces,
-                  validate / baseline, 3 * kTraces);
-  }
-
-private:
-  std::map<std::string, double> m_perIteration;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineRatioReporter reporter("BM_ValidateTraces", "BM_ParseSameTextsBaseline",
+                                 "validating " + std::to_string(kTraces) + " traces takes %.2f times parsing their " +
+                                     std::to_string(3 * kTraces) + " texts once (goal: within 4)\n");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -438,6 +438,12 @@ bool ReportManager::UpdateReportsOnCommand(IVelmorCommand* cmd) {
   return DeleteReportDefinitions(goners, cmd);
 }
 
+bool ReportManager::UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                           IVelmorCommand* cmd) {
+  for (ReportDefinition* report : m_reports) report->UpdateTraceExpressions(renames, cmd);
+  return MarkTracesUpdatedInCommand(cmd, GetOwnerForEdit());
+}
+
 bool ReportManager::UpdateTraceDataOnCommand(IVelmorCommand* cmd) {
   return m_dataManager && m_dataManager->DeleteTraceDataForCommand(cmd);
 }
@@ -478,6 +484,7 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
   facts.simValueQuantities.assign(n, {});
   facts.outputVariableNames.assign(n, {});
   facts.outputVariableTexts.assign(n, {});
+  facts.userOutputVariableNames.assign(n, {});
   facts.datasets.assign(n, {});
   facts.variableNames.assign(n, {});
   facts.compositeQuantities.assign(n, {});
@@ -517,6 +524,7 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
     for (const ContextVariable* variable : used) {
       facts.outputVariableNames[iexpr].push_back(variable->GetName());
       facts.outputVariableTexts[iexpr].push_back(variable->GetValueBaseText());
+      if (!parser->IsSolutionOutputVariable(*variable)) facts.userOutputVariableNames[iexpr].push_back(variable->GetName());
       if (!activator.DidActivationSucceedForOutputVariable(variable)) {
         facts.valid[iexpr] = false;
         break;

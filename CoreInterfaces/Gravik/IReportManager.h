@@ -1,6 +1,7 @@
 // The report manager of one design, as the host and every subsystem reach it.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -126,6 +127,10 @@ public:
   // Slots 52 to 57: design instance, point-set and context checks, commands on imported traces,
   // the expression helper and expression updates.
   virtual void HandleCommandForImportedTraces(IVelmorCommand* cmd) = 0;  // 55
+  // Rewrites the computed traces' expressions after quantity renames (old name -> new name), with
+  // undo through the command.
+  virtual bool UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                      IVelmorCommand* cmd) = 0;  // 57
 };
 
 }  // namespace rep
