@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchDesign.h"
 #include "OutputVariableMgr.h"
 #include "PointsetDefinition.h"
 #include "ReportDefinition.h"
@@ -29,39 +30,18 @@ constexpr int kReports = 200;
 constexpr int kTracesPerReport = 10;
 constexpr int kOutputVariables = 20;
 
-AString Numbered(const wchar_t* prefix, int n) { return AString(prefix) + AString::FromUtf8(std::to_string(n)); }
-
-// A design with one swept solution, 20 output variables and 200 reports of 10 traces of three
-// expressions each.
-class Design {
+// 200 reports of 10 traces of three expressions, each trace using one of 20 output variables.
+class Design : public BenchDesign {
 public:
-  Design() : m_cache(&m_solutions), m_variables(&m_solutions) {
-    refhost::ReferenceSolution& s = m_solutions.AddSolution(10, L"Run");
-    s.AddSweep(s.AddVariable(L"Freq", Value(1.0, 113), false), {1, 2, 3});
-    s.AddQuantity(L"Gain", ValueState(1, 15, 1));
-    s.AddQuantity(L"S11", ValueState(2, 15, 1));
-    m_solutions.SetDesignOfInstance(1, 100);
-    m_owner.SetDesignInstanceID(1);
-    m_owner.SetSolutionManager(&m_solutions);
-    m_owner.SetSimValueCache(&m_cache);
-    m_owner.SetOutputVariableMgr(&m_variables);
-    for (int k = 0; k < kOutputVariables; ++k) {
-      auto* v = new OutputVariable(Numbered(L"OV", k));
-      v->SetValueBaseText(Numbered(L"Gain*", k + 1), ValueState(1, 15, 1));
-      m_variables.ChangeOutputVariableID(v);
-    }
-    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
-    SubsweepDefParamsContainer subsweeps;
-    subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq", 1));
-    rep::PointsetDefinition pointset(subsweeps, {});
-    const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  Design() : BenchDesign(kOutputVariables) {
+    const rep::PointsetDefinition pointset = FreqPointset();
     for (int r = 0; r < kReports; ++r) {
       std::vector<std::unique_ptr<rep::IBaseTraceDefinition>> traces;
       std::vector<rep::IBaseTraceDefinition*> raw;
       for (int t = 0; t < kTracesPerReport; ++t) {
         std::vector<AString> expressions{L"Freq", Numbered(L"OV", (r + t) % kOutputVariables) + L"*2",
                                          L"mag(S11)+Gain"};
-        traces.push_back(m_mgr->CreateTraceDefinition(Numbered(L"T", t), expressions, dsd, pointset, ExtTraceInfo()));
+        traces.push_back(m_mgr->CreateTraceDefinition(Numbered(L"T", t), expressions, Dsd(), pointset, ExtTraceInfo()));
         raw.push_back(traces.back().get());
       }
       m_mgr->AddReportDefinition(*m_mgr->CreateReportDefinition(raw, Numbered(L"R", r)), nullptr);
@@ -88,11 +68,6 @@ public:
     return sum;
   }
 
-  refhost::ReferenceSolutionManager m_solutions;
-  refhost::ReferenceReportManagerOwner m_owner;
-  rep::SimValueDataCache m_cache;
-  rep::OutputVariableMgr m_variables;
-  std::unique_ptr<rep::ReportManager> m_mgr;
   std::vector<long> m_reportIDs;
   std::vector<rep::BaseTraceDefinition*> m_traces;  // the reports'
 };
