@@ -33,7 +33,9 @@
 #include "postorvex/quantities/PostpQuantityUtils.h"
 #include "hostapi/IReportManagerOwner.h"
 #include "hostapi/IReportPasteListener.h"
+#include "hostapi/ISolutionForReports.h"
 #include "hostapi/ISolutionManagerForReports.h"
+#include "postorvex/solution/ReportTypeSolutionDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
@@ -436,12 +438,6 @@ bool ReportManager::UpdateReportsOnCommand(IVelmorCommand* cmd) {
     if (report->UpdateOnCommand(cmd)) goners.push_back(report->GetReportID());
   if (goners.empty()) return false;
   return DeleteReportDefinitions(goners, cmd);
-}
-
-bool ReportManager::UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
-                                           IVelmorCommand* cmd) {
-  for (ReportDefinition* report : m_reports) report->UpdateTraceExpressions(renames, cmd);
-  return MarkTracesUpdatedInCommand(cmd, GetOwnerForEdit());
 }
 
 bool ReportManager::UpdateTraceDataOnCommand(IVelmorCommand* cmd) {
@@ -921,6 +917,77 @@ bool ReportManager::ImportTracesFromFile(long reportID, const AString& fileName,
 
 void ReportManager::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
   for (ReportDefinition* report : m_reports) report->HandleCommandForImportedTraces(cmd);
+}
+
+bool ReportManager::CopyTraces(io::CBlock& clipboard, void* productArgument, long reportID,
+                               const std::vector<long>& traceIDs) {
+  return m_copyPasteMgr.CopyTraces(clipboard, productArgument, reportID, traceIDs);
+}
+
+bool ReportManager::PasteTraces(long reportID, io::CBlock& clipboard, IReportPasteListener* listener,
+                                IVelmorCommand* cmd) {
+  return m_copyPasteMgr.PasteTraces(reportID, clipboard, listener, cmd);
+}
+
+bool ReportManager::CopyReports(io::CBlock& clipboard, void* productArgument, const std::vector<long>& reportIDs) {
+  return m_copyPasteMgr.CopyReports(clipboard, productArgument, reportIDs);
+}
+
+bool ReportManager::PasteReports(io::CBlock& clipboard, IReportPasteListener* listener, IVelmorCommand* cmd) {
+  return m_copyPasteMgr.PasteReports(clipboard, listener, cmd);
+}
+
+bool ReportManager::WriteReportsWithData(io::CBlock&, const std::vector<long>&) {
+  return false;  // not built yet
+}
+
+void ReportManager::ReadReportsWithData(io::CBlock&, IReportPasteListener*, IVelmorCommand*) {}
+
+bool ReportManager::ExportReport(long, const AString&, const PlotExportDefs::DisplayUnits&,
+                                 const std::vector<PlotExportDefs::DataTableTraceComplexFormat>&) {
+  return false;  // not built yet
+}
+
+bool ReportManager::ExportReport(long, const AString&, const PlotExportDefs::DisplayUnits&, const AString&,
+                                 const AString&, const AString&) {
+  return false;  // not built yet
+}
+
+int ReportManager::CountSolutionEntriesForVariableValues(std::vector<Variable*>&, const DesignSolutionDefinition&,
+                                                         const VariableValues&) {
+  return 0;  // not built yet
+}
+
+int ReportManager::CountSolutionEntries(std::vector<Variable*>&, const DesignSolutionDefinition&) {
+  return 0;  // not built yet
+}
+
+void ReportManager::SetDesignInstanceID(long designInstanceID) {
+  for (ReportDefinition* report : m_reports) report->SetDesignInstanceID(designInstanceID);
+}
+
+bool ReportManager::ValidatePointsetDefinition(const IPointsetDefinition& pointset,
+                                               const DesignSolutionDefinition& dsd) const {
+  const auto* ptDef = dynamic_cast<const PointsetDefinition*>(&pointset);
+  if (!ptDef) {
+    ORVEX_ASSERT(!"ptDef");
+    return false;
+  }
+  return ptDef->Validate(GetISolutionManagerForReports(), dsd);
+}
+
+bool ReportManager::IsSimValueContextValidForReportType(long solutionID,
+                                                        const ReportTypeSolutionDefinition& rtsd) const {
+  ISolutionManagerForReports* solMgr = GetISolutionManagerForReports();
+  ISolutionForReports* solution = solMgr ? solMgr->GetSolution(solutionID) : nullptr;
+  if (!solution || !solution->SupportsReportType(rtsd.GetReportType())) return false;
+  return solution->DoesContextFitReportType(rtsd.GetSimValueContext(), rtsd.GetReportType());
+}
+
+bool ReportManager::UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
+                                           IVelmorCommand* cmd) {
+  for (ReportDefinition* report : m_reports) report->UpdateTraceExpressions(renames, cmd);
+  return MarkTracesUpdatedInCommand(cmd, m_owner);
 }
 
 }  // namespace rep

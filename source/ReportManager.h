@@ -57,6 +57,25 @@ public:
                           IVelmorCommand* cmd) override;
   bool ImportTracesFromFile(long reportID, const AString& fileName, IVelmorCommand* cmd, int code) override;
   void HandleCommandForImportedTraces(IVelmorCommand* cmd) override;
+  bool CopyTraces(io::CBlock& clipboard, void* productArgument, long reportID,
+                  const std::vector<long>& traceIDs) override;
+  bool PasteTraces(long reportID, io::CBlock& clipboard, IReportPasteListener* listener, IVelmorCommand* cmd) override;
+  bool CopyReports(io::CBlock& clipboard, void* productArgument, const std::vector<long>& reportIDs) override;
+  bool PasteReports(io::CBlock& clipboard, IReportPasteListener* listener, IVelmorCommand* cmd) override;
+  bool WriteReportsWithData(io::CBlock& block, const std::vector<long>& reportIDs) override;
+  void ReadReportsWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) override;
+  bool ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                    const std::vector<PlotExportDefs::DataTableTraceComplexFormat>& formats) override;
+  bool ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                    const AString& text1, const AString& text2, const AString& text3) override;
+  int CountSolutionEntriesForVariableValues(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd,
+                                            const VariableValues& variation) override;
+  int CountSolutionEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd) override;
+  void SetDesignInstanceID(long designInstanceID) override;
+  bool ValidatePointsetDefinition(const IPointsetDefinition& pointset,
+                                  const DesignSolutionDefinition& dsd) const override;
+  bool IsSimValueContextValidForReportType(long solutionID, const ReportTypeSolutionDefinition& rtsd) const override;
+  IPostprocessingExpressionHelper* GetIPostprocessingExpressionHelper() override { return this; }
   ReportDataManager* GetDataManager() const { return m_dataManager; }
   // The one road by which the engine reaches the host's solution manager.
   ISolutionManagerForReports* GetISolutionManagerForReports() const;

@@ -10,6 +10,7 @@
 #include "Gravik/IReportDefinition.h"
 #include "orvex/values/IPostprocessingExpressionHelper.h"
 #include "orvex/values/IPostprocessingExpressionInterrogator.h"
+#include "postorvex/PlotExportDefs.h"
 
 class IOutputVariableMgr;
 class IReportPasteListener;
@@ -20,6 +21,8 @@ class VariableValues;
 class DesignSolutionDefinition;
 class ExtTraceInfo;
 class TraceFamiliesDisplayParameters;
+class ReportTypeSolutionDefinition;
+class Variable;
 
 namespace io {
 class CBlock;
@@ -109,26 +112,47 @@ public:
   virtual bool UpdateReportsOnCommand(IVelmorCommand* cmd) = 0;    // 33
   virtual bool UpdateTraceDataOnCommand(IVelmorCommand* cmd) = 0;  // 34
 
-  // Slots 35 to 42: copy and paste, reports with data. The export form of one report's traces:
-  // false when the report is missing or a trace was left out.
+  // Slots 35 to 42: copy and paste, reports with data. The clipboard is the host's block; the
+  // product argument goes unchanged to the product's trace interpreter.
+  virtual bool CopyTraces(io::CBlock& clipboard, void* productArgument, long reportID,
+                          const std::vector<long>& traceIDs) = 0;  // 35
+  virtual bool PasteTraces(long reportID, io::CBlock& clipboard, IReportPasteListener* listener,
+                           IVelmorCommand* cmd) = 0;  // 36
+  // The export form of one report's traces: false when the report is missing or a trace was left out.
   virtual bool WriteTracesWithData(io::CBlock& block, long reportID, const std::vector<long>& traceIDs) = 0;  // 37
   virtual bool ReadTracesWithData(long reportID, io::CBlock& block, IReportPasteListener* listener,
                                   IVelmorCommand* cmd) = 0;                                                // 38
+  virtual bool CopyReports(io::CBlock& clipboard, void* productArgument, const std::vector<long>& reportIDs) = 0;  // 39
+  virtual bool PasteReports(io::CBlock& clipboard, IReportPasteListener* listener, IVelmorCommand* cmd) = 0;  // 40
+  virtual bool WriteReportsWithData(io::CBlock& block, const std::vector<long>& reportIDs) = 0;  // 41
+  virtual void ReadReportsWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) = 0;  // 42
 
   virtual IOutputVariableMgr* GetIOutputVariableMgrForEdit() = 0;       // 43
   virtual const IOutputVariableMgr* GetIOutputVariableMgr() const = 0;  // 44
 
   // Slots 45 to 49: import, export, solution counts. `code` is the report type of the import.
   virtual bool ImportTracesFromFile(long reportID, const AString& fileName, IVelmorCommand* cmd, int code) = 0;  // 45
+  virtual bool ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                            const std::vector<PlotExportDefs::DataTableTraceComplexFormat>& formats) = 0;  // 46
+  virtual bool ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                            const AString& text1, const AString& text2, const AString& text3) = 0;  // 47
+  // The number of entries the solution appends to `out`; 0 for a solution the manager lacks.
+  virtual int CountSolutionEntriesForVariableValues(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd,
+                                                    const VariableValues& variation) = 0;  // 48
+  virtual int CountSolutionEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd) = 0;  // 49
 
   virtual void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) = 0;                   // 50
   virtual void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) = 0;     // 51
 
   // Slots 52 to 57: design instance, point-set and context checks, commands on imported traces,
   // the expression helper and expression updates.
-  virtual void HandleCommandForImportedTraces(IVelmorCommand* cmd) = 0;  // 55
-  // Rewrites the computed traces' expressions after quantity renames (old name -> new name), with
-  // undo through the command.
+  virtual void SetDesignInstanceID(long designInstanceID) = 0;  // 52
+  virtual bool ValidatePointsetDefinition(const IPointsetDefinition& pointset,
+                                          const DesignSolutionDefinition& dsd) const = 0;  // 53
+  virtual bool IsSimValueContextValidForReportType(long solutionID,
+                                                   const ReportTypeSolutionDefinition& rtsd) const = 0;  // 54
+  virtual void HandleCommandForImportedTraces(IVelmorCommand* cmd) = 0;                                   // 55
+  virtual IPostprocessingExpressionHelper* GetIPostprocessingExpressionHelper() = 0;                    // 56
   virtual bool UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
                                       IVelmorCommand* cmd) = 0;  // 57
 };
