@@ -236,6 +236,8 @@ TEST(TraceDefinitionCommand, ATableOfCommands) {
       {"a design variable that no trace sweeps changed",
        [](CommandHost& h, VelmorCommand& c) { h.m_solutions.SetVariableChanges(&c, 10, {}, {}, {L"W"}); }, true, {},
        all10, false, {}},
+      {"sweeps reported changed with nothing to repair",
+       [&](CommandHost& h, VelmorCommand& c) { solution10(h).SetCommandChangesSweeps(&c); }, true, {}, {}, false, {}},
       {"a swept variable changed", [](CommandHost& h, VelmorCommand& c) { h.m_solutions.SetVariableChanges(&c, 10, {}, {}, {L"L"}); },
        true, {}, {}, false, {}},
   };
