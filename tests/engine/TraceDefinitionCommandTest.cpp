@@ -483,6 +483,10 @@ TEST(TraceDefinitionSweepRepair, ComponentsFollowTheRemainingSweeps) {
     std::vector<SweepBase*> sweeps;
     solution.GetSweeps(sweeps, SimValueContext(), 1);
     EXPECT_EQ(3u, sweeps.size()) << "undo puts the sweeps back";
+    cmd.Redo();
+    expressions.clear();
+    x->GetTraceExpressions(expressions);
+    EXPECT_EQ(c.repaired, expressions);
   }
 }
 
