@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "BaselineRatioReporter.h"
+#include "BenchDesign.h"
 #include "OutputVariableMgr.h"
 #include "ParserForSolution.h"
 #include "PointsetDefinition.h"
@@ -29,44 +31,19 @@ namespace {
 constexpr int kTraces = 2000;
 constexpr int kOutputVariables = 20;
 
-// A design with one swept solution, 20 output variables and 2,000 traces of three expressions,
-// each trace using one of the variables.
-class Design {
+// 2,000 traces of three expressions, each trace using one of 20 output variables.
+class Design : public BenchDesign {
 public:
-  Design() : m_cache(&m_solutions), m_variables(&m_solutions) {
-    refhost::ReferenceSolution& s = m_solutions.AddSolution(10, L"Run");
-    s.AddSweep(s.AddVariable(L"Freq", Value(1.0, 113), false), {1, 2, 3});
-    s.AddQuantity(L"Gain", ValueState(1, 15, 1));
-    s.AddQuantity(L"S11", ValueState(2, 15, 1));
-    m_solutions.SetDesignOfInstance(1, 100);
-    m_owner.SetDesignInstanceID(1);
-    m_owner.SetSolutionManager(&m_solutions);
-    m_owner.SetSimValueCache(&m_cache);
-    m_owner.SetOutputVariableMgr(&m_variables);
-    for (int k = 0; k < kOutputVariables; ++k) {
-      auto* v = new OutputVariable(AString(L"OV") + AString::FromUtf8(std::to_string(k)));
-      v->SetValueBaseText(AString(L"Gain*") + AString::FromUtf8(std::to_string(k + 1)), ValueState(1, 15, 1));
-      m_variables.ChangeOutputVariableID(v);
-    }
-    m_mgr = std::make_unique<rep::ReportManager>(&m_owner, true);
-    SubsweepDefParamsContainer subsweeps;
-    subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq", 1));
-    rep::PointsetDefinition pointset(subsweeps, {});
-    const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  Design() : BenchDesign(kOutputVariables) {
+    const rep::PointsetDefinition pointset = FreqPointset();
     for (int t = 0; t < kTraces; ++t) {
-      const AString ov = AString(L"OV") + AString::FromUtf8(std::to_string(t % kOutputVariables));
-      std::vector<AString> expressions{L"Freq", ov + L"*2", L"mag(S11)+Gain"};
+      std::vector<AString> expressions{L"Freq", Numbered(L"OV", t % kOutputVariables) + L"*2", L"mag(S11)+Gain"};
       for (const AString& e : expressions) m_texts.push_back(e);
-      m_traces.push_back(std::make_unique<rep::TraceDefinition>(*m_mgr, L"T", expressions, dsd, pointset,
+      m_traces.push_back(std::make_unique<rep::TraceDefinition>(*m_mgr, L"T", expressions, Dsd(), pointset,
                                                                  ExtTraceInfo(), 1, false, nullptr));
     }
   }
 
-  refhost::ReferenceSolutionManager m_solutions;
-  refhost::ReferenceReportManagerOwner m_owner;
-  rep::SimValueDataCache m_cache;
-  rep::OutputVariableMgr m_variables;
-  std::unique_ptr<rep::ReportManager> m_mgr;
   std::vector<std::unique_ptr<rep::TraceDefinition>> m_traces;
   std::vector<AString> m_texts;
 };
@@ -103,32 +80,13 @@ void BM_ParseSameTextsBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseSameTextsBaseline)->Unit(benchmark::kMillisecond);
 
-// Prints the validation's time as a multiple of its baseline's after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.iterations > 0) m_perIteration[r.benchmark_name()] = r.real_accumulated_time / r.iterations;
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double validate = m_perIteration["BM_ValidateTraces"];
-    const double baseline = m_perIteration["BM_ParseSameTextsBaseline"];
-    if (validate > 0 && baseline > 0)
-      std::printf("validating %d traces takes %.2f times parsing their %d texts once (goal: within 4)\n", kTraces,
-                  validate / baseline, 3 * kTraces);
-  }
-
-private:
-  std::map<std::string, double> m_perIteration;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  BaselineRatioReporter reporter("BM_ValidateTraces", "BM_ParseSameTextsBaseline",
+                                 "validating " + std::to_string(kTraces) + " traces takes %.2f times parsing their " +
+                                     std::to_string(3 * kTraces) + " texts once (goal: within 4)\n");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

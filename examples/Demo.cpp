@@ -3,7 +3,8 @@
 // swept solution's traces updated and populated through the centralized update; the solution-value
 // cache: push a swept solution's values, write the cache files and read them into a fresh cache;
 // then output variables: define one, use it in a trace, ask for its unit type, validate the report,
-// edit and undo, save and reload. What it writes is kept in the folder given as second argument, so
+// edit and undo, save and reload; and a command that takes a sweep out of a solution, the trace
+// repaired to follow it, and undo. What it writes is kept in the folder given as second argument, so
 // that it can be opened afterwards.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -36,12 +37,15 @@
 #include "Gravik/IReportManagerFactory.h"
 #include "Gravik/ISimValueCache.h"
 #include "Gravik/ITraceComponentDefinition.h"
+#include "Gravik/ITraceDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "orvex/core/IManagedFileService.h"
+#include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/StreamioBlockObject.h"
+#include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
@@ -51,6 +55,7 @@
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "postorvex/quantities/SimValueParams.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
+#include "postorvex/solution/SimValueContext.h"
 #include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
@@ -391,6 +396,33 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
 
 }  // namespace
 
+// The design's solution-value cache and output variables, made by the engine and given to the
+// owner for as long as the scope lives.
+class DesignServices {
+public:
+  DesignServices(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
+                 refhost::ReferenceReportManagerOwner& owner)
+      : m_owner(owner), m_cache(factory.CreateSimValueCache(&solutions)),
+        m_variables(factory.CreateOutputVariableMgr(&solutions)) {
+    m_owner.SetSimValueCache(m_cache.get());
+    m_owner.SetOutputVariableMgr(m_variables.get());
+  }
+  ~DesignServices() {
+    m_owner.SetOutputVariableMgr(nullptr);
+    m_owner.SetSimValueCache(nullptr);
+  }
+  DesignServices(const DesignServices&) = delete;
+  DesignServices& operator=(const DesignServices&) = delete;
+
+  bool Made() const { return m_cache && m_variables; }
+  IOutputVariableMgr& Variables() { return *m_variables; }
+
+private:
+  refhost::ReferenceReportManagerOwner& m_owner;
+  std::unique_ptr<ISimValueCache> m_cache;
+  std::unique_ptr<IOutputVariableMgr> m_variables;
+};
+
 void PrintOutputVariables(const char* title, const IOutputVariableMgr& variables) {
   std::printf("%s\n", title);
   std::vector<OutputVariable*> all;
@@ -410,11 +442,9 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
   const DesignSolutionDefinition dsd(100, 20, ReportTypeSolutionDefinition(1));
   solutions.AddDesignSolutionDefinition(dsd);
 
-  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
-  std::unique_ptr<IOutputVariableMgr> variables(factory.CreateOutputVariableMgr(&solutions));
-  if (!cache || !variables) return false;
-  owner.SetSimValueCache(cache.get());
-  owner.SetOutputVariableMgr(variables.get());
+  DesignServices services(factory, solutions, owner);
+  if (!services.Made()) return false;
+  IOutputVariableMgr* variables = &services.Variables();
   bool ok = true;
   {
     OutputVariableDefParams taken(id::invalidID, L"Gain", L"2");
@@ -453,7 +483,7 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     PrintOutputVariables("undone:", *variables);
 
     io::CBlock project(L"Project");
-    dynamic_cast<io::CStreamio_block_object*>(variables.get())->DoDataExchange(project, false);
+    dynamic_cast<io::CStreamio_block_object*>(variables)->DoDataExchange(project, false);
     dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
     const LongFileName file(AString::FromUtf8((folder / "outputvars_project.txt").string()));
     io::CBlock loaded;
@@ -472,8 +502,88 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     std::printf("reloaded report validates: %s\n", stillValid ? "yes" : "NO");
     ok = ok && stillValid;
   }
-  owner.SetOutputVariableMgr(nullptr);
-  owner.SetSimValueCache(nullptr);
+  return ok;
+}
+
+// The point set of a computed trace as its swept and fixed variables.
+std::string PointsetText(const rep::IBaseTraceDefinition& trace) {
+  const auto* computed = dynamic_cast<const rep::ITraceDefinition*>(&trace);
+  const rep::IPointsetDefinition* pointset = computed ? computed->GetPointsetDefinition() : nullptr;
+  if (!pointset) return "none";
+  std::string out;
+  for (const AbstractSubsweepDefParams* def : pointset->GetSubsweepDefParamsContainer())
+    out += (out.empty() ? "" : ", ") + def->GetSweepName().ToUtf8();
+  return "sweeps " + (out.empty() ? std::string("none") : out);
+}
+
+void PrintSweeps(const char* title, refhost::ReferenceSolution& solution) {
+  std::vector<SweepBase*> sweeps;
+  solution.GetSweeps(sweeps, SimValueContext(), 1);
+  std::string names;
+  for (const SweepBase* sweep : sweeps) names += (names.empty() ? "" : ", ") + sweep->GetName().ToUtf8();
+  std::printf("%s %s\n", title, names.c_str());
+}
+
+// The one trace of the report as "name (expressions; point set)"; empty when the report is gone.
+std::string TraceText(const rep::IReportManager& mgr, long reportID) {
+  const rep::IReportDefinition* report = mgr.GetReportDefinition(reportID);
+  std::vector<long> ids;
+  if (report) report->GetTraceIDs(ids);
+  if (ids.empty()) return std::string();
+  const rep::IBaseTraceDefinition* trace = report->GetTraceDefinition(ids[0]);
+  std::string exprs;
+  for (unsigned i = 0; i < trace->GetNumComponents(); ++i)
+    exprs += (i ? ", " : "") + trace->GetComponent(i)->GetExpression().ToUtf8();
+  return "\"" + trace->GetName().ToUtf8() + "\" (" + exprs + "; " + PointsetText(*trace) + ")";
+}
+
+// Sweep repair: a command takes the frequency sweep out of a solution; the trace that plotted over
+// it follows the sweep that is left, in its x and in its point set, and undo puts back both the
+// sweep and the trace.
+bool ShowSweepRepairRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSolutionManager& solutions,
+                         refhost::ReferenceReportManagerOwner& owner) {
+  refhost::ReferenceSolution& solution = solutions.AddSolution(30, L"Setup3 : Sweep");
+  solution.AddSweep(Variable::FindIntrinsic(L"Freq"), {1e9, 2e9, 3e9});
+  solution.AddSweep(solution.AddVariable(L"Length", Value(1.0, 142), false), {1.0, 1.5, 2.0});  // mm
+  solution.AddQuantity(L"S11", ValueState(2, 15, 1));
+  const DesignSolutionDefinition dsd(100, 30, ReportTypeSolutionDefinition(1));
+
+  DesignServices services(factory, solutions, owner);
+  if (!services.Made()) return false;
+  bool ok = true;
+  {
+    std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
+    SubsweepDefParamsContainer subsweeps;
+    std::vector<SweepBase*> sweeps;
+    solution.GetSweeps(sweeps, SimValueContext(), 1);
+    for (const SweepBase* sweep : sweeps) subsweeps.PushBackAndOwn(sweep->CreateDefaultSubsweepDefParams());
+    std::unique_ptr<rep::IPointsetDefinition> pointset =
+        mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+    std::unique_ptr<rep::IBaseTraceDefinition> trace =
+        mgr->CreateTraceDefinition({L"Freq", L"mag(S11)"}, dsd, *pointset, ExtTraceInfo(), nullptr);
+    std::unique_ptr<rep::IReportDefinition> report = mgr->CreateReportDefinition({trace.get()}, L"Sweep Plot");
+    const long reportID = mgr->AddReportDefinition(*report, nullptr);
+    PrintSweeps("solution \"Setup3 : Sweep\" sweeps", solution);
+    const std::string before = TraceText(*mgr, reportID);
+    std::printf("trace before: %s\n", before.c_str());
+
+    VelmorCommand remove(L"Remove sweep Freq");
+    orvex::test::Messages().Clear();
+    ok = solution.RemoveSweep(L"Freq", &remove);
+    mgr->UpdateReportsOnCommand(&remove);
+    remove.EndDo();
+    PrintSweeps("after removing the sweep of Freq, the solution sweeps", solution);
+    for (const orvex::test::PostedMessage& posted : orvex::test::Messages().Posted())
+      std::printf("message %d posted for \"%s\"\n", posted.message.GetMessageID(),
+                  posted.message.GetArgs().empty() ? "" : posted.message.GetArgs()[0].ToUtf8().c_str());
+    const std::string repaired = TraceText(*mgr, reportID);
+    std::printf("trace repaired: %s\n", repaired.c_str());
+    remove.Undo();
+    PrintSweeps("undone, the solution sweeps", solution);
+    const std::string undone = TraceText(*mgr, reportID);
+    std::printf("trace undone: %s\n", undone.c_str());
+    ok = ok && repaired.find("(Length, mag(S11); sweeps Length)") != std::string::npos && undone == before;
+  }
   return ok;
 }
 
@@ -674,6 +784,10 @@ int main(int argc, char** argv) {
   }
   if (!ShowOutputVariableRoad(*entry(), solutions, owner, folder)) {
     std::fprintf(stderr, "the output-variable road failed\n");
+    status = 1;
+  }
+  if (!ShowSweepRepairRoad(*entry(), solutions, owner)) {
+    std::fprintf(stderr, "the sweep repair road failed\n");
     status = 1;
   }
   std::printf("the files written are kept in %s\n", folder.c_str());

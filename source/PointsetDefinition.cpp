@@ -5,6 +5,7 @@
 #include "postorvex/sweeps/AbstractSubsweepDefParams.h"
 #include "postorvex/sweeps/PostpSweepUtils.h"
 #include "postorvex/sweeps/ReportTraceDefUtils.h"
+#include "postorvex/sweeps/SelectableSubsweepDefParams.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/sweeps/ValidateSubsweepDefParamsVisitor.h"
 
@@ -89,6 +90,15 @@ bool PointsetDefinition::Validate(ISolutionManagerForReports* solMgr, const Desi
     if (!sweep || sweep->IsSpecialSweep()) return false;
   }
   return true;
+}
+
+std::unique_ptr<SelectableSubsweepDefParams> PointsetDefinition::CreateDefaultSelectableSubsweep(
+    const SweepBase& sweep) {
+  std::unique_ptr<AbstractSubsweepDefParams> def(sweep.CreateDefaultSubsweepDefParams());
+  auto* selectable = dynamic_cast<SelectableSubsweepDefParams*>(def.get());
+  if (!selectable) return nullptr;
+  def.release();
+  return std::unique_ptr<SelectableSubsweepDefParams>(selectable);
 }
 
 io::ReadError PointsetDefinition::DoDataExchange(io::CBlock& block, bool read) {

@@ -1,6 +1,7 @@
 // The sweep values a computed trace plots: families of fixed values and subsweep definitions.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Gravik/IPointsetDefinition.h"
@@ -11,6 +12,8 @@
 
 class ISolutionManagerForReports;
 class DesignSolutionDefinition;
+class SelectableSubsweepDefParams;
+class SweepBase;
 
 namespace rep {
 
@@ -39,6 +42,9 @@ public:
   bool RemoveSweeps(const std::vector<AString>& names);
   bool Validate(ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd) const;
   io::ReadError DoDataExchange(io::CBlock& block, bool read);
+
+  // The sweep's default subsweep definition when it is a selectable one; null otherwise.
+  static std::unique_ptr<SelectableSubsweepDefParams> CreateDefaultSelectableSubsweep(const SweepBase& sweep);
 
 private:
   std::vector<VariableValuesDefParams> m_families;      // one variation of the fixed variables per family

@@ -480,6 +480,7 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
   facts.simValueQuantities.assign(n, {});
   facts.outputVariableNames.assign(n, {});
   facts.outputVariableTexts.assign(n, {});
+  facts.userOutputVariableNames.assign(n, {});
   facts.datasets.assign(n, {});
   facts.variableNames.assign(n, {});
   facts.compositeQuantities.assign(n, {});
@@ -519,6 +520,7 @@ void ReportManager::ValidateExpressions(ExpressionFacts& facts, const std::vecto
     for (const ContextVariable* variable : used) {
       facts.outputVariableNames[iexpr].push_back(variable->GetName());
       facts.outputVariableTexts[iexpr].push_back(variable->GetValueBaseText());
+      if (!parser->IsSolutionOutputVariable(*variable)) facts.userOutputVariableNames[iexpr].push_back(variable->GetName());
       if (!activator.DidActivationSucceedForOutputVariable(variable)) {
         facts.valid[iexpr] = false;
         break;

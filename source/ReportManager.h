@@ -76,8 +76,6 @@ public:
                                   const DesignSolutionDefinition& dsd) const override;
   bool IsSimValueContextValidForReportType(long solutionID, const ReportTypeSolutionDefinition& rtsd) const override;
   IPostprocessingExpressionHelper* GetIPostprocessingExpressionHelper() override { return this; }
-  bool UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
-                              IVelmorCommand* cmd) override;
   ReportDataManager* GetDataManager() const { return m_dataManager; }
   // The one road by which the engine reaches the host's solution manager.
   ISolutionManagerForReports* GetISolutionManagerForReports() const;
@@ -167,6 +165,8 @@ public:
   bool RenameReport(const AString& name, long reportID, IVelmorCommand* cmd) override;
   bool UpdateReportsOnCommand(IVelmorCommand* cmd) override;
   bool UpdateTraceDataOnCommand(IVelmorCommand* cmd) override;
+  bool UpdateTraceExpressions(const std::map<AString, AString, AString::NoCaseLess>& renames,
+                              IVelmorCommand* cmd) override;
   void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) override;
   void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) override;
   void RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs);
@@ -207,6 +207,7 @@ public:
     std::vector<std::vector<AString>> simValueQuantities;
     std::vector<std::vector<AString>> outputVariableNames;
     std::vector<std::vector<AString>> outputVariableTexts;  // beside their names
+    std::vector<std::vector<AString>> userOutputVariableNames;  // those the solution does not define
     std::vector<ReferencedDatasetMap> datasets;
     std::vector<std::vector<AString>> variableNames;
     std::vector<std::vector<AString>> compositeQuantities;

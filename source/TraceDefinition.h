@@ -8,6 +8,7 @@
 #include "postorvex/solution/DesignSolutionDefinition.h"
 
 class TraceDefParams;
+class ISolutionForReports;
 
 namespace rep {
 
@@ -69,8 +70,28 @@ public:
   void GetTraceDefParams(TraceDefParams& params) const;
   void GetTraceExpressions(std::vector<AString>& expressions) const;
   void RecordEditInCommand(IVelmorCommand* cmd, bool recordAsEdited);
+  void AddUpdatedTraceToCommand(IVelmorCommand* cmd);
+  // The report's command info lists the trace's report as edited and carries its flag.
+  bool IsReportFlaggedInCommand(IVelmorCommand* cmd) const;
+  // The point set made to fit the solution's sweeps as they are now; none when nothing had to
+  // change, or when the trace cannot be plotted over them (then `invalid` is set).
+  std::unique_ptr<PointsetDefinition> RebuildPointsetForSolution(bool& invalid) const;
 
 private:
+  // What one command's update of the trace works on; made afresh for each command.
+  struct CommandUpdateState;
+
+  ISolutionForReports* GetSolutionObject() const;
+  // Each answers true when the trace can no longer be computed.
+  bool UpdateSweepsOnCommand(CommandUpdateState& state, IVelmorCommand* cmd);
+  bool UpdateDependentVariablesOnCommand(CommandUpdateState& state, IVelmorCommand* cmd);
+  bool UpdateOutputVariablesOnCommand(CommandUpdateState& state, IVelmorCommand* cmd);
+  bool UpdateDatasetsOnCommand(CommandUpdateState& state, IVelmorCommand* cmd);
+  void CheckDigitalComponentsOnCommand(CommandUpdateState& state, IVelmorCommand* cmd);
+  // Posts 17002 for each expression that is not valid; false when one is not.
+  static bool ReportInvalidExpressions(const std::vector<AString>& expressions, const std::vector<bool>& valid,
+                                       bool deliverHeld);
+
   DesignSolutionDefinition m_dsd;
   std::unique_ptr<IPointsetDefinition> m_pointset;  // owned; null only before a read
   long m_designInstanceID = -1;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "orvex/core/IVelmorCommand.h"
+#include "orvex/core/VelmorDeltaState.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/sweeps/Sweep.h"
@@ -154,11 +156,16 @@ bool ReferenceSolution::DidCommandChangeQuantity(const IVelmorCommand* cmd, cons
   return m_quantityChanges.count({cmd, quantity.FoldedCase()}) != 0;
 }
 
-bool ReferenceSolution::DidCommandChangeData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) {
-  ++m_dataChangeQueries;
-  for (const DataChange& change : m_dataChanges)
+bool ReferenceSolution::DoesCommandChange(const std::vector<DataChange>& changes, const IVelmorCommand* cmd,
+                                          const ReportTypeSolutionDefinition& def) {
+  for (const DataChange& change : changes)
     if (change.cmd == cmd && (change.anyDefinition || change.def == def)) return true;
   return false;
+}
+
+bool ReferenceSolution::DidCommandChangeData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) {
+  ++m_dataChangeQueries;
+  return DoesCommandChange(m_dataChanges, cmd, def);
 }
 
 bool ReferenceSolution::SupportsReportType(unsigned reportType) {
@@ -170,8 +177,8 @@ bool ReferenceSolution::DoesContextFitReportType(const SimValueContext& context,
   return m_fittingContexts.empty() || m_fittingContexts.count({reportType, context}) != 0;
 }
 
-bool ReferenceSolution::DidCommandChangeSweeps(const IVelmorCommand*, const ReportTypeSolutionDefinition&) {
-  return false;
+bool ReferenceSolution::DidCommandChangeSweeps(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition& def) {
+  return DoesCommandChange(m_sweepChanges, cmd, def);
 }
 
 bool ReferenceSolution::GetTextQuantityName(AString&, const AString&, const ReportTypeSolutionDefinition&) {
@@ -272,6 +279,54 @@ void ReferenceSolution::SetCommandChangesQuantity(const IVelmorCommand* cmd, con
 
 void ReferenceSolution::SetCommandChangesData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition* def) {
   m_dataChanges.push_back({cmd, def == nullptr, def ? *def : ReportTypeSolutionDefinition()});
+}
+
+void ReferenceSolution::SetCommandChangesSweeps(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition* def) {
+  m_sweepChanges.push_back({cmd, def == nullptr, def ? *def : ReportTypeSolutionDefinition()});
+}
+
+// Holds the removed sweep while the removal stands.
+class ReferenceSolution::SweepRemoval : public VelmorDeltaState {
+public:
+  SweepRemoval(std::vector<std::unique_ptr<SweepBase>>& sweeps, size_t position)
+      : VelmorDeltaState(true), m_sweeps(sweeps), m_position(position) {
+    TakeOut();
+  }
+  ~SweepRemoval() override;
+
+  void UndoIt() override {
+    VelmorDeltaState::UndoIt();
+    m_sweeps.insert(m_sweeps.begin() + static_cast<std::ptrdiff_t>(std::min(m_position, m_sweeps.size())),
+                    std::move(m_removed));
+  }
+  void RedoIt() override {
+    VelmorDeltaState::RedoIt();
+    TakeOut();
+  }
+
+private:
+  void TakeOut() {
+    if (m_position >= m_sweeps.size()) return;
+    m_removed = std::move(m_sweeps[m_position]);
+    m_sweeps.erase(m_sweeps.begin() + static_cast<std::ptrdiff_t>(m_position));
+  }
+
+  std::vector<std::unique_ptr<SweepBase>>& m_sweeps;  // the solution's
+  size_t m_position;
+  std::unique_ptr<SweepBase> m_removed;  // held while the removal stands
+};
+
+ReferenceSolution::SweepRemoval::~SweepRemoval() = default;
+
+bool ReferenceSolution::RemoveSweep(const AString& name, IVelmorCommand* cmd) {
+  if (!cmd) return false;
+  for (size_t i = 0; i < m_sweeps.size(); ++i) {
+    if (m_sweeps[i]->GetName().CompareNoCase(name) != 0) continue;
+    cmd->AddDeltaState(new SweepRemoval(m_sweeps, i));
+    SetCommandChangesSweeps(cmd);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace refhost

@@ -193,6 +193,12 @@ public:
   // without a definition holds for every definition.
   void SetCommandChangesQuantity(const IVelmorCommand* cmd, const AString& quantity);
   void SetCommandChangesData(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition* def = nullptr);
+  // Per-command answer of the sweep test (op 20), likewise.
+  void SetCommandChangesSweeps(const IVelmorCommand* cmd, const ReportTypeSolutionDefinition* def = nullptr);
+  // Takes the sweep of that name (no case) out of the solution under the command, which then
+  // answers op 20 true for every definition; undo puts the sweep back at its place, redo takes it
+  // out again. False, changing nothing, without a command or such a sweep. The variable stays.
+  bool RemoveSweep(const AString& name, IVelmorCommand* cmd);
 
   // Switches op 21 between the provider and null (the default).
   void SetDescribesQuantitiesByTypeParams(bool describes) { m_describesByTypeParams = describes; }
@@ -240,6 +246,9 @@ private:
     ReportTypeSolutionDefinition def;
   };
   std::vector<DataChange> m_dataChanges;
+  std::vector<DataChange> m_sweepChanges;
+  static bool DoesCommandChange(const std::vector<DataChange>& changes, const IVelmorCommand* cmd,
+                                const ReportTypeSolutionDefinition& def);
   bool m_describesByTypeParams = false;
   SpecialPush m_specialPush = SpecialPush::kCommonPrimary;
   ReferenceQuantityTypeProvider m_provider{*this};
@@ -247,6 +256,7 @@ private:
   int m_enumNameQueries = 0;
   int m_quantityChangeQueries = 0;
   int m_dataChangeQueries = 0;
+  class SweepRemoval;
 };
 
 }  // namespace refhost

@@ -22,6 +22,11 @@ ReferenceSolution& ReferenceSolutionManager::AddSolution(long id, const AString&
 }
 
 void ReferenceSolutionManager::GetSolutionsForReportType(std::vector<long>& out, unsigned reportType) {
+  auto offered = m_offered.find(reportType);
+  if (offered != m_offered.end()) {
+    out.insert(out.end(), offered->second.begin(), offered->second.end());
+    return;
+  }
   for (auto& entry : m_solutions)
     if (entry.second->SupportsReportType(reportType)) out.push_back(entry.first);
 }

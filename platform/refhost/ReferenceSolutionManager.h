@@ -36,6 +36,10 @@ public:
 
   ReferenceSolution& AddSolution(long id, const AString& name);
   ReferenceSolution* FindSolution(long id) const;
+  // The solution is gone: op 1 answers null for its ID.
+  bool RemoveSolution(long id) { return m_solutions.erase(id) != 0; }
+  // Op 2 answers this list for the report type from now on, whatever the solutions support.
+  void SetOfferedSolutions(unsigned reportType, const std::vector<long>& ids) { m_offered[reportType] = ids; }
   void SetDesignOfInstance(long designInstanceID, long designID) { m_designs[designInstanceID] = designID; }
   // Op 9's list, in the order added.
   void AddDesignSolutionDefinition(const DesignSolutionDefinition& dsd) { m_designSolutions.push_back(dsd); }
@@ -54,6 +58,7 @@ public:
 
 private:
   std::map<long, std::unique_ptr<ReferenceSolution>> m_solutions;
+  std::map<unsigned, std::vector<long>> m_offered;  // by report type, when set
   std::map<long, long> m_designs;                  // design instance ID -> design ID
   std::vector<DesignSolutionDefinition> m_designSolutions;
   IManagedFileService* m_fileService = nullptr;    // not owned

@@ -2,6 +2,7 @@
 
 #include "RepTest.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
+#include "orvex/values/DatasetCommandInfo.h"
 #include "orvex/core/VelmorCommand.h"
 
 namespace {
@@ -81,4 +82,20 @@ TEST(CommandInfo, RenameInfoMatchesWithoutCase) {
   // A plain info under the kind is not a rename info.
   cmd.AddInfo(RenameQuantitiesCmdInfo::kKind, new VelmorCommandInfo);
   EXPECT_EQ(nullptr, dynamic_cast<RenameQuantitiesCmdInfo*>(cmd.GetInfo(RenameQuantitiesCmdInfo::kKind)));
+}
+
+TEST(CommandInfo, DatasetInfoMatchesEntriesByServerAndID) {
+  DatasetServer a, b;
+  DatasetCommandInfo info;
+  EXPECT_FALSE(info.IsAnyDatasetEdited());
+  info.AddEditedDataset(&a, 3);
+  EXPECT_TRUE(info.IsAnyDatasetEdited());
+  const ReferencedDatasetMap referenced = {{&a, {1, 3}}, {&b, {3}}};
+  EXPECT_TRUE(info.IsAnyDatasetEdited(*referenced.find(&a)));
+  EXPECT_FALSE(info.IsAnyDatasetEdited(*referenced.find(&b)));  // the same ID in another server
+
+  DatasetCommandInfo more;
+  more.AddEditedDataset(&b, 3);
+  info.MergeInfo(more);
+  EXPECT_TRUE(info.IsAnyDatasetEdited(*referenced.find(&b)));
 }
