@@ -156,11 +156,15 @@ TEST_F(ReportsWithDataTest, WriterSkipsUnknownReportsAndReaderSkipsWhatIsNoRepor
   ASSERT_EQ(1u, block.GetNumItems());
   EXPECT_EQ(AString(L"Measured"), block.GetBlock(0)->GetName());
 
-  // A value where a report should be, and a report block that lost its old ID.
+  // A value where a report should be, a report block that lost its old ID and one whose old ID is
+  // no number.
   io::CBlock damaged(L"Clip");
   damaged << io::NamedValue(L"Stray", 1L);
   io::CBlock noID(L"Lost");
   damaged << noID;
+  io::CBlock textID(L"Texted");
+  textID << io::NamedValue(L"ReportID", L"seven");
+  damaged << textID;
   damaged << *block.GetBlock(0);
   CallLog listener;
   VelmorCommand cmd;
@@ -168,15 +172,17 @@ TEST_F(ReportsWithDataTest, WriterSkipsUnknownReportsAndReaderSkipsWhatIsNoRepor
   EXPECT_SOFT_ASSERT("rBlock");
   std::vector<long> ids;
   m_target.GetReportIDs(ids);
-  ASSERT_EQ(2u, ids.size());
+  ASSERT_EQ(3u, ids.size());
   EXPECT_EQ(AString(L"Lost"), m_target.GetReportDefinition(ids[0])->GetReportName());
   EXPECT_EQ("report " + std::to_string(id::invalidID) + "->" + std::to_string(ids[0]), listener.calls.at(1));
-  EXPECT_EQ(Curves(Mgr(), measured), Curves(m_target, ids[1]));
+  EXPECT_EQ("report " + std::to_string(id::invalidID) + "->" + std::to_string(ids[1]), listener.calls.at(3));
+  EXPECT_TRUE(Curves(m_target, ids[0]).empty());
+  EXPECT_EQ(Curves(Mgr(), measured), Curves(m_target, ids[2]));
   // Without a listener nothing is told, and the reports still come.
   m_target.ReadReportsWithData(block, nullptr, nullptr);
   ids.clear();
   m_target.GetReportIDs(ids);
-  EXPECT_EQ(3u, ids.size());
+  EXPECT_EQ(4u, ids.size());
 }
 
 TEST_F(ReportsWithDataTest, ExportWritesTheTracesThatHoldData) {
