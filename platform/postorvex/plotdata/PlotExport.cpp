@@ -15,37 +15,47 @@ void AppendNumber(std::string& line, double value) {
   line += buffer;
 }
 
-// One cell, or two for a complex value; an empty cell past the column's end.
-void AppendCell(std::string& line, const Column* column, size_t row) {
-  line += '\t';
-  if (!column || row >= column->GetCount()) return;
-  if (const DoubleColumn* doubles = column->GetDoubleColumn()) {
-    AppendNumber(line, doubles->GetValues()[row]);
-    return;
+// One component's column, its kind resolved once for all its points.
+struct Cells {
+  explicit Cells(const Column* c) : column(c) {
+    if (!column) return;
+    if (const DoubleColumn* d = column->GetDoubleColumn()) doubles = &d->GetValues();
+    if (const ComplexColumn* x = column->GetComplexColumn()) complex = &x->GetValues();
   }
-  if (const ComplexColumn* complex = column->GetComplexColumn()) {
-    AppendNumber(line, complex->GetValues()[row].real());
+  // One cell, or two for a complex value; an empty cell past the column's end.
+  void Append(std::string& line, size_t row) const {
     line += '\t';
-    AppendNumber(line, complex->GetValues()[row].imag());
-    return;
+    if (!column || row >= column->GetCount()) return;
+    if (doubles) {
+      AppendNumber(line, (*doubles)[row]);
+    } else if (complex) {
+      AppendNumber(line, (*complex)[row].real());
+      line += '\t';
+      AppendNumber(line, (*complex)[row].imag());
+    } else {
+      line += column->GetSingleValueText(row).ToUtf8();
+    }
   }
-  line += column->GetSingleValueText(row).ToUtf8();
-}
+
+  const Column* column;
+  const std::vector<double>* doubles = nullptr;
+  const std::vector<AComplex<double>>* complex = nullptr;
+};
 
 void WriteTrace(std::string& out, const rep::ITraceData& data) {
   const unsigned dims = data.GetNumComponents();
   out += "# " + data.GetTraceName().ToUtf8();
   for (unsigned d = 0; d < dims; ++d) out += "\t" + data.GetComponentExpression(d).ToUtf8();
   out += '\n';
-  std::vector<const Column*> columns;
-  for (unsigned d = 0; d < dims; ++d) columns.push_back(data.GetDataColumn(d));
+  std::vector<Cells> columns;
+  for (unsigned d = 0; d < dims; ++d) columns.emplace_back(data.GetDataColumn(d));
   for (unsigned curve = 0; curve < data.GetNumCurves(); ++curve) {
     const std::string key = data.GetCurveVariationKey(curve, false).ToUtf8();
     const size_t first = data.GetCurveOffset(curve);
     for (size_t row = first; row < first + data.GetNumPointsInCurve(curve); ++row) {
-      std::string line = key;
-      for (const Column* column : columns) AppendCell(line, column, row);
-      out += line + '\n';
+      out += key;
+      for (const Cells& cells : columns) cells.Append(out, row);
+      out += '\n';
     }
   }
 }
