@@ -1,6 +1,7 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
 // data file imported, saved, loaded and carried to another manager with its data; the main job, a
-// swept solution's traces updated and populated through the centralized update; the solution-value
+// swept solution's traces updated and populated through the centralized update, their report carried
+// with its data into a fresh manager and its plot data written to a file; the solution-value
 // cache: push a swept solution's values, write the cache files and read them into a fresh cache;
 // then output variables: define one, use it in a trace, ask for its unit type, validate the report,
 // edit and undo, save and reload; and a command that takes a sweep out of a solution, the trace
@@ -209,6 +210,9 @@ public:
   int loads = 0;
 };
 
+bool CarryReportWithData(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
+                         rep::IReportManager& mgr, long reportID, const fs::path& folder);
+
 // The engine's main job, through the plug-in only: a swept solution with a family variable, a
 // report of dB(S11) traces, a centralized update with a progress monitor, the curves printed and
 // written to a data file, a second update served from the cache, the cache files written and
@@ -291,6 +295,7 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
     if (out) std::fclose(out);
     std::printf("written to %s\n", path.c_str());
     ok = ok && result->GetNumCurves() == 3 && loader.loads == 3;
+    ok = CarryReportWithData(factory, owner, *mgr, reportID, folder) && ok;
 
     data->SetNeedsUpdateForSolution(100, 20);
     objects.clear();
@@ -339,6 +344,28 @@ void PrintImportedTraces(const char* title, rep::IReportManager& mgr, long repor
     if (rep::ITraceData* data = mgr.GetReportDataManagerForEdit()->GetITraceData(id)) PrintStoredTrace(*data);
   }
   if (ids.empty()) std::printf("  (no traces)\n");
+}
+
+// The report with its computed data written in the export form of reports, read into a fresh
+// manager, where its traces hold the same curves as stored data, and its plot data written to a file.
+bool CarryReportWithData(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
+                         rep::IReportManager& mgr, long reportID, const fs::path& folder) {
+  io::CBlock block(L"Reports");
+  if (!mgr.WriteReportsWithData(block, {reportID})) return false;
+  std::unique_ptr<rep::IReportManager> fresh = factory.CreateReportManager(&owner);
+  VelmorCommand carry(L"Read reports with data");
+  fresh->ReadReportsWithData(block, nullptr, &carry);
+  carry.EndDo();
+  std::vector<long> ids;
+  fresh->GetReportIDs(ids);
+  if (ids.size() != 1) return false;
+  const std::string title = "carried with its data into a fresh manager as \"" +
+                            fresh->GetReportDefinition(ids[0])->GetReportName().ToUtf8() + "\":";
+  PrintImportedTraces(title.c_str(), *fresh, ids[0]);
+  const std::string path = (folder / "carried_plot.txt").string();
+  if (!fresh->ExportReport(ids[0], AString::FromUtf8(path), {}, {PlotExportDefs::kRealImag})) return false;
+  std::printf("its plot data written to %s\n", path.c_str());
+  return true;
 }
 
 long AddEmptyReport(rep::IReportManager& mgr, const AString& name) {
@@ -680,7 +707,7 @@ int main(int argc, char** argv) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   for (const char* written : {"project.txt", "imported_project.txt", "measured.csv", "return_loss.csv", "svcache",
-                              "outputvars_project.txt"})
+                              "outputvars_project.txt", "carried_plot.txt"})
     fs::remove_all(folder / written, ec);
   if (!fs::is_directory(folder)) {
     std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());

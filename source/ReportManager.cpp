@@ -40,12 +40,19 @@
 #include "orvex/core/IVelmorCommand.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/VariableValues.h"
+#include "orvex/io/LongFileName.h"
+#include "orvex/io/NamedValue.h"
+#include "hostapi/ISolutionContextObject.h"
+#include "orvex/centupd/IDerivedDataDefinition.h"
+#include "postorvex/plotdata/PlotExport.h"
+#include "Gravik/ITraceDataInterfaces.h"
 
 namespace rep {
 
 namespace {
 const wchar_t* const kReports = L"Reports";
 const wchar_t* const kNextVersID = L"NextVersID";
+const wchar_t* const kReportID = L"ReportID";
 }  // namespace
 
 ReportManager::ReportManager(IReportManagerOwner* owner, bool /*mostDerived*/)
@@ -780,6 +787,9 @@ void ReportManager::OnNewSolution(TraceQuantityNames& names) const {
       record->GetAllSimValueQuantities(quantities);
       record->GetAllCompositeQuantities(quantities);
       entry.insert(quantities.begin(), quantities.end());
+      std::vector<ContextVariable*> outputVariables;
+      record->GetAllOutputVariables(outputVariables);
+      for (const ContextVariable* variable : outputVariables) entry.insert(variable->GetName());
     }
   }
 }
@@ -937,29 +947,93 @@ bool ReportManager::PasteReports(io::CBlock& clipboard, IReportPasteListener* li
   return m_copyPasteMgr.PasteReports(clipboard, listener, cmd);
 }
 
-bool ReportManager::WriteReportsWithData(io::CBlock&, const std::vector<long>&) {
-  return false;  // not built yet
+bool ReportManager::WriteReportsWithData(io::CBlock& block, const std::vector<long>& reportIDs) {
+  bool whole = true;
+  for (long reportID : reportIDs) {
+    const IReportDefinition* report = GetReportDefinition(reportID);
+    if (!report) {
+      whole = false;
+      continue;
+    }
+    io::CBlock reportBlock(report->GetReportName());
+    reportBlock << io::NamedValue(kReportID, reportID);
+    std::vector<long> traceIDs;
+    report->GetTraceIDs(traceIDs);
+    if (!WriteTracesWithData(reportBlock, reportID, traceIDs)) whole = false;
+    block << std::move(reportBlock);
+  }
+  return whole;
 }
 
-void ReportManager::ReadReportsWithData(io::CBlock&, IReportPasteListener*, IVelmorCommand*) {}
-
-bool ReportManager::ExportReport(long, const AString&, const PlotExportDefs::DisplayUnits&,
-                                 const std::vector<PlotExportDefs::DataTableTraceComplexFormat>&) {
-  return false;  // not built yet
+void ReportManager::ReadReportsWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) {
+  for (size_t i = 0; i < block.GetNumItems(); ++i) {
+    io::CBlock* rBlock = block.GetBlockForEdit(i);
+    ORVEX_ASSERT(rBlock);
+    if (!rBlock) continue;
+    const AString oldName = rBlock->GetName();
+    const AString newName = GetUniqueReportName(oldName);
+    if (listener) listener->OnReportNameChanged(oldName, newName);
+    long oldID = id::invalidID;
+    *rBlock >> io::NamedValue(kReportID, oldID);
+    rBlock->ResetFound(true);
+    std::unique_ptr<IReportDefinition> created = CreateReportDefinition(newName);
+    const long newID = AddReportDefinition(*created, cmd);
+    if (listener) listener->OnReportIDChanged(oldID, newID);
+    ReadTracesWithData(newID, *rBlock, listener, cmd);
+  }
 }
 
-bool ReportManager::ExportReport(long, const AString&, const PlotExportDefs::DisplayUnits&, const AString&,
-                                 const AString&, const AString&) {
-  return false;  // not built yet
+bool ReportManager::ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                                 const std::vector<PlotExportDefs::DataTableTraceComplexFormat>& formats) {
+  const IReportDefinition* report = GetReportDefinition(reportID);
+  std::vector<const ITraceData*> data;
+  if (!report || !CollectTraceDataWithData(data, *report)) return false;
+  return PlotExport(LongFileName(fileName), *report, data, units, formats).WriteOutput();
 }
 
-int ReportManager::CountSolutionEntriesForVariableValues(std::vector<Variable*>&, const DesignSolutionDefinition&,
-                                                         const VariableValues&) {
-  return 0;  // not built yet
+bool ReportManager::ExportReport(long reportID, const AString& fileName, const PlotExportDefs::DisplayUnits& units,
+                                 const AString& text1, const AString& text2, const AString& text3) {
+  const IReportDefinition* report = GetReportDefinition(reportID);
+  std::vector<const ITraceData*> data;
+  if (!report || !CollectTraceDataWithData(data, *report)) return false;
+  return PlotExport(LongFileName(fileName), *report, data, units, text1, text2, text3).WriteOutput();
 }
 
-int ReportManager::CountSolutionEntries(std::vector<Variable*>&, const DesignSolutionDefinition&) {
-  return 0;  // not built yet
+bool ReportManager::CollectTraceDataWithData(std::vector<const ITraceData*>& data, const IReportDefinition& report) {
+  std::vector<long> traceIDs;
+  report.GetTraceIDs(traceIDs);
+  // A file of headers without points would pass for an export of empty curves.
+  for (long traceID : traceIDs) {
+    const ITraceData* traceData = m_dataManager ? m_dataManager->GetITraceData(traceID) : nullptr;
+    if (traceData && traceData->HasData()) data.push_back(traceData);
+  }
+  return !data.empty();
+}
+
+int ReportManager::CountSolutionEntriesForVariableValues(std::vector<Variable*>& out,
+                                                         const DesignSolutionDefinition& dsd,
+                                                         const VariableValues& variation) {
+  return CountEntries(out, dsd, &variation);
+}
+
+int ReportManager::CountSolutionEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd) {
+  return CountEntries(out, dsd, nullptr);
+}
+
+int ReportManager::CountEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd,
+                                const VariableValues* variation) {
+  ISolutionManagerForReports* solMgr = GetISolutionManagerForReports();
+  ISolutionForReports* solution = solMgr ? solMgr->GetSolution(dsd.GetSolutionID()) : nullptr;
+  if (!solution) return 0;
+  ISolutionContextObject* context = nullptr;
+  IDerivedDataDefinition* loadDef = nullptr;
+  solution->BuildContextObjects(dsd.GetReportTypeSolutionDefinitionRef(), context, loadDef);
+  const std::unique_ptr<ISolutionContextObject> contextOwner(context);
+  const std::unique_ptr<IDerivedDataDefinition> loadDefOwner(loadDef);
+  if (!loadDef) return 0;
+  const size_t before = out.size();
+  solution->GetVariables(out, *loadDef, solution->GetVersionIDForPostprocessing(*loadDef), variation);
+  return static_cast<int>(out.size() - before);
 }
 
 void ReportManager::SetDesignInstanceID(long designInstanceID) {
@@ -969,10 +1043,8 @@ void ReportManager::SetDesignInstanceID(long designInstanceID) {
 bool ReportManager::ValidatePointsetDefinition(const IPointsetDefinition& pointset,
                                                const DesignSolutionDefinition& dsd) const {
   const auto* ptDef = dynamic_cast<const PointsetDefinition*>(&pointset);
-  if (!ptDef) {
-    ORVEX_ASSERT(!"ptDef");
-    return false;
-  }
+  ORVEX_ASSERT(ptDef);
+  if (!ptDef) return false;
   return ptDef->Validate(GetISolutionManagerForReports(), dsd);
 }
 

@@ -33,6 +33,7 @@ class ReportDataManager;
 class BaseTraceDefinition;
 class TraceDefinition;
 class VersionedQuantityParser;
+class ITraceData;
 
 // Per trace-definition ID, the quantity names that the trace's expressions use.
 typedef std::map<long, std::set<AString, AString::NoCaseLess>> TraceQuantityNames;
@@ -227,7 +228,8 @@ public:
   static bool DetectDimensionReducingFunction(VersionedQuantityParser& parser, const AString& expression);
   // Whether one of the computed trace's expressions is a composite quantity.
   bool IsCompositeTrace(long traceID);
-  // For each computed trace, the quantities its expressions refer to, composite ones included.
+  // For each computed trace, the quantities its expressions refer to, composite ones included, and
+  // the output variables they use.
   void OnNewSolution(TraceQuantityNames& names) const;
 
   // Project block
@@ -247,6 +249,10 @@ private:
   bool DetectOutermostFunction(VersionedQuantityParser& parser, const Function*& fn, std::vector<AString>& arguments,
                                const AString& expression);
   ReportDefinition* FindReport(long reportID) const;
+  // The data of the report's traces that hold data, in trace order; false when none does.
+  bool CollectTraceDataWithData(std::vector<const ITraceData*>& data, const IReportDefinition& report);
+  // What the solution of the design solution appends for its context; 0 for a solution the host lacks.
+  int CountEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd, const VariableValues* variation);
   // The record of the trace's component expressions for its design solution; null when no parser
   // can be made for it.
   CompositeReferencedPostprocessingQuantityMsg* BuildQuantityRecordOfTrace(const TraceDefinition& trace) const;

@@ -1,5 +1,5 @@
 // The entries through which fuzzing, and the replay of its kept inputs, drive the import of data
-// files and the reader of the export form "Traces".
+// files and the readers of the export forms of traces and of whole reports.
 #pragma once
 
 #include <cstddef>
@@ -21,5 +21,10 @@ int FuzzImportDat(const uint8_t* data, size_t size);
 // Answers 1 when every trace read, else 0. The assertions that the reader raises on damaged
 // input are forgotten; any other one stays recorded as a fault.
 int FuzzTracesWithData(const uint8_t* data, size_t size);
+
+// Reads the bytes as the block text of whole reports with their data into a fresh manager,
+// touches every point, and writes and reads the reports once more: they must all travel, with
+// as many traces. Answers 1 when every item was a report whose traces all read, else 0.
+int FuzzReportsWithData(const uint8_t* data, size_t size);
 
 }  // namespace rep

@@ -232,7 +232,7 @@ TEST_F(ExpressionQuantitiesTest, CompositeTestAndQuantityNamesOfNewSolution) {
   names[traceIDs[0]] = {L"stale"};
   Mgr().OnNewSolution(names);
   ASSERT_EQ(2u, names.size());
-  EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"S11", L"S21"}), names[traceIDs[0]]);
+  EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"S11", L"S21", L"Twice"}), names[traceIDs[0]]);
   EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"Field"}), names[traceIDs[1]]);
 }
 

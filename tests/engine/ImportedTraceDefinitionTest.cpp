@@ -21,15 +21,7 @@ using reptest::DoubleColumnOf;
 class ImportedTraceDefinitionTest : public reptest::StoredTraceFixture {
 protected:
   // Two curves over x and y.
-  ConcreteTraceData* PlainData(long id) {
-    auto* data = new ConcreteTraceData(Mgr(), id);
-    data->SetDataColumns({DoubleColumnOf({1, 2, 3}).release(), DoubleColumnOf({4, 5, 6}).release()});
-    data->SetCurveInfo(0, 2, L"a=1");
-    data->SetCurveInfo(1, 1, L"a=2");
-    data->SetPrimarySweepColumn(DoubleColumnOf({1, 2, 3}).release());
-    data->SetPrimarySweepName(L"Freq");
-    return data;
-  }
+  ConcreteTraceData* PlainData(long id) { return reptest::TwoCurvesOverFreq(Mgr(), id); }
 
   ConcreteCompositeTraceData* CompositeData(long id) {
     auto* data = new ConcreteCompositeTraceData(Mgr(), id);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BaseTraceDefinition.h"
+#include "ConcreteTraceData.h"
 #include "EngineFixture.h"
 #include "TraceColumnSamples.h"
 #include "Gravik/ITraceDataInterfaces.h"
@@ -63,6 +64,17 @@ inline void ExpectCurvesWithinColumns(rep::ITraceData& data) {
     for (unsigned s = 0; s < surfaces->GetNumSurfaces(); ++s) curves += surfaces->GetNumCurvesInSurface(s);
     EXPECT_LE(curves, data.GetNumCurves()) << "surfaces hold more curves than there are";
   }
+}
+
+// Stored data of two curves over "Freq": (1, 4), (2, 5) at a=1 and (3, 6) at a=2.
+inline rep::ConcreteTraceData* TwoCurvesOverFreq(rep::ReportManager& mgr, long traceDefID) {
+  auto* data = new rep::ConcreteTraceData(mgr, traceDefID);
+  data->SetDataColumns({DoubleColumnOf({1, 2, 3}).release(), DoubleColumnOf({4, 5, 6}).release()});
+  data->SetCurveInfo(0, 2, L"a=1");
+  data->SetCurveInfo(1, 1, L"a=2");
+  data->SetPrimarySweepColumn(DoubleColumnOf({1, 2, 3}).release());
+  data->SetPrimarySweepName(L"Freq");
+  return data;
 }
 
 class StoredTraceFixture : public EngineFixture {

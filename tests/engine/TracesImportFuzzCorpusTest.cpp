@@ -16,6 +16,7 @@ const Target kTargets[] = {
     {"ImportTabFuzz", &rep::FuzzImportTab},
     {"ImportDatFuzz", &rep::FuzzImportDat},
     {"TracesWithDataFuzz", &rep::FuzzTracesWithData},
+    {"ReportsWithDataFuzz", &rep::FuzzReportsWithData},
 };
 
 TEST(TracesImportFuzzCorpus, EveryKeptInputReadsWithoutHarm) {
