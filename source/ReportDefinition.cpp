@@ -20,6 +20,7 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceDefinition.h"
+#include "TraceDefinitionPasteHelper.h"
 #include "hostapi/IReportManagerOwner.h"
 #include "hostapi/IReportPasteListener.h"
 #include "hostapi/ISolutionManagerForReports.h"
@@ -535,6 +536,14 @@ void ReportDefinition::SetSolutionOfTraces(IReportPasteListener* listener) {
 
 void ReportDefinition::SetPointsetsOfTraces(IReportPasteListener* listener) {
   RebindTraces(listener, &TraceDefinition::SetPointsetFromLookup);
+}
+
+bool ReportDefinition::FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener,
+                                                   IVelmorCommand* cmd) {
+  for (BaseTraceDefinition* trace : m_traces)
+    if (auto* def = dynamic_cast<TraceDefinition*>(trace))
+      TraceDefinitionPasteHelper(*def).FixUpPastedTraceDefinition(target, listener, cmd);
+  return true;
 }
 
 // ---- project block ----

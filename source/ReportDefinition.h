@@ -117,6 +117,8 @@ public:
   void RecordPastedTraces(IVelmorCommand* cmd, const std::set<long>& pastedTraceIDs);
   void SetSolutionOfTraces(IReportPasteListener* listener);
   void SetPointsetsOfTraces(IReportPasteListener* listener);
+  // Fixes up every computed trace for the target manager's design; imported traces are skipped.
+  bool FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener, IVelmorCommand* cmd);
 
   // Project block
   bool WriteReportBlock(io::CBlock& block, const std::vector<long>& traceIDs);
