@@ -56,6 +56,7 @@ struct Scenario {
   std::vector<int> messages;
   int asserts;                // soft assertions "0"
   bool withFamily = false;    // the trace fixes L = 1 in one family
+  const wchar_t* messageSweep = L"Freq";  // the first argument of each message
 };
 
 std::vector<AbstractSubsweepDefParams*> FreqOnly(std::vector<double> values, int choice = 3) {
@@ -169,7 +170,7 @@ const Scenario kScenarios[] = {
        Sweep(s, L"Time", {0, 1}, true);
      },
      [] { return std::vector<AbstractSubsweepDefParams*>{FreqSelection({2}), FreqSelection({}, 1, L"Time")}; },
-     {L"S11", L"Gain"}, L"Run1", false, 21, nullptr, {17013}, 0},
+     {L"S11", L"Gain"}, L"Run1", false, 21, nullptr, {17013}, 0, false, L"Time"},
     {"the second sweep of a surface cannot be left out",
      [](PasteDesign& d, refhost::ReferenceTraceInterpreterLookup&) {
        refhost::ReferenceSolution& s = Solution(d, 21, L"Run1");
@@ -178,6 +179,8 @@ const Scenario kScenarios[] = {
      },
      [] { return std::vector<AbstractSubsweepDefParams*>{FreqSelection({2}), FreqSelection({}, 1, L"Time")}; },
      {L"S11", L"Gain", L"Gain"}, L"Run1", false, 21, nullptr, {}, 0},
+    {"a surface needs two sweeps the solution has", TwoSolutions, [] { return FreqOnly({2}); },
+     {L"S11", L"Gain", L"Gain"}, L"Run1", false, id::invalidID, nullptr, {}, 0},
     {"the first sweep cannot be left out",
      [](PasteDesign& d, refhost::ReferenceTraceInterpreterLookup&) {
        refhost::ReferenceSolution& s = Solution(d, 21, L"Run1");
@@ -284,7 +287,18 @@ TEST_P(TraceDefinitionPasteHelperTest, FixesUpAsTheScenarioSays) {
   EXPECT_EQ(s.messages, posted);
   for (const auto& m : Messages().Posted()) {
     ASSERT_EQ(2u, m.message.GetArgs().size());
+    EXPECT_EQ(AString(s.messageSweep), m.message.GetArgs()[0]);
     EXPECT_EQ(AString(L"T"), m.message.GetArgs()[1]);
+  }
+  // Without a name match the lookup chooses among the candidates, in its order.
+  const auto& asked = m_target.solutions.GetReferenceLookup().ChoicesAsked();
+  if (AString(s.sourceName) == L"Elsewhere") {
+    ASSERT_EQ(1u, asked.size());
+    ASSERT_EQ(2u, asked[0].size());
+    EXPECT_EQ(20, asked[0][0].first);
+    EXPECT_EQ(21, asked[0][1].first);
+  } else {
+    EXPECT_TRUE(asked.empty());
   }
   // Interpreters that worked out a context were shown the product block as recorded.
   for (long id : {20L, 21L, 22L})
