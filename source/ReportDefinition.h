@@ -114,6 +114,10 @@ public:
   bool AssignNewIDs(ReportManager& mgr, IReportPasteListener* listener);
   bool AssignNewTraceIDs(ReportManager& mgr, IReportPasteListener* listener);
   void MakeTraceNamesUniqueForReport(long reportID, ReportManager& mgr, void* unused);
+  // Renames the traces, in order, to names unique in the report of that ID of the manager and
+  // among themselves; nothing when there is no such report.
+  static void MakeTraceNamesUniqueAgainst(const std::vector<BaseTraceDefinition*>& traces, long reportID,
+                                          ReportManager& mgr);
   void RecordPastedTraces(IVelmorCommand* cmd, const std::set<long>& pastedTraceIDs);
   void SetSolutionOfTraces(IReportPasteListener* listener);
   void SetPointsetsOfTraces(IReportPasteListener* listener);

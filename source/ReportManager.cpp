@@ -491,8 +491,12 @@ bool ReportManager::AssignNewTraceIDs(ReportManager& target, IReportPasteListene
   return true;
 }
 
-bool ReportManager::MakeTraceNamesUniqueForReport(long reportID, ReportManager& target, void* unused) {
-  for (ReportDefinition* report : m_reports) report->MakeTraceNamesUniqueForReport(reportID, target, unused);
+bool ReportManager::MakeTraceNamesUniqueForReport(long reportID, ReportManager& target, void*) {
+  // One pass over the traces of every report: all of them join the one target report, so their
+  // names must differ from each other too, not only from that report's.
+  std::vector<BaseTraceDefinition*> traces;
+  for (ReportDefinition* report : m_reports) traces.insert(traces.end(), report->GetTraces().begin(), report->GetTraces().end());
+  ReportDefinition::MakeTraceNamesUniqueAgainst(traces, reportID, target);
   return true;
 }
 

@@ -71,13 +71,17 @@ Reports Held(const rep::ReportManager& mgr, std::vector<AString>* reportNames = 
   return out;
 }
 
-bool IDsAndNamesUnique(const Reports& reports) {
+// Every ID once; trace names once in the report traces are pasted into (a pasted report keeps the
+// names its block holds).
+bool IDsAndNamesUnique(const Reports& reports, long reportID) {
   std::set<long> ids;
   for (const auto& report : reports) {
     if (!ids.insert(report.first).second) return false;
     std::set<AString, AString::NoCaseLess> names;
-    for (const auto& trace : report.second)
-      if (!ids.insert(trace.first).second || !names.insert(trace.second).second) return false;
+    for (const auto& trace : report.second) {
+      if (!ids.insert(trace.first).second) return false;
+      if (report.first == reportID && !names.insert(trace.second).second) return false;
+    }
   }
   return true;
 }
@@ -92,7 +96,7 @@ bool PasteAndCheck(Host& host, const io::CBlock& clipboard, bool asReports) {
                                 : host.mgr->PasteTraces(host.reportID, taken, &listener, &cmd);
   cmd.EndDo();
   const Reports after = Held(*host.mgr);
-  ORVEX_ASSERT(IDsAndNamesUnique(after));
+  ORVEX_ASSERT(IDsAndNamesUnique(after, host.reportID));
   if (!pasted) ORVEX_ASSERT(after == before);
   cmd.Undo();
   const bool undone = Held(*host.mgr) == before;

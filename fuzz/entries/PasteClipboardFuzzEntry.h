@@ -11,7 +11,7 @@ namespace repfuzz {
 
 // The bytes as a clipboard block, pasted as reports and as traces into a report of a design of the
 // reference host, each with a command: every report and trace ID the manager holds stays unique,
-// trace names stay unique within each report, undo gives back the reports and traces as they were
+// trace names stay unique within the report pasted into, undo gives back the reports and traces as they were
 // and redo the pasted ones.
 int FuzzPasteClipboard(const uint8_t* data, size_t size);
 

@@ -278,6 +278,20 @@ TEST_F(ReportCopyPasteTest, TracesPastedIntoAReportAppendWithUniqueNamesAndGoWit
   EXPECT_EQ(names, TraceNames(m_b, target));
 }
 
+TEST_F(ReportCopyPasteTest, TracesOfSeveralClipboardReportsGetNamesUniqueAmongThemselves) {
+  const io::CBlock clipboard = CopyReports({AddSourceReport(L"R1"), AddSourceReport(L"R2")});
+  const long target = m_b.AddReport(L"Target", {});
+  refhost::RecordingPasteListener listener;
+  VelmorCommand cmd;
+  io::CBlock taken(clipboard);
+  ASSERT_TRUE(m_b.mgr->PasteTraces(target, taken, &listener, &cmd));
+  cmd.EndDo();
+  const std::vector<AString> names = TraceNames(m_b, target);
+  ASSERT_EQ(2u, names.size());
+  EXPECT_EQ(AString(L"T"), names[0]);
+  EXPECT_NE(names[0], names[1]);
+}
+
 TEST_F(ReportCopyPasteTest, ATracePastedIntoItsOwnDesignSelectsTheSamePoints) {
   const long source = AddSourceReport();
   std::vector<long> traceIDs;
