@@ -40,6 +40,15 @@ protected:
     return clipboard;
   }
 
+  // Every trace of a report of design A.
+  io::CBlock CopyAllTraces(long reportID) {
+    std::vector<long> traceIDs;
+    m_a.Report(reportID).GetTraceIDs(traceIDs);
+    io::CBlock clipboard(L"Clipboard");
+    EXPECT_TRUE(m_a.mgr->CopyTraces(clipboard, nullptr, reportID, traceIDs));
+    return clipboard;
+  }
+
   OutputVariable* Adopt(rep::OutputVariableMgr& mgr, const AString& name, const AString& expression,
                         const ValueState& state = ValueState(1, 15, 1)) {
     auto* variable = new OutputVariable(name);
@@ -245,10 +254,7 @@ TEST_F(ReportCopyPasteTest, TracesPastedIntoAReportAppendWithUniqueNamesAndGoWit
   const long source = AddSourceReport();
   std::unique_ptr<rep::TraceDefinition> held = m_b.MakeTrace(21, L"T", {L"Gain"}, Subsweeps({FreqSelection({3})}));
   const long target = m_b.AddReport(L"Target", {held.get()});
-  std::vector<long> traceIDs;
-  m_a.Report(source).GetTraceIDs(traceIDs);
-  io::CBlock clipboard(L"Clipboard");
-  ASSERT_TRUE(m_a.mgr->CopyTraces(clipboard, nullptr, source, traceIDs));
+  io::CBlock clipboard = CopyAllTraces(source);
 
   refhost::RecordingPasteListener listener;
   VelmorCommand cmd;
@@ -294,10 +300,7 @@ TEST_F(ReportCopyPasteTest, TracesOfSeveralClipboardReportsGetNamesUniqueAmongTh
 
 TEST_F(ReportCopyPasteTest, ATracePastedIntoItsOwnDesignSelectsTheSamePoints) {
   const long source = AddSourceReport();
-  std::vector<long> traceIDs;
-  m_a.Report(source).GetTraceIDs(traceIDs);
-  io::CBlock clipboard(L"Clipboard");
-  ASSERT_TRUE(m_a.mgr->CopyTraces(clipboard, nullptr, source, traceIDs));
+  io::CBlock clipboard = CopyAllTraces(source);
   refhost::RecordingPasteListener listener;
   VelmorCommand cmd;
   ASSERT_TRUE(m_a.mgr->PasteTraces(source, clipboard, &listener, &cmd));
