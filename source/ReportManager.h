@@ -173,7 +173,8 @@ public:
   void RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs);
 
   // Paste steps, run on the temporary manager that holds pasted reports: each passes its
-  // arguments to the report's step of the same name, for every report in list order.
+  // arguments to the report's step of the same name, for every report in list order; the trace
+  // names are made unique over the traces of all reports at once.
   bool FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener, IVelmorCommand* cmd);
   bool SetSolutionOfTraces(IReportPasteListener* listener);
   bool SetPointsetsOfTraces(IReportPasteListener* listener);
