@@ -4,8 +4,10 @@
 // with its data into a fresh manager and its plot data written to a file; the solution-value
 // cache: push a swept solution's values, write the cache files and read them into a fresh cache;
 // then output variables: define one, use it in a trace, ask for its unit type, validate the report,
-// edit and undo, save and reload; and a command that takes a sweep out of a solution, the trace
-// repaired to follow it, and undo. What it writes is kept in the folder given as second argument, so
+// edit and undo, save and reload; a command that takes a sweep out of a solution, the trace
+// repaired to follow it, and undo; last, a report pasted into a second design whose solution has
+// the same name but other sweep values, with the rebuilt point set and the messages, and undone.
+// What it writes is kept in the folder given as second argument, so
 // that it can be opened afterwards.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -43,6 +45,7 @@
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
+#include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/StreamioBlockObject.h"
@@ -60,6 +63,8 @@
 #include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
+#include "orvex/core/MessageLog.h"
+#include "refhost/RecordingPasteListener.h"
 #include "refhost/ReferenceDesktop.h"
 #include "refhost/ReferenceReportManagerOwner.h"
 #include "refhost/ReferenceSolutionManager.h"
@@ -419,6 +424,104 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
   if (!carried) return false;
   PrintImportedTraces("carried into a second manager through \"Traces\":", *other, otherID);
   return true;
+}
+
+
+// The paste road: a report of one design pasted into a second design whose solution has the same
+// name but other sweep values and one sweep more; the rebuilt point set and the messages are
+// shown, then the paste is undone and redone.
+void PrintPointset(const rep::IPointsetDefinition& pointset) {
+  for (const AbstractSubsweepDefParams* def : pointset.GetSubsweepDefParamsContainer()) {
+    std::string values;
+    const auto* regular = dynamic_cast<const RegularSubsweepDefParams*>(def);
+    const Column* selected = regular ? regular->GetSelectedValues() : nullptr;
+    for (size_t i = 0; selected && i < selected->GetCount(); ++i)
+      values += (i ? ", " : "") + selected->GetSingleValueText(i).ToUtf8();
+    std::printf("    sweep %s: choice type %d, selected %s\n", def->GetSweepName().ToUtf8().c_str(),
+                def->GetSubsweepDefChoiceType(), values.empty() ? "(none)" : values.c_str());
+  }
+}
+
+bool ShowPasteRoad(rep::IReportManagerFactory& factory) {
+  struct Design {
+    refhost::ReferenceSolutionManager solutions;
+    refhost::ReferenceReportManagerOwner owner;
+    std::unique_ptr<ISimValueCache> cache;
+    std::unique_ptr<IOutputVariableMgr> variables;
+    std::unique_ptr<rep::IReportManager> mgr;
+    Design(rep::IReportManagerFactory& factory, long instance, long designID) {
+      solutions.SetDesignOfInstance(instance, designID);
+      owner.SetDesignInstanceID(instance);
+      owner.SetSolutionManager(&solutions);
+      cache.reset(factory.CreateSimValueCache(&solutions));
+      variables.reset(factory.CreateOutputVariableMgr(&solutions));
+      owner.SetSimValueCache(cache.get());
+      owner.SetOutputVariableMgr(variables.get());
+    }
+    refhost::ReferenceSolution& Solution(long id, const AString& name, const std::vector<double>& ghz) {
+      refhost::ReferenceSolution& s = solutions.AddSolution(id, name);
+      s.AddSweep(s.AddVariable(L"Freq", Value(ghz.front(), 113), false), ghz);
+      s.AddQuantity(L"Gain", ValueState(1, 12, 1, 200));
+      return s;
+    }
+  };
+  Design first(factory, 1, 100);
+  Design second(factory, 2, 200);
+  first.Solution(10, L"Setup1 : Sweep", {1, 2, 3});
+  second.Solution(20, L"Setup2 : Sweep", {1, 2, 3});
+  refhost::ReferenceSolution& same = second.Solution(21, L"Setup1 : Sweep", {2, 4, 6});
+  same.AddSweep(same.AddVariable(L"Length", Value(1.0, 90), false), {1, 2});
+  first.mgr = factory.CreateReportManager(&first.owner);
+  second.mgr = factory.CreateReportManager(&second.owner);
+  if (!first.mgr || !second.mgr) return false;
+
+  SubsweepDefParamsContainer subsweeps;
+  DoubleColumn selected(113);
+  selected.AppendValues({1, 2, 3});
+  subsweeps.PushBackAndOwn(new RegularSubsweepDefParams(L"Freq", rep::kSelectedValuesChoice, &selected));
+  std::unique_ptr<rep::IPointsetDefinition> pointset =
+      first.mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+  std::unique_ptr<rep::IBaseTraceDefinition> gain =
+      first.mgr->CreateTraceDefinition(L"Gain", {L"Gain"}, dsd, *pointset, ExtTraceInfo());
+  std::unique_ptr<rep::IReportDefinition> report = first.mgr->CreateReportDefinition({gain.get()}, L"Gain plot");
+  const long reportID = first.mgr->AddReportDefinition(*report, nullptr);
+  PrintReports("to copy, in the first design (Freq 1, 2 and 3 GHz selected):", *first.mgr);
+
+  io::CBlock clipboard(L"Clipboard");
+  if (!first.mgr->CopyReports(clipboard, nullptr, {reportID})) return false;
+  refhost::RecordingPasteListener listener;
+  VelmorCommand paste(L"Paste report");
+  orvex::test::Messages().Clear();
+  if (!second.mgr->PasteReports(clipboard, &listener, &paste)) return false;
+  paste.EndDo();
+  PrintReports("pasted into the second design:", *second.mgr);
+  const auto renumbered = listener.TraceIDChanges();
+  if (renumbered.size() != 1) return false;
+  long solutionID = -1;
+  SimValueContext context;
+  listener.GetNewSolution(solutionID, context, renumbered[0].first);
+  const rep::IPointsetDefinition* rebuilt = listener.GetNewPointset(renumbered[0].first);
+  std::printf("  the trace now shows solution %ld, \"%s\", over the rebuilt point set:\n", solutionID,
+              second.solutions.GetSolution(solutionID)->GetName().ToUtf8().c_str());
+  if (!rebuilt) return false;
+  PrintPointset(*rebuilt);
+  for (const auto& posted : orvex::test::Messages().Posted()) {
+    std::string args;
+    for (const AString& a : posted.message.GetArgs()) args += (args.empty() ? "" : ", ") + a.ToUtf8();
+    std::printf("  message %d (%s)\n", posted.message.GetMessageID(), args.c_str());
+  }
+  std::vector<long> ids;
+  second.mgr->GetReportIDs(ids);
+  paste.Undo();
+  PrintReports("undone:", *second.mgr);
+  std::vector<long> undone;
+  second.mgr->GetReportIDs(undone);
+  paste.Redo();
+  std::vector<long> redone;
+  second.mgr->GetReportIDs(redone);
+  std::printf("redone: %zu report(s) again\n", redone.size());
+  return ids.size() == 1 && undone.empty() && redone == ids;
 }
 
 }  // namespace
@@ -815,6 +918,10 @@ int main(int argc, char** argv) {
   }
   if (!ShowSweepRepairRoad(*entry(), solutions, owner)) {
     std::fprintf(stderr, "the sweep repair road failed\n");
+    status = 1;
+  }
+  if (!ShowPasteRoad(*entry())) {
+    std::fprintf(stderr, "the paste road failed\n");
     status = 1;
   }
   std::printf("the files written are kept in %s\n", folder.c_str());

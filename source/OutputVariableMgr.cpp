@@ -430,10 +430,15 @@ void OutputVariableMgr::RemoveVariablesDefinedIn(const OutputVariableMgr& target
   }
 }
 
-void OutputVariableMgr::CheckTypesAgainst(const OutputVariableMgr& target) const {
-  for (const auto& entry : m_variables) {
-    const OutputVariable* held = target.FindOutputVariable(entry.second->GetName());
-    if (held) ORVEX_ASSERT(0);
+void OutputVariableMgr::CheckTypesAgainst(const OutputVariableMgr& target) {
+  for (auto it = m_variables.begin(); it != m_variables.end();) {
+    if (!target.FindOutputVariable(it->second->GetName())) {
+      ++it;
+      continue;
+    }
+    ORVEX_ASSERT(0);
+    delete it->second;
+    it = m_variables.erase(it);
   }
 }
 

@@ -59,7 +59,7 @@ public:
   // Block object
   AString GetBlockName() const override;
 
-  // Called on a manager read from the clipboard: drops what the target already has, renumbers
+  // Called on a manager read from the clipboard: drops what the target already has by name, renumbers
   // the rest from the target's IDs. Always true.
   bool PrepareForPaste(OutputVariableMgr& target);
 
@@ -88,7 +88,9 @@ private:
   bool Evaluate(Value& result, const OutputVariable& variable, const VariableValues& values,
                 const DesignSolutionDefinition& dsd, IDesignForOutputVariables& design);
   void RemoveVariablesDefinedIn(const OutputVariableMgr& target);
-  void CheckTypesAgainst(const OutputVariableMgr& target) const;
+  // Drops, after an assertion, each variable whose name the target holds with another type: a
+  // paste must not add a second variable of a name the target holds.
+  void CheckTypesAgainst(const OutputVariableMgr& target);
   void AssignIDsFrom(OutputVariableMgr& target);
   // New IDs must exceed every ID held.
   void AdvanceIDServerPastHeld();

@@ -20,6 +20,7 @@
 #include "ReportDefinitionCmdInfo.h"
 #include "ReportManager.h"
 #include "TraceDefinition.h"
+#include "TraceDefinitionPasteHelper.h"
 #include "hostapi/IReportManagerOwner.h"
 #include "hostapi/IReportPasteListener.h"
 #include "hostapi/ISolutionManagerForReports.h"
@@ -480,8 +481,13 @@ bool ReportDefinition::AssignNewTraceIDs(ReportManager& mgr, IReportPasteListene
 }
 
 void ReportDefinition::MakeTraceNamesUniqueForReport(long reportID, ReportManager& mgr, void*) {
+  MakeTraceNamesUniqueAgainst(std::vector<BaseTraceDefinition*>(m_traces.begin(), m_traces.end()), reportID, mgr);
+}
+
+void ReportDefinition::MakeTraceNamesUniqueAgainst(const std::vector<BaseTraceDefinition*>& traces, long reportID,
+                                                   ReportManager& mgr) {
   std::vector<AString> names;
-  for (const BaseTraceDefinition* trace : m_traces) names.push_back(trace->GetName());
+  for (const BaseTraceDefinition* trace : traces) names.push_back(trace->GetName());
   auto* other = dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(reportID));
   if (!other) {
     ORVEX_ASSERT(0);
@@ -489,12 +495,12 @@ void ReportDefinition::MakeTraceNamesUniqueForReport(long reportID, ReportManage
   }
   std::vector<AString> unique;
   other->GetUniqueTraceNames(unique, names);
-  if (unique.size() != m_traces.size()) {
+  if (unique.size() != traces.size()) {
     ORVEX_ASSERT(0);
     return;
   }
   auto name = unique.begin();
-  for (BaseTraceDefinition* trace : m_traces) trace->SetName(*name++);
+  for (BaseTraceDefinition* trace : traces) trace->SetName(*name++);
 }
 
 void ReportDefinition::RecordPastedTraces(IVelmorCommand* cmd, const std::set<long>& pastedTraceIDs) {
@@ -535,6 +541,14 @@ void ReportDefinition::SetSolutionOfTraces(IReportPasteListener* listener) {
 
 void ReportDefinition::SetPointsetsOfTraces(IReportPasteListener* listener) {
   RebindTraces(listener, &TraceDefinition::SetPointsetFromLookup);
+}
+
+bool ReportDefinition::FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener,
+                                                   IVelmorCommand* cmd) {
+  for (BaseTraceDefinition* trace : m_traces)
+    if (auto* def = dynamic_cast<TraceDefinition*>(trace))
+      TraceDefinitionPasteHelper(*def).FixUpPastedTraceDefinition(target, listener, cmd);
+  return true;
 }
 
 // ---- project block ----

@@ -114,9 +114,15 @@ public:
   bool AssignNewIDs(ReportManager& mgr, IReportPasteListener* listener);
   bool AssignNewTraceIDs(ReportManager& mgr, IReportPasteListener* listener);
   void MakeTraceNamesUniqueForReport(long reportID, ReportManager& mgr, void* unused);
+  // Renames the traces, in order, to names unique in the report of that ID of the manager and
+  // among themselves; nothing when there is no such report.
+  static void MakeTraceNamesUniqueAgainst(const std::vector<BaseTraceDefinition*>& traces, long reportID,
+                                          ReportManager& mgr);
   void RecordPastedTraces(IVelmorCommand* cmd, const std::set<long>& pastedTraceIDs);
   void SetSolutionOfTraces(IReportPasteListener* listener);
   void SetPointsetsOfTraces(IReportPasteListener* listener);
+  // Fixes up every computed trace for the target manager's design; imported traces are skipped.
+  bool FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener, IVelmorCommand* cmd);
 
   // Project block
   bool WriteReportBlock(io::CBlock& block, const std::vector<long>& traceIDs);

@@ -468,6 +468,45 @@ void ReportManager::RecordPastedReports(IVelmorCommand* cmd, const std::set<long
   cmd->AddDeltaState(delta);
 }
 
+// ---- paste steps ----
+
+bool ReportManager::FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener,
+                                                IVelmorCommand* cmd) {
+  for (ReportDefinition* report : m_reports) report->FixUpPastedTraceDefinitions(target, listener, cmd);
+  return true;
+}
+
+bool ReportManager::SetSolutionOfTraces(IReportPasteListener* listener) {
+  for (ReportDefinition* report : m_reports) report->SetSolutionOfTraces(listener);
+  return true;
+}
+
+bool ReportManager::SetPointsetsOfTraces(IReportPasteListener* listener) {
+  for (ReportDefinition* report : m_reports) report->SetPointsetsOfTraces(listener);
+  return true;
+}
+
+bool ReportManager::AssignNewIDs(ReportManager& target, IReportPasteListener* listener) {
+  const HeldIDsEdit edit(*this);
+  for (ReportDefinition* report : m_reports) report->AssignNewIDs(target, listener);
+  return true;
+}
+
+bool ReportManager::AssignNewTraceIDs(ReportManager& target, IReportPasteListener* listener) {
+  const HeldIDsEdit edit(*this);
+  for (ReportDefinition* report : m_reports) report->AssignNewTraceIDs(target, listener);
+  return true;
+}
+
+bool ReportManager::MakeTraceNamesUniqueForReport(long reportID, ReportManager& target, void*) {
+  // One pass over the traces of every report: all of them join the one target report, so their
+  // names must differ from each other too, not only from that report's.
+  std::vector<BaseTraceDefinition*> traces;
+  for (ReportDefinition* report : m_reports) traces.insert(traces.end(), report->GetTraces().begin(), report->GetTraces().end());
+  ReportDefinition::MakeTraceNamesUniqueAgainst(traces, reportID, target);
+  return true;
+}
+
 // ---- expression services ----
 
 namespace {

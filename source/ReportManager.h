@@ -127,6 +127,7 @@ public:
   void GetReportIDs(std::vector<long>& ids) const override;
   IBaseTraceDefinition* GetTraceDefinition(long traceID) const override;
   ReportDefinition* FindReportContainingTrace(long traceID) const;
+  const std::list<ReportDefinition*>& GetReports() const { return m_reports; }
   long GetReportIDOfTrace(long traceID) const;
   BaseTraceDefinition* FindTrace(long traceID) const;
   // Issued by this manager, and carried by no report and no trace of its reports.
@@ -171,6 +172,16 @@ public:
   void DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) override;
   void DeleteTraceDefinitionsWithoutUndo(long reportID, const std::vector<long>& traceIDs) override;
   void RecordPastedReports(IVelmorCommand* cmd, const std::set<long>& pastedReportIDs);
+
+  // Paste steps, run on the temporary manager that holds pasted reports: each passes its
+  // arguments to the report's step of the same name, for every report in list order; the trace
+  // names are made unique over the traces of all reports at once.
+  bool FixUpPastedTraceDefinitions(ReportManager& target, IReportPasteListener* listener, IVelmorCommand* cmd);
+  bool SetSolutionOfTraces(IReportPasteListener* listener);
+  bool SetPointsetsOfTraces(IReportPasteListener* listener);
+  bool AssignNewIDs(ReportManager& target, IReportPasteListener* listener);
+  bool AssignNewTraceIDs(ReportManager& target, IReportPasteListener* listener);
+  bool MakeTraceNamesUniqueForReport(long reportID, ReportManager& target, void* unused);
 
   // Expression services (IPostprocessingExpressionInterrogator, IPostprocessingExpressionHelper)
   bool ValidateExpressionWithMessage(const AString& expr, const DesignSolutionDefinition& dsd) override;

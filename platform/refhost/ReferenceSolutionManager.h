@@ -10,6 +10,7 @@
 #include "postorvex/solution/DesignSolutionDefinition.h"
 #include "refhost/ReferenceAlienTokenParser.h"
 #include "refhost/ReferenceSolution.h"
+#include "refhost/ReferenceTraceInterpreterLookup.h"
 #include "refhost/TempDirManagedFileService.h"
 
 namespace refhost {
@@ -31,7 +32,8 @@ public:
   void GetSourceDescription(AString& out, const DesignSolutionDefinition& trace) override;
   IManagedFileService* GetManagedFileService() override { return m_fileService; }
   void GetDesignSolutionDefinitions(std::vector<DesignSolutionDefinition>& out) override;
-  ITraceInterpreterLookup* GetTraceInterpreterLookup() override { return nullptr; }
+  // The reference lookup unless another one (or null) is set.
+  ITraceInterpreterLookup* GetTraceInterpreterLookup() override { return m_lookupInUse; }
   IAlienTokenParser* GetAlienTokenParser() override { return m_alienParser; }
 
   ReferenceSolution& AddSolution(long id, const AString& name);
@@ -56,6 +58,9 @@ public:
   // Op 12 answers the manager's own opaque parser unless another one (or null) is set.
   void SetAlienTokenParser(IAlienTokenParser* parser) { m_alienParser = parser; }
 
+  ReferenceTraceInterpreterLookup& GetReferenceLookup() { return m_lookup; }
+  void SetTraceInterpreterLookup(ITraceInterpreterLookup* lookup) { m_lookupInUse = lookup; }
+
 private:
   std::map<long, std::unique_ptr<ReferenceSolution>> m_solutions;
   std::map<unsigned, std::vector<long>> m_offered;  // by report type, when set
@@ -70,6 +75,8 @@ private:
   int m_variableChangeQueries = 0;
   ReferenceAlienTokenParser m_ownAlienParser;
   IAlienTokenParser* m_alienParser = &m_ownAlienParser;  // not owned unless it is m_ownAlienParser
+  ReferenceTraceInterpreterLookup m_lookup{*this};
+  ITraceInterpreterLookup* m_lookupInUse = &m_lookup;    // not owned unless it is m_lookup
 };
 
 }  // namespace refhost

@@ -1,5 +1,6 @@
 #include "BlockFileFuzzEntry.h"
 #include "CacheHeaderFuzzEntry.h"
+#include "PasteClipboardFuzzEntry.h"
 #include "ProjectFuzzEntry.h"
 #include "RepTest.h"
 
@@ -17,6 +18,7 @@ const Target kTargets[] = {
     {"ProjectFuzz", &repfuzz::FuzzProject, "ProjectFuzzEntry"},
     {"CacheHeaderFuzz", &repfuzz::FuzzCacheHeader, "CacheHeaderFuzzEntry"},
     {"BlockFileFuzz", &repfuzz::FuzzBlockFile, "BlockFileFuzzEntry"},
+    {"PasteClipboardFuzz", &repfuzz::FuzzPasteClipboard, "PasteClipboardFuzzEntry"},
 };
 
 void PrintTo(const Target& t, std::ostream* os) { *os << t.corpus; }
