@@ -95,14 +95,14 @@ std::vector<AString> ExpressionsOf(const TraceDefinition& td) {
 }  // namespace
 
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
-    : BaseTraceData(traceDefID), m_mgr(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
+    : BaseTraceData(traceDefID), m_mgr(&mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
   ORVEX_ASSERT(td->GetVersionID()==traceDefVersionID);
   const DesignSolutionDefinition ds = td->GetDesignSolutionDefinition();
   mData.SetDesignSolutionDefinition(ds);
-  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(m_mgr.GetManager()->GetISolutionManagerForReports(),ds)==dataVersionID);
+  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID);
 }
 
 TraceData::~TraceData() {
@@ -111,13 +111,25 @@ TraceData::~TraceData() {
   if (mDebugCentUpdObject) mDebugCentUpdObject->DetachTraceData();
 }
 
+ReportManager* TraceData::Manager() const {
+  ORVEX_ASSERT(m_mgr);
+  return m_mgr ? m_mgr->GetManager() : nullptr;
+}
+
+ReportDataManager& TraceData::GetReportDataManager() const {
+  if (m_mgr) return *m_mgr;
+  ORVEX_ASSERT(m_mgr);
+  static ReportDataManager orphans(nullptr);
+  return orphans;
+}
+
 TraceDefinition* TraceData::FindDefinition() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   return manager ? dynamic_cast<TraceDefinition*>(manager->GetTraceDefinition(GetTraceDefID())) : nullptr;
 }
 
 IBaseTraceDefinition* TraceData::GetTraceDefinition() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   return manager ? manager->GetTraceDefinition(GetTraceDefID()) : nullptr;
 }
 
@@ -127,8 +139,10 @@ bool TraceData::HasData() const {
 }
 
 long TraceData::GetCurrentSolutionContextVersionID() const {
-  return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
-                                     mData.GetDesignSolutionDefinition());
+  ReportManager* manager = Manager();
+  return manager ? GetSolutionContextVersionID(manager->GetISolutionManagerForReports(),
+                                               mData.GetDesignSolutionDefinition())
+                 : id::invalidID;
 }
 
 bool TraceData::IsOutOfDate() const {
@@ -270,7 +284,7 @@ void TraceData::UpdateTraceStateData() {
     ORVEX_ASSERT(0);
     return;
   }
-  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(), m_mgr.GetManager()->GetISolutionManagerForReports(),
+  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(), Manager()->GetISolutionManagerForReports(),
                                           td->GetDesignInstanceID());
 }
 
@@ -289,7 +303,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td || !td->GetPointsetDefinition()) return nullptr;
-  ISolutionManagerForReports* solMgr = m_mgr.GetManager()->GetISolutionManagerForReports();
+  ISolutionManagerForReports* solMgr = Manager()->GetISolutionManagerForReports();
   const DesignSolutionDefinition& dsd = mData.GetDesignSolutionDefinition();
   const ReportTypeSolutionDefinition def = td->GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
   VariableValues design;
@@ -369,7 +383,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
 }
 
 bool TraceData::DoesReportKeepDigitalColumns() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = m_mgr ? m_mgr->GetManager() : nullptr;
   IReportManagerOwner* owner = manager ? manager->GetOwnerForEdit() : nullptr;
   return owner && owner->DoesReportKeepDigitalColumns(manager->GetReportIDOfTrace(GetTraceDefID()));
 }
@@ -404,7 +418,7 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
   ParserScope scope(*parser, quantityInfo);
   if (progress) progress->IsAbandoned();
 
-  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, m_mgr.GetManager());
+  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, Manager());
   mData.SetDatasets(datasets);
   datasets->ExtractDatasets(progress);
   SimDatasetValueEvaluationContextRestorer2 contexts(*quantityInfo, *parser, datasets);
@@ -515,7 +529,7 @@ void TraceData::InitializeData() {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
       CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
                                     manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
@@ -611,7 +625,7 @@ bool TraceData::AssertCurveIsNotReducibeToPoint() const {
     ORVEX_ASSERT(0);
     return true;
   }
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   OwnedParser parser(dynamic_cast<VersionedQuantityParser*>(
       CreateVersionedQuantityParser(manager->GetISolutionManagerForReports(), manager->GetIOutputVariableMgrForEdit(),
                                     manager->GetISimValueInfoCache(), td->GetDesignSolutionDefinition())));
