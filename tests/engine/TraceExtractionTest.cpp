@@ -16,6 +16,7 @@
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/core/MessageLog.h"
 #include "postorvex/columns/Column.h"
+#include "postorvex/solution/DesignSolutionDefinition.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/traceinfo/ReportExtractionUtil.h"
@@ -204,6 +205,30 @@ TEST_F(TraceExtractionTest, TheFactoryExtractsWhateverTheDesktopAnswers) {
   OwnedProductData owned(results[0]);
   ASSERT_NE(nullptr, owned);
   ExpectRun1Curves(*owned);
+}
+
+// As when another copy of the engine in the process has its creator installed around this call.
+TEST_F(TraceExtractionTest, EachCallMakesItsManagersWithThisCopysCreator) {
+  static int foreignManagers = 0;
+  const ReportExtractionUtil::ReportManagerCreator foreign = [](IReportManagerOwner*) -> rep::IReportManager* {
+    ++foreignManagers;
+    return nullptr;
+  };
+  ReportExtractionUtil::InstalledCreator outer(foreign);
+  std::vector<OwnedProductData> results;
+  EXPECT_TRUE(Extract(results, {Request({L"F", L"mag(S)"})}));
+  ASSERT_NE(nullptr, results[0]);
+  refhost::ReferenceSolution& s = *m_solutions.FindSolution(10);
+  VariableValues at;
+  at.SetVariableValue(s.FindVariable(L"F"), Value(2.0, Units::kNoUnit));
+  at.SetVariableValue(s.FindVariable(L"L"), Value(2.0, Units::kNoUnit));
+  Value result(Units::kNoUnit);
+  EXPECT_TRUE(rep::EvaluateOutputVariable(result, L"mag(S)", at, 1, &m_solutions, &m_user,
+                                          DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+                                          &m_cache, nullptr));
+  EXPECT_NEAR(std::hypot(2.0, 2.0), result.GetValue(), 1e-12);
+  EXPECT_EQ(0, foreignManagers);
+  EXPECT_EQ(foreign, ReportExtractionUtil::GetReportManagerCreator()) << "the outer creator was put back";
 }
 
 TEST_F(TraceExtractionTest, WithoutAnInstalledCreatorTheOwnerHasNoManager) {
