@@ -15,6 +15,7 @@
 #include "SimValueDataCache.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "refhost/ReferenceSolutionManager.h"
 
