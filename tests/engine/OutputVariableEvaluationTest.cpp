@@ -111,6 +111,32 @@ TEST_F(OutputVariableEvaluationTest, ValuesAtPointsBetweenThemAndAtTheEnds) {
   EXPECT_EQ(nullptr, ReportExtractionUtil::GetReportManagerCreator()) << "the creator was put back";
 }
 
+// Two special sweeps: the second keeps its whole range too, so the trace has a curve per G.
+TEST_F(OutputVariableEvaluationTest, WithSeveralCurvesOnlyTheFirstIsRead) {
+  refhost::ReferenceSolution& s = m_solutions.AddSolution(13, L"Run3");
+  s.AddSupportedReportType(1);
+  Variable* f = s.AddVariable(L"F", Value(1.0, Units::kNoUnit), false);
+  Variable* g = s.AddVariable(L"G", Value(1.0, Units::kNoUnit), true);
+  s.AddQuantity(L"Y", ValueState(1, 15, 1), [f, g](const VariableValues& at) {
+    return AComplex<double>(10 * at.GetVariableValue(f)->GetValue() + at.GetVariableValue(g)->GetValue(), 0);
+  });
+  s.AddSweep(f, {1, 2, 3}, true);
+  s.AddSweep(g, {1, 2}, true);
+  for (double v : {1.0, 2.0}) {
+    VariableValues p;
+    p.SetVariableValue(g, Value(v, Units::kNoUnit));
+    s.AddInstance(p);
+  }
+  Value result(Units::kNoUnit);
+  const VariableValues at = At(13, {{L"F", 2.5}, {L"G", 2}});
+  ASSERT_TRUE(Evaluate(result, L"Y", at, 13));
+  EXPECT_NEAR(26, result.GetValue(), 1e-12) << "the first curve, G=1, whatever the variation's G";
+  const auto& posted = orvex::test::Messages().Posted();
+  ASSERT_EQ(1u, posted.size());
+  EXPECT_EQ((std::array<int, 4>{14, 17031, 0, 6}), posted[0].message.GetInts());
+  EXPECT_EQ(std::vector<AString>{at.GetVariationKey(true)}, posted[0].message.GetArgs());
+}
+
 TEST_F(OutputVariableEvaluationTest, JustOutsideTheSweepAnswersNaNWithItsMessages) {
   for (double f : {0.999, 3.001}) {
     SCOPED_TRACE(f);
