@@ -2,6 +2,7 @@
 // between its points, NaN outside it; the subsweeps a variation turns into.
 #include <array>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,9 @@ protected:
     });
     s.AddQuantity(L"Z", ValueState(2, 15, 1), [f](const VariableValues& at) {
       return AComplex<double>(at.GetVariableValue(f)->GetValue(), 1);
+    });
+    s.AddQuantity(L"Missing", ValueState(1, 15, 1), [](const VariableValues&) {
+      return AComplex<double>(std::numeric_limits<double>::quiet_NaN(), 0);
     });
     s.AddSweep(f, {1, 2, 3}, true);
     s.AddSweep(major, {1, 2});
@@ -166,6 +170,13 @@ TEST_F(OutputVariableEvaluationTest, ANonSpecialFirstSubsweepWithSeveralValuesGi
   EXPECT_EQ((std::array<int, 4>{14, 17031, 0, 6}), posted[0].message.GetInts());
   EXPECT_EQ(0, posted[0].message.GetSeverity());
   EXPECT_EQ(std::vector<AString>{at.GetVariationKey(true)}, posted[0].message.GetArgs());
+
+  // A first value without text is no value: the caller's result stays as it was.
+  Value kept(7.0, Units::kNoUnit);
+  orvex::test::Messages().Clear();
+  EXPECT_FALSE(Evaluate(kept, L"Missing", at, 11));
+  EXPECT_EQ(7.0, kept.GetValue());
+  EXPECT_EQ(std::vector<int>{17031}, PostedIDs()) << "the values were there, only without text";
 }
 
 TEST_F(OutputVariableEvaluationTest, FailuresAnswerFalseAndLeaveTheResult) {
