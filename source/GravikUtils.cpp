@@ -37,6 +37,7 @@
 #include "orvex/core/Assert.h"
 #include "orvex/core/IMessageManager.h"
 #include "orvex/core/IVelmorCommand.h"
+#include "orvex/core/LocalNameServer.h"
 #include "orvex/core/Ids.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "orvex/core/VelmorMessage.h"
@@ -518,11 +519,11 @@ TemporaryTrace MakeTemporaryTrace(IReportManager& mgr, const std::vector<AString
   return made;
 }
 
-// Adds a report named after `baseName` holding a copy of the trace, without a command; answers
-// the ID of the trace the manager holds, id::invalidID when it gave none back.
-long AddOneTraceReport(IReportManager& mgr, IBaseTraceDefinition& trace, const AString& baseName) {
+// Adds a report of that name holding a copy of the trace, without a command; answers the ID of
+// the trace the manager holds, id::invalidID when it gave none back.
+long AddOneTraceReport(IReportManager& mgr, IBaseTraceDefinition& trace, const AString& name) {
   std::unique_ptr<IReportDefinition> report =
-      mgr.CreateReportDefinition(std::vector<IBaseTraceDefinition*>{&trace}, mgr.GetUniqueReportName(baseName));
+      mgr.CreateReportDefinition(std::vector<IBaseTraceDefinition*>{&trace}, name);
   if (!report) return id::invalidID;
   IReportDefinition* added = mgr.GetReportDefinition(mgr.AddReportDefinition(*report, nullptr));
   std::vector<long> tracdefids;
@@ -537,7 +538,14 @@ struct ExtractionRecord {
   IReportDataManager* dataMgr = nullptr;  // of a temporary manager
 };
 
-using ExtractionUtils = std::map<long, std::unique_ptr<ReportExtractionUtil>>;
+// The temporary owner of one design instance. Its manager holds only the reports named here and
+// loses none, so the names it would make unique are made here, without gathering its names anew
+// for every request.
+struct TemporaryOwner {
+  std::unique_ptr<ReportExtractionUtil> util;
+  LocalNameServer reportNames;
+};
+using ExtractionUtils = std::map<long, TemporaryOwner>;
 
 // Builds the request's temporary trace and collects its update objects; false when the request
 // failed (its message is posted).
@@ -549,7 +557,8 @@ bool PrepareExtractionRequest(ExtractionRecord& record, std::vector<ICentralized
     PostNumberedMessage(1, 14, 17018, {});
     return false;
   }
-  std::unique_ptr<ReportExtractionUtil>& extrUtil = utils[request.m_designInstanceID];
+  TemporaryOwner& owner = utils[request.m_designInstanceID];
+  std::unique_ptr<ReportExtractionUtil>& extrUtil = owner.util;
   if (!extrUtil)
     extrUtil = std::make_unique<ReportExtractionUtil>(solMgr, outputVariables, cache, request.m_designInstanceID);
   ORVEX_ASSERT(extrUtil);
@@ -564,7 +573,9 @@ bool PrepareExtractionRequest(ExtractionRecord& record, std::vector<ICentralized
     PostNumberedMessage(1, 14, 17017, {request.m_expressions[0]});
     return false;
   }
-  const long traceID = AddOneTraceReport(*mgr, *trace, L"TempRepName");
+  const AString name = owner.reportNames.GetUniqueName(L"TempRepName", 1);
+  owner.reportNames.AddName(name);
+  const long traceID = AddOneTraceReport(*mgr, *trace, name);
   IReportDataManager* dataMgr = mgr->GetReportDataManagerForEdit();
   if (traceID == id::invalidID || !dataMgr) return false;
   record.traceID = traceID;
@@ -700,7 +711,9 @@ ITraceData* UpdateTraceDataOfTemporaryReport(ReportExtractionUtil& owner, const 
                                              IDerivedDataManager* derivedData) {
   IReportManager* mgr = owner.GetIReportManagerForEdit();
   TemporaryTrace made = mgr ? MakeTemporaryTrace(*mgr, {expression}, dsd, subsweeps) : TemporaryTrace();
-  const long traceID = made.trace ? AddOneTraceReport(*mgr, *made.trace, L"OutputVariableValue") : id::invalidID;
+  const long traceID =
+      made.trace ? AddOneTraceReport(*mgr, *made.trace, mgr->GetUniqueReportName(L"OutputVariableValue"))
+                 : id::invalidID;
   IReportDataManager* dataMgr = mgr ? mgr->GetReportDataManagerForEdit() : nullptr;
   if (traceID == id::invalidID || !dataMgr) {
     PostNoDataMessage(solMgr, dsd.GetSolutionID());
