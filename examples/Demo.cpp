@@ -42,6 +42,8 @@
 #include "Gravik/ITraceComponentDefinition.h"
 #include "Gravik/ITraceDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
+#include "Gravik/IOutputVariableMgrForProducts.h"
+#include "Gravik/TraceExtractionRequest.h"
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
@@ -65,6 +67,7 @@
 #include "postorvex/variation/VariableValuesDefParams.h"
 #include "orvex/core/MessageLog.h"
 #include "refhost/RecordingPasteListener.h"
+#include "refhost/ReferenceDesign.h"
 #include "refhost/ReferenceDesktop.h"
 #include "refhost/ReferenceReportManagerOwner.h"
 #include "refhost/ReferenceSolutionManager.h"
@@ -803,6 +806,87 @@ bool CompositeTraceAsTree(rep::IReportManagerFactory& factory) {
   return after && after->GetNumCurves() == 2 && objects.size() == 1;
 }
 
+// Data that no report holds: an output variable evaluated between two frequency points, then two
+// traces extracted in one call and printed from the data handed over.
+void PrintExtractedTrace(const char* title, const rep::ITraceDataForProduct& data) {
+  std::printf("%s \"%s\" along %s\n", title, data.GetComponentExpression(1).ToUtf8().c_str(),
+              data.GetPrimarySweepName().ToUtf8().c_str());
+  std::unique_ptr<Column> x(data.ClonePrimarySweepColumn());
+  std::unique_ptr<Column> y(data.CloneDataColumn(1));
+  if (!x || !y) return;
+  for (unsigned curve = 0; curve < data.GetNumCurves(); ++curve) {
+    std::string line;
+    for (unsigned k = 0; k < data.GetNumPointsInCurve(curve); ++k) {
+      const size_t row = data.GetCurveOffset(curve) + k;
+      line += " " + x->GetSingleValueText(row).ToUtf8() + ":" + y->GetSingleValueText(row).ToUtf8();
+    }
+    std::printf("  curve %u:%s\n", curve, line.c_str());
+  }
+}
+
+bool ShowExtractionRoad(rep::IReportManagerFactory& factory) {
+  refhost::ReferenceSolutionManager solutions;
+  solutions.SetDesignOfInstance(1, 100);
+  refhost::ReferenceSolution& solution = solutions.AddSolution(30, L"Setup3 : Sweep");
+  solution.AddSupportedReportType(1);
+  Variable* freq = solution.AddVariable(L"Freq", Value(1.0, 113), false);    // GHz, solved as a whole
+  Variable* length = solution.AddVariable(L"Length", Value(1.0, 142), true);  // mm
+  solution.AddQuantity(L"Gain", ValueState(1, 15, 1), [freq, length](const VariableValues& at) {
+    return AComplex<double>(Gain(at.GetVariableValue(length)->GetValue(), at.GetVariableValue(freq)->GetValue()), 0);
+  });
+  solution.AddSweep(freq, kFrequencies, true);
+  solution.AddSweep(length, kLengths);
+  for (double l : kLengths) {
+    VariableValues point;
+    point.SetVariableValue(length, Value(l, 142));
+    solution.AddInstance(point);
+  }
+  const DesignSolutionDefinition dsd(100, 30, ReportTypeSolutionDefinition(1));
+  solutions.AddDesignSolutionDefinition(dsd);
+  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
+  std::unique_ptr<IOutputVariableMgr> variables(factory.CreateOutputVariableMgr(&solutions));
+  if (!cache || !variables) return false;
+
+  OutputVariableDefParams loss(id::invalidID, L"Loss", L"-Gain");
+  VelmorCommand define(L"Define output variable");
+  bool ok = variables->CreateOutputVariable(loss, dsd, &define);
+  define.EndDo();
+  refhost::ReferenceDesign design(1);
+  design.SetISimValueCache(cache.get());
+  VariableValues between;
+  between.SetVariableValue(freq, Value(2.5, 113));
+  between.SetVariableValue(length, Value(1.5, 142));
+  Value value(Units::kNoUnit);
+  const bool evaluated =
+      variables->GetIOutputVariableMgrForProducts()->EvaluateOutputVariable(value, L"Loss", between, dsd, &design);
+  std::printf("Loss at %s: %s (Loss at 2 GHz: %.6g, at 3 GHz: %.6g)\n",
+              between.GetVariationKey(true).ToUtf8().c_str(),
+              evaluated ? value.GetValueText().ToUtf8().c_str() : "NOT EVALUATED", -Gain(1.5, 2.0), -Gain(1.5, 3.0));
+  ok = ok && evaluated;
+
+  std::vector<rep::TraceExtractionRequest> requests(2);
+  const wchar_t* expressions[] = {L"Gain", L"Loss"};
+  for (size_t i = 0; i < requests.size(); ++i) {
+    requests[i].m_expressions = {L"Freq", expressions[i]};
+    requests[i].m_solutionID = 30;
+    requests[i].m_designInstanceID = 1;
+    requests[i].m_reportTypeSolutionDefinition = ReportTypeSolutionDefinition(1);
+    for (const wchar_t* name : {L"Freq", L"Length"})
+      requests[i].m_pointsetDefParams.GetSubsweepDefParamsContainerForEdit().PushBackAndOwn(
+          solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  }
+  // The desktop's answer does not matter to the extraction: it makes no report of the project.
+  std::vector<rep::ITraceDataForProduct*> results;
+  const bool extracted = factory.ExtractTraceDataIntoTemporaryReport(results, requests, &solutions, variables.get(),
+                                                                     cache.get(), nullptr, nullptr);
+  std::printf("extracted %zu traces: %s\n", results.size(), extracted ? "all with data" : "NOT ALL");
+  for (rep::ITraceDataForProduct* data : results) {
+    if (data) PrintExtractedTrace("extracted", *data);
+    delete data;  // the caller owns what is handed over
+  }
+  return ok && extracted;
+}
+
 int main(int argc, char** argv) {
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
   const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "rep_demo_files");
@@ -922,6 +1006,10 @@ int main(int argc, char** argv) {
   }
   if (!ShowPasteRoad(*entry())) {
     std::fprintf(stderr, "the paste road failed\n");
+    status = 1;
+  }
+  if (!ShowExtractionRoad(*entry())) {
+    std::fprintf(stderr, "the extraction road failed\n");
     status = 1;
   }
   std::printf("the files written are kept in %s\n", folder.c_str());

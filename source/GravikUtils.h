@@ -14,6 +14,9 @@ class VariableValues;
 class IOutputVariableMgr;
 class ISimValueCache;
 class IDerivedDataManager;
+class IProgressMonitor;
+class ReportExtractionUtil;
+class SubsweepDefParamsContainer;
 class Column;
 class DoubleColumn;
 class IntColumn;
@@ -36,7 +39,10 @@ class CBlock;
 
 namespace rep {
 
+class ITraceData;
+class ITraceDataForProduct;
 class ReportDefinitionCmdInfo;
+struct TraceExtractionRequest;
 class TraceDefinition;
 class VersionedQuantityParser;
 
@@ -47,12 +53,36 @@ bool IsNaN(const Value& value);
 // An empty text leaves the value as it is.
 bool SetValueTextIfNotEmpty(Value& value, const AString& text, Units::FullUnitType unitType);
 
+// Trace data of temporary reports. Each call installs this copy's creator of temporary report
+// managers while it runs.
+
+// Result i receives the data of request i, owned by the caller from then on, or stays null with a
+// message posted; true when every request got data.
+bool ExtractTraceDataIntoTemporaryReport(std::vector<ITraceDataForProduct*>& results,
+                                         const std::vector<TraceExtractionRequest>& requests,
+                                         ISolutionManagerForReports* solMgr, IOutputVariableMgr* outputVariables,
+                                         ISimValueCache* cache, IDerivedDataManager* derivedData,
+                                         IProgressMonitor* monitor);
 // The output variable's expression at one variation of the solution, through a temporary
-// one-trace report; false when no value could be put into the result.
+// one-trace report; false when no value could be put into the result. Along a special first
+// sweep the value is interpolated, NaN outside the sweep's range.
 bool EvaluateOutputVariable(Value& result, const AString& expression, const VariableValues& variation,
                             long designInstanceID, ISolutionManagerForReports* solMgr,
                             IOutputVariableMgr* outputVariables, const DesignSolutionDefinition& dsd,
                             ISimValueCache* cache, IDerivedDataManager* derivedData);
+// Appends the subsweep definitions that select the variation: the whole range of a special
+// sweep, the one value of any other; dependent variables are left to their definitions.
+bool GetPostprocessingSweepVariableValues(SubsweepDefParamsContainer& out, const VariableValues& variation,
+                                          const DesignSolutionDefinition& dsd, long designInstanceID,
+                                          ISolutionManagerForReports* solMgr);
+// The computed data of a one-trace report of the owner's manager, which keeps it; null, with
+// message 24729, when it has none.
+ITraceData* UpdateTraceDataOfTemporaryReport(ReportExtractionUtil& owner, const AString& expression,
+                                             const SubsweepDefParamsContainer& subsweeps,
+                                             ISolutionManagerForReports* solMgr, const DesignSolutionDefinition& dsd,
+                                             IDerivedDataManager* derivedData);
+// The first component at that value of the primary sweep, interpolated within the first curve.
+bool ReadPrimaryVariableValues(Value& result, const Value& priVarVal, ITraceData& td);
 
 // Integer, character and enumeration.
 bool IsDigitalParameterType(val::ParameterType type);

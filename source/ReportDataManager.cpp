@@ -92,6 +92,7 @@ ITraceData* ReportDataManager::FindTraceDataByInterface(ITraceData* wanted) {
     auto* data = dynamic_cast<TraceData*>(it->second);
     if (!data || static_cast<ITraceData*>(data) != wanted) continue;
     m_traceData.erase(it);
+    data->DetachFromReportDataManager();
     return wanted;
   }
   return nullptr;

@@ -50,7 +50,8 @@ public:
   // Drops the data of the traces that the command deleted or added, or edited, as its state
   // tells; true when some trace was concerned.
   bool DeleteTraceDataForCommand(IVelmorCommand* cmd);
-  // Hands the caller the data whose trace-data face this is, taken out of the map; null when none.
+  // Hands the caller the data whose trace-data face this is, taken out of the map and detached
+  // from this manager, which it may outlive; null when none.
   ITraceData* FindTraceDataByInterface(ITraceData* data);
 
   AbstractDynamicTraceData* CreateDynamicTraceData(long traceDefID, long traceDefVersionID, long dataVersionID);

@@ -281,13 +281,9 @@ ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
 }
 
 long ReportManager::GetReportIDOfTrace(long traceID) const {
-  std::vector<long> ids;
-  GetReportIDs(ids);
-  for (long id : ids) {
-    IReportDefinition* report = GetReportDefinition(id);
-    if (report && report->GetTraceDefinition(traceID)) return id;
-  }
-  return id::invalidID;
+  // One walk: looking each report up again by its ID made every call quadratic in the reports.
+  const ReportDefinition* report = FindReportContainingTrace(traceID);
+  return report ? report->GetReportID() : id::invalidID;
 }
 
 // ---- editing ----

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Gravik/IReportManager.h"
+#include "GravikUtils.h"
 #include "OutputVariableMgr.h"
 #include "ReportManager.h"
 #include "SimValueDataCache.h"
@@ -51,15 +52,15 @@ ISimValueCache* ReportManagerFactory::CreateSimValueCache(ISolutionManagerForRep
   return new (std::nothrow) SimValueDataCache(solMgr);
 }
 
+// Made whatever the desktop answers: the temporary managers never come from the checked slot.
 bool ReportManagerFactory::ExtractTraceDataIntoTemporaryReport(std::vector<ITraceDataForProduct*>& results,
                                                                const std::vector<TraceExtractionRequest>& requests,
-                                                               ISolutionManagerForReports*, IOutputVariableMgr*,
-                                                               ISimValueCache*, IDerivedDataManager*,
-                                                               IProgressMonitor*) {
-  // Extraction is not part of this build yet: no request gets data.
-  (void)requests;
-  results.clear();
-  return false;
+                                                               ISolutionManagerForReports* solMgr,
+                                                               IOutputVariableMgr* outputVariables,
+                                                               ISimValueCache* cache, IDerivedDataManager* derivedData,
+                                                               IProgressMonitor* monitor) {
+  return rep::ExtractTraceDataIntoTemporaryReport(results, requests, solMgr, outputVariables, cache, derivedData,
+                                                  monitor);
 }
 
 }  // namespace rep

@@ -49,14 +49,14 @@
 namespace rep {
 
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
-    : BaseTraceData(traceDefID), m_mgr(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
+    : BaseTraceData(traceDefID), m_mgr(&mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
   ORVEX_ASSERT(td->GetVersionID()==traceDefVersionID);
   const DesignSolutionDefinition ds = td->GetDesignSolutionDefinition();
   mData.SetDesignSolutionDefinition(ds);
-  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(m_mgr.GetManager()->GetISolutionManagerForReports(),ds)==dataVersionID);
+  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID);
 }
 
 TraceData::~TraceData() {
@@ -65,21 +65,35 @@ TraceData::~TraceData() {
   if (mDebugCentUpdObject) mDebugCentUpdObject->DetachTraceData();
 }
 
+ReportManager* TraceData::Manager() const {
+  ORVEX_ASSERT(m_mgr);
+  return m_mgr ? m_mgr->GetManager() : nullptr;
+}
+
+ReportDataManager& TraceData::GetReportDataManager() const {
+  if (m_mgr) return *m_mgr;
+  ORVEX_ASSERT(m_mgr);
+  static ReportDataManager orphans(nullptr);
+  return orphans;
+}
+
 TraceDefinition* TraceData::FindDefinition() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   return manager ? dynamic_cast<TraceDefinition*>(manager->GetTraceDefinition(GetTraceDefID())) : nullptr;
 }
 
 IBaseTraceDefinition* TraceData::GetTraceDefinition() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   return manager ? manager->GetTraceDefinition(GetTraceDefID()) : nullptr;
 }
 
 bool TraceData::HasData() const { return HasPopulatedCurves(mData); }
 
 long TraceData::GetCurrentSolutionContextVersionID() const {
-  return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
-                                     mData.GetDesignSolutionDefinition());
+  ReportManager* manager = Manager();
+  return manager ? GetSolutionContextVersionID(manager->GetISolutionManagerForReports(),
+                                               mData.GetDesignSolutionDefinition())
+                 : id::invalidID;
 }
 
 bool TraceData::IsOutOfDate() const {
@@ -203,7 +217,7 @@ void TraceData::UpdateTraceStateData() {
     ORVEX_ASSERT(0);
     return;
   }
-  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(), m_mgr.GetManager()->GetISolutionManagerForReports(),
+  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(), Manager()->GetISolutionManagerForReports(),
                                           td->GetDesignInstanceID());
 }
 
@@ -224,7 +238,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   if (!td || !td->GetPointsetDefinition()) return nullptr;
   CentralizedUpdatePreparation prepared;
   if (!prepared.Prepare(*td, mData.GetDesignSolutionDefinition(), m_dataVersionID,
-                        m_mgr.GetManager()->GetISolutionManagerForReports(), true))
+                        Manager()->GetISolutionManagerForReports(), true))
     return nullptr;
   if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
   VariableValues& design = prepared.design;
@@ -265,7 +279,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
 }
 
 bool TraceData::DoesReportKeepDigitalColumns() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = m_mgr ? m_mgr->GetManager() : nullptr;
   IReportManagerOwner* owner = manager ? manager->GetOwnerForEdit() : nullptr;
   return owner && owner->DoesReportKeepDigitalColumns(manager->GetReportIDOfTrace(GetTraceDefID()));
 }
@@ -300,7 +314,7 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
   ParserScope scope(*parser, quantityInfo);
   if (progress) progress->IsAbandoned();
 
-  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, m_mgr.GetManager());
+  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, Manager());
   mData.SetDatasets(datasets);
   datasets->ExtractDatasets(progress);
   SimDatasetValueEvaluationContextRestorer2 contexts(*quantityInfo, *parser, datasets);
@@ -411,7 +425,7 @@ void TraceData::InitializeData() {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) return;
   std::unique_ptr<AbstractQuantityInfo> info(AddSimValueQuantitiesOfExpression(*parser, td, false));
@@ -505,7 +519,7 @@ bool TraceData::AssertCurveIsNotReducibeToPoint() const {
     ORVEX_ASSERT(0);
     return true;
   }
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   OwnedQuantityParser parser = MakeQuantityParserForTrace(*manager, *td);
   if (!parser) {
     ORVEX_ASSERT(0);

@@ -54,7 +54,8 @@ public:
   // AbstractDynamicTraceData
   long GetTraceDefID() const override { return BaseTraceData::GetTraceDefID(); }
   long GetTraceDefVersionID() const override { return mTraceDefVersionID; }
-  ReportDataManager& GetReportDataManager() const override { return m_mgr; }
+  // Once detached: a soft assertion and a manager that holds nothing.
+  ReportDataManager& GetReportDataManager() const override;
   const SPS2Connectivity* GetConnectivity() const override { return mData.GetConnectivity(); }
   SPS2Connectivity* GetConnectivity() override { return mData.GetConnectivity(); }
   void SetNeedsUpdate(bool needsUpdate) override { mData.SetNeedsUpdate(needsUpdate); }
@@ -74,10 +75,15 @@ public:
   bool HasInvalidDefinition() const { return mHasInvalidDefinition; }
   bool IsCurveReducibleToPoint(VersionedQuantityParser& parser, const AbstractQuantityInfo* quantityInfo) const;
   bool AssertCurveIsNotReducibeToPoint() const;
+  // The data leaves its manager, which may then be destroyed: the product face and the
+  // destructor use only the data's own members.
+  void DetachFromReportDataManager() { m_mgr = nullptr; }
 
 private:
   CentUpdTraceDefObject* GetCentralizedUpdateObjectEfficientlyPriv(bool flag);
   TraceDefinition* FindDefinition() const;
+  // Null, after a soft assertion, once the data is detached.
+  ReportManager* Manager() const;
   void ResetData();
   void ClearPopulatedData();
   void EnsureSurfaceInfo() const;
@@ -91,7 +97,7 @@ private:
   bool DoesReportKeepDigitalColumns() const;
   AString VariationKey(VariableValues values, bool onlyNonNominal) const;
 
-  ReportDataManager& m_mgr;
+  ReportDataManager* m_mgr;  // the owning data manager, not owned; null once handed out
   std::vector<AString> mComponentExpressions;
   TraceStateData mData;
   long mTraceDefVersionID;

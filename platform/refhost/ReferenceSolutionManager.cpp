@@ -1,5 +1,7 @@
 #include "refhost/ReferenceSolutionManager.h"
 
+#include <stdexcept>
+
 #include "orvex/core/Ids.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 
@@ -42,6 +44,8 @@ void ReferenceSolutionManager::GetSolutionVariation(VariableValues& out, long so
 }
 
 long ReferenceSolutionManager::GetDesignID(long designInstanceID) {
+  if (designInstanceID == m_throwingDesignInstance && designInstanceID != id::invalidID)
+    throw std::runtime_error("design instance scripted to throw");
   auto it = m_designs.find(designInstanceID);
   return it == m_designs.end() ? id::invalidID : it->second;
 }

@@ -55,6 +55,10 @@ public:
                           const std::vector<AString>& deleted, const std::vector<AString>& changed);
   int GetNumVariableChangeQueries() const { return m_variableChangeQueries; }
 
+  // Op 5 throws std::runtime_error for that design instance (id::invalidID: never), as a host
+  // may while the engine builds a trace for it.
+  void SetThrowingDesignInstance(long designInstanceID) { m_throwingDesignInstance = designInstanceID; }
+
   // Op 12 answers the manager's own opaque parser unless another one (or null) is set.
   void SetAlienTokenParser(IAlienTokenParser* parser) { m_alienParser = parser; }
 
@@ -65,6 +69,7 @@ private:
   std::map<long, std::unique_ptr<ReferenceSolution>> m_solutions;
   std::map<unsigned, std::vector<long>> m_offered;  // by report type, when set
   std::map<long, long> m_designs;                  // design instance ID -> design ID
+  long m_throwingDesignInstance = -1;
   std::vector<DesignSolutionDefinition> m_designSolutions;
   IManagedFileService* m_fileService = nullptr;    // not owned
   std::unique_ptr<TempDirManagedFileService> m_ownFileService;

@@ -472,7 +472,7 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
     const wchar_t* key;
     long solutionID;
     bool withDesign;
-    int message;  // 0: no message (the evaluation itself answers false until it is built)
+    int message;  // 0: no message; with a design the evaluation is reached and finds no sweep of L
     const wchar_t* argument;
   };
   const Case cases[] = {
@@ -491,6 +491,9 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
     EXPECT_FALSE(m_mgr.EvaluateOutputVariable(result, c.key, def, Dsd(c.solutionID), c.withDesign ? &design : nullptr));
     if (c.message == 0) {
       EXPECT_TRUE(Messages().Posted().empty());
+      if (c.withDesign) {
+        EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
+      }
       continue;
     }
     EXPECT_EQ(std::make_pair(c.message, AString(c.argument)), TakeMessage());
@@ -510,6 +513,7 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
   EXPECT_EQ(std::make_pair(24748, AString(L"Twice")), TakeMessage());
   EXPECT_FALSE(products.EvaluateOutputVariable(result, L"Twice", VariableValues(), Dsd(), nullptr));
   EXPECT_FALSE(products.EvaluateOutputVariable(result, L"Twice", VariableValues(), Dsd(), &design));
+  EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
   EXPECT_TRUE(Messages().Posted().empty());
 }
 
