@@ -10,11 +10,19 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-bool Usable(const std::vector<double>& x, const std::vector<double>& y) {
-  if (x.empty() || x.size() != y.size()) return false;
-  for (size_t i = 1; i < x.size(); ++i)
+bool Ascending(const double* x, size_t n) {
+  for (size_t i = 1; i < n; ++i)
     if (!(x[i - 1] <= x[i])) return false;
   return true;
+}
+
+bool Usable(const std::vector<double>& x, const std::vector<double>& y) {
+  return !x.empty() && x.size() == y.size() && Ascending(x.data(), x.size());
+}
+
+// The i-th of numPoints evenly spaced values; the ends are exact.
+double Uniform(double lo, double hi, int numPoints, int i) {
+  return i == 0 ? lo : (i == numPoints - 1 ? hi : lo + (hi - lo) * i / (numPoints - 1));
 }
 
 double Line(const std::vector<double>& x, const std::vector<double>& y, size_t k, double at) {
@@ -60,9 +68,54 @@ bool interpolate_time_data(const std::vector<double>& x, const std::vector<doubl
   yOut.clear();
   if (numPoints <= 0 || !Usable(x, y)) return false;
   xOut.reserve(static_cast<size_t>(numPoints));
-  for (int i = 0; i < numPoints; ++i)
-    xOut.push_back(i == 0 ? lo : (i == numPoints - 1 ? hi : lo + (hi - lo) * i / (numPoints - 1)));
+  for (int i = 0; i < numPoints; ++i) xOut.push_back(Uniform(lo, hi, numPoints, i));
   return interp_specified_time(x, y, flags, xOut, yOut, false);
+}
+
+namespace {
+
+// At() without extrapolation, with `i` carried from one target to the next: for a target not
+// below the one before, the first x not below it lies at or after i, which is what lower_bound
+// would find.
+template <class Order>
+bool InPlace(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders, double lo, double hi,
+             int numPoints, double* xOut, double* yOut) {
+  if (numPoints <= 0 || n == 0 || !x || !y || !xOut || !yOut || !Ascending(x, n)) return false;
+  if (!orders) numOrders = 0;
+  const double front = x[0], back = x[n - 1];
+  size_t i = 0;
+  double previous = -std::numeric_limits<double>::infinity();
+  for (int p = 0; p < numPoints; ++p) {
+    const double at = Uniform(lo, hi, numPoints, p);
+    xOut[p] = at;
+    if (std::isnan(at) || at < front || at > back) {
+      yOut[p] = kNaN;
+      continue;
+    }
+    if (at < previous) i = 0;
+    previous = at;
+    while (x[i] < at) ++i;  // stops at the latest at n - 1, as at <= back
+    if (x[i] == at) {
+      yOut[p] = y[i];
+      continue;
+    }
+    const size_t k = i - 1;  // x[k] < at < x[k + 1]
+    const long order = k < numOrders ? static_cast<long>(orders[k]) : 1;
+    yOut[p] = order == 0 ? y[k] : y[k] + (y[k + 1] - y[k]) * ((at - x[k]) / (x[k + 1] - x[k]));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool interpolate_time_data_in_place(const double* x, const double* y, size_t n, const long* orders, size_t numOrders,
+                                    double lo, double hi, int numPoints, double* xOut, double* yOut) {
+  return InPlace(x, y, n, orders, numOrders, lo, hi, numPoints, xOut, yOut);
+}
+
+bool interpolate_time_data_in_place(const double* x, const double* y, size_t n, const char* orders, size_t numOrders,
+                                    double lo, double hi, int numPoints, double* xOut, double* yOut) {
+  return InPlace(x, y, n, orders, numOrders, lo, hi, numPoints, xOut, yOut);
 }
 
 }  // namespace core
