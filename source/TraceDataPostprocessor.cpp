@@ -74,19 +74,25 @@ public:
     m_count = m_longs.size();
   }
 
-  // A curve's points past the end of the orders count as 1.
+  // A curve's points past the end of the orders count as 1. Resampled at numPoints values from lo
+  // to hi into xOut, or, when `at` is given, at its numPoints values.
   bool Resample(const double* x, const double* y, size_t offset, size_t n, double lo, double hi, int numPoints,
-                double* xOut, double* yOut) const {
+                const double* at, double* xOut, double* yOut) const {
     const size_t numOrders = offset < m_count ? std::min(n, m_count - offset) : 0;
-    if (m_chars)
-      return core::interpolate_time_data_in_place(x + offset, y + offset, n, numOrders ? m_chars + offset : nullptr,
-                                                  numOrders, lo, hi, numPoints, xOut, yOut);
-    return core::interpolate_time_data_in_place(x + offset, y + offset, n,
-                                                numOrders ? m_longs.data() + offset : nullptr, numOrders, lo, hi,
-                                                numPoints, xOut, yOut);
+    if (m_chars) return Resample(x + offset, y + offset, n, numOrders ? m_chars + offset : nullptr, numOrders, lo, hi,
+                                 numPoints, at, xOut, yOut);
+    return Resample(x + offset, y + offset, n, numOrders ? m_longs.data() + offset : nullptr, numOrders, lo, hi,
+                    numPoints, at, xOut, yOut);
   }
 
 private:
+  template <class Order>
+  static bool Resample(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders, double lo,
+                       double hi, int numPoints, const double* at, double* xOut, double* yOut) {
+    if (at) return core::interp_specified_time_in_place(x, y, n, orders, numOrders, at, numPoints, yOut);
+    return core::interpolate_time_data_in_place(x, y, n, orders, numOrders, lo, hi, numPoints, xOut, yOut);
+  }
+
   const char* m_chars = nullptr;  // the column's own values
   std::vector<long> m_longs;
   size_t m_count = 0;
@@ -174,17 +180,19 @@ unsigned TraceDataPostprocessorVisitor::ResampleCurvesToCommonX(std::vector<doub
   // One point keeps an x already given; more points refill it alike for every curve.
   const bool keepX = numPoints == 1 && !xOut.empty();
   const double at = keepX ? xOut.front() : lo;
+  const double from = numPoints == 1 ? at : lo, to = numPoints == 1 ? at : hi;
+  // Every curve is resampled at the same x values: made with the first, then reused.
   std::vector<double> xCurve(numPoints);
+  bool haveX = false;
   bool warned = false;
   for (unsigned c = 0; c < numCurves; ++c) {
     const size_t o = m_basicTraceData->GetCurveOffset(c), n = m_basicTraceData->GetNumPointsInCurve(c);
     bool resampled = n > 0 && o + n <= x.size() && o + n <= y.size() && x[o] <= lo && x[o + n - 1] >= hi;
     if (resampled) {
       yArrayOut.emplace_back(numPoints);
-      resampled = numPoints == 1 ? orders.Resample(x.data(), y.data(), o, n, at, at, 1, xCurve.data(),
-                                                   yArrayOut.back().data())
-                                 : orders.Resample(x.data(), y.data(), o, n, lo, hi, static_cast<int>(numPoints),
-                                                   xCurve.data(), yArrayOut.back().data());
+      resampled = orders.Resample(x.data(), y.data(), o, n, from, to, static_cast<int>(numPoints),
+                                  haveX ? xCurve.data() : nullptr, xCurve.data(), yArrayOut.back().data());
+      haveX = haveX || resampled;
       if (!resampled) yArrayOut.pop_back();
     }
     if (resampled) continue;
@@ -209,21 +217,31 @@ unsigned TraceDataPostprocessorVisitor::EvaluateStatisticalFunctions(
   for (std::vector<double>& v : statCurveYVals) v.reserve(xVals.size());
 
   numCurves = std::min<unsigned>(numCurves, static_cast<unsigned>(yArray.size()));
-  std::vector<double> indices(numCurves), values(numCurves);
+  std::vector<double> indices(numCurves);
   for (unsigned c = 0; c < numCurves; ++c) indices[c] = c;
-  for (size_t p = 0; p < xVals.size(); ++p) {
-    for (unsigned c = 0; c < numCurves; ++c)
-      values[c] = p < yArray[c].size() ? yArray[c][p] : DoubleColumn::kInvalidValue;
-    size_t f = 0;
-    for (const Function* function : functions) {
-      RangedFunctionEvaluationHelper helper(function, nullptr, &indices, &values);
-      Value evalRes(kCountUnits);
-      const bool retVal = helper.Evaluate(evalRes);
-      ORVEX_ASSERT(retVal == true);
-      const bool isDouble = evalRes.GetParameterType() == val::kDoubleParam;
-      ORVEX_ASSERT_TEXT(isDouble, "evalRes.GetParameterType() == val::kDoubleParam");
-      // A failed evaluation holds the largest double, which must not pass for a statistic.
-      statCurveYVals[f++].push_back(retVal && isDouble ? evalRes.GetValue() : DoubleColumn::kInvalidValue);
+  // The values at a block of x values are taken from each curve at once: one pass over the curves
+  // per block instead of one per x value.
+  const size_t kBlock = 8;
+  std::vector<std::vector<double>> values(kBlock, std::vector<double>(numCurves));
+  for (size_t p0 = 0; p0 < xVals.size(); p0 += kBlock) {
+    const size_t width = std::min(kBlock, xVals.size() - p0);
+    for (unsigned c = 0; c < numCurves; ++c) {
+      const std::vector<double>& curve = yArray[c];
+      for (size_t k = 0; k < width; ++k)
+        values[k][c] = p0 + k < curve.size() ? curve[p0 + k] : DoubleColumn::kInvalidValue;
+    }
+    for (size_t k = 0; k < width; ++k) {
+      size_t f = 0;
+      for (const Function* function : functions) {
+        RangedFunctionEvaluationHelper helper(function, nullptr, &indices, &values[k]);
+        Value evalRes(kCountUnits);
+        const bool retVal = helper.Evaluate(evalRes);
+        ORVEX_ASSERT(retVal == true);
+        const bool isDouble = evalRes.GetParameterType() == val::kDoubleParam;
+        ORVEX_ASSERT_TEXT(isDouble, "evalRes.GetParameterType() == val::kDoubleParam");
+        // A failed evaluation holds the largest double, which must not pass for a statistic.
+        statCurveYVals[f++].push_back(retVal && isDouble ? evalRes.GetValue() : DoubleColumn::kInvalidValue);
+      }
     }
   }
   return numFuncs;

@@ -1,5 +1,6 @@
 #include "orvex/values/Interpolation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -103,6 +104,17 @@ TEST(Interpolation, InPlaceFormMatchesTheVectorFormBitForBit) {
     EXPECT_EQ(0, std::memcmp(yo.data(), yl.data(), bytes));
     EXPECT_EQ(0, std::memcmp(xo.data(), xc.data(), bytes));
     EXPECT_EQ(0, std::memcmp(yo.data(), yc.data(), bytes));
+
+    // Targets in any order, NaN among them, against interp_specified_time.
+    std::vector<double> xs(1 + random() % 30);
+    for (double& at : xs)
+      at = unit(random) < 0.05 ? std::numeric_limits<double>::quiet_NaN() : x.front() - 1 + unit(random) * (x.back() - x.front() + 2);
+    if (trial % 2) std::sort(xs.begin(), xs.end());
+    std::vector<double> expected, actual(xs.size());
+    ASSERT_TRUE(core::interp_specified_time(x, y, longOrders, xs, expected, false));
+    ASSERT_TRUE(core::interp_specified_time_in_place(x.data(), y.data(), n, charOrders.data(), numOrders, xs.data(),
+                                                     xs.size(), actual.data()));
+    EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), xs.size() * sizeof(double)));
   }
 }
 
@@ -112,6 +124,7 @@ TEST(Interpolation, InPlaceFormRefusesWhatTheVectorFormRefuses) {
   EXPECT_FALSE(core::interpolate_time_data_in_place(x, y, 3, static_cast<const long*>(nullptr), 0, 0, 1, 2, xo, yo));
   EXPECT_FALSE(core::interpolate_time_data_in_place(x, y, 0, static_cast<const long*>(nullptr), 0, 0, 1, 2, xo, yo));
   EXPECT_FALSE(core::interpolate_time_data_in_place(x, y, 2, static_cast<const long*>(nullptr), 0, 0, 1, 0, xo, yo));
+  EXPECT_FALSE(core::interp_specified_time_in_place(x, y, 3, static_cast<const char*>(nullptr), 0, xo, 2, yo));
   EXPECT_EQ(7.0, xo[0]) << "outputs untouched";
   EXPECT_EQ(7.0, yo[1]);
   ASSERT_TRUE(core::interpolate_time_data_in_place(x, y, 2, static_cast<const long*>(nullptr), 0, 0, 2, 2, xo, yo));

@@ -51,3 +51,25 @@ TEST(Statistics, ManyEqualValuesHaveNoSpread) {
   ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
   EXPECT_EQ(0.1, mean);
 }
+
+// Huge terms that cancel leave the small ones exact, however many there are and wherever they
+// fall: a plain running sum would lose every 1 beside 1e100.
+TEST(Statistics, CompensatedSumsKeepSmallTermsBesideCancellingHugeOnes) {
+  for (size_t n : {3u, 4u, 7u, 1001u, 4096u}) {
+    SCOPED_TRACE(n);
+    std::vector<double> v;
+    double ones = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const double term = i % 3 == 0 ? 1e100 : (i % 3 == 1 ? 1.0 : -1e100);
+      v.push_back(term);
+      ones += term == 1.0;
+    }
+    if (n % 3 != 0) v[n - n % 3] = 0;  // a 1e100 left without its partner
+    double sum = -1;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kSum, v.data(), v.size(), sum));
+    EXPECT_EQ(ones, sum);
+    double mean = -1;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
+    EXPECT_EQ(ones / static_cast<double>(n), mean);
+  }
+}

@@ -36,4 +36,11 @@ ORVEX_API bool interpolate_time_data_in_place(const double* x, const double* y, 
                                               size_t numOrders, double lo, double hi, int numPoints, double* xOut,
                                               double* yOut);
 
+// interp_specified_time without extrapolation, in place as above: out receives y at each of the
+// m values of xs, found by walking forward while they ascend.
+ORVEX_API bool interp_specified_time_in_place(const double* x, const double* y, size_t n, const long* orders,
+                                              size_t numOrders, const double* xs, size_t m, double* out);
+ORVEX_API bool interp_specified_time_in_place(const double* x, const double* y, size_t n, const char* orders,
+                                              size_t numOrders, const double* xs, size_t m, double* out);
+
 }  // namespace core
