@@ -1,5 +1,6 @@
 #include "orvex/values/Statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -71,5 +72,25 @@ TEST(Statistics, CompensatedSumsKeepSmallTermsBesideCancellingHugeOnes) {
     double mean = -1;
     ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
     EXPECT_EQ(ones / static_cast<double>(n), mean);
+  }
+}
+
+// The extremes are the values max_element and min_element find, down to the sign of a zero.
+TEST(Statistics, ExtremesAreTheFirstOfTheirKind) {
+  const std::vector<std::vector<double>> inputs = {
+      {-3, -1, -0.0, 0.0, -2, -5, -0.0, -7, -9},
+      {-3, -1, 0.0, -0.0, -2, -5, 0.0, -7, -9},
+      {3, 1, 0.0, -0.0, 2, 5, 0.0, 7, 9, 4},
+      {5, 4, 3, 2, 1, 9, 9, 8, 7, 6, 5},
+  };
+  for (const std::vector<double>& v : inputs) {
+    double max = 0, min = 0;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMax, v.data(), v.size(), max));
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMin, v.data(), v.size(), min));
+    const double expectedMax = *std::max_element(v.begin(), v.end()), expectedMin = *std::min_element(v.begin(), v.end());
+    EXPECT_EQ(expectedMax, max);
+    EXPECT_EQ(std::signbit(expectedMax), std::signbit(max));
+    EXPECT_EQ(expectedMin, min);
+    EXPECT_EQ(std::signbit(expectedMin), std::signbit(min));
   }
 }

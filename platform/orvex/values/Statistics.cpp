@@ -159,26 +159,32 @@ double Variance(const double* v, size_t n) {
   return CompensatedTotal(n, SquaredDeviations{v, x0, m}) / static_cast<double>(n - 1);
 }
 
-// The first of the largest (or smallest) values, as max_element and min_element find it; four
-// running values side by side. No NaN is given.
-template <class Better>
-double Extreme(const double* v, size_t n, Better better) {
-  if (n < 8) {
-    double e = v[0];
-    for (size_t i = 1; i < n; ++i)
-      if (better(v[i], e)) e = v[i];
-    return e;
+// The first of the largest (or smallest) values, as max_element and min_element find it. Equal
+// values can differ only as zeros do, so the sign of a zero result is the first zero's. No NaN is
+// given.
+template <bool kLargest>
+double Extreme(const double* v, size_t n) {
+  auto better = [](double a, double b) { return kLargest ? a > b : a < b; };
+  double e = v[0];
+  size_t i = 1;
+#if defined(__SSE2__)
+  if (n >= 8) {
+    __m128d low = _mm_loadu_pd(v), high = _mm_loadu_pd(v + 2);
+    for (i = 4; i + 4 <= n; i += 4) {
+      const __m128d a = _mm_loadu_pd(v + i), b = _mm_loadu_pd(v + i + 2);
+      low = kLargest ? _mm_max_pd(low, a) : _mm_min_pd(low, a);
+      high = kLargest ? _mm_max_pd(high, b) : _mm_min_pd(high, b);
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, low);
+    _mm_storeu_pd(lanes + 2, high);
+    e = lanes[0];
+    for (size_t k = 1; k < 4; ++k)
+      if (better(lanes[k], e)) e = lanes[k];
   }
-  double lane[4] = {v[0], v[1], v[2], v[3]};
-  size_t i = 4;
-  for (; i + 4 <= n; i += 4)
-    for (size_t k = 0; k < 4; ++k) lane[k] = better(v[i + k], lane[k]) ? v[i + k] : lane[k];
-  double e = lane[0];
-  for (size_t k = 1; k < 4; ++k)
-    if (better(lane[k], e)) e = lane[k];
+#endif
   for (; i < n; ++i)
     if (better(v[i], e)) e = v[i];
-  // Equal values differ only as zeros do: the first zero found decides the sign.
   if (e == 0) {
     for (size_t j = 0; j < n; ++j)
       if (v[j] == 0) return v[j];
@@ -186,13 +192,9 @@ double Extreme(const double* v, size_t n, Better better) {
   return e;
 }
 
-double Max(const double* v, size_t n) {
-  return Extreme(v, n, [](double a, double b) { return a > b; });
-}
+double Max(const double* v, size_t n) { return Extreme<true>(v, n); }
 
-double Min(const double* v, size_t n) {
-  return Extreme(v, n, [](double a, double b) { return a < b; });
-}
+double Min(const double* v, size_t n) { return Extreme<false>(v, n); }
 
 double Median(const double* v, size_t n) {
   std::vector<double> c(v, v + n);
@@ -208,7 +210,10 @@ double Median(const double* v, size_t n) {
 
 bool ComputeStatistic(Statistic s, const double* v, size_t n, double& out) {
   if (n == 0 || !v) return false;
-  if (AnyNaN(v, n)) {
+  // Sums carry a NaN through to their result by themselves.
+  const bool summed = s == Statistic::kMean || s == Statistic::kVariance || s == Statistic::kStdDev ||
+                      s == Statistic::kSum || s == Statistic::kRms;
+  if ((!summed || n < 2) && AnyNaN(v, n)) {
     out = std::numeric_limits<double>::quiet_NaN();
     return true;
   }
