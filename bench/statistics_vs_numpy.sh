@@ -63,8 +63,8 @@ numpy_stats, expected = best(statistics)
 engine = load("rep_stats_engine.f64")
 loop = load("rep_stats_loop.f64")
 print(f"\nstatistics of 1000 families x 10000 points at {xs.size} x values:")
-print(f"  engine      {ms('BM_Statistics'):8.1f} ms   largest difference from numpy {np.abs(engine - expected).max():.2e}")
-print(f"  tight loop  {ms('BM_StatisticsLoop'):8.1f} ms   largest difference from numpy {np.abs(loop - expected).max():.2e}")
+for name, label, values in (("BM_Statistics", "engine", engine), ("BM_StatisticsLoop", "tight loop", loop)):
+    print(f"  {label:10s}  {ms(name):8.1f} ms   largest difference from numpy {np.abs(values - expected).max():.2e}")
 print(f"  numpy       {numpy_stats:8.1f} ms")
 print(f"  engine/loop = {ms('BM_Statistics') / ms('BM_StatisticsLoop'):.2f} (goal <= 2), "
       f"numpy/engine = {numpy_stats / ms('BM_Statistics'):.2f} (goal >= 1)")

@@ -241,8 +241,10 @@ struct LineHost {
   // The point set over F with a family per L.
   std::unique_ptr<rep::IPointsetDefinition> Pointset(const rep::IReportManager& mgr) const {
     SubsweepDefParamsContainer subsweeps;
-    for (const wchar_t* name : {L"F", L"L"})
-      subsweeps.PushBackAndOwn(solution->GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    for (const wchar_t* name : {L"F", L"L"}) {
+      const SweepBase* sweep = solution->GetSweepOfVariable(name, SimValueContext(), 1);
+      subsweeps.PushBackAndOwn(sweep->CreateDefaultSubsweepDefParams());
+    }
     return mgr.CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
   }
 

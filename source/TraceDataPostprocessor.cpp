@@ -34,6 +34,8 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr Units::FullUnitType kCountUnits = Units::kNoUnit;
 constexpr unsigned kHistogramTraceType = 6;
 constexpr int kFamiliesMessageID = 24464;
+// More bins than any plot can show: a count read from a damaged project is refused, not made.
+constexpr unsigned kMaxHistogramBins = 1u << 20;
 
 const wchar_t* const kCurvesIgnored =
     L"Some curves are ignored for statistical calculations as they fall outside the calculation bounds.";
@@ -260,7 +262,7 @@ bool TraceDataPostprocessorVisitor::CreateHistogram(std::vector<double>& edges, 
   finite.GetMinAndMax(min, max);
   const unsigned numBins = params.GetNumberOfBins();
   ORVEX_ASSERT(numBins > 2);
-  if (finite.GetCount() == 0 || numBins < 1) return false;
+  if (finite.GetCount() == 0 || numBins < 1 || numBins > kMaxHistogramBins) return false;
   if (min == max) {
     // Widened away from zero on both sides, so the lower edge stays below the upper one.
     const double v = min;
@@ -273,7 +275,7 @@ bool TraceDataPostprocessorVisitor::CreateHistogram(std::vector<double>& edges, 
   }
   const double width = (max - min) / numBins;
   edges.reserve(numBins + 1);
-  for (unsigned i = 0; i <= numBins; ++i) {
+  for (size_t i = 0; i <= numBins; ++i) {
     edges.push_back(min + i * width);
     counts.push_back(0);
   }

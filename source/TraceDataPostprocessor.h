@@ -67,7 +67,7 @@ public:
                                         const std::vector<double>& xVals,
                                         const std::vector<std::vector<double>>& yArray, unsigned numCurves);
   // numBins + 1 ascending edges and as many counts (the last stays 0). False, with nothing made,
-  // without bins or without a finite sample.
+  // without bins, with more than a plot can show, or without a finite sample.
   bool CreateHistogram(std::vector<double>& edges, std::vector<double>& counts,
                        const DisplayHistogramAcrossTraceFamiliesParameters& params, const std::vector<double>& samples);
   AString MakeSamplePointLabel(const DisplayHistogramAcrossTraceFamiliesParameters& params) const;
@@ -78,6 +78,7 @@ public:
                                std::unique_ptr<Column> primaryCol, const AString& primaryName);
   // Null until a visit made data.
   ITraceData* GetPostprocessedTraceData() const;
+  TraceDataPostprocessor& GetOwner() const { return m_owner; }
 
 private:
   // The sample value in the given column unit; a value without a unit is taken as in it.

@@ -146,6 +146,7 @@ TEST_F(FamiliesTest, HistogramsOfTheSampledValues) {
        "a NaN sample is not counted"},
       {{Flat(1), Flat(3)}, 2, {1, 2, 3}, {1, 1, 0}, {}, {"numBins > 2"}, "two bins are made after the check"},
       {{Flat(1), Flat(3)}, 0, {}, {}, {kHistogramError}, {"numBins > 2"}, "no bin"},
+      {{Flat(1), Flat(3)}, 4294967295u, {}, {}, {kHistogramError}, {}, "more bins than a plot can show"},
       {{Flat(kNaN), Flat(kNaN)}, 10, {}, {}, {kHistogramError}, {}, "no finite sample"},
       {{Flat(1), {{6, 10}, {7, 7}}, Flat(3), {{0, 4}, {7, 7}}}, 4, {1, 1.5, 2, 2.5, 3}, {1, 0, 0, 1, 0}, {kIgnored}, {},
        "curves not covering the sample value are left out, with one warning"},

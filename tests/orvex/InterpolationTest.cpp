@@ -108,7 +108,8 @@ TEST(Interpolation, InPlaceFormMatchesTheVectorFormBitForBit) {
     // Targets in any order, NaN among them, against interp_specified_time.
     std::vector<double> xs(1 + random() % 30);
     for (double& at : xs)
-      at = unit(random) < 0.05 ? std::numeric_limits<double>::quiet_NaN() : x.front() - 1 + unit(random) * (x.back() - x.front() + 2);
+      at = unit(random) < 0.05 ? std::numeric_limits<double>::quiet_NaN()
+                               : x.front() - 1 + unit(random) * (x.back() - x.front() + 2);
     if (trial % 2) std::sort(xs.begin(), xs.end());
     std::vector<double> expected, actual(xs.size());
     ASSERT_TRUE(core::interp_specified_time(x, y, longOrders, xs, expected, false));

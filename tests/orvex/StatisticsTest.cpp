@@ -87,7 +87,8 @@ TEST(Statistics, ExtremesAreTheFirstOfTheirKind) {
     double max = 0, min = 0;
     ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMax, v.data(), v.size(), max));
     ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMin, v.data(), v.size(), min));
-    const double expectedMax = *std::max_element(v.begin(), v.end()), expectedMin = *std::min_element(v.begin(), v.end());
+    const double expectedMax = *std::max_element(v.begin(), v.end());
+    const double expectedMin = *std::min_element(v.begin(), v.end());
     EXPECT_EQ(expectedMax, max);
     EXPECT_EQ(std::signbit(expectedMax), std::signbit(max));
     EXPECT_EQ(expectedMin, min);
