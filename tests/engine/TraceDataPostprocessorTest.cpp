@@ -187,6 +187,12 @@ TEST_F(FamiliesTest, HistogramDataNamesItsOutcomesAndTheSamplePoint) {
       "sweep \"\": none\n",
       reptest::Describe(*shown));
   EXPECT_TRUE(Posted().empty());
+
+  // A number without a unit is taken in the unit of the x values, not as 5 Hz.
+  shown = Histogram({Flat(1), {{0, 10}, {2, 4}}}, 4, Value(5.0, Units::kNoUnit));
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(L"F=5GHz", shown->GetCurveVariationKey(0, false));
+  EXPECT_EQ((std::vector<double>{1, 0, 0, 1, 0}), Values(shown->GetDataColumn(1)));
 }
 
 TEST_F(FamiliesTest, StatisticsAtCommonXValues) {
