@@ -221,20 +221,27 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        m_ms[run.benchmark_name().substr(0, run.benchmark_name().find('/'))] = run.GetAdjustedRealTime();  // in ms
+    // The median of repetitions when there are any, else the one run; in ms.
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const std::string family = run.benchmark_name().substr(0, run.benchmark_name().find('/'));
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        m_median[family] = run.GetAdjustedRealTime();
+      else if (run.run_type == Run::RT_Iteration)
+        m_single[family] = run.GetAdjustedRealTime();
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const auto engine = m_ms.find("BM_Statistics"), loop = m_ms.find("BM_StatisticsLoop");
-    if (engine == m_ms.end() || loop == m_ms.end()) return;
+    const std::map<std::string, double>& ms = m_median.empty() ? m_single : m_median;
+    const auto engine = ms.find("BM_Statistics"), loop = ms.find("BM_StatisticsLoop");
+    if (engine == ms.end() || loop == ms.end()) return;
     std::printf("\nstatistics: engine %.1f ms, tight loop %.1f ms, engine/loop = %.2f (goal <= 2)\n",
                 engine->second, loop->second, engine->second / loop->second);
   }
 
 private:
-  std::map<std::string, double> m_ms;
+  std::map<std::string, double> m_median, m_single;
 };
 
 }  // namespace

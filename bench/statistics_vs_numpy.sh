@@ -28,22 +28,25 @@ fi
 export REP_BENCH_DIR="${REP_BENCH_DIR:-/tmp}"
 json="$(mktemp)"
 trap 'rm -f "$json"' EXIT
-"$bin" --benchmark_out_format=json --benchmark_out="$json"
+# Repetitions in random order, compared by their medians: a busy machine slows one run, not all.
+"$bin" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+  --benchmark_out_format=json --benchmark_out="$json"
 "$python" - "$json" "$REP_BENCH_DIR" <<'PY'
 import json, sys, time
 import numpy as np
 
-results = {b["name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+results = {b["run_name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]
+           if b.get("aggregate_name") == "median"}
 folder = sys.argv[2]
 load = lambda name: np.fromfile(f"{folder}/{name}", dtype="<f8")
 
-def best(f, runs=5):
+def median(f, runs=5):
     t = []
     for _ in range(runs):
         start = time.perf_counter()
         out = f()
         t.append(time.perf_counter() - start)
-    return min(t) * 1e3, out
+    return sorted(t)[runs // 2] * 1e3, out
 
 def ms(name):
     b = results[name]
@@ -59,7 +62,7 @@ def statistics():
     for c in range(x.shape[0]):
         rows[c] = np.interp(xs, x[c], y[c])
     return np.concatenate([rows.mean(axis=0), rows.std(axis=0, ddof=1), rows.min(axis=0), rows.max(axis=0)])
-numpy_stats, expected = best(statistics)
+numpy_stats, expected = median(statistics)
 engine = load("rep_stats_engine.f64")
 loop = load("rep_stats_loop.f64")
 print(f"\nstatistics of 1000 families x 10000 points at {xs.size} x values:")
@@ -75,7 +78,7 @@ hy = load("rep_hist_families_y.f64").reshape(10000, -1)
 edges = load("rep_hist_edges.f64")
 def samples():
     return np.array([np.interp(40.25, hx[c], hy[c]) for c in range(hx.shape[0])])
-numpy_hist, counts = best(lambda: np.histogram(samples(), bins=edges)[0])
+numpy_hist, counts = median(lambda: np.histogram(samples(), bins=edges)[0])
 # The engine counts samples beyond its end edges (the largest lies a rounding above the last
 # edge) in the end bins; numpy drops them, so compare with them moved onto the edges.
 clipped = np.histogram(np.clip(samples(), edges[0], edges[-1]), bins=edges)[0]

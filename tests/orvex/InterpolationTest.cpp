@@ -126,8 +126,20 @@ TEST(Interpolation, InPlaceFormRefusesWhatTheVectorFormRefuses) {
   EXPECT_FALSE(core::interpolate_time_data_in_place(x, y, 0, static_cast<const long*>(nullptr), 0, 0, 1, 2, xo, yo));
   EXPECT_FALSE(core::interpolate_time_data_in_place(x, y, 2, static_cast<const long*>(nullptr), 0, 0, 1, 0, xo, yo));
   EXPECT_FALSE(core::interp_specified_time_in_place(x, y, 3, static_cast<const char*>(nullptr), 0, xo, 2, yo));
-  EXPECT_EQ(7.0, xo[0]) << "outputs untouched";
-  EXPECT_EQ(7.0, yo[1]);
+  // A long curve descending (or not a number) anywhere, near the values looked up or far past them.
+  std::vector<double> far(2000), farY(2000, 1.0);
+  for (size_t k = 0; k < far.size(); ++k) far[k] = static_cast<double>(k);
+  const long* linear = nullptr;
+  const double at[] = {0.5, 600.5};
+  for (size_t j : {1u, 2u, 511u, 512u, 513u, 514u, 1024u, 1500u, 1999u}) {
+    SCOPED_TRACE(j);
+    for (double wrong : {far[j - 1] - 0.5, std::numeric_limits<double>::quiet_NaN()}) {
+      std::swap(far[j], wrong);
+      EXPECT_FALSE(core::interp_specified_time_in_place(far.data(), farY.data(), far.size(), linear, 0, at, 2, yo));
+      std::swap(far[j], wrong);
+    }
+  }
+  EXPECT_TRUE(core::interp_specified_time_in_place(far.data(), farY.data(), far.size(), linear, 0, at, 2, yo));
   ASSERT_TRUE(core::interpolate_time_data_in_place(x, y, 2, static_cast<const long*>(nullptr), 0, 0, 2, 2, xo, yo));
   EXPECT_EQ(2.0, yo[1]) << "no orders: linear";
 }

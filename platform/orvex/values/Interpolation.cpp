@@ -94,9 +94,13 @@ namespace {
 // a target not below the one before, the first x not below it lies at or after i, which is what
 // lower_bound would find.
 template <class Order>
-void AtEach(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders, const double* xs,
+bool AtEach(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders, const double* xs,
             size_t m, double* out) {
   const double front = x[0], back = x[n - 1];
+  // x is checked to ascend a stretch ahead of the walk, which then finds it at hand.
+  const size_t kAhead = 512;
+  size_t checked = 0;  // x[0] to x[checked] ascend
+  bool ascending = true;
   size_t i = 0;
   double previous = -std::numeric_limits<double>::infinity();
   for (size_t p = 0; p < m; ++p) {
@@ -108,6 +112,11 @@ void AtEach(const double* x, const double* y, size_t n, const Order* orders, siz
     if (at < previous) i = 0;
     previous = at;
     while (x[i] < at) ++i;  // stops at n - 1 at the latest, as at <= back
+    if (i >= checked && checked + 1 < n) {
+      const size_t end = std::min(n - 1, std::max(i, checked) + kAhead);
+      ascending = ascending && Ascending(x + checked, end - checked + 1);
+      checked = end;
+    }
     if (x[i] == at) {
       out[p] = y[i];
       continue;
@@ -115,23 +124,22 @@ void AtEach(const double* x, const double* y, size_t n, const Order* orders, siz
     const size_t k = i - 1;  // x[k] < at < x[k + 1]
     out[p] = k < numOrders && orders[k] == 0 ? y[k] : y[k] + (y[k + 1] - y[k]) * ((at - x[k]) / (x[k + 1] - x[k]));
   }
+  return ascending && Ascending(x + checked, n - checked);
 }
 
 template <class Order>
 bool SpecifiedInPlace(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders,
                       const double* xs, size_t m, double* out) {
-  if (n == 0 || !x || !y || (m > 0 && (!xs || !out)) || !Ascending(x, n)) return false;
-  AtEach(x, y, n, orders, orders ? numOrders : 0, xs, m, out);
-  return true;
+  if (n == 0 || !x || !y || (m > 0 && (!xs || !out))) return false;
+  return AtEach(x, y, n, orders, orders ? numOrders : 0, xs, m, out);
 }
 
 template <class Order>
 bool UniformInPlace(const double* x, const double* y, size_t n, const Order* orders, size_t numOrders, double lo,
                     double hi, int numPoints, double* xOut, double* yOut) {
-  if (numPoints <= 0 || n == 0 || !x || !y || !xOut || !yOut || !Ascending(x, n)) return false;
+  if (numPoints <= 0 || n == 0 || !x || !y || !xOut || !yOut) return false;
   for (int p = 0; p < numPoints; ++p) xOut[p] = Uniform(lo, hi, numPoints, p);
-  AtEach(x, y, n, orders, orders ? numOrders : 0, xOut, static_cast<size_t>(numPoints), yOut);
-  return true;
+  return AtEach(x, y, n, orders, orders ? numOrders : 0, xOut, static_cast<size_t>(numPoints), yOut);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ ORVEX_API bool interpolate_time_data(const std::vector<double>& x, const std::ve
 // interpolate_time_data over a curve held elsewhere, such as a slice of a column, with the same
 // values bit for bit: nothing is copied or allocated, and ascending targets are found by walking
 // forward instead of searching. `orders` holds numOrders entries (may be null); the rest count as
-// 1. xOut and yOut receive numPoints values each. False, with the outputs untouched, where
-// interpolate_time_data answers false.
+// 1. xOut and yOut receive numPoints values each. False where interpolate_time_data answers false;
+// what the outputs then hold is undefined.
 ORVEX_API bool interpolate_time_data_in_place(const double* x, const double* y, size_t n, const long* orders,
                                               size_t numOrders, double lo, double hi, int numPoints, double* xOut,
                                               double* yOut);
