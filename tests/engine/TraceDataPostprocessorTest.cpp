@@ -379,12 +379,17 @@ protected:
     rep::PointsetDefinition pointset(m_defs, {});
     DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
     rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"F", L"dB(S)"}, dsd, pointset, ExtTraceInfo(), 1, &params);
-    const long reportID = AddReport(L"R", {&trace});
+    m_reportID = AddReport(L"R", {&trace});
+    return UpdateAgain();
+  }
+
+  rep::ITraceData* UpdateAgain() {
     std::vector<long> ids;
-    Report(reportID).GetTraceIDs(ids);
+    Report(m_reportID).GetTraceIDs(ids);
     rep::ReportDataManager& dm = *Mgr().GetDataManager();
     std::vector<ICentralizedUpdateObject*> objects;
-    dm.GetCentralizedUpdateObjects(objects, reportID);
+    dm.GetCentralizedUpdateObjects(objects, m_reportID);
+    EXPECT_EQ(1u, objects.size()) << "the trace needs an update";
     CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
     return dm.GetITraceData(ids.at(0));
   }
@@ -394,6 +399,7 @@ protected:
   rep::SimValueDataCache m_cache;
   rep::OutputVariableMgr m_user{&m_solutions};
   SubsweepDefParamsContainer m_defs;
+  long m_reportID = 0;
 };
 
 TEST_F(FamilyTraceRoadTest, StatisticsActOnTheTracesValues) {
@@ -416,6 +422,12 @@ TEST_F(FamilyTraceRoadTest, StatisticsActOnTheTracesValues) {
   }
   EXPECT_EQ(L"F", shown->GetTraceDataSweepInfo()->GetPrimarySweepName());
   EXPECT_EQ(Units::kGHz, shown->GetDataColumn(0)->GetUnits());
+
+  // Populated again, the data displayed is made anew in place of the one before.
+  Mgr().GetDataManager()->SetNeedsUpdateForSolution(100, 10);
+  shown = UpdateAgain();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(y, Values(shown->GetDataColumn(1)));
   EXPECT_NO_SOFT_ASSERT();
 }
 
