@@ -1,8 +1,9 @@
 // A host session in miniature: load the engine, define reports, edit with undo, save and load; a
 // data file imported, saved, loaded and carried to another manager with its data; the main job, a
 // swept solution's traces updated and populated through the centralized update, their report carried
-// with its data into a fresh manager and its plot data written to a file; the solution-value
-// cache: push a swept solution's values, write the cache files and read them into a fresh cache;
+// with its data into a fresh manager and its plot data written to a file; a family trace as
+// statistics and as a histogram; the solution-value cache: push a swept solution's values, write
+// the cache files and read them into a fresh cache;
 // then output variables: define one, use it in a trace, ask for its unit type, validate the report,
 // edit and undo, save and reload; a command that takes a sweep out of a solution, the trace
 // repaired to follow it, and undo; last, a report pasted into a second design whose solution has
@@ -56,6 +57,8 @@
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/outputvars/OutputVariableDefParams.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
@@ -220,49 +223,70 @@ public:
 
 bool CarryReportWithData(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
                          rep::IReportManager& mgr, long reportID, const fs::path& folder);
+// The host of the main job and of the families: a line of length L in front of a load,
+// S11 = r exp(-2j beta L) with beta growing with F, swept over F (GHz) with one family per length
+// (mm), wired to the plug-in's cache and output variables.
+struct LineHost {
+  LineHost(rep::IReportManagerFactory& factory, long solutionID, const AString& name,
+           const std::vector<double>& lengths) {
+    solutions.UseTempDirFileService();
+    solutions.SetDesignOfInstance(1, 100);
+    solution = &solutions.AddSolution(solutionID, name);
+    solution->AddSupportedReportType(1);
+    Variable* freq = solution->AddVariable(L"F", Value(1.0, 113), false);  // GHz, the primary sweep
+    Variable* length = solution->AddVariable(L"L", Value(1.0, 142), true);  // mm, a family per value
+    solution->AddQuantity(L"S11", ValueState(2, 15, 1), [freq, length](const VariableValues& at) {
+      const double f = at.GetVariableValue(freq)->GetValue(), l = at.GetVariableValue(length)->GetValue();
+      const double r = 0.1 + 0.05 * f + 0.1 * (l - 1.0), angle = -2.0 * 0.1 * f * l;
+      return AComplex<double>(r * std::cos(angle), r * std::sin(angle));
+    });
+    solution->AddSweep(freq, {1, 2, 3, 4, 5});
+    solution->AddSweep(length, lengths);
+    for (double l : lengths) {
+      VariableValues point;
+      point.SetVariableValue(length, Value(l, 142));
+      solution->AddInstance(point);
+    }
+    outputVariables.reset(factory.CreateOutputVariableMgr(&solutions));
+    cache.reset(factory.CreateSimValueCache(&solutions));
+    owner.SetDesignInstanceID(1);
+    owner.SetSolutionManager(&solutions);
+    owner.SetOutputVariableMgr(outputVariables.get());
+    owner.SetSimValueCache(cache.get());
+  }
+
+  // The point set over F with a family per L.
+  std::unique_ptr<rep::IPointsetDefinition> Pointset(const rep::IReportManager& mgr) const {
+    SubsweepDefParamsContainer subsweeps;
+    for (const wchar_t* name : {L"F", L"L"}) {
+      const SweepBase* sweep = solution->GetSweepOfVariable(name, SimValueContext(), 1);
+      subsweeps.PushBackAndOwn(sweep->CreateDefaultSubsweepDefParams());
+    }
+    return mgr.CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+  }
+
+  refhost::ReferenceSolutionManager solutions;
+  refhost::ReferenceSolution* solution = nullptr;  // owned by the solutions
+  std::unique_ptr<IOutputVariableMgr> outputVariables;
+  std::unique_ptr<ISimValueCache> cache;
+  refhost::ReferenceReportManagerOwner owner;
+};
 
 // The engine's main job, through the plug-in only: a swept solution with a family variable, a
 // report of dB(S11) traces, a centralized update with a progress monitor, the curves printed and
 // written to a data file, a second update served from the cache, the cache files written and
 // read back.
 bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
-  refhost::ReferenceSolutionManager solutions;
-  solutions.UseTempDirFileService();
-  solutions.SetDesignOfInstance(1, 100);
-  refhost::ReferenceSolution& solution = solutions.AddSolution(20, L"Design : Sweep");
-  solution.AddSupportedReportType(1);
-  Variable* freq = solution.AddVariable(L"F", Value(1.0, 113), false);  // GHz, the primary sweep
-  Variable* length = solution.AddVariable(L"L", Value(1.0, 142), true);  // mm, a family per value
-  // A line of length L in front of a load: S11 = r exp(-2j beta L), beta growing with F.
-  solution.AddQuantity(L"S11", ValueState(2, 15, 1), [freq, length](const VariableValues& at) {
-    const double f = at.GetVariableValue(freq)->GetValue(), l = at.GetVariableValue(length)->GetValue();
-    const double r = 0.1 + 0.05 * f + 0.1 * (l - 1.0), angle = -2.0 * 0.1 * f * l;
-    return AComplex<double>(r * std::cos(angle), r * std::sin(angle));
-  });
-  solution.AddSweep(freq, {1, 2, 3, 4, 5});
-  solution.AddSweep(length, {1.0, 1.5, 2.0});
-  for (double l : {1.0, 1.5, 2.0}) {
-    VariableValues point;
-    point.SetVariableValue(length, Value(l, 142));
-    solution.AddInstance(point);
-  }
-  std::unique_ptr<IOutputVariableMgr> outputVariables(factory.CreateOutputVariableMgr(&solutions));
-  std::unique_ptr<ISimValueCache> cache(factory.CreateSimValueCache(&solutions));
-  refhost::ReferenceReportManagerOwner owner;
-  owner.SetDesignInstanceID(1);
-  owner.SetSolutionManager(&solutions);
-  owner.SetOutputVariableMgr(outputVariables.get());
-  owner.SetSimValueCache(cache.get());
+  LineHost host(factory, 20, L"Design : Sweep", {1.0, 1.5, 2.0});
+  refhost::ReferenceSolutionManager& solutions = host.solutions;
+  std::unique_ptr<ISimValueCache>& cache = host.cache;
+  refhost::ReferenceReportManagerOwner& owner = host.owner;
 
   bool ok = true;
   {
     std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
     if (!mgr) return false;
-    SubsweepDefParamsContainer subsweeps;
-    for (const wchar_t* name : {L"F", L"L"})
-      subsweeps.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
-    std::unique_ptr<rep::IPointsetDefinition> pointset =
-        mgr->CreatePointsetDefinition(subsweeps, std::vector<VariableValuesDefParams>());
+    std::unique_ptr<rep::IPointsetDefinition> pointset = host.Pointset(*mgr);
     const DesignSolutionDefinition dsd(100, 20, ReportTypeSolutionDefinition(1));
     std::unique_ptr<rep::IBaseTraceDefinition> trace =
         mgr->CreateTraceDefinition(L"Return loss", {L"F", L"dB(S11)"}, dsd, *pointset, ExtTraceInfo());
@@ -320,6 +344,59 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
   fresh->ReadCacheFiles(project);
   std::printf("cache files written and read back into a fresh cache\n");
   return ok;
+}
+
+// A family trace shown as statistics across its families and as a histogram of their values at
+// one frequency: dB(S11) over F, one family per length L, updated through the centralized update.
+bool ShowFamilyStatistics(rep::IReportManagerFactory& factory) {
+  const std::vector<double> lengths = {0.8, 0.9, 1.0, 1.1, 1.2, 1.3};
+  LineHost host(factory, 30, L"Design : Tolerance", lengths);
+  std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&host.owner);
+  if (!mgr) return false;
+  std::unique_ptr<rep::IPointsetDefinition> pointset = host.Pointset(*mgr);
+  const DesignSolutionDefinition dsd(100, 30, ReportTypeSolutionDefinition(1));
+  DisplayStatisticsOfTraceFamiliesParameters statistics;
+  statistics.SetStatFunctionNames({L"mean", L"stddev", L"min", L"max"});
+  DisplayHistogramAcrossTraceFamiliesParameters histogram;
+  histogram.SetValueToSampleAt(Value(3.0, 113));
+  histogram.SetNumberOfBins(4);
+  std::unique_ptr<rep::IBaseTraceDefinition> stats =
+      mgr->CreateTraceDefinition(L"Statistics", {L"F", L"dB(S11)"}, dsd, *pointset, ExtTraceInfo(), &statistics);
+  std::unique_ptr<rep::IBaseTraceDefinition> hist =
+      mgr->CreateTraceDefinition(L"Histogram", {L"F", L"dB(S11)"}, dsd, *pointset, ExtTraceInfo(), &histogram);
+  std::unique_ptr<rep::IReportDefinition> report = mgr->CreateReportDefinition({stats.get(), hist.get()}, L"Tolerance");
+  const long reportID = mgr->AddReportDefinition(*report, nullptr);
+  std::vector<long> traceIDs;
+  mgr->GetReportDefinition(reportID)->GetTraceIDs(traceIDs);
+  rep::IReportDataManager* data = mgr->GetReportDataManagerForEdit();
+  std::vector<ICentralizedUpdateObject*> objects;
+  data->GetCentralizedUpdateObjects(objects, reportID);
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  if (traceIDs.size() != 2) return false;
+
+  rep::ITraceData* shown = data->GetITraceData(traceIDs[0]);
+  std::printf("dB(S11) of %zu families as statistics: %u curves\n", lengths.size(), shown->GetNumCurves());
+  const auto& sx = shown->GetDataColumn(0)->GetDoubleColumn()->GetValues();
+  const auto& sy = shown->GetDataColumn(1)->GetDoubleColumn()->GetValues();
+  for (unsigned c = 0; c < shown->GetNumCurves(); ++c) {
+    std::printf("  %-7s", shown->GetCurveVariationKey(c, false).ToUtf8().c_str());
+    for (unsigned k = 0; k < shown->GetNumPointsInCurve(c); ++k) {
+      const size_t row = shown->GetCurveOffset(c) + k;
+      std::printf("  F=%g: %8.4f", sx[row], sy[row]);
+    }
+    std::printf("\n");
+  }
+  const bool statsOk = shown->GetNumCurves() == 4;
+
+  shown = data->GetITraceData(traceIDs[1]);
+  std::printf("and as a histogram (%s, curve \"%s\"):\n", shown->GetTraceName().ToUtf8().c_str(),
+              shown->GetCurveVariationKey(0, false).ToUtf8().c_str());
+  const auto& edges = shown->GetDataColumn(0)->GetDoubleColumn()->GetValues();
+  const auto& counts = shown->GetDataColumn(1)->GetDoubleColumn()->GetValues();
+  for (size_t b = 0; b + 1 < edges.size(); ++b)
+    std::printf("  dB(S11) in [%8.4f, %8.4f%c  %2g %s\n", edges[b], edges[b + 1], b + 2 == edges.size() ? ']' : ')',
+                counts[b], std::string(static_cast<size_t>(counts[b]), '#').c_str());
+  return statsOk && edges.size() == 5;
 }
 
 // Every curve with its points, read through the trace-data interfaces only.
@@ -990,6 +1067,10 @@ int main(int argc, char** argv) {
   }
   if (!CompositeTraceAsTree(*entry())) {
     std::fprintf(stderr, "the composite trace failed\n");
+    status = 1;
+  }
+  if (!ShowFamilyStatistics(*entry())) {
+    std::fprintf(stderr, "the family statistics failed\n");
     status = 1;
   }
   if (!ShowCacheRoad(*entry(), solutions, folder)) {

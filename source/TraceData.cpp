@@ -14,6 +14,7 @@
 #include "SimDatasetValueEvaluationContextRestorer2.h"
 #include "SweepsVariableInfoMediator2.h"
 #include "TraceDataDatasets.h"
+#include "TraceDataPostprocessor.h"
 #include "TraceDefinition.h"
 #include "VVConnectivityCreator2.h"
 #include "VersionedQuantityParser.h"
@@ -544,10 +545,10 @@ void TraceData::ConvertDigitalColumnsToDouble() {
   }
 }
 
-void TraceData::CreateTraceDataForDisplay(IProgressMonitor*) {
-  // Statistics and histograms of families come with their post-processor; until then the data
-  // itself is displayed.
+void TraceData::CreateTraceDataForDisplay(IProgressMonitor* progress) {
   ORVEX_ASSERT(mTraceDataForDisplay == 0);
+  TraceDataPostprocessor postprocessor(this, GetTraceDefinition());
+  mTraceDataForDisplay.reset(postprocessor.CreatePostprocessedTraceData(progress));
 }
 
 }  // namespace rep

@@ -1,5 +1,6 @@
 #include "orvex/values/Statistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -50,4 +51,47 @@ TEST(Statistics, ManyEqualValuesHaveNoSpread) {
   double mean = -1;
   ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
   EXPECT_EQ(0.1, mean);
+}
+
+// Huge terms that cancel leave the small ones exact, however many there are and wherever they
+// fall: a plain running sum would lose every 1 beside 1e100.
+TEST(Statistics, CompensatedSumsKeepSmallTermsBesideCancellingHugeOnes) {
+  for (size_t n : {3u, 4u, 7u, 1001u, 4096u}) {
+    SCOPED_TRACE(n);
+    std::vector<double> v;
+    double ones = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const double term = i % 3 == 0 ? 1e100 : (i % 3 == 1 ? 1.0 : -1e100);
+      v.push_back(term);
+      ones += term == 1.0;
+    }
+    if (n % 3 != 0) v[n - n % 3] = 0;  // a 1e100 left without its partner
+    double sum = -1;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kSum, v.data(), v.size(), sum));
+    EXPECT_EQ(ones, sum);
+    double mean = -1;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMean, v.data(), v.size(), mean));
+    EXPECT_EQ(ones / static_cast<double>(n), mean);
+  }
+}
+
+// The extremes are the values max_element and min_element find, down to the sign of a zero.
+TEST(Statistics, ExtremesAreTheFirstOfTheirKind) {
+  const std::vector<std::vector<double>> inputs = {
+      {-3, -1, -0.0, 0.0, -2, -5, -0.0, -7, -9},
+      {-3, -1, 0.0, -0.0, -2, -5, 0.0, -7, -9},
+      {3, 1, 0.0, -0.0, 2, 5, 0.0, 7, 9, 4},
+      {5, 4, 3, 2, 1, 9, 9, 8, 7, 6, 5},
+  };
+  for (const std::vector<double>& v : inputs) {
+    double max = 0, min = 0;
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMax, v.data(), v.size(), max));
+    ASSERT_TRUE(val::ComputeStatistic(val::Statistic::kMin, v.data(), v.size(), min));
+    const double expectedMax = *std::max_element(v.begin(), v.end());
+    const double expectedMin = *std::min_element(v.begin(), v.end());
+    EXPECT_EQ(expectedMax, max);
+    EXPECT_EQ(std::signbit(expectedMax), std::signbit(max));
+    EXPECT_EQ(expectedMin, min);
+    EXPECT_EQ(std::signbit(expectedMin), std::signbit(min));
+  }
 }

@@ -5,6 +5,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace val {
 
 namespace {
@@ -12,6 +16,12 @@ namespace {
 // Neumaier's compensated sum.
 class CompensatedSum {
 public:
+  CompensatedSum() = default;
+  CompensatedSum(double sum, double comp) : m_sum(sum), m_comp(comp) {}
+  void Add(const CompensatedSum& other) {
+    Add(other.m_sum);
+    Add(other.m_comp);
+  }
   void Add(double x) {
     double t = m_sum + x;
     m_comp += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
@@ -24,32 +34,167 @@ private:
   double m_comp = 0;
 };
 
+#if defined(__SSE2__)
+// Two compensated sums in one register, each doing what CompensatedSum::Add does.
+class CompensatedPair {
+public:
+  void Add(__m128d x) {
+    const __m128d t = _mm_add_pd(m_sum, x);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+    const __m128d sumLarger = _mm_cmpge_pd(_mm_and_pd(m_sum, magnitude), _mm_and_pd(x, magnitude));
+    const __m128d ifLarger = _mm_add_pd(_mm_sub_pd(m_sum, t), x);
+    const __m128d otherwise = _mm_add_pd(_mm_sub_pd(x, t), m_sum);
+    m_comp = _mm_add_pd(m_comp, _mm_or_pd(_mm_and_pd(sumLarger, ifLarger), _mm_andnot_pd(sumLarger, otherwise)));
+    m_sum = t;
+  }
+  void Split(CompensatedSum& first, CompensatedSum& second) const {
+    double sums[2], comps[2];
+    _mm_storeu_pd(sums, m_sum);
+    _mm_storeu_pd(comps, m_comp);
+    first = CompensatedSum(sums[0], comps[0]);
+    second = CompensatedSum(sums[1], comps[1]);
+  }
+
+private:
+  __m128d m_sum = _mm_setzero_pd();
+  __m128d m_comp = _mm_setzero_pd();
+};
+#endif
+
+// The terms summed: each gives term i, and with SSE2 terms i and i + 1 at once.
+struct Values {
+  double operator()(size_t i) const { return v[i]; }
+#if defined(__SSE2__)
+  __m128d Pair(size_t i) const { return _mm_loadu_pd(v + i); }
+#endif
+  const double* v;
+};
+
+struct Squares {
+  double operator()(size_t i) const { return v[i] * v[i]; }
+#if defined(__SSE2__)
+  __m128d Pair(size_t i) const {
+    const __m128d x = _mm_loadu_pd(v + i);
+    return _mm_mul_pd(x, x);
+  }
+#endif
+  const double* v;
+};
+
+struct Shifted {
+  double operator()(size_t i) const { return v[i] - x0; }
+#if defined(__SSE2__)
+  __m128d Pair(size_t i) const { return _mm_sub_pd(_mm_loadu_pd(v + i), _mm_set1_pd(x0)); }
+#endif
+  const double* v;
+  double x0;
+};
+
+struct SquaredDeviations {
+  double operator()(size_t i) const {
+    const double d = (v[i] - x0) - m;
+    return d * d;
+  }
+#if defined(__SSE2__)
+  __m128d Pair(size_t i) const {
+    const __m128d d = _mm_sub_pd(_mm_sub_pd(_mm_loadu_pd(v + i), _mm_set1_pd(x0)), _mm_set1_pd(m));
+    return _mm_mul_pd(d, d);
+  }
+#endif
+  const double* v;
+  double x0, m;
+};
+
+// Four compensated sums over every fourth term, added up compensated: as accurate as one, and the
+// four run side by side instead of waiting on each other.
+template <class Term>
+double CompensatedTotal(size_t n, const Term& term) {
+  CompensatedSum lane[4];
+  size_t i = 0;
+#if defined(__SSE2__)
+  CompensatedPair low, high;  // lanes 0 and 1, 2 and 3
+  for (; i + 4 <= n; i += 4) {
+    low.Add(term.Pair(i));
+    high.Add(term.Pair(i + 2));
+  }
+  low.Split(lane[0], lane[1]);
+  high.Split(lane[2], lane[3]);
+#else
+  for (; i + 4 <= n; i += 4) {
+    lane[0].Add(term(i));
+    lane[1].Add(term(i + 1));
+    lane[2].Add(term(i + 2));
+    lane[3].Add(term(i + 3));
+  }
+#endif
+  for (; i < n; ++i) lane[0].Add(term(i));
+  CompensatedSum total;
+  for (const CompensatedSum& l : lane) total.Add(l);
+  return total.Result();
+}
+
 bool AnyNaN(const double* v, size_t n) {
-  for (size_t i = 0; i < n; ++i)
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Without an exit per value: a block of them is looked at together.
+  __m128d unordered = _mm_setzero_pd();
+  for (; i + 2 <= n; i += 2) {
+    const __m128d x = _mm_loadu_pd(v + i);
+    unordered = _mm_or_pd(unordered, _mm_cmpunord_pd(x, x));
+  }
+  if (_mm_movemask_pd(unordered)) return true;
+#endif
+  for (; i < n; ++i)
     if (std::isnan(v[i])) return true;
   return false;
 }
 
-double Mean(const double* v, size_t n) {
-  CompensatedSum s;
-  for (size_t i = 0; i < n; ++i) s.Add(v[i]);
-  return s.Result() / static_cast<double>(n);
-}
+double Mean(const double* v, size_t n) { return CompensatedTotal(n, Values{v}) / static_cast<double>(n); }
 
 double Variance(const double* v, size_t n) {
   if (n < 2) return 0.0;
   // Shifting by the first value keeps the squares small when all values sit near a large offset.
   const double x0 = v[0];
-  CompensatedSum s;
-  for (size_t i = 0; i < n; ++i) s.Add(v[i] - x0);
-  const double m = s.Result() / static_cast<double>(n);
-  CompensatedSum sq;
-  for (size_t i = 0; i < n; ++i) {
-    double d = (v[i] - x0) - m;
-    sq.Add(d * d);
-  }
-  return sq.Result() / static_cast<double>(n - 1);
+  const double m = CompensatedTotal(n, Shifted{v, x0}) / static_cast<double>(n);
+  return CompensatedTotal(n, SquaredDeviations{v, x0, m}) / static_cast<double>(n - 1);
 }
+
+// The first of the largest (or smallest) values, as max_element and min_element find it. Equal
+// values can differ only as zeros do, so the sign of a zero result is the first zero's. No NaN is
+// given.
+template <bool kLargest>
+double Extreme(const double* v, size_t n) {
+  auto better = [](double a, double b) { return kLargest ? a > b : a < b; };
+  double e = v[0];
+  size_t i = 1;
+#if defined(__SSE2__)
+  if (n >= 8) {
+    __m128d low = _mm_loadu_pd(v), high = _mm_loadu_pd(v + 2);
+    for (i = 4; i + 4 <= n; i += 4) {
+      const __m128d a = _mm_loadu_pd(v + i), b = _mm_loadu_pd(v + i + 2);
+      low = kLargest ? _mm_max_pd(low, a) : _mm_min_pd(low, a);
+      high = kLargest ? _mm_max_pd(high, b) : _mm_min_pd(high, b);
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, low);
+    _mm_storeu_pd(lanes + 2, high);
+    e = lanes[0];
+    for (size_t k = 1; k < 4; ++k)
+      if (better(lanes[k], e)) e = lanes[k];
+  }
+#endif
+  for (; i < n; ++i)
+    if (better(v[i], e)) e = v[i];
+  if (e == 0) {
+    for (size_t j = 0; j < n; ++j)
+      if (v[j] == 0) return v[j];
+  }
+  return e;
+}
+
+double Max(const double* v, size_t n) { return Extreme<true>(v, n); }
+
+double Min(const double* v, size_t n) { return Extreme<false>(v, n); }
 
 double Median(const double* v, size_t n) {
   std::vector<double> c(v, v + n);
@@ -65,30 +210,23 @@ double Median(const double* v, size_t n) {
 
 bool ComputeStatistic(Statistic s, const double* v, size_t n, double& out) {
   if (n == 0 || !v) return false;
-  if (AnyNaN(v, n)) {
+  // Sums carry a NaN through to their result by themselves.
+  const bool summed = s == Statistic::kMean || s == Statistic::kVariance || s == Statistic::kStdDev ||
+                      s == Statistic::kSum || s == Statistic::kRms;
+  if ((!summed || n < 2) && AnyNaN(v, n)) {
     out = std::numeric_limits<double>::quiet_NaN();
     return true;
   }
   switch (s) {
-    case Statistic::kMax: out = *std::max_element(v, v + n); break;
-    case Statistic::kMin: out = *std::min_element(v, v + n); break;
-    case Statistic::kPeakToPeak: out = *std::max_element(v, v + n) - *std::min_element(v, v + n); break;
+    case Statistic::kMax: out = Max(v, n); break;
+    case Statistic::kMin: out = Min(v, n); break;
+    case Statistic::kPeakToPeak: out = Max(v, n) - Min(v, n); break;
     case Statistic::kMean: out = Mean(v, n); break;
     case Statistic::kVariance: out = Variance(v, n); break;
     case Statistic::kStdDev: out = std::sqrt(Variance(v, n)); break;
     case Statistic::kMedian: out = Median(v, n); break;
-    case Statistic::kSum: {
-      CompensatedSum sum;
-      for (size_t i = 0; i < n; ++i) sum.Add(v[i]);
-      out = sum.Result();
-      break;
-    }
-    case Statistic::kRms: {
-      CompensatedSum sum;
-      for (size_t i = 0; i < n; ++i) sum.Add(v[i] * v[i]);
-      out = std::sqrt(sum.Result() / static_cast<double>(n));
-      break;
-    }
+    case Statistic::kSum: out = CompensatedTotal(n, Values{v}); break;
+    case Statistic::kRms: out = std::sqrt(CompensatedTotal(n, Squares{v}) / static_cast<double>(n)); break;
   }
   return true;
 }
