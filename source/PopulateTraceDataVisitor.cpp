@@ -52,6 +52,15 @@ std::vector<CompositeVVObject*> SelfOrChildren(const CompositeVVObject* object, 
   return object->GetCompositeVVObjects();
 }
 
+// The curves of the regular major-primary walk under an outer object: the object itself when it
+// lies at the curve level (one or two levels: the outer objects are the curves), else its children.
+// Compared with the point level instead, a curve would look for its points among its points'
+// children and give none.
+std::vector<CompositeVVObject*> CurvesUnder(const CompositeVVObject* outer, const ConnectedVVObject& connected) {
+  if (outer->GetTreeDepth() >= connected.GetCurveDepth()) return {const_cast<CompositeVVObject*>(outer)};
+  return outer->GetCompositeVVObjects();
+}
+
 // The cache's row for primary value i is row i when its sweep column holds exactly the primary
 // values, strictly ascending (so no other row could match first): the row lookup per point is
 // then skipped.
@@ -444,7 +453,7 @@ void PopulateTraceDataVisitor::PopulateMajorPrimarySPS2ConnectivityOnePointPerCu
   for (const CompositeVVObject* outer : outers) {
     Tick();
     unsigned points = 0;
-    for (const CompositeVVObject* child : SelfOrChildren(outer, *connected)) {
+    for (const CompositeVVObject* child : CurvesUnder(outer, *connected)) {
       const std::vector<CompositeVVObject*>& pointObjects = child->GetCompositeVVObjects();
       if (pointObjects.empty()) continue;
       SetPointIndex(running);

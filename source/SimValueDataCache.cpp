@@ -170,6 +170,12 @@ ConnectedVVObject* SimValueDataCache::GetOrCreateVersionEntry(const std::vector<
   Cache::Owned& entry =
       m_cache.GetVersionMap(dsd.GetDesignID(), dsd.GetSolutionID(), dsd.GetReportTypeSolutionDefinitionRef())[versionID];
   if (!entry) entry.reset(ConnectedVVObject::CreateConnectedVVObject(majorVariables));
+  // Every point of a version varies the same major variables: keyed by fewer, the variations that
+  // differ only in the others would share one cache, each push overwriting the last.
+  if (!SameVariables(entry->GetVariables(), majorVariables)) {
+    ORVEX_ASSERT(!"major variables differ from the version's");
+    return nullptr;
+  }
   return entry.get();
 }
 
