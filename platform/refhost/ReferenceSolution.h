@@ -133,6 +133,7 @@ public:
   // A sweep point; with a definition, it is given only for that report type's load definition.
   ReferenceSolutionInstance& AddInstance(const VariableValues& variation,
                                          const ReportTypeSolutionDefinition* forDefinition = nullptr);
+  const std::vector<std::unique_ptr<ReferenceSolutionInstance>>& GetInstances() const { return m_instances; }
   void SetVersionIDs(long postprocessing, long context) {
     m_ppVersion = postprocessing;
     m_contextVersion = context;

@@ -1,0 +1,154 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CentUpdTraceDefObject.h"
+#include "EngineFixture.h"
+#include "GravikUtils.h"
+#include "OutputVariableMgr.h"
+#include "ReportDataManager.h"
+#include "SimValueDataCache.h"
+#include "TraceData.h"
+#include "TraceComponentData.h"
+#include "orvex/centupd/CentralizedUpdateUtility.h"
+#include "orvex/centupd/RecordingProgressMonitor.h"
+#include "postorvex/columns/Column.h"
+#include "postorvex/sweeps/AbstractSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsContainer.h"
+#include "postorvex/sweeps/SweepBase.h"
+
+namespace {
+
+using Push = refhost::ReferenceSolution::SpecialPush;
+
+// Solution 10 with A(G, L) = 10G + L over the special sweep G = 1 2 3 (the product's own values,
+// the primary) at the major points L = 1, 2. The trace shows A (copied from the cache), abs(G)
+// (the primary's column through the function) and A*L (evaluated point by point).
+class SpecialRoadTest : public reptest::EngineFixture {
+protected:
+  SpecialRoadTest() : m_cache(&m_solutions) {
+    m_owner.SetSimValueCache(&m_cache);
+    m_owner.SetOutputVariableMgr(&m_user);
+    refhost::ReferenceSolution& s = Solution();
+    s.AddSupportedReportType(1);
+    g = s.AddVariable(L"G", Value(1.0, Units::kNoUnit), false);
+    l = s.AddVariable(L"L", Value(1.0, Units::kNoUnit), true);
+    s.AddQuantity(L"A", ValueState(1, 15, 1), [this](const VariableValues& at) {
+      return AComplex<double>(10 * at.GetVariableValue(g)->GetValue() + at.GetVariableValue(l)->GetValue(), 0.0);
+    });
+    s.AddSweep(g, {1, 2, 3}, true);
+    s.AddSweep(l, {1, 2});
+    for (double lv : {1.0, 2.0}) {
+      VariableValues p;
+      p.SetVariableValue(l, Value(lv, Units::kNoUnit));
+      s.AddInstance(p);
+    }
+    SubsweepDefParamsContainer defs;
+    for (const wchar_t* name : {L"G", L"L"})
+      defs.PushBackAndOwn(s.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    rep::PointsetDefinition pointset(defs, {});
+    rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"A", L"abs(G)", L"A*L"}, Dsd(), pointset, ExtTraceInfo(),
+                               1, nullptr);
+    const long reportID = AddReport(L"R", {&trace});
+    std::vector<long> ids;
+    Report(reportID).GetTraceIDs(ids);
+    m_traceID = ids.at(0);
+    NewData();
+    CentralizedUpdateUtility::GetTestScript().record = [this](const ICentralizedUpdateObject*, const char* call, int n) {
+      if (std::string(call) == "units") m_unitsAsked.push_back(n);
+    };
+  }
+  static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
+  refhost::ReferenceSolution& Solution() { return *m_solutions.FindSolution(10); }
+  void NewData() {
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID));
+    m_data = std::make_unique<rep::TraceData>(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
+                                              rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+  }
+  int Populations() {
+    int n = 0;
+    for (const auto& instance : Solution().GetInstances()) n += instance->GetNumPopulateCalls();
+    return n;
+  }
+  void Update(bool connectivityOnly = false) {
+    m_data->SetNeedsUpdate(true);
+    rep::CentUpdTraceDefObject* object = m_data->GetCentralizedUpdateObject(connectivityOnly);
+    ASSERT_TRUE(object);
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+  }
+  double At(unsigned component, size_t row) {
+    return m_data->GetDataColumn(component)->GetDoubleColumn()->GetValues().at(row);
+  }
+  // Every component at every point equals the model; the curves are L = 1, 2 in that order.
+  void CheckAgainstTheModel() {
+    ASSERT_TRUE(m_data->HasData());
+    ASSERT_EQ(2u, m_data->GetNumCurves());
+    for (unsigned curve = 0; curve < 2; ++curve) {
+      const double lv = curve + 1.0;
+      EXPECT_EQ(AString::Format(L"L=%d", curve + 1), m_data->GetCurveVariationKey(curve, false));
+      ASSERT_EQ(3u, m_data->GetNumPointsInCurve(curve));
+      for (unsigned k = 0; k < 3; ++k) {
+        const size_t row = m_data->GetCurveOffset(curve) + k;
+        const double gv = k + 1.0;
+        EXPECT_DOUBLE_EQ(10 * gv + lv, At(0, row));
+        EXPECT_DOUBLE_EQ(gv, At(1, row));
+        EXPECT_DOUBLE_EQ((10 * gv + lv) * lv, At(2, row));
+      }
+    }
+    for (unsigned c = 0; c < 3; ++c) EXPECT_EQ(6u, m_data->GetDataColumn(c)->GetCount());
+  }
+
+  rep::SimValueDataCache m_cache;
+  rep::OutputVariableMgr m_user{&m_solutions};
+  Variable *g, *l;
+  long m_traceID = 0;
+  std::unique_ptr<rep::TraceData> m_data;
+  std::vector<int> m_unitsAsked;
+};
+
+// Each way the product pushes a special primary lands in the cache and the curves alike; a second
+// update fills the special connectivity from the cache without a load.
+TEST_F(SpecialRoadTest, EveryPushOfASpecialPrimaryFillsTheTraceFromTheCache) {
+  for (Push how : {Push::kCommonPrimary, Push::kInterpolationOrders, Push::kPerQuantityPrimaries}) {
+    SCOPED_TRACE(static_cast<int>(how));
+    NewData();
+    m_cache.ClearAll();
+    m_unitsAsked.clear();
+    Solution().SetSpecialPush(how);
+    const int before = Populations();
+    Update();
+    EXPECT_EQ(std::vector<int>({2}), m_unitsAsked);
+    EXPECT_EQ(before + 2, Populations());
+    EXPECT_FALSE(m_data->IsOutOfDate());
+    CheckAgainstTheModel();
+    const Column* orders = m_data->GetTraceComponentData().at(0)->GetInterpColumn();
+    if (how == Push::kInterpolationOrders) {
+      ASSERT_TRUE(orders) << "the orders of a copied quantity travel with it";
+      ASSERT_TRUE(orders->GetCharColumn());
+      EXPECT_EQ(std::vector<char>(6, 1), orders->GetCharColumn()->GetValues());
+    } else {
+      EXPECT_EQ(nullptr, orders);
+    }
+    EXPECT_EQ(nullptr, m_data->GetTraceComponentData().at(2)->GetInterpColumn()) << "evaluated: no orders";
+
+    Update();
+    EXPECT_EQ(std::vector<int>({2, 0}), m_unitsAsked) << "served from the cache";
+    EXPECT_EQ(before + 2, Populations());
+    CheckAgainstTheModel();
+  }
+}
+
+// Updating the connectivity only asks for every point, takes nothing from the product and refills
+// the special connectivity from what the cache holds.
+TEST_F(SpecialRoadTest, ConnectivityOnlyRefillsFromTheCacheWithoutAPush) {
+  Update();
+  CheckAgainstTheModel();
+  const int before = Populations();
+  Update(true);
+  EXPECT_EQ(std::vector<int>({2, 2}), m_unitsAsked) << "every constituent point is asked for";
+  EXPECT_EQ(before, Populations()) << "no value is asked of the product";
+  EXPECT_FALSE(m_data->IsOutOfDate());
+  CheckAgainstTheModel();
+}
+
+}  // namespace
