@@ -4,6 +4,7 @@
 
 #include "Gravik/ITraceExtendedLoadInfo.h"
 #include "orvex/centupd/IProgressMonitor.h"
+#include "orvex/core/Ids.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/ISimValueQuantityValueContainer.h"
 #include "postorvex/columns/Column.h"
@@ -56,6 +57,44 @@ void FillQuantityColumns(QuantityColumns& out, const ReferenceSolution& solution
   primary.SetValue(-1);
 }
 
+long IDOf(const rep::QuantityIDMap& quantities, const AString& name) {
+  auto it = quantities.find(name);
+  return it == quantities.end() ? id::invalidID : it->second;
+}
+
+void Replay(const ScriptedPush& call, ISimValueQuantityValueContainer& container,
+            const rep::QuantityIDMap& quantities) {
+  std::vector<long> ids;
+  std::vector<const Column*> columns;
+  for (size_t i = 0; i < call.quantities.size(); ++i) {
+    ids.push_back(IDOf(quantities, call.quantities[i]));
+    columns.push_back(i < call.columns.size() ? call.columns[i].get() : nullptr);
+  }
+  std::unique_ptr<Column> none;
+  Column* primary = call.primary.get();
+  if (!primary) {
+    none = std::make_unique<DoubleColumn>();
+    primary = none.get();
+  }
+  switch (call.operation) {
+    case ScriptedPush::kSetQuantityValues:
+      container.SetQuantityValues(call.minor, ids, columns, *primary, call.tag);
+      break;
+    case ScriptedPush::kWithInterpolationOrders: {
+      std::map<long, const CharColumn*> orders;
+      for (const auto& entry : call.orders) orders[IDOf(quantities, entry.first)] = entry.second.get();
+      container.SetQuantityValuesWithInterpolationOrders(call.minor, ids, orders, columns, *primary, call.tag);
+      break;
+    }
+    case ScriptedPush::kWithPerQuantityPrimaries: {
+      std::map<long, Column*> primaries;
+      for (const auto& entry : call.perQuantityPrimaries) primaries[IDOf(quantities, entry.first)] = entry.second.get();
+      container.SetQuantityValuesWithPerQuantityPrimaries(call.minor, ids, primaries, columns, *primary, call.tag);
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueContainer* container,
@@ -68,6 +107,15 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
 
   rep::QuantityIDMap quantities;
   traceInfo->GetQuantityMap(quantities);
+  if (!m_script.empty()) {
+    VariableValuesContext own(m_variation);
+    for (const ScriptedPush& call : m_script) {
+      if (monitor && monitor->IsAbandoned()) return true;
+      ++m_pushes;
+      Replay(call, *container, quantities);
+    }
+    return true;
+  }
   rep::SubsweepsAdapter* subsweeps = traceInfo->GetSubsweeps();
   Variable* primaryVariable = subsweeps && subsweeps->size() > 0 ? (*subsweeps)[0].GetVariable(0) : nullptr;
   SweepBase* primarySweep = subsweeps && subsweeps->size() > 0 ? (*subsweeps)[0].GetSweep() : nullptr;

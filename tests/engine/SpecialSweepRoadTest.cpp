@@ -13,6 +13,7 @@
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
 #include "postorvex/columns/Column.h"
+#include "postorvex/columns/DoubleMatrixColumn.h"
 #include "postorvex/sweeps/AbstractSubsweepDefParams.h"
 #include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/sweeps/SweepBase.h"
@@ -149,6 +150,45 @@ TEST_F(SpecialRoadTest, ConnectivityOnlyRefillsFromTheCacheWithoutAPush) {
   EXPECT_EQ(before, Populations()) << "no value is asked of the product";
   EXPECT_FALSE(m_data->IsOutOfDate());
   CheckAgainstTheModel();
+}
+
+// A matrix quantity on a special leaf is evaluated point by point, one row per element for every
+// component; the product pushes it by script, as a product with matrices would.
+TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
+  Solution().AddQuantity(L"M", ValueState(16, 15, 1));
+  for (const auto& instance : Solution().GetInstances()) {
+    const double lv = instance->GetVariation().GetVariableValue(l)->GetValue();
+    refhost::ScriptedPush call;
+    auto primary = std::make_shared<DoubleColumn>();
+    primary->AppendValues({1, 2, 3});
+    auto m = std::make_shared<DoubleMatrixColumn>();
+    for (double gv : {1.0, 2.0, 3.0}) m->AppendMatrix({2, 1, {gv, 100 * lv}});
+    call.quantities = {L"M"};
+    call.columns = {m};
+    call.primary = primary;
+    instance->SetScript({call});
+  }
+  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"M", L"G"}, Dsd(),
+                             *dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID))
+                                  ->GetPointsetDefinition(),
+                             ExtTraceInfo(), 1, nullptr);
+  std::vector<long> ids;
+  Report(AddReport(L"Matrix", {&trace})).GetTraceIDs(ids);
+  m_traceID = ids.at(0);
+  NewData();
+  Update();
+  EXPECT_EQ(std::vector<int>({2}), m_unitsAsked);
+  ASSERT_EQ(2u, m_data->GetNumCurves());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    const double lv = curve + 1.0;
+    ASSERT_EQ(6u, m_data->GetNumPointsInCurve(curve)) << "two elements at each of three primary values";
+    for (unsigned k = 0; k < 6; ++k) {
+      const size_t row = m_data->GetCurveOffset(curve) + k;
+      const double gv = k / 2 + 1.0;
+      EXPECT_DOUBLE_EQ(k % 2 ? 100 * lv : gv, At(0, row));
+      EXPECT_DOUBLE_EQ(gv, At(1, row)) << "the primary repeats for each element";
+    }
+  }
 }
 
 }  // namespace
