@@ -97,6 +97,52 @@ void Replay(const ScriptedPush& call, ISimValueQuantityValueContainer& container
 
 }  // namespace
 
+void ReferenceSolutionInstance::PushStep(ISimValueQuantityValueContainer& container, const rep::QuantityIDMap& quantities,
+                                         rep::ITraceExtendedLoadInfo& traceInfo, const VariableValues& minorVariation,
+                                         Variable* primaryVariable, SweepBase* primarySweep, bool major, bool special) {
+  std::unique_ptr<Column> primary;
+  if (major) {
+    const Value* value = m_variation.GetVariableValue(primaryVariable);
+    primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
+    if (value) primary->AppendValue(*value);
+  } else if (special) {
+    primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
+    for (unsigned i = 0; i < primarySweep->GetNumValues(); ++i)
+      primary->AppendValue(Value(primarySweep->GetValueText(i), primaryVariable->GetUnits()));
+  } else if (const Column* tracePrimary = traceInfo.GetPrimarySweepColumn()) {
+    primary.reset(tracePrimary->CloneColumn());
+  }
+  if (!primary) return;
+
+  QuantityColumns data;
+  // A major primary is current through the variation; a minor one varies along its column.
+  FillQuantityColumns(data, *m_solution, quantities, *primary, major ? nullptr : primaryVariable,
+                      major ? 1 : primary->GetCount());
+  if (m_pushFailure == PushFailure::kWrongLength)
+    for (auto& column : data.owned) column->AppendInvalidValues(1);
+
+  ++m_pushes;
+  if (!special || m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kCommonPrimary) {
+    container.SetQuantityValues(minorVariation, data.ids, data.columns, *primary, kTag);
+  } else if (m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kInterpolationOrders) {
+    std::vector<std::unique_ptr<CharColumn>> orderColumns;
+    std::map<long, const CharColumn*> orders;
+    for (long id : data.ids) {
+      orderColumns.push_back(std::make_unique<CharColumn>());
+      orderColumns.back()->GetValues().assign(primary->GetCount(), 1);
+      orders[id] = orderColumns.back().get();
+    }
+    container.SetQuantityValuesWithInterpolationOrders(minorVariation, data.ids, orders, data.columns, *primary, kTag);
+  } else {
+    std::map<long, Column*> primaries;
+    for (long id : data.ids) primaries[id] = primary.get();
+    std::unique_ptr<Column> data4(primary->CloneColumn());
+    data4->ClearValues();
+    container.SetQuantityValuesWithPerQuantityPrimaries(minorVariation, data.ids, primaries, data.columns, *data4,
+                                                         kTag);
+  }
+}
+
 bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueContainer* container,
                                                        IExtendedLoadInfo* info, IProgressMonitor* monitor) {
   ++m_populateCalls;
@@ -128,52 +174,35 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
   m_solution->GetNominalVariation(nominal);
   VariableValuesContext nominalValues(nominal);
   VariableValuesContext own(m_variation);
+  // The trace's non-primary special sweeps: the product's own values, each combination pushed on
+  // its own with its values current and in the minor variation.
+  std::vector<std::pair<Variable*, SweepBase*>> specials;
+  for (size_t i = 1; subsweeps && i < subsweeps->size(); ++i) {
+    SweepBase* sweep = (*subsweeps)[i].GetSweep();
+    Variable* variable = (*subsweeps)[i].GetVariable(0);
+    if (sweep && variable && sweep->IsSpecialSweep() && sweep->GetNumValues() > 0)
+      specials.emplace_back(variable, sweep);
+  }
+  size_t combinations = 1;
+  for (const auto& special : specials) combinations *= special.second->GetNumValues();
+
   for (minor.Begin(); !minor.End(); minor.Advance()) {
-    if (monitor && monitor->IsAbandoned()) return true;
     VariableValuesContext step(minor.GetVariableValues());
-    VariableValues minorVariation = minor.GetVariableValues();
-    if (primaryVariable) minorVariation.RemoveVariableValue(primaryVariable);
-
-    std::unique_ptr<Column> primary;
-    if (major) {
-      const Value* value = m_variation.GetVariableValue(primaryVariable);
-      primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
-      if (value) primary->AppendValue(*value);
-    } else if (special) {
-      primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
-      for (unsigned i = 0; i < primarySweep->GetNumValues(); ++i)
-        primary->AppendValue(Value(primarySweep->GetValueText(i), primaryVariable->GetUnits()));
-    } else if (const Column* tracePrimary = traceInfo->GetPrimarySweepColumn()) {
-      primary.reset(tracePrimary->CloneColumn());
-    }
-    if (!primary) continue;
-
-    QuantityColumns data;
-    // A major primary is current through the variation; a minor one varies along its column.
-    FillQuantityColumns(data, *m_solution, quantities, *primary, major ? nullptr : primaryVariable,
-                        major ? 1 : primary->GetCount());
-    if (m_pushFailure == PushFailure::kWrongLength)
-      for (auto& column : data.owned) column->AppendInvalidValues(1);
-
-    ++m_pushes;
-    if (!special || m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kCommonPrimary) {
-      container->SetQuantityValues(minorVariation, data.ids, data.columns, *primary, kTag);
-    } else if (m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kInterpolationOrders) {
-      std::vector<std::unique_ptr<CharColumn>> orderColumns;
-      std::map<long, const CharColumn*> orders;
-      for (long id : data.ids) {
-        orderColumns.push_back(std::make_unique<CharColumn>());
-        orderColumns.back()->GetValues().assign(primary->GetCount(), 1);
-        orders[id] = orderColumns.back().get();
+    for (size_t combination = 0; combination < combinations; ++combination) {
+      if (monitor && monitor->IsAbandoned()) return true;
+      VariableValues minorVariation = minor.GetVariableValues();
+      if (primaryVariable) minorVariation.RemoveVariableValue(primaryVariable);
+      VariableValues specialValues;
+      for (size_t rest = combination, k = 0; k < specials.size(); ++k) {
+        const unsigned n = specials[k].second->GetNumValues();
+        Variable* variable = specials[k].first;
+        specialValues.SetVariableValue(variable, Value(specials[k].second->GetValueText(rest % n), variable->GetUnits()));
+        rest /= n;
       }
-      container->SetQuantityValuesWithInterpolationOrders(minorVariation, data.ids, orders, data.columns, *primary, kTag);
-    } else {
-      std::map<long, Column*> primaries;
-      for (long id : data.ids) primaries[id] = primary.get();
-      std::unique_ptr<Column> data4(primary->CloneColumn());
-      data4->ClearValues();
-      container->SetQuantityValuesWithPerQuantityPrimaries(minorVariation, data.ids, primaries, data.columns, *data4,
-                                                           kTag);
+      for (const auto& entry : specialValues.GetVariableValueMap())
+        minorVariation.SetVariableValue(entry.first, entry.second);
+      VariableValuesContext specialCurrent(specialValues);
+      PushStep(*container, quantities, *traceInfo, minorVariation, primaryVariable, primarySweep, major, special);
     }
   }
   return true;

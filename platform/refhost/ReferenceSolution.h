@@ -22,6 +22,9 @@
 
 class CharColumn;
 class Column;
+namespace rep {
+class ITraceExtendedLoadInfo;
+}  // namespace rep
 
 namespace refhost {
 
@@ -77,6 +80,12 @@ public:
   bool BelongsTo(const IDerivedDataDefinition& loadDefinition) const;
 
 private:
+  // One push of the model's values at the current values (the minor step and special values).
+  void PushStep(ISimValueQuantityValueContainer& container,
+                const std::map<AString, long, AString::NoCaseLess>& quantities, rep::ITraceExtendedLoadInfo& traceInfo,
+                const VariableValues& minorVariation, Variable* primaryVariable, SweepBase* primarySweep, bool major,
+                bool special);
+
   VariableValues m_variation;
   bool m_hasDefinition;
   ReportTypeSolutionDefinition m_definition;

@@ -1,4 +1,5 @@
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -188,6 +189,54 @@ TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
       EXPECT_DOUBLE_EQ(k % 2 ? 100 * lv : gv, At(0, row));
       EXPECT_DOUBLE_EQ(gv, At(1, row)) << "the primary repeats for each element";
     }
+  }
+}
+
+// A non-primary special sweep H: the product pushes once per H value, the connectivity keys its
+// points on H too, each (L, H) becomes a curve, and a second update finds every H point in the cache.
+TEST_F(SpecialRoadTest, NonPrimarySpecialSweepGivesACurvePerValue) {
+  refhost::ReferenceSolution& s = Solution();
+  Variable* h = s.AddVariable(L"H", Value(1.0, Units::kNoUnit), false);
+  s.AddQuantity(L"B", ValueState(1, 15, 1), [this, h](const VariableValues& at) {
+    return AComplex<double>(10 * at.GetVariableValue(g)->GetValue() + 100 * at.GetVariableValue(h)->GetValue() +
+                                at.GetVariableValue(l)->GetValue(),
+                            0.0);
+  });
+  s.AddSweep(h, {1, 2}, true);
+  SubsweepDefParamsContainer defs;
+  for (const wchar_t* name : {L"G", L"H", L"L"})
+    defs.PushBackAndOwn(s.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"B", L"H"}, Dsd(), rep::PointsetDefinition(defs, {}),
+                             ExtTraceInfo(), 1, nullptr);
+  std::vector<long> ids;
+  Report(AddReport(L"Specials", {&trace})).GetTraceIDs(ids);
+  m_traceID = ids.at(0);
+  for (Push how : {Push::kCommonPrimary, Push::kInterpolationOrders, Push::kPerQuantityPrimaries}) {
+    SCOPED_TRACE(static_cast<int>(how));
+    NewData();
+    m_cache.ClearAll();
+    m_unitsAsked.clear();
+    s.SetSpecialPush(how);
+    const int before = Populations();
+    Update();
+    Update();
+    EXPECT_EQ(std::vector<int>({2, 0}), m_unitsAsked) << "the second update is served from the cache";
+    EXPECT_EQ(before + 2, Populations());
+    ASSERT_EQ(4u, m_data->GetNumCurves());
+    std::set<std::pair<double, double>> seen;
+    for (unsigned curve = 0; curve < 4; ++curve) {
+      ASSERT_EQ(3u, m_data->GetNumPointsInCurve(curve));
+      const size_t first = m_data->GetCurveOffset(curve);
+      const double hv = At(1, first);
+      const double lv = At(0, first) - 10 - 100 * hv;
+      seen.insert({lv, hv});
+      for (unsigned k = 0; k < 3; ++k) {
+        EXPECT_DOUBLE_EQ(10 * (k + 1.0) + 100 * hv + lv, At(0, first + k));
+        EXPECT_DOUBLE_EQ(hv, At(1, first + k));
+      }
+      EXPECT_EQ(AString::Format(L"H=%g, L=%g", hv, lv), m_data->GetCurveVariationKey(curve, false));
+    }
+    EXPECT_EQ((std::set<std::pair<double, double>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}}), seen);
   }
 }
 
