@@ -321,4 +321,48 @@ TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
   }
 }
 
+// The outer range function's curve is made of the inner one's values: its datasets are built after
+// the inner ones although the record lists the outer one first.
+TEST_F(PopulationTest, ADatasetValueIsBuiltAfterTheOnesItUses) {
+  const std::vector<AString> dsTexts{L"F", L"max(mag(S)-min(mag(S)))"};
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> datasetIDs;
+  dsRecord->GetAllSimDatasetValues(datasetIDs);
+  ASSERT_EQ(2u, datasetIDs.size());
+  std::vector<long> outerUses;
+  for (long id : datasetIDs) {
+    std::vector<long> on;
+    dsRecord->GetSimDatasetDependencyInfo(id, on);
+    if (!on.empty()) outerUses = on;
+  }
+  ASSERT_EQ(1u, outerUses.size()) << "the outer value uses the inner one";
+  EXPECT_EQ(outerUses[0], datasetIDs[1]) << "listed after the value that uses it, so only the ordering helps";
+  std::vector<Value> dsExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
+  }
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
+  datasets.ExtractDatasets(nullptr);
+  DoubleColumn x, y;
+  {
+    SimDatasetValueEvaluationContextRestorer2 context(*dsRecord, *parser, &datasets);
+    rep::PopulateTraceDataVisitor visitor(dsExpressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+    connectivity->Accept(visitor);
+  }
+  ASSERT_EQ(6u, y.GetCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    for (unsigned k = 0; k < 3; ++k)
+      EXPECT_NEAR(std::hypot(3.0, lv) - std::hypot(1.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k],
+                  1e-12);
+  }
+}
+
 }  // namespace
