@@ -153,8 +153,12 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
 
   rep::QuantityIDMap quantities;
   traceInfo->GetQuantityMap(quantities);
+  // Variables the unit and the step leave open keep their nominal values.
+  VariableValues nominal;
+  m_solution->GetNominalVariation(nominal);
+  VariableValuesContext nominalValues(nominal);
+  VariableValuesContext own(m_variation);
   if (!m_script.empty()) {
-    VariableValuesContext own(m_variation);
     for (const ScriptedPush& call : m_script) {
       if (monitor && monitor->IsAbandoned()) return true;
       ++m_pushes;
@@ -169,11 +173,6 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
   const bool special = primarySweep && primarySweep->IsSpecialSweep();
 
   DegeneracyAwareSweepsIterator minor(traceInfo->CreateMinorSweepsIteratorExcludingSpecialsAndPrimary());
-  // Variables the unit and the step leave open keep their nominal values.
-  VariableValues nominal;
-  m_solution->GetNominalVariation(nominal);
-  VariableValuesContext nominalValues(nominal);
-  VariableValuesContext own(m_variation);
   // The trace's non-primary special sweeps: the product's own values, each combination pushed on
   // its own with its values current and in the minor variation.
   std::vector<std::pair<Variable*, SweepBase*>> specials;

@@ -240,4 +240,71 @@ TEST_F(SpecialRoadTest, NonPrimarySpecialSweepGivesACurvePerValue) {
   }
 }
 
+// Calls a product may make, replayed verbatim: per-quantity primaries give each quantity its own
+// points; on a major primary they are refused ("isSpecial", nothing stored: placeholder data), and
+// interpolation orders are dropped with the values kept.
+TEST_F(SpecialRoadTest, ScriptedPushesOfEachOperation) {
+  struct Case {
+    const wchar_t* primarySweep;
+    refhost::ScriptedPush::Operation operation;
+    const char* assertion;       // raised once per loaded unit, or null
+    std::vector<double> values;  // of A along the first curve; empty: placeholder data
+  };
+  const Case cases[] = {
+      {L"G", refhost::ScriptedPush::kWithPerQuantityPrimaries, nullptr, {11, 21}},
+      {L"L", refhost::ScriptedPush::kWithPerQuantityPrimaries, "isSpecial", {}},
+      {L"L", refhost::ScriptedPush::kWithInterpolationOrders,
+       "!\"Call SetQuantityValues directly. We only handle interp orders for primary minor specials for now\"",
+       {7, 14}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.assertion ? c.assertion : "per quantity");
+    const bool major = std::wstring(c.primarySweep) == L"L";
+    for (const auto& instance : Solution().GetInstances()) {
+      const double lv = instance->GetVariation().GetVariableValue(l)->GetValue();
+      refhost::ScriptedPush call;
+      call.operation = c.operation;
+      call.quantities = {L"A"};
+      auto a = std::make_shared<DoubleColumn>();
+      auto primary = std::make_shared<DoubleColumn>();
+      if (major) {
+        a->AppendValues({7 * lv});
+        primary->AppendValues({lv});
+        call.primary = primary;
+        call.orders[L"A"] = std::make_shared<CharColumn>();
+      } else {
+        a->AppendValues({10 + lv, 20 + lv});
+        primary->AppendValues({1, 2});
+        call.perQuantityPrimaries[L"A"] = primary;
+      }
+      call.columns = {a};
+      instance->SetScript({call});
+    }
+    SubsweepDefParamsContainer defs;
+    defs.PushBackAndOwn(Solution().GetSweepOfVariable(c.primarySweep, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"A"}, Dsd(), rep::PointsetDefinition(defs, {}),
+                               ExtTraceInfo(), 1, nullptr);
+    std::vector<long> ids;
+    Report(AddReport(L"Scripted", {&trace})).GetTraceIDs(ids);
+    m_traceID = ids.at(0);
+    NewData();
+    m_cache.ClearAll();
+    Update();
+    if (c.assertion) {
+      EXPECT_SOFT_ASSERT(c.assertion);
+      EXPECT_SOFT_ASSERT(c.assertion);
+    }
+    const DoubleColumn* column = m_data->GetDataColumn(0)->GetDoubleColumn();
+    if (c.values.empty()) {
+      EXPECT_FALSE(m_data->HasData());
+      ASSERT_EQ(1u, column->GetCount()) << "placeholder: one invalid point";
+      EXPECT_TRUE(column->IsInvalidAt(0));
+      continue;
+    }
+    ASSERT_LE(c.values.size(), column->GetCount());
+    EXPECT_EQ(c.values.size(), m_data->GetNumPointsInCurve(0));
+    EXPECT_EQ(c.values, std::vector<double>(column->GetValues().begin(), column->GetValues().begin() + c.values.size()));
+  }
+}
+
 }  // namespace
