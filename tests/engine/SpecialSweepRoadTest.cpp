@@ -307,4 +307,26 @@ TEST_F(SpecialRoadTest, ScriptedPushesOfEachOperation) {
   }
 }
 
+// On the bulk path the leftover evaluations see the trace's running point index, so each curve's
+// range function reads its own curve's dataset.
+TEST_F(SpecialRoadTest, RangeFunctionOnSpecialLeavesReadsItsOwnCurve) {
+  SubsweepDefParamsContainer defs;
+  for (const wchar_t* name : {L"G", L"L"})
+    defs.PushBackAndOwn(Solution().GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"A", L"max(A)"}, Dsd(), rep::PointsetDefinition(defs, {}),
+                             ExtTraceInfo(), 1, nullptr);
+  std::vector<long> ids;
+  Report(AddReport(L"Range", {&trace})).GetTraceIDs(ids);
+  m_traceID = ids.at(0);
+  NewData();
+  Update();
+  ASSERT_EQ(2u, m_data->GetNumCurves());
+  for (unsigned curve = 0; curve < 2; ++curve)
+    for (unsigned k = 0; k < 3; ++k) {
+      const size_t row = m_data->GetCurveOffset(curve) + k;
+      EXPECT_DOUBLE_EQ(10 * (k + 1.0) + curve + 1, At(0, row));
+      EXPECT_DOUBLE_EQ(30 + curve + 1.0, At(1, row)) << "the largest A of the point's own curve";
+    }
+}
+
 }  // namespace
