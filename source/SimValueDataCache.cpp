@@ -80,8 +80,12 @@ std::vector<Variable*> VariablesOf(const VariableValues& values) {
   return variables;
 }
 
+// Lists without repeats, as variations give them; asked at every lookup, so without allocating.
 bool SameVariables(const std::vector<Variable*>& a, const std::vector<Variable*>& b) {
-  return std::set<Variable*>(a.begin(), a.end()) == std::set<Variable*>(b.begin(), b.end());
+  if (a.size() != b.size()) return false;
+  for (Variable* v : a)
+    if (std::find(b.begin(), b.end(), v) == b.end()) return false;
+  return true;
 }
 
 // Invalidates and deletes each MinorVVsCache of the list.
