@@ -142,9 +142,10 @@ bool AreRowsParallel(const MinorSweepCache* cache, const Column* primary) {
   const DoubleColumn* b = primary->GetDoubleColumn();
   if (a && b && a->GetUnits() == b->GetUnits()) {
     const std::vector<double>& x = a->GetValues();
+    const std::vector<double>& y = b->GetValues();
     // NaN (an invalid entry) fails both tests.
     for (size_t i = 0; i < x.size(); ++i)
-      if (!(x[i] == b->GetValues()[i]) || (i > 0 && !(x[i - 1] < x[i]))) return false;
+      if (!(x[i] == y[i]) || (i > 0 && !(x[i - 1] < x[i]))) return false;
     return true;
   }
   AComplex<double> previous;
