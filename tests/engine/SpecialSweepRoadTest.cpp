@@ -329,4 +329,28 @@ TEST_F(SpecialRoadTest, RangeFunctionOnSpecialLeavesReadsItsOwnCurve) {
     }
 }
 
+// A trace that reduces every curve to a point takes its x from the second sweep: on special leaves
+// each L gives one point, the largest A of its own curve.
+TEST_F(SpecialRoadTest, OnePointPerCurveOnSpecialLeaves) {
+  SubsweepDefParamsContainer defs;
+  for (const wchar_t* name : {L"G", L"L"})
+    defs.PushBackAndOwn(Solution().GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"max(A)"}, Dsd(), rep::PointsetDefinition(defs, {}),
+                             ExtTraceInfo(), 1, nullptr);
+  std::vector<long> ids;
+  Report(AddReport(L"Reduced", {&trace})).GetTraceIDs(ids);
+  m_traceID = ids.at(0);
+  NewData();
+  Update();
+  EXPECT_EQ(AString(L"L"), m_data->GetPrimarySweepName());
+  ASSERT_EQ(2u, m_data->GetNumCurves());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    ASSERT_EQ(1u, m_data->GetNumPointsInCurve(curve));
+    const size_t row = m_data->GetCurveOffset(curve);
+    EXPECT_DOUBLE_EQ(30 + curve + 1.0, At(0, row));
+    ASSERT_TRUE(m_data->GetPrimarySweepColumn());
+    EXPECT_DOUBLE_EQ(curve + 1.0, m_data->GetPrimarySweepColumn()->GetDoubleColumn()->GetValues().at(row));
+  }
+}
+
 }  // namespace
