@@ -1,4 +1,5 @@
 #include <cmath>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -362,6 +363,65 @@ TEST_F(PopulationTest, ADatasetValueIsBuiltAfterTheOnesItUses) {
     for (unsigned k = 0; k < 3; ++k)
       EXPECT_NEAR(std::hypot(3.0, lv) - std::hypot(1.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k],
                   1e-12);
+  }
+}
+
+// A record whose dataset values use each other as told, for orders no expression can make.
+class DependencyRecord : public AbstractQuantityInfo {
+public:
+  DependencyRecord(const AbstractQuantityInfo& real, std::map<long, std::vector<long>> uses)
+      : m_real(real), m_uses(std::move(uses)) {}
+  void GetAllSimValueQuantities(std::vector<AString>& out) const override { m_real.GetAllSimValueQuantities(out); }
+  void GetAllOutputVariables(std::vector<ContextVariable*>& out) const override { m_real.GetAllOutputVariables(out); }
+  void GetAllSimDatasetValues(std::vector<long>& out) const override { m_real.GetAllSimDatasetValues(out); }
+  void GetAllCompositeQuantities(std::vector<AString>& out) const override { m_real.GetAllCompositeQuantities(out); }
+  void GetSimValueQuantitiesForExpr(const AString& e, std::vector<AString>& out) const override {
+    m_real.GetSimValueQuantitiesForExpr(e, out);
+  }
+  void GetOutputVariablesForExpr(const AString& e, std::vector<ContextVariable*>& out) const override {
+    m_real.GetOutputVariablesForExpr(e, out);
+  }
+  void GetSimDatasetValuesForExpr(const AString& e, std::vector<long>& out) const override {
+    m_real.GetSimDatasetValuesForExpr(e, out);
+  }
+  void GetCompositeQuantitiesForExpr(const AString& e, std::vector<AString>& out) const override {
+    m_real.GetCompositeQuantitiesForExpr(e, out);
+  }
+  void GetSimDatasetDependencyInfo(long id, std::vector<long>& out) const override {
+    auto it = m_uses.find(id);
+    if (it != m_uses.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  }
+  IValueParser* GetIValueParser() const override { return m_real.GetIValueParser(); }
+
+private:
+  const AbstractQuantityInfo& m_real;
+  std::map<long, std::vector<long>> m_uses;
+};
+
+// Values that use each other are all extracted, in the order they wait, after the assertion; a value
+// that uses itself is asserted and counts as placed.
+TEST_F(PopulationTest, DatasetValuesThatCannotBeOrderedAreStillExtracted) {
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(
+      rep::ValidateExpressions(*parser, {L"F", L"max(mag(S)-min(mag(S)))"}));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> ids;
+  dsRecord->GetAllSimDatasetValues(ids);
+  ASSERT_EQ(2u, ids.size());
+  struct Case {
+    std::map<long, std::vector<long>> uses;
+    const char* assertion;
+  };
+  const Case cases[] = {
+      {{{ids[0], {ids[1]}}, {ids[1], {ids[0]}}}, "!\"fail to resolve dynamic dataset\""},
+      {{{ids[0], {ids[0]}}}, "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.assertion);
+    DependencyRecord record(*dsRecord, c.uses);
+    rep::TraceDataDatasets datasets(*mediator, *connectivity, record, *parser, nullptr);
+    datasets.ExtractDatasets(nullptr);
+    EXPECT_SOFT_ASSERT(c.assertion);
+    for (long id : ids) EXPECT_TRUE(datasets.GetDatasetForPoint(id, 0)) << id;
   }
 }
 
