@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """20*log10(|S|) over the data of PopulationBench (100 curves x 10 000 points) with numpy, for
 the side-by-side figure. Prints points per second; does nothing when numpy is missing."""
 import sys

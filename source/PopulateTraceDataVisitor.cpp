@@ -39,6 +39,77 @@ void UpdateComponentColumn(const TraceComponentColumns& record, PopulateTraceDat
   record.dataColumn->AppendValue(*record.expression);
 }
 
+// A record as a walk appends it, decided once per walk: a double expression into a double column
+// goes straight into the column's values (what AppendValue does for it, without its general
+// input record); any other through UpdateComponentColumn.
+struct ResolvedRecord {
+  const TraceComponentColumns* record;
+  std::vector<double>* doubles;  // null: through UpdateComponentColumn
+  Units::FullUnitType from;
+  Units::FullUnitType to;
+};
+
+std::vector<ResolvedRecord> ResolveRecords(const std::vector<TraceComponentColumns*>& records) {
+  std::vector<ResolvedRecord> resolved;
+  for (const TraceComponentColumns* record : records) {
+    DoubleColumn* doubles = record->dataColumn && record->expression->GetParameterType() == val::kDoubleParam
+                                ? record->dataColumn->GetDoubleColumn()
+                                : nullptr;
+    resolved.push_back(ResolvedRecord{record, doubles ? &doubles->GetValues() : nullptr,
+                                      record->expression->GetUnits(), doubles ? doubles->GetUnits() : 0});
+  }
+  return resolved;
+}
+
+void AppendResolved(const ResolvedRecord& r, PopulateTraceDataVisitor::Provider& provider) {
+  if (!r.doubles) {
+    UpdateComponentColumn(*r.record, provider);
+    return;
+  }
+  const double v = r.record->expression->GetValue();
+  r.doubles->push_back(r.from == r.to ? v : Units::Convert(v, r.from, r.to));
+}
+
+// Whether any quantity column of the cache holds matrices: only those make the matrix context
+// walk more than one element.
+bool HasMatrixColumns(const MinorSweepCache* cache) {
+  if (!cache) return false;
+  std::vector<long> ids;
+  cache->GetQuantityIDs(ids);
+  for (long id : ids)
+    if (const Column* column = cache->GetQuantityColumn(id))
+      if (postp::IsMatrixParamType(column->GetParameterType())) return true;
+  return false;
+}
+
+// LocalBlindlyUpdateTraceColumns over resolved records; without matrices in the scope's cache,
+// one row without the matrix context.
+unsigned AppendRows(const std::vector<ResolvedRecord>& records, PopulateTraceDataVisitor::Provider& provider,
+                    bool matrices = true) {
+  if (!matrices) {
+    for (const ResolvedRecord& r : records) AppendResolved(r, provider);
+    return 1;
+  }
+  SimValueMatrixContext::Reset();
+  unsigned rows = 0;
+  do {
+    for (const ResolvedRecord& r : records) AppendResolved(r, provider);
+    ++rows;
+  } while (SimValueMatrixContext::IncrIteratorIfHaveNext());
+  return rows;
+}
+
+// The rows appended at a point whose cache holds one row per variation.
+unsigned EvaluateAtCachedVariation(const CompositeVVObject* point, const MinorSweepCache& cache,
+                                   const std::set<long>& quantityIDs, const std::vector<ResolvedRecord>& records,
+                                   VersionedQuantityParser* parser, IProgressMonitor* monitor) {
+  NonNestableCompositeVVObjectContext pointValues(point);
+  MinorSweepCacheActivateContext active(&cache, quantityIDs, monitor);
+  PopulateTraceDataVisitor::Provider provider(&cache, parser, nullptr, nullptr);
+  provider.SetCurrentIndexFromCache();
+  return AppendRows(records, provider);
+}
+
 // One curve's count of points, reported to the connectivity when it has any.
 void ReportCurve(const SPS2Connectivity& conn, const CompositeVVObject* curve, unsigned& curveIndex, unsigned points) {
   if (points == 0) return;
@@ -52,12 +123,31 @@ std::vector<CompositeVVObject*> SelfOrChildren(const CompositeVVObject* object, 
   return object->GetCompositeVVObjects();
 }
 
+// The curves of the regular major-primary walk under an outer object: the object itself when it
+// lies at the curve level (one or two levels: the outer objects are the curves), else its children.
+// Compared with the point level instead, a curve would look for its points among its points'
+// children and give none.
+std::vector<CompositeVVObject*> CurvesUnder(const CompositeVVObject* outer, const ConnectedVVObject& connected) {
+  if (outer->GetTreeDepth() >= connected.GetCurveDepth()) return {const_cast<CompositeVVObject*>(outer)};
+  return outer->GetCompositeVVObjects();
+}
+
 // The cache's row for primary value i is row i when its sweep column holds exactly the primary
 // values, strictly ascending (so no other row could match first): the row lookup per point is
 // then skipped.
 bool AreRowsParallel(const MinorSweepCache* cache, const Column* primary) {
   const Column* sweep = cache ? cache->GetSweepColumn() : nullptr;
   if (!sweep || !primary || sweep->GetCount() != primary->GetCount()) return false;
+  const DoubleColumn* a = sweep->GetDoubleColumn();
+  const DoubleColumn* b = primary->GetDoubleColumn();
+  if (a && b && a->GetUnits() == b->GetUnits()) {
+    const std::vector<double>& x = a->GetValues();
+    const std::vector<double>& y = b->GetValues();
+    // NaN (an invalid entry) fails both tests.
+    for (size_t i = 0; i < x.size(); ++i)
+      if (!(x[i] == y[i]) || (i > 0 && !(x[i - 1] < x[i]))) return false;
+    return true;
+  }
   AComplex<double> previous;
   for (size_t i = 0; i < sweep->GetCount(); ++i) {
     AComplex<double> a, b;
@@ -159,7 +249,6 @@ std::set<Column*> PopulateTraceDataVisitor::AllDataColumns() const {
 
 unsigned PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns(const std::vector<TraceComponentColumns*>& records,
                                                                   Provider& provider) {
-  ScopedProfiler profile("PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns");
   SimValueMatrixContext::Reset();
   unsigned rows = 0;
   do {
@@ -199,7 +288,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
   if (!connected) return;
   unsigned curveIndex = 0;
   int running = 0;
-  const std::vector<TraceComponentColumns*> records = AllRecords();
+  const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
   for (const CompositeVVObject* point : connected->GetPoints()) {
     VelDebug::CategoryPrintf("PopulateTraceDataVisitor", 1,
                              L"PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularAlgo\n");
@@ -222,7 +311,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
         for (int i = 0; i < n; ++i) {
           SetPointIndex(running++);
           provider.SetCurrentPrimaryIndex(i, true);
-          points += LocalBlindlyUpdateTraceColumns(records, provider);
+          points += AppendRows(records, provider);
         }
       } else {
         std::vector<TraceComponentColumns*> leftover;
@@ -248,10 +337,12 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       MinorSweepCacheActivateContext active(leaf->GetMinorSweepCache(), quantityIDs, m_monitor);
       Provider provider(leaf->GetMinorSweepCache(), m_parser, primary, primaryVariable);
       const bool rowsParallel = AreRowsParallel(leaf->GetMinorSweepCache(), primary);
+      const bool matrices = HasMatrixColumns(leaf->GetMinorSweepCache());
+      ScopedProfiler profile("PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns");
       for (int i = 0; i < n; ++i) {
         SetPointIndex(running++);
         provider.SetCurrentPrimaryIndex(i, rowsParallel);
-        points += LocalBlindlyUpdateTraceColumns(records, provider);
+        points += AppendRows(records, provider, matrices);
       }
     }
     ReportCurve(conn, point, curveIndex, points);
@@ -334,17 +425,6 @@ bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryCon
   return true;
 }
 
-unsigned PopulateTraceDataVisitor::EvaluateAtCachedVariation(const CompositeVVObject* point,
-                                                             const MinorSweepCache& cache,
-                                                             const std::set<long>& quantityIDs,
-                                                             const std::vector<TraceComponentColumns*>& records) {
-  NonNestableCompositeVVObjectContext pointValues(point);
-  MinorSweepCacheActivateContext active(&cache, quantityIDs, m_monitor);
-  Provider provider(&cache, m_parser, nullptr, nullptr);
-  provider.SetCurrentIndexFromCache();
-  return LocalBlindlyUpdateTraceColumns(records, provider);
-}
-
 void PopulateTraceDataVisitor::PopulateMajorPrimarySPS2ConnectivityUsingRegularAlgo(
     const MajorPrimarySPS2Connectivity& conn) {
   ORVEX_ASSERT(!mPopulateOnlyOnePtPerCurve);
@@ -353,7 +433,7 @@ void PopulateTraceDataVisitor::PopulateMajorPrimarySPS2ConnectivityUsingRegularA
   if (!connected) return;
   unsigned curveIndex = 0;
   int running = 0;
-  const std::vector<TraceComponentColumns*> records = AllRecords();
+  const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
   for (const CompositeVVObject* curve : connected->GetCurves()) {
     Tick();
     unsigned points = 0;
@@ -361,7 +441,7 @@ void PopulateTraceDataVisitor::PopulateMajorPrimarySPS2ConnectivityUsingRegularA
       SetPointIndex(running);
       auto* cache = dynamic_cast<const MinorSweepCache*>(connected->GetDataForCompVVObject(point));
       if (!cache) continue;
-      points += EvaluateAtCachedVariation(point, *cache, quantityIDs, records);
+      points += EvaluateAtCachedVariation(point, *cache, quantityIDs, records, m_parser, m_monitor);
       ++running;
     }
     ReportCurve(conn, curve, curveIndex, points);
@@ -378,7 +458,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityOnePointPerCu
   if (!connected) return;
   unsigned curveIndex = 0;
   int running = 0;
-  const std::vector<TraceComponentColumns*> records = AllRecords();
+  const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
   const std::vector<CompositeVVObject*> curves =
       connected->GetCurveDepth() == 0 ? connected->GetPoints() : connected->GetCurves();
   for (const CompositeVVObject* curve : curves) {
@@ -398,7 +478,8 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityOnePointPerCu
           ORVEX_ASSERT(!"Number of primary sweep values 0?");
           continue;
         }
-        for (TraceComponentColumns* record : records) {
+        for (const ResolvedRecord& r : records) {
+          const TraceComponentColumns* record = r.record;
           MinorSweepCacheActivateContext active(leaf->GetMinorSweepCache(), CollectQuantityIDsOf(*record), m_monitor);
           Provider provider(leaf->GetMinorSweepCache(), m_parser, primaryCol, primaryVariable);
           SetPointIndex(running);
@@ -419,7 +500,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityOnePointPerCu
         Provider provider(leaf->GetMinorSweepCache(), m_parser, primary, primaryVariable);
         SetPointIndex(running);
         provider.SetCurrentPrimaryIndex(0, false);
-        unsigned numMultiVals = LocalBlindlyUpdateTraceColumns(records, provider);
+        unsigned numMultiVals = AppendRows(records, provider);
         ORVEX_ASSERT(numMultiVals==1);
         running += n;
         ++points;
@@ -438,19 +519,20 @@ void PopulateTraceDataVisitor::PopulateMajorPrimarySPS2ConnectivityOnePointPerCu
   if (!connected) return;
   unsigned curveIndex = 0;
   int running = 0;
-  const std::vector<TraceComponentColumns*> records = AllRecords();
+  const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
   const std::vector<CompositeVVObject*> outers =
       connected->GetSurfaceDepth() == 0 ? connected->GetCurves() : connected->GetSurfaces();
   for (const CompositeVVObject* outer : outers) {
     Tick();
     unsigned points = 0;
-    for (const CompositeVVObject* child : SelfOrChildren(outer, *connected)) {
+    for (const CompositeVVObject* child : CurvesUnder(outer, *connected)) {
       const std::vector<CompositeVVObject*>& pointObjects = child->GetCompositeVVObjects();
       if (pointObjects.empty()) continue;
       SetPointIndex(running);
       auto* cache = dynamic_cast<const MinorSweepCache*>(connected->GetDataForCompVVObject(pointObjects.front()));
       if (!cache) continue;
-      unsigned numMultiVals = EvaluateAtCachedVariation(pointObjects.front(), *cache, quantityIDs, records);
+      unsigned numMultiVals = EvaluateAtCachedVariation(pointObjects.front(), *cache, quantityIDs, records,
+                                                            m_parser, m_monitor);
       ORVEX_ASSERT(numMultiVals==1);
       int withData = 0;
       for (const CompositeVVObject* p : pointObjects)

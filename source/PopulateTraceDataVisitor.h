@@ -71,10 +71,6 @@ private:
   bool BulkPopulateTraceComponents(const MinorPrimaryConnectivityLeafData& leaf,
                                    std::vector<TraceComponentColumns*>& leftover,
                                    const MinorPrimarySPS2Connectivity& conn, const std::set<long>& quantityIDs);
-  // The rows appended at a point whose cache holds one row per variation.
-  unsigned EvaluateAtCachedVariation(const CompositeVVObject* point, const MinorSweepCache& cache,
-                                     const std::set<long>& quantityIDs,
-                                     const std::vector<TraceComponentColumns*>& records);
   void UpdatePerFamilyValues(const SPS2Connectivity& conn);
   bool HasMatrixQuantities(const std::set<long>& ids, const MinorPrimaryConnectivityLeafData& leaf) const;
   std::set<long> CollectQuantityIDs() const;

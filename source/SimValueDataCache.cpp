@@ -80,8 +80,12 @@ std::vector<Variable*> VariablesOf(const VariableValues& values) {
   return variables;
 }
 
+// Lists without repeats, as variations give them; asked at every lookup, so without allocating.
 bool SameVariables(const std::vector<Variable*>& a, const std::vector<Variable*>& b) {
-  return std::set<Variable*>(a.begin(), a.end()) == std::set<Variable*>(b.begin(), b.end());
+  if (a.size() != b.size()) return false;
+  for (Variable* v : a)
+    if (std::find(b.begin(), b.end(), v) == b.end()) return false;
+  return true;
 }
 
 // Invalidates and deletes each MinorVVsCache of the list.
@@ -170,6 +174,12 @@ ConnectedVVObject* SimValueDataCache::GetOrCreateVersionEntry(const std::vector<
   Cache::Owned& entry =
       m_cache.GetVersionMap(dsd.GetDesignID(), dsd.GetSolutionID(), dsd.GetReportTypeSolutionDefinitionRef())[versionID];
   if (!entry) entry.reset(ConnectedVVObject::CreateConnectedVVObject(majorVariables));
+  // Every point of a version varies the same major variables: keyed by fewer, the variations that
+  // differ only in the others would share one cache, each push overwriting the last.
+  if (!SameVariables(entry->GetVariables(), majorVariables)) {
+    ORVEX_ASSERT(!"major variables differ from the version's");
+    return nullptr;
+  }
   return entry.get();
 }
 

@@ -109,7 +109,8 @@ private:
     bool created = false;  // made for this call, not yet in the sweep connectivity
   };
 
-  // Version entry of a definition; every level is created when missing.
+  // Version entry of a definition; every level is created when missing. Null, after an assertion,
+  // for major variables other than the entry's.
   ConnectedVVObject* GetOrCreateVersionEntry(const std::vector<Variable*>& majorVariables,
                                              const DesignSolutionDefinition& dsd, long versionID);
   // Steps shared by the updates: the MinorVVsCache at the current values, the sweep variable's

@@ -62,8 +62,23 @@ const Column* SimValueValueProviderT<Parser>::ColumnOfID(long id) {
 }
 
 template <class Parser>
-const Column* SimValueValueProviderT<Parser>::ColumnOf(const ValueBase* asking) {
-  return ColumnOfID(rep::GetSimValueIDFromValue(asking));
+const typename SimValueValueProviderT<Parser>::Resolved& SimValueValueProviderT<Parser>::Resolve(
+    const ValueBase* asking) {
+  for (const Resolved& r : m_resolved) {
+    if (r.asking != asking) continue;
+    ORVEX_ASSERT(r.column);
+    return r;
+  }
+  const long id = rep::GetSimValueIDFromValue(asking);
+  // Not kept: such a value asserts again at each read.
+  if (id == id::invalidID) return m_none;
+  const Column* column = ColumnOfID(id);
+  const bool matrix = column && postp::IsMatrixParamType(column->GetParameterType());
+  const DoubleColumn* doubles = column ? column->GetDoubleColumn() : nullptr;
+  const ComplexColumn* complex = column ? column->GetComplexColumn() : nullptr;
+  m_resolved.push_back(Resolved{asking, column, matrix, doubles, complex, doubles ? &doubles->GetValues() : nullptr,
+                                complex ? &complex->GetValues() : nullptr});
+  return m_resolved.back();
 }
 
 template <class Parser>
@@ -86,34 +101,36 @@ bool SimValueValueProviderT<Parser>::MatrixElement(const Column& column, Value& 
 
 template <class Parser>
 double SimValueValueProviderT<Parser>::GetValue(const ValueBase* asking) {
-  const Column* column = ColumnOf(asking);
-  if (!column) return DoubleColumn::kInvalidValue;
-  if (postp::IsMatrixParamType(column->GetParameterType())) {
+  const Resolved& r = Resolve(asking);
+  if (!r.column) return DoubleColumn::kInvalidValue;
+  if (r.matrix) {
     Value element;
-    if (MatrixElement<DoubleMatrixValue>(*column, element)) return element.GetValue();
+    if (MatrixElement<DoubleMatrixValue>(*r.column, element)) return element.GetValue();
     ORVEX_ASSERT(0);
     return DoubleColumn::kInvalidValue;
   }
-  const DoubleColumn* qtyCol = column->GetDoubleColumn();
+  const DoubleColumn* qtyCol = r.doubles;
   ORVEX_ASSERT(qtyCol);
-  const int row = qtyCol ? RowIn(*qtyCol) : -1;
-  return row >= 0 ? qtyCol->GetValues()[static_cast<size_t>(row)] : DoubleColumn::kInvalidValue;
+  const auto* values = r.doubleValues;
+  if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return DoubleColumn::kInvalidValue;
+  return (*values)[static_cast<size_t>(m_row)];
 }
 
 template <class Parser>
 AComplex<double> SimValueValueProviderT<Parser>::GetComplexValue(const ValueBase* asking) {
-  const Column* column = ColumnOf(asking);
-  if (!column) return ComplexColumn::kInvalidValue;
-  if (postp::IsMatrixParamType(column->GetParameterType())) {
+  const Resolved& r = Resolve(asking);
+  if (!r.column) return ComplexColumn::kInvalidValue;
+  if (r.matrix) {
     Value element;
-    if (MatrixElement<ComplexMatrixValue>(*column, element)) return element.GetComplexValue();
+    if (MatrixElement<ComplexMatrixValue>(*r.column, element)) return element.GetComplexValue();
     ORVEX_ASSERT(0);
     return ComplexColumn::kInvalidValue;
   }
-  const ComplexColumn* qtyCol = column->GetComplexColumn();
+  const ComplexColumn* qtyCol = r.complex;
   ORVEX_ASSERT(qtyCol);
-  const int row = qtyCol ? RowIn(*qtyCol) : -1;
-  return row >= 0 ? qtyCol->GetValues()[static_cast<size_t>(row)] : ComplexColumn::kInvalidValue;
+  const auto* values = r.complexValues;
+  if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return ComplexColumn::kInvalidValue;
+  return (*values)[static_cast<size_t>(m_row)];
 }
 
 namespace {

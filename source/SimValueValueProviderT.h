@@ -4,18 +4,21 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/Value.h"
 
 class Column;
+class ComplexColumn;
+class DoubleColumn;
 class LinkVariableToColumnContext;
 class MinorSweepCache;
 class MatrixValue;
 class Variable;
 
-// Installed as the value parser while it lives; scopes nest strictly. Each quantity's column
-// is looked up once per provider, not at every read.
+// Installed as the value parser while it lives; scopes nest strictly. Each asking value's column
+// and its views are resolved once per provider (a leaf or a point), not at every read.
 template <class Parser>
 class SimValueValueProviderT : public IValueParser {
 public:
@@ -46,8 +49,21 @@ public:
   bool GetCurrentMatrixElement(Value& out, const ValueBase& matrix);
 
 private:
-  // The quantity column of the asking value, resolved once; null (after "col") when none.
-  const Column* ColumnOf(const ValueBase* asking);
+  // What one asking value reads: its quantity column (null when none) and the column's views.
+  struct Resolved {
+    const ValueBase* asking;
+    const Column* column;
+    bool matrix;
+    const DoubleColumn* doubles;
+    const ComplexColumn* complex;
+    // Their entries, taken once: a read is counted once per scope, not at every point.
+    const std::vector<double>* doubleValues;
+    const std::vector<AComplex<double>>* complexValues;
+  };
+  // The asking value's column and views, found by address after its first read; null column
+  // (after "col") when none.
+  const Resolved& Resolve(const ValueBase* asking);
+  const Column* ColumnOf(const ValueBase* asking) { return Resolve(asking).column; }
   const Column* ColumnOfID(long id);
   // The row inside the column, or -1.
   int RowIn(const Column& column) const;
@@ -65,4 +81,6 @@ private:
   int m_row = -1;
   Value m_element{Units::kNoUnit};
   std::map<long, const Column*> m_columns;  // resolved quantity columns, nulls included
+  std::vector<Resolved> m_resolved;         // few: one per quantity leaf of the expressions
+  const Resolved m_none{nullptr, nullptr, false, nullptr, nullptr, nullptr, nullptr};
 };

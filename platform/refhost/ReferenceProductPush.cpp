@@ -4,6 +4,7 @@
 
 #include "Gravik/ITraceExtendedLoadInfo.h"
 #include "orvex/centupd/IProgressMonitor.h"
+#include "orvex/core/Ids.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/ISimValueQuantityValueContainer.h"
 #include "postorvex/columns/Column.h"
@@ -56,7 +57,91 @@ void FillQuantityColumns(QuantityColumns& out, const ReferenceSolution& solution
   primary.SetValue(-1);
 }
 
+long IDOf(const rep::QuantityIDMap& quantities, const AString& name) {
+  auto it = quantities.find(name);
+  return it == quantities.end() ? id::invalidID : it->second;
+}
+
+void Replay(const ScriptedPush& call, ISimValueQuantityValueContainer& container,
+            const rep::QuantityIDMap& quantities) {
+  std::vector<long> ids;
+  std::vector<const Column*> columns;
+  for (size_t i = 0; i < call.quantities.size(); ++i) {
+    ids.push_back(IDOf(quantities, call.quantities[i]));
+    columns.push_back(i < call.columns.size() ? call.columns[i].get() : nullptr);
+  }
+  std::unique_ptr<Column> none;
+  Column* primary = call.primary.get();
+  if (!primary) {
+    none = std::make_unique<DoubleColumn>();
+    primary = none.get();
+  }
+  switch (call.operation) {
+    case ScriptedPush::kSetQuantityValues:
+      container.SetQuantityValues(call.minor, ids, columns, *primary, call.tag);
+      break;
+    case ScriptedPush::kWithInterpolationOrders: {
+      std::map<long, const CharColumn*> orders;
+      for (const auto& entry : call.orders) orders[IDOf(quantities, entry.first)] = entry.second.get();
+      container.SetQuantityValuesWithInterpolationOrders(call.minor, ids, orders, columns, *primary, call.tag);
+      break;
+    }
+    case ScriptedPush::kWithPerQuantityPrimaries: {
+      std::map<long, Column*> primaries;
+      for (const auto& entry : call.perQuantityPrimaries) primaries[IDOf(quantities, entry.first)] = entry.second.get();
+      container.SetQuantityValuesWithPerQuantityPrimaries(call.minor, ids, primaries, columns, *primary, call.tag);
+      break;
+    }
+  }
+}
+
 }  // namespace
+
+void ReferenceSolutionInstance::PushStep(ISimValueQuantityValueContainer& container, const rep::QuantityIDMap& quantities,
+                                         rep::ITraceExtendedLoadInfo& traceInfo, const VariableValues& minorVariation,
+                                         Variable* primaryVariable, SweepBase* primarySweep, bool major, bool special) {
+  std::unique_ptr<Column> primary;
+  if (major) {
+    const Value* value = m_variation.GetVariableValue(primaryVariable);
+    primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
+    if (value) primary->AppendValue(*value);
+  } else if (special) {
+    primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
+    for (unsigned i = 0; i < primarySweep->GetNumValues(); ++i)
+      primary->AppendValue(Value(primarySweep->GetValueText(i), primaryVariable->GetUnits()));
+  } else if (const Column* tracePrimary = traceInfo.GetPrimarySweepColumn()) {
+    primary.reset(tracePrimary->CloneColumn());
+  }
+  if (!primary) return;
+
+  QuantityColumns data;
+  // A major primary is current through the variation; a minor one varies along its column.
+  FillQuantityColumns(data, *m_solution, quantities, *primary, major ? nullptr : primaryVariable,
+                      major ? 1 : primary->GetCount());
+  if (m_pushFailure == PushFailure::kWrongLength)
+    for (auto& column : data.owned) column->AppendInvalidValues(1);
+
+  ++m_pushes;
+  if (!special || m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kCommonPrimary) {
+    container.SetQuantityValues(minorVariation, data.ids, data.columns, *primary, kTag);
+  } else if (m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kInterpolationOrders) {
+    std::vector<std::unique_ptr<CharColumn>> orderColumns;
+    std::map<long, const CharColumn*> orders;
+    for (long id : data.ids) {
+      orderColumns.push_back(std::make_unique<CharColumn>());
+      orderColumns.back()->GetValues().assign(primary->GetCount(), 1);
+      orders[id] = orderColumns.back().get();
+    }
+    container.SetQuantityValuesWithInterpolationOrders(minorVariation, data.ids, orders, data.columns, *primary, kTag);
+  } else {
+    std::map<long, Column*> primaries;
+    for (long id : data.ids) primaries[id] = primary.get();
+    std::unique_ptr<Column> data4(primary->CloneColumn());
+    data4->ClearValues();
+    container.SetQuantityValuesWithPerQuantityPrimaries(minorVariation, data.ids, primaries, data.columns, *data4,
+                                                         kTag);
+  }
+}
 
 bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueContainer* container,
                                                        IExtendedLoadInfo* info, IProgressMonitor* monitor) {
@@ -68,6 +153,19 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
 
   rep::QuantityIDMap quantities;
   traceInfo->GetQuantityMap(quantities);
+  // Variables the unit and the step leave open keep their nominal values.
+  VariableValues nominal;
+  m_solution->GetNominalVariation(nominal);
+  VariableValuesContext nominalValues(nominal);
+  VariableValuesContext own(m_variation);
+  if (!m_script.empty()) {
+    for (const ScriptedPush& call : m_script) {
+      if (monitor && monitor->IsAbandoned()) return true;
+      ++m_pushes;
+      Replay(call, *container, quantities);
+    }
+    return true;
+  }
   rep::SubsweepsAdapter* subsweeps = traceInfo->GetSubsweeps();
   Variable* primaryVariable = subsweeps && subsweeps->size() > 0 ? (*subsweeps)[0].GetVariable(0) : nullptr;
   SweepBase* primarySweep = subsweeps && subsweeps->size() > 0 ? (*subsweeps)[0].GetSweep() : nullptr;
@@ -75,57 +173,35 @@ bool ReferenceSolutionInstance::PopulateQuantityValues(ISimValueQuantityValueCon
   const bool special = primarySweep && primarySweep->IsSpecialSweep();
 
   DegeneracyAwareSweepsIterator minor(traceInfo->CreateMinorSweepsIteratorExcludingSpecialsAndPrimary());
-  // Variables the unit and the step leave open keep their nominal values.
-  VariableValues nominal;
-  m_solution->GetNominalVariation(nominal);
-  VariableValuesContext nominalValues(nominal);
-  VariableValuesContext own(m_variation);
+  // The trace's non-primary special sweeps: the product's own values, each combination pushed on
+  // its own with its values current and in the minor variation.
+  std::vector<std::pair<Variable*, SweepBase*>> specials;
+  for (size_t i = 1; subsweeps && i < subsweeps->size(); ++i) {
+    SweepBase* sweep = (*subsweeps)[i].GetSweep();
+    Variable* variable = (*subsweeps)[i].GetVariable(0);
+    if (sweep && variable && sweep->IsSpecialSweep() && sweep->GetNumValues() > 0)
+      specials.emplace_back(variable, sweep);
+  }
+  size_t combinations = 1;
+  for (const auto& special : specials) combinations *= special.second->GetNumValues();
+
   for (minor.Begin(); !minor.End(); minor.Advance()) {
-    if (monitor && monitor->IsAbandoned()) return true;
     VariableValuesContext step(minor.GetVariableValues());
-    VariableValues minorVariation = minor.GetVariableValues();
-    if (primaryVariable) minorVariation.RemoveVariableValue(primaryVariable);
-
-    std::unique_ptr<Column> primary;
-    if (major) {
-      const Value* value = m_variation.GetVariableValue(primaryVariable);
-      primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
-      if (value) primary->AppendValue(*value);
-    } else if (special) {
-      primary.reset(Column::CreateColumn(primaryVariable->GetParameterType(), primaryVariable->GetUnits()));
-      for (unsigned i = 0; i < primarySweep->GetNumValues(); ++i)
-        primary->AppendValue(Value(primarySweep->GetValueText(i), primaryVariable->GetUnits()));
-    } else if (const Column* tracePrimary = traceInfo->GetPrimarySweepColumn()) {
-      primary.reset(tracePrimary->CloneColumn());
-    }
-    if (!primary) continue;
-
-    QuantityColumns data;
-    // A major primary is current through the variation; a minor one varies along its column.
-    FillQuantityColumns(data, *m_solution, quantities, *primary, major ? nullptr : primaryVariable,
-                        major ? 1 : primary->GetCount());
-    if (m_pushFailure == PushFailure::kWrongLength)
-      for (auto& column : data.owned) column->AppendInvalidValues(1);
-
-    ++m_pushes;
-    if (!special || m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kCommonPrimary) {
-      container->SetQuantityValues(minorVariation, data.ids, data.columns, *primary, kTag);
-    } else if (m_solution->GetSpecialPush() == ReferenceSolution::SpecialPush::kInterpolationOrders) {
-      std::vector<std::unique_ptr<CharColumn>> orderColumns;
-      std::map<long, const CharColumn*> orders;
-      for (long id : data.ids) {
-        orderColumns.push_back(std::make_unique<CharColumn>());
-        orderColumns.back()->GetValues().assign(primary->GetCount(), 1);
-        orders[id] = orderColumns.back().get();
+    for (size_t combination = 0; combination < combinations; ++combination) {
+      if (monitor && monitor->IsAbandoned()) return true;
+      VariableValues minorVariation = minor.GetVariableValues();
+      if (primaryVariable) minorVariation.RemoveVariableValue(primaryVariable);
+      VariableValues specialValues;
+      for (size_t rest = combination, k = 0; k < specials.size(); ++k) {
+        const unsigned n = specials[k].second->GetNumValues();
+        Variable* variable = specials[k].first;
+        specialValues.SetVariableValue(variable, Value(specials[k].second->GetValueText(rest % n), variable->GetUnits()));
+        rest /= n;
       }
-      container->SetQuantityValuesWithInterpolationOrders(minorVariation, data.ids, orders, data.columns, *primary, kTag);
-    } else {
-      std::map<long, Column*> primaries;
-      for (long id : data.ids) primaries[id] = primary.get();
-      std::unique_ptr<Column> data4(primary->CloneColumn());
-      data4->ClearValues();
-      container->SetQuantityValuesWithPerQuantityPrimaries(minorVariation, data.ids, primaries, data.columns, *data4,
-                                                           kTag);
+      for (const auto& entry : specialValues.GetVariableValueMap())
+        minorVariation.SetVariableValue(entry.first, entry.second);
+      VariableValuesContext specialCurrent(specialValues);
+      PushStep(*container, quantities, *traceInfo, minorVariation, primaryVariable, primarySweep, major, special);
     }
   }
   return true;

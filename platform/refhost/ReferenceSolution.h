@@ -20,9 +20,30 @@
 #include "postorvex/sweeps/SweepBase.h"
 #include "refhost/ReferenceQuantityTypeProvider.h"
 
+class CharColumn;
+class Column;
+namespace rep {
+class ITraceExtendedLoadInfo;
+}  // namespace rep
+
 namespace refhost {
 
 class ReferenceSolution;
+
+// Script mode: one call of the product to the engine's container, replayed verbatim. Quantities
+// are named; each name becomes the ID that the trace's load info maps it to (an unknown name the
+// invalid ID), so a script need not know the IDs the engine hands out.
+struct ScriptedPush {
+  enum Operation { kSetQuantityValues, kWithInterpolationOrders, kWithPerQuantityPrimaries };
+  Operation operation = kSetQuantityValues;
+  VariableValues minor;
+  std::vector<AString> quantities;
+  std::vector<std::shared_ptr<Column>> columns;  // parallel to `quantities`; null passes null
+  std::shared_ptr<Column> primary;               // the primary values, or data4 of the last operation
+  std::map<AString, std::shared_ptr<CharColumn>> orders;
+  std::map<AString, std::shared_ptr<Column>> perQuantityPrimaries;
+  AString tag = L"script";
+};
 
 // One sweep point of a reference solution.
 class ReferenceSolutionInstance : public ISolutionInstanceForReports {
@@ -38,6 +59,10 @@ public:
   // point of this variation (see ReferenceProductPush.cpp).
   bool PopulateQuantityValues(ISimValueQuantityValueContainer* container, IExtendedLoadInfo* info,
                               IProgressMonitor* monitor) override;
+
+  // With a script the instance replays it at each load instead of pushing from the model; an
+  // empty script goes back to the model.
+  void SetScript(const std::vector<ScriptedPush>& script) { m_script = script; }
 
   // Failures a product can show while pushing.
   enum class PushFailure { kNone, kAnswerFalse, kThrow, kWrongLength };
@@ -55,6 +80,12 @@ public:
   bool BelongsTo(const IDerivedDataDefinition& loadDefinition) const;
 
 private:
+  // One push of the model's values at the current values (the minor step and special values).
+  void PushStep(ISimValueQuantityValueContainer& container,
+                const std::map<AString, long, AString::NoCaseLess>& quantities, rep::ITraceExtendedLoadInfo& traceInfo,
+                const VariableValues& minorVariation, Variable* primaryVariable, SweepBase* primarySweep, bool major,
+                bool special);
+
   VariableValues m_variation;
   bool m_hasDefinition;
   ReportTypeSolutionDefinition m_definition;
@@ -67,6 +98,7 @@ private:
   bool m_dropOneVersion = false;
   const ReferenceSolution* m_solution = nullptr;  // the solution that made it
   PushFailure m_pushFailure = PushFailure::kNone;
+  std::vector<ScriptedPush> m_script;
   int m_pushes = 0;
   int m_populateCalls = 0;
 };
@@ -133,6 +165,7 @@ public:
   // A sweep point; with a definition, it is given only for that report type's load definition.
   ReferenceSolutionInstance& AddInstance(const VariableValues& variation,
                                          const ReportTypeSolutionDefinition* forDefinition = nullptr);
+  const std::vector<std::unique_ptr<ReferenceSolutionInstance>>& GetInstances() const { return m_instances; }
   void SetVersionIDs(long postprocessing, long context) {
     m_ppVersion = postprocessing;
     m_contextVersion = context;

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -179,51 +180,107 @@ TEST_F(PopulationTest, MajorPrimaryCurveRunsOverTheMajorValues) {
   EXPECT_NEAR(std::hypot(3.0, 8.0), y.GetValues()[1], 1e-12);
 }
 
-// Over three major levels the trace curves are the outer level, each middle object gives one point at its first
-// leaf, and the running index counts every leaf with data.
-TEST_F(PopulationTest, OnePointPerCurveOverThreeMajorLevels) {
-  Variable* w = solution.AddVariable(L"W", Value(1.0, Units::kNoUnit), true);
-  Variable* m = solution.AddVariable(L"M", Value(1.0, Units::kNoUnit), true);
-  solution.AddSweep(w, {1, 2});
-  solution.AddSweep(m, {1, 2});
-  SubsweepDefParamsContainer defs;
-  for (const wchar_t* name : {L"L", L"W", L"M"})
-    defs.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
-  rep::SubsweepsAdapter sweeps(defs, Dsd(), 1, &manager, {});
-  rep::SweepsVariableInfoMediator2 med(&sweeps, ReportTypeSolutionDefinition(1), &solution, VariableValues(), false);
-  MajorPrimarySPS2Connectivity c(med.CreateConnectedVVObject());
-  for (double lv : {1.0, 2.0})
-    for (double wv : {1.0, 2.0})
-      for (double mv : {1.0, 2.0}) {
-        VariableValues at = Major(lv);
-        at.SetVariableValue(w, Value(wv, Units::kNoUnit));
-        at.SetVariableValue(m, Value(mv, Units::kNoUnit));
-        DoubleColumn primary;
-        ComplexColumn s;
-        primary.AppendValues({lv});
-        s.AddValue({wv, mv});
-        rep::CacheAndConnectivityUpdateHelper2 helper(&c, Dsd(), 1, at, &med, &cache);
-        helper.SetQuantityValues(VariableValues(), {parser->GetSimValueID(L"S")}, {&s}, primary, L"major");
-      }
-  std::vector<Value> majorExpressions;
-  {
-    VariableNameSpace names(1, 1, 0);
-    for (Variable* v : {l, w, m}) names.AddVariable(v);
+// A major primary L under up to two further major levels W and M, on a solution of its own (the cache
+// keys its variations by the solution's major variables). S(L, W, M) = L + i(10W + 100M) is pushed at
+// every variation, L varying fastest.
+struct MajorLevels {
+  explicit MajorLevels(int levels) : solution(manager.AddSolution(10, L"Run1")), cache(&manager) {
+    solution.AddSupportedReportType(1);
+    solution.AddQuantity(L"S", ValueState(2, 15, 1));
+    const wchar_t* names[] = {L"L", L"W", L"M"};
+    const std::vector<double> values[] = {{1, 2, 3}, {1, 2}, {1, 2}};
+    SubsweepDefParamsContainer defs;
+    for (int i = 0; i < levels; ++i) {
+      variables.push_back(solution.AddVariable(names[i], Value(1.0, Units::kNoUnit), true));
+      solution.AddSweep(variables.back(), values[i]);
+      defs.PushBackAndOwn(solution.GetSweepOfVariable(names[i], SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
+    }
+    subsweeps = std::make_unique<rep::SubsweepsAdapter>(defs, Dsd(), 1, &manager, std::vector<VariableValues>{});
+    mediator = std::make_unique<rep::SweepsVariableInfoMediator2>(subsweeps.get(), ReportTypeSolutionDefinition(1),
+                                                                  &solution, VariableValues(), false);
+    parser.reset(dynamic_cast<rep::VersionedQuantityParser*>(
+        rep::CreateVersionedQuantityParser(&manager, &user, &cache.GetInfoServer(), Dsd())));
+    connectivity = std::make_unique<MajorPrimarySPS2Connectivity>(mediator->CreateConnectedVVObject());
+    const double one[] = {0.0};
+    for (double mv : levels > 2 ? values[2] : std::vector<double>(one, one + 1))
+      for (double wv : levels > 1 ? values[1] : std::vector<double>(one, one + 1))
+        for (double lv : values[0]) {
+          VariableValues at;
+          const double levelValues[] = {lv, wv, mv};
+          for (int i = 0; i < levels; ++i) at.SetVariableValue(variables[i], Value(levelValues[i], Units::kNoUnit));
+          DoubleColumn primary;
+          ComplexColumn s;
+          primary.AppendValues({lv});
+          s.AddValue(S(lv, wv, mv));
+          rep::CacheAndConnectivityUpdateHelper2 helper(connectivity.get(), Dsd(), 1, at, mediator.get(), &cache);
+          helper.SetQuantityValues(VariableValues(), {parser->GetSimValueID(L"S")}, {&s}, primary, L"major");
+        }
+    texts = {levels > 1 ? L"W" : L"L", L"mag(S)"};
+    record.reset(rep::ValidateExpressions(*parser, texts));
+    VariableNameSpace ns(1, 1, 0);
+    for (Variable* v : variables) ns.AddVariable(v);
     InstalledParserScope installed(parser.get());
-    majorExpressions = {Value(L"W", Units::kNoUnit), Value(L"mag(S)", Units::kNoUnit)};
+    for (const AString& t : texts) expressions.emplace_back(t, Units::kNoUnit);
   }
-  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> majorRecord(
-      rep::ValidateExpressions(*parser, {L"W", L"mag(S)"}));
-  rep::TraceDataDatasets datasets(med, c, *majorRecord, *parser, nullptr);
-  DoubleColumn x, y;
-  rep::PopulateTraceDataVisitor visitor(majorExpressions, {&x, &y}, parser.get(), &datasets, nullptr, true);
-  c.Accept(visitor);
-  ASSERT_EQ(2u, c.GetFamilyCount());
-  EXPECT_EQ(2u, c.GetNumPointsInFamily(0));
-  EXPECT_EQ(2u, c.GetNumPointsInFamily(1));
-  EXPECT_EQ(std::vector<double>({1, 2, 1, 2}), x.GetValues());
-  EXPECT_EQ(4u, y.GetCount());
-  EXPECT_EQ(6, datasets.GetCurrentPointIndex()) << "set to the count of leaves with data before the last point";
+  static AComplex<double> S(double lv, double wv, double mv) { return {lv, 10 * wv + 100 * mv}; }
+  static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
+
+  refhost::ReferenceSolutionManager manager;
+  refhost::ReferenceSolution& solution;
+  rep::OutputVariableMgr user{&manager};
+  rep::SimValueDataCache cache;
+  std::vector<Variable*> variables;  // L, W, M
+  std::unique_ptr<rep::SubsweepsAdapter> subsweeps;
+  std::unique_ptr<rep::SweepsVariableInfoMediator2> mediator;
+  std::unique_ptr<rep::VersionedQuantityParser, ParserDeleter> parser;
+  std::unique_ptr<MajorPrimarySPS2Connectivity> connectivity;
+  std::vector<AString> texts;
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record;
+  std::vector<Value> expressions;
+};
+
+// Each curve of the regular walk gives one point, at its first L, and the trace's curves are formed
+// one level up when there is a level above the regular curves; the running index counts every L.
+TEST(MajorPrimaryOnePointPerCurve, EveryPointHoldsItsOwnVariationsValue) {
+  struct Case {
+    int levels;
+    std::vector<std::vector<double>> curves;  // per trace curve, the x (W, or L) of each point
+    std::vector<AString> keys;                // each curve's variation key
+    int lastIndex;                            // the index the datasets saw last
+  };
+  const Case cases[] = {
+      {1, {{1}}, {L""}, 0},
+      {2, {{1}, {2}}, {L"W=1", L"W=2"}, 3},
+      {3, {{1, 2}, {1, 2}}, {L"M=1", L"M=2"}, 9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.levels);
+    MajorLevels t(c.levels);
+    ASSERT_TRUE(t.record);
+    rep::TraceDataDatasets datasets(*t.mediator, *t.connectivity, *t.record, *t.parser, nullptr);
+    DoubleColumn x, y;
+    rep::PopulateTraceDataVisitor visitor(t.expressions, {&x, &y}, t.parser.get(), &datasets, nullptr, true);
+    t.connectivity->Accept(visitor);
+    ASSERT_EQ(c.curves.size(), t.connectivity->GetFamilyCount());
+    size_t row = 0;
+    for (unsigned curve = 0; curve < c.curves.size(); ++curve) {
+      VariableValues family;
+      t.connectivity->GetVariableValuesForCurve(family, curve);
+      EXPECT_EQ(c.keys[curve], family.GetVariationKey(true));
+      ASSERT_EQ(c.curves[curve].size(), t.connectivity->GetNumPointsInFamily(curve));
+      const Value* m = c.levels > 2 ? family.GetVariableValue(t.variables[2]) : nullptr;
+      for (double xv : c.curves[curve]) {
+        ASSERT_LT(row, y.GetCount());
+        EXPECT_DOUBLE_EQ(xv, x.GetValues()[row]);
+        const double wv = c.levels > 1 ? xv : 0.0;
+        EXPECT_NEAR(std::abs(MajorLevels::S(1, wv, m ? m->GetValue() : 0.0)), y.GetValues()[row], 1e-9)
+            << "the first L of the point's own variation";
+        ++row;
+      }
+    }
+    EXPECT_EQ(row, y.GetCount());
+    EXPECT_EQ(c.lastIndex, datasets.GetCurrentPointIndex());
+  }
 }
 
 TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
@@ -262,6 +319,109 @@ TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
     for (unsigned k = 0; k < 3; ++k)
       EXPECT_NEAR(std::hypot(3.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k], 1e-12)
           << "the largest |S| of the point's curve";
+  }
+}
+
+// The outer range function's curve is made of the inner one's values: its datasets are built after
+// the inner ones although the record lists the outer one first.
+TEST_F(PopulationTest, ADatasetValueIsBuiltAfterTheOnesItUses) {
+  const std::vector<AString> dsTexts{L"F", L"max(mag(S)-min(mag(S)))"};
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> datasetIDs;
+  dsRecord->GetAllSimDatasetValues(datasetIDs);
+  ASSERT_EQ(2u, datasetIDs.size());
+  std::vector<long> outerUses;
+  for (long id : datasetIDs) {
+    std::vector<long> on;
+    dsRecord->GetSimDatasetDependencyInfo(id, on);
+    if (!on.empty()) outerUses = on;
+  }
+  ASSERT_EQ(1u, outerUses.size()) << "the outer value uses the inner one";
+  EXPECT_EQ(outerUses[0], datasetIDs[1]) << "listed after the value that uses it, so only the ordering helps";
+  std::vector<Value> dsExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
+  }
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
+  datasets.ExtractDatasets(nullptr);
+  DoubleColumn x, y;
+  {
+    SimDatasetValueEvaluationContextRestorer2 context(*dsRecord, *parser, &datasets);
+    rep::PopulateTraceDataVisitor visitor(dsExpressions, {&x, &y}, parser.get(), &datasets, nullptr, false);
+    connectivity->Accept(visitor);
+  }
+  ASSERT_EQ(6u, y.GetCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    for (unsigned k = 0; k < 3; ++k)
+      EXPECT_NEAR(std::hypot(3.0, lv) - std::hypot(1.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k],
+                  1e-12);
+  }
+}
+
+// A record whose dataset values use each other as told, for orders no expression can make.
+class DependencyRecord : public AbstractQuantityInfo {
+public:
+  DependencyRecord(const AbstractQuantityInfo& real, std::map<long, std::vector<long>> uses)
+      : m_real(real), m_uses(std::move(uses)) {}
+  void GetAllSimValueQuantities(std::vector<AString>& out) const override { m_real.GetAllSimValueQuantities(out); }
+  void GetAllOutputVariables(std::vector<ContextVariable*>& out) const override { m_real.GetAllOutputVariables(out); }
+  void GetAllSimDatasetValues(std::vector<long>& out) const override { m_real.GetAllSimDatasetValues(out); }
+  void GetAllCompositeQuantities(std::vector<AString>& out) const override { m_real.GetAllCompositeQuantities(out); }
+  void GetSimValueQuantitiesForExpr(const AString& e, std::vector<AString>& out) const override {
+    m_real.GetSimValueQuantitiesForExpr(e, out);
+  }
+  void GetOutputVariablesForExpr(const AString& e, std::vector<ContextVariable*>& out) const override {
+    m_real.GetOutputVariablesForExpr(e, out);
+  }
+  void GetSimDatasetValuesForExpr(const AString& e, std::vector<long>& out) const override {
+    m_real.GetSimDatasetValuesForExpr(e, out);
+  }
+  void GetCompositeQuantitiesForExpr(const AString& e, std::vector<AString>& out) const override {
+    m_real.GetCompositeQuantitiesForExpr(e, out);
+  }
+  void GetSimDatasetDependencyInfo(long id, std::vector<long>& out) const override {
+    auto it = m_uses.find(id);
+    if (it != m_uses.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  }
+  IValueParser* GetIValueParser() const override { return m_real.GetIValueParser(); }
+
+private:
+  const AbstractQuantityInfo& m_real;
+  std::map<long, std::vector<long>> m_uses;
+};
+
+// Values that use each other are all extracted, in the order they wait, after the assertion; a value
+// that uses itself is asserted and counts as placed.
+TEST_F(PopulationTest, DatasetValuesThatCannotBeOrderedAreStillExtracted) {
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(
+      rep::ValidateExpressions(*parser, {L"F", L"max(mag(S)-min(mag(S)))"}));
+  ASSERT_TRUE(dsRecord);
+  std::vector<long> ids;
+  dsRecord->GetAllSimDatasetValues(ids);
+  ASSERT_EQ(2u, ids.size());
+  struct Case {
+    std::map<long, std::vector<long>> uses;
+    const char* assertion;
+  };
+  const Case cases[] = {
+      {{{ids[0], {ids[1]}}, {ids[1], {ids[0]}}}, "!\"fail to resolve dynamic dataset\""},
+      {{{ids[0], {ids[0]}}}, "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.assertion);
+    DependencyRecord record(*dsRecord, c.uses);
+    rep::TraceDataDatasets datasets(*mediator, *connectivity, record, *parser, nullptr);
+    datasets.ExtractDatasets(nullptr);
+    EXPECT_SOFT_ASSERT(c.assertion);
+    for (long id : ids) EXPECT_TRUE(datasets.GetDatasetForPoint(id, 0)) << id;
   }
 }
 

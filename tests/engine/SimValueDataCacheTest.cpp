@@ -64,6 +64,22 @@ TEST_F(CacheTest, MajorPrimaryUpdatesWriteOneRowPerCall) {
   EXPECT_EQ((std::vector<double>{100, 200, 300}), Values(cache, m_gain));
 }
 
+// Keyed by L alone, a push at another W would overwrite the cache of W = 1.
+TEST_F(CacheTest, AVersionTakesOnlyItsOwnMajorVariables) {
+  MinorSweepCache* first = Push(1, 1, 10);
+  ASSERT_NE(nullptr, first);
+  VariableValuesContext current(Major(1, 2));
+  DoubleColumn primary(113), gain;
+  primary.AppendValues({1, 2, 3});
+  gain.AppendValues({0, 0, 0});
+  EXPECT_EQ(nullptr, m_cache.UpdateCacheForMinorSweepAtCurrVarVal(m_f, false, {m_l}, {}, Dsd(), 1, primary, {m_gain},
+                                                                   {&gain}, L"fewer"));
+  EXPECT_SOFT_ASSERT("!\"major variables differ from the version's\"");
+  EXPECT_EQ(nullptr, m_cache.GetMinorSweepCacheAtCurrVarVals(m_f, {m_l}, Dsd(), 1));
+  EXPECT_SOFT_ASSERT("!\"major variables differ from the version's\"");
+  EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(first, m_gain));
+}
+
 TEST_F(CacheTest, SpecialUpdatesNeedASpecialSweepCache) {
   const size_t sweepsBefore = MinorSweepCache::GetInstanceCount();
   VariableValuesContext current(Major(1, 1));

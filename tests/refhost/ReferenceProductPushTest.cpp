@@ -108,10 +108,10 @@ struct PushTest : ::testing::Test {
     solution.AddSweep(length, {2, 4});
     manager.SetDesignOfInstance(1, 100);
   }
-  std::unique_ptr<rep::SubsweepsAdapter> Subsweeps(const wchar_t* sweepName) {
+  std::unique_ptr<rep::SubsweepsAdapter> Subsweeps(std::vector<const wchar_t*> sweepNames) {
     SubsweepDefParamsContainer defs;
-    SweepBase* sweep = solution.GetSweepOfVariable(sweepName, SimValueContext(), 1);
-    defs.PushBackAndOwn(sweep->CreateDefaultSubsweepDefParams());
+    for (const wchar_t* name : sweepNames)
+      defs.PushBackAndOwn(solution.GetSweepOfVariable(name, SimValueContext(), 1)->CreateDefaultSubsweepDefParams());
     return std::make_unique<rep::SubsweepsAdapter>(defs, DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
                                                    1, &manager, std::vector<VariableValues>{});
   }
@@ -128,7 +128,7 @@ struct PushTest : ::testing::Test {
 };
 
 TEST_F(PushTest, MinorPrimaryPushesTheModelAtEveryPrimaryValue) {
-  auto subsweeps = Subsweeps(L"F");
+  auto subsweeps = Subsweeps({L"F"});
   ASSERT_EQ(1u, subsweeps->size());
   EXPECT_EQ(3u, (*subsweeps)[0].GetValueCount());
   EXPECT_EQ(freq, (*subsweeps)[0].GetVariable(0));
@@ -148,7 +148,7 @@ TEST_F(PushTest, MinorPrimaryPushesTheModelAtEveryPrimaryValue) {
 }
 
 TEST_F(PushTest, MajorPrimaryPushesOneRow) {
-  auto subsweeps = Subsweeps(L"L");
+  auto subsweeps = Subsweeps({L"L"});
   Info info(subsweeps.get(), {{L"S", 5}});
   RecordingContainer container;
   EXPECT_TRUE(solution.AddInstance(AtLength(2)).PopulateQuantityValues(&container, &info, nullptr));
@@ -158,7 +158,7 @@ TEST_F(PushTest, MajorPrimaryPushesOneRow) {
 }
 
 TEST_F(PushTest, FailuresAndAbandon) {
-  auto subsweeps = Subsweeps(L"F");
+  auto subsweeps = Subsweeps({L"F"});
   Info info(subsweeps.get(), {{L"S", 5}});
   RecordingContainer container;
   refhost::ReferenceSolutionInstance& instance = solution.AddInstance(AtLength(2));
@@ -175,6 +175,30 @@ TEST_F(PushTest, FailuresAndAbandon) {
   RecordingProgressMonitor abandoned(0);
   EXPECT_TRUE(instance.PopulateQuantityValues(&container, &info, &abandoned));
   EXPECT_EQ(1u, container.pushes.size()) << "an abandoned push pushes nothing and leaves the abandon to the caller";
+}
+
+// A non-primary special sweep: one push per value of its own, with the value current and in the
+// minor variation.
+TEST_F(PushTest, NonPrimarySpecialSweepPushesOncePerValue) {
+  Variable* h = solution.AddVariable(L"H", Value(0.0, Units::kNoUnit), false);
+  solution.AddSweep(h, {5, 6}, true);
+  solution.AddQuantity(L"T", ValueState(1, 15, 1), [this, h](const VariableValues& at) {
+    return AComplex<double>(100 * at.GetVariableValue(h)->GetValue() + at.GetVariableValue(freq)->GetValue(), 0);
+  });
+  auto subsweeps = Subsweeps({L"F", L"H"});
+  Info info(subsweeps.get(), {{L"T", 3}});
+  RecordingContainer container;
+  EXPECT_TRUE(solution.AddInstance(AtLength(2)).PopulateQuantityValues(&container, &info, nullptr));
+  ASSERT_EQ(2u, container.pushes.size());
+  for (size_t k = 0; k < 2; ++k) {
+    const Push& p = container.pushes[k];
+    const double hv = 5.0 + k;
+    ASSERT_NE(nullptr, p.minor.GetVariableValue(h));
+    EXPECT_EQ(hv, p.minor.GetVariableValue(h)->GetValue());
+    EXPECT_EQ(nullptr, p.minor.GetVariableValue(freq));
+    EXPECT_EQ(std::vector<double>({1, 2, 3}), p.primary);
+    for (size_t row = 0; row < 3; ++row) EXPECT_EQ(AComplex<double>(100 * hv + row + 1, 0), p.values[0][row]);
+  }
 }
 
 }  // namespace

@@ -66,10 +66,21 @@ bool Column::AppendValuesAt(const Column& source, const std::vector<unsigned>& r
 
 namespace {
 
+// The element kind of a matrix kind: a matrix value read one element at a time (the element
+// that the matrix context points at) gives a value of that kind.
+val::ParameterType ElementKind(val::ParameterType type) {
+  switch (static_cast<int>(type)) {
+    case 16: return val::kDoubleParam;
+    case 17: return val::kComplexParam;
+    case 18: return val::kStringParam;
+    default: return type;
+  }
+}
+
 // What a column reads from a value: its type, its unit, and the getter of its kind.
 ColumnInput InputOf(const Value& value) {
   ColumnInput in;
-  in.type = value.GetParameterType();
+  in.type = ElementKind(value.GetParameterType());
   in.units = value.GetUnits();
   switch (static_cast<int>(in.type)) {
     case val::kDoubleParam: in.number = value.GetValue(); break;

@@ -54,7 +54,9 @@ void SPS2Connectivity::AddPointAtCurrVarVals(VVLeafData* data) {
 
 void SPS2Connectivity::SetDataAtCurrVarVals(VVLeafData* data) {
   if (!m_connected) return;
-  if (!m_connected->HasPointAtCurrVarVals()) ORVEX_ASSERT(!"no point at the current values");
+  // The points along special levels are made as their values come (from the product or the
+  // cache); only a tree without such levels is complete before its data is set.
+  if (m_specials.empty() && !m_connected->HasPointAtCurrVarVals()) ORVEX_ASSERT(!"no point at the current values");
   AddPointAtCurrVarVals(data);
 }
 

@@ -43,7 +43,8 @@ public:
   // Finds or makes the point at the current values and sets its datum, deleting an owned datum
   // it replaces.
   void AddPointAtCurrVarVals(VVLeafData* data);
-  // The same on a point that must exist already (a missing one is made after an assertion).
+  // The same on a point that must exist already (a missing one is made after an assertion), but
+  // for a point along a special level, made without one.
   void SetDataAtCurrVarVals(VVLeafData* data);
   // Removes the branches that agree with `major` and deletes their owned data.
   void DeleteAssociatedStructures(const VariableValues& major);
