@@ -5,6 +5,7 @@
 #include "CentUpdTraceDefObject.h"
 #include "ComputedTraceDataSupport.h"
 #include "Gravik/IPointsetDefinition.h"
+#include "Gravik/ISimValueInfoCache.h"
 #include "GravikUtils.h"
 #include "SimValue2.h"
 #include "PopulateTraceDataVisitor.h"
@@ -368,7 +369,11 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
     mComponentExpressions.push_back(expressions[i]);
     if (type == val::kEnumParam) {
       if (auto* sv = dynamic_cast<const SimValue2*>(value.GetValueBase())) {
-        const SimValueParams& params = sv->GetSimValueParams();
+        // A quantity value carries no enumeration name; the information cache has it under the same ID.
+        SimValueParams params = sv->GetSimValueParams();
+        if (ISimValueInfoCache* info = parser->GetSimValueInfoCache())
+          info->GetSimValueID(params, params.GetQuantityText(), parser->GetDesignSolutionDefinition(),
+                              parser->GetVersionID());
         ORVEX_ASSERT(params.GetValueStateRef().GetParameterType()==val::kEnumParam);
         InitializeEnumName(params.GetEnumTypeName(), static_cast<unsigned>(i));
       }

@@ -1,10 +1,14 @@
 // The reference product's push of quantity values for a loaded unit, from the solution's model.
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
 #include "Gravik/ITraceExtendedLoadInfo.h"
 #include "orvex/centupd/IProgressMonitor.h"
 #include "orvex/core/Ids.h"
+#include "orvex/values/ConstantValues.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/ISimValueQuantityValueContainer.h"
 #include "postorvex/columns/Column.h"
@@ -28,6 +32,39 @@ struct QuantityColumns {
   std::vector<const Column*> columns;
 };
 
+// A digital quantity's model number, rounded; the kind's invalid marker when it does not fit.
+int64_t DigitalNumber(double number, int64_t min, int64_t max, int64_t invalid) {
+  if (!std::isfinite(number)) return invalid;
+  const double rounded = std::round(number);
+  return rounded < static_cast<double>(min) || rounded > static_cast<double>(max) ? invalid
+                                                                                  : static_cast<int64_t>(rounded);
+}
+
+// The model's number as a value of the quantity's own kind, so that a digital column takes it.
+Value ModelValue(const ReferenceQuantity& model, const AComplex<double>& v) {
+  const ValueState& state = model.state;
+  const double number = v.real();
+  Value out(state.GetFullUnitType());
+  switch (static_cast<int>(state.GetParameterType())) {
+    case val::kComplexParam: return Value(v, state.GetFullUnitType());
+    case val::kIntParam:
+      out.SetValueBase(new IntValue(static_cast<int>(
+          DigitalNumber(number, INT32_MIN + 1LL, INT32_MAX, IntValue::kInvalidValue))));
+      return out;
+    case val::kEnumParam:
+      out.SetValueBase(new EnumValue(static_cast<int>(DigitalNumber(number, INT32_MIN + 1LL, INT32_MAX,
+                                                                    EnumValue::kInvalidValue)),
+                                     model.enumTypeName));
+      return out;
+    case val::kCharParam: {
+      const unsigned char invalid = static_cast<unsigned char>(CharValue::kInvalidValue);
+      out.SetValueBase(new CharValue(static_cast<char>(DigitalNumber(number, 0, 255, invalid))));
+      return out;
+    }
+    default: return Value(number, state.GetFullUnitType());
+  }
+}
+
 void FillQuantityColumns(QuantityColumns& out, const ReferenceSolution& solution, const rep::QuantityIDMap& quantities,
                          Column& primary, Variable* primaryVariable, size_t rows) {
   std::unique_ptr<LinkVariableToColumnContext> link;
@@ -45,10 +82,7 @@ void FillQuantityColumns(QuantityColumns& out, const ReferenceSolution& solution
         column->AppendInvalidValues(1);
         continue;
       }
-      if (state.GetParameterType() == val::kComplexParam)
-        column->AppendValue(Value(v, state.GetFullUnitType()));
-      else
-        column->AppendValue(Value(v.real(), state.GetFullUnitType()));
+      column->AppendValue(ModelValue(*model, v));
     }
     out.ids.push_back(q.second);
     out.columns.push_back(column.get());

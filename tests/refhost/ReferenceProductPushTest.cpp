@@ -27,6 +27,7 @@ struct Push {
   std::vector<std::vector<AComplex<double>>> values;
   std::vector<double> primary;
   int kind;
+  std::vector<std::shared_ptr<Column>> columns;  // copies of what arrived
 };
 
 class RecordingContainer : public ISimValueQuantityValueContainer {
@@ -44,8 +45,9 @@ public:
   }
   void Record(const VariableValues& minor, const std::vector<long>& ids, const std::vector<const Column*>& values,
               Column& primary, int kind) {
-    Push p{minor, ids, {}, {}, kind};
+    Push p{minor, ids, {}, {}, kind, {}};
     for (const Column* c : values) {
+      p.columns.emplace_back(c->CloneColumn());
       std::vector<AComplex<double>> v;
       for (size_t i = 0; i < c->GetCount(); ++i) {
         AComplex<double> si;
@@ -155,6 +157,36 @@ TEST_F(PushTest, MajorPrimaryPushesOneRow) {
   ASSERT_EQ(1u, container.pushes.size());
   EXPECT_EQ(std::vector<double>({2}), container.pushes[0].primary);
   EXPECT_EQ(AComplex<double>(2, 1), container.pushes[0].values[0][0]) << "F at its nominal value";
+}
+
+TEST_F(PushTest, DigitalQuantitiesArriveInTheirOwnKind) {
+  auto number = [this](const VariableValues& at) {
+    return 10 * at.GetVariableValue(length)->GetValue() + at.GetVariableValue(freq)->GetValue();
+  };
+  // Rounded to the nearest whole number; what a kind cannot hold arrives as its invalid marker.
+  solution.AddEnumQuantity(L"Mode", ValueState(val::kEnumParam, 15, 1), L"Modes",
+                           [=](const VariableValues& at) { return AComplex<double>(number(at) + 0.4, 0); });
+  solution.AddQuantity(L"Count", ValueState(val::kIntParam, 15, 1), [=](const VariableValues& at) {
+    return AComplex<double>(number(at) < 43 ? -number(at) - 0.6 : NAN, 0);
+  });
+  solution.AddQuantity(L"Flag", ValueState(val::kCharParam, 15, 1), [=](const VariableValues& at) {
+    return AComplex<double>(100 * (number(at) - 40), 0);
+  });
+  auto subsweeps = Subsweeps(L"F");
+  Info info(subsweeps.get(), {{L"Mode", 5}, {L"Count", 6}, {L"Flag", 7}});
+  RecordingContainer container;
+  EXPECT_TRUE(solution.AddInstance(AtLength(4)).PopulateQuantityValues(&container, &info, nullptr));
+  ASSERT_EQ(1u, container.pushes.size());
+  const Push& p = container.pushes[0];
+  ASSERT_EQ(std::vector<long>({6, 7, 5}), p.ids);
+  const EnumColumn* mode = p.columns[2]->GetEnumColumn();
+  const IntColumn* count = p.columns[0]->GetIntColumn();
+  const CharColumn* flag = p.columns[1]->GetCharColumn();
+  ASSERT_TRUE(mode && count && flag);
+  EXPECT_EQ(std::vector<int32_t>({41, 42, 43}), mode->GetValues());
+  EXPECT_EQ(std::vector<int32_t>({-42, -43, IntColumn::kInvalidValue}), count->GetValues());
+  EXPECT_EQ(std::vector<char>({100, static_cast<char>(200), CharColumn::kInvalidValue}), flag->GetValues())
+      << "300 is out of a character's range";
 }
 
 TEST_F(PushTest, FailuresAndAbandon) {
