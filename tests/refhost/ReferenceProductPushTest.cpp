@@ -172,7 +172,7 @@ TEST_F(PushTest, DigitalQuantitiesArriveInTheirOwnKind) {
   solution.AddQuantity(L"Flag", ValueState(val::kCharParam, 15, 1), [=](const VariableValues& at) {
     return AComplex<double>(100 * (number(at) - 40), 0);
   });
-  auto subsweeps = Subsweeps(L"F");
+  auto subsweeps = Subsweeps({L"F"});
   Info info(subsweeps.get(), {{L"Mode", 5}, {L"Count", 6}, {L"Flag", 7}});
   RecordingContainer container;
   EXPECT_TRUE(solution.AddInstance(AtLength(4)).PopulateQuantityValues(&container, &info, nullptr));
