@@ -13,6 +13,7 @@
 #include "ReportDataManager.h"
 #include "ReportManager.h"
 #include "ScopedProfiler.h"
+#include "SimValueDataCache.h"
 #include "SimDatasetValueEvaluationContextRestorer2.h"
 #include "SimValueInfoServer.h"
 #include "SweepsVariableInfoMediator2.h"
@@ -179,8 +180,10 @@ CentUpdTraceDefObject* CompositeTraceData::GetCentralizedUpdateObjectEfficiently
   ORVEX_ASSERT_TEXT(tdef->GetVersionID() == mTraceDefVersionID, "tdef->GetVersionID()==mBasicTraceData.mTraceDefVersionID");
   CentralizedUpdatePreparation prepared;
   // No design variation for the connectivity of composite data.
+  auto* cache = dynamic_cast<SimValueDataCache*>(m_mgr.GetISimValueDataCacheForEdit());
   if (!prepared.Prepare(*tdef, mData.GetDesignSolutionDefinition(), m_dataVersionID,
-                        m_mgr.GetManager()->GetISolutionManagerForReports(), false))
+                        m_mgr.GetManager()->GetISolutionManagerForReports(), false,
+                        cache ? &cache->GetSweepPointsStore() : nullptr))
     return nullptr;
   if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
 

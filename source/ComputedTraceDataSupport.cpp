@@ -111,7 +111,7 @@ CentralizedUpdatePreparation::~CentralizedUpdatePreparation() = default;
 
 bool CentralizedUpdatePreparation::Prepare(const TraceDefinition& td, const DesignSolutionDefinition& dsd,
                                            long dataVersionID, ISolutionManagerForReports* solMgr,
-                                           bool designForConnectivity) {
+                                           bool designForConnectivity, SweepPointsStore* store) {
   if (!td.GetPointsetDefinition()) return false;
   const ReportTypeSolutionDefinition def = td.GetDesignSolutionDefinition().GetReportTypeSolutionDefinition();
   if (solMgr) solMgr->GetSolutionVariation(design, dsd.GetSolutionID(), td.GetDesignInstanceID(), def);
@@ -150,7 +150,8 @@ bool CentralizedUpdatePreparation::Prepare(const TraceDefinition& td, const Desi
 
   subsweeps = std::make_unique<SubsweepsAdapter>(subsweepDefs, dsd, td.GetDesignInstanceID(), solMgr, families);
   skipClassification = sde->GetSkipVariableClassification(true);
-  mediator = std::make_unique<SweepsVariableInfoMediator2>(subsweeps.get(), def, sde, design, skipClassification);
+  mediator =
+      std::make_unique<SweepsVariableInfoMediator2>(subsweeps.get(), def, sde, design, skipClassification, store);
   connectivity.reset(VVConnectivityCreator2::CreateSPS2ConnectivityExcludingSpecialsAndPrimaryMinor(
       *mediator, designForConnectivity ? &design : nullptr));
   return true;

@@ -24,6 +24,7 @@ namespace rep {
 
 class ReportManager;
 class SubsweepsAdapter;
+class SweepPointsStore;
 class SweepsVariableInfoMediator2;
 class TraceDefinition;
 class TraceStateData;
@@ -74,9 +75,9 @@ struct CentralizedUpdatePreparation {
 
   // False, with nothing built, when the trace has neither subsweeps nor explicit variations or
   // its solution is unknown. `designForConnectivity` chooses whether the connectivity creator is
-  // given the design variation.
+  // given the design variation. The store, when given, shares the solution's sweep points.
   bool Prepare(const TraceDefinition& td, const DesignSolutionDefinition& dsd, long dataVersionID,
-               ISolutionManagerForReports* solMgr, bool designForConnectivity);
+               ISolutionManagerForReports* solMgr, bool designForConnectivity, SweepPointsStore* store = nullptr);
 
   VariableValues design;                          // the design variation of the trace's instance
   std::vector<VariableValues> updateVariations;   // explicit variations less the solution's listed variables

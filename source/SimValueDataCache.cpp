@@ -157,6 +157,7 @@ IManagedFileService* SimValueDataCache::FileService() const {
 }
 
 void SimValueDataCache::ClearAll() {
+  m_sweepPoints.Clear();
   m_cache.FreeAllSolutions();
   m_infoServer = std::make_unique<SimValueInfoServer>(m_solMgr);
 }
@@ -366,6 +367,8 @@ void SimValueDataCache::DeleteDataForVariableValues(long designID, long solution
 }
 
 void SimValueDataCache::DeleteSolutionData(long designID, long solutionID) {
+  // The store knows solutions by their objects, not their IDs.
+  m_sweepPoints.Clear();
   SolutionMap& solutions = m_cache.GetSolutionMap(designID);
   auto entry = solutions.find(solutionID);
   if (entry != solutions.end()) m_cache.FreeSolution(solutions, entry);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ContextVersionCacheT.h"
+#include "SweepPointsStore.h"
 #include "Gravik/ISimValueCache.h"
 #include "orvex/core/AString.h"
 #include "postorvex/solution/ReportTypeSolutionDefinition.h"
@@ -100,6 +101,8 @@ public:
   const AString& GetHeaderFileName() const { return m_headerFile; }
   // Frees every solution entry (the design entries stay) and starts new quantity information.
   void ClearAll();
+  // The solutions' sweep points, shared by the traces' updates; emptied with the solution data.
+  SweepPointsStore& GetSweepPointsStore() { return m_sweepPoints; }
 
 private:
   enum class SweepCacheKind { kAny, kSpecial, kDoubleSpecial };
@@ -145,6 +148,7 @@ private:
   ISolutionManagerForReports* m_solMgr;              // not owned
   std::unique_ptr<SimValueInfoServer> m_infoServer;  // the project's quantity information
   AString m_headerFile;                              // empty until first written or read
+  SweepPointsStore m_sweepPoints;
 };
 
 }  // namespace rep

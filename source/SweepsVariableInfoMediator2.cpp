@@ -1,6 +1,9 @@
 #include "SweepsVariableInfoMediator2.h"
 
+#include "SweepPointsStore.h"
+
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "hostapi/ISolutionContextObject.h"
@@ -31,6 +34,19 @@ bool DoesCreatePostprocessSubsweep(ISolutionForReports* solution, const AString&
   return pp && pp->DoesCreatePostprocessSubsweep();
 }
 
+// Wider than the major sweeps' own test of nearness, so that it never drops a point they accept.
+bool PassesFilter(const VariableValues& point, const std::pair<Variable*, std::vector<double>>& filter) {
+  const Value* v = point.GetVariableValue(filter.first);
+  if (!v) return false;
+  if (v->GetParameterType() == val::kStringParam) return true;
+  const AComplex<double> si = v->GetSIComplexValue();
+  if (si.imag() != 0.0 || !std::isfinite(si.real())) return false;
+  const double x = si.real();
+  const double window = 1e-9 * std::abs(x);
+  auto it = std::lower_bound(filter.second.begin(), filter.second.end(), x - window);
+  return it != filter.second.end() && *it <= x + window;
+}
+
 bool HasNameOf(const std::vector<Variable*>& variables, const AString& name) {
   for (const Variable* v : variables)
     if (v && v->GetName().CompareNoCase(name) == 0) return true;
@@ -54,8 +70,8 @@ SweepsVariableInfoMediator2::SweepsVariableInfoMediator2(SubsweepsAdapter* subsw
                                                          const ReportTypeSolutionDefinition& def,
                                                          ISolutionForReports* solution,
                                                          const VariableValues& designVariation,
-                                                         bool skipClassification)
-    : m_solution(solution), m_subsweeps(subsweeps) {
+                                                         bool skipClassification, SweepPointsStore* store)
+    : m_solution(solution), m_subsweeps(subsweeps), m_def(def), m_store(store) {
   std::vector<Variable*> sweepVariables;
   const size_t numSubsweeps = subsweeps ? subsweeps->size() : 0;
   for (size_t i = 0; i < numSubsweeps; ++i) {
@@ -264,21 +280,76 @@ void SweepsVariableInfoMediator2::CollectPoints(std::vector<VariableValues>& out
   if (!m_solution || !m_loadDefinition) return;
   std::vector<ISolutionInstanceForReports*> instances;
   m_solution->GetSolutionInstances(instances, *m_loadDefinition, m_loadVersion);
-  for (ISolutionInstanceForReports* instance : instances) {
-    VariableValues v;
-    instance->GetVariableValues(v);
-    out.push_back(v);
-  }
+  out.resize(instances.size());
+  for (size_t i = 0; i < instances.size(); ++i) instances[i]->GetVariableValues(out[i]);
   if (instancesOut) *instancesOut = instances;
+}
+
+SweepsVariableInfoMediator2::ValueFilters SweepsVariableInfoMediator2::GetMajorValueFilters() const {
+  ValueFilters filters;
+  const std::vector<VariableValues>* families = GetExplicitFamiliesIfAny();
+  for (unsigned i = 0; i < m_numValued; ++i) {
+    if (!mIsMajor[i] || !mVars[i]) continue;
+    bool inFamilies = false;
+    if (families)
+      for (const VariableValues& family : *families) inFamilies = inFamilies || family.HasVariable(mVars[i]);
+    const unsigned count = GetNumValues(i);
+    if (inFamilies || count == 0) continue;
+    std::vector<double> sorted;
+    bool real = true;
+    for (unsigned k = 0; k < count && real; ++k) {
+      Value v;
+      if (!GetValue(v, i, k, nullptr)) return {};
+      const AComplex<double> si = v.GetSIComplexValue();
+      real = v.GetParameterType() != val::kStringParam && si.imag() == 0.0 && std::isfinite(si.real());
+      sorted.push_back(si.real());
+    }
+    if (!real) continue;
+    std::sort(sorted.begin(), sorted.end());
+    filters.emplace_back(mVars[i], std::move(sorted));
+  }
+  return filters;
+}
+
+void SweepsVariableInfoMediator2::IndexPoints(const std::vector<VariableValues>& points,
+                                              const std::vector<ISolutionInstanceForReports*>& instances,
+                                              const std::vector<size_t>& positions, const ValueFilters& filters) {
+  m_points = std::make_unique<SweepPointsIndex>();
+  for (size_t i : positions) {
+    bool kept = true;
+    for (size_t f = 0; f < filters.size() && kept; ++f) kept = PassesFilter(points[i], filters[f]);
+    if (kept && m_points->m_positions.emplace(points[i], m_points->m_instances.size()).second)
+      m_points->m_instances.push_back(i < instances.size() ? instances[i] : nullptr);
+  }
 }
 
 const SweepsVariableInfoMediator2::SweepPointsIndex& SweepsVariableInfoMediator2::GetAllSweepPointsVariableValues() {
   if (m_points) return *m_points;
+  bool anyDemandableMajor = false;
+  for (size_t i = 0; i < mVars.size(); ++i) anyDemandableMajor = anyDemandableMajor || (mIsMajor[i] && mIsDemandable[i]);
+  std::vector<size_t> positions;
+  // Ordering every point of a solution with many major variations costs far more than the one
+  // variation a trace usually asks for: only the points the major sweeps can accept are kept.
+  if (m_store && !anyDemandableMajor && m_solution && m_loadDefinition) {
+    const std::shared_ptr<SweepPointsStore::Points> shared =
+        m_store->Get(*m_solution, *m_loadDefinition, m_def, m_loadVersion);
+    const auto filters = GetMajorValueFilters();
+    if (filters.empty()) {
+      for (size_t i = 0; i < shared->GetVariations().size(); ++i) positions.push_back(i);
+    } else {
+      // Wider than the filter's own window around the point's value.
+      for (double value : filters.front().second)
+        shared->FindPositions(positions, filters.front().first, value - 2e-9 * std::abs(value),
+                              value + 2e-9 * std::abs(value));
+      std::sort(positions.begin(), positions.end());
+      positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    }
+    IndexPoints(shared->GetVariations(), shared->GetInstances(), positions, filters);
+    return *m_points;
+  }
   std::vector<VariableValues> points;
   std::vector<ISolutionInstanceForReports*> instances;
   CollectPoints(points, &instances);
-  bool anyDemandableMajor = false;
-  for (size_t i = 0; i < mVars.size(); ++i) anyDemandableMajor = anyDemandableMajor || (mIsMajor[i] && mIsDemandable[i]);
   if (anyDemandableMajor && m_solution && m_loadDefinition) {
     std::set<VariableValues> all(points.begin(), points.end());
     std::set<VariableValues> strippedSet;
@@ -300,9 +371,8 @@ const SweepsVariableInfoMediator2::SweepPointsIndex& SweepsVariableInfoMediator2
     }
     CollectPoints(points, &instances);
   }
-  m_points = std::make_unique<SweepPointsIndex>();
-  m_points->m_instances = instances;
-  for (size_t i = 0; i < points.size(); ++i) m_points->m_positions.emplace(points[i], i);
+  for (size_t i = 0; i < points.size(); ++i) positions.push_back(i);
+  IndexPoints(points, instances, positions, GetMajorValueFilters());
   return *m_points;
 }
 

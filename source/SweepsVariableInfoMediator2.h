@@ -21,10 +21,12 @@ class SweepsIteratorBase;
 namespace rep {
 
 class SubsweepsAdapter;
+class SweepPointsStore;
 
 class SweepsVariableInfoMediator2 : public SweepsAbstraction {
 public:
-  // The points of the solution, each with its position, in the order of their variations.
+  // The points of the solution that may belong to the major sweeps (all of them when the sweeps
+  // give no major values to sort out by), each with its position, in the order of their variations.
   class SweepPointsIndex {
   public:
     const std::map<VariableValues, size_t>& GetPointPositions() const { return m_positions; }
@@ -41,7 +43,7 @@ public:
 
   SweepsVariableInfoMediator2(SubsweepsAdapter* subsweeps, const ReportTypeSolutionDefinition& def,
                               ISolutionForReports* solution, const VariableValues& designVariation,
-                              bool skipClassification);
+                              bool skipClassification, SweepPointsStore* store = nullptr);
   ~SweepsVariableInfoMediator2() override;
   SweepsVariableInfoMediator2(const SweepsVariableInfoMediator2&) = delete;
   SweepsVariableInfoMediator2& operator=(const SweepsVariableInfoMediator2&) = delete;
@@ -85,6 +87,12 @@ public:
 private:
   void CreateIterator(const std::vector<bool>& active, std::unique_ptr<SweepsIteratorBase>& out) const;
   void CollectPoints(std::vector<VariableValues>& out, std::vector<ISolutionInstanceForReports*>* instances) const;
+  // Per major swept variable, the sorted SI values a point needs one of to be in the major sweeps.
+  using ValueFilters = std::vector<std::pair<Variable*, std::vector<double>>>;
+  ValueFilters GetMajorValueFilters() const;
+  // Indexes the points at those positions, in their order, that pass every filter.
+  void IndexPoints(const std::vector<VariableValues>& points, const std::vector<ISolutionInstanceForReports*>& instances,
+                   const std::vector<size_t>& positions, const ValueFilters& filters);
 
   std::vector<Variable*> mVars;  // not owned; index 0 is the primary sweep
   std::vector<bool> mIsMajor;
@@ -100,6 +108,8 @@ private:
   ISolutionForReports* m_solution;  // not owned
   SubsweepsAdapter* m_subsweeps;    // not owned
   std::unique_ptr<SweepPointsIndex> m_points;
+  ReportTypeSolutionDefinition m_def;
+  SweepPointsStore* m_store;  // not owned; may be null
 };
 
 }  // namespace rep

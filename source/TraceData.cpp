@@ -12,6 +12,7 @@
 #include "ReportDataManager.h"
 #include "ReportManager.h"
 #include "ScopedProfiler.h"
+#include "SimValueDataCache.h"
 #include "SimDatasetValueEvaluationContextRestorer2.h"
 #include "SweepsVariableInfoMediator2.h"
 #include "TraceDataDatasets.h"
@@ -239,8 +240,10 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   ORVEX_ASSERT(td);
   if (!td || !td->GetPointsetDefinition()) return nullptr;
   CentralizedUpdatePreparation prepared;
+  auto* cache = dynamic_cast<SimValueDataCache*>(GetReportDataManager().GetISimValueDataCacheForEdit());
   if (!prepared.Prepare(*td, mData.GetDesignSolutionDefinition(), m_dataVersionID,
-                        Manager()->GetISolutionManagerForReports(), true))
+                        Manager()->GetISolutionManagerForReports(), true,
+                        cache ? &cache->GetSweepPointsStore() : nullptr))
     return nullptr;
   if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
   VariableValues& design = prepared.design;

@@ -32,7 +32,11 @@ void ReferenceSolutionInstance::AddParent(long solutionID, const ReportTypeSolut
 }
 
 ReferenceSolution::ReferenceSolution(long id, const AString& name) : m_id(id), m_name(name) {}
-ReferenceSolution::~ReferenceSolution() = default;
+ReferenceSolution::~ReferenceSolution() {
+  // A defining expression refers to other variables of the solution, created before or after
+  // its own: all of them must go while every variable still lives.
+  for (auto& variable : m_variables) variable->SetDefinition(AString());
+}
 
 void ReferenceSolution::BuildContextObjects(const ReportTypeSolutionDefinition& def, ISolutionContextObject*& context,
                                             IDerivedDataDefinition*& loadDefinition) {

@@ -44,7 +44,9 @@ protected:
     MakeSolution(11, L"Run2", L"A");
   }
 
-  void MakeSolution(long id, const AString& name, const AString& majorName) {
+  // Points at the given major values only, though the major sweep runs over 1 2.
+  void MakeSolution(long id, const AString& name, const AString& majorName,
+                    const std::vector<double>& majorPoints = {1.0, 2.0}) {
     refhost::ReferenceSolution& s = m_solutions.AddSolution(id, name);
     s.AddSupportedReportType(1);
     // Run2 solves F itself at every point, so that its trace holds one value per F.
@@ -61,7 +63,7 @@ protected:
     });
     s.AddSweep(f, {1, 2, 3}, true);
     s.AddSweep(major, {1, 2});
-    for (double v : {1.0, 2.0})
+    for (double v : majorPoints)
       for (double fv : {1.0, 2.0, 3.0}) {
         VariableValues p;
         p.SetVariableValue(major, Value(v, Units::kNoUnit));
@@ -113,6 +115,25 @@ TEST_F(OutputVariableEvaluationTest, ValuesAtPointsBetweenThemAndAtTheEnds) {
     EXPECT_TRUE(PostedIDs().empty());
   }
   EXPECT_EQ(nullptr, ReportExtractionUtil::GetReportManagerCreator()) << "the creator was put back";
+}
+
+// The solution's points are shared between evaluations: a re-solve that adds a point is seen.
+TEST_F(OutputVariableEvaluationTest, PointsOfANewVersionAreSeen) {
+  MakeSolution(12, L"Run4", L"L", {1.0});
+  refhost::ReferenceSolution& s = *m_solutions.FindSolution(12);
+  VariableValues point = At(12, {{L"L", 2}});
+  Value result(Units::kNoUnit);
+  ASSERT_TRUE(Evaluate(result, L"Y", At(12, {{L"F", 2}, {L"L", 1}}), 12));
+  EXPECT_NEAR(21, result.GetValue(), 1e-12);
+  EXPECT_FALSE(Evaluate(result, L"Y", At(12, {{L"F", 2}, {L"L", 2}}), 12)) << "no point at L = 2 yet";
+  orvex::test::Messages().Clear();
+
+  s.AddInstance(point);
+  s.NewVersion();
+  ASSERT_TRUE(Evaluate(result, L"Y", At(12, {{L"F", 2}, {L"L", 2}}), 12));
+  EXPECT_NEAR(22, result.GetValue(), 1e-12);
+  ASSERT_TRUE(Evaluate(result, L"Y", At(12, {{L"F", 3}, {L"L", 1}}), 12));
+  EXPECT_NEAR(31, result.GetValue(), 1e-12);
 }
 
 // Two special sweeps: the second keeps its whole range too, so the trace has a curve per G.
@@ -335,7 +356,6 @@ TEST_F(OutputVariableEvaluationTest, DependentVariablesAreLeftToTheirDefinitions
   SubsweepDefParamsContainer refused;
   EXPECT_FALSE(rep::GetPostprocessingSweepVariableValues(refused, At(10, {{L"F", 2}, {L"L", 1}, {L"W", 5}}), Dsd(),
                                                          1, &m_solutions));
-  w->SetDefinition(AString());  // the solution frees L before W
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "orvex/core/Ids.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
 #include "refhost/ReferenceSolutionManager.h"
@@ -191,4 +192,22 @@ TEST_F(QuantitiesTest, VariablesThatStandForQuantities) {
   EXPECT_TRUE(solution.IsSimValueQuantity(name, L"Port", offered));
   EXPECT_EQ(AString(L"S11"), name);
   EXPECT_FALSE(solution.IsSimValueQuantity(name, L"Port", other)) << "report type not offered";
+}
+
+TEST(ReferenceSolution, DestroysVariablesDefinedByOneAnother) {
+  for (bool laterFirst : {false, true}) {
+    SCOPED_TRACE(laterFirst ? "defined by a later variable" : "defined by an earlier variable");
+    auto s = std::make_unique<refhost::ReferenceSolution>(10, L"Run1");
+    Variable* a = s->AddVariable(L"A", Value(1.0, Units::kNoUnit), true);
+    Variable* b = s->AddVariable(L"B", Value(2.0, Units::kNoUnit), false);
+    Variable* dependent = laterFirst ? a : b;
+    dependent->SetDependent(true);
+    {
+      VariableNameSpace names(1, 1, 0);
+      s->GetNameSpaceSetupper().Setup(names);
+      dependent->SetDefinition(laterFirst ? L"2*B" : L"2*A");
+    }
+    ASSERT_NE(nullptr, dependent->GetDefinition());
+    s.reset();  // AddressSanitizer reports a read of a freed variable
+  }
 }
