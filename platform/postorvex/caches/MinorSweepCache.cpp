@@ -134,10 +134,19 @@ bool MinorSweepCache::WasPushedAt(long id, size_t row) const {
 
 void MinorSweepCache::InvalidateQuantityData(long id) { m_quantities.erase(id); }
 
-int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return m_rowKeys.Find(key); }
+size_t MinorSweepCache::GetRowCount() const { return m_sweepColumn ? m_sweepColumn->GetCount() : 0; }
+
+int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return RowKeys().Find(key); }
+
+const postp::ValueKeyIndex& MinorSweepCache::RowKeys() const {
+  const size_t rows = GetRowCount();
+  if (m_rowKeys.empty()) m_rowKeys.reserve(rows);
+  for (size_t i = m_rowKeys.size(); i < rows; ++i) m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
+  return m_rowKeys;
+}
 
 bool MinorSweepCache::HasAnyRow() const {
-  if (!m_rowKeys.empty()) return true;
+  if (GetRowCount() > 0) return true;
   for (const auto& entry : m_quantities)
     if (entry.second.values->GetCount() > 0) return true;
   return false;
@@ -206,7 +215,6 @@ size_t MinorSweepCache::FindOrAppendRow(const postp::ValueKey& key, const Column
   if (source) m_sweepColumn->AppendValuesAt(*source, {static_cast<unsigned>(sourceRow)});
   if (!source && value) AppendValue(*m_sweepColumn, *value);
   if (m_sweepColumn->GetCount() == before) m_sweepColumn->AppendInvalidValues(1);
-  m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, before));
   return before;
 }
 
@@ -229,7 +237,7 @@ bool MinorSweepCache::MapMajorRow(const Column& primaryValues, RowMap& rows) {
 }
 
 void MinorSweepCache::PadQuantities() {
-  const size_t rows = m_rowKeys.size();
+  const size_t rows = GetRowCount();
   for (auto& entry : m_quantities) {
     QuantityData& q = entry.second;
     if (q.primary) continue;
@@ -241,7 +249,7 @@ void MinorSweepCache::PadQuantities() {
 
 void MinorSweepCache::AssignRows(std::unique_ptr<Column>& target, const Column& source, const RowMap& rows,
                                  std::vector<char>* pushed) const {
-  const size_t rowCount = m_rowKeys.size();
+  const size_t rowCount = GetRowCount();
   if (!target || target->GetParameterType() != source.GetParameterType()) {
     target = MakeColumn(source);
     if (pushed) pushed->clear();
@@ -327,11 +335,7 @@ void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimar
   m_tag = tag;
   m_sweepColumn.reset();
   m_rowKeys.clear();
-  if (commonPrimary.GetCount() > 0) {
-    m_sweepColumn.reset(commonPrimary.CloneColumn());
-    for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
-      m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
-  }
+  if (commonPrimary.GetCount() > 0) m_sweepColumn.reset(commonPrimary.CloneColumn());
   const size_t n = std::min(ids.size(), values.size());
   for (size_t j = 0; j < n; ++j) {
     if (!values[j]) continue;
@@ -388,12 +392,9 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
     return false;
   }
   m_tag = tag;
+  m_rowKeys.clear();
   m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error, columns);
   if (!error.empty()) return false;
-  if (m_sweepColumn) m_rowKeys.reserve(m_sweepColumn->GetCount());
-  if (m_sweepColumn)
-    for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
-      m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     const io::CBlock* quantity = block.GetBlock(i);
     if (!quantity || quantity->GetName() != kQuantityBlock) continue;

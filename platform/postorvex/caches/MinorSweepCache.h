@@ -64,7 +64,7 @@ public:
   // The tag of the last update; stored and written, never interpreted.
   const AString& GetTag() const { return m_tag; }
   // Rows of the sweep column; 0 without one.
-  size_t GetRowCount() const { return m_rowKeys.size(); }
+  size_t GetRowCount() const;
   // Ascending.
   void GetQuantityIDs(std::vector<long>& out) const;
   bool HasQuantity(long id) const { return m_quantities.count(id) != 0; }
@@ -131,6 +131,9 @@ private:
   // The row of `key`, or the row appended for it; the sweep column gains the entry.
   size_t FindOrAppendRow(const postp::ValueKey& key, const Column* source, size_t sourceRow, const Value* value);
   int FindRow(const postp::ValueKey& key) const;
+  // The keys of every row, those of rows added since the last lookup made now: a file's rows
+  // are read in bulk and few caches are searched.
+  const postp::ValueKeyIndex& RowKeys() const;
   void PadQuantities();
   // Copies the mapped rows of `source` into `target`, made or remade with the source's kind.
   void AssignRows(std::unique_ptr<Column>& target, const Column& source, const RowMap& rows,
@@ -144,7 +147,7 @@ private:
   IManagedFileService* m_service;   // not owned; may be null
   Kind m_kind;
   std::unique_ptr<Column> m_sweepColumn;
-  postp::ValueKeyIndex m_rowKeys;  // parallel to m_sweepColumn
+  mutable postp::ValueKeyIndex m_rowKeys;  // keys of the sweep column's first rows, see RowKeys
   std::map<long, QuantityData> m_quantities;
   AString m_tag;
 };
