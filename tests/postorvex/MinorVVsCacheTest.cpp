@@ -167,6 +167,9 @@ TEST_F(MinorVVsCacheTest, RowsReadBackAreFoundAndMergedInto) {
   EXPECT_EQ(4u, sweep->GetRowCount()) << "3 is merged, 4 appended";
   EXPECT_TRUE(sweep->DoesCacheHaveValuesForQuantities({1}, *Doubles({1, 2, 3, 4})));
   EXPECT_TRUE(SameDoubles({1e-300, 4.9e-324, -3, -4}, ValuesOf(sweep->GetQuantityColumn(1))));
+  EXPECT_TRUE(sweep->WasPushedAt(3, 2)) << "read with every row pushed";
+  EXPECT_FALSE(sweep->WasPushedAt(3, 3));
+  EXPECT_FALSE(sweep->DoesCacheHaveValuesForQuantities({3}, *Doubles({4})));
 }
 
 TEST_F(MinorVVsCacheTest, InvalidateDropsTheDataAndDeletesTheFile) {

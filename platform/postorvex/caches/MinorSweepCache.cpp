@@ -129,10 +129,16 @@ void MinorSweepCache::GetQuantityIDs(std::vector<long>& out) const {
 
 bool MinorSweepCache::WasPushedAt(long id, size_t row) const {
   auto it = m_quantities.find(id);
-  return it != m_quantities.end() && row < it->second.pushed.size() && it->second.pushed[row];
+  return it != m_quantities.end() && it->second.IsPushed(row);
 }
 
 void MinorSweepCache::InvalidateQuantityData(long id) { m_quantities.erase(id); }
+
+std::vector<char>& MinorSweepCache::QuantityData::Flags() {
+  if (allPushed > 0) pushed.assign(allPushed, 1);
+  allPushed = 0;
+  return pushed;
+}
 
 size_t MinorSweepCache::GetRowCount() const { return m_sweepColumn ? m_sweepColumn->GetCount() : 0; }
 
@@ -163,11 +169,11 @@ int MinorSweepCache::GetRowForCurrentVariation(int defaultRow) const {
 bool MinorSweepCache::QuantityHasValueFor(const QuantityData& q, const postp::ValueKey& key) const {
   if (!q.primary) {
     const int row = FindRow(key);
-    return row >= 0 && static_cast<size_t>(row) < q.pushed.size() && q.pushed[row];
+    return row >= 0 && q.IsPushed(static_cast<size_t>(row));
   }
-  const size_t n = std::min(q.primary->GetCount(), q.pushed.size());
+  const size_t n = std::min(q.primary->GetCount(), q.PushedRows());
   for (size_t row = 0; row < n; ++row)
-    if (q.pushed[row] && postp::ValueKey::FromColumnRow(*q.primary, row).Matches(key)) return true;
+    if (q.IsPushed(row) && postp::ValueKey::FromColumnRow(*q.primary, row).Matches(key)) return true;
   return false;
 }
 
@@ -242,7 +248,7 @@ void MinorSweepCache::PadQuantities() {
     QuantityData& q = entry.second;
     if (q.primary) continue;
     if (q.values->GetCount() < rows) q.values->AppendInvalidValues(rows - q.values->GetCount());
-    if (q.pushed.size() < rows) q.pushed.resize(rows, 0);
+    if (q.PushedRows() < rows) q.Flags().resize(rows, 0);
     if (q.orders && q.orders->GetCount() < rows) q.orders->AppendInvalidValues(rows - q.orders->GetCount());
   }
 }
@@ -320,7 +326,7 @@ void MinorSweepCache::MergeUpdate(const Column& primaryValues, bool majorPrimary
     if (!values[j]) continue;
     QuantityData& q = m_quantities[ids[j]];
     if (q.primary) q = QuantityData();  // it joins the common rows afresh
-    AssignRows(q.values, *values[j], rows, &q.pushed);
+    AssignRows(q.values, *values[j], rows, &q.Flags());
     if (!orders) continue;
     auto order = orders->find(ids[j]);
     if (order == orders->end() || !order->second) continue;
@@ -341,7 +347,7 @@ void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimar
     if (!values[j]) continue;
     QuantityData q;
     q.values = CopyColumn(*values[j]);
-    q.pushed.assign(q.values->GetCount(), 1);
+    q.allPushed = q.values->GetCount();
     auto primary = primaries.find(ids[j]);
     if (primary != primaries.end() && primary->second) q.primary.reset(primary->second->CloneColumn());
     m_quantities[ids[j]] = std::move(q);
@@ -431,9 +437,11 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
       q.values = CopyColumn(*q.values);
       if (q.orders) q.orders = CopyColumn(*q.orders);
     }
-    q.pushed.assign(rows, 1);
-    if (pushed)
-      for (size_t r = 0; r < rows; ++r) q.pushed[r] = pushed->GetCharColumn()->GetValues()[r] != 0;
+    if (pushed) {
+      q.pushed.reserve(rows);
+      for (char p : pushed->GetCharColumn()->GetValues()) q.pushed.push_back(p != 0);
+    } else
+      q.allPushed = rows;
     m_quantities[id] = std::move(q);
   }
   return true;

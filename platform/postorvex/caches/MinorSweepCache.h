@@ -121,7 +121,13 @@ private:
     std::unique_ptr<Column> values;
     std::unique_ptr<Column> orders;   // a CharColumn, or null
     std::unique_ptr<Column> primary;  // its own row keys, or null: the sweep column's rows
-    std::vector<char> pushed;         // per row of `values`
+    std::vector<char> pushed;         // per row of `values`, unless allPushed
+    size_t allPushed = 0;             // rows all pushed, with `pushed` empty: read without flags
+
+    bool IsPushed(size_t row) const { return row < allPushed || (row < pushed.size() && pushed[row]); }
+    size_t PushedRows() const { return allPushed > pushed.size() ? allPushed : pushed.size(); }
+    // The flag of every row, made now when all were pushed.
+    std::vector<char>& Flags();
   };
   // Target row in the cache, source row in the pushed columns.
   using RowMap = std::vector<std::pair<size_t, size_t>>;
