@@ -111,7 +111,8 @@ long MinorFaults() {
 struct FaultCount {
   explicit FaultCount(benchmark::State& s) : state(s), before(MinorFaults()) {}
   ~FaultCount() {
-    state.counters["faults"] = benchmark::Counter(static_cast<double>(MinorFaults() - before), benchmark::Counter::kAvgIterations);
+    const double count = static_cast<double>(MinorFaults() - before);
+    state.counters["faults"] = benchmark::Counter(count, benchmark::Counter::kAvgIterations);
   }
   benchmark::State& state;
   const long before;

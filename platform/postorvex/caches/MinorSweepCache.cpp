@@ -147,7 +147,8 @@ int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return RowKeys(
 const postp::ValueKeyIndex& MinorSweepCache::RowKeys() const {
   const size_t rows = GetRowCount();
   if (m_rowKeys.empty()) m_rowKeys.reserve(rows);
-  for (size_t i = m_rowKeys.size(); i < rows; ++i) m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
+  for (size_t i = m_rowKeys.size(); i < rows; ++i)
+    m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
   return m_rowKeys;
 }
 

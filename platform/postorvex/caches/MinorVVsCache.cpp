@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <set>
+#include <system_error>
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/IManagedFileService.h"
