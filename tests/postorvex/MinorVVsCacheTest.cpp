@@ -119,6 +119,59 @@ TEST_F(MinorVVsCacheTest, FilesRoundTripBitForBit) {
   EXPECT_EQ((std::list<long>{1, 2, 3, 9}), ids);
 }
 
+// A later save writes over the file in place: what it held past the new end must not stay.
+TEST_F(MinorVVsCacheTest, ASmallerCacheWrittenAgainLeavesNothingOfTheLargerFile) {
+  std::unique_ptr<MinorVVsCache> cache = MakeSample();
+  ASSERT_TRUE(cache->Write());
+  const std::string path = PathOf(cache->GetCacheFile());
+  const size_t larger = reptest::ReadFileBytes(path).size();
+  cache->InvalidateQuantityData(3);
+  cache->InvalidateQuantityData(9);
+  ASSERT_TRUE(cache->Write());
+  EXPECT_EQ(path, PathOf(cache->GetCacheFile()));
+  std::string expected;
+  cache->WriteToBytes(expected);
+  ASSERT_LT(expected.size(), larger);
+  EXPECT_EQ(expected, reptest::ReadFileBytes(path));
+
+  MinorVVsCache back(ManagedFileService::GetInstance());
+  back.SetCacheFile(cache->GetCacheFile());
+  AString error;
+  ASSERT_TRUE(back.Read(&error)) << error.ToUtf8();
+  std::list<long> ids;
+  back.GetQuantityIDs(ids);
+  EXPECT_EQ((std::list<long>{1, 2}), ids);
+}
+
+// Rows read from a file are found by value, and an update merges into them.
+TEST_F(MinorVVsCacheTest, RowsReadBackAreFoundAndMergedInto) {
+  std::unique_ptr<MinorVVsCache> cache = MakeSample();
+  ASSERT_TRUE(cache->Write());
+  MinorVVsCache back(ManagedFileService::GetInstance());
+  back.SetCacheFile(cache->GetCacheFile());
+  ASSERT_TRUE(back.Read());
+  VariableValuesContext at(At({{&width, 0.1}}));
+  auto* sweep = dynamic_cast<MinorSweepCache*>(back.GetConnectivityForSweepVar(&freq)->GetLeafDataAtCurrVarVals());
+  ASSERT_NE(nullptr, sweep);
+  EXPECT_EQ(3u, sweep->GetRowCount());
+  {
+    VariableValuesContext atFreq(At({{&freq, 2.0}}));
+    EXPECT_EQ(1, sweep->GetRowForCurrentVariation(-1));
+  }
+  EXPECT_TRUE(sweep->DoesCacheHaveValuesForQuantities({3}, *Doubles({3, 1})));
+  EXPECT_FALSE(sweep->DoesCacheHaveValuesForQuantities({1}, *Doubles({3})));
+
+  auto primary = Doubles({3, 4});
+  auto s21 = Doubles({-3, -4}, Units::kDB);
+  sweep->Update(*primary, false, {1}, {s21.get()}, L"");
+  EXPECT_EQ(4u, sweep->GetRowCount()) << "3 is merged, 4 appended";
+  EXPECT_TRUE(sweep->DoesCacheHaveValuesForQuantities({1}, *Doubles({1, 2, 3, 4})));
+  EXPECT_TRUE(SameDoubles({1e-300, 4.9e-324, -3, -4}, ValuesOf(sweep->GetQuantityColumn(1))));
+  EXPECT_TRUE(sweep->WasPushedAt(3, 2)) << "read with every row pushed";
+  EXPECT_FALSE(sweep->WasPushedAt(3, 3));
+  EXPECT_FALSE(sweep->DoesCacheHaveValuesForQuantities({3}, *Doubles({4})));
+}
+
 TEST_F(MinorVVsCacheTest, InvalidateDropsTheDataAndDeletesTheFile) {
   std::unique_ptr<MinorVVsCache> cache = MakeSample();
   const size_t sweepCaches = MinorSweepCache::GetInstanceCount();

@@ -162,16 +162,21 @@ void MinorCacheColumns::Encode(const io::CBlock& structure, std::string& out) co
     Put<uint64_t>(out, m_entries[i].rows);
     Put<uint64_t>(out, sizes[i]);
   }
+  const char zeros[8] = {};
   out.append(text);
-  out.resize(out.size() + Padded(text.size()) - text.size(), '\0');
+  out.append(zeros, Padded(text.size()) - text.size());
   for (size_t i = 0; i < m_entries.size(); ++i) {
-    const size_t at = out.size();
-    out.resize(at + Padded(sizes[i]), '\0');
     Raw raw;
-    if (RawEntries(const_cast<Column&>(*m_entries[i].column), raw))
+    if (!RawEntries(const_cast<Column&>(*m_entries[i].column), raw)) {
+      out.append(texts[i]);
+    } else if (HostIsLittleEndian()) {
+      out.append(static_cast<const char*>(raw.data), static_cast<size_t>(sizes[i]));
+    } else {
+      const size_t at = out.size();
+      out.resize(at + static_cast<size_t>(sizes[i]));
       CopyLittleEndian(&out[at], raw.data, m_entries[i].rows, raw.width);
-    else
-      std::memcpy(&out[at], texts[i].data(), texts[i].size());
+    }
+    out.append(zeros, Padded(sizes[i]) - sizes[i]);
   }
   uint64_t a = 0, b = 0;
   Checksum(out.data(), out.size(), a, b);

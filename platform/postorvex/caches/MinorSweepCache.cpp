@@ -129,15 +129,31 @@ void MinorSweepCache::GetQuantityIDs(std::vector<long>& out) const {
 
 bool MinorSweepCache::WasPushedAt(long id, size_t row) const {
   auto it = m_quantities.find(id);
-  return it != m_quantities.end() && row < it->second.pushed.size() && it->second.pushed[row];
+  return it != m_quantities.end() && it->second.IsPushed(row);
 }
 
 void MinorSweepCache::InvalidateQuantityData(long id) { m_quantities.erase(id); }
 
-int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return m_rowKeys.Find(key); }
+std::vector<char>& MinorSweepCache::QuantityData::Flags() {
+  if (allPushed > 0) pushed.assign(allPushed, 1);
+  allPushed = 0;
+  return pushed;
+}
+
+size_t MinorSweepCache::GetRowCount() const { return m_sweepColumn ? m_sweepColumn->GetCount() : 0; }
+
+int MinorSweepCache::FindRow(const postp::ValueKey& key) const { return RowKeys().Find(key); }
+
+const postp::ValueKeyIndex& MinorSweepCache::RowKeys() const {
+  const size_t rows = GetRowCount();
+  if (m_rowKeys.empty()) m_rowKeys.reserve(rows);
+  for (size_t i = m_rowKeys.size(); i < rows; ++i)
+    m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
+  return m_rowKeys;
+}
 
 bool MinorSweepCache::HasAnyRow() const {
-  if (!m_rowKeys.empty()) return true;
+  if (GetRowCount() > 0) return true;
   for (const auto& entry : m_quantities)
     if (entry.second.values->GetCount() > 0) return true;
   return false;
@@ -154,11 +170,11 @@ int MinorSweepCache::GetRowForCurrentVariation(int defaultRow) const {
 bool MinorSweepCache::QuantityHasValueFor(const QuantityData& q, const postp::ValueKey& key) const {
   if (!q.primary) {
     const int row = FindRow(key);
-    return row >= 0 && static_cast<size_t>(row) < q.pushed.size() && q.pushed[row];
+    return row >= 0 && q.IsPushed(static_cast<size_t>(row));
   }
-  const size_t n = std::min(q.primary->GetCount(), q.pushed.size());
+  const size_t n = std::min(q.primary->GetCount(), q.PushedRows());
   for (size_t row = 0; row < n; ++row)
-    if (q.pushed[row] && postp::ValueKey::FromColumnRow(*q.primary, row).Matches(key)) return true;
+    if (q.IsPushed(row) && postp::ValueKey::FromColumnRow(*q.primary, row).Matches(key)) return true;
   return false;
 }
 
@@ -206,7 +222,6 @@ size_t MinorSweepCache::FindOrAppendRow(const postp::ValueKey& key, const Column
   if (source) m_sweepColumn->AppendValuesAt(*source, {static_cast<unsigned>(sourceRow)});
   if (!source && value) AppendValue(*m_sweepColumn, *value);
   if (m_sweepColumn->GetCount() == before) m_sweepColumn->AppendInvalidValues(1);
-  m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, before));
   return before;
 }
 
@@ -229,19 +244,19 @@ bool MinorSweepCache::MapMajorRow(const Column& primaryValues, RowMap& rows) {
 }
 
 void MinorSweepCache::PadQuantities() {
-  const size_t rows = m_rowKeys.size();
+  const size_t rows = GetRowCount();
   for (auto& entry : m_quantities) {
     QuantityData& q = entry.second;
     if (q.primary) continue;
     if (q.values->GetCount() < rows) q.values->AppendInvalidValues(rows - q.values->GetCount());
-    if (q.pushed.size() < rows) q.pushed.resize(rows, 0);
+    if (q.PushedRows() < rows) q.Flags().resize(rows, 0);
     if (q.orders && q.orders->GetCount() < rows) q.orders->AppendInvalidValues(rows - q.orders->GetCount());
   }
 }
 
 void MinorSweepCache::AssignRows(std::unique_ptr<Column>& target, const Column& source, const RowMap& rows,
                                  std::vector<char>* pushed) const {
-  const size_t rowCount = m_rowKeys.size();
+  const size_t rowCount = GetRowCount();
   if (!target || target->GetParameterType() != source.GetParameterType()) {
     target = MakeColumn(source);
     if (pushed) pushed->clear();
@@ -312,7 +327,7 @@ void MinorSweepCache::MergeUpdate(const Column& primaryValues, bool majorPrimary
     if (!values[j]) continue;
     QuantityData& q = m_quantities[ids[j]];
     if (q.primary) q = QuantityData();  // it joins the common rows afresh
-    AssignRows(q.values, *values[j], rows, &q.pushed);
+    AssignRows(q.values, *values[j], rows, &q.Flags());
     if (!orders) continue;
     auto order = orders->find(ids[j]);
     if (order == orders->end() || !order->second) continue;
@@ -327,17 +342,13 @@ void MinorSweepCache::ReplaceWithPerQuantityPrimaries(const Column& commonPrimar
   m_tag = tag;
   m_sweepColumn.reset();
   m_rowKeys.clear();
-  if (commonPrimary.GetCount() > 0) {
-    m_sweepColumn.reset(commonPrimary.CloneColumn());
-    for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
-      m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
-  }
+  if (commonPrimary.GetCount() > 0) m_sweepColumn.reset(commonPrimary.CloneColumn());
   const size_t n = std::min(ids.size(), values.size());
   for (size_t j = 0; j < n; ++j) {
     if (!values[j]) continue;
     QuantityData q;
     q.values = CopyColumn(*values[j]);
-    q.pushed.assign(q.values->GetCount(), 1);
+    q.allPushed = q.values->GetCount();
     auto primary = primaries.find(ids[j]);
     if (primary != primaries.end() && primary->second) q.primary.reset(primary->second->CloneColumn());
     m_quantities[ids[j]] = std::move(q);
@@ -388,12 +399,9 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
     return false;
   }
   m_tag = tag;
+  m_rowKeys.clear();
   m_sweepColumn = ReadColumnBlock(block, kSweepColumnBlock, L"SweepCache", error, columns);
   if (!error.empty()) return false;
-  if (m_sweepColumn) m_rowKeys.reserve(m_sweepColumn->GetCount());
-  if (m_sweepColumn)
-    for (size_t i = 0; i < m_sweepColumn->GetCount(); ++i)
-      m_rowKeys.push_back(postp::ValueKey::FromColumnRow(*m_sweepColumn, i));
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     const io::CBlock* quantity = block.GetBlock(i);
     if (!quantity || quantity->GetName() != kQuantityBlock) continue;
@@ -430,9 +438,11 @@ bool MinorSweepCache::ReadContent(const io::CBlock& block, AString& error,
       q.values = CopyColumn(*q.values);
       if (q.orders) q.orders = CopyColumn(*q.orders);
     }
-    q.pushed.assign(rows, 1);
-    if (pushed)
-      for (size_t r = 0; r < rows; ++r) q.pushed[r] = pushed->GetCharColumn()->GetValues()[r] != 0;
+    if (pushed) {
+      q.pushed.reserve(rows);
+      for (char p : pushed->GetCharColumn()->GetValues()) q.pushed.push_back(p != 0);
+    } else
+      q.allPushed = rows;
     m_quantities[id] = std::move(q);
   }
   return true;

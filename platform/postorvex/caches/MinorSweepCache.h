@@ -64,7 +64,7 @@ public:
   // The tag of the last update; stored and written, never interpreted.
   const AString& GetTag() const { return m_tag; }
   // Rows of the sweep column; 0 without one.
-  size_t GetRowCount() const { return m_rowKeys.size(); }
+  size_t GetRowCount() const;
   // Ascending.
   void GetQuantityIDs(std::vector<long>& out) const;
   bool HasQuantity(long id) const { return m_quantities.count(id) != 0; }
@@ -121,7 +121,13 @@ private:
     std::unique_ptr<Column> values;
     std::unique_ptr<Column> orders;   // a CharColumn, or null
     std::unique_ptr<Column> primary;  // its own row keys, or null: the sweep column's rows
-    std::vector<char> pushed;         // per row of `values`
+    std::vector<char> pushed;         // per row of `values`, unless allPushed
+    size_t allPushed = 0;             // rows all pushed, with `pushed` empty: read without flags
+
+    bool IsPushed(size_t row) const { return row < allPushed || (row < pushed.size() && pushed[row]); }
+    size_t PushedRows() const { return allPushed > pushed.size() ? allPushed : pushed.size(); }
+    // The flag of every row, made now when all were pushed.
+    std::vector<char>& Flags();
   };
   // Target row in the cache, source row in the pushed columns.
   using RowMap = std::vector<std::pair<size_t, size_t>>;
@@ -131,6 +137,9 @@ private:
   // The row of `key`, or the row appended for it; the sweep column gains the entry.
   size_t FindOrAppendRow(const postp::ValueKey& key, const Column* source, size_t sourceRow, const Value* value);
   int FindRow(const postp::ValueKey& key) const;
+  // The keys of every row, those of rows added since the last lookup made now: a file's rows
+  // are read in bulk and few caches are searched.
+  const postp::ValueKeyIndex& RowKeys() const;
   void PadQuantities();
   // Copies the mapped rows of `source` into `target`, made or remade with the source's kind.
   void AssignRows(std::unique_ptr<Column>& target, const Column& source, const RowMap& rows,
@@ -144,7 +153,7 @@ private:
   IManagedFileService* m_service;   // not owned; may be null
   Kind m_kind;
   std::unique_ptr<Column> m_sweepColumn;
-  postp::ValueKeyIndex m_rowKeys;  // parallel to m_sweepColumn
+  mutable postp::ValueKeyIndex m_rowKeys;  // keys of the sweep column's first rows, see RowKeys
   std::map<long, QuantityData> m_quantities;
   AString m_tag;
 };

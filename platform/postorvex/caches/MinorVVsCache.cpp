@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/IManagedFileService.h"
@@ -323,10 +325,26 @@ bool MinorVVsCache::Write() {
   m_service->GetFullPath(path, kDirectory, m_file);
   std::string bytes;
   WriteToBytes(bytes);
-  std::FILE* f = std::fopen(path.ToNarrow().c_str(), "wb");
+  // A file already there is written over in place and cut after: a file cut to nothing and
+  // filled again is flushed to disk when closed, which costs a save more than the writing.
+  const std::string narrow = path.ToNarrow();
+  std::FILE* f = std::fopen(narrow.c_str(), "r+b");
+  long before = 0;
+  if (f && (std::fseek(f, 0, SEEK_END) != 0 || (before = std::ftell(f)) < 0 || std::fseek(f, 0, SEEK_SET) != 0)) {
+    std::fclose(f);
+    f = nullptr;
+  }
+  if (!f) {
+    before = 0;
+    f = std::fopen(narrow.c_str(), "wb");
+  }
   if (!f) return false;
+  std::setvbuf(f, nullptr, _IONBF, 0);
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && written;
+  if (std::fclose(f) != 0 || !written) return false;
+  std::error_code failed;
+  if (static_cast<size_t>(before) > bytes.size()) std::filesystem::resize_file(narrow, bytes.size(), failed);
+  return !failed;
 }
 
 bool MinorVVsCache::Read(AString* error) {
@@ -336,19 +354,15 @@ bool MinorVVsCache::Read(AString* error) {
   }
   LongFileName path;
   m_service->GetFullPath(path, kDirectory, m_file);
-  // Words, so that the columns' payloads lie aligned; kept between reads, as fresh pages for each
-  // file cost more than reading it.
-  static std::unique_ptr<uint64_t[]> bytes;
-  static size_t words = 0;
+  // Unbuffered: the file comes in one read, straight into words, so that the columns' payloads
+  // lie aligned.
   std::FILE* f = std::fopen(path.ToNarrow().c_str(), "rb");
-  bool read = f && std::fseek(f, 0, SEEK_END) == 0;
+  bool read = f && std::setvbuf(f, nullptr, _IONBF, 0) == 0 && std::fseek(f, 0, SEEK_END) == 0;
   const long size = read ? std::ftell(f) : -1;
   read = read && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  std::unique_ptr<uint64_t[]> bytes;
   if (read) {
-    if (words < static_cast<size_t>(size) / 8 + 1) {
-      words = static_cast<size_t>(size) / 8 + 1;
-      bytes.reset(new uint64_t[words]);
-    }
+    bytes.reset(new uint64_t[static_cast<size_t>(size) / 8 + 1]);
     read = std::fread(bytes.get(), 1, static_cast<size_t>(size), f) == static_cast<size_t>(size);
   }
   if (f) std::fclose(f);
@@ -356,10 +370,5 @@ bool MinorVVsCache::Read(AString* error) {
     if (error) *error = AString(L"cannot read ") + path.GetPath();
     return false;
   }
-  const bool done = ReadFromBytes(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(size), error);
-  if (words > (size_t(1) << 23)) {  // 64 MB: not worth holding
-    bytes.reset();
-    words = 0;
-  }
-  return done;
+  return ReadFromBytes(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(size), error);
 }
