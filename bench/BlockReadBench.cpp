@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -178,12 +179,20 @@ long StatusKiB(const char* key) {
   return -1;
 }
 
-// Resident memory before reading the file, and the peak while reading it (KiB).
+// Resident memory before reading the file and the peak while reading it (KiB), then the seconds
+// that reading and freeing took.
 void MeasureRead(const char* path) {
   const long before = StatusKiB("VmRSS:");
-  io::CBlock read;
-  const bool ok = io::ReadBlockFile(LongFileName(AString::FromUtf8(path)), read) == io::kNoError;
-  std::printf("%ld %ld %d\n", before, StatusKiB("VmHWM:"), ok ? 1 : 0);
+  const auto start = std::chrono::steady_clock::now();
+  auto read = std::make_unique<io::CBlock>();
+  const bool ok = io::ReadBlockFile(LongFileName(AString::FromUtf8(path)), *read) == io::kNoError;
+  const auto readEnd = std::chrono::steady_clock::now();
+  const long peak = StatusKiB("VmHWM:");
+  read.reset();
+  const auto freeEnd = std::chrono::steady_clock::now();
+  std::printf("%ld %ld %d %.3f %.3f\n", before, peak, ok ? 1 : 0,
+              std::chrono::duration<double>(readEnd - start).count(),
+              std::chrono::duration<double>(freeEnd - readEnd).count());
 }
 
 // In a fresh process of this program, so that no memory the benchmarks freed is reused.
@@ -194,7 +203,8 @@ void PrintPeakGrowth() {
   if (!child) return;
   long before = 0, peak = 0;
   int ok = 0;
-  const bool got = std::fscanf(child, "%ld %ld %d", &before, &peak, &ok) == 3;
+  double readSeconds = 0, freeSeconds = 0;
+  const bool got = std::fscanf(child, "%ld %ld %d %lf %lf", &before, &peak, &ok, &readSeconds, &freeSeconds) == 5;
   pclose(child);
   if (!got || !ok) {
     std::printf("the peak resident memory could not be measured\n");
@@ -204,6 +214,8 @@ void PrintPeakGrowth() {
   const double growthMiB = double(peak - before) / 1024;
   std::printf("project file %.1f MiB: peak resident memory grows %.1f MiB while reading it (%.2fx the file)\n",
               fileMiB, growthMiB, growthMiB / fileMiB);
+  std::printf("in a fresh process: read %.0f ms (%.1f MB/s), freed %.0f ms\n", readSeconds * 1e3,
+              double(p.bytes) / 1e6 / readSeconds, freeSeconds * 1e3);
 }
 
 // After the usual table, each figure beside its baseline: their rates and the ratio.
