@@ -91,7 +91,8 @@ public:
   size_t GetNumItems() const { return m_items.size(); }
   ItemKind GetItemKind(size_t i) const;
   const AString& GetItemName(size_t i) const;
-  // Null when item i is not of that kind or does not exist.
+  // Null when item i is not of that kind or does not exist. A named value is held in the block's
+  // list itself: a pointer to one lasts until the next item is added to that block.
   const CBlock* GetBlock(size_t i) const;
   CBlock* GetBlockForEdit(size_t i);
   const CBlock_func* GetFunc(size_t i) const;
@@ -107,7 +108,7 @@ public:
 private:
   friend class detail::BlockTextReader;
   // The variant's index is the item's ItemKind. Named values, the most numerous items, are held
-  // in place: a pointer to one lasts until the next item is added to its block.
+  // in place.
   using Item = std::variant<std::unique_ptr<CBlock>, CBlock_named_value, std::unique_ptr<CBlock_func>,
                             std::unique_ptr<CBlock_vec>>;
   static Item CloneItem(const Item& item);
