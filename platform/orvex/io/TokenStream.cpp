@@ -171,7 +171,9 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   if (detail::IsNameStart(c)) {
     while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
-    m_tokText.assign(b, p);
+    // Widened in place: assign() from a byte range would build a temporary wide string first.
+    m_tokText.resize(static_cast<size_t>(p - b));
+    std::copy(b, p, m_tokText.begin());
     t.kind = kRawWord;
     t.rawBegin = b;
     t.rawEnd = p;
