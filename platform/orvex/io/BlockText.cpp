@@ -246,6 +246,7 @@ private:
     }
     m_in.m_pos = static_cast<size_t>(p - data);
     if (m_reals.empty()) return;
+    f.reserve(f.GetNumArgs() + (m_pending.size() - base) + m_reals.size());
     FlushPending(f, base);
     f.AppendReals(m_reals.data(), m_reals.data() + m_reals.size());
   }
