@@ -5,42 +5,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "BenchColumns.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/TokenStream.h"
 
 namespace {
 
-constexpr int kColumns = 100;
-constexpr int kRows = 10000;
-constexpr int64_t kDoubles = int64_t(kColumns) * kRows;
-
-std::vector<double> MakeDoubles() {
-  std::vector<double> v(static_cast<size_t>(kDoubles));
-  for (size_t i = 0; i < v.size(); ++i) v[i] = std::sin(double(i) * 0.001) * 1e3 / (1.0 + double(i % 97));
-  return v;
-}
-
-// Laid out as the column writer lays out a double column.
-io::CBlock MakeBlock(const std::vector<double>& values) {
-  io::CBlock top(L"Cache");
-  for (int c = 0; c < kColumns; ++c) {
-    io::CBlock col(L"ValuesCol");
-    col << io::CBlock_named_value(L"ColumnType", 4) << io::CBlock_named_value(L"ColumnCount", unsigned(kRows));
-    io::CBlock_func f(L"Values");
-    f.reserve(kRows);
-    for (int r = 0; r < kRows; ++r) f << values[size_t(c) * kRows + r];
-    col << std::move(f);
-    top << std::move(col);
-  }
-  return top;
-}
+using benchdata::kDoubles;
 
 struct Data {
-  std::vector<double> values = MakeDoubles();
-  io::CBlock block = MakeBlock(values);
+  std::vector<double> values = benchdata::MakeDoubles();
+  io::CBlock block = benchdata::MakeColumnsBlock(values);
   std::string dir;
   Data() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "blockbench-XXXXXX").string();
@@ -121,6 +100,21 @@ void BM_RawFwrite(benchmark::State& state) {
   SetCounts(state, kDoubles * int64_t(sizeof(double)));
 }
 
+// The writer's baseline: fwrite of the very bytes it writes.
+void BM_RawFwriteText(benchmark::State& state) {
+  Data& d = Shared();
+  io::CStringToken_ostream out;
+  out << d.block;
+  const std::string& text = out.Utf8();
+  const std::string file = d.RawFile() + ".txt";
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size()) state.SkipWithError("fwrite failed");
+    if (f) std::fclose(f);
+  }
+  SetCounts(state, int64_t(text.size()));
+}
+
 void BM_RawFread(benchmark::State& state) {
   Data& d = Shared();
   {
@@ -147,6 +141,39 @@ BENCHMARK(BM_BlockTextReadFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlockTextWriteMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlockTextReadMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawFwrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawFwriteText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawFread)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+namespace {
+
+// After the usual table, the text writer's time beside fwrite of the same bytes.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+        m_ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const auto w = m_ms.find("BM_BlockTextWriteFile");
+    const auto raw = m_ms.find("BM_RawFwriteText");
+    if (w != m_ms.end() && raw != m_ms.end())
+      std::printf("\nblock text write %.1f ms, fwrite of the same bytes %.1f ms: %.2fx\n", w->second, raw->second,
+                  w->second / raw->second);
+  }
+
+private:
+  std::map<std::string, double> m_ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchReports.h"
 #include "PointsetDefinition.h"
 #include "RatioReporter.h"
 #include "ReportDefinition.h"
@@ -29,40 +30,13 @@
 
 namespace {
 
-const int kTracesPerReport = 10;
-
 long SmallReports() {
   const char* env = std::getenv("REP_BENCH_SMALL");
   return env ? std::atol(env) : 1000;
 }
 
-struct Design {
-  Design() {
-    solutions.AddSolution(10, L"Run1");
-    solutions.SetDesignOfInstance(1, 100);
-    owner.SetDesignInstanceID(1);
-    owner.SetSolutionManager(&solutions);
-  }
-  refhost::ReferenceReportManagerOwner owner;
-  refhost::ReferenceSolutionManager solutions;
-};
-
-// Adds n reports of kTracesPerReport traces, each through its own made-up report as a host does.
-void AddReports(rep::ReportManager& mgr, long n, IVelmorCommand* cmd) {
-  const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
-  rep::PointsetDefinition pointset;
-  for (long r = 0; r < n; ++r) {
-    std::vector<std::unique_ptr<rep::TraceDefinition>> traces;
-    std::vector<rep::IBaseTraceDefinition*> raw;
-    for (int t = 0; t < kTracesPerReport; ++t) {
-      traces.push_back(std::make_unique<rep::TraceDefinition>(mgr, std::vector<AString>{L"S11"}, dsd, pointset,
-                                                              ExtTraceInfo(), 1, nullptr));
-      raw.push_back(traces.back().get());
-    }
-    std::unique_ptr<rep::IReportDefinition> report = mgr.CreateReportDefinition(raw, L"Plot");
-    mgr.AddReportDefinition(*report, cmd);
-  }
-}
+using benchdata::AddReports;
+using benchdata::Design;
 
 void BM_ReportsBuild(benchmark::State& state) {
   for (auto _ : state) {

@@ -607,14 +607,14 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
   io::ReadError result = io::kNoError;
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     if (block.GetItemKind(i) != io::CBlock::kBlock) continue;
-    const io::CBlock* item = block.GetBlock(i);
+    io::CBlock* item = block.GetBlockForEdit(i);
     if (item->GetName().CompareNoCase(kTraceDef) != 0) {
       // An unknown sub-block is recorded and skipped: the traces around it are still read.
       RecordError(-1);
       result = -1;
       continue;
     }
-    io::CBlock traceBlock(*item);
+    io::CBlock& traceBlock = *item;
     int code = 0;
     ExchangeTraceDefinitionType(traceBlock, true, code);
     if (code != 1 && code != 2) {

@@ -927,7 +927,8 @@ io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::v
   io::ReadError result = io::kNoError;
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     if (block.GetItemKind(i) != io::CBlock::kBlock) continue;
-    io::CBlock reportBlock(*block.GetBlock(i));
+    // Read where it stands: a copy of each report's subtree would double the cost of opening a project.
+    io::CBlock& reportBlock = *block.GetBlockForEdit(i);
     std::unique_ptr<IReportDefinition> created = CreateReportDefinition(reportBlock.GetName());
     auto* report = static_cast<ReportDefinition*>(created.release());
     const long nextIDBefore = PeekNextUniqueID();

@@ -16,8 +16,10 @@ protected:
     EXPECT_EQ(io::kNoError, io::WriteBlockFile(file, project));
     io::CBlock loaded;
     EXPECT_EQ(io::kNoError, io::ReadBlockFile(file, loaded));
+    const io::CBlock kept = loaded;
     auto fresh = std::make_unique<rep::ReportManager>(&m_owner, true);
     EXPECT_EQ(io::kNoError, fresh->DoDataExchange(loaded, true));
+    EXPECT_TRUE(kept == loaded) << "the reports are read where they stand, and left as they were";
     return fresh;
   }
 

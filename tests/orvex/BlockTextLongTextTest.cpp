@@ -52,6 +52,23 @@ std::string Digits(size_t n) {
   return s;
 }
 
+// Reals as the writer makes them, separated by ", ", with `odd` in place of every 997th one.
+std::string Reals(size_t n, const std::string& odd) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) {
+    if (i) s += ", ";
+    if (!odd.empty() && i % 997 == 500) {
+      s += odd;
+      continue;
+    }
+    char buf[64];
+    const double v = std::sin(double(i)) * std::pow(10.0, double(i % 9) - 4);
+    s.append(buf, io::ToCharsShortest(buf, buf + sizeof buf, v).ptr);
+    if (s.find_first_of(".e", s.size() - 4) == std::string::npos) s += ".0";
+  }
+  return s;
+}
+
 }  // namespace
 
 TEST(BlockTextLongText, FileReadsLikeMemoryAcrossRefills) {
@@ -75,6 +92,13 @@ TEST(BlockTextLongText, FileReadsLikeMemoryAcrossRefills) {
       {"A {\n  F(\"" + Digits(kLong) + "\", 1)\n  L = [\"" + Digits(kLong) + "\"]\n}\n", "in a function and a list"},
       {"A {\n  V = \"" + Digits(kLong) + "\"\n}\nB { }\n", "text after the block"},
       {"A {\n  V = \"" + std::string(300, 'x') + "\"\n}\n", "just long enough"},
+      {"A {\n  F(" + Reals(30000, "") + ")\n}\n", "a column of reals across refills"},
+      {"A {\n  F(" + Reals(30000, "7") + ")\n}\n", "integers among them"},
+      {"A {\n  F(" + Reals(30000, "+1.5") + ")\n}\n", "reals with a plus sign among them"},
+      {"A {\n  F(" + Reals(30000, "\"t\"") + ", G(1.5, 2.5), k = 0.5)\n}\n", "texts and functions among them"},
+      {"A {\n  F(" + Reals(30000, "1e400") + ")\n}\n", "a real out of range"},
+      {"A {\n  F(" + Reals(30000, "2.5x") + ")\n}\n", "a malformed number"},
+      {"A {\n  F(" + Reals(30000, "") + "\n}\n", "a column never closed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);

@@ -151,6 +151,22 @@ TEST(BlockText, WritesTheDocumentedForm) {
       WriteUtf8(b));
 }
 
+// Plain arguments are written in runs of their own; the text must not change with them.
+TEST(BlockText, FunctionArgumentsOfEveryKindInOneList) {
+  CBlock b(L"B");
+  CBlock_func f(L"F");
+  f << 1.5 << 2L << true << -0.0 << 1e21 << L"a\"b" << 3.0 << CBlock_named_value(L"k", 0.25)
+    << (CBlock_func(L"G") << 4.0 << false) << std::numeric_limits<double>::quiet_NaN() << -7L;
+  b << std::move(f) << CBlock_func(L"Empty");
+  EXPECT_EQ(
+      "B {\n"
+      "  F(1.5, 2, true, -0.0, 1e+21, \"a\\\"b\", 3.0, k = 0.25, G(4.0, false), nan, -7)\n"
+      "  Empty()\n"
+      "}\n",
+      WriteUtf8(b));
+  EXPECT_TRUE(ReadOk(WriteUtf8(b)) == b);
+}
+
 TEST(BlockText, ReaderTakesFreeLayoutCommentsAndCrlf) {
   const CBlock b = ReadOk(
       "# saved by hand\r\n"

@@ -4,6 +4,7 @@
 
 #include "RepTest.h"
 #include "orvex/io/Block.h"
+#include "orvex/io/BlockFile.h"
 #include "orvex/io/StreamioBlockObject.h"
 
 using io::CBlock;
@@ -218,6 +219,30 @@ TEST(Block, AppendCopiesDeeplyAndMovesCheaply) {
   CBlock assigned;
   assigned = parent;
   EXPECT_EQ(parent, assigned);
+}
+
+// A read tree holds each name and short text once; its copies share them until one is changed.
+TEST(Block, CopiesOfAReadTreeChangeApart) {
+  CBlock read;
+  ASSERT_TRUE(io::BlockFromText(L"T { S { K = \"x\" F(\"x\", 1.5) L = [\"x\"] } S { K = \"x\" F(\"x\") } }", read));
+  const CBlock original = read;
+  CBlock copy = read;
+  CBlock* sub = copy.GetBlockForEdit(0);
+  sub->SetName(L"Renamed");
+  CBlock_named_value changed = *sub->GetNamedValue(0);
+  changed.SetKey(L"Key");
+  changed.SetValue(CBlock_value(AString(L"y")));
+  *sub << changed;
+  EXPECT_EQ(read, original);
+  EXPECT_EQ(L"S", read.GetBlock(0)->GetName());
+  EXPECT_EQ(L"S", read.GetBlock(1)->GetName());
+  EXPECT_EQ(L"x", read.GetBlock(1)->FindNamedValue(L"K")->GetValue().GetString());
+  EXPECT_EQ(L"Key", sub->GetNamedValue(3)->GetKey());
+  EXPECT_EQ(L"K", sub->GetNamedValue(0)->GetKey());
+  EXPECT_EQ(L"x", sub->GetNamedValue(0)->GetValue().GetString());
+  read.Clear();
+  EXPECT_EQ(L"x", sub->FindFunc(L"F")->GetUnnamedValue(0)->GetString()) << "a copy outlives the tree it came from";
+  EXPECT_EQ(L"x", sub->FindVec(L"L")->GetItem(0).Text());
 }
 
 TEST(Block, PointerSharesAndAppendCopiesThePointee) {

@@ -1,16 +1,21 @@
 #include "orvex/io/Block.h"
 
+#include <type_traits>
+
 #include "orvex/core/Assert.h"
 
 namespace io {
 
 namespace {
 
-template <class T>
-const T* ItemAs(const std::variant<std::unique_ptr<CBlock>, std::unique_ptr<CBlock_named_value>,
-                                   std::unique_ptr<CBlock_func>, std::unique_ptr<CBlock_vec>>& item) {
-  const auto* p = std::get_if<std::unique_ptr<T>>(&item);
-  return p ? p->get() : nullptr;
+template <class T, class Item>
+const T* ItemAs(const Item& item) {
+  if constexpr (std::is_same_v<T, CBlock_named_value>) {
+    return std::get_if<CBlock_named_value>(&item);
+  } else {
+    const auto* p = std::get_if<std::unique_ptr<T>>(&item);
+    return p ? p->get() : nullptr;
+  }
 }
 
 // What a lookup matches: a named value's key, every other item's name.
@@ -65,7 +70,7 @@ CBlock::~CBlock() = default;
 CBlock::Item CBlock::CloneItem(const Item& item) {
   switch (item.index()) {
     case kBlock: return std::make_unique<CBlock>(*ItemAs<CBlock>(item));
-    case kNamedValue: return std::make_unique<CBlock_named_value>(*ItemAs<CBlock_named_value>(item));
+    case kNamedValue: return Item(std::in_place_index<kNamedValue>, *ItemAs<CBlock_named_value>(item));
     case kFunc: return std::make_unique<CBlock_func>(*ItemAs<CBlock_func>(item));
     default: return std::make_unique<CBlock_vec>(*ItemAs<CBlock_vec>(item));
   }
@@ -87,12 +92,12 @@ CBlock& CBlock::operator<<(const CBlockPtr& b) {
 }
 
 CBlock& CBlock::operator<<(const CBlock_named_value& nv) {
-  m_items.emplace_back(std::make_unique<CBlock_named_value>(nv));
+  m_items.emplace_back(std::in_place_index<kNamedValue>, nv);
   return *this;
 }
 
 CBlock& CBlock::operator<<(CBlock_named_value&& nv) {
-  m_items.emplace_back(std::make_unique<CBlock_named_value>(std::move(nv)));
+  m_items.emplace_back(std::in_place_index<kNamedValue>, std::move(nv));
   return *this;
 }
 
@@ -161,7 +166,7 @@ const AString& CBlock::GetItemName(size_t i) const {
   if (i >= m_items.size()) return kEmpty;
   const Item& item = m_items[i];
   switch (item.index()) {
-    case kBlock: return ItemAs<CBlock>(item)->m_name;
+    case kBlock: return ItemAs<CBlock>(item)->GetName();
     case kNamedValue: return ItemAs<CBlock_named_value>(item)->GetKey();
     case kFunc: return ItemAs<CBlock_func>(item)->GetName();
     default: return ItemAs<CBlock_vec>(item)->GetName();
@@ -185,7 +190,7 @@ const CBlock_vec* CBlock::GetVec(size_t i) const { return i < m_items.size() ? I
 void CBlock::Clear() { m_items.clear(); }
 
 bool CBlock::operator==(const CBlock& o) const {
-  if (m_name != o.m_name || m_items.size() != o.m_items.size()) return false;
+  if (GetName() != o.GetName() || m_items.size() != o.m_items.size()) return false;
   for (size_t i = 0; i < m_items.size(); ++i) {
     const Item& a = m_items[i];
     const Item& b = o.m_items[i];

@@ -11,6 +11,7 @@
 #include "orvex/io/BlockValue.h"
 #include "orvex/io/BlockVec.h"
 #include "orvex/io/ReadError.h"
+#include "orvex/io/SharedText.h"
 #include "orvex/io/Token.h"
 
 namespace io {
@@ -38,6 +39,9 @@ private:
 };
 
 class CBlock;
+namespace detail {
+class BlockTextReader;
+}  // namespace detail
 typedef CBlock_ptr<CBlock> CBlockPtr;
 typedef CBlock_ptr<CBlock_vec> CBlockVecPtr;
 
@@ -46,14 +50,15 @@ public:
   enum ItemKind { kBlock, kNamedValue, kFunc, kVec };
 
   explicit CBlock(const AString& name = AString());
+  explicit CBlock(const CSharedText& name) : m_name(name) {}
   CBlock(const CBlock& o);
   CBlock(CBlock&& o) noexcept;
   CBlock& operator=(const CBlock& o);
   CBlock& operator=(CBlock&& o) noexcept;
   ~CBlock();
 
-  const AString& GetName() const { return m_name; }
-  void SetName(const AString& name) { m_name = name; }
+  const AString& GetName() const { return m_name.Get(); }
+  void SetName(const AString& name) { m_name = CSharedText(name); }
 
   // Appending a block copies its whole subtree; moving one in is cheap.
   CBlock& operator<<(const CBlock& b);
@@ -86,7 +91,8 @@ public:
   size_t GetNumItems() const { return m_items.size(); }
   ItemKind GetItemKind(size_t i) const;
   const AString& GetItemName(size_t i) const;
-  // Null when item i is not of that kind or does not exist.
+  // Null when item i is not of that kind or does not exist. A named value is held in the block's
+  // list itself: a pointer to one lasts until the next item is added to that block.
   const CBlock* GetBlock(size_t i) const;
   CBlock* GetBlockForEdit(size_t i);
   const CBlock_func* GetFunc(size_t i) const;
@@ -100,12 +106,14 @@ public:
   bool operator!=(const CBlock& o) const { return !(*this == o); }
 
 private:
-  // The variant's index is the item's ItemKind.
-  using Item = std::variant<std::unique_ptr<CBlock>, std::unique_ptr<CBlock_named_value>,
-                            std::unique_ptr<CBlock_func>, std::unique_ptr<CBlock_vec>>;
+  friend class detail::BlockTextReader;
+  // The variant's index is the item's ItemKind. Named values, the most numerous items, are held
+  // in place.
+  using Item = std::variant<std::unique_ptr<CBlock>, CBlock_named_value, std::unique_ptr<CBlock_func>,
+                            std::unique_ptr<CBlock_vec>>;
   static Item CloneItem(const Item& item);
 
-  AString m_name;
+  CSharedText m_name;
   std::vector<Item> m_items;
   mutable bool m_found = true;  // result of the last lookup; const lookups set it
 };

@@ -1,5 +1,8 @@
 #include "orvex/io/BlockFunc.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "orvex/core/Assert.h"
 
 namespace io {
@@ -62,6 +65,18 @@ void CBlock_func::reserve(size_t n) {
   m_values.reserve(n);
 }
 
+void CBlock_func::AppendValues(CBlock_value* b, CBlock_value* e) {
+  m_kinds.insert(m_kinds.end(), static_cast<size_t>(e - b), kUnnamedValue);
+  m_values.insert(m_values.end(), std::make_move_iterator(b), std::make_move_iterator(e));
+}
+
+void CBlock_func::AppendReals(const double* b, const double* e) {
+  const size_t n = static_cast<size_t>(e - b);
+  m_kinds.insert(m_kinds.end(), n, kUnnamedValue);
+  if (m_values.size() + n > m_values.capacity()) m_values.reserve(std::max(m_values.size() + n, 2 * m_values.size()));
+  for (const double* p = b; p != e; ++p) m_values.emplace_back(*p);
+}
+
 void CBlock_func::Clear() {
   m_kinds.clear();
   m_values.clear();
@@ -120,7 +135,7 @@ std::vector<const CBlock_named_value*> CBlock_func::GetNamedValues() const {
 }
 
 bool CBlock_func::operator==(const CBlock_func& o) const {
-  if (m_name != o.m_name || m_kinds != o.m_kinds) return false;
+  if (GetName() != o.GetName() || m_kinds != o.m_kinds) return false;
   for (size_t i = 0; i < m_kinds.size(); ++i) {
     switch (m_kinds[i]) {
       case kUnnamedValue:

@@ -8,6 +8,7 @@
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
 #include "orvex/io/BlockValue.h"
+#include "orvex/io/SharedText.h"
 
 namespace io {
 
@@ -16,14 +17,15 @@ public:
   enum ArgKind { kUnnamedValue, kNamedValue, kFunc };
 
   explicit CBlock_func(const AString& name = AString());
+  explicit CBlock_func(const CSharedText& name) : m_name(name) {}
   CBlock_func(const CBlock_func& o);
   CBlock_func(CBlock_func&& o) noexcept;
   CBlock_func& operator=(const CBlock_func& o);
   CBlock_func& operator=(CBlock_func&& o) noexcept;
   ~CBlock_func();
 
-  const AString& GetName() const { return m_name; }
-  void SetName(const AString& name) { m_name = name; }
+  const AString& GetName() const { return m_name.Get(); }
+  void SetName(const AString& name) { m_name = CSharedText(name); }
 
   CBlock_func& operator<<(const CBlock_value& v);
   CBlock_func& operator<<(CBlock_value&& v);
@@ -38,6 +40,9 @@ public:
   CBlock_func& operator<<(const AString& v) { return *this << CBlock_value(v); }
   CBlock_func& operator<<(const wchar_t* v) { return *this << CBlock_value(v); }
   void reserve(size_t n);
+  // Appends [b, e) as unnamed values, moved.
+  void AppendValues(CBlock_value* b, CBlock_value* e);
+  void AppendReals(const double* b, const double* e);
   void Clear();
 
   size_t GetNumArgs() const { return m_kinds.size(); }
@@ -66,7 +71,7 @@ public:
   bool operator!=(const CBlock_func& o) const { return !(*this == o); }
 
 private:
-  AString m_name;
+  CSharedText m_name;
   std::vector<uint8_t> m_kinds;  // ArgKind of each argument
   // One slot per argument: the value itself, or for a named or function argument the index into
   // m_named or m_funcs (as an int value). Plain values stay inline: columns put millions here.

@@ -1,5 +1,11 @@
 // Reading and writing block trees in their text form: the parser and the writer.
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "orvex/io/BlockTextFormat.h"
@@ -11,6 +17,9 @@ namespace detail {
 namespace {
 // Deeper text is refused rather than risking the reader's stack.
 constexpr int kMaxDepth = 200;
+// Names and texts up to this many bytes are held once per read, up to this many different ones.
+constexpr size_t kMaxSharedBytes = 64;
+constexpr size_t kMaxSharedTexts = 4096;
 }  // namespace
 
 // Recursive descent over the raw tokens of a stream. Every error fails the stream with a
@@ -23,10 +32,11 @@ public:
     if (!Next()) return false;
     if (m_t.kind == Raw::kRawEnd) return Error(m_t.line, L"no block found");
     if (!IsName()) return Error(m_t.line, L"a block name was expected, found " + Describe());
-    AString name = std::move(Text());
+    CSharedText name = Shared();
     const int line = m_t.line;
     if (!Next()) return false;
-    if (!IsPunct(L'{')) return Error(m_t.line, L"'{' was expected after block name '" + name + L"', found " + Describe());
+    if (!IsPunct(L'{'))
+      return Error(m_t.line, L"'{' was expected after block name '" + name.Get() + L"', found " + Describe());
     out = CBlock(name);
     return ReadBlockBody(out, 1, line);
   }
@@ -42,6 +52,17 @@ private:
 
   // The decoded text of the current word or string token.
   AString& Text() { return m_in.TokenText(m_t); }
+
+  // The same, shared with every equal short one read before: a tree then holds each name once.
+  CSharedText Shared() {
+    if (!m_t.rawBegin || static_cast<size_t>(m_t.rawEnd - m_t.rawBegin) > kMaxSharedBytes) return CSharedText(Text());
+    const std::string_view raw(m_t.rawBegin, static_cast<size_t>(m_t.rawEnd - m_t.rawBegin));
+    const auto found = m_shared.find(raw);
+    if (found != m_shared.end()) return found->second;
+    CSharedText text(Text());
+    if (m_shared.size() < kMaxSharedTexts) m_shared.emplace(m_sharedKeys.emplace_back(raw), text);
+    return text;
+  }
 
   bool IsName() const { return m_t.kind == Raw::kRawWord || m_t.kind == Raw::kRawString; }
   bool IsPunct(wchar_t c) const { return m_t.kind == Raw::kRawPunct && m_t.punct == c; }
@@ -78,8 +99,8 @@ private:
         return true;
       }
       case Raw::kRawReal: {
-        double d = 0;
-        if (!ParseCheckedReal(m_t.numBegin, m_t.numEnd, d)) return Error(m_t.line, L"number out of range: " + NumberText());
+        double d = m_t.real;
+        if (!m_t.hasReal && !ParseCheckedReal(m_t.numBegin, m_t.numEnd, d)) return Error(m_t.line, L"number out of range: " + NumberText());
         out = CBlock_value(d);
         return true;
       }
@@ -88,7 +109,7 @@ private:
         if (m_t.asciiText)
           out = CBlock_value::FromAscii(m_in.TakeAsciiText(m_t));
         else
-          out = CBlock_value(std::move(m_in.m_tokText));
+          out = CBlock_value(Shared());
         return true;
       case Raw::kRawWord:
         if (ValueFromWord(Text(), out)) return true;
@@ -98,7 +119,20 @@ private:
     }
   }
 
+  // The items gather on m_items and move into the block once it is closed: each block's items
+  // are then one allocation of their exact size.
   bool ReadBlockBody(CBlock& block, int depth, int openLine) {
+    const size_t base = m_items.size();
+    const bool ok = ReadBlockItems(block, depth, openLine);
+    if (ok) {
+      block.m_items.reserve(block.m_items.size() + (m_items.size() - base));
+      for (size_t i = base; i < m_items.size(); ++i) block.m_items.push_back(std::move(m_items[i]));
+    }
+    m_items.resize(base);
+    return ok;
+  }
+
+  bool ReadBlockItems(const CBlock& block, int depth, int openLine) {
     if (depth > kMaxDepth) return Error(openLine, L"blocks and functions nested too deep");
     for (;;) {
       if (!Next()) return false;
@@ -106,30 +140,30 @@ private:
       if (m_t.kind == Raw::kRawEnd)
         return Error(m_t.line, AString::Format(L"block '%s' opened on line %d is not closed", block.GetName(), openLine));
       if (!IsName()) return Error(m_t.line, L"an item name or '}' was expected, found " + Describe());
-      AString name = std::move(Text());
+      CSharedText name = Shared();
       const int nameLine = m_t.line;
       if (!Next()) return false;
       if (IsPunct(L'{')) {
-        CBlock sub(name);
-        if (!ReadBlockBody(sub, depth + 1, nameLine)) return false;
-        block << std::move(sub);
+        auto sub = std::make_unique<CBlock>(name);
+        if (!ReadBlockBody(*sub, depth + 1, nameLine)) return false;
+        m_items.emplace_back(std::move(sub));
       } else if (IsPunct(L'(')) {
-        CBlock_func f(name);
-        if (!ReadFuncArgs(f, depth + 1, nameLine)) return false;
-        block << std::move(f);
+        auto f = std::make_unique<CBlock_func>(name);
+        if (!ReadFuncArgs(*f, depth + 1, nameLine)) return false;
+        m_items.emplace_back(std::move(f));
       } else if (IsPunct(L'=')) {
         if (!Next()) return false;
         if (IsPunct(L'[')) {
-          CBlock_vec v(name);
-          if (!ReadVecItems(v, nameLine)) return false;
-          block << std::move(v);
+          auto v = std::make_unique<CBlock_vec>(name);
+          if (!ReadVecItems(*v, nameLine)) return false;
+          m_items.emplace_back(std::move(v));
         } else {
           CBlock_value value;
           if (!ReadValue(value)) return false;
-          block << CBlock_named_value(name, std::move(value));
+          m_items.emplace_back(std::in_place_index<CBlock::kNamedValue>, name, std::move(value));
         }
       } else {
-        return Error(m_t.line, L"'{', '(' or '=' was expected after '" + name + L"', found " + Describe());
+        return Error(m_t.line, L"'{', '(' or '=' was expected after '" + name.Get() + L"', found " + Describe());
       }
     }
   }
@@ -146,8 +180,7 @@ private:
 
   void FlushPending(CBlock_func& f, size_t base) {
     if (m_pending.size() == base) return;
-    f.reserve(f.GetNumArgs() + (m_pending.size() - base));
-    for (size_t i = base; i < m_pending.size(); ++i) f << std::move(m_pending[i]);
+    f.AppendValues(m_pending.data() + base, m_pending.data() + m_pending.size());
     m_pending.resize(base);
   }
 
@@ -157,7 +190,7 @@ private:
     for (;;) {
       if (IsName()) {
         const bool quoted = m_t.kind == Raw::kRawString;
-        AString name = std::move(Text());
+        CSharedText name = Shared();
         const int nameLine = m_t.line;
         if (!Next()) return false;
         if (IsPunct(L'=')) {
@@ -173,16 +206,18 @@ private:
           f << std::move(sub);
           if (!Next()) return false;
         } else if (quoted) {
-          m_pending.emplace_back(std::move(name));
+          m_pending.emplace_back(name);
         } else {
           CBlock_value value;
-          if (!ValueFromWord(name, value)) return Error(nameLine, L"a value was expected, found '" + name + L"'");
+          if (!ValueFromWord(name.Get(), value))
+            return Error(nameLine, L"a value was expected, found '" + name.Get() + L"'");
           m_pending.push_back(std::move(value));
         }
       } else {
         if (m_t.kind == Raw::kRawEnd) return FuncNotClosed(f, openLine);
         m_pending.emplace_back();
         if (!ReadValue(m_pending.back())) return false;
+        MoreReals(f, base);
         if (!Next()) return false;
       }
       if (IsPunct(L')')) return true;
@@ -191,6 +226,29 @@ private:
         return Error(m_t.line, L"',' or ')' was expected in function '" + f.GetName() + L"', found " + Describe());
       if (!Next()) return false;
     }
+  }
+
+  // After a plain argument: the reals that follow as ", <real>" (a column's values) go from the
+  // buffer straight to the pending arguments, without a token each. Anything else, the buffer's
+  // end included, is left to the tokens.
+  void MoreReals(CBlock_func& f, size_t base) {
+    if (!m_in.m_putBack.empty()) return;
+    const char* const data = m_in.m_buf.data();
+    const char* const end = data + m_in.m_buf.size();
+    const char* p = data + m_in.m_pos;
+    m_reals.clear();
+    double d = 0;
+    while (end - p > 2 && p[0] == ',' && p[1] == ' ') {
+      const char* const next = ScanWrittenReal(p + 2, end, d);
+      if (!next) break;
+      m_reals.push_back(d);
+      p = next;
+    }
+    m_in.m_pos = static_cast<size_t>(p - data);
+    if (m_reals.empty()) return;
+    f.reserve(f.GetNumArgs() + (m_pending.size() - base) + m_reals.size());
+    FlushPending(f, base);
+    f.AppendReals(m_reals.data(), m_reals.data() + m_reals.size());
   }
 
   bool FuncNotClosed(const CBlock_func& f, int openLine) {
@@ -222,6 +280,10 @@ private:
   CAbstract_istream& m_in;
   CAbstract_istream::RawToken m_t;
   std::vector<CBlock_value> m_pending;  // plain arguments not yet moved into their function
+  std::vector<CBlock::Item> m_items;    // items not yet moved into their block
+  std::vector<double> m_reals;          // see MoreReals
+  std::deque<std::string> m_sharedKeys;  // the bytes that m_shared's keys view
+  std::unordered_map<std::string_view, CSharedText> m_shared;
 };
 
 // Appends the text of block-tree items to a stream's buffer, flushing as it goes.
@@ -261,27 +323,89 @@ private:
     AppendName(m_out, nv.GetKey());
     m_out += " = ";
     const CBlock_value& v = nv.GetValue();
-    if (v.GetKind() == CBlock_value::kString)
+    if (const std::string* ascii = v.GetAscii(); ascii && ascii->size() >= kDirectText)
+      LongAscii(*ascii);
+    else if (v.GetKind() == CBlock_value::kString)
       AppendQuotedInPieces(m_out, v, [this] { m_stream.MaybeFlush(); });
     else
       AppendValue(m_out, v);
   }
 
+  // A long text (a column's values) goes to the stream's target piece by piece where it stands,
+  // not through the buffer, wherever no character needs an escape.
+  static constexpr size_t kDirectText = size_t(1) << 16;
+  void LongAscii(const std::string& text) {
+    m_out.push_back('"');
+    const char* const b = text.data();
+    for (size_t at = 0, n = text.size(); at < n; at += kDirectText) {
+      const char* const pb = b + at;
+      const char* const pe = b + std::min(n, at + kDirectText);
+      if (IsPlainQuotedBody(pb, pe))
+        m_stream.WriteThrough(pb, static_cast<size_t>(pe - pb));
+      else
+        AppendQuotedBody(m_out, pb, pe);
+      m_stream.MaybeFlush();
+    }
+    m_out.push_back('"');
+  }
+
   void Func(const CBlock_func& f) {
     AppendName(m_out, f.GetName());
     m_out.push_back('(');
-    for (size_t i = 0, n = f.GetNumArgs(); i < n; ++i) {
+    for (size_t i = 0, n = f.GetNumArgs(); i < n;) {
+      if (f.GetArgKind(i) == CBlock_func::kUnnamedValue) {
+        i = PlainArgs(f, i, n);
+        continue;
+      }
       if (i) m_out += ", ";
-      if (const CBlock_value* v = f.GetUnnamedValue(i)) {
-        AppendValue(m_out, *v);
-      } else if (const CBlock_named_value* nv = f.GetNamedValue(i)) {
+      if (const CBlock_named_value* nv = f.GetNamedValue(i)) {
         NamedValue(*nv);
       } else if (const CBlock_func* sub = f.GetFunc(i)) {
         Func(*sub);
       }
       m_stream.MaybeFlush();
+      ++i;
     }
     m_out.push_back(')');
+  }
+
+  // Unnamed numbers from argument i on (a column's values): written straight into a piece of
+  // text of their own, which joins the buffer whole. Answers the first argument not written.
+  size_t PlainArgs(const CBlock_func& f, size_t i, size_t n) {
+    char* const piece = m_piece;
+    char* p = piece;
+    for (; i < n; ++i) {
+      const CBlock_value* v = f.GetUnnamedValue(i);
+      if (!v || v->GetKind() == CBlock_value::kString) break;
+      if (static_cast<size_t>(piece + kPiece - p) < kMaxRealChars + 2) {
+        m_out.append(piece, static_cast<size_t>(p - piece));
+        m_stream.MaybeFlush();
+        p = piece;
+      }
+      if (i) {
+        *p++ = ',';
+        *p++ = ' ';
+      }
+      switch (v->GetKind()) {
+        case CBlock_value::kReal: p = WriteReal(p, v->GetReal()); break;
+        case CBlock_value::kInt: p = std::to_chars(p, p + kMaxRealChars, v->GetInt()).ptr; break;
+        default: {
+          const char* const word = v->GetBool() ? "true" : "false";
+          const size_t len = std::strlen(word);
+          std::memcpy(p, word, len);
+          p += len;
+        }
+      }
+    }
+    m_out.append(piece, static_cast<size_t>(p - piece));
+    if (i < n && f.GetArgKind(i) == CBlock_func::kUnnamedValue) {
+      // A text: quoted as it may be long.
+      if (i) m_out += ", ";
+      AppendValue(m_out, *f.GetUnnamedValue(i));
+      ++i;
+    }
+    m_stream.MaybeFlush();
+    return i;
   }
 
   void Vec(const CBlock_vec& v) {
@@ -295,8 +419,10 @@ private:
     m_out.push_back(']');
   }
 
+  static constexpr size_t kPiece = size_t(1) << 14;
   CAbstract_ostream& m_stream;
   std::string& m_out;
+  char m_piece[kPiece];
 };
 
 }  // namespace detail

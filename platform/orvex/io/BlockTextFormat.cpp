@@ -112,6 +112,16 @@ bool PlainWord(uint64_t w) {
 
 }  // namespace
 
+bool IsPlainQuotedBody(const char* p, const char* e) {
+  for (uint64_t w; e - p >= 8; p += 8) {
+    std::memcpy(&w, p, 8);
+    if (!PlainWord(w)) return false;
+  }
+  for (; p != e; ++p)
+    if (!IsPlainAscii(static_cast<unsigned char>(*p))) return false;
+  return true;
+}
+
 void AppendQuotedBody(std::string& out, const char* p, const char* e) {
   ReserveMore(out, static_cast<size_t>(e - p) + 2);
   while (p != e) {
@@ -124,23 +134,27 @@ void AppendQuotedBody(std::string& out, const char* p, const char* e) {
   }
 }
 
-void AppendReal(std::string& out, double d) {
+char* WriteReal(char* p, double d) {
   if (std::isnan(d)) {
-    out += "nan";
-    return;
+    std::memcpy(p, "nan", 3);
+    return p + 3;
   }
   if (std::isinf(d)) {
-    out += d > 0 ? "inf" : "-inf";
-    return;
+    if (d < 0) *p++ = '-';
+    std::memcpy(p, "inf", 3);
+    return p + 3;
   }
-  char buf[64];
-  auto r = ToCharsShortest(buf, buf + sizeof buf, d);
-  const size_t n = static_cast<size_t>(r.ptr - buf);
-  out.append(buf, n);
+  char* const e = ToCharsShortest(p, p + kMaxRealChars - 2, d).ptr;
   // An integral real must still read back as a real.
-  for (size_t i = 0; i < n; ++i)
-    if (buf[i] == '.' || buf[i] == 'e') return;
-  out += ".0";
+  for (const char* q = p; q != e; ++q)
+    if (*q == '.' || *q == 'e') return e;
+  std::memcpy(e, ".0", 2);
+  return e + 2;
+}
+
+void AppendReal(std::string& out, double d) {
+  char buf[kMaxRealChars];
+  out.append(buf, static_cast<size_t>(WriteReal(buf, d) - buf));
 }
 
 void AppendInt(std::string& out, long v) {
@@ -166,6 +180,17 @@ void AppendToken(std::string& out, const CToken& t) {
     AppendValue(out, v);
   else
     AppendQuoted(out, t.Text());
+}
+
+const char* ScanWrittenReal(const char* b, const char* e, double& d) {
+  if (b == e) return nullptr;
+  const char* const mantissa = *b == '-' ? b + 1 : b;
+  if (mantissa == e || !(IsDigit(static_cast<unsigned char>(*mantissa)) || *mantissa == '.')) return nullptr;
+  const std::from_chars_result r = std::from_chars(b, e, d);
+  if (r.ec != std::errc() || r.ptr == e || IsNumberChar(static_cast<unsigned char>(*r.ptr))) return nullptr;
+  const char* q = mantissa;
+  while (q != r.ptr && IsDigit(static_cast<unsigned char>(*q))) ++q;
+  return q != r.ptr ? r.ptr : nullptr;  // digits alone are an integer
 }
 
 bool ParseLong(const char* b, const char* e, long& out) {

@@ -15,6 +15,13 @@ namespace detail {
 constexpr bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 constexpr bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9'); }
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+// What may continue a number token.
+constexpr bool IsNumberChar(unsigned char c) { return IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
+
+// A real as writers make them ([-]digits with a point or an exponent, in range) at the start of
+// [b, e), followed there by a character that cannot continue a number: its end, with its value
+// in d; else null, and the text is left to the general way.
+const char* ScanWrittenReal(const char* b, const char* e, double& d);
 
 // Room for `extra` more characters, growing geometrically: a reservation per append would
 // otherwise make a series of appends quadratic.
@@ -37,6 +44,8 @@ void AppendQuoted(std::string& out, const AString& text);
 // ASCII characters held as bytes.
 void AppendQuotedBody(std::string& out, const wchar_t* b, const wchar_t* e);
 void AppendQuotedBody(std::string& out, const char* b, const char* e);
+// No byte of [b, e) needs an escape inside quotes.
+bool IsPlainQuotedBody(const char* b, const char* e);
 
 // A string value quoted, a piece at a time with `flush()` after each: a long text (a column's
 // values) then never sits whole in a stream's buffer.
@@ -62,6 +71,9 @@ void AppendQuotedInPieces(std::string& out, const CBlock_value& v, Flush flush) 
 }
 // Shortest text that reads back to the same bits; always with '.' or an exponent; inf, -inf, nan.
 void AppendReal(std::string& out, double d);
+// The same text written at p, which must have room for kMaxRealChars: answers its end.
+constexpr size_t kMaxRealChars = 72;
+char* WriteReal(char* p, double d);
 void AppendInt(std::string& out, long v);
 void AppendValue(std::string& out, const CBlock_value& v);
 // A value token as written; a token that holds no value is written as a quoted string.

@@ -11,9 +11,9 @@
 
 namespace io {
 
-CBlock_value::CBlock_value(const AString& v) : m_kind(kString) { m_v.s = new AString(v); }
-CBlock_value::CBlock_value(AString&& v) : m_kind(kString) { m_v.s = new AString(std::move(v)); }
-CBlock_value::CBlock_value(const wchar_t* v) : m_kind(kString) { m_v.s = new AString(v); }
+CBlock_value::CBlock_value(const AString& v) : m_kind(kString) { m_v.s = CSharedText::Make(AString(v)); }
+CBlock_value::CBlock_value(AString&& v) : m_kind(kString) { m_v.s = CSharedText::Make(std::move(v)); }
+CBlock_value::CBlock_value(const wchar_t* v) : m_kind(kString) { m_v.s = CSharedText::Make(AString(v)); }
 
 CBlock_value::CBlock_value(const CBlock_value& o)
     : CStreamio_object(o), m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
@@ -21,7 +21,7 @@ CBlock_value::CBlock_value(const CBlock_value& o)
   if (m_ascii)
     m_v.a = new AsciiText{o.m_v.a->bytes};
   else
-    m_v.s = new AString(*o.m_v.s);
+    CSharedText::Retain(m_v.s);
 }
 
 namespace {
@@ -54,7 +54,7 @@ void CBlock_value::DeleteString() {
     delete m_v.a->wide;
     delete m_v.a;
   } else {
-    delete m_v.s;
+    CSharedText::Release(m_v.s);
   }
   m_kind = kInt;
   m_ascii = false;
@@ -64,7 +64,7 @@ void CBlock_value::DeleteString() {
 const AString& CBlock_value::GetString() const {
   static const AString kEmpty;
   if (m_kind != kString) return kEmpty;
-  if (!m_ascii) return *m_v.s;
+  if (!m_ascii) return CSharedText::TextOf(m_v.s);
   if (!m_v.a->wide) {
     m_v.a->wide = new AString;
     Widen(m_v.a->bytes, *m_v.a->wide);
@@ -115,7 +115,7 @@ bool CBlock_value::Query(AString& out) const {
   if (m_ascii)
     Widen(m_v.a->bytes, out);
   else
-    out = *m_v.s;
+    out = CSharedText::TextOf(m_v.s);
   return true;
 }
 
@@ -127,7 +127,7 @@ bool CBlock_value::operator==(const CBlock_value& o) const {
     case kString:
       if (m_ascii && o.m_ascii) return m_v.a->bytes == o.m_v.a->bytes;
       if (m_ascii || o.m_ascii) return SameText(m_ascii ? *this : o, m_ascii ? o : *this);
-      return *m_v.s == *o.m_v.s;
+      return CSharedText::TextOf(m_v.s) == CSharedText::TextOf(o.m_v.s);
     case kBool: return m_v.b == o.m_v.b;
   }
   return false;
@@ -135,7 +135,7 @@ bool CBlock_value::operator==(const CBlock_value& o) const {
 
 bool CBlock_value::SameText(const CBlock_value& ascii, const CBlock_value& wide) {
   const std::string& a = ascii.m_v.a->bytes;
-  const AString& w = *wide.m_v.s;
+  const AString& w = CSharedText::TextOf(wide.m_v.s);
   if (a.size() != w.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
     if (static_cast<wchar_t>(a[i]) != w[i]) return false;
@@ -163,7 +163,7 @@ void CBlock_named_value::Read(CAbstract_istream& in) {
   if (!in.ReadToken(eq) || !eq.IsPunct(L'=')) throw ReadErrorException{kConversionFailed};
   CBlock_value v;
   v.Read(in);
-  m_key = key.Text();
+  m_key = CSharedText(key.Text());
   m_value = std::move(v);
 }
 

@@ -5,6 +5,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/SharedText.h"
 #include "orvex/io/StreamioObject.h"
 
 namespace io {
@@ -22,6 +23,7 @@ public:
   CBlock_value(const AString& v);
   CBlock_value(AString&& v);
   CBlock_value(const wchar_t* v);
+  explicit CBlock_value(const CSharedText& v) : m_kind(kString) { m_v.s = CSharedText::Retain(v.GetRep()); }
   CBlock_value(const CBlock_value& o);
   // Moves and destruction are inline: readers make and move millions of values.
   CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
@@ -95,7 +97,7 @@ private:
     long i;
     double d;
     bool b;
-    AString* s;  // owned; kept out of line so that a value stays small in long argument lists
+    CSharedText::Rep* s;  // one reference; shared by copies, and small in long argument lists
     AsciiText* a;  // owned
   } m_v;
 };
@@ -106,6 +108,7 @@ public:
   explicit CBlock_named_value(const AString& key) : m_key(key) {}
   CBlock_named_value(const AString& key, const CBlock_value& value) : m_key(key), m_value(value) {}
   CBlock_named_value(const AString& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
+  CBlock_named_value(const CSharedText& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
   // Moves keep a long text value in place (the destructor below would otherwise make them copies).
   CBlock_named_value(const CBlock_named_value&) = default;
   CBlock_named_value(CBlock_named_value&&) = default;
@@ -113,12 +116,12 @@ public:
   CBlock_named_value& operator=(CBlock_named_value&&) = default;
   ~CBlock_named_value() override;
 
-  const AString& GetKey() const { return m_key; }
-  void SetKey(const AString& key) { m_key = key; }
+  const AString& GetKey() const { return m_key.Get(); }
+  void SetKey(const AString& key) { m_key = CSharedText(key); }
   const CBlock_value& GetValue() const { return m_value; }
   void SetValue(const CBlock_value& value) { m_value = value; }
 
-  bool operator==(const CBlock_named_value& o) const { return m_key == o.m_key && m_value == o.m_value; }
+  bool operator==(const CBlock_named_value& o) const { return GetKey() == o.GetKey() && m_value == o.m_value; }
   bool operator!=(const CBlock_named_value& o) const { return !(*this == o); }
 
   // Key = value, on a line of its own.
@@ -127,7 +130,7 @@ public:
   void Read(CAbstract_istream& in) override;
 
 private:
-  AString m_key;
+  CSharedText m_key;
   CBlock_value m_value;
 };
 

@@ -5,6 +5,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/SharedText.h"
 #include "orvex/io/Token.h"
 
 namespace io {
@@ -12,9 +13,10 @@ namespace io {
 class ORVEX_API CBlock_vec {
 public:
   explicit CBlock_vec(const AString& name = AString()) : m_name(name) {}
+  explicit CBlock_vec(const CSharedText& name) : m_name(name) {}
 
-  const AString& GetName() const { return m_name; }
-  void SetName(const AString& name) { m_name = name; }
+  const AString& GetName() const { return m_name.Get(); }
+  void SetName(const AString& name) { m_name = CSharedText(name); }
 
   void reserve(size_t n) { m_items.reserve(n); }
   CBlock_vec& operator<<(unsigned int v);
@@ -27,11 +29,11 @@ public:
   const CToken& GetItem(size_t i) const;
   void Clear() { m_items.clear(); }
 
-  bool operator==(const CBlock_vec& o) const { return m_name == o.m_name && m_items == o.m_items; }
+  bool operator==(const CBlock_vec& o) const { return GetName() == o.GetName() && m_items == o.m_items; }
   bool operator!=(const CBlock_vec& o) const { return !(*this == o); }
 
 private:
-  AString m_name;
+  CSharedText m_name;
   std::vector<CToken> m_items;
 };
 

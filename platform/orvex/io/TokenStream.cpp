@@ -1,6 +1,7 @@
 #include "orvex/io/TokenStream.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -20,7 +21,6 @@ constexpr size_t kChunk = size_t(1) << 16;
 constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-bool IsNumberChar(unsigned char c) { return detail::IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
 
 // A short quote of damaged text for an error message.
 AString Excerpt(const char* b, const char* e) {
@@ -82,7 +82,7 @@ const char* ScanPlainDecimal(const char* p, const char* e, bool& isReal) {
     while (p != e && detail::IsDigit(static_cast<unsigned char>(*p))) ++p;
     if (p == exponent) return nullptr;
   }
-  if (p != e && IsNumberChar(static_cast<unsigned char>(*p))) return nullptr;
+  if (p != e && detail::IsNumberChar(static_cast<unsigned char>(*p))) return nullptr;
   return p;
 }
 
@@ -155,6 +155,8 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   }
   t.line = m_line + lines;
   t.asciiText = false;
+  t.rawBegin = t.rawEnd = nullptr;
+  t.hasReal = false;
   const char* const b = p;
   const unsigned char c = static_cast<unsigned char>(*p);
   // Lookahead of a sign or a dot: "-1", "-.5", "-inf".
@@ -169,11 +171,25 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   if (detail::IsNameStart(c)) {
     while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
-    m_tokText.assign(b, p);
+    // Widened in place: assign() from a byte range would build a temporary wide string first.
+    m_tokText.resize(static_cast<size_t>(p - b));
+    std::copy(b, p, m_tokText.begin());
     t.kind = kRawWord;
+    t.rawBegin = b;
+    t.rawEnd = p;
   } else if (startsNumber) {
-    // A plain decimal, as writers make them, is read and classified in one pass; anything else
-    // (words such as inf, damage) takes the general way.
+    // A real as writers make them is converted where it stands, in one pass over its characters.
+    // Whatever from_chars does not take whole (a sign '+', integers, words such as inf, numbers
+    // out of range, damage) takes the ways below, which give the same answers.
+    if (const char* realEnd = detail::ScanWrittenReal(b, end, t.real)) {
+      t.kind = kRawReal;
+      t.numBegin = b;
+      t.numEnd = realEnd;
+      t.hasReal = true;
+      consumed = static_cast<size_t>(realEnd - s);
+      return kScanOk;
+    }
+    // A plain decimal is read and classified in one pass; anything else takes the general way.
     bool isReal = false;
     const char* const plainEnd = ScanPlainDecimal(b, end, isReal);
     if (plainEnd && plainEnd != end) {
@@ -183,7 +199,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
       consumed = static_cast<size_t>(plainEnd - s);
       return kScanOk;
     }
-    while (p != end && IsNumberChar(static_cast<unsigned char>(*p))) ++p;
+    while (p != end && detail::IsNumberChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
     switch (detail::ClassifyNumber(b, p)) {
       case detail::kIntNumber: t.kind = kRawInt; break;
@@ -214,6 +230,9 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
       t.numEnd = close;
     } else if (!DecodeString(b + 1, close)) {
       return kScanError;
+    } else {
+      t.rawBegin = b + 1;
+      t.rawEnd = close;
     }
     p = close + 1;
   } else if (c < 0x80) {
@@ -313,6 +332,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   m_line += m_linesBefore;
   t.line = m_line;
   t.kind = kRawString;
+  t.rawBegin = t.rawEnd = nullptr;
   std::string text;
   text.reserve(headSize + close);
   AdviseBigFillOfCapacity(text);
@@ -376,6 +396,8 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
 void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
   t.line = token.GetLine() > 0 ? token.GetLine() : m_line;
   t.asciiText = false;
+  t.rawBegin = t.rawEnd = nullptr;
+  t.hasReal = false;
   switch (token.GetKind()) {
     case CToken::kWord:
     case CToken::kString:
@@ -637,6 +659,15 @@ void CAbstract_ostream::FlushNow() {
   if (m_out.empty()) return;
   FlushBytes(m_out.data(), m_out.size());
   m_out.clear();
+}
+
+void CAbstract_ostream::WriteThrough(const char* data, size_t n) {
+  if (m_flushAt == SIZE_MAX) {
+    m_out.append(data, n);
+    return;
+  }
+  FlushNow();
+  FlushBytes(data, n);
 }
 
 void CAbstract_ostream::StartItemLine() {

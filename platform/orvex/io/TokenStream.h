@@ -108,6 +108,13 @@ private:
     const char* numEnd = nullptr;
     bool asciiText = false;
     int line = 0;
+    // The bytes of a word or short string token as they stand in the input (escapes undone
+    // later); null when the token did not come from the input.
+    const char* rawBegin = nullptr;
+    const char* rawEnd = nullptr;
+    // A real token that the lexer has converted already, and its value.
+    bool hasReal = false;
+    double real = 0;
   };
   enum ScanResult { kScanOk, kScanNeedMore, kScanError };
 
@@ -191,6 +198,8 @@ private:
     if (m_out.size() >= m_flushAt) FlushNow();
   }
   void StartItemLine();
+  // Bytes after what is buffered: handed on at once when the stream flushes as it goes.
+  void WriteThrough(const char* data, size_t n);
 
   std::string m_out;
   size_t m_flushAt;
