@@ -409,3 +409,55 @@ TEST_F(CompositeTraceDataTest, ComponentsOfExpressionsThatAreNoQuantities) {
 }
 
 }  // namespace
+
+namespace {
+
+// Claims every recorded soft assertion of that text; answers how many there were.
+int TakeEvery(const char* text) {
+  int n = 0;
+  while (orvex::test::Asserts().Take(text)) ++n;
+  return n;
+}
+
+// K = {A, Odd} where Odd's type parameter is of no kind the info server handles: K cannot be
+// built, so every trace naming it stays invalid with placeholder data, aligned with its
+// expressions, and is never updated, while a sound trace of the same report is.
+TEST_F(CompositeTraceDataTest, ConstituentOfAnUnhandledKindLeavesThePlaceholder) {
+  Solution().AddOtherQuantity(L"Odd", ValueState(1, 15, 1));
+  Solution().AddCompositeQuantity(L"K", 4, {L"A", L"Odd"});
+  const std::vector<long> ids = AddTraces({{L"C", L"K"}, {L"K"}, {L"C"}});
+  rep::CompositeTraceData* mixed = Composite(ids[0]);
+  ASSERT_NE(nullptr, mixed);
+  EXPECT_GE(TakeEvery("!\"I don't handle this type\""), 1);
+  EXPECT_EQ("C#7(A:1/1,B#2(Bx:1/1,By:1/1)) K:1/1", Shape(*mixed)) << "K falls back to a single leaf";
+  EXPECT_TRUE(mixed->HasInvalidDefinition());
+  EXPECT_TRUE(mixed->IsOutOfDate());
+  rep::ITraceData* alone = DataManager().GetITraceData(ids[1]);
+  ASSERT_NE(nullptr, alone) << "K alone is no composite the engine knows";
+  EXPECT_GE(TakeEvery("!\"I don't handle this type\""), 1);
+  for (long id : {ids[0], ids[1]}) {
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(id));
+    ASSERT_NE(nullptr, td);
+    EXPECT_FALSE(td->ValidateDefinition(true)) << id;
+  }
+  TakeEvery("!\"I don't handle this type\"");
+
+  EXPECT_EQ(1u, Update()) << "only the sound trace is updated";
+  EXPECT_GE(TakeEvery("!\"I don't handle this type\""), 1);
+  mixed = Composite(ids[0]);
+  EXPECT_FALSE(mixed->HasData());
+  EXPECT_EQ("C#7(A:1/1,B#2(Bx:1/1,By:1/1)) K:1/1", Shape(*mixed));
+  for (const ITraceComponentData* leaf : Leaves(*mixed))
+    EXPECT_TRUE(HoldsOnePlaceholder(leaf->GetDataColumn())) << leaf->GetExpression().ToUtf8();
+  EXPECT_TRUE(HoldsOnePlaceholder(mixed->GetPrimarySweepColumn()));
+  alone = DataManager().GetITraceData(ids[1]);
+  EXPECT_FALSE(alone->HasData());
+  EXPECT_TRUE(HoldsOnePlaceholder(alone->GetDataColumn(0)));
+  rep::CompositeTraceData* sound = Composite(ids[2]);
+  ASSERT_TRUE(sound->HasData());
+  EXPECT_EQ("C#7(A:1/6,B#2(Bx:1/6,By:1/6))", Shape(*sound));
+  TakeEvery("!\"I don't handle this type\"");
+  EXPECT_NO_SOFT_ASSERT();
+}
+
+}  // namespace
