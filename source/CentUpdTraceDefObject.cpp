@@ -107,7 +107,9 @@ void CentUpdTraceDefObject::GetNeededLoadUnits(std::vector<CentralizedLoadUnitIn
   if (!mQuantityInfo || !mQuantityParser || !mSweepsMediator || !mSubsweeps || !mTraceDefinition ||
       !mLoadContext->loadDefinition)
     return;
+  // Data taken out of its manager asks for nothing more.
   ReportManager* manager = mTraceData->GetReportDataManager().GetManager();
+  if (!manager) return;
   QuantityIDMap quantities;
   MapLeafQuantitiesToSimValueIDs(quantities, *GetQuantityInfo(), manager->GetISimValueInfoCache(), mLoadContext->dsd,
                                  mVersionID);

@@ -59,14 +59,14 @@ bool NamesAComponent(const std::vector<AString>& expressions, const AString& nam
 
 CompositeTraceData::CompositeTraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID,
                                        long dataVersionID)
-    : m_mgr(mgr), m_traceDefID(traceDefID), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
+    : ReportDataManagerLink(mgr), m_traceDefID(traceDefID), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
   ORVEX_ASSERT(td->GetVersionID()==traceDefVersionID);
   const DesignSolutionDefinition ds = td->GetDesignSolutionDefinition();
   mData.SetDesignSolutionDefinition(ds);
-  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(m_mgr.GetManager()->GetISolutionManagerForReports(),ds)==dataVersionID);
+  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID);
 }
 
 CompositeTraceData::~CompositeTraceData() {
@@ -76,15 +76,17 @@ CompositeTraceData::~CompositeTraceData() {
 }
 
 TraceDefinition* CompositeTraceData::FindDefinition() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   return manager ? dynamic_cast<TraceDefinition*>(manager->GetTraceDefinition(m_traceDefID)) : nullptr;
 }
 
 bool CompositeTraceData::HasData() const { return HasPopulatedCurves(mData); }
 
 long CompositeTraceData::GetCurrentSolutionContextVersionID() const {
-  return GetSolutionContextVersionID(m_mgr.GetManager()->GetISolutionManagerForReports(),
-                                     mData.GetDesignSolutionDefinition());
+  ReportManager* manager = Manager();
+  return manager ? GetSolutionContextVersionID(manager->GetISolutionManagerForReports(),
+                                               mData.GetDesignSolutionDefinition())
+                 : id::invalidID;
 }
 
 bool CompositeTraceData::IsOutOfDate() const {
@@ -107,7 +109,7 @@ AString CompositeTraceData::GetCurveVariationKey(unsigned curve, bool onlyNonNom
 }
 
 AString CompositeTraceData::GetTraceName() const {
-  ReportManager* manager = m_mgr.GetManager();
+  ReportManager* manager = Manager();
   IBaseTraceDefinition* def = manager ? manager->GetTraceDefinition(m_traceDefID) : nullptr;
   return def ? def->GetName() : AString();
 }
@@ -158,8 +160,8 @@ void CompositeTraceData::UpdateTraceStateData() {
     ORVEX_ASSERT(0);
     return;
   }
-  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(),
-                                          m_mgr.GetManager()->GetISolutionManagerForReports(), td->GetDesignInstanceID());
+  mData.FindVariablesWithNonNominalValues(*td->GetPointsetDefinition(), Manager()->GetISolutionManagerForReports(),
+                                          td->GetDesignInstanceID());
 }
 
 CentUpdTraceDefObject* CompositeTraceData::GetCentralizedUpdateObject(bool flag) {
@@ -180,9 +182,9 @@ CentUpdTraceDefObject* CompositeTraceData::GetCentralizedUpdateObjectEfficiently
   ORVEX_ASSERT_TEXT(tdef->GetVersionID() == mTraceDefVersionID, "tdef->GetVersionID()==mBasicTraceData.mTraceDefVersionID");
   CentralizedUpdatePreparation prepared;
   // No design variation for the connectivity of composite data.
-  auto* cache = dynamic_cast<SimValueDataCache*>(m_mgr.GetISimValueDataCacheForEdit());
+  auto* cache = dynamic_cast<SimValueDataCache*>(LinkedDataManager().GetISimValueDataCacheForEdit());
   if (!prepared.Prepare(*tdef, mData.GetDesignSolutionDefinition(), m_dataVersionID,
-                        m_mgr.GetManager()->GetISolutionManagerForReports(), false,
+                        Manager()->GetISolutionManagerForReports(), false,
                         cache ? &cache->GetSweepPointsStore() : nullptr))
     return nullptr;
   if (!prepared.connectivity && mData.GetConnectivity()) return nullptr;
@@ -247,7 +249,7 @@ void CompositeTraceData::InitializeData() {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
-  OwnedQuantityParser parser = MakeQuantityParserForTrace(*m_mgr.GetManager(), *td);
+  OwnedQuantityParser parser = MakeQuantityParserForTrace(*Manager(), *td);
   if (!parser) return;
   std::unique_ptr<AbstractQuantityInfo> info(AddSimValueQuantitiesOfExpression(*parser, td, false));
   ParserScope scope(*parser, info.get());
@@ -287,7 +289,7 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
   ClearComponents();
   ParserScope scope(*parser, quantityInfo);
 
-  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, m_mgr.GetManager());
+  auto* datasets = new TraceDataDatasets(*mediator, *connectivity, *quantityInfo, *parser, Manager());
   mData.SetDatasets(datasets);
   datasets->ExtractDatasets(progress);
   SimDatasetValueEvaluationContextRestorer2 contexts(*quantityInfo, *parser, datasets);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BaseCompositeTraceData.h"
+#include "ReportDataManagerLink.h"
 #include "TraceStateData.h"
 
 class Column;
@@ -19,7 +20,10 @@ class ReportDataManager;
 class TraceDefinition;
 class VersionedQuantityParser;
 
-class CompositeTraceData : public AbstractDynamicTraceData, public BaseCompositeTraceData, public ITraceDataSweepInfo {
+class CompositeTraceData : public AbstractDynamicTraceData,
+                           public BaseCompositeTraceData,
+                           public ITraceDataSweepInfo,
+                           public ReportDataManagerLink {
 public:
   CompositeTraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID);
   ~CompositeTraceData() override;
@@ -52,7 +56,7 @@ public:
   // AbstractDynamicTraceData
   long GetTraceDefID() const override { return m_traceDefID; }
   long GetTraceDefVersionID() const override { return mTraceDefVersionID; }
-  ReportDataManager& GetReportDataManager() const override { return m_mgr; }
+  ReportDataManager& GetReportDataManager() const override { return LinkedDataManager(); }
   const SPS2Connectivity* GetConnectivity() const override { return mData.GetConnectivity(); }
   SPS2Connectivity* GetConnectivity() override { return mData.GetConnectivity(); }
   void SetNeedsUpdate(bool needsUpdate) override { mData.SetNeedsUpdate(needsUpdate); }
@@ -86,7 +90,6 @@ private:
   // when no component is that sweep and there is a sweep at all.
   Column* SetUpPrimarySweep(const TraceDefinition& td, Value& primary);
 
-  ReportDataManager& m_mgr;
   TraceStateData mData;
   long m_traceDefID;
   std::unique_ptr<PrimarySweepData> mPrimarySweepData;  // null until the first initialization

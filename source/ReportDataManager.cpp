@@ -5,6 +5,7 @@
 #include "CentUpdUtils.h"
 #include "CompositeTraceData.h"
 #include "GravikUtils.h"
+#include "ReportDataManagerLink.h"
 #include "ReportDefinition.h"
 #include "ScopedProfiler.h"
 #include "TraceData.h"
@@ -88,14 +89,24 @@ const IReportManager* ReportDataManager::GetReportManager() const { return m_mgr
 IReportManager* ReportDataManager::GetReportManagerForEdit() { return m_mgr; }
 
 ITraceData* ReportDataManager::FindTraceDataByInterface(ITraceData* wanted) {
-  for (auto it = m_traceData.begin(); it != m_traceData.end(); ++it) {
-    auto* data = dynamic_cast<TraceData*>(it->second);
+  for (const auto& entry : m_traceData) {
+    auto* data = dynamic_cast<TraceData*>(entry.second);
     if (!data || static_cast<ITraceData*>(data) != wanted) continue;
-    m_traceData.erase(it);
-    data->DetachFromReportDataManager();
+    TakeTraceData(entry.first);
     return wanted;
   }
   return nullptr;
+}
+
+AbstractDynamicTraceData* ReportDataManager::TakeTraceData(long traceDefID) {
+  auto it = m_traceData.find(traceDefID);
+  if (it == m_traceData.end()) return nullptr;
+  AbstractDynamicTraceData* data = it->second;
+  m_traceData.erase(it);
+  auto* link = dynamic_cast<ReportDataManagerLink*>(data);
+  ORVEX_ASSERT(link);
+  if (link) link->DetachFromReportDataManager();
+  return data;
 }
 
 AbstractDynamicTraceData* ReportDataManager::CreateDynamicTraceData(long traceDefID, long traceDefVersionID,

@@ -53,6 +53,9 @@ public:
   // Hands the caller the data whose trace-data face this is, taken out of the map and detached
   // from this manager, which it may outlive; null when none.
   ITraceData* FindTraceDataByInterface(ITraceData* data);
+  // Hands the caller the computed data of that trace, of either kind, taken out of the map and
+  // detached from this manager, which it may outlive; null when none.
+  AbstractDynamicTraceData* TakeTraceData(long traceDefID);
 
   AbstractDynamicTraceData* CreateDynamicTraceData(long traceDefID, long traceDefVersionID, long dataVersionID);
   AbstractDynamicTraceData* CreateTraceDataForDefinition(long traceDefID);

@@ -52,7 +52,7 @@
 namespace rep {
 
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
-    : BaseTraceData(traceDefID), m_mgr(&mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
+    : BaseTraceData(traceDefID), ReportDataManagerLink(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
@@ -66,18 +66,6 @@ TraceData::~TraceData() {
   ORVEX_ASSERT(mDebugCentUpdObject==0);
   // An update still holding the object must not reach this data any more.
   if (mDebugCentUpdObject) mDebugCentUpdObject->DetachTraceData();
-}
-
-ReportManager* TraceData::Manager() const {
-  ORVEX_ASSERT(m_mgr);
-  return m_mgr ? m_mgr->GetManager() : nullptr;
-}
-
-ReportDataManager& TraceData::GetReportDataManager() const {
-  if (m_mgr) return *m_mgr;
-  ORVEX_ASSERT(m_mgr);
-  static ReportDataManager orphans(nullptr);
-  return orphans;
 }
 
 TraceDefinition* TraceData::FindDefinition() const {
@@ -284,7 +272,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
 }
 
 bool TraceData::DoesReportKeepDigitalColumns() const {
-  ReportManager* manager = m_mgr ? m_mgr->GetManager() : nullptr;
+  ReportManager* manager = IsAttachedToReportDataManager() ? Manager() : nullptr;
   IReportManagerOwner* owner = manager ? manager->GetOwnerForEdit() : nullptr;
   return owner && owner->DoesReportKeepDigitalColumns(manager->GetReportIDOfTrace(GetTraceDefID()));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BaseTraceData.h"
+#include "ReportDataManagerLink.h"
 #include "TraceStateData.h"
 
 class AbstractQuantityInfo;
@@ -21,7 +22,8 @@ class VersionedQuantityParser;
 class TraceData : public AbstractDynamicTraceData,
                   public BaseTraceData,
                   public ITraceDataSweepInfo,
-                  public ISurfaceAwareTraceData {
+                  public ISurfaceAwareTraceData,
+                  public ReportDataManagerLink {
 public:
   TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID);
   ~TraceData() override;
@@ -54,8 +56,7 @@ public:
   // AbstractDynamicTraceData
   long GetTraceDefID() const override { return BaseTraceData::GetTraceDefID(); }
   long GetTraceDefVersionID() const override { return mTraceDefVersionID; }
-  // Once detached: a soft assertion and a manager that holds nothing.
-  ReportDataManager& GetReportDataManager() const override;
+  ReportDataManager& GetReportDataManager() const override { return LinkedDataManager(); }
   const SPS2Connectivity* GetConnectivity() const override { return mData.GetConnectivity(); }
   SPS2Connectivity* GetConnectivity() override { return mData.GetConnectivity(); }
   void SetNeedsUpdate(bool needsUpdate) override { mData.SetNeedsUpdate(needsUpdate); }
@@ -75,15 +76,10 @@ public:
   bool HasInvalidDefinition() const { return mHasInvalidDefinition; }
   bool IsCurveReducibleToPoint(VersionedQuantityParser& parser, const AbstractQuantityInfo* quantityInfo) const;
   bool AssertCurveIsNotReducibeToPoint() const;
-  // The data leaves its manager, which may then be destroyed: the product face and the
-  // destructor use only the data's own members.
-  void DetachFromReportDataManager() { m_mgr = nullptr; }
 
 private:
   CentUpdTraceDefObject* GetCentralizedUpdateObjectEfficientlyPriv(bool flag);
   TraceDefinition* FindDefinition() const;
-  // Null, after a soft assertion, once the data is detached.
-  ReportManager* Manager() const;
   void ResetData();
   void ClearPopulatedData();
   void EnsureSurfaceInfo() const;
@@ -97,7 +93,6 @@ private:
   bool DoesReportKeepDigitalColumns() const;
   AString VariationKey(VariableValues values, bool onlyNonNominal) const;
 
-  ReportDataManager* m_mgr;  // the owning data manager, not owned; null once handed out
   std::vector<AString> mComponentExpressions;
   TraceStateData mData;
   long mTraceDefVersionID;

@@ -461,3 +461,80 @@ TEST_F(CompositeTraceDataTest, ConstituentOfAnUnhandledKindLeavesThePlaceholder)
 }
 
 }  // namespace
+
+namespace {
+
+// Computed data of either kind, taken out of its manager, answers from its own members once the
+// manager is gone; what needs the manager asserts and gives its fallback.
+TEST_F(CompositeTraceDataTest, TakenDataOfEitherKindOutlivesItsManager) {
+  const std::vector<long> ids = AddTraces({{L"C"}, {L"F", L"A"}});
+  ASSERT_NE(nullptr, Composite(ids[0]));
+  ASSERT_NE(nullptr, DataManager().GetITraceData(ids[1]));
+  Update();
+  std::unique_ptr<AbstractDynamicTraceData> composite(DataManager().TakeTraceData(ids[0]));
+  std::unique_ptr<AbstractDynamicTraceData> plain(DataManager().TakeTraceData(ids[1]));
+  ASSERT_TRUE(composite && plain);
+  EXPECT_FALSE(DataManager().HasTraceData(ids[0]));
+  EXPECT_EQ(nullptr, DataManager().TakeTraceData(ids[0])) << "taken once";
+  const std::string shape = Shape(*dynamic_cast<ICompositeTraceData*>(composite.get()));
+  const std::string values = Values(*dynamic_cast<ICompositeTraceData*>(composite.get()));
+  m_mgr.reset();
+
+  auto* tree = dynamic_cast<rep::CompositeTraceData*>(composite.get());
+  ASSERT_NE(nullptr, tree);
+  EXPECT_EQ(shape, Shape(*tree));
+  EXPECT_EQ(values, Values(*tree));
+  EXPECT_EQ("C#7(A:1/6,B#2(Bx:1/6,By:1/6))", shape);
+  EXPECT_EQ(AString(L"F"), tree->GetPrimarySweepName());
+  EXPECT_EQ(6u, tree->GetPrimarySweepColumn()->GetCount());
+
+  for (AbstractDynamicTraceData* data : {composite.get(), plain.get()}) {
+    SCOPED_TRACE(data == plain.get() ? "plain" : "composite");
+    EXPECT_TRUE(data->HasData());
+    ASSERT_EQ(2u, data->GetNumCurves());
+    EXPECT_EQ(3u, data->GetNumPointsInCurve(1));
+    EXPECT_EQ(3u, data->GetCurveOffset(1));
+    EXPECT_NE(id::invalidID, data->GetVersionIDOfData());
+    EXPECT_NO_SOFT_ASSERT();
+
+    EXPECT_EQ(nullptr, data->GetReportDataManager().GetManager());
+    EXPECT_SOFT_ASSERT("m_mgr");
+    EXPECT_EQ(AString(), data->GetTraceName());
+    EXPECT_SOFT_ASSERT("m_mgr");
+    EXPECT_EQ(id::invalidID, data->GetCurrentSolutionContextVersionID());
+    EXPECT_SOFT_ASSERT("m_mgr");
+    EXPECT_EQ(nullptr, data->GetCentralizedUpdateObject(false)) << "up to date";
+    EXPECT_NO_SOFT_ASSERT();
+    data->SetNeedsUpdate(true);
+    EXPECT_EQ(nullptr, data->GetCentralizedUpdateObject(false)) << "no definition to update from";
+    EXPECT_SOFT_ASSERT("m_mgr");
+    EXPECT_SOFT_ASSERT(data == plain.get() ? "td" : "tdef");
+    EXPECT_TRUE(data->HasData()) << "kept";
+    EXPECT_NO_SOFT_ASSERT();
+  }
+}
+
+// An update object still out when its data is taken and the manager dies asks for nothing and
+// leaves the data as it was.
+TEST_F(CompositeTraceDataTest, DataTakenWhileItsUpdateObjectIsOutKeepsWhatItHeld) {
+  const std::vector<long> ids = AddTraces({{L"C"}, {L"F", L"A"}});
+  ASSERT_NE(nullptr, Composite(ids[0]));
+  ASSERT_NE(nullptr, DataManager().GetITraceData(ids[1]));
+  std::vector<ICentralizedUpdateObject*> objects;
+  DataManager().GetCentralizedUpdateObjects(objects, m_reportID);
+  ASSERT_EQ(2u, objects.size());
+  std::unique_ptr<AbstractDynamicTraceData> composite(DataManager().TakeTraceData(ids[0]));
+  std::unique_ptr<AbstractDynamicTraceData> plain(DataManager().TakeTraceData(ids[1]));
+  m_mgr.reset();
+  CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
+  EXPECT_GE(TakeEvery("m_mgr"), 2);
+  EXPECT_GE(TakeEvery("0"), 1);
+  EXPECT_GE(TakeEvery("td"), 2);
+  for (AbstractDynamicTraceData* data : {composite.get(), plain.get()}) {
+    EXPECT_FALSE(data->HasData());
+    EXPECT_EQ(1u, data->GetNumCurves()) << "the placeholder";
+  }
+  EXPECT_NO_SOFT_ASSERT();
+}
+
+}  // namespace
