@@ -65,7 +65,8 @@ void ImportedTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
   if (!source || source == this) return;
   BaseTraceDefinition::CopyFrom(from);
   m_sourceDescription = source->m_sourceDescription;
-  IAbstractTraceData* copy = CloneTraceData(source->m_data.get());
+  // The data belongs to this definition's manager: the source's may go first.
+  IAbstractTraceData* copy = CloneTraceData(source->m_data.get(), GetManagerForEdit());
   SetTraceDefIDOfTraceData(copy, GetID());
   SetTraceData(copy);
 }
@@ -135,12 +136,6 @@ void ImportedTraceDefinition::ConvertDigitalColumnsOnCommand(IVelmorCommand* cmd
   std::set<long> newIDs;
   info->GetNewTraceIDs(newIDs, mgr.GetReportIDOfTrace(GetID()));
   if (newIDs.count(GetID()) != 0) plain->ConvertDigitalColumnsToDouble();
-}
-
-IAbstractTraceData* ImportedTraceDefinition::CloneTraceData(const IAbstractTraceData* data) {
-  if (auto* plain = dynamic_cast<const ConcreteTraceData*>(data)) return plain->Clone();
-  if (auto* composite = dynamic_cast<const ConcreteCompositeTraceData*>(data)) return composite->Clone();
-  return nullptr;
 }
 
 IAbstractTraceData* ImportedTraceDefinition::CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr) {

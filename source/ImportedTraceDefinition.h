@@ -56,8 +56,7 @@ public:
   // Converts digital columns only when the command has just added this trace to its report.
   void ConvertDigitalColumnsOnCommand(IVelmorCommand* cmd);
 
-  // A deep copy of stored data of either kind; null for null or another kind.
-  static IAbstractTraceData* CloneTraceData(const IAbstractTraceData* data);
+  // A deep copy of stored data of either kind, for that manager; null for null or another kind.
   static IAbstractTraceData* CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr);
   static void SetTraceDefIDOfTraceData(IAbstractTraceData* data, long traceDefID);
 

@@ -7,6 +7,11 @@ namespace rep {
 
 ReportDataManagerLink::~ReportDataManagerLink() = default;
 
+void ReportDataManagerLink::DetachFromReportDataManager() {
+  m_mgr = nullptr;
+  OnDetachedFromReportDataManager();
+}
+
 ReportDataManager& ReportDataManagerLink::LinkedDataManager() const {
   if (m_mgr) return *m_mgr;
   ORVEX_ASSERT(m_mgr);

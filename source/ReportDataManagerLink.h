@@ -17,10 +17,12 @@ public:
 
   // The data leaves its manager, which may then be destroyed: from then on the data answers from
   // its own members.
-  void DetachFromReportDataManager() { m_mgr = nullptr; }
+  void DetachFromReportDataManager();
   bool IsAttachedToReportDataManager() const { return m_mgr != nullptr; }
 
 protected:
+  // Drops what still reaches the manager by other ways than this link.
+  virtual void OnDetachedFromReportDataManager() {}
   // Once detached: a soft assertion and a manager that holds nothing.
   ReportDataManager& LinkedDataManager() const;
   // Null, after a soft assertion, once detached.

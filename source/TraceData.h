@@ -77,6 +77,10 @@ public:
   bool IsCurveReducibleToPoint(VersionedQuantityParser& parser, const AbstractQuantityInfo* quantityInfo) const;
   bool AssertCurveIsNotReducibeToPoint() const;
 
+protected:
+  // The display form holds the manager to reach the trace's definition: the data shows itself.
+  void OnDetachedFromReportDataManager() override { mTraceDataForDisplay.reset(); }
+
 private:
   CentUpdTraceDefObject* GetCentralizedUpdateObjectEfficientlyPriv(bool flag);
   TraceDefinition* FindDefinition() const;

@@ -132,6 +132,46 @@ TEST_F(ImportedTraceDefinitionTest, ClonesAndCopiesAreIndependent) {
   EXPECT_EQ(AString(L"Y"), copy.GetName());
 }
 
+// A copy of another manager's imported trace keeps data of this manager: the other one may go
+// first.
+TEST_F(ImportedTraceDefinitionTest, CopyFromAnotherManagerKeepsDataOfItsOwn) {
+  for (bool composite : {false, true}) {
+    SCOPED_TRACE(composite ? "composite" : "plain");
+    auto other = std::make_unique<rep::ReportManager>(&m_owner, true);
+    auto source = std::make_unique<ImportedTraceDefinition>(*other, L"file.csv", std::vector<AString>{L"Freq", L"Y"},
+                                                            ExtTraceInfo());
+    if (composite) {
+      auto* data = new ConcreteCompositeTraceData(*other, 0);
+      data->AddComponent(new rep::TraceComponentData(DoubleColumnOf({7, 8}).release(), nullptr, nullptr));
+      data->SetCurveInfo(0, 2, L"");
+      source->SetTraceData(data);
+    } else {
+      source->SetTraceData(reptest::TwoCurvesOverFreq(*other, 0));
+    }
+    source->SetIDAndVersionID(other->GetNewUniqueID(), 0);
+
+    ImportedTraceDefinition& copy = AddToReport(*MakeImported(PlainData(0)));
+    const long id = copy.GetID();
+    copy.CopyFrom(*source);
+    EXPECT_SOFT_ASSERT("&mMgr == &(btrFrom.mMgr)");
+    copy.SetID(id);
+    const std::string copied = Text(copy.GetTraceData());
+    source.reset();
+    other.reset();
+
+    IAbstractTraceData* data = copy.GetTraceData();
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(copied, Text(data));
+    if (auto* plain = dynamic_cast<ConcreteTraceData*>(data)) {
+      EXPECT_EQ(&Mgr(), &plain->GetManager());
+      EXPECT_EQ(&copy, plain->GetTraceDefinition());
+    } else {
+      EXPECT_EQ(&Mgr(), &dynamic_cast<ConcreteCompositeTraceData*>(data)->GetManager());
+      EXPECT_EQ(copy.GetName(), data->GetTraceName());
+    }
+  }
+}
+
 TEST_F(ImportedTraceDefinitionTest, BlockRoundTripsPlainAndCompositeData) {
   for (bool composite : {false, true}) {
     SCOPED_TRACE(composite);

@@ -402,6 +402,26 @@ protected:
   long m_reportID = 0;
 };
 
+// Data taken out of its manager drops the display form, which reaches the trace's definition
+// through that manager, and shows its families.
+TEST_F(FamilyTraceRoadTest, TakenDataShowsItselfOnceItsManagerIsGone) {
+  DisplayStatisticsOfTraceFamiliesParameters params;
+  params.SetStatFunctionNames({L"mean"});
+  rep::ITraceData* shown = Update(params);
+  ASSERT_TRUE(shown);
+  ASSERT_EQ(1u, shown->GetNumCurves());
+  std::vector<long> ids;
+  Report(m_reportID).GetTraceIDs(ids);
+  std::unique_ptr<AbstractDynamicTraceData> taken(Mgr().GetDataManager()->TakeTraceData(ids.at(0)));
+  m_mgr.reset();
+  auto* data = dynamic_cast<rep::TraceData*>(taken.get());
+  ASSERT_NE(nullptr, data);
+  EXPECT_EQ(static_cast<rep::ITraceData*>(data), data->GetTraceDataForDisplay());
+  EXPECT_EQ(3u, data->GetTraceDataForDisplay()->GetNumCurves()) << "the families";
+  EXPECT_EQ(AString(), data->GetTraceDataForDisplay()->GetTraceName());
+  EXPECT_SOFT_ASSERT("m_mgr");
+}
+
 TEST_F(FamilyTraceRoadTest, StatisticsActOnTheTracesValues) {
   DisplayStatisticsOfTraceFamiliesParameters params;
   params.SetStatFunctionNames({L"mean", L"max"});
