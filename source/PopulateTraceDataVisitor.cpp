@@ -9,6 +9,7 @@
 #include "orvex/centupd/IProgressMonitor.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/VelDebug.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/ValueUtil.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -68,6 +69,33 @@ void AppendResolved(const ResolvedRecord& r, PopulateTraceDataVisitor::Provider&
   }
   const double v = r.record->expression->GetValue();
   r.doubles->push_back(r.from == r.to ? v : Units::Convert(v, r.from, r.to));
+}
+
+// Whether a walk may append its records a leaf at a time: each record appends doubles into a
+// column of its own (records sharing a column interleave their points, which only the point by
+// point walk keeps).
+bool CanAppendColumns(const std::vector<ResolvedRecord>& records) {
+  std::set<const std::vector<double>*> targets;
+  for (const ResolvedRecord& r : records)
+    if (!r.doubles || !targets.insert(r.doubles).second) return false;
+  return true;
+}
+
+// Every record at the leaf's n points, evaluated a column at a time and appended only when every
+// record could be: the same numbers the point by point walk appends.
+bool AppendColumns(const std::vector<ResolvedRecord>& records, IValueColumnSource& leaves, size_t n) {
+  std::vector<std::vector<double>> values(records.size());
+  for (size_t k = 0; k < records.size(); ++k)
+    if (!GetValueColumn(*records[k].record->expression, leaves, n, values[k])) return false;
+  for (size_t k = 0; k < records.size(); ++k) {
+    const ResolvedRecord& r = records[k];
+    if (r.from == r.to) {
+      r.doubles->insert(r.doubles->end(), values[k].begin(), values[k].end());
+      continue;
+    }
+    for (double v : values[k]) r.doubles->push_back(Units::Convert(v, r.from, r.to));
+  }
+  return true;
 }
 
 // Whether any quantity column of the cache holds matrices: only those make the matrix context
@@ -289,6 +317,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
   unsigned curveIndex = 0;
   int running = 0;
   const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
+  const bool byColumns = CanAppendColumns(records);
   for (const CompositeVVObject* point : connected->GetPoints()) {
     VelDebug::CategoryPrintf("PopulateTraceDataVisitor", 1,
                              L"PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularAlgo\n");
@@ -339,7 +368,20 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       const bool rowsParallel = AreRowsParallel(leaf->GetMinorSweepCache(), primary);
       const bool matrices = HasMatrixColumns(leaf->GetMinorSweepCache());
       ScopedProfiler profile("PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns");
-      for (int i = 0; i < n; ++i) {
+      bool appended = false;
+      if (n > 0 && rowsParallel && !matrices && byColumns) {
+        // The run reads its rows from the first point's on; the walk's state ends as at its last point.
+        SetPointIndex(running);
+        provider.SetCurrentPrimaryIndex(0, true);
+        appended = AppendColumns(records, provider, static_cast<size_t>(n));
+        if (appended) {
+          SetPointIndex(running + n - 1);
+          provider.SetCurrentPrimaryIndex(n - 1, true);
+          running += n;
+          points = static_cast<unsigned>(n);
+        }
+      }
+      for (int i = 0; !appended && i < n; ++i) {
         SetPointIndex(running++);
         provider.SetCurrentPrimaryIndex(i, rowsParallel);
         points += AppendRows(records, provider, matrices);

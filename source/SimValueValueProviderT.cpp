@@ -1,5 +1,8 @@
 #include "SimValueValueProviderT.h"
 
+#include <algorithm>
+
+#include "SimValue2.h"
 #include "VersionedQuantityParser.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
@@ -131,6 +134,48 @@ AComplex<double> SimValueValueProviderT<Parser>::GetComplexValue(const ValueBase
   const auto* values = r.complexValues;
   if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return ComplexColumn::kInvalidValue;
   return (*values)[static_cast<size_t>(m_row)];
+}
+
+namespace {
+
+// values[first + i] for each of the run's n points, `invalid` past the end, as a point reads it.
+template <class T>
+void RowsFrom(const std::vector<T>& values, int first, size_t n, const T& invalid, std::vector<T>& out) {
+  out.assign(n, invalid);
+  if (first < 0 || static_cast<size_t>(first) >= values.size()) return;
+  const size_t inside = std::min(n, values.size() - static_cast<size_t>(first));
+  std::copy_n(values.begin() + first, inside, out.begin());
+}
+
+}  // namespace
+
+template <class Parser>
+const typename SimValueValueProviderT<Parser>::Resolved* SimValueValueProviderT<Parser>::RunLeaf(
+    const ValueBase& leaf) {
+  // Another leaf kind (an output variable, a dataset) may read more than this provider.
+  const auto* quantity = dynamic_cast<const rep::SimValue2*>(&leaf);
+  if (!quantity || Value::GetValueParser() != this) return nullptr;
+  // A missing column is refused before Resolve complains: the point by point reads complain.
+  if (!m_cache || !m_cache->GetQuantityColumn(quantity->GetSimValueID())) return nullptr;
+  const Resolved& r = Resolve(&leaf);
+  return r.column && !r.matrix ? &r : nullptr;
+}
+
+template <class Parser>
+bool SimValueValueProviderT<Parser>::GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) {
+  const Resolved* r = RunLeaf(leaf);
+  if (!r || !r->doubleValues) return false;
+  RowsFrom(*r->doubleValues, m_row, n, DoubleColumn::kInvalidValue, out);
+  return true;
+}
+
+template <class Parser>
+bool SimValueValueProviderT<Parser>::GetComplexValues(const ValueBase& leaf, size_t n,
+                                                      std::vector<AComplex<double>>& out) {
+  const Resolved* r = RunLeaf(leaf);
+  if (!r || !r->complexValues) return false;
+  RowsFrom(*r->complexValues, m_row, n, ComplexColumn::kInvalidValue, out);
+  return true;
 }
 
 namespace {

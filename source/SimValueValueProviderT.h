@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/Value.h"
 
@@ -20,7 +21,7 @@ class Variable;
 // Installed as the value parser while it lives; scopes nest strictly. Each asking value's column
 // and its views are resolved once per provider (a leaf or a point), not at every read.
 template <class Parser>
-class SimValueValueProviderT : public IValueParser {
+class SimValueValueProviderT : public IValueParser, public IValueColumnSource {
 public:
   SimValueValueProviderT(const MinorSweepCache* cache, Parser* parser, const Column* primaryColumn,
                          const Variable* primaryVariable);
@@ -45,6 +46,11 @@ public:
   int GetIntValue(const ValueBase* asking) override;
   int GetEnumValue(const ValueBase* asking) override;
 
+  // A run of points reads the rows from the current one on, one row per point: the values of a
+  // quantity leaf of this provider's, while it is the installed parser; other leaves go point by point.
+  bool GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) override;
+  bool GetComplexValues(const ValueBase& leaf, size_t n, std::vector<AComplex<double>>& out) override;
+
   AString GetQuantityTextAtCurrentPoint(const AString& name);
   bool GetCurrentMatrixElement(Value& out, const ValueBase& matrix);
 
@@ -65,6 +71,8 @@ private:
   const Resolved& Resolve(const ValueBase* asking);
   const Column* ColumnOf(const ValueBase* asking) { return Resolve(asking).column; }
   const Column* ColumnOfID(long id);
+  // The resolved non-matrix quantity leaf a run may read, else null.
+  const Resolved* RunLeaf(const ValueBase& leaf);
   // The row inside the column, or -1.
   int RowIn(const Column& column) const;
   template <class MatrixKind>

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <complex>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "SimValueInfoServer.h"
 #include "SimValueValueProviderT.h"
 #include "VersionedQuantityParser.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/MatrixValue.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -96,6 +98,28 @@ TEST_F(ProviderTest, ReadsTheRowOfEachQuantityAndRestoresTheParser) {
     EXPECT_EQ(-1, provider.GetCurrentRow());
     EXPECT_TRUE(std::isnan(gain.GetValue())) << "no row for the current variation answers the invalid value";
   }
+}
+
+TEST_F(ProviderTest, ARunReadsTheRowsFromTheCurrentOne) {
+  Value gain = Parsed(L"Gain*2"), s = Parsed(L"mag(S11)"), scaled = Parsed(L"S11*F"), lost = Parsed(L"Lost+1"),
+        m = Parsed(L"M*2");
+  Provider provider(sweepCache.get(), parser.get(), &primary, f);
+  provider.SetCurrentPrimaryIndex(1, true);
+  std::vector<double> out;
+  ASSERT_TRUE(GetValueColumn(gain, provider, 3, out));
+  ASSERT_EQ(3u, out.size());
+  EXPECT_EQ(40.0, out[0]);
+  EXPECT_EQ(60.0, out[1]);
+  EXPECT_TRUE(std::isnan(out[2])) << "past the column's end: the invalid value, as a point there reads";
+  ASSERT_TRUE(GetValueColumn(s, provider, 2, out));
+  EXPECT_EQ((std::vector<double>{std::abs(std::complex<double>(2, -2)), std::abs(std::complex<double>(3, -3))}), out);
+  // Left to the point by point walk, without a complaint of their own: F follows the primary,
+  // Lost has no column (its reads complain), M holds matrices.
+  EXPECT_FALSE(GetValueColumn(scaled, provider, 2, out));
+  EXPECT_FALSE(GetValueColumn(lost, provider, 2, out));
+  EXPECT_FALSE(GetValueColumn(m, provider, 2, out));
+  Provider inner(sweepCache.get(), parser.get(), &primary, f);
+  EXPECT_FALSE(GetValueColumn(gain, provider, 2, out)) << "not the installed parser";
 }
 
 TEST_F(ProviderTest, MatrixElementsFollowTheMatrixContext) {

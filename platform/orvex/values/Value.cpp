@@ -8,6 +8,7 @@
 #include "orvex/values/ConstantValues.h"
 #include "orvex/values/ExpressionCompiler.h"
 #include "orvex/values/ExpressionNodes.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Variable.h"
 
@@ -192,6 +193,16 @@ double Value::GetValue() const {
     }
     default: return kNaN;
   }
+}
+
+// GetValue's node branch over a run of points.
+bool GetValueColumn(const Value& v, IValueColumnSource& leaves, size_t n, std::vector<double>& out) {
+  const auto* node = dynamic_cast<const ExprNode*>(v.GetValueBase());
+  if (!node || !node->EvalSIColumn(leaves, n, out)) return false;
+  const Units::FullUnitType units = v.GetUnits();
+  if (units != Units::kNoUnit)
+    for (double& x : out) x = Units::ConvertFromSI(x, units);
+  return true;
 }
 
 AComplex<double> Value::GetComplexValue() const {
