@@ -71,15 +71,48 @@ void AppendResolved(const ResolvedRecord& r, PopulateTraceDataVisitor::Provider&
   r.doubles->push_back(r.from == r.to ? v : Units::Convert(v, r.from, r.to));
 }
 
-// Whether a walk may append its records a leaf at a time: each record appends doubles into a
-// column of its own (records sharing a column interleave their points, which only the point by
-// point walk keeps).
+// Whether a walk may append its records a leaf at a time: each record appends the doubles of an
+// expression into a column of its own (records sharing a column interleave their points, which
+// only the point by point walk keeps).
 bool CanAppendColumns(const std::vector<ResolvedRecord>& records) {
   std::set<const std::vector<double>*> targets;
   for (const ResolvedRecord& r : records)
-    if (!r.doubles || !targets.insert(r.doubles).second) return false;
+    if (!r.doubles || r.record->expression->IsEmpty() || !targets.insert(r.doubles).second) return false;
   return true;
 }
+
+// The points of one regular leaf whose cache rows run parallel to its primary values, for
+// evaluating its expressions a column at a time: quantities are read as rows of their columns;
+// anything else at each point, made current as the point by point walk makes it.
+class ParallelRowsRun : public IValueColumnSource {
+public:
+  ParallelRowsRun(PopulateTraceDataVisitor::Provider& provider, TraceDataDatasets* datasets, int firstPointIndex)
+      : m_provider(provider), m_datasets(datasets), m_first(firstPointIndex) {}
+
+  bool GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) override {
+    return m_provider.GetQuantityRows(leaf, 0, n, out);
+  }
+  bool GetComplexValues(const ValueBase& leaf, size_t n, std::vector<AComplex<double>>& out) override {
+    return m_provider.GetQuantityRows(leaf, 0, n, out);
+  }
+  bool ForEachPoint(size_t n, const std::function<void(size_t)>& atPoint) override {
+    for (size_t i = 0; i < n; ++i) {
+      SetPoint(static_cast<int>(i));
+      atPoint(i);
+    }
+    return true;
+  }
+  // Where the point by point walk stands at point i.
+  void SetPoint(int i) {
+    if (m_datasets) m_datasets->SetCurrentPointIndex(m_first + i);
+    m_provider.SetCurrentPrimaryIndex(i, true);
+  }
+
+private:
+  PopulateTraceDataVisitor::Provider& m_provider;
+  TraceDataDatasets* m_datasets;  // not owned, may be null
+  int m_first;                    // the running point index of the leaf's first point
+};
 
 // Every record at the leaf's n points, evaluated a column at a time and appended only when every
 // record could be: the same numbers the point by point walk appends.
@@ -370,13 +403,12 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       ScopedProfiler profile("PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns");
       bool appended = false;
       if (n > 0 && rowsParallel && !matrices && byColumns) {
-        // The run reads its rows from the first point's on; the walk's state ends as at its last point.
-        SetPointIndex(running);
-        provider.SetCurrentPrimaryIndex(0, true);
-        appended = AppendColumns(records, provider, static_cast<size_t>(n));
+        ParallelRowsRun run(provider, m_datasets, running);
+        run.SetPoint(0);
+        appended = AppendColumns(records, run, static_cast<size_t>(n));
+        // The walk goes on from where the point by point walk ends.
+        run.SetPoint(n - 1);
         if (appended) {
-          SetPointIndex(running + n - 1);
-          provider.SetCurrentPrimaryIndex(n - 1, true);
           running += n;
           points = static_cast<unsigned>(n);
         }

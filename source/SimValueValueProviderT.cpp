@@ -1,7 +1,5 @@
 #include "SimValueValueProviderT.h"
 
-#include <algorithm>
-
 #include "SimValue2.h"
 #include "VersionedQuantityParser.h"
 #include "orvex/core/Assert.h"
@@ -138,13 +136,14 @@ AComplex<double> SimValueValueProviderT<Parser>::GetComplexValue(const ValueBase
 
 namespace {
 
-// values[first + i] for each of the run's n points, `invalid` past the end, as a point reads it.
+// values[first + i] for each of the run's n points, `invalid` outside the column, as a point reads it.
 template <class T>
 void RowsFrom(const std::vector<T>& values, int first, size_t n, const T& invalid, std::vector<T>& out) {
   out.assign(n, invalid);
-  if (first < 0 || static_cast<size_t>(first) >= values.size()) return;
-  const size_t inside = std::min(n, values.size() - static_cast<size_t>(first));
-  std::copy_n(values.begin() + first, inside, out.begin());
+  for (size_t i = 0; i < n; ++i) {
+    const long row = static_cast<long>(first) + static_cast<long>(i);
+    if (row >= 0 && static_cast<size_t>(row) < values.size()) out[i] = values[static_cast<size_t>(row)];
+  }
 }
 
 }  // namespace
@@ -162,19 +161,20 @@ const typename SimValueValueProviderT<Parser>::Resolved* SimValueValueProviderT<
 }
 
 template <class Parser>
-bool SimValueValueProviderT<Parser>::GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) {
+bool SimValueValueProviderT<Parser>::GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n,
+                                                     std::vector<double>& out) {
   const Resolved* r = RunLeaf(leaf);
   if (!r || !r->doubleValues) return false;
-  RowsFrom(*r->doubleValues, m_row, n, DoubleColumn::kInvalidValue, out);
+  RowsFrom(*r->doubleValues, firstRow, n, DoubleColumn::kInvalidValue, out);
   return true;
 }
 
 template <class Parser>
-bool SimValueValueProviderT<Parser>::GetComplexValues(const ValueBase& leaf, size_t n,
-                                                      std::vector<AComplex<double>>& out) {
+bool SimValueValueProviderT<Parser>::GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n,
+                                                     std::vector<AComplex<double>>& out) {
   const Resolved* r = RunLeaf(leaf);
   if (!r || !r->complexValues) return false;
-  RowsFrom(*r->complexValues, m_row, n, ComplexColumn::kInvalidValue, out);
+  RowsFrom(*r->complexValues, firstRow, n, ComplexColumn::kInvalidValue, out);
   return true;
 }
 

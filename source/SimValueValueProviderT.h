@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/Value.h"
 
@@ -21,7 +20,7 @@ class Variable;
 // Installed as the value parser while it lives; scopes nest strictly. Each asking value's column
 // and its views are resolved once per provider (a leaf or a point), not at every read.
 template <class Parser>
-class SimValueValueProviderT : public IValueParser, public IValueColumnSource {
+class SimValueValueProviderT : public IValueParser {
 public:
   SimValueValueProviderT(const MinorSweepCache* cache, Parser* parser, const Column* primaryColumn,
                          const Variable* primaryVariable);
@@ -46,10 +45,10 @@ public:
   int GetIntValue(const ValueBase* asking) override;
   int GetEnumValue(const ValueBase* asking) override;
 
-  // A run of points reads the rows from the current one on, one row per point: the values of a
-  // quantity leaf of this provider's, while it is the installed parser; other leaves go point by point.
-  bool GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) override;
-  bool GetComplexValues(const ValueBase& leaf, size_t n, std::vector<AComplex<double>>& out) override;
+  // What `leaf`.GetValue() (GetComplexValue()) answers at rows firstRow .. firstRow + n - 1, read as
+  // a column: only for a quantity leaf with a non-matrix column, while this is the installed parser.
+  bool GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n, std::vector<double>& out);
+  bool GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n, std::vector<AComplex<double>>& out);
 
   AString GetQuantityTextAtCurrentPoint(const AString& name);
   bool GetCurrentMatrixElement(Value& out, const ValueBase& matrix);

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <complex>
 #include <memory>
 #include <vector>
 
@@ -10,7 +9,6 @@
 #include "SimValueInfoServer.h"
 #include "SimValueValueProviderT.h"
 #include "VersionedQuantityParser.h"
-#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/MatrixValue.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -100,26 +98,29 @@ TEST_F(ProviderTest, ReadsTheRowOfEachQuantityAndRestoresTheParser) {
   }
 }
 
-TEST_F(ProviderTest, ARunReadsTheRowsFromTheCurrentOne) {
-  Value gain = Parsed(L"Gain*2"), s = Parsed(L"mag(S11)"), scaled = Parsed(L"S11*F"), lost = Parsed(L"Lost+1"),
-        m = Parsed(L"M*2");
+TEST_F(ProviderTest, QuantityRowsReadAsAColumn) {
+  Value gain = Parsed(L"Gain"), s = Parsed(L"S11"), lost = Parsed(L"Lost"), m = Parsed(L"M"), x = Parsed(L"F");
   Provider provider(sweepCache.get(), parser.get(), &primary, f);
-  provider.SetCurrentPrimaryIndex(1, true);
-  std::vector<double> out;
-  ASSERT_TRUE(GetValueColumn(gain, provider, 3, out));
-  ASSERT_EQ(3u, out.size());
-  EXPECT_EQ(40.0, out[0]);
-  EXPECT_EQ(60.0, out[1]);
-  EXPECT_TRUE(std::isnan(out[2])) << "past the column's end: the invalid value, as a point there reads";
-  ASSERT_TRUE(GetValueColumn(s, provider, 2, out));
-  EXPECT_EQ((std::vector<double>{std::abs(std::complex<double>(2, -2)), std::abs(std::complex<double>(3, -3))}), out);
-  // Left to the point by point walk, without a complaint of their own: F follows the primary,
-  // Lost has no column (its reads complain), M holds matrices.
-  EXPECT_FALSE(GetValueColumn(scaled, provider, 2, out));
-  EXPECT_FALSE(GetValueColumn(lost, provider, 2, out));
-  EXPECT_FALSE(GetValueColumn(m, provider, 2, out));
+  std::vector<double> reals;
+  ASSERT_TRUE(provider.GetQuantityRows(*gain.GetValueBase(), 1, 3, reals));
+  ASSERT_EQ(3u, reals.size());
+  EXPECT_EQ(20.0, reals[0]);
+  EXPECT_EQ(30.0, reals[1]);
+  EXPECT_TRUE(std::isnan(reals[2])) << "past the column's end: the invalid value, as a point there reads";
+  std::vector<AComplex<double>> complexes;
+  ASSERT_TRUE(provider.GetQuantityRows(*s.GetValueBase(), -1, 3, complexes));
+  ASSERT_EQ(3u, complexes.size());
+  EXPECT_TRUE(std::isnan(complexes[0].real()));
+  EXPECT_EQ(AComplex<double>(1, -1), complexes[1]);
+  EXPECT_EQ(AComplex<double>(2, -2), complexes[2]);
+  // Left to be read point by point, without a complaint of their own: no column (its reads
+  // complain), matrices, a variable, a column of another kind.
+  EXPECT_FALSE(provider.GetQuantityRows(*lost.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*m.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*x.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*s.GetValueBase(), 0, 2, reals));
   Provider inner(sweepCache.get(), parser.get(), &primary, f);
-  EXPECT_FALSE(GetValueColumn(gain, provider, 2, out)) << "not the installed parser";
+  EXPECT_FALSE(provider.GetQuantityRows(*gain.GetValueBase(), 0, 2, reals)) << "not the installed parser";
 }
 
 TEST_F(ProviderTest, MatrixElementsFollowTheMatrixContext) {

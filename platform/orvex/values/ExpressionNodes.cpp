@@ -65,7 +65,14 @@ void RealParts(const Complexes& c, Reals& out) {
   for (size_t i = 0; i < c.size(); ++i) out[i] = c[i].real();
 }
 
-// LeafSI over a run.
+// `value` at each point of the run, made current one at a time.
+template <class T, class F>
+bool AtEachPoint(IValueColumnSource& leaves, size_t n, std::vector<T>& out, F value) {
+  out.resize(n);
+  return leaves.ForEachPoint(n, [&out, &value](size_t i) { out[i] = value(); });
+}
+
+// LeafSI over a run read as a column.
 bool LeafSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSource& leaves, size_t n, Reals& out) {
   if (type == val::kDoubleParam) {
     if (!leaves.GetValues(*vb, n, out) || out.size() != n) return false;
@@ -82,7 +89,7 @@ bool LeafSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSour
   return true;
 }
 
-// LeafComplexSI over a run.
+// LeafComplexSI over a run read as a column.
 bool LeafComplexSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSource& leaves, size_t n,
                          Complexes& out) {
   if (type != val::kComplexParam) {
@@ -156,8 +163,8 @@ bool ExprNode::OperandSIColumn(const Operand& o, IValueColumnSource& leaves, siz
     out.assign(n, o.constSI.real());
     return true;
   }
-  if (o.var) return false;
-  return LeafSIColumn(o.vb, o.type, leaves, n, out);
+  if (!o.var && LeafSIColumn(o.vb, o.type, leaves, n, out)) return true;
+  return AtEachPoint(leaves, n, out, [this, &o] { return OperandSI(o); });
 }
 
 bool ExprNode::OperandComplexSIColumn(const Operand& o, IValueColumnSource& leaves, size_t n, Complexes& out) const {
@@ -166,8 +173,8 @@ bool ExprNode::OperandComplexSIColumn(const Operand& o, IValueColumnSource& leav
     out.assign(n, o.constSI);
     return true;
   }
-  if (o.var) return false;
-  return LeafComplexSIColumn(o.vb, o.type, leaves, n, out);
+  if (!o.var && LeafComplexSIColumn(o.vb, o.type, leaves, n, out)) return true;
+  return AtEachPoint(leaves, n, out, [this, &o] { return OperandComplexSI(o); });
 }
 
 bool ExprNode::RealPartsColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
@@ -449,7 +456,7 @@ bool CallNode::EvalSIColumn(IValueColumnSource& leaves, size_t n, Reals& out) co
     return true;
   }
   // A ranged call reads the dataset of its point; a generic one builds its argument per call.
-  return false;
+  return AtEachPoint(leaves, n, out, [this] { return EvalSI(); });
 }
 
 bool CallNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complexes& out) const {
@@ -466,7 +473,7 @@ bool CallNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complex
     for (AComplex<double>& c : out) c = m_cc(c);
     return true;
   }
-  return false;
+  return AtEachPoint(leaves, n, out, [this] { return EvalComplexSI(); });
 }
 
 AComplex<double> CallNode::EvalGeneric() const {

@@ -37,9 +37,10 @@ public:
 
   virtual double EvalSI() const = 0;
   virtual AComplex<double> EvalComplexSI() const = 0;
-  // EvalSI and EvalComplexSI at each of `n` points whose leaves `leaves` gives a run at a time, bit
-  // for bit. False (out unspecified) when some operand goes point by point: a non-constant
-  // variable (it may follow the point), a ranged or generic call, a leaf the source refuses.
+  // EvalSI and EvalComplexSI at each of the `n` points of a run of `leaves`, bit for bit: operands
+  // the source reads as columns a column at a time, the others (variables, which may follow the
+  // point, ranged and generic calls, leaves it cannot read so) at each point it makes current.
+  // False (out unspecified) when it cannot.
   virtual bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const = 0;
   virtual bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n,
                                    std::vector<AComplex<double>>& out) const = 0;

@@ -195,13 +195,32 @@ double Value::GetValue() const {
   }
 }
 
-// GetValue's node branch over a run of points.
+// GetValue over a run of points.
 bool GetValueColumn(const Value& v, IValueColumnSource& leaves, size_t n, std::vector<double>& out) {
-  const auto* node = dynamic_cast<const ExprNode*>(v.GetValueBase());
-  if (!node || !node->EvalSIColumn(leaves, n, out)) return false;
+  const ValueBase* root = v.GetValueBase();
+  if (!root) return false;
   const Units::FullUnitType units = v.GetUnits();
-  if (units != Units::kNoUnit)
-    for (double& x : out) x = Units::ConvertFromSI(x, units);
+  if (const auto* node = dynamic_cast<const ExprNode*>(root)) {
+    if (!node->EvalSIColumn(leaves, n, out)) return false;
+    if (units != Units::kNoUnit)
+      for (double& x : out) x = Units::ConvertFromSI(x, units);
+    return true;
+  }
+  const val::ParameterType type = ElementType(v.GetParameterType());
+  bool read = false;
+  if (type == val::kDoubleParam) {
+    read = leaves.GetValues(*root, n, out) && out.size() == n;
+  } else if (type == val::kComplexParam) {
+    std::vector<AComplex<double>> c;
+    read = leaves.GetComplexValues(*root, n, c) && c.size() == n;
+    out.resize(c.size());
+    for (size_t i = 0; i < c.size(); ++i) out[i] = c[i].real();
+  }
+  if (!read) {
+    out.resize(n);
+    return leaves.ForEachPoint(n, [&out, &v](size_t i) { out[i] = v.GetValue(); });
+  }
+  for (double& x : out) x = Units::Convert(x, root->GetUnits(), units);
   return true;
 }
 
