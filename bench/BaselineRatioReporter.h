@@ -1,9 +1,11 @@
-// The usual console table, then one benchmark's time per iteration as a multiple of its baseline's.
+// The usual console table, then one benchmark's time per iteration as a multiple of its baseline's:
+// the medians of their repetitions, whether reported one by one or only as aggregates.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,19 +19,35 @@ public:
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.iterations > 0) m_perIteration[r.benchmark_name()] = r.real_accumulated_time / r.iterations;
+    for (const Run& r : runs) {
+      if (r.error_occurred || r.iterations <= 0) continue;
+      const double perIteration = r.real_accumulated_time / r.iterations;
+      if (r.run_type == Run::RT_Iteration)
+        m_perIteration[r.benchmark_name()].push_back(perIteration);
+      else if (r.aggregate_name == "median")
+        m_median[r.run_name.str()] = perIteration;
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const double measured = m_perIteration[m_measured];
-    const double baseline = m_perIteration[m_baseline];
+    const double measured = Median(m_measured);
+    const double baseline = Median(m_baseline);
     if (measured > 0 && baseline > 0) std::printf(m_line.c_str(), measured / baseline);
   }
 
 private:
+  double Median(const std::string& name) {
+    const auto aggregate = m_median.find(name);
+    if (aggregate != m_median.end()) return aggregate->second;
+    std::vector<double>& times = m_perIteration[name];
+    if (times.empty()) return 0;
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+  }
+
   std::string m_measured;
   std::string m_baseline;
   std::string m_line;
-  std::map<std::string, double> m_perIteration;
+  std::map<std::string, std::vector<double>> m_perIteration;
+  std::map<std::string, double> m_median;
 };

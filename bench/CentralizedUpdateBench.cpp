@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OutputVariableMgr.h"
+#include "RatioReporter.h"
 #include "CentUpdTraceDefObject.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "PointsetDefinition.h"
@@ -152,4 +153,11 @@ BENCHMARK(BM_UpdatePerUnit)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// Ends with the time per unit at 100 and at 1 000 variations and their ratio (goal: within 1.5).
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,10 +1,12 @@
 // A console reporter that ends the run with each case's time per item at its two sizes and
-// their ratio: work that grows no faster than its items keeps the ratio near 1.
+// their ratio: work that grows no faster than its items keeps the ratio near 1. With repetitions,
+// each size counts the median of its repetitions.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,19 +21,30 @@ public:
       const std::string family = name.substr(0, name.find('/'));
       const auto items = run.counters.find("items_per_second");
       if (items == run.counters.end() || items->second.value <= 0) continue;
-      m_perItem[family].push_back(1e9 / items->second.value);
+      std::vector<Size>& sizes = m_perItem[family];
+      if (sizes.empty() || sizes.back().name != name) sizes.push_back(Size{name, {}});
+      sizes.back().times.push_back(1e9 / items->second.value);
     }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\n%-24s %14s %14s %8s\n", "case", "small ns/item", "large ns/item", "ratio");
-    for (const auto& [family, times] : m_perItem) {
-      if (times.size() < 2) continue;
-      std::printf("%-24s %14.1f %14.1f %8.2f\n", family.c_str(), times.front(), times.back(),
-                  times.back() / times.front());
+    for (auto& [family, sizes] : m_perItem) {
+      if (sizes.size() < 2) continue;
+      const double small = Median(sizes.front().times), large = Median(sizes.back().times);
+      std::printf("%-24s %14.1f %14.1f %8.2f\n", family.c_str(), small, large, large / small);
     }
   }
 
 private:
-  std::map<std::string, std::vector<double>> m_perItem;
+  struct Size {
+    std::string name;
+    std::vector<double> times;  // ns per item, one per repetition
+  };
+  static double Median(std::vector<double>& times) {
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+  }
+
+  std::map<std::string, std::vector<Size>> m_perItem;
 };

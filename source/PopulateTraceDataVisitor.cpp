@@ -9,6 +9,7 @@
 #include "orvex/centupd/IProgressMonitor.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/VelDebug.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/ValueUtil.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -68,6 +69,66 @@ void AppendResolved(const ResolvedRecord& r, PopulateTraceDataVisitor::Provider&
   }
   const double v = r.record->expression->GetValue();
   r.doubles->push_back(r.from == r.to ? v : Units::Convert(v, r.from, r.to));
+}
+
+// Whether a walk may append its records a leaf at a time: each record appends the doubles of an
+// expression into a column of its own (records sharing a column interleave their points, which
+// only the point by point walk keeps).
+bool CanAppendColumns(const std::vector<ResolvedRecord>& records) {
+  std::set<const std::vector<double>*> targets;
+  for (const ResolvedRecord& r : records)
+    if (!r.doubles || r.record->expression->IsEmpty() || !targets.insert(r.doubles).second) return false;
+  return true;
+}
+
+// The points of one regular leaf whose cache rows run parallel to its primary values, for
+// evaluating its expressions a column at a time: quantities are read as rows of their columns;
+// anything else at each point, made current as the point by point walk makes it.
+class ParallelRowsRun : public IValueColumnSource {
+public:
+  ParallelRowsRun(PopulateTraceDataVisitor::Provider& provider, TraceDataDatasets* datasets, int firstPointIndex)
+      : m_provider(provider), m_datasets(datasets), m_first(firstPointIndex) {}
+
+  bool GetValues(const ValueBase& leaf, size_t n, std::vector<double>& out) override {
+    return m_provider.GetQuantityRows(leaf, 0, n, out);
+  }
+  bool GetComplexValues(const ValueBase& leaf, size_t n, std::vector<AComplex<double>>& out) override {
+    return m_provider.GetQuantityRows(leaf, 0, n, out);
+  }
+  bool ForEachPoint(size_t n, const std::function<void(size_t)>& atPoint) override {
+    for (size_t i = 0; i < n; ++i) {
+      SetPoint(static_cast<int>(i));
+      atPoint(i);
+    }
+    return true;
+  }
+  // Where the point by point walk stands at point i.
+  void SetPoint(int i) {
+    if (m_datasets) m_datasets->SetCurrentPointIndex(m_first + i);
+    m_provider.SetCurrentPrimaryIndex(i, true);
+  }
+
+private:
+  PopulateTraceDataVisitor::Provider& m_provider;
+  TraceDataDatasets* m_datasets;  // not owned, may be null
+  int m_first;                    // the running point index of the leaf's first point
+};
+
+// Every record at the leaf's n points, evaluated a column at a time and appended only when every
+// record could be: the same numbers the point by point walk appends.
+bool AppendColumns(const std::vector<ResolvedRecord>& records, IValueColumnSource& leaves, size_t n) {
+  std::vector<std::vector<double>> values(records.size());
+  for (size_t k = 0; k < records.size(); ++k)
+    if (!GetValueColumn(*records[k].record->expression, leaves, n, values[k])) return false;
+  for (size_t k = 0; k < records.size(); ++k) {
+    const ResolvedRecord& r = records[k];
+    if (r.from == r.to) {
+      r.doubles->insert(r.doubles->end(), values[k].begin(), values[k].end());
+      continue;
+    }
+    for (double v : values[k]) r.doubles->push_back(Units::Convert(v, r.from, r.to));
+  }
+  return true;
 }
 
 // Whether any quantity column of the cache holds matrices: only those make the matrix context
@@ -289,6 +350,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
   unsigned curveIndex = 0;
   int running = 0;
   const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
+  const bool byColumns = CanAppendColumns(records);
   for (const CompositeVVObject* point : connected->GetPoints()) {
     VelDebug::CategoryPrintf("PopulateTraceDataVisitor", 1,
                              L"PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularAlgo\n");
@@ -339,7 +401,19 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       const bool rowsParallel = AreRowsParallel(leaf->GetMinorSweepCache(), primary);
       const bool matrices = HasMatrixColumns(leaf->GetMinorSweepCache());
       ScopedProfiler profile("PopulateTraceDataVisitor::LocalBlindlyUpdateTraceColumns");
-      for (int i = 0; i < n; ++i) {
+      bool appended = false;
+      if (n > 0 && rowsParallel && !matrices && byColumns) {
+        ParallelRowsRun run(provider, m_datasets, running);
+        run.SetPoint(0);
+        appended = AppendColumns(records, run, static_cast<size_t>(n));
+        // The walk goes on from where the point by point walk ends.
+        run.SetPoint(n - 1);
+        if (appended) {
+          running += n;
+          points = static_cast<unsigned>(n);
+        }
+      }
+      for (int i = 0; !appended && i < n; ++i) {
         SetPointIndex(running++);
         provider.SetCurrentPrimaryIndex(i, rowsParallel);
         points += AppendRows(records, provider, matrices);

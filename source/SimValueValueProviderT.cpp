@@ -1,5 +1,6 @@
 #include "SimValueValueProviderT.h"
 
+#include "SimValue2.h"
 #include "VersionedQuantityParser.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
@@ -131,6 +132,50 @@ AComplex<double> SimValueValueProviderT<Parser>::GetComplexValue(const ValueBase
   const auto* values = r.complexValues;
   if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return ComplexColumn::kInvalidValue;
   return (*values)[static_cast<size_t>(m_row)];
+}
+
+namespace {
+
+// values[first + i] for each of the run's n points, `invalid` outside the column, as a point reads it.
+template <class T>
+void RowsFrom(const std::vector<T>& values, int first, size_t n, const T& invalid, std::vector<T>& out) {
+  out.assign(n, invalid);
+  for (size_t i = 0; i < n; ++i) {
+    const long row = static_cast<long>(first) + static_cast<long>(i);
+    if (row >= 0 && static_cast<size_t>(row) < values.size()) out[i] = values[static_cast<size_t>(row)];
+  }
+}
+
+}  // namespace
+
+template <class Parser>
+const typename SimValueValueProviderT<Parser>::Resolved* SimValueValueProviderT<Parser>::RunLeaf(
+    const ValueBase& leaf) {
+  // Another leaf kind (an output variable, a dataset) may read more than this provider.
+  const auto* quantity = dynamic_cast<const rep::SimValue2*>(&leaf);
+  if (!quantity || Value::GetValueParser() != this) return nullptr;
+  // A missing column is refused before Resolve complains: the point by point reads complain.
+  if (!m_cache || !m_cache->GetQuantityColumn(quantity->GetSimValueID())) return nullptr;
+  const Resolved& r = Resolve(&leaf);
+  return r.column && !r.matrix ? &r : nullptr;
+}
+
+template <class Parser>
+bool SimValueValueProviderT<Parser>::GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n,
+                                                     std::vector<double>& out) {
+  const Resolved* r = RunLeaf(leaf);
+  if (!r || !r->doubleValues) return false;
+  RowsFrom(*r->doubleValues, firstRow, n, DoubleColumn::kInvalidValue, out);
+  return true;
+}
+
+template <class Parser>
+bool SimValueValueProviderT<Parser>::GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n,
+                                                     std::vector<AComplex<double>>& out) {
+  const Resolved* r = RunLeaf(leaf);
+  if (!r || !r->complexValues) return false;
+  RowsFrom(*r->complexValues, firstRow, n, ComplexColumn::kInvalidValue, out);
+  return true;
 }
 
 namespace {

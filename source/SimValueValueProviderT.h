@@ -45,6 +45,11 @@ public:
   int GetIntValue(const ValueBase* asking) override;
   int GetEnumValue(const ValueBase* asking) override;
 
+  // What `leaf`.GetValue() (GetComplexValue()) answers at rows firstRow .. firstRow + n - 1, read as
+  // a column: only for a quantity leaf with a non-matrix column, while this is the installed parser.
+  bool GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n, std::vector<double>& out);
+  bool GetQuantityRows(const ValueBase& leaf, int firstRow, size_t n, std::vector<AComplex<double>>& out);
+
   AString GetQuantityTextAtCurrentPoint(const AString& name);
   bool GetCurrentMatrixElement(Value& out, const ValueBase& matrix);
 
@@ -65,6 +70,8 @@ private:
   const Resolved& Resolve(const ValueBase* asking);
   const Column* ColumnOf(const ValueBase* asking) { return Resolve(asking).column; }
   const Column* ColumnOfID(long id);
+  // The resolved non-matrix quantity leaf a run may read, else null.
+  const Resolved* RunLeaf(const ValueBase& leaf);
   // The row inside the column, or -1.
   int RowIn(const Column& column) const;
   template <class MatrixKind>

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -363,6 +364,46 @@ TEST_F(PopulationTest, ADatasetValueIsBuiltAfterTheOnesItUses) {
     for (unsigned k = 0; k < 3; ++k)
       EXPECT_NEAR(std::hypot(3.0, lv) - std::hypot(1.0, lv), y.GetValues()[connectivity->GetFamilyOffset(curve) + k],
                   1e-12);
+  }
+}
+
+// A regular leaf is evaluated a column at a time; records that share a column send the walk point
+// by point. Both give the same bits.
+TEST_F(PopulationTest, ColumnsHoldThePointByPointNumbersBitForBit) {
+  const std::vector<AString> dsTexts{L"F", L"20*log10(mag(S))*L", L"max(mag(S))-mag(S)/F"};
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
+  ASSERT_TRUE(dsRecord);
+  std::vector<Value> dsExpressions;
+  {
+    VariableNameSpace names(1, 1, 0);
+    names.AddVariable(f);
+    names.AddVariable(l);
+    InstalledParserScope installed(parser.get());
+    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
+  }
+  rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
+  datasets.ExtractDatasets(nullptr);
+  auto populate = [&](const std::vector<Value>& values, const std::vector<Column*>& columns) {
+    SimDatasetValueEvaluationContextRestorer2 context(*dsRecord, *parser, &datasets);
+    rep::PopulateTraceDataVisitor visitor(values, columns, parser.get(), &datasets, nullptr, false);
+    connectivity->Accept(visitor);
+    return datasets.GetCurrentPointIndex();
+  };
+  DoubleColumn byColumn[3], byPoint[3];
+  const int columnEnd = populate(dsExpressions, {&byColumn[0], &byColumn[1], &byColumn[2]});
+  std::vector<Value> sharing = dsExpressions;
+  sharing.push_back(dsExpressions[0]);
+  const int pointEnd = populate(sharing, {&byPoint[0], &byPoint[1], &byPoint[2], &byPoint[0]});
+  EXPECT_EQ(pointEnd, columnEnd) << "the walk ends at the same point";
+  ASSERT_EQ(12u, byPoint[0].GetCount()) << "F twice at each point";
+  for (size_t k = 0; k < 3; ++k) {
+    SCOPED_TRACE(dsTexts[k].ToUtf8());
+    std::vector<double> expected = byPoint[k].GetValues();
+    if (k == 0)
+      for (size_t i = 0; i < 6; ++i) expected[i] = expected[2 * i];
+    expected.resize(6);
+    ASSERT_EQ(6u, byColumn[k].GetCount());
+    EXPECT_EQ(0, std::memcmp(expected.data(), byColumn[k].GetValues().data(), 6 * sizeof(double)));
   }
 }
 

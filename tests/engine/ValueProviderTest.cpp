@@ -98,6 +98,31 @@ TEST_F(ProviderTest, ReadsTheRowOfEachQuantityAndRestoresTheParser) {
   }
 }
 
+TEST_F(ProviderTest, QuantityRowsReadAsAColumn) {
+  Value gain = Parsed(L"Gain"), s = Parsed(L"S11"), lost = Parsed(L"Lost"), m = Parsed(L"M"), x = Parsed(L"F");
+  Provider provider(sweepCache.get(), parser.get(), &primary, f);
+  std::vector<double> reals;
+  ASSERT_TRUE(provider.GetQuantityRows(*gain.GetValueBase(), 1, 3, reals));
+  ASSERT_EQ(3u, reals.size());
+  EXPECT_EQ(20.0, reals[0]);
+  EXPECT_EQ(30.0, reals[1]);
+  EXPECT_TRUE(std::isnan(reals[2])) << "past the column's end: the invalid value, as a point there reads";
+  std::vector<AComplex<double>> complexes;
+  ASSERT_TRUE(provider.GetQuantityRows(*s.GetValueBase(), -1, 3, complexes));
+  ASSERT_EQ(3u, complexes.size());
+  EXPECT_TRUE(std::isnan(complexes[0].real()));
+  EXPECT_EQ(AComplex<double>(1, -1), complexes[1]);
+  EXPECT_EQ(AComplex<double>(2, -2), complexes[2]);
+  // Left to be read point by point, without a complaint of their own: no column (its reads
+  // complain), matrices, a variable, a column of another kind.
+  EXPECT_FALSE(provider.GetQuantityRows(*lost.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*m.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*x.GetValueBase(), 0, 2, reals));
+  EXPECT_FALSE(provider.GetQuantityRows(*s.GetValueBase(), 0, 2, reals));
+  Provider inner(sweepCache.get(), parser.get(), &primary, f);
+  EXPECT_FALSE(provider.GetQuantityRows(*gain.GetValueBase(), 0, 2, reals)) << "not the installed parser";
+}
+
 TEST_F(ProviderTest, MatrixElementsFollowTheMatrixContext) {
   Value m = Parsed(L"M");
   Provider provider(sweepCache.get(), parser.get(), &primary, f);

@@ -10,6 +10,7 @@
 #include "orvex/values/Dataset.h"
 #include "orvex/values/Function.h"
 #include "orvex/values/FunctionCall.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/ValueTextGenerator.h"
 #include "orvex/values/Variable.h"
@@ -50,6 +51,59 @@ AComplex<double> LeafComplexSI(const ValueBase* vb, val::ParameterType type) {
 }
 
 AComplex<double> ComplexNaN() { return AComplex<double>(kNaN, kNaN); }
+
+using Reals = std::vector<double>;
+using Complexes = std::vector<AComplex<double>>;
+
+void ToComplex(const Reals& r, Complexes& out) {
+  out.resize(r.size());
+  for (size_t i = 0; i < r.size(); ++i) out[i] = AComplex<double>(r[i], 0.0);
+}
+
+void RealParts(const Complexes& c, Reals& out) {
+  out.resize(c.size());
+  for (size_t i = 0; i < c.size(); ++i) out[i] = c[i].real();
+}
+
+// `value` at each point of the run, made current one at a time.
+template <class T, class F>
+bool AtEachPoint(IValueColumnSource& leaves, size_t n, std::vector<T>& out, F value) {
+  out.resize(n);
+  return leaves.ForEachPoint(n, [&out, &value](size_t i) { out[i] = value(); });
+}
+
+// LeafSI over a run read as a column.
+bool LeafSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSource& leaves, size_t n, Reals& out) {
+  if (type == val::kDoubleParam) {
+    if (!leaves.GetValues(*vb, n, out) || out.size() != n) return false;
+  } else if (type == val::kComplexParam) {
+    Complexes c;
+    if (!leaves.GetComplexValues(*vb, n, c) || c.size() != n) return false;
+    RealParts(c, out);
+  } else {
+    return false;
+  }
+  const Units::FullUnitType u = vb->GetUnits();
+  if (u != Units::kNoUnit)
+    for (double& x : out) x = Units::ConvertToSI(x, u);
+  return true;
+}
+
+// LeafComplexSI over a run read as a column.
+bool LeafComplexSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSource& leaves, size_t n,
+                         Complexes& out) {
+  if (type != val::kComplexParam) {
+    Reals r;
+    if (!LeafSIColumn(vb, type, leaves, n, r)) return false;
+    ToComplex(r, out);
+    return true;
+  }
+  if (!leaves.GetComplexValues(*vb, n, out) || out.size() != n) return false;
+  const Units::FullUnitType u = vb->GetUnits();
+  if (u != Units::kNoUnit)
+    for (AComplex<double>& c : out) c = AComplex<double>(Units::ConvertToSI(c.real(), u), Units::ConvertToSI(c.imag(), u));
+  return true;
+}
 
 using orvex::values::FunctionCall;
 
@@ -103,6 +157,40 @@ AComplex<double> ExprNode::OperandComplexSI(const Operand& o) const {
   return LeafComplexSI(o.vb, o.type);
 }
 
+bool ExprNode::OperandSIColumn(const Operand& o, IValueColumnSource& leaves, size_t n, Reals& out) const {
+  if (o.node) return o.node->EvalSIColumn(leaves, n, out);
+  if (o.isConstant) {
+    out.assign(n, o.constSI.real());
+    return true;
+  }
+  if (!o.var && LeafSIColumn(o.vb, o.type, leaves, n, out)) return true;
+  return AtEachPoint(leaves, n, out, [this, &o] { return OperandSI(o); });
+}
+
+bool ExprNode::OperandComplexSIColumn(const Operand& o, IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  if (o.node) return o.node->EvalComplexSIColumn(leaves, n, out);
+  if (o.isConstant) {
+    out.assign(n, o.constSI);
+    return true;
+  }
+  if (!o.var && LeafComplexSIColumn(o.vb, o.type, leaves, n, out)) return true;
+  return AtEachPoint(leaves, n, out, [this, &o] { return OperandComplexSI(o); });
+}
+
+bool ExprNode::RealPartsColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
+  Complexes c;
+  if (!EvalComplexSIColumn(leaves, n, c)) return false;
+  RealParts(c, out);
+  return true;
+}
+
+bool ExprNode::RealColumnAsComplex(IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  Reals r;
+  if (!EvalSIColumn(leaves, n, r)) return false;
+  ToComplex(r, out);
+  return true;
+}
+
 void ExprNode::DoReceiveMsg(Msg& m) {
   for (Operand& o : m_ops) o.vb->ReceiveMsg(m);
 }
@@ -153,6 +241,20 @@ AComplex<double> UnaryNode::EvalComplexSI() const {
   return m_op == L'-' ? AComplex<double>(-a) : a;
 }
 
+bool UnaryNode::EvalSIColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
+  if (!OperandSIColumn(m_ops[0], leaves, n, out)) return false;
+  if (m_op == L'-')
+    for (double& a : out) a = -a;
+  return true;
+}
+
+bool UnaryNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  if (!OperandComplexSIColumn(m_ops[0], leaves, n, out)) return false;
+  if (m_op == L'-')
+    for (AComplex<double>& a : out) a = AComplex<double>(-a);
+  return true;
+}
+
 // ---- BinaryNode
 
 namespace {
@@ -194,6 +296,10 @@ AComplex<double> ComplexStep(wchar_t op, const AComplex<double>& a, const ACompl
     case L'/': return a / b;
     default: return ComplexPower(a, b);
   }
+}
+
+void RealSteps(wchar_t op, Reals& acc, const Reals& b) {
+  for (size_t i = 0; i < acc.size(); ++i) acc[i] = RealStep(op, acc[i], b[i]);
 }
 
 }  // namespace
@@ -240,6 +346,38 @@ AComplex<double> BinaryNode::EvalComplexSI() const {
   return acc;
 }
 
+bool BinaryNode::EvalSIColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
+  if (IsComplexType(GetParameterType())) return RealPartsColumn(leaves, n, out);
+  if (!OperandSIColumn(m_ops[0], leaves, n, out)) return false;
+  Reals b;
+  for (size_t i = 1; i < m_ops.size(); ++i) {
+    if (!OperandSIColumn(m_ops[i], leaves, n, b)) return false;
+    RealSteps(m_opChars[i - 1], out, b);
+  }
+  return true;
+}
+
+bool BinaryNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  if (!IsComplexType(GetParameterType())) return RealColumnAsComplex(leaves, n, out);
+  if (m_complexFrom <= 1) {
+    if (!OperandComplexSIColumn(m_ops[0], leaves, n, out)) return false;
+  } else {
+    Reals real, b;
+    if (!OperandSIColumn(m_ops[0], leaves, n, real)) return false;
+    for (size_t i = 1; i < m_complexFrom; ++i) {
+      if (!OperandSIColumn(m_ops[i], leaves, n, b)) return false;
+      RealSteps(m_opChars[i - 1], real, b);
+    }
+    ToComplex(real, out);
+  }
+  Complexes b;
+  for (size_t i = std::max<size_t>(m_complexFrom, 1); i < m_ops.size(); ++i) {
+    if (!OperandComplexSIColumn(m_ops[i], leaves, n, b)) return false;
+    for (size_t k = 0; k < n; ++k) out[k] = ComplexStep(m_opChars[i - 1], out[k], b[k]);
+  }
+  return true;
+}
+
 // ---- ParenNode
 
 ParenNode::ParenNode(ValueBase* inner, val::ParameterType innerType)
@@ -252,6 +390,14 @@ ParenNode::~ParenNode() = default;
 double ParenNode::EvalSI() const { return OperandSI(m_ops[0]); }
 
 AComplex<double> ParenNode::EvalComplexSI() const { return OperandComplexSI(m_ops[0]); }
+
+bool ParenNode::EvalSIColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
+  return OperandSIColumn(m_ops[0], leaves, n, out);
+}
+
+bool ParenNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  return OperandComplexSIColumn(m_ops[0], leaves, n, out);
+}
 
 // ---- CallNode
 
@@ -293,6 +439,41 @@ AComplex<double> CallNode::EvalComplexSI() const {
   if (m_cc) return m_cc(OperandComplexSI(m_ops[0]));
   if (m_fn->IsRanged()) return EvalRanged();
   return EvalGeneric();
+}
+
+bool CallNode::EvalSIColumn(IValueColumnSource& leaves, size_t n, Reals& out) const {
+  if (IsComplexType(GetParameterType())) return RealPartsColumn(leaves, n, out);
+  if (m_rr) {
+    if (!OperandSIColumn(m_ops[0], leaves, n, out)) return false;
+    for (double& x : out) x = m_rr(x);
+    return true;
+  }
+  if (m_cr) {
+    Complexes c;
+    if (!OperandComplexSIColumn(m_ops[0], leaves, n, c)) return false;
+    out.resize(n);
+    for (size_t i = 0; i < n; ++i) out[i] = m_cr(c[i]);
+    return true;
+  }
+  // A ranged call reads the dataset of its point; a generic one builds its argument per call.
+  return AtEachPoint(leaves, n, out, [this] { return EvalSI(); });
+}
+
+bool CallNode::EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, Complexes& out) const {
+  if (!IsComplexType(GetParameterType())) return RealColumnAsComplex(leaves, n, out);
+  if (m_rc) {
+    Reals r;
+    if (!OperandSIColumn(m_ops[0], leaves, n, r)) return false;
+    out.resize(n);
+    for (size_t i = 0; i < n; ++i) out[i] = m_rc(r[i]);
+    return true;
+  }
+  if (m_cc) {
+    if (!OperandComplexSIColumn(m_ops[0], leaves, n, out)) return false;
+    for (AComplex<double>& c : out) c = m_cc(c);
+    return true;
+  }
+  return AtEachPoint(leaves, n, out, [this] { return EvalComplexSI(); });
 }
 
 AComplex<double> CallNode::EvalGeneric() const {
@@ -347,3 +528,13 @@ void TableCallNode::DoReceiveMsg(Msg& m) {
 double TableCallNode::EvalSI() const { return kNaN; }
 
 AComplex<double> TableCallNode::EvalComplexSI() const { return ComplexNaN(); }
+
+bool TableCallNode::EvalSIColumn(IValueColumnSource&, size_t n, Reals& out) const {
+  out.assign(n, kNaN);
+  return true;
+}
+
+bool TableCallNode::EvalComplexSIColumn(IValueColumnSource&, size_t n, Complexes& out) const {
+  out.assign(n, ComplexNaN());
+  return true;
+}

@@ -10,6 +10,7 @@
 class AbstractDatasetValueBase;
 class DatasetServer;
 class Function;
+class IValueColumnSource;
 class Variable;
 
 // Nodes evaluate in SI. Names were resolved and operand kinds sorted when the node was built, so an
@@ -36,6 +37,13 @@ public:
 
   virtual double EvalSI() const = 0;
   virtual AComplex<double> EvalComplexSI() const = 0;
+  // EvalSI and EvalComplexSI at each of the `n` points of a run of `leaves`, bit for bit: operands
+  // the source reads as columns a column at a time, the others (variables, which may follow the
+  // point, ranged and generic calls, leaves it cannot read so) at each point it makes current.
+  // False (out unspecified) when it cannot.
+  virtual bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const = 0;
+  virtual bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n,
+                                   std::vector<AComplex<double>>& out) const = 0;
 
   // The operand's type as the parser saw it (validation may type a leaf by its parser's state).
   val::ParameterType GetOperandType(int index) const;
@@ -57,6 +65,12 @@ protected:
 
   double OperandSI(const Operand& o) const;
   AComplex<double> OperandComplexSI(const Operand& o) const;
+  bool OperandSIColumn(const Operand& o, IValueColumnSource& leaves, size_t n, std::vector<double>& out) const;
+  bool OperandComplexSIColumn(const Operand& o, IValueColumnSource& leaves, size_t n,
+                              std::vector<AComplex<double>>& out) const;
+  // A complex node's EvalSIColumn and a real node's EvalComplexSIColumn, through the other.
+  bool RealPartsColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const;
+  bool RealColumnAsComplex(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const;
 
   std::vector<Operand> m_ops;
 
@@ -74,6 +88,8 @@ public:
   wchar_t GetOperator() const { return m_op; }
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
+  bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const override;
+  bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const override;
 
 private:
   wchar_t m_op;
@@ -94,6 +110,8 @@ public:
   wchar_t GetOperator(int index = 1) const { return m_opChars[static_cast<size_t>(index - 1)]; }
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
+  bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const override;
+  bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const override;
 
 private:
   std::vector<wchar_t> m_opChars;
@@ -108,6 +126,8 @@ public:
   ~ParenNode() override;
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
+  bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const override;
+  bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const override;
 };
 
 // A function call. The argument of a ranged function is a dataset value.
@@ -124,6 +144,8 @@ public:
 
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
+  bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const override;
+  bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const override;
 
 private:
   AComplex<double> EvalGeneric() const;
@@ -155,6 +177,8 @@ public:
   bool IsConstant() const override { return false; }
   double EvalSI() const override;
   AComplex<double> EvalComplexSI() const override;
+  bool EvalSIColumn(IValueColumnSource& leaves, size_t n, std::vector<double>& out) const override;
+  bool EvalComplexSIColumn(IValueColumnSource& leaves, size_t n, std::vector<AComplex<double>>& out) const override;
 
 private:
   AString m_datasetName;

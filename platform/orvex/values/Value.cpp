@@ -8,6 +8,7 @@
 #include "orvex/values/ConstantValues.h"
 #include "orvex/values/ExpressionCompiler.h"
 #include "orvex/values/ExpressionNodes.h"
+#include "orvex/values/IValueColumnSource.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Variable.h"
 
@@ -192,6 +193,35 @@ double Value::GetValue() const {
     }
     default: return kNaN;
   }
+}
+
+// GetValue over a run of points.
+bool GetValueColumn(const Value& v, IValueColumnSource& leaves, size_t n, std::vector<double>& out) {
+  const ValueBase* root = v.GetValueBase();
+  if (!root) return false;
+  const Units::FullUnitType units = v.GetUnits();
+  if (const auto* node = dynamic_cast<const ExprNode*>(root)) {
+    if (!node->EvalSIColumn(leaves, n, out)) return false;
+    if (units != Units::kNoUnit)
+      for (double& x : out) x = Units::ConvertFromSI(x, units);
+    return true;
+  }
+  const val::ParameterType type = ElementType(v.GetParameterType());
+  bool read = false;
+  if (type == val::kDoubleParam) {
+    read = leaves.GetValues(*root, n, out) && out.size() == n;
+  } else if (type == val::kComplexParam) {
+    std::vector<AComplex<double>> c;
+    read = leaves.GetComplexValues(*root, n, c) && c.size() == n;
+    out.resize(c.size());
+    for (size_t i = 0; i < c.size(); ++i) out[i] = c[i].real();
+  }
+  if (!read) {
+    out.resize(n);
+    return leaves.ForEachPoint(n, [&out, &v](size_t i) { out[i] = v.GetValue(); });
+  }
+  for (double& x : out) x = Units::Convert(x, root->GetUnits(), units);
+  return true;
 }
 
 AComplex<double> Value::GetComplexValue() const {

@@ -1,0 +1,3 @@
+#include "orvex/values/IValueColumnSource.h"
+
+IValueColumnSource::~IValueColumnSource() = default;
