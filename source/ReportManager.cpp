@@ -239,9 +239,8 @@ bool ReportManager::MakeReportNamesUniqueAgainst(const ReportManager& other, IRe
 // ---- lookups ----
 
 ReportDefinition* ReportManager::FindReport(long reportID) const {
-  const auto& held = GetHeldIDs();
-  auto found = held.find(reportID);
-  if (found != held.end() && found->second->GetReportID() == reportID) return found->second;
+  auto found = m_heldIDsKnown ? m_heldIDs.find(reportID) : m_heldIDs.end();
+  if (found != m_heldIDs.end() && found->second->GetReportID() == reportID) return found->second;
   return WalkForReport(reportID);
 }
 
@@ -283,10 +282,10 @@ const std::unordered_map<long, ReportDefinition*>& ReportManager::GetHeldIDs() c
 
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
   // Lookups by trace ID run for every trace at every update: walking the reports made them
-  // quadratic in the reports of a manager.
-  const auto& held = GetHeldIDs();
-  auto found = held.find(traceID);
-  if (found != held.end() && found->second->FindTrace(traceID)) return found->second;
+  // quadratic in the reports of a manager. The index is not remade for a lookup: between the
+  // edits of a long command that would cost more than the walk.
+  auto found = m_heldIDsKnown ? m_heldIDs.find(traceID) : m_heldIDs.end();
+  if (found != m_heldIDs.end() && found->second->FindTrace(traceID)) return found->second;
   return WalkForReportContainingTrace(traceID);
 }
 

@@ -276,8 +276,8 @@ private:
   // Every held ID with the report that holds it (a report's own ID: the report), made when asked
   // for after an edit.
   const std::unordered_map<long, ReportDefinition*>& GetHeldIDs() const;
-  // The reports walked in order, for an ID the index does not place: an ID set by hand without
-  // telling the manager is still found.
+  // The reports walked in order, for an ID the index does not place or while it is not made: an
+  // ID set by hand without telling the manager is still found.
   ReportDefinition* WalkForReport(long reportID) const;
   ReportDefinition* WalkForReportContainingTrace(long traceID) const;
   bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
