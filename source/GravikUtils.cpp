@@ -52,6 +52,7 @@
 #include "postorvex/sweeps/SpecifiableSubsweepDefParams.h"
 #include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/sweeps/SweepBase.h"
+#include "postorvex/sweeps/SubsweepDefParamsFactory.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/traceinfo/ReportExtractionUtil.h"
 #include "postorvex/columns/FileColumnManager.h"
@@ -652,7 +653,8 @@ bool SelectOneValue(AbstractSubsweepDefParams* def, const Value& value) {
 
 // The definition that selects `value` of the sweep; null when the sweep makes none that can.
 AbstractSubsweepDefParams* CreateSubsweepSelecting(SweepBase& sweep, const Value& value) {
-  std::unique_ptr<AbstractSubsweepDefParams> def(sweep.CreateDefaultSubsweepDefParams());
+  // The one value selected here replaces all the values a plain default would copy first.
+  std::unique_ptr<AbstractSubsweepDefParams> def(SubsweepDefParamsFactory::CreateDefaultSelectingNothing(sweep));
   if (sweep.GetPostprocessSweep()) {
     if (!def) {
       ORVEX_ASSERT(!"asd");

@@ -239,6 +239,12 @@ bool ReportManager::MakeReportNamesUniqueAgainst(const ReportManager& other, IRe
 // ---- lookups ----
 
 ReportDefinition* ReportManager::FindReport(long reportID) const {
+  auto found = m_heldIDsKnown ? m_heldIDs.find(reportID) : m_heldIDs.end();
+  if (found != m_heldIDs.end() && found->second->GetReportID() == reportID) return found->second;
+  return WalkForReport(reportID);
+}
+
+ReportDefinition* ReportManager::WalkForReport(long reportID) const {
   for (ReportDefinition* report : m_reports)
     if (report->GetReportID() == reportID) return report;
   return nullptr;
@@ -251,9 +257,8 @@ void ReportManager::GetReportIDs(std::vector<long>& ids) const {
 }
 
 BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
-  for (const ReportDefinition* report : m_reports)
-    if (BaseTraceDefinition* trace = report->FindTrace(traceID)) return trace;
-  return nullptr;
+  const ReportDefinition* report = FindReportContainingTrace(traceID);
+  return report ? report->FindTrace(traceID) : nullptr;
 }
 
 IBaseTraceDefinition* ReportManager::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
@@ -262,21 +267,31 @@ bool ReportManager::IsTraceIDFree(long id) const {
   return id != id::invalidID && id < PeekNextUniqueID() && !IsHeldID(id);
 }
 
-bool ReportManager::IsHeldID(long id) const {
-  if (!m_heldIDsKnown) {
-    m_heldIDs.clear();
-    for (const ReportDefinition* report : m_reports) {
-      m_heldIDs.insert(report->GetReportID());
-      for (const BaseTraceDefinition* trace : report->GetTraces()) m_heldIDs.insert(trace->GetID());
-    }
-    m_heldIDsKnown = true;
+bool ReportManager::IsHeldID(long id) const { return GetHeldIDs().count(id) != 0; }
+
+const std::unordered_map<long, ReportDefinition*>& ReportManager::GetHeldIDs() const {
+  if (m_heldIDsKnown) return m_heldIDs;
+  m_heldIDs.clear();
+  for (ReportDefinition* report : m_reports) {
+    m_heldIDs.emplace(report->GetReportID(), report);
+    for (const BaseTraceDefinition* trace : report->GetTraces()) m_heldIDs.emplace(trace->GetID(), report);
   }
-  return m_heldIDs.count(id) != 0;
+  m_heldIDsKnown = true;
+  return m_heldIDs;
 }
 
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
+  // Lookups by trace ID run for every trace at every update: walking the reports made them
+  // quadratic in the reports of a manager. The index is not remade for a lookup: between the
+  // edits of a long command that would cost more than the walk.
+  auto found = m_heldIDsKnown ? m_heldIDs.find(traceID) : m_heldIDs.end();
+  if (found != m_heldIDs.end() && found->second->FindTrace(traceID)) return found->second;
+  return WalkForReportContainingTrace(traceID);
+}
+
+ReportDefinition* ReportManager::WalkForReportContainingTrace(long traceID) const {
   for (ReportDefinition* report : m_reports)
-    if (report->GetTraceDefinition(traceID)) return report;
+    if (report->FindTrace(traceID)) return report;
   return nullptr;
 }
 
@@ -314,8 +329,8 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
   }
   m_reports.push_back(clone);
   if (m_heldIDsKnown) {
-    m_heldIDs.insert(clone->GetReportID());
-    m_heldIDs.insert(traceIDs.begin(), traceIDs.end());
+    m_heldIDs.emplace(clone->GetReportID(), clone);
+    for (long id : traceIDs) m_heldIDs.emplace(id, clone);
   }
   if (delta) {
     delta->AddChange(clone, static_cast<unsigned>(m_reports.size() - 1), true);

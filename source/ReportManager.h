@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -272,6 +273,13 @@ private:
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
   bool IsHeldID(long id) const;
+  // Every held ID with the report that holds it (a report's own ID: the report), made when asked
+  // for after an edit.
+  const std::unordered_map<long, ReportDefinition*>& GetHeldIDs() const;
+  // The reports walked in order, for an ID the index does not place or while it is not made: an
+  // ID set by hand without telling the manager is still found.
+  ReportDefinition* WalkForReport(long reportID) const;
+  ReportDefinition* WalkForReportContainingTrace(long traceID) const;
   bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
 
   IReportManagerOwner* m_owner;                 // the host's, never owned
@@ -280,8 +288,8 @@ private:
   std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
   ReportCopyPasteMgr m_copyPasteMgr;
   VelmorIDServer m_versionIDServer;
-  // The IDs of every held report and trace, made when asked for after an edit.
-  mutable std::unordered_set<long> m_heldIDs;
+  // See GetHeldIDs; the first report in order wins where two hold one ID.
+  mutable std::unordered_map<long, ReportDefinition*> m_heldIDs;
   mutable bool m_heldIDsKnown = false;
 };
 

@@ -67,6 +67,11 @@ void ReferenceSolution::GetVariables(std::vector<Variable*>& out, const IDerived
 
 void ReferenceSolution::GetSolutionInstances(std::vector<ISolutionInstanceForReports*>& out,
                                              const IDerivedDataDefinition& loadDefinition, long) {
+  // Asked at every trace update: a solution of many points hands them out without visiting each.
+  if (!m_anyInstanceForADefinition) {
+    out.insert(out.end(), m_instancePointers.begin(), m_instancePointers.end());
+    return;
+  }
   for (auto& instance : m_instances)
     if (instance->BelongsTo(loadDefinition)) out.push_back(instance.get());
 }
@@ -211,6 +216,8 @@ ReferenceSolutionInstance& ReferenceSolution::AddInstance(const VariableValues& 
                                                          const ReportTypeSolutionDefinition* forDefinition) {
   m_instances.push_back(std::make_unique<ReferenceSolutionInstance>(variation, forDefinition));
   m_instances.back()->SetSolution(this);
+  m_instancePointers.push_back(m_instances.back().get());
+  m_anyInstanceForADefinition = m_anyInstanceForADefinition || forDefinition;
   return *m_instances.back();
 }
 

@@ -262,6 +262,8 @@ private:
   std::map<const Variable*, Value> m_nominal;
   std::vector<const Variable*> m_majors;
   std::vector<std::unique_ptr<ReferenceSolutionInstance>> m_instances;
+  std::vector<ISolutionInstanceForReports*> m_instancePointers;  // those of m_instances, in order
+  bool m_anyInstanceForADefinition = false;
   long m_ppVersion = 1;
   long m_contextVersion = 1;
   std::vector<long> m_validVersions;

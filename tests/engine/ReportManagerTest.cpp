@@ -1046,8 +1046,9 @@ TEST_F(ReportManagerTest, CreationSlots) {
   EXPECT_FALSE(info11->GetFlag());
 }
 
-// The manager keeps an index of the IDs its reports and traces carry; after every kind of edit,
-// undo, redo and read it must answer as a walk over all of them would.
+// The manager keeps an index of the IDs its reports and traces carry, with the report holding
+// each; after every kind of edit, undo, redo and read its lookups must answer as a walk over all
+// of them would.
 TEST_F(ReportManagerTest, FreeTraceIDsStayTrueThroughEveryEdit) {
   auto x = MakeTrace({L"x"});
   auto y = MakeTrace({L"y"});
@@ -1055,8 +1056,19 @@ TEST_F(ReportManagerTest, FreeTraceIDsStayTrueThroughEveryEdit) {
   auto check = [&](const char* step) {
     SCOPED_TRACE(step);
     for (long id = 1; id <= Mgr().PeekNextUniqueID(); ++id) {
-      const bool held = Mgr().FindTrace(id) || Mgr().GetReportDefinition(id);
-      EXPECT_EQ(id < Mgr().PeekNextUniqueID() && !held, Mgr().IsTraceIDFree(id)) << id;
+      rep::ReportDefinition* report = nullptr;
+      rep::ReportDefinition* holder = nullptr;
+      rep::BaseTraceDefinition* trace = nullptr;
+      for (rep::ReportDefinition* r : Mgr().GetReports()) {
+        if (!report && r->GetReportID() == id) report = r;
+        if (!holder && r->FindTrace(id)) holder = r;
+      }
+      if (holder) trace = holder->FindTrace(id);
+      EXPECT_EQ(report, Mgr().GetReportDefinition(id)) << id;
+      EXPECT_EQ(holder, Mgr().FindReportContainingTrace(id)) << id;
+      EXPECT_EQ(trace, Mgr().FindTrace(id)) << id;
+      EXPECT_EQ(holder ? holder->GetReportID() : id::invalidID, Mgr().GetReportIDOfTrace(id)) << id;
+      EXPECT_EQ(id < Mgr().PeekNextUniqueID() && !report && !trace, Mgr().IsTraceIDFree(id)) << id;
     }
   };
   check("fresh");

@@ -314,6 +314,23 @@ struct SweepSet {
 
 }  // namespace
 
+// A definition made to select values on is the sweep's default but for the values it carries.
+TEST(SubsweepDefParamsFactory, DefaultSelectingNothingIsTheDefaultWithoutValues) {
+  SweepSet sweeps;
+  for (SweepBase* sweep : sweeps.all) {
+    SCOPED_TRACE(sweep->GetName().c_str());
+    std::unique_ptr<AbstractSubsweepDefParams> byDefault(sweep->CreateDefaultSubsweepDefParams());
+    std::unique_ptr<AbstractSubsweepDefParams> empty(SubsweepDefParamsFactory::CreateDefaultSelectingNothing(*sweep));
+    ASSERT_EQ(byDefault == nullptr, empty == nullptr);
+    if (!empty) continue;
+    EXPECT_EQ(byDefault->GetSubsweepDefParamType(), empty->GetSubsweepDefParamType());
+    EXPECT_EQ(byDefault->GetSweepName(), empty->GetSweepName());
+    EXPECT_EQ(byDefault->GetSubsweepDefChoiceType(), empty->GetSubsweepDefChoiceType());
+    const auto* selectable = dynamic_cast<const SelectableSubsweepDefParams*>(empty.get());
+    EXPECT_EQ(0u, selectable ? selectable->GetNumSelectedValues() : 0u);
+  }
+}
+
 TEST(ValidateSubsweepDefParamsVisitor, ValidationTable) {
   SweepSet sweeps;
   auto one = Doubles(Units::kMm, {1});

@@ -4,6 +4,8 @@
 #include "postorvex/sweeps/SpecialSubsweepDefParams.h"
 #include "postorvex/sweeps/SpecifiableSubsweepDefParams.h"
 #include "postorvex/sweeps/SynchronizedSubsweepDefParams.h"
+#include "postorvex/sweeps/SynchronizedSweep.h"
+#include "postorvex/sweeps/Sweep.h"
 
 AbstractSubsweepDefParams* SubsweepDefParamsFactory::Create(int kind, const AString& sweepName, const Column* selected) {
   const int choice = rep::kSelectedValuesChoice;
@@ -14,4 +16,12 @@ AbstractSubsweepDefParams* SubsweepDefParamsFactory::Create(int kind, const AStr
     case AbstractSubsweepDefParams::kSynchronized: return new SynchronizedSubsweepDefParams(sweepName, choice, selected);
     default: return nullptr;
   }
+}
+
+AbstractSubsweepDefParams* SubsweepDefParamsFactory::CreateDefaultSelectingNothing(const SweepBase& sweep) {
+  auto& asked = const_cast<SweepBase&>(sweep);  // its kind getters are not const, and change nothing
+  if (const Sweep* single = asked.GetSweep()) return single->CreateDefaultSubsweepDefParamsSelecting(nullptr);
+  if (const SynchronizedSweep* synchronized = asked.GetSynchronizedSweep())
+    return synchronized->CreateDefaultSubsweepDefParamsSelecting(nullptr);
+  return sweep.CreateDefaultSubsweepDefParams();
 }

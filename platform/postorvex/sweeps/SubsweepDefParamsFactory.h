@@ -6,6 +6,7 @@
 
 class AbstractSubsweepDefParams;
 class Column;
+class SweepBase;
 
 class POSTORVEX_API SubsweepDefParamsFactory {
 public:
@@ -14,4 +15,8 @@ public:
   // `selected` as its selection.
   static AbstractSubsweepDefParams* Create(int kind, const AString& sweepName = AString(),
                                            const Column* selected = nullptr);
+  // The sweep's default definition with nothing selected, for a caller that selects its own
+  // values or wants only the kind: the core library's sweeps make it without copying all their
+  // values; any other sweep gives its default.
+  static AbstractSubsweepDefParams* CreateDefaultSelectingNothing(const SweepBase& sweep);
 };

@@ -21,8 +21,12 @@ Sweep::Sweep(const AString& name, Variable* variable, Column* values, bool speci
 Sweep::~Sweep() { delete m_values; }
 
 AbstractSubsweepDefParams* Sweep::CreateDefaultSubsweepDefParams() const {
+  return CreateDefaultSubsweepDefParamsSelecting(m_values);
+}
+
+AbstractSubsweepDefParams* Sweep::CreateDefaultSubsweepDefParamsSelecting(const Column* selected) const {
   if (m_makesNoDefault) return nullptr;
-  return SubsweepDefParamsFactory::Create(GetDefaultKind(), GetName(), m_values);
+  return SubsweepDefParamsFactory::Create(GetDefaultKind(), GetName(), selected);
 }
 
 AString Sweep::GetValueText(unsigned index) const {

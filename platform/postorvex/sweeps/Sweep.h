@@ -17,6 +17,9 @@ public:
   Sweep* GetSweep() override { return this; }
   bool IsSpecialSweep() const override { return m_special; }
   AbstractSubsweepDefParams* CreateDefaultSubsweepDefParams() const override;
+  // The default definition with `selected` (null: nothing) in place of all the values, for a
+  // caller about to select its own: a sweep of many values is not copied for nothing.
+  AbstractSubsweepDefParams* CreateDefaultSubsweepDefParamsSelecting(const Column* selected) const;
   AString GetValueText(unsigned index) const override;
   unsigned GetNumValues() const override;
   Variable* GetVariable(unsigned index) const override;

@@ -26,9 +26,13 @@ SynchronizedSweep::~SynchronizedSweep() {
 }
 
 AbstractSubsweepDefParams* SynchronizedSweep::CreateDefaultSubsweepDefParams() const {
+  return CreateDefaultSubsweepDefParamsSelecting(m_members.empty() ? nullptr : m_members.front()->m_values);
+}
+
+AbstractSubsweepDefParams* SynchronizedSweep::CreateDefaultSubsweepDefParamsSelecting(const Column* selected) const {
   if (m_makesNoDefault) return nullptr;
   int kind = m_special ? AbstractSubsweepDefParams::kSpecial : AbstractSubsweepDefParams::kSynchronized;
-  return SubsweepDefParamsFactory::Create(kind, GetName(), m_members.empty() ? nullptr : m_members.front()->m_values);
+  return SubsweepDefParamsFactory::Create(kind, GetName(), selected);
 }
 
 AString SynchronizedSweep::GetValueText(unsigned index) const {

@@ -5,6 +5,8 @@
 
 #include "postorvex/sweeps/SweepBase.h"
 
+class Column;
+
 class POSTORVEX_API SynchronizedSweep : public SweepBase {
 public:
   using const_iterator = std::vector<Sweep*>::const_iterator;
@@ -18,6 +20,8 @@ public:
   SynchronizedSweep* GetSynchronizedSweep() override { return this; }
   bool IsSpecialSweep() const override { return m_special; }
   AbstractSubsweepDefParams* CreateDefaultSubsweepDefParams() const override;
+  // As Sweep's: the default definition with `selected` (null: nothing) in place of the values.
+  AbstractSubsweepDefParams* CreateDefaultSubsweepDefParamsSelecting(const Column* selected) const;
   AString GetValueText(unsigned index) const override;
   unsigned GetNumValues() const override;
   Variable* GetVariable(unsigned index) const override;

@@ -6,6 +6,7 @@
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "postorvex/sweeps/SpecialSubsweepDefParams.h"
 #include "postorvex/sweeps/SpecifiableSubsweepDefParams.h"
+#include "postorvex/sweeps/SubsweepDefParamsFactory.h"
 #include "postorvex/sweeps/SweepBase.h"
 #include "postorvex/sweeps/SynchronizedSubsweepDefParams.h"
 
@@ -35,7 +36,7 @@ bool ValidateSubsweepDefParamsVisitor::IsSpecifiableSweep(const SweepBase* sweep
 }
 
 int ValidateSubsweepDefParamsVisitor::GetDefaultKind(const SweepBase& sweep) {
-  std::unique_ptr<AbstractSubsweepDefParams> def(sweep.CreateDefaultSubsweepDefParams());
+  std::unique_ptr<AbstractSubsweepDefParams> def(SubsweepDefParamsFactory::CreateDefaultSelectingNothing(sweep));
   return def ? def->GetSubsweepDefParamType() : 0;
 }
 
