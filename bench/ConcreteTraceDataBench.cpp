@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BaselineRatioReporter.h"
 #include "ConcreteTraceData.h"
 #include "ReportManager.h"
 #include "orvex/io/BlockFile.h"
@@ -132,4 +133,12 @@ BENCHMARK(BM_StoredTraceRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  BaselineRatioReporter reporter("BM_StoredTraceFileWriteRead", "BM_RawFileWriteRead",
+                                 "stored trace data written to a file and read back: %.2f times raw fwrite/fread "
+                                 "(goal: within 4)\n");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
