@@ -190,12 +190,14 @@ Column* ReadValues(val::ParameterType type, Units::FullUnitType units, size_t co
   return column.release();
 }
 
-// A long column of doubles is stored as this marker and the base64 of its bytes (DoublesBase64.h):
-// exact, and written and read many times faster than a number each. No values text starts so.
+// A long column of doubles, or of complex numbers (real and imaginary parts in turn), is stored
+// as this marker and the base64 of its doubles' bytes (DoublesBase64.h): exact, and written and
+// read many times faster than a number each. No values text starts so.
 const char kBase64Marker[] = "base64:";
 constexpr size_t kBase64MarkerSize = sizeof kBase64Marker - 1;
 // Shorter columns keep the readable text.
 constexpr size_t kBase64MinValues = 1024;
+static_assert(sizeof(AComplex<double>) == 2 * sizeof(double), "complex values are two doubles");
 
 bool HasBase64Marker(const char* b, const char* e) {
   return static_cast<size_t>(e - b) >= kBase64MarkerSize && std::memcmp(b, kBase64Marker, kBase64MarkerSize) == 0;
@@ -205,8 +207,24 @@ bool HasBase64Marker(const AString& text) {
   return text.size() >= kBase64MarkerSize && std::equal(kBase64Marker, kBase64Marker + kBase64MarkerSize, text.begin());
 }
 
-// The values of the base64 form from its payload [b, e); null with `error` set when the column is
-// not of doubles, the payload is damaged or it does not hold `count` values.
+// The entries of a column of doubles or complex numbers from the base64 payload [b, e); false
+// with `why` set when the payload is damaged or does not pair up.
+bool ReadBase64Entries(Column& column, const char* b, const char* e, AString& why) {
+  if (DoubleColumn* d = column.GetDoubleColumn()) return io::ReadDoublesBase64(b, e, d->GetValues(), why);
+  std::vector<double> parts;
+  if (!io::ReadDoublesBase64(b, e, parts, why)) return false;
+  if (parts.size() % 2 != 0) {
+    why = AString::Format(L"base64 text holds %u doubles, not pairs of complex parts", parts.size());
+    return false;
+  }
+  std::vector<AComplex<double>>& values = column.GetComplexColumn()->GetValues();
+  values.reserve(parts.size() / 2);
+  for (size_t i = 0; i < parts.size(); i += 2) values.emplace_back(parts[i], parts[i + 1]);
+  return true;
+}
+
+// A column read from the base64 form's payload [b, e); null with `error` set when the column is
+// of another kind, the payload is damaged or it does not hold `count` entries.
 Column* ReadBase64Values(val::ParameterType type, Units::FullUnitType units, size_t count, const char* b,
                          const char* e, AString& error) {
   std::unique_ptr<Column> column(Column::CreateColumn(type, units));
@@ -214,21 +232,20 @@ Column* ReadBase64Values(val::ParameterType type, Units::FullUnitType units, siz
     error = AString::Format(L"ColumnType %d has no column kind", static_cast<int>(type));
     return nullptr;
   }
-  DoubleColumn* d = column->GetDoubleColumn();
-  if (!d) {
+  if (!column->GetDoubleColumn() && !column->GetComplexColumn()) {
     error = AString::Format(L"Values: ColumnType %d is not stored in base64", static_cast<int>(type));
     return nullptr;
   }
   AString why;
-  if (!io::ReadDoublesBase64(b, e, d->GetValues(), why)) {
+  if (!ReadBase64Entries(*column, b, e, why)) {
     error = L"Values: " + why;
     return nullptr;
   }
-  if (d->GetCount() < count) {
-    error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, d->GetCount());
+  if (column->GetCount() < count) {
+    error = AString::Format(L"ColumnCount is %u but Values holds %u entries", count, column->GetCount());
     return nullptr;
   }
-  if (d->GetCount() > count) {
+  if (column->GetCount() > count) {
     error = AString::Format(L"Values holds more than ColumnCount (%u) entries", count);
     return nullptr;
   }
@@ -246,13 +263,13 @@ Column* ReadBase64Values(val::ParameterType type, Units::FullUnitType units, siz
   return ReadBase64Values(type, units, count, narrow.data(), narrow.data() + narrow.size(), error);
 }
 
-// "Values" of a long column of doubles.
-io::CBlock_value Base64Values(const std::vector<double>& values) {
+// "Values" of a long column of doubles or complex numbers, as their n doubles.
+io::CBlock_value Base64Values(const double* values, size_t n) {
   std::string text;
-  text.reserve(kBase64MarkerSize + (values.size() * sizeof(double) + 2) / 3 * 4);
+  text.reserve(kBase64MarkerSize + (n * sizeof(double) + 2) / 3 * 4);
   io::AdviseBigFillOfCapacity(text);
   text.append(kBase64Marker, kBase64MarkerSize);
-  io::AppendDoublesBase64(text, values.data(), values.size());
+  io::AppendDoublesBase64(text, values, n);
   return io::CBlock_value::FromAscii(std::move(text));
 }
 
@@ -283,7 +300,12 @@ io::ReadError Column::WriteColumn(io::CBlock& block) const {
     block << io::CBlock_named_value(L"EnumName", io::CBlock_value(std::move(enumName)));
   NoteRead();
   if (const DoubleColumn* d = GetDoubleColumn(); d && d->GetCount() >= kBase64MinValues) {
-    block << io::CBlock_named_value(L"Values", Base64Values(d->GetValues()));
+    block << io::CBlock_named_value(L"Values", Base64Values(d->GetValues().data(), d->GetCount()));
+    return io::kNoError;
+  }
+  if (const ComplexColumn* c = GetComplexColumn(); c && c->GetCount() >= kBase64MinValues) {
+    const double* parts = reinterpret_cast<const double*>(c->GetValues().data());
+    block << io::CBlock_named_value(L"Values", Base64Values(parts, 2 * c->GetCount()));
     return io::kNoError;
   }
   ValuesTextWriter writer;
