@@ -1,5 +1,7 @@
 #include "ConcreteTraceData.h"
 
+#include <cstring>
+
 #include "ColumnSamples.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
@@ -180,6 +182,46 @@ TEST_F(ConcreteTraceDataTest, BlockRoundTripThroughAFileForEveryColumnKind) {
     EXPECT_EQ(L"Freq", read->GetComponentExpression(0));
     for (unsigned d = 0; d < 2; ++d) EXPECT_TRUE(SameColumn(data->GetDataColumn(d), read->GetDataColumn(d))) << d;
   }
+}
+
+// Long columns take the compact base64 form in the file: every bit comes back, NaN payloads too.
+TEST_F(ConcreteTraceDataTest, LongColumnsRoundTripThroughAFileBitForBit) {
+  const unsigned rows = 5000;
+  std::vector<double> sweep(rows), values(rows);
+  auto complexColumn = std::make_unique<ComplexColumn>(90);
+  for (unsigned i = 0; i < rows; ++i) {
+    sweep[i] = 1e9 + 1e5 * i;
+    const uint64_t bits = i % 3 ? 0x3FF0000000000000ull + i * 0x9E3779B97F4A7Cull : 0x7FF8000000000000ull + i;
+    std::memcpy(&values[i], &bits, sizeof bits);
+    complexColumn->AddValue({values[i], -values[i]});
+  }
+  auto data = std::make_unique<rep::ConcreteTraceData>(Mgr(), m_traceID);
+  data->SetDataColumns({DoubleColumnOf(values).release(), complexColumn.release()});
+  data->SetCurveInfo(0, rows, L"v=1");
+  data->SetPrimarySweepColumn(DoubleColumnOf(sweep).release());
+  data->SetPrimarySweepName(L"Freq");
+
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("stored.txt")));
+  ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, Written(*data)));
+  EXPECT_NE(std::string::npos, reptest::ReadFileBytes(dir.File("stored.txt")).find("Values = \"base64:"));
+  io::CBlock fromFile;
+  ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, fromFile));
+  std::unique_ptr<rep::ConcreteTraceData> read = ReadBack(fromFile);
+  ASSERT_EQ(1u, read->GetNumCurves());
+  ASSERT_EQ(rows, read->GetNumPointsInCurve(0));
+  auto sameBytes = [](const Column* a, const Column* b, size_t bytes) {
+    const void* pa = a->GetDoubleColumn() ? static_cast<const void*>(a->GetDoubleColumn()->GetValues().data())
+                                          : static_cast<const void*>(a->GetComplexColumn()->GetValues().data());
+    const void* pb = b->GetDoubleColumn() ? static_cast<const void*>(b->GetDoubleColumn()->GetValues().data())
+                                          : static_cast<const void*>(b->GetComplexColumn()->GetValues().data());
+    return std::memcmp(pa, pb, bytes) == 0;
+  };
+  ASSERT_TRUE(read->GetDataColumn(0) && read->GetDataColumn(1) && read->GetPrimarySweepColumn());
+  EXPECT_TRUE(sameBytes(data->GetDataColumn(0), read->GetDataColumn(0), rows * sizeof(double)));
+  ASSERT_TRUE(read->GetDataColumn(1)->GetComplexColumn());
+  EXPECT_TRUE(sameBytes(data->GetDataColumn(1), read->GetDataColumn(1), rows * 2 * sizeof(double)));
+  EXPECT_TRUE(sameBytes(data->GetPrimarySweepColumn(), read->GetPrimarySweepColumn(), rows * sizeof(double)));
 }
 
 TEST_F(ConcreteTraceDataTest, WhatTheBlockDoesNotHoldComesBackAsTheDefinitionSays) {

@@ -1,3 +1,5 @@
+#include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -97,6 +99,97 @@ TEST(ColumnBlock, MillionRowsRoundTrip) {
   EXPECT_EQ(v, w);
 }
 
+// Long columns of doubles are stored as the base64 of their bytes, every bit kept (NaN payloads
+// too, which the text form spells as one "nan"); shorter ones keep the readable text.
+TEST(ColumnBlock, LongDoubleColumnsAreStoredExactlyInBase64) {
+  reptest::TempDir tmp;
+  const uint64_t kBits[] = {0x7FF8DEADBEEF0001ull, 0xFFF0000000000001ull, 0x8000000000000000ull, 0x7FF0000000000000ull,
+                            0xFFF0000000000000ull, 0x0000000000000001ull, 0x000FFFFFFFFFFFFFull, 0x3FB999999999999Aull};
+  for (size_t rows : {size_t(1023), size_t(1024), size_t(3001)}) {
+    SCOPED_TRACE(rows);
+    DoubleColumn c(102);
+    for (size_t i = 0; i < rows; ++i) {
+      double d = std::sin(double(i)) * 1e3;
+      if (i % 7 == 0) std::memcpy(&d, &kBits[(i / 7) % 8], sizeof d);
+      c.GetValues().push_back(d);
+    }
+    io::CBlock block(L"Col");
+    ASSERT_EQ(io::kNoError, c.WriteColumn(block));
+    const AString& text = block.FindNamedValue(L"Values")->GetValue().GetString();
+    EXPECT_EQ(rows >= 1024, text.compare(0, 7, L"base64:") == 0);
+
+    const LongFileName file(AString::FromUtf8(tmp.File("col.txt")));
+    ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, block));
+    io::CBlock read;
+    ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, read));
+    AString error;
+    std::unique_ptr<Column> back(Column::ReadAndCreateColumn(read, error));
+    ASSERT_TRUE(back && back->GetDoubleColumn()) << error.ToUtf8();
+    const std::vector<double>& w = back->GetDoubleColumn()->GetValues();
+    ASSERT_EQ(rows, w.size());
+    for (size_t i = 0; i < rows; ++i) {
+      if (rows < 1024) {
+        EXPECT_TRUE(SameBits(c.GetValues()[i], w[i])) << i;
+      } else {
+        EXPECT_EQ(0, std::memcmp(&c.GetValues()[i], &w[i], sizeof(double))) << i;
+      }
+    }
+    // The values text and the wide form of the same block read the same.
+    EXPECT_EQ(c.GetValuesText(), back->GetValuesText());
+    io::CBlock wide(L"Col");
+    wide << Named(L"ColumnType", io::CBlock_value(1)) << Named(L"ColumnCount", io::CBlock_value(long(rows)))
+         << Named(L"Values", io::CBlock_value(AString(text)));
+    std::unique_ptr<Column> fromWide(Column::ReadAndCreateColumn(wide, error));
+    ASSERT_TRUE(fromWide) << error.ToUtf8();
+    EXPECT_EQ(0, std::memcmp(w.data(), fromWide->GetDoubleColumn()->GetValues().data(), rows * sizeof(double)));
+    std::unique_ptr<Column> fromText(Column::CreateFromValuesText(Pt(1), 102, rows, text, error));
+    ASSERT_TRUE(fromText) << error.ToUtf8();
+    EXPECT_EQ(0, std::memcmp(w.data(), fromText->GetDoubleColumn()->GetValues().data(), rows * sizeof(double)));
+  }
+}
+
+// Complex numbers go the same way, their parts in turn.
+TEST(ColumnBlock, LongComplexColumnsAreStoredExactlyInBase64) {
+  for (size_t rows : {size_t(1023), size_t(1024)}) {
+    SCOPED_TRACE(rows);
+    ComplexColumn c(90);
+    double nanWithPayload;
+    const uint64_t payload = 0x7FF8000000C0FFEEull;
+    std::memcpy(&nanWithPayload, &payload, sizeof payload);
+    for (size_t i = 0; i < rows; ++i) c.AddValue({std::cos(double(i)), i % 5 == 0 ? nanWithPayload : -0.0});
+    io::CBlock block(L"Col");
+    ASSERT_EQ(io::kNoError, c.WriteColumn(block));
+    const AString& text = block.FindNamedValue(L"Values")->GetValue().GetString();
+    EXPECT_EQ(rows >= 1024, text.compare(0, 7, L"base64:") == 0);
+    AString error;
+    std::unique_ptr<Column> back(Column::ReadAndCreateColumn(block, error));
+    ASSERT_TRUE(back && back->GetComplexColumn()) << error.ToUtf8();
+    ASSERT_EQ(rows, back->GetCount());
+    const AComplex<double>* w = back->GetComplexColumn()->GetValues().data();
+    for (size_t i = 0; i < rows; ++i) {
+      const AComplex<double>& v = c.GetValues()[i];
+      EXPECT_TRUE(SameBits(v.Real(), w[i].Real()) && SameBits(v.Imag(), w[i].Imag())) << i;
+      if (rows >= 1024) {
+        EXPECT_EQ(0, std::memcmp(&v, &w[i], sizeof v)) << i;
+      }
+    }
+  }
+}
+
+// A long column written before the base64 form, as text, still reads.
+TEST(ColumnBlock, LongColumnsInTheTextFormStillRead) {
+  DoubleColumn c(102);
+  for (int i = 0; i < 5000; ++i) c.GetValues().push_back(i * 0.37 - 12.5);
+  c.GetValues()[3] = -0.0;
+  io::CBlock old(L"Col");
+  old << Named(L"ColumnType", io::CBlock_value(1)) << Named(L"ColumnUnits", io::CBlock_value(102))
+      << Named(L"ColumnCount", io::CBlock_value(5000)) << Named(L"Values", io::CBlock_value(c.GetValuesText()));
+  AString error;
+  std::unique_ptr<Column> back(Column::ReadAndCreateColumn(old, error));
+  ASSERT_TRUE(back && back->GetDoubleColumn()) << error.ToUtf8();
+  EXPECT_EQ(0, std::memcmp(c.GetValues().data(), back->GetDoubleColumn()->GetValues().data(), 5000 * sizeof(double)));
+}
+
 TEST(ColumnBlock, RejectsDamagedBlocks) {
   struct Case {
     const char* why;
@@ -140,6 +233,42 @@ TEST(ColumnBlock, RejectsDamagedBlocks) {
       {"a text longer than what is left",
        B({Named(L"ColumnType", io::CBlock_value(9)), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"9:abc"))}),
        L"Values: entry 0 cannot be read"},
+      // The base64 form (AAAAAAAA8D8= is 1.0).
+      {"fewer base64 values than counted",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", three), Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D8="))}),
+       L"ColumnCount is 3 but Values holds 1 entries"},
+      {"more base64 values than counted",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", io::CBlock_value(0)),
+          Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D8="))}),
+       L"Values holds more than ColumnCount (0) entries"},
+      {"base64 cut short",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D8"))}),
+       L"Values: base64 text of 11 characters is cut short: not whole groups of four"},
+      {"base64 of a part of a double",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA"))}),
+       L"Values: base64 text holds 6 bytes, not a whole number of doubles"},
+      {"a base64 character changed",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D.="))}),
+       L"Values: base64 text has a character outside its alphabet at 11"},
+      {"a base64 character changed, held as bytes",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one),
+          Named(L"Values", io::CBlock_value::FromAscii("base64:AAAAAAAA8D.="))}),
+       L"Values: base64 text has a character outside its alphabet at 11"},
+      {"a base64 character past ASCII",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one),
+          Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D\u00e9="))}),
+       L"Values: base64 text has a character outside its alphabet at 11"},
+      {"base64 with stray bits",
+       B({Named(L"ColumnType", one), Named(L"ColumnCount", one), Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D9="))}),
+       L"Values: base64 text ends in stray bits"},
+      {"base64 for a kind that is not of doubles",
+       B({Named(L"ColumnType", io::CBlock_value(13)), Named(L"ColumnCount", one),
+          Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D8="))}),
+       L"Values: ColumnType 13 is not stored in base64"},
+      {"base64 of complex numbers without their last part",
+       B({Named(L"ColumnType", io::CBlock_value(2)), Named(L"ColumnCount", one),
+          Named(L"Values", io::CBlock_value(L"base64:AAAAAAAA8D8="))}),
+       L"Values: base64 text holds 1 doubles, not pairs of complex parts"},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.why);

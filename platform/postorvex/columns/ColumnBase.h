@@ -114,7 +114,9 @@ public:
                                       const AString& text, AString& error);
 
   // Block form, written into `block` beside whatever it holds: "ColumnType", "ColumnUnits",
-  // "ColumnCount", "EnumName" (an enumeration column with a name) and "Values", the values text.
+  // "ColumnCount", "EnumName" (an enumeration column with a name) and "Values", the values text;
+  // for a long column of doubles or complex numbers "base64:" and the base64 of its doubles'
+  // little-endian bytes instead (orvex/io/DoublesBase64.h). Both forms read at any length.
   io::ReadError WriteColumn(io::CBlock& block) const;
   // Reads those items and ignores every other one. Null for a missing or unknown type, a count
   // that differs from the values, or damaged values; `error` then says what is wrong. The

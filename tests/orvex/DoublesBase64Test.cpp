@@ -1,0 +1,106 @@
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "RepTest.h"
+#include "orvex/io/DoublesBase64.h"
+
+namespace {
+
+double FromBits(uint64_t bits) {
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+uint64_t Bits(double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return bits;
+}
+
+std::string Encode(const std::vector<double>& v) {
+  std::string s;
+  io::AppendDoublesBase64(s, v.data(), v.size());
+  return s;
+}
+
+}  // namespace
+
+// Every bit comes back, whatever the value, at every length (each length of padding).
+TEST(DoublesBase64, RoundTripsEveryBit) {
+  const double kSpecials[] = {
+      0.0, -0.0, 1.0, -1.0, 0.1, 1.0 / 3.0,
+      std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+      std::numeric_limits<double>::quiet_NaN(),
+      FromBits(0x7FF0000000000001ull),  // signalling NaN, smallest payload
+      FromBits(0xFFF8DEADBEEF0123ull),  // negative quiet NaN with a payload
+      std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(),
+      FromBits(0x000FFFFFFFFFFFFFull),  // largest subnormal
+      std::numeric_limits<double>::min(), std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+      FromBits(0xFFFFFFFFFFFFFFFFull), FromBits(0x00000000000000FFull)};
+  const size_t n = sizeof kSpecials / sizeof kSpecials[0];
+  for (size_t count = 0; count <= n; ++count) {
+    SCOPED_TRACE(count);
+    const std::vector<double> values(kSpecials, kSpecials + count);
+    const std::string text = Encode(values);
+    EXPECT_EQ((count * 8 + 2) / 3 * 4, text.size());
+    std::vector<double> back = {42.0};  // what the reader appends to stays
+    AString error;
+    ASSERT_TRUE(io::ReadDoublesBase64(text.data(), text.data() + text.size(), back, error)) << error.ToUtf8();
+    ASSERT_EQ(count + 1, back.size());
+    EXPECT_EQ(42.0, back[0]);
+    for (size_t i = 0; i < count; ++i) EXPECT_EQ(Bits(values[i]), Bits(back[i + 1])) << i;
+  }
+  // Long enough for the bulk path, with every byte value in every position.
+  std::vector<double> many;
+  for (uint64_t i = 0; i < 5000; ++i) many.push_back(FromBits(i * 0x0101010101010101ull + (i << 56) + i * 7919));
+  const std::string text = Encode(many);
+  std::vector<double> back;
+  AString error;
+  ASSERT_TRUE(io::ReadDoublesBase64(text.data(), text.data() + text.size(), back, error));
+  ASSERT_EQ(many.size(), back.size());
+  for (size_t i = 0; i < many.size(); ++i) ASSERT_EQ(Bits(many[i]), Bits(back[i])) << i;
+}
+
+// The stored form is fixed: little-endian IEEE-754 bytes, the RFC 4648 alphabet, '=' padding.
+TEST(DoublesBase64, WritesTheLittleEndianBytes) {
+  EXPECT_EQ("AAAAAAAA8D8=", Encode({1.0}));
+  EXPECT_EQ("AAAAAAAAAIAAAAAAAADw/w==", Encode({-0.0, -std::numeric_limits<double>::infinity()}));
+  EXPECT_EQ("AQAAAAAAAAD///////////////////8P", Encode({FromBits(1), FromBits(~0ull), FromBits(0x0FFFFFFFFFFFFFFFull)}));
+}
+
+TEST(DoublesBase64, RejectsDamagedText) {
+  struct Case {
+    const char* why;
+    std::string text;
+    const wchar_t* error;
+  };
+  const Case cases[] = {
+      {"cut inside a group", "AAAAAAAA8D8", L"base64 text of 11 characters is cut short: not whole groups of four"},
+      {"cut at a group", "AAAAAAAA", L"base64 text holds 6 bytes, not a whole number of doubles"},
+      {"one group", "AAAA", L"base64 text holds 3 bytes, not a whole number of doubles"},
+      {"a character outside the alphabet", "AAAA*AAA8D8=", L"base64 text has a character outside its alphabet at 5"},
+      {"padding inside", "AAAA=AAA8D8=", L"base64 text has a character outside its alphabet at 5"},
+      {"a blank", "AAAAAAA 8D8=", L"base64 text has a character outside its alphabet at 8"},
+      {"past ASCII", "AAAAAAAA\xC3\xA9" "8=", L"base64 text has a character outside its alphabet at 9"},
+      {"a NUL", std::string(20, 'A') + '\0' + std::string(11, 'A'),
+       L"base64 text has a character outside its alphabet at 21"},
+      {"damage in the bulk", std::string(4000, 'A') + "-" + std::string(3999, 'A'),
+       L"base64 text has a character outside its alphabet at 4001"},
+      {"stray bits before one '='", "AAAAAAAA8D9=", L"base64 text ends in stray bits"},
+      {"stray bits before two '='", "AAAAAAAAAIAAAAAAAADw/x==", L"base64 text ends in stray bits"},
+      {"three '='", "AAAAAAAAAIAAAAAAAADw/===", L"base64 text has a character outside its alphabet at 22"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<double> out = {1.5, 2.5};
+    AString error;
+    EXPECT_FALSE(io::ReadDoublesBase64(c.text.data(), c.text.data() + c.text.size(), out, error));
+    EXPECT_EQ(AString(c.error), error);
+    EXPECT_EQ((std::vector<double>{1.5, 2.5}), out);  // nothing half read is left behind
+  }
+}
