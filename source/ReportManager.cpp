@@ -239,6 +239,12 @@ bool ReportManager::MakeReportNamesUniqueAgainst(const ReportManager& other, IRe
 // ---- lookups ----
 
 ReportDefinition* ReportManager::FindReport(long reportID) const {
+  if (UseIndex()) {
+    auto found = m_reportsByID.find(reportID);
+    if (found == m_reportsByID.end()) return nullptr;
+    if (found->second->GetReportID() == reportID) return found->second;
+    InvalidateHeldIDs();
+  }
   for (ReportDefinition* report : m_reports)
     if (report->GetReportID() == reportID) return report;
   return nullptr;
@@ -251,6 +257,7 @@ void ReportManager::GetReportIDs(std::vector<long>& ids) const {
 }
 
 BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
+  if (const HeldTrace* held = FindHeldTrace(traceID)) return held->trace;
   for (const ReportDefinition* report : m_reports)
     if (BaseTraceDefinition* trace = report->FindTrace(traceID)) return trace;
   return nullptr;
@@ -262,26 +269,49 @@ bool ReportManager::IsTraceIDFree(long id) const {
   return id != id::invalidID && id < PeekNextUniqueID() && !IsHeldID(id);
 }
 
-bool ReportManager::IsHeldID(long id) const {
-  if (!m_heldIDsKnown) {
-    m_heldIDs.clear();
-    for (const ReportDefinition* report : m_reports) {
-      m_heldIDs.insert(report->GetReportID());
-      for (const BaseTraceDefinition* trace : report->GetTraces()) m_heldIDs.insert(trace->GetID());
-    }
-    m_heldIDsKnown = true;
+void ReportManager::IndexHeldIDs() const {
+  if (m_heldIDsKnown) return;
+  m_reportsByID.clear();
+  m_tracesByID.clear();
+  for (ReportDefinition* report : m_reports) {
+    m_reportsByID.emplace(report->GetReportID(), report);
+    for (BaseTraceDefinition* trace : report->GetTraces()) m_tracesByID.emplace(trace->GetID(), HeldTrace{trace, report});
   }
-  return m_heldIDs.count(id) != 0;
+  m_heldIDsKnown = true;
+}
+
+bool ReportManager::UseIndex() const {
+  if (m_openEdits > 0) return false;
+  IndexHeldIDs();
+  return true;
+}
+
+bool ReportManager::IsHeldID(long id) const {
+  IndexHeldIDs();
+  return m_reportsByID.count(id) != 0 || m_tracesByID.count(id) != 0;
+}
+
+const ReportManager::HeldTrace* ReportManager::FindHeldTrace(long traceID) const {
+  static const HeldTrace kNone{nullptr, nullptr};
+  if (!UseIndex()) return nullptr;
+  auto found = m_tracesByID.find(traceID);
+  if (found == m_tracesByID.end()) return &kNone;
+  // A trace renumbered by an edit that forgot to say so: the walk answers instead.
+  if (found->second.trace->GetID() != traceID) {
+    InvalidateHeldIDs();
+    return nullptr;
+  }
+  return &found->second;
 }
 
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
+  if (const HeldTrace* held = FindHeldTrace(traceID)) return held->report;
   for (ReportDefinition* report : m_reports)
     if (report->GetTraceDefinition(traceID)) return report;
   return nullptr;
 }
 
 long ReportManager::GetReportIDOfTrace(long traceID) const {
-  // One walk: looking each report up again by its ID made every call quadratic in the reports.
   const ReportDefinition* report = FindReportContainingTrace(traceID);
   return report ? report->GetReportID() : id::invalidID;
 }
@@ -314,8 +344,9 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
   }
   m_reports.push_back(clone);
   if (m_heldIDsKnown) {
-    m_heldIDs.insert(clone->GetReportID());
-    m_heldIDs.insert(traceIDs.begin(), traceIDs.end());
+    m_reportsByID.emplace(clone->GetReportID(), clone);
+    for (BaseTraceDefinition* trace : clone->GetTraces())
+      m_tracesByID.emplace(trace->GetID(), HeldTrace{trace, clone});
   }
   if (delta) {
     delta->AddChange(clone, static_cast<unsigned>(m_reports.size() - 1), true);

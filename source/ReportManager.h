@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "Gravik/IReportManager.h"
@@ -133,12 +133,19 @@ public:
   // Issued by this manager, and carried by no report and no trace of its reports.
   bool IsTraceIDFree(long id) const;
 
-  // Every edit that may change which IDs the held reports and traces carry runs inside one of
-  // these (or tells the manager through InvalidateHeldIDs), so the index of held IDs stays true.
+  // Every edit that may change which reports and traces are held, or which IDs they carry, runs
+  // inside one of these (or tells the manager through InvalidateHeldIDs), so the index of held
+  // IDs stays true. Lookups inside an edit walk the lists: the index may be rebuilt halfway.
   class HeldIDsEdit {
   public:
-    explicit HeldIDsEdit(const ReportManager& mgr) : m_mgr(mgr) { m_mgr.InvalidateHeldIDs(); }
-    ~HeldIDsEdit() { m_mgr.InvalidateHeldIDs(); }
+    explicit HeldIDsEdit(const ReportManager& mgr) : m_mgr(mgr) {
+      ++m_mgr.m_openEdits;
+      m_mgr.InvalidateHeldIDs();
+    }
+    ~HeldIDsEdit() {
+      --m_mgr.m_openEdits;
+      m_mgr.InvalidateHeldIDs();
+    }
     HeldIDsEdit(const HeldIDsEdit&) = delete;
     HeldIDsEdit& operator=(const HeldIDsEdit&) = delete;
 
@@ -280,9 +287,23 @@ private:
   std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
   ReportCopyPasteMgr m_copyPasteMgr;
   VelmorIDServer m_versionIDServer;
-  // The IDs of every held report and trace, made when asked for after an edit.
-  mutable std::unordered_set<long> m_heldIDs;
+  // Where a held trace sits; the first in list order when a damaged project repeats an ID.
+  struct HeldTrace {
+    BaseTraceDefinition* trace;
+    ReportDefinition* report;
+  };
+  void IndexHeldIDs() const;
+  // False inside an edit: lookups then walk the lists.
+  bool UseIndex() const;
+  // The indexed place of the trace (both members null when none holds it); null when the
+  // lists must be walked.
+  const HeldTrace* FindHeldTrace(long traceID) const;
+
+  // Every held report and trace by ID, made when asked for after an edit.
+  mutable std::unordered_map<long, ReportDefinition*> m_reportsByID;
+  mutable std::unordered_map<long, HeldTrace> m_tracesByID;
   mutable bool m_heldIDsKnown = false;
+  mutable int m_openEdits = 0;  // HeldIDsEdit scopes open now
 };
 
 // The undo record of a list of reports or traces of a manager: its undo and redo change which
