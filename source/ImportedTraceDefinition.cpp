@@ -59,6 +59,18 @@ BaseTraceDefinition* ImportedTraceDefinition::CloneForManager(ReportManager& mgr
   return clone;
 }
 
+ImportedTraceDefinition::ImportedTraceDefinition(const ImportedTraceDefinition& other, ReportManager& mgr)
+    : IBaseTraceDefinition(), IImportedTraceDefinition(), BaseTraceDefinition(other, mgr),
+      m_sourceDescription(other.m_sourceDescription) {
+  IAbstractTraceData* data = CloneTraceData(other.m_data.get(), mgr);
+  SetTraceDefIDOfTraceData(data, GetID());
+  m_data.reset(data);
+}
+
+BaseTraceDefinition* ImportedTraceDefinition::CopyForManager(ReportManager& mgr) const {
+  return new ImportedTraceDefinition(*this, mgr);
+}
+
 void ImportedTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
   const auto* source = dynamic_cast<const ImportedTraceDefinition*>(&from);
   ORVEX_ASSERT(source);

@@ -129,6 +129,12 @@ public:
   void WriteTraceDefBlock(io::CBlock& block, const std::vector<long>& traceIDs);
   io::ReadError ReadReportBlock(io::CBlock& block);
   io::ReadError ReadTraceDefBlocks(io::CBlock& block);
+  // What a write of this report's block and a read of it by the given manager would make, without
+  // the text: traces copied with CopyForManager.
+  std::unique_ptr<ReportDefinition> CopyForManager(ReportManager& mgr) const;
+  // Appends copies of the traces as ReadTraceDefBlocks would read their written blocks; answers
+  // the copies appended.
+  std::vector<BaseTraceDefinition*> AppendCopiesOf(const std::list<BaseTraceDefinition*>& traces);
 
 private:
   // One trace block of "Traces"; null when the trace fails.

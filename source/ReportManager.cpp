@@ -954,6 +954,16 @@ io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
   return ReadReportsNotingDrawnIDs(block, nullptr);
 }
 
+std::vector<ReportDefinition*> ReportManager::AppendCopiesOfReports(const ReportManager& from) {
+  const HeldIDsEdit edit(*this);
+  std::vector<ReportDefinition*> appended;
+  for (const ReportDefinition* report : from.m_reports) {
+    m_reports.push_back(report->CopyForManager(*this).release());
+    appended.push_back(m_reports.back());
+  }
+  return appended;
+}
+
 io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs) {
   io::ReadError result = io::kNoError;
   for (size_t i = 0; i < block.GetNumItems(); ++i) {

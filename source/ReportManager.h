@@ -256,6 +256,9 @@ public:
   bool WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs);
   bool WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs);
   io::ReadError ReadReportsOfBlock(io::CBlock& block);
+  // Appends what a write of the other manager's reports and a read of that block here would make,
+  // without the text (ReportDefinition::CopyForManager); answers the reports appended.
+  std::vector<ReportDefinition*> AppendCopiesOfReports(const ReportManager& from);
 
   ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
 
