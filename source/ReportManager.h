@@ -282,14 +282,6 @@ private:
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
   bool IsHeldID(long id) const;
-  bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
-
-  IReportManagerOwner* m_owner;                 // the host's, never owned
-  ReportDataManager* m_dataManager;             // owned; destroyed after the reports
-  VelmorIDServer m_idServer;                    // report and trace IDs alike
-  std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
-  ReportCopyPasteMgr m_copyPasteMgr;
-  VelmorIDServer m_versionIDServer;
   // Where a held trace sits; the first in list order when a damaged project repeats an ID.
   struct HeldTrace {
     BaseTraceDefinition* trace;
@@ -301,7 +293,14 @@ private:
   // The indexed place of the trace (both members null when none holds it); null when the
   // lists must be walked.
   const HeldTrace* FindHeldTrace(long traceID) const;
+  bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
 
+  IReportManagerOwner* m_owner;                 // the host's, never owned
+  ReportDataManager* m_dataManager;             // owned; destroyed after the reports
+  VelmorIDServer m_idServer;                    // report and trace IDs alike
+  std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
+  ReportCopyPasteMgr m_copyPasteMgr;
+  VelmorIDServer m_versionIDServer;
   // Every held report and trace by ID, made when asked for after an edit.
   mutable std::unordered_map<long, ReportDefinition*> m_reportsByID;
   mutable std::unordered_map<long, HeldTrace> m_tracesByID;
