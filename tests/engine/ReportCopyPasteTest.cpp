@@ -355,6 +355,12 @@ TEST_F(ReportCopyPasteTest, PastedTracesTakeVersionsTheTargetNeverIssuesAgain) {
     EXPECT_EQ(d == &m_a ? 3u : 4u, held);
     EXPECT_EQ(held, versions.size());  // no two traces share one
   }
+  // An edit of a pasted trace, whenever it comes, renews its version.
+  rep::BaseTraceDefinition& pasted = *m_b.Report(target).GetTraces().back();
+  const long before = pasted.GetVersionID();
+  while (m_b.mgr->PeekNextVersionID() < before) m_b.mgr->GetNewVersionID();
+  pasted.UpdateVersionID();
+  EXPECT_NE(before, pasted.GetVersionID());
 }
 
 // Paste moves what it read from the clipboard into the target as copies, not through text once
