@@ -73,6 +73,23 @@ ConcreteTraceData* ConcreteTraceData::Clone(ReportManager& mgr) const {
   return copy.release();
 }
 
+ConcreteTraceData* ConcreteTraceData::TakeFor(ReportManager& mgr) {
+  auto taken = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
+  taken->m_curves = m_curves;
+  taken->m_curvesPerSurface = m_curvesPerSurface;
+  taken->m_surfaceNames = m_surfaceNames;
+  taken->m_primarySweepColumn = std::move(m_primarySweepColumn);
+  taken->m_primarySweepName = m_primarySweepName;
+  taken->m_traceName = m_traceName;
+  taken->m_enforceTraceType = m_enforceTraceType;
+  taken->m_traceTypeToEnforce = m_traceTypeToEnforce;
+  taken->GetTraceComponentData().swap(GetTraceComponentData());
+  m_curves = TraceCurveData();
+  m_curvesPerSurface.clear();
+  m_surfaceNames.clear();
+  return taken.release();
+}
+
 void ConcreteTraceData::SetPrimarySweepColumn(Column* column) { m_primarySweepColumn.reset(column); }
 
 void ConcreteTraceData::SetCurveInfo(unsigned curveIndex, unsigned numPoints, const AString& curveName) {

@@ -25,6 +25,8 @@ public:
   ConcreteTraceData* Clone() const;
   // The same, bound to another manager (that of a trace definition copied there).
   ConcreteTraceData* Clone(ReportManager& mgr) const;
+  // Clone(mgr) that takes this data's columns instead of copying them; this one is left empty.
+  ConcreteTraceData* TakeFor(ReportManager& mgr);
 
   // Setters of the builders.
   void SetTraceName(const AString& name) { m_traceName = name; }

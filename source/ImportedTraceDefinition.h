@@ -38,6 +38,8 @@ public:
   // BaseTraceDefinition
   BaseTraceDefinition* CloneForManager(ReportManager& mgr) const override;
   BaseTraceDefinition* CopyForManager(ReportManager& mgr) const override;
+  // Plain data moves to the copy, leaving this trace without data.
+  BaseTraceDefinition* TakeForManager(ReportManager& mgr) override;
   void SetID(long id) override;
   bool UpdateOnCommand(IVelmorCommand* /*cmd*/) override { return false; }
   AString GetSolutionName() const override;

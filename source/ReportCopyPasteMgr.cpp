@@ -297,8 +297,8 @@ bool ReportCopyPasteMgr::PasteTraces(long reportID, io::CBlock& clipboard, IRepo
       if (info) info->AddNewTrace(reportID, traceID);
       pastedIDs.insert(traceID);
     }
-    // Copied, not written to a scratch block and read back: the clipboard was parsed once already.
-    RenewVersionIDs(target->AppendCopiesOf(report->GetTraces()));
+    // Taken over, not written to a scratch block and read back: the clipboard was parsed once already.
+    RenewVersionIDs(target->AppendTakenFrom(report->GetTraces()));
   }
 
   if (const ReportDefinitionCmdInfo* recorded = GetReportCmdInfo(cmd)) {
@@ -326,7 +326,7 @@ bool ReportCopyPasteMgr::PasteReports(io::CBlock& clipboard, IReportPasteListene
     report->GetTraceIDs(traceIDs);
     for (long traceID : traceIDs) info->AddNewTrace(report->GetReportID(), traceID);
   }
-  for (ReportDefinition* report : m_mgr->AppendCopiesOfReports(*pasted)) RenewVersionIDs(report->GetTraces());
+  for (ReportDefinition* report : m_mgr->AppendReportsTakenFrom(*pasted)) RenewVersionIDs(report->GetTraces());
 
   if (const ReportDefinitionCmdInfo* recorded = GetReportCmdInfo(cmd)) {
     std::set<long> newIDs;

@@ -649,11 +649,28 @@ std::unique_ptr<ReportDefinition> ReportDefinition::CopyForManager(ReportManager
   return copy;
 }
 
+std::unique_ptr<ReportDefinition> ReportDefinition::TakeForManager(ReportManager& mgr) {
+  auto copy = std::make_unique<ReportDefinition>(mgr, GetReportName(), std::vector<IBaseTraceDefinition*>());
+  copy->m_params.AssignFromSnapshot(m_params);
+  copy->AppendTakenFrom(m_traces);
+  return copy;
+}
+
 std::vector<BaseTraceDefinition*> ReportDefinition::AppendCopiesOf(const std::list<BaseTraceDefinition*>& traces) {
+  return AppendMadeOf(traces, [this](BaseTraceDefinition& t) { return t.CopyForManager(mMgr); });
+}
+
+std::vector<BaseTraceDefinition*> ReportDefinition::AppendTakenFrom(const std::list<BaseTraceDefinition*>& traces) {
+  return AppendMadeOf(traces, [this](BaseTraceDefinition& t) { return t.TakeForManager(mMgr); });
+}
+
+template <class Copy>
+std::vector<BaseTraceDefinition*> ReportDefinition::AppendMadeOf(const std::list<BaseTraceDefinition*>& traces,
+                                                                 Copy copyOf) {
   const ReportManager::HeldIDsEdit edit(mMgr);
   std::vector<BaseTraceDefinition*> appended;
-  for (const BaseTraceDefinition* trace : traces) {
-    BaseTraceDefinition* copy = trace->CopyForManager(mMgr);
+  for (BaseTraceDefinition* trace : traces) {
+    BaseTraceDefinition* copy = copyOf(*trace);
     // As a read drops what it cannot create or look up.
     if (!copy || copy->GetID() == id::invalidID) {
       delete copy;

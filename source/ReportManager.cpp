@@ -954,11 +954,11 @@ io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
   return ReadReportsNotingDrawnIDs(block, nullptr);
 }
 
-std::vector<ReportDefinition*> ReportManager::AppendCopiesOfReports(const ReportManager& from) {
+std::vector<ReportDefinition*> ReportManager::AppendReportsTakenFrom(ReportManager& from) {
   const HeldIDsEdit edit(*this);
   std::vector<ReportDefinition*> appended;
-  for (const ReportDefinition* report : from.m_reports) {
-    m_reports.push_back(report->CopyForManager(*this).release());
+  for (ReportDefinition* report : from.m_reports) {
+    m_reports.push_back(report->TakeForManager(*this).release());
     appended.push_back(m_reports.back());
   }
   return appended;

@@ -257,8 +257,9 @@ public:
   bool WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs);
   io::ReadError ReadReportsOfBlock(io::CBlock& block);
   // Appends what a write of the other manager's reports and a read of that block here would make,
-  // without the text (ReportDefinition::CopyForManager); answers the reports appended.
-  std::vector<ReportDefinition*> AppendCopiesOfReports(const ReportManager& from);
+  // without the text (ReportDefinition::TakeForManager); answers the reports appended. The other
+  // manager is about to go: its imported traces may be left without their data.
+  std::vector<ReportDefinition*> AppendReportsTakenFrom(ReportManager& from);
 
   ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
 

@@ -390,24 +390,33 @@ TEST_F(ReportCopyPasteTest, CopiesIntoTheTargetHoldWhatAWriteAndReadWould) {
     mgr.WriteReportsOfBlock(block, ids);
     return io::BlockToText(block).ToUtf8();
   };
-  io::CBlock block(L"Reports");
-  std::vector<long> ids = m_a.ReportIDs();
-  m_a.mgr->WriteReportsOfBlock(block, ids);
-  rep::ReportManager read(&m_b.owner, true);
-  read.ReadReportsOfBlock(block);
-  rep::ReportManager copied(&m_b.owner, true);
-  EXPECT_EQ(2u, copied.AppendCopiesOfReports(*m_a.mgr).size());
-  EXPECT_EQ(written(read), written(copied));
+  const std::string before = written(*m_a.mgr);
 
-  // Traces appended to a report held already, as a paste of traces does.
+  // Traces appended to a report held already, as a paste of traces does; copies leave the
+  // source whole.
   rep::ReportDefinition& source = m_a.Report(r2);
   std::vector<long> traceIDs;
   source.GetTraceIDs(traceIDs);
   io::CBlock traces(L"Traces");
   source.WriteTraceDefBlock(traces, traceIDs);
-  dynamic_cast<rep::ReportDefinition&>(*read.GetReports().front()).ReadTraceDefBlocks(traces);
-  EXPECT_EQ(3u, copied.GetReports().front()->AppendCopiesOf(source.GetTraces()).size());
-  EXPECT_EQ(written(read), written(copied));
+  rep::ReportManager readTraces(&m_b.owner, true);
+  rep::ReportManager copiedTraces(&m_b.owner, true);
+  for (rep::ReportManager* mgr : {&readTraces, &copiedTraces})
+    mgr->AddReportDefinition(*mgr->CreateReportDefinition(L"Into"), nullptr);
+  readTraces.GetReports().front()->ReadTraceDefBlocks(traces);
+  EXPECT_EQ(3u, copiedTraces.GetReports().front()->AppendCopiesOf(source.GetTraces()).size());
+  EXPECT_EQ(written(readTraces), written(copiedTraces));
+  EXPECT_EQ(before, written(*m_a.mgr));
+
+  // Whole reports taken from a manager about to go, as a paste of reports does.
+  io::CBlock block(L"Reports");
+  std::vector<long> ids = m_a.ReportIDs();
+  m_a.mgr->WriteReportsOfBlock(block, ids);
+  rep::ReportManager read(&m_b.owner, true);
+  read.ReadReportsOfBlock(block);
+  rep::ReportManager taken(&m_b.owner, true);
+  EXPECT_EQ(2u, taken.AppendReportsTakenFrom(*m_a.mgr).size());
+  EXPECT_EQ(written(read), written(taken));
 }
 
 // ---- refusals and damaged clipboards ----
