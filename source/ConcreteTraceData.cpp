@@ -60,29 +60,27 @@ ConcreteTraceData::~ConcreteTraceData() = default;
 ConcreteTraceData* ConcreteTraceData::Clone() const { return Clone(m_mgr); }
 
 ConcreteTraceData* ConcreteTraceData::Clone(ReportManager& mgr) const {
-  auto copy = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
-  copy->m_curves = m_curves;
-  copy->m_curvesPerSurface = m_curvesPerSurface;
-  copy->m_surfaceNames = m_surfaceNames;
+  std::unique_ptr<ConcreteTraceData> copy = CopyAllButColumns(mgr);
   copy->m_primarySweepColumn.reset(m_primarySweepColumn ? m_primarySweepColumn->CloneColumn() : nullptr);
-  copy->m_primarySweepName = m_primarySweepName;
-  copy->m_traceName = m_traceName;
-  copy->m_enforceTraceType = m_enforceTraceType;
-  copy->m_traceTypeToEnforce = m_traceTypeToEnforce;
   for (const auto& component : GetTraceComponentData()) copy->GetTraceComponentData().push_back(component->Clone());
   return copy.release();
 }
 
+std::unique_ptr<ConcreteTraceData> ConcreteTraceData::CopyAllButColumns(ReportManager& mgr) const {
+  auto copy = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
+  copy->m_curves = m_curves;
+  copy->m_curvesPerSurface = m_curvesPerSurface;
+  copy->m_surfaceNames = m_surfaceNames;
+  copy->m_primarySweepName = m_primarySweepName;
+  copy->m_traceName = m_traceName;
+  copy->m_enforceTraceType = m_enforceTraceType;
+  copy->m_traceTypeToEnforce = m_traceTypeToEnforce;
+  return copy;
+}
+
 ConcreteTraceData* ConcreteTraceData::TakeFor(ReportManager& mgr) {
-  auto taken = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
-  taken->m_curves = m_curves;
-  taken->m_curvesPerSurface = m_curvesPerSurface;
-  taken->m_surfaceNames = m_surfaceNames;
+  std::unique_ptr<ConcreteTraceData> taken = CopyAllButColumns(mgr);
   taken->m_primarySweepColumn = std::move(m_primarySweepColumn);
-  taken->m_primarySweepName = m_primarySweepName;
-  taken->m_traceName = m_traceName;
-  taken->m_enforceTraceType = m_enforceTraceType;
-  taken->m_traceTypeToEnforce = m_traceTypeToEnforce;
   taken->GetTraceComponentData().swap(GetTraceComponentData());
   m_curves = TraceCurveData();
   m_curvesPerSurface.clear();

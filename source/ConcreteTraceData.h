@@ -87,6 +87,8 @@ public:
   const TraceCurveData& GetCurveData() const { return m_curves; }
 
 private:
+  // Everything but the primary sweep and the components, bound to the given manager.
+  std::unique_ptr<ConcreteTraceData> CopyAllButColumns(ReportManager& mgr) const;
   void Write(io::CBlock& block);
   void Read(io::CBlock& block);
   void ReadCurves(io::CBlock& block);
