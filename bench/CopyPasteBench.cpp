@@ -134,10 +134,11 @@ void BM_PasteHelper(benchmark::State& state) {
   io::CBlock clipboard(L"Clipboard");
   source.mgr->CopyReports(clipboard, nullptr, ids);
   Design target(2, 200, 20, L"RUN1");
-  refhost::RecordingPasteListener listener;
-  listener.SetSourceSolution(10, L"Run1");
   for (auto _ : state) {
     state.PauseTiming();
+    // A fresh listener each time, as a paste has: the reference one logs every call it answers.
+    refhost::RecordingPasteListener listener;
+    listener.SetSourceSolution(10, L"Run1");
     auto pasted = std::make_unique<rep::ReportManager>(&target.owner, true);
     io::CBlock reports(*clipboard.FindBlock(L"Reports"));
     pasted->ReadReportsOfBlock(reports);

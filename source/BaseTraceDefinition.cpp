@@ -127,6 +127,8 @@ void BaseTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
   for (unsigned i = 0; i < btrFrom.GetNumComponents(); ++i) m_components.push_back(btrFrom.m_components[i]->Clone());
 }
 
+BaseTraceDefinition* BaseTraceDefinition::CopyForManager(ReportManager&) const { return nullptr; }
+
 void BaseTraceDefinition::UpdateVersionID() { m_versionID.m_versionID = mMgr.GetNewVersionID(); }
 
 void BaseTraceDefinition::SetIDAndVersionID(long id, long versionID) {

@@ -86,6 +86,12 @@ public:
   // Own virtual operations.
   // CloneDefinition, bound to the given manager.
   virtual BaseTraceDefinition* CloneForManager(ReportManager& mgr) const = 0;
+  // A copy bound to the given manager that holds all a write and read of the trace's block there
+  // would, ID and version included, without going through text; null for a kind that a report
+  // block cannot carry, as reading it would drop it.
+  virtual BaseTraceDefinition* CopyForManager(ReportManager& mgr) const;
+  // CopyForManager for a trace about to go: it may take what this trace holds instead of copying.
+  virtual BaseTraceDefinition* TakeForManager(ReportManager& mgr) { return CopyForManager(mgr); }
   virtual void SetID(long id) { m_id = id; }
   // True: the trace can no longer be computed and its report removes it.
   virtual bool UpdateOnCommand(IVelmorCommand* cmd) = 0;

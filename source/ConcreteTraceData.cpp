@@ -60,17 +60,32 @@ ConcreteTraceData::~ConcreteTraceData() = default;
 ConcreteTraceData* ConcreteTraceData::Clone() const { return Clone(m_mgr); }
 
 ConcreteTraceData* ConcreteTraceData::Clone(ReportManager& mgr) const {
+  std::unique_ptr<ConcreteTraceData> copy = CopyAllButColumns(mgr);
+  copy->m_primarySweepColumn.reset(m_primarySweepColumn ? m_primarySweepColumn->CloneColumn() : nullptr);
+  for (const auto& component : GetTraceComponentData()) copy->GetTraceComponentData().push_back(component->Clone());
+  return copy.release();
+}
+
+std::unique_ptr<ConcreteTraceData> ConcreteTraceData::CopyAllButColumns(ReportManager& mgr) const {
   auto copy = std::make_unique<ConcreteTraceData>(mgr, GetTraceDefID());
   copy->m_curves = m_curves;
   copy->m_curvesPerSurface = m_curvesPerSurface;
   copy->m_surfaceNames = m_surfaceNames;
-  copy->m_primarySweepColumn.reset(m_primarySweepColumn ? m_primarySweepColumn->CloneColumn() : nullptr);
   copy->m_primarySweepName = m_primarySweepName;
   copy->m_traceName = m_traceName;
   copy->m_enforceTraceType = m_enforceTraceType;
   copy->m_traceTypeToEnforce = m_traceTypeToEnforce;
-  for (const auto& component : GetTraceComponentData()) copy->GetTraceComponentData().push_back(component->Clone());
-  return copy.release();
+  return copy;
+}
+
+ConcreteTraceData* ConcreteTraceData::TakeFor(ReportManager& mgr) {
+  std::unique_ptr<ConcreteTraceData> taken = CopyAllButColumns(mgr);
+  taken->m_primarySweepColumn = std::move(m_primarySweepColumn);
+  taken->GetTraceComponentData().swap(GetTraceComponentData());
+  m_curves = TraceCurveData();
+  m_curvesPerSurface.clear();
+  m_surfaceNames.clear();
+  return taken.release();
 }
 
 void ConcreteTraceData::SetPrimarySweepColumn(Column* column) { m_primarySweepColumn.reset(column); }

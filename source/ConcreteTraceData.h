@@ -25,6 +25,8 @@ public:
   ConcreteTraceData* Clone() const;
   // The same, bound to another manager (that of a trace definition copied there).
   ConcreteTraceData* Clone(ReportManager& mgr) const;
+  // Clone(mgr) that takes this data's columns instead of copying them; this one is left empty.
+  ConcreteTraceData* TakeFor(ReportManager& mgr);
 
   // Setters of the builders.
   void SetTraceName(const AString& name) { m_traceName = name; }
@@ -85,6 +87,8 @@ public:
   const TraceCurveData& GetCurveData() const { return m_curves; }
 
 private:
+  // Everything but the primary sweep and the components, bound to the given manager.
+  std::unique_ptr<ConcreteTraceData> CopyAllButColumns(ReportManager& mgr) const;
   void Write(io::CBlock& block);
   void Read(io::CBlock& block);
   void ReadCurves(io::CBlock& block);

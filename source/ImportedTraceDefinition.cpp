@@ -59,6 +59,31 @@ BaseTraceDefinition* ImportedTraceDefinition::CloneForManager(ReportManager& mgr
   return clone;
 }
 
+ImportedTraceDefinition::ImportedTraceDefinition(const ImportedTraceDefinition& other, ReportManager& mgr)
+    : IBaseTraceDefinition(), IImportedTraceDefinition(), BaseTraceDefinition(other, mgr),
+      m_sourceDescription(other.m_sourceDescription) {
+  IAbstractTraceData* data = CloneTraceData(other.m_data.get(), mgr);
+  SetTraceDefIDOfTraceData(data, GetID());
+  m_data.reset(data);
+}
+
+BaseTraceDefinition* ImportedTraceDefinition::CopyForManager(ReportManager& mgr) const {
+  return new ImportedTraceDefinition(*this, mgr);
+}
+
+BaseTraceDefinition* ImportedTraceDefinition::TakeForManager(ReportManager& mgr) {
+  auto* plain = dynamic_cast<ConcreteTraceData*>(m_data.get());
+  if (!plain) return CopyForManager(mgr);
+  // The copy's own data is the one taken: none is cloned first.
+  std::unique_ptr<IAbstractTraceData> held = std::move(m_data);
+  auto* copy = new ImportedTraceDefinition(*this, mgr);
+  m_data = std::move(held);
+  IAbstractTraceData* taken = plain->TakeFor(mgr);
+  SetTraceDefIDOfTraceData(taken, copy->GetID());
+  copy->m_data.reset(taken);
+  return copy;
+}
+
 void ImportedTraceDefinition::CopyFrom(const IBaseTraceDefinition& from) {
   const auto* source = dynamic_cast<const ImportedTraceDefinition*>(&from);
   ORVEX_ASSERT(source);

@@ -37,6 +37,9 @@ public:
 
   // BaseTraceDefinition
   BaseTraceDefinition* CloneForManager(ReportManager& mgr) const override;
+  BaseTraceDefinition* CopyForManager(ReportManager& mgr) const override;
+  // Plain data moves to the copy, leaving this trace without data.
+  BaseTraceDefinition* TakeForManager(ReportManager& mgr) override;
   void SetID(long id) override;
   bool UpdateOnCommand(IVelmorCommand* /*cmd*/) override { return false; }
   AString GetSolutionName() const override;
@@ -61,6 +64,10 @@ public:
   static void SetTraceDefIDOfTraceData(IAbstractTraceData* data, long traceDefID);
 
 private:
+  // CopyForManager: unlike a clone, it keeps the tie flag, the families display, the undo version
+  // and the version ID.
+  ImportedTraceDefinition(const ImportedTraceDefinition& other, ReportManager& mgr);
+
   AString m_sourceDescription;           // free text: where the data came from
   std::unique_ptr<IAbstractTraceData> m_data;  // plain or composite stored data; may be null
 };

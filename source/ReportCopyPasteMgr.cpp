@@ -251,6 +251,14 @@ std::set<long> AddedByThisPaste(const std::set<long>& newInCommand, const std::s
   return out;
 }
 
+// The versions the clipboard brings are its source manager's: the target could issue them again,
+// and a trace pasted into its own design would share its source's, so an edit of either could
+// leave the version its computed data was made for.
+template <class Traces>
+void RenewVersionIDs(const Traces& pasted) {
+  for (BaseTraceDefinition* trace : pasted) trace->UpdateVersionID();
+}
+
 }  // namespace
 
 std::unique_ptr<ReportManager> ReportCopyPasteMgr::ReadPastedReports(io::CBlock& clipboard,
@@ -281,7 +289,6 @@ bool ReportCopyPasteMgr::PasteTraces(long reportID, io::CBlock& clipboard, IRepo
   std::set<long> pastedIDs;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr->GetOwnerForEdit());
   if (info) info->AddEditedElement(reportID);
-  io::CBlock scratch;
   // Walked as held, not by ID: a damaged clipboard may repeat a report ID, which this paste keeps.
   for (ReportDefinition* report : pasted->GetReports()) {
     std::vector<long> traceIDs;
@@ -290,9 +297,9 @@ bool ReportCopyPasteMgr::PasteTraces(long reportID, io::CBlock& clipboard, IRepo
       if (info) info->AddNewTrace(reportID, traceID);
       pastedIDs.insert(traceID);
     }
-    report->WriteTraceDefBlock(scratch, traceIDs);
+    // Taken over, not written to a scratch block and read back: the clipboard was parsed once already.
+    RenewVersionIDs(target->AppendTakenFrom(report->GetTraces()));
   }
-  target->ReadTraceDefBlocks(scratch);
 
   if (const ReportDefinitionCmdInfo* recorded = GetReportCmdInfo(cmd)) {
     std::set<long> newIDs;
@@ -311,9 +318,7 @@ bool ReportCopyPasteMgr::PasteReports(io::CBlock& clipboard, IReportPasteListene
 
   std::set<long> pastedIDs;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_mgr->GetOwnerForEdit());
-  std::vector<long> reportIDs;
   for (const ReportDefinition* report : pasted->GetReports()) {
-    reportIDs.push_back(report->GetReportID());
     pastedIDs.insert(report->GetReportID());
     if (!info) continue;
     info->AddNewElement(report->GetReportID());
@@ -321,9 +326,7 @@ bool ReportCopyPasteMgr::PasteReports(io::CBlock& clipboard, IReportPasteListene
     report->GetTraceIDs(traceIDs);
     for (long traceID : traceIDs) info->AddNewTrace(report->GetReportID(), traceID);
   }
-  io::CBlock scratch;
-  pasted->WriteReportsOfBlock(scratch, reportIDs);
-  m_mgr->ReadReportsOfBlock(scratch);
+  for (ReportDefinition* report : m_mgr->AppendReportsTakenFrom(*pasted)) RenewVersionIDs(report->GetTraces());
 
   if (const ReportDefinitionCmdInfo* recorded = GetReportCmdInfo(cmd)) {
     std::set<long> newIDs;

@@ -642,6 +642,46 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
   return result;
 }
 
+std::unique_ptr<ReportDefinition> ReportDefinition::CopyForManager(ReportManager& mgr) const {
+  auto copy = std::make_unique<ReportDefinition>(mgr, GetReportName(), std::vector<IBaseTraceDefinition*>());
+  copy->m_params.AssignFromSnapshot(m_params);
+  copy->AppendCopiesOf(m_traces);
+  return copy;
+}
+
+std::unique_ptr<ReportDefinition> ReportDefinition::TakeForManager(ReportManager& mgr) {
+  auto copy = std::make_unique<ReportDefinition>(mgr, GetReportName(), std::vector<IBaseTraceDefinition*>());
+  copy->m_params.AssignFromSnapshot(m_params);
+  copy->AppendTakenFrom(m_traces);
+  return copy;
+}
+
+std::vector<BaseTraceDefinition*> ReportDefinition::AppendCopiesOf(const std::list<BaseTraceDefinition*>& traces) {
+  return AppendMadeOf(traces, [this](BaseTraceDefinition& t) { return t.CopyForManager(mMgr); });
+}
+
+std::vector<BaseTraceDefinition*> ReportDefinition::AppendTakenFrom(const std::list<BaseTraceDefinition*>& traces) {
+  return AppendMadeOf(traces, [this](BaseTraceDefinition& t) { return t.TakeForManager(mMgr); });
+}
+
+template <class Copy>
+std::vector<BaseTraceDefinition*> ReportDefinition::AppendMadeOf(const std::list<BaseTraceDefinition*>& traces,
+                                                                 Copy copyOf) {
+  const ReportManager::HeldIDsEdit edit(mMgr);
+  std::vector<BaseTraceDefinition*> appended;
+  for (BaseTraceDefinition* trace : traces) {
+    BaseTraceDefinition* copy = copyOf(*trace);
+    // As a read drops what it cannot create or look up.
+    if (!copy || copy->GetID() == id::invalidID) {
+      delete copy;
+      continue;
+    }
+    m_traces.push_back(copy);
+    appended.push_back(copy);
+  }
+  return appended;
+}
+
 io::ReadError ExchangeTraceDefinitionType(io::CBlock& block, bool read, int& code) {
   if (!read) {
     AString name = TraceDefinitionTypeName(code);

@@ -129,8 +129,20 @@ public:
   void WriteTraceDefBlock(io::CBlock& block, const std::vector<long>& traceIDs);
   io::ReadError ReadReportBlock(io::CBlock& block);
   io::ReadError ReadTraceDefBlocks(io::CBlock& block);
+  // What a write of this report's block and a read of it by the given manager would make, without
+  // the text: traces copied with CopyForManager.
+  std::unique_ptr<ReportDefinition> CopyForManager(ReportManager& mgr) const;
+  // The same for a report about to go: its traces' TakeForManager may leave them without data.
+  std::unique_ptr<ReportDefinition> TakeForManager(ReportManager& mgr);
+  // Appends copies of the traces as ReadTraceDefBlocks would read their written blocks; answers
+  // the copies appended. AppendTakenFrom is the same for traces about to go (TakeForManager).
+  std::vector<BaseTraceDefinition*> AppendCopiesOf(const std::list<BaseTraceDefinition*>& traces);
+  std::vector<BaseTraceDefinition*> AppendTakenFrom(const std::list<BaseTraceDefinition*>& traces);
 
 private:
+  template <class Copy>
+  std::vector<BaseTraceDefinition*> AppendMadeOf(const std::list<BaseTraceDefinition*>& traces, Copy copyOf);
+
   // One trace block of "Traces"; null when the trace fails.
   std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener);
   std::list<BaseTraceDefinition*>::iterator FindTraceIter(long traceID, unsigned* position = nullptr);

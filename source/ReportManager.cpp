@@ -239,12 +239,12 @@ bool ReportManager::MakeReportNamesUniqueAgainst(const ReportManager& other, IRe
 // ---- lookups ----
 
 ReportDefinition* ReportManager::FindReport(long reportID) const {
-  auto found = m_heldIDsKnown ? m_heldIDs.find(reportID) : m_heldIDs.end();
-  if (found != m_heldIDs.end() && found->second->GetReportID() == reportID) return found->second;
-  return WalkForReport(reportID);
-}
-
-ReportDefinition* ReportManager::WalkForReport(long reportID) const {
+  if (UseIndex()) {
+    auto found = m_reportsByID.find(reportID);
+    if (found == m_reportsByID.end()) return nullptr;
+    if (found->second->GetReportID() == reportID) return found->second;
+    InvalidateHeldIDs();
+  }
   for (ReportDefinition* report : m_reports)
     if (report->GetReportID() == reportID) return report;
   return nullptr;
@@ -257,8 +257,10 @@ void ReportManager::GetReportIDs(std::vector<long>& ids) const {
 }
 
 BaseTraceDefinition* ReportManager::FindTrace(long traceID) const {
-  const ReportDefinition* report = FindReportContainingTrace(traceID);
-  return report ? report->FindTrace(traceID) : nullptr;
+  if (const HeldTrace* held = FindHeldTrace(traceID)) return held->trace;
+  for (const ReportDefinition* report : m_reports)
+    if (BaseTraceDefinition* trace = report->FindTrace(traceID)) return trace;
+  return nullptr;
 }
 
 IBaseTraceDefinition* ReportManager::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
@@ -267,36 +269,49 @@ bool ReportManager::IsTraceIDFree(long id) const {
   return id != id::invalidID && id < PeekNextUniqueID() && !IsHeldID(id);
 }
 
-bool ReportManager::IsHeldID(long id) const { return GetHeldIDs().count(id) != 0; }
-
-const std::unordered_map<long, ReportDefinition*>& ReportManager::GetHeldIDs() const {
-  if (m_heldIDsKnown) return m_heldIDs;
-  m_heldIDs.clear();
+void ReportManager::IndexHeldIDs() const {
+  if (m_heldIDsKnown) return;
+  m_reportsByID.clear();
+  m_tracesByID.clear();
   for (ReportDefinition* report : m_reports) {
-    m_heldIDs.emplace(report->GetReportID(), report);
-    for (const BaseTraceDefinition* trace : report->GetTraces()) m_heldIDs.emplace(trace->GetID(), report);
+    m_reportsByID.emplace(report->GetReportID(), report);
+    for (BaseTraceDefinition* trace : report->GetTraces()) m_tracesByID.emplace(trace->GetID(), HeldTrace{trace, report});
   }
   m_heldIDsKnown = true;
-  return m_heldIDs;
+}
+
+bool ReportManager::UseIndex() const {
+  if (m_openEdits > 0) return false;
+  IndexHeldIDs();
+  return true;
+}
+
+bool ReportManager::IsHeldID(long id) const {
+  IndexHeldIDs();
+  return m_reportsByID.count(id) != 0 || m_tracesByID.count(id) != 0;
+}
+
+const ReportManager::HeldTrace* ReportManager::FindHeldTrace(long traceID) const {
+  static const HeldTrace kNone{nullptr, nullptr};
+  if (!UseIndex()) return nullptr;
+  auto found = m_tracesByID.find(traceID);
+  if (found == m_tracesByID.end()) return &kNone;
+  // A trace renumbered by an edit that forgot to say so: the walk answers instead.
+  if (found->second.trace->GetID() != traceID) {
+    InvalidateHeldIDs();
+    return nullptr;
+  }
+  return &found->second;
 }
 
 ReportDefinition* ReportManager::FindReportContainingTrace(long traceID) const {
-  // Lookups by trace ID run for every trace at every update: walking the reports made them
-  // quadratic in the reports of a manager. The index is not remade for a lookup: between the
-  // edits of a long command that would cost more than the walk.
-  auto found = m_heldIDsKnown ? m_heldIDs.find(traceID) : m_heldIDs.end();
-  if (found != m_heldIDs.end() && found->second->FindTrace(traceID)) return found->second;
-  return WalkForReportContainingTrace(traceID);
-}
-
-ReportDefinition* ReportManager::WalkForReportContainingTrace(long traceID) const {
+  if (const HeldTrace* held = FindHeldTrace(traceID)) return held->report;
   for (ReportDefinition* report : m_reports)
-    if (report->FindTrace(traceID)) return report;
+    if (report->GetTraceDefinition(traceID)) return report;
   return nullptr;
 }
 
 long ReportManager::GetReportIDOfTrace(long traceID) const {
-  // One walk: looking each report up again by its ID made every call quadratic in the reports.
   const ReportDefinition* report = FindReportContainingTrace(traceID);
   return report ? report->GetReportID() : id::invalidID;
 }
@@ -329,8 +344,9 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
   }
   m_reports.push_back(clone);
   if (m_heldIDsKnown) {
-    m_heldIDs.emplace(clone->GetReportID(), clone);
-    for (long id : traceIDs) m_heldIDs.emplace(id, clone);
+    m_reportsByID.emplace(clone->GetReportID(), clone);
+    for (BaseTraceDefinition* trace : clone->GetTraces())
+      m_tracesByID.emplace(trace->GetID(), HeldTrace{trace, clone});
   }
   if (delta) {
     delta->AddChange(clone, static_cast<unsigned>(m_reports.size() - 1), true);
@@ -936,6 +952,16 @@ bool ReportManager::WriteReport(io::CBlock& block, ReportDefinition& report, con
 io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
   const HeldIDsEdit edit(*this);
   return ReadReportsNotingDrawnIDs(block, nullptr);
+}
+
+std::vector<ReportDefinition*> ReportManager::AppendReportsTakenFrom(ReportManager& from) {
+  const HeldIDsEdit edit(*this);
+  std::vector<ReportDefinition*> appended;
+  for (ReportDefinition* report : from.m_reports) {
+    m_reports.push_back(report->TakeForManager(*this).release());
+    appended.push_back(m_reports.back());
+  }
+  return appended;
 }
 
 io::ReadError ReportManager::ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs) {

@@ -6,7 +6,6 @@
 #include <memory>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "Gravik/IReportManager.h"
@@ -134,12 +133,19 @@ public:
   // Issued by this manager, and carried by no report and no trace of its reports.
   bool IsTraceIDFree(long id) const;
 
-  // Every edit that may change which IDs the held reports and traces carry runs inside one of
-  // these (or tells the manager through InvalidateHeldIDs), so the index of held IDs stays true.
+  // Every edit that may change which reports and traces are held, or which IDs they carry, runs
+  // inside one of these (or tells the manager through InvalidateHeldIDs), so the index of held
+  // IDs stays true. Lookups inside an edit walk the lists: the index may be rebuilt halfway.
   class HeldIDsEdit {
   public:
-    explicit HeldIDsEdit(const ReportManager& mgr) : m_mgr(mgr) { m_mgr.InvalidateHeldIDs(); }
-    ~HeldIDsEdit() { m_mgr.InvalidateHeldIDs(); }
+    explicit HeldIDsEdit(const ReportManager& mgr) : m_mgr(mgr) {
+      ++m_mgr.m_openEdits;
+      m_mgr.InvalidateHeldIDs();
+    }
+    ~HeldIDsEdit() {
+      --m_mgr.m_openEdits;
+      m_mgr.InvalidateHeldIDs();
+    }
     HeldIDsEdit(const HeldIDsEdit&) = delete;
     HeldIDsEdit& operator=(const HeldIDsEdit&) = delete;
 
@@ -250,6 +256,10 @@ public:
   bool WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs);
   bool WriteReportBlock(io::CBlock& block, long reportID, const std::vector<long>& traceIDs);
   io::ReadError ReadReportsOfBlock(io::CBlock& block);
+  // Appends what a write of the other manager's reports and a read of that block here would make,
+  // without the text (ReportDefinition::TakeForManager); answers the reports appended. The other
+  // manager is about to go: its imported traces may be left without their data.
+  std::vector<ReportDefinition*> AppendReportsTakenFrom(ReportManager& from);
 
   ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
 
@@ -273,13 +283,17 @@ private:
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
   bool IsHeldID(long id) const;
-  // Every held ID with the report that holds it (a report's own ID: the report), made when asked
-  // for after an edit.
-  const std::unordered_map<long, ReportDefinition*>& GetHeldIDs() const;
-  // The reports walked in order, for an ID the index does not place or while it is not made: an
-  // ID set by hand without telling the manager is still found.
-  ReportDefinition* WalkForReport(long reportID) const;
-  ReportDefinition* WalkForReportContainingTrace(long traceID) const;
+  // Where a held trace sits; the first in list order when a damaged project repeats an ID.
+  struct HeldTrace {
+    BaseTraceDefinition* trace;
+    ReportDefinition* report;
+  };
+  void IndexHeldIDs() const;
+  // False inside an edit: lookups then walk the lists.
+  bool UseIndex() const;
+  // The indexed place of the trace (both members null when none holds it); null when the
+  // lists must be walked.
+  const HeldTrace* FindHeldTrace(long traceID) const;
   bool WriteReport(io::CBlock& block, ReportDefinition& report, const std::vector<long>& traceIDs);
 
   IReportManagerOwner* m_owner;                 // the host's, never owned
@@ -288,9 +302,11 @@ private:
   std::list<ReportDefinition*> m_reports;       // owned, in the order added or read
   ReportCopyPasteMgr m_copyPasteMgr;
   VelmorIDServer m_versionIDServer;
-  // See GetHeldIDs; the first report in order wins where two hold one ID.
-  mutable std::unordered_map<long, ReportDefinition*> m_heldIDs;
+  // Every held report and trace by ID, made when asked for after an edit.
+  mutable std::unordered_map<long, ReportDefinition*> m_reportsByID;
+  mutable std::unordered_map<long, HeldTrace> m_tracesByID;
   mutable bool m_heldIDsKnown = false;
+  mutable int m_openEdits = 0;  // HeldIDsEdit scopes open now
 };
 
 // The undo record of a list of reports or traces of a manager: its undo and redo change which

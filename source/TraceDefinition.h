@@ -51,6 +51,7 @@ public:
 
   // BaseTraceDefinition
   BaseTraceDefinition* CloneForManager(ReportManager& mgr) const override;
+  BaseTraceDefinition* CopyForManager(ReportManager& mgr) const override { return CloneForManager(mgr); }
   bool UpdateOnCommand(IVelmorCommand* cmd) override;
   AString GetSolutionName() const override;
   void ActivateOutputVariables(std::set<long>& outputVariableIDs) override;

@@ -23,18 +23,7 @@ protected:
   // Two curves over x and y.
   ConcreteTraceData* PlainData(long id) { return reptest::TwoCurvesOverFreq(Mgr(), id); }
 
-  ConcreteCompositeTraceData* CompositeData(long id) {
-    auto* data = new ConcreteCompositeTraceData(Mgr(), id);
-    auto* node = new rep::CompositeTraceComponentData(L"E", 2);
-    auto* leaf = new rep::TraceComponentData(DoubleColumnOf({7, 8}).release(), nullptr, nullptr);
-    leaf->SetExpression(L"Ex");
-    node->SetChild(0, leaf);
-    data->AddComponent(node);
-    data->SetCurveInfo(0, 2, L"");
-    data->SetPrimarySweepColumn(DoubleColumnOf({1, 2}).release());
-    data->SetPrimarySweepName(L"Time");
-    return data;
-  }
+  ConcreteCompositeTraceData* CompositeData(long id) { return reptest::OneLeafOverTime(Mgr(), id); }
 
   std::unique_ptr<ImportedTraceDefinition> MakeImported(IAbstractTraceData* data) {
     auto trace = std::make_unique<ImportedTraceDefinition>(Mgr(), L"file.csv", std::vector<AString>{L"Freq", L"Y"},

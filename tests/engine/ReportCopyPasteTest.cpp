@@ -6,7 +6,10 @@
 #include "ImportedTraceDefinition.h"
 #include "PasteFixture.h"
 #include "ReportDefinitionCmdInfo.h"
+#include "StoredTraceFixture.h"
+#include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/outputvars/OutputVariable.h"
 
 namespace {
@@ -318,6 +321,102 @@ TEST_F(ReportCopyPasteTest, ATracePastedIntoItsOwnDesignSelectsTheSamePoints) {
   };
   EXPECT_EQ(written(original), written(copy));
   EXPECT_TRUE(Messages().Posted().empty());
+}
+
+// A pasted trace is a new trace of the target: a version the clipboard brings from another
+// manager, or shares with its source, would let the target issue it again and an edit of the
+// trace then look like no edit to the data computed for it.
+TEST_F(ReportCopyPasteTest, PastedTracesTakeVersionsTheTargetNeverIssuesAgain) {
+  for (int i = 0; i < 50; ++i) m_a.mgr->GetNewVersionID();  // A's versions run ahead of B's
+  const long source = AddSourceReport();
+  const long target = m_b.AddReport(L"Target", {});
+  const io::CBlock reports = CopyReports({source});
+  const io::CBlock traces = CopyAllTraces(source);
+  refhost::RecordingPasteListener listener;
+  VelmorCommand cmd;
+  for (int paste = 0; paste < 2; ++paste) {
+    io::CBlock clipboard(reports);
+    ASSERT_TRUE(m_b.mgr->PasteReports(clipboard, &listener, &cmd));
+    io::CBlock clipboardOfTraces(traces);
+    ASSERT_TRUE(m_b.mgr->PasteTraces(target, clipboardOfTraces, &listener, &cmd));
+    io::CBlock ownDesign(traces);
+    ASSERT_TRUE(m_a.mgr->PasteTraces(source, ownDesign, &listener, &cmd));
+  }
+  cmd.EndDo();
+  for (reptest::PasteDesign* d : {&m_a, &m_b}) {
+    std::set<long> versions;
+    size_t held = 0;
+    for (const rep::ReportDefinition* report : d->mgr->GetReports())
+      for (const rep::BaseTraceDefinition* trace : report->GetTraces()) {
+        ++held;
+        versions.insert(trace->GetVersionID());
+        EXPECT_LT(trace->GetVersionID(), d->mgr->PeekNextVersionID()) << trace->GetName().c_str();
+      }
+    EXPECT_EQ(d == &m_a ? 3u : 4u, held);
+    EXPECT_EQ(held, versions.size());  // no two traces share one
+  }
+  // An edit of a pasted trace, whenever it comes, renews its version.
+  rep::BaseTraceDefinition& pasted = *m_b.Report(target).GetTraces().back();
+  const long before = pasted.GetVersionID();
+  while (m_b.mgr->PeekNextVersionID() < before) m_b.mgr->GetNewVersionID();
+  pasted.UpdateVersionID();
+  EXPECT_NE(before, pasted.GetVersionID());
+}
+
+// Paste moves what it read from the clipboard into the target as copies, not through text once
+// more: the copies must hold all that a write of their blocks and a read there would.
+TEST_F(ReportCopyPasteTest, CopiesIntoTheTargetHoldWhatAWriteAndReadWould) {
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  DisplayHistogramAcrossTraceFamiliesParameters histogram;
+  const rep::PointsetDefinition pointset(Subsweeps({FreqSelection({1, 2})}), {});
+  rep::TraceDefinition computed(*m_a.mgr, L"C", {L"Freq", L"S11"}, m_a.Dsd(10), pointset, info, 1, false, &histogram);
+  rep::ImportedTraceDefinition plain(*m_a.mgr, L"file.csv", std::vector<AString>{L"Freq", L"Y"}, ExtTraceInfo());
+  plain.SetTraceData(reptest::TwoCurvesOverFreq(*m_a.mgr, 0));
+  rep::ImportedTraceDefinition composite(*m_a.mgr, L"tree.csv", std::vector<AString>{L"Time", L"E"}, info);
+  composite.SetTraceData(reptest::OneLeafOverTime(*m_a.mgr, 0));
+  rep::ImportedTraceDefinition bare(*m_a.mgr, L"lost.csv", std::vector<AString>{L"x"}, ExtTraceInfo());
+  m_a.AddReport(L"R1", {&computed, &plain});
+  const long r2 = m_a.AddReport(L"R2", {&composite, &bare, &computed});
+  // Edited after joining: the undo version and the version move on.
+  VelmorCommand edit;
+  ASSERT_TRUE(m_a.mgr->SetTraceExtendedTraceInfo(ExtTraceInfo(), m_a.Report(r2).GetTraces().back()->GetID(), &edit));
+  edit.EndDo();
+
+  const auto written = [](rep::ReportManager& mgr) {
+    io::CBlock block(L"Reports");
+    std::vector<long> ids;
+    mgr.GetReportIDs(ids);
+    mgr.WriteReportsOfBlock(block, ids);
+    return io::BlockToText(block).ToUtf8();
+  };
+  const std::string before = written(*m_a.mgr);
+
+  // Traces appended to a report held already, as a paste of traces does; copies leave the
+  // source whole.
+  rep::ReportDefinition& source = m_a.Report(r2);
+  std::vector<long> traceIDs;
+  source.GetTraceIDs(traceIDs);
+  io::CBlock traces(L"Traces");
+  source.WriteTraceDefBlock(traces, traceIDs);
+  rep::ReportManager readTraces(&m_b.owner, true);
+  rep::ReportManager copiedTraces(&m_b.owner, true);
+  for (rep::ReportManager* mgr : {&readTraces, &copiedTraces})
+    mgr->AddReportDefinition(*mgr->CreateReportDefinition(L"Into"), nullptr);
+  readTraces.GetReports().front()->ReadTraceDefBlocks(traces);
+  EXPECT_EQ(3u, copiedTraces.GetReports().front()->AppendCopiesOf(source.GetTraces()).size());
+  EXPECT_EQ(written(readTraces), written(copiedTraces));
+  EXPECT_EQ(before, written(*m_a.mgr));
+
+  // Whole reports taken from a manager about to go, as a paste of reports does.
+  io::CBlock block(L"Reports");
+  std::vector<long> ids = m_a.ReportIDs();
+  m_a.mgr->WriteReportsOfBlock(block, ids);
+  rep::ReportManager read(&m_b.owner, true);
+  read.ReadReportsOfBlock(block);
+  rep::ReportManager taken(&m_b.owner, true);
+  EXPECT_EQ(2u, taken.AppendReportsTakenFrom(*m_a.mgr).size());
+  EXPECT_EQ(written(read), written(taken));
 }
 
 // ---- refusals and damaged clipboards ----

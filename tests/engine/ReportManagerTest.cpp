@@ -1,5 +1,7 @@
 #include <functional>
+#include <map>
 #include <sstream>
+#include <utility>
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
@@ -1046,29 +1048,30 @@ TEST_F(ReportManagerTest, CreationSlots) {
   EXPECT_FALSE(info11->GetFlag());
 }
 
-// The manager keeps an index of the IDs its reports and traces carry, with the report holding
-// each; after every kind of edit, undo, redo and read its lookups must answer as a walk over all
-// of them would.
-TEST_F(ReportManagerTest, FreeTraceIDsStayTrueThroughEveryEdit) {
+// The manager keeps an index of the IDs its reports and traces carry; after every kind of edit,
+// undo, redo and read it must answer as a walk over all of them would.
+// The lookups by ID answer from an index: every edit, undo and redo must keep it true.
+TEST_F(ReportManagerTest, FreeTraceIDsAndLookupsStayTrueThroughEveryEdit) {
   auto x = MakeTrace({L"x"});
   auto y = MakeTrace({L"y"});
   std::unique_ptr<rep::IReportDefinition> source = Mgr().CreateReportDefinition({x.get(), y.get()}, L"S");
   auto check = [&](const char* step) {
     SCOPED_TRACE(step);
+    std::map<long, std::pair<rep::BaseTraceDefinition*, rep::ReportDefinition*>> walked;
+    std::map<long, rep::ReportDefinition*> reports;
+    for (rep::ReportDefinition* report : Mgr().GetReports()) {
+      reports.emplace(report->GetReportID(), report);
+      for (rep::BaseTraceDefinition* trace : report->GetTraces()) walked.emplace(trace->GetID(), std::make_pair(trace, report));
+    }
     for (long id = 1; id <= Mgr().PeekNextUniqueID(); ++id) {
-      rep::ReportDefinition* report = nullptr;
-      rep::ReportDefinition* holder = nullptr;
-      rep::BaseTraceDefinition* trace = nullptr;
-      for (rep::ReportDefinition* r : Mgr().GetReports()) {
-        if (!report && r->GetReportID() == id) report = r;
-        if (!holder && r->FindTrace(id)) holder = r;
-      }
-      if (holder) trace = holder->FindTrace(id);
-      EXPECT_EQ(report, Mgr().GetReportDefinition(id)) << id;
-      EXPECT_EQ(holder, Mgr().FindReportContainingTrace(id)) << id;
-      EXPECT_EQ(trace, Mgr().FindTrace(id)) << id;
-      EXPECT_EQ(holder ? holder->GetReportID() : id::invalidID, Mgr().GetReportIDOfTrace(id)) << id;
-      EXPECT_EQ(id < Mgr().PeekNextUniqueID() && !report && !trace, Mgr().IsTraceIDFree(id)) << id;
+      const auto trace = walked.find(id);
+      const bool isTrace = trace != walked.end();
+      EXPECT_EQ(isTrace ? trace->second.first : nullptr, Mgr().FindTrace(id)) << id;
+      EXPECT_EQ(isTrace ? trace->second.second : nullptr, Mgr().FindReportContainingTrace(id)) << id;
+      const auto report = reports.find(id);
+      EXPECT_EQ(report != reports.end() ? report->second : nullptr, Mgr().GetReportDefinition(id)) << id;
+      const bool held = isTrace || report != reports.end();
+      EXPECT_EQ(id < Mgr().PeekNextUniqueID() && !held, Mgr().IsTraceIDFree(id)) << id;
     }
   };
   check("fresh");
@@ -1093,6 +1096,9 @@ TEST_F(ReportManagerTest, FreeTraceIDsStayTrueThroughEveryEdit) {
   check("trace deleted");
   ASSERT_TRUE(Mgr().SetTraceDefinitions(*source, r2, &traces));
   check("traces set");
+  auto z = MakeTrace({L"z"});
+  ASSERT_TRUE(Mgr().ReplaceTraceDefinition(*z, Report(r1).GetTraces().front()->GetID(), &traces));
+  check("trace replaced");
   traces.EndDo();
   traces.Undo();
   check("trace edits undone");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BaseTraceDefinition.h"
+#include "ConcreteCompositeTraceData.h"
 #include "ConcreteTraceData.h"
 #include "EngineFixture.h"
 #include "TraceColumnSamples.h"
@@ -74,6 +75,20 @@ inline rep::ConcreteTraceData* TwoCurvesOverFreq(rep::ReportManager& mgr, long t
   data->SetCurveInfo(1, 1, L"a=2");
   data->SetPrimarySweepColumn(DoubleColumnOf({1, 2, 3}).release());
   data->SetPrimarySweepName(L"Freq");
+  return data;
+}
+
+// Stored composite data: one node "E" whose first leaf "Ex" holds 7, 8 over "Time" 1, 2.
+inline rep::ConcreteCompositeTraceData* OneLeafOverTime(rep::ReportManager& mgr, long traceDefID) {
+  auto* data = new rep::ConcreteCompositeTraceData(mgr, traceDefID);
+  auto* node = new rep::CompositeTraceComponentData(L"E", 2);
+  auto* leaf = new rep::TraceComponentData(DoubleColumnOf({7, 8}).release(), nullptr, nullptr);
+  leaf->SetExpression(L"Ex");
+  node->SetChild(0, leaf);
+  data->AddComponent(node);
+  data->SetCurveInfo(0, 2, L"");
+  data->SetPrimarySweepColumn(DoubleColumnOf({1, 2}).release());
+  data->SetPrimarySweepName(L"Time");
   return data;
 }
 
