@@ -115,18 +115,19 @@ private:
 };
 
 // Every record at the leaf's n points, evaluated a column at a time and appended only when every
-// record could be: the same numbers the point by point walk appends.
-bool AppendColumns(const std::vector<ResolvedRecord>& records, IValueColumnSource& leaves, size_t n) {
+// record could be: the same numbers the point by point walk appends. `leavesLeft` leaves of about
+// n points each are still to come (this one among them): a column that must grow takes room for
+// all of them at once, as growing by doubling touches fresh memory at every step.
+bool AppendColumns(const std::vector<ResolvedRecord>& records, IValueColumnSource& leaves, size_t n,
+                   size_t leavesLeft) {
   std::vector<std::vector<double>> values(records.size());
   for (size_t k = 0; k < records.size(); ++k)
     if (!GetValueColumn(*records[k].record->expression, leaves, n, values[k])) return false;
   for (size_t k = 0; k < records.size(); ++k) {
     const ResolvedRecord& r = records[k];
-    if (r.from == r.to) {
-      r.doubles->insert(r.doubles->end(), values[k].begin(), values[k].end());
-      continue;
-    }
-    for (double v : values[k]) r.doubles->push_back(Units::Convert(v, r.from, r.to));
+    if (r.doubles->capacity() < r.doubles->size() + n) r.doubles->reserve(r.doubles->size() + n * leavesLeft);
+    if (r.from != r.to) Units::ConvertAll(values[k].data(), values[k].size(), r.from, r.to);
+    r.doubles->insert(r.doubles->end(), values[k].begin(), values[k].end());
   }
   return true;
 }
@@ -351,7 +352,9 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
   int running = 0;
   const std::vector<ResolvedRecord> records = ResolveRecords(AllRecords());
   const bool byColumns = CanAppendColumns(records);
+  size_t leavesLeft = connected->GetPoints().size() + 1;
   for (const CompositeVVObject* point : connected->GetPoints()) {
+    --leavesLeft;
     VelDebug::CategoryPrintf("PopulateTraceDataVisitor", 1,
                              L"PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularAlgo\n");
     Tick();
@@ -405,7 +408,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
       if (n > 0 && rowsParallel && !matrices && byColumns) {
         ParallelRowsRun run(provider, m_datasets, running);
         run.SetPoint(0);
-        appended = AppendColumns(records, run, static_cast<size_t>(n));
+        appended = AppendColumns(records, run, static_cast<size_t>(n), leavesLeft);
         // The walk goes on from where the point by point walk ends.
         run.SetPoint(n - 1);
         if (appended) {

@@ -1,6 +1,10 @@
 #include "orvex/values/Units.h"
 
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "RepTest.h"
 
@@ -54,4 +58,26 @@ TEST(Units, UnknownFullUnitTypeCountsAsNoUnit) {
   EXPECT_SOFT_ASSERT("!\"unknown full unit type\"");
   EXPECT_FALSE(Units::IsKnown(77));
   EXPECT_EQ(nullptr, Units::GetUnitDef(77));
+}
+
+// A run of values converted at once gives each value's own conversion bit for bit.
+TEST(Units, ConvertAllMatchesConvertValueByValue) {
+  const std::vector<double> values{0.0, -0.0, 1.5, -3.25e-7, 1e300, 4.9e-324, 123456.789, NAN, INFINITY};
+  const std::pair<Units::FullUnitType, Units::FullUnitType> pairs[] = {
+      {Units::kGHz, Units::kNoUnit}, {Units::kNoUnit, Units::kGHz}, {Units::kUs, Units::kNs},
+      {Units::kInch, Units::kMil},   {Units::kDeg, Units::kRad},    {Units::kNs, Units::kNs},
+  };
+  for (const auto& [from, to] : pairs) {
+    SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to));
+    std::vector<double> all = values;
+    Units::ConvertAll(all.data(), all.size(), from, to);
+    for (size_t i = 0; i < values.size(); ++i) {
+      const double one = Units::Convert(values[i], from, to);
+      EXPECT_EQ(0, std::memcmp(&one, &all[i], sizeof(double))) << values[i];
+    }
+  }
+  std::vector<double> unknown{2.5};
+  Units::ConvertAll(unknown.data(), unknown.size(), 77, Units::kNoUnit);
+  EXPECT_SOFT_ASSERT("!\"unknown full unit type\"");
+  EXPECT_EQ(2.5, unknown[0]);
 }

@@ -84,8 +84,7 @@ bool LeafSIColumn(const ValueBase* vb, val::ParameterType type, IValueColumnSour
     return false;
   }
   const Units::FullUnitType u = vb->GetUnits();
-  if (u != Units::kNoUnit)
-    for (double& x : out) x = Units::ConvertToSI(x, u);
+  if (u != Units::kNoUnit) Units::ConvertAll(out.data(), out.size(), u, Units::kNoUnit);
   return true;
 }
 

@@ -130,3 +130,15 @@ double Units::Convert(double value, FullUnitType from, FullUnitType to) {
   double v = a->GetMantissa() == b->GetMantissa() ? value : value * a->GetMantissa() / b->GetMantissa();
   return ScaleByPowerOfTen(v, a->GetExponent() - b->GetExponent());
 }
+
+void Units::ConvertAll(double* values, size_t n, FullUnitType from, FullUnitType to) {
+  const UnitDefinition* a = FindOrNoUnit(from);
+  const UnitDefinition* b = FindOrNoUnit(to);
+  if (from == to || a == b) return;
+  const double ma = a->GetMantissa(), mb = b->GetMantissa();
+  const int exponent = a->GetExponent() - b->GetExponent();
+  for (size_t i = 0; i < n; ++i) {
+    const double v = ma == mb ? values[i] : values[i] * ma / mb;
+    values[i] = ScaleByPowerOfTen(v, exponent);
+  }
+}

@@ -1,6 +1,8 @@
 // The unit table: categories, units and their scales to SI, shared by values and columns.
 #pragma once
 
+#include <cstddef>
+
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
 
@@ -55,6 +57,8 @@ public:
   static double ConvertFromSI(double si, FullUnitType full);
   // Between two units directly, so decimal units convert exactly where a power of ten allows.
   static double Convert(double value, FullUnitType from, FullUnitType to);
+  // Each of n values converted in place, the same numbers Convert gives one by one.
+  static void ConvertAll(double* values, size_t n, FullUnitType from, FullUnitType to);
 };
 
 class ORVEX_API UnitDefinition {

@@ -202,8 +202,7 @@ bool GetValueColumn(const Value& v, IValueColumnSource& leaves, size_t n, std::v
   const Units::FullUnitType units = v.GetUnits();
   if (const auto* node = dynamic_cast<const ExprNode*>(root)) {
     if (!node->EvalSIColumn(leaves, n, out)) return false;
-    if (units != Units::kNoUnit)
-      for (double& x : out) x = Units::ConvertFromSI(x, units);
+    if (units != Units::kNoUnit) Units::ConvertAll(out.data(), out.size(), Units::kNoUnit, units);
     return true;
   }
   const val::ParameterType type = ElementType(v.GetParameterType());
@@ -220,7 +219,7 @@ bool GetValueColumn(const Value& v, IValueColumnSource& leaves, size_t n, std::v
     out.resize(n);
     return leaves.ForEachPoint(n, [&out, &v](size_t i) { out[i] = v.GetValue(); });
   }
-  for (double& x : out) x = Units::Convert(x, root->GetUnits(), units);
+  Units::ConvertAll(out.data(), out.size(), root->GetUnits(), units);
   return true;
 }
 
