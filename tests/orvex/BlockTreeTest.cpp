@@ -1,6 +1,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "RepTest.h"
 #include "orvex/io/Block.h"
@@ -243,6 +244,36 @@ TEST(Block, CopiesOfAReadTreeChangeApart) {
   read.Clear();
   EXPECT_EQ(L"x", sub->FindFunc(L"F")->GetUnnamedValue(0)->GetString()) << "a copy outlives the tree it came from";
   EXPECT_EQ(L"x", sub->FindVec(L"L")->GetItem(0).Text());
+}
+
+// A read tree's items sit in memory of the read: parts taken out of it, and the tree itself once
+// it grows, live on without it; a block's own items may be appended to it or put in its place.
+TEST(Block, PartsOfAReadTreeOutliveIt) {
+  const wchar_t* const text = L"T { S { K = 1 F(2, \"x\") S2 { K = 3 } } N = 4 G(5) }";
+  auto read = std::make_unique<CBlock>();
+  ASSERT_TRUE(io::BlockFromText(text, *read));
+  const CBlock original = *read;
+  CBlock taken = std::move(*read->GetBlockForEdit(0));
+  CBlock kept;
+  kept << std::move(*read);
+  read.reset();
+  kept.Clear();
+  long v = 0;
+  EXPECT_TRUE(taken.FindFunc(L"F")->QueryArg(0, v));
+  EXPECT_EQ(2, v);
+  EXPECT_EQ(L"x", taken.FindFunc(L"F")->GetUnnamedValue(1)->GetString());
+  EXPECT_EQ(3, taken.FindBlock(L"S2")->FindNamedValue(L"K")->GetValue().GetInt());
+
+  CBlock grown;
+  ASSERT_TRUE(io::BlockFromText(text, grown));
+  for (int i = 0; i < 20; ++i) grown << *grown.GetBlock(0) << *grown.GetNamedValue(1);
+  EXPECT_EQ(43u, grown.GetNumItems());
+  EXPECT_EQ(*original.GetBlock(0), *grown.GetBlock(41)) << "a copy of its own first item, appended as it grew";
+
+  CBlock replaced;
+  ASSERT_TRUE(io::BlockFromText(text, replaced));
+  replaced = std::move(*replaced.GetBlockForEdit(0));
+  EXPECT_EQ(*original.GetBlock(0), replaced);
 }
 
 TEST(Block, PointerSharesAndAppendCopiesThePointee) {

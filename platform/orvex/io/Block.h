@@ -1,6 +1,7 @@
 // The block tree: a named, ordered list of sub-blocks, named values, function and vector items.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -38,6 +39,7 @@ private:
   std::shared_ptr<T> m_p;
 };
 
+class BlockArena;
 class CBlock;
 namespace detail {
 class BlockTextReader;
@@ -50,7 +52,7 @@ public:
   enum ItemKind { kBlock, kNamedValue, kFunc, kVec };
 
   explicit CBlock(const AString& name = AString());
-  explicit CBlock(const CSharedText& name) : m_name(name) {}
+  explicit CBlock(const CSharedText& name) : m_name(name), m_capacity(0), m_inArena(0), m_found(1) {}
   CBlock(const CBlock& o);
   CBlock(CBlock&& o) noexcept;
   CBlock& operator=(const CBlock& o);
@@ -72,8 +74,8 @@ public:
   CBlock& operator<<(CBlock_vec&& v);
 
   // Every lookup sets the found flag to whether it found its item.
-  bool Found() const { return m_found; }
-  void ResetFound(bool value = true) const { m_found = value; }
+  bool Found() const { return m_found != 0; }
+  void ResetFound(bool value = true) const { m_found = value ? 1 : 0; }
 
   // Lookups are case-sensitive and answer the first item of the asked kind, in item order.
   // Fills nv's value from the named value with nv's key; nv is untouched when there is none.
@@ -88,11 +90,11 @@ public:
   const CBlock_named_value* FindNamedValue(const AString& key) const;
   const CBlock_vec* FindVec(const AString& name) const;
 
-  size_t GetNumItems() const { return m_items.size(); }
+  size_t GetNumItems() const { return m_size; }
   ItemKind GetItemKind(size_t i) const;
   const AString& GetItemName(size_t i) const;
-  // Null when item i is not of that kind or does not exist. A named value is held in the block's
-  // list itself: a pointer to one lasts until the next item is added to that block.
+  // Null when item i is not of that kind or does not exist. Sub-blocks and named values are held
+  // in the block's list itself: a pointer to one lasts until the next item is added to that block.
   const CBlock* GetBlock(size_t i) const;
   CBlock* GetBlockForEdit(size_t i);
   const CBlock_func* GetFunc(size_t i) const;
@@ -107,15 +109,44 @@ public:
 
 private:
   friend class detail::BlockTextReader;
-  // The variant's index is the item's ItemKind. Named values, the most numerous items, are held
-  // in place.
-  using Item = std::variant<std::unique_ptr<CBlock>, CBlock_named_value, std::unique_ptr<CBlock_func>,
-                            std::unique_ptr<CBlock_vec>>;
+  // A function item, made on the heap or in a read's arena (then with one of its references).
+  class FuncHolder {
+  public:
+    explicit FuncHolder(CBlock_func&& f);
+    FuncHolder(const CSharedText& name, BlockArena& arena);
+    FuncHolder(FuncHolder&& o) noexcept : m_p(o.m_p), m_inArena(o.m_inArena) { o.m_p = nullptr; }
+    FuncHolder& operator=(FuncHolder&& o) noexcept;
+    ~FuncHolder();
+    CBlock_func* get() const { return m_p; }
+
+  private:
+    CBlock_func* m_p;
+    bool m_inArena;
+  };
+  // The variant's index is the item's ItemKind. Sub-blocks and named values, nearly every item of
+  // a project, are held in place: 40 bytes each and no allocation of their own.
+  using Item = std::variant<CBlock, CBlock_named_value, FuncHolder, std::unique_ptr<CBlock_vec>>;
   static Item CloneItem(const Item& item);
+  // Appends an item made beforehand, so that it may come from this block's own items.
+  void Append(Item&& item);
+  void Grow(size_t capacity);
+  void MoveItemsTo(Item* items);
+  void FreeRoom();
+  void DestroyItems();
+  // Moves [b, e) in after the items held, with room for exactly those; the room comes from the
+  // arena when there is one and the block holds no room yet.
+  void AdoptItems(Item* b, Item* e, BlockArena* arena);
+  // The most items a block holds: m_capacity shares its word with two flags.
+  static constexpr size_t kMaxItems = (size_t(1) << 30) - 1;
 
   CSharedText m_name;
-  std::vector<Item> m_items;
-  mutable bool m_found = true;  // result of the last lookup; const lookups set it
+  // Owned: m_capacity slots, the first m_size constructed. Room from an arena holds one of its
+  // references and has the arena's address just before it.
+  Item* m_items = nullptr;
+  uint32_t m_size = 0;
+  uint32_t m_capacity : 30;
+  uint32_t m_inArena : 1;
+  mutable uint32_t m_found : 1;  // result of the last lookup; const lookups set it
 };
 
 // Exchange of one key. Writing appends the named value and answers 0. Reading answers 2 when the

@@ -1,13 +1,13 @@
 // Reading and writing block trees in their text form: the parser and the writer.
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "orvex/io/BlockArena.h"
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/TokenStream.h"
 
@@ -26,7 +26,10 @@ constexpr size_t kMaxSharedTexts = 4096;
 // message naming the line and what was expected.
 class BlockTextReader {
 public:
-  explicit BlockTextReader(CAbstract_istream& in) : m_in(in) {}
+  explicit BlockTextReader(CAbstract_istream& in) : m_in(in), m_arena(BlockArena::Create()) {}
+  ~BlockTextReader() { BlockArena::Release(m_arena); }
+  BlockTextReader(const BlockTextReader&) = delete;
+  BlockTextReader& operator=(const BlockTextReader&) = delete;
 
   bool ReadTopBlock(CBlock& out) {
     if (!Next()) return false;
@@ -56,12 +59,59 @@ private:
   // The same, shared with every equal short one read before: a tree then holds each name once.
   CSharedText Shared() {
     if (!m_t.rawBegin || static_cast<size_t>(m_t.rawEnd - m_t.rawBegin) > kMaxSharedBytes) return CSharedText(Text());
-    const std::string_view raw(m_t.rawBegin, static_cast<size_t>(m_t.rawEnd - m_t.rawBegin));
-    const auto found = m_shared.find(raw);
-    if (found != m_shared.end()) return found->second;
+    const char* const raw = m_t.rawBegin;
+    const size_t n = static_cast<size_t>(m_t.rawEnd - m_t.rawBegin);
+    const uint64_t hash = HashBytes(raw, n);
+    if (m_shared.empty()) m_shared.resize(64);
+    const size_t mask = m_shared.size() - 1;
+    size_t at = hash & mask;
+    for (; m_shared[at].bytes; at = (at + 1) & mask) {
+      const SharedSlot& slot = m_shared[at];
+      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return slot.text;
+    }
     CSharedText text(Text());
-    if (m_shared.size() < kMaxSharedTexts) m_shared.emplace(m_sharedKeys.emplace_back(raw), text);
+    if (m_sharedCount >= kMaxSharedTexts) return text;
+    if (2 * (m_sharedCount + 1) > m_shared.size()) {
+      Rehash(2 * m_shared.size());
+      for (at = hash & (m_shared.size() - 1); m_shared[at].bytes; at = (at + 1) & (m_shared.size() - 1)) {}
+    }
+    // The bytes are kept in pieces that never move: the slots point at them.
+    if (m_sharedBytes.empty() || m_sharedBytes.back().capacity() - m_sharedBytes.back().size() < n + 1) {
+      m_sharedBytes.emplace_back();
+      m_sharedBytes.back().reserve(std::max<size_t>(4096, n + 1));
+    }
+    std::string& piece = m_sharedBytes.back();
+    const size_t offset = piece.size();
+    piece.append(raw, n).push_back('\0');
+    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text};
+    ++m_sharedCount;
     return text;
+  }
+
+  static uint64_t HashBytes(const char* p, size_t n) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    for (; n >= 8; p += 8, n -= 8) {
+      uint64_t w = 0;
+      std::memcpy(&w, p, 8);
+      h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 32;
+    }
+    uint64_t w = 0;
+    std::memcpy(&w, p, n);
+    h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 29);
+  }
+
+  void Rehash(size_t size) {
+    std::vector<SharedSlot> old(size);
+    old.swap(m_shared);
+    const size_t mask = size - 1;
+    for (SharedSlot& slot : old) {
+      if (!slot.bytes) continue;
+      size_t at = slot.hash & mask;
+      while (m_shared[at].bytes) at = (at + 1) & mask;
+      m_shared[at] = std::move(slot);
+    }
   }
 
   bool IsName() const { return m_t.kind == Raw::kRawWord || m_t.kind == Raw::kRawString; }
@@ -124,10 +174,7 @@ private:
   bool ReadBlockBody(CBlock& block, int depth, int openLine) {
     const size_t base = m_items.size();
     const bool ok = ReadBlockItems(block, depth, openLine);
-    if (ok) {
-      block.m_items.reserve(block.m_items.size() + (m_items.size() - base));
-      for (size_t i = base; i < m_items.size(); ++i) block.m_items.push_back(std::move(m_items[i]));
-    }
+    if (ok) block.AdoptItems(m_items.data() + base, m_items.data() + m_items.size(), m_arena);
     m_items.resize(base);
     return ok;
   }
@@ -144,13 +191,13 @@ private:
       const int nameLine = m_t.line;
       if (!Next()) return false;
       if (IsPunct(L'{')) {
-        auto sub = std::make_unique<CBlock>(name);
-        if (!ReadBlockBody(*sub, depth + 1, nameLine)) return false;
-        m_items.emplace_back(std::move(sub));
+        CBlock sub(name);
+        if (!ReadBlockBody(sub, depth + 1, nameLine)) return false;
+        m_items.emplace_back(std::in_place_index<CBlock::kBlock>, std::move(sub));
       } else if (IsPunct(L'(')) {
-        auto f = std::make_unique<CBlock_func>(name);
-        if (!ReadFuncArgs(*f, depth + 1, nameLine)) return false;
-        m_items.emplace_back(std::move(f));
+        CBlock::FuncHolder f(name, *m_arena);
+        if (!ReadFuncArgs(*f.get(), depth + 1, nameLine)) return false;
+        m_items.emplace_back(std::in_place_index<CBlock::kFunc>, std::move(f));
       } else if (IsPunct(L'=')) {
         if (!Next()) return false;
         if (IsPunct(L'[')) {
@@ -278,12 +325,21 @@ private:
   }
 
   CAbstract_istream& m_in;
+  BlockArena* m_arena;  // one reference; the tree read holds its own
   CAbstract_istream::RawToken m_t;
   std::vector<CBlock_value> m_pending;  // plain arguments not yet moved into their function
   std::vector<CBlock::Item> m_items;    // items not yet moved into their block
   std::vector<double> m_reals;          // see MoreReals
-  std::deque<std::string> m_sharedKeys;  // the bytes that m_shared's keys view
-  std::unordered_map<std::string_view, CSharedText> m_shared;
+  // The texts held once: open addressing over a power of two slots, at most half of them used.
+  struct SharedSlot {
+    uint64_t hash = 0;
+    const char* bytes = nullptr;  // in m_sharedBytes; null for an empty slot
+    size_t length = 0;
+    CSharedText text;
+  };
+  std::vector<SharedSlot> m_shared;
+  size_t m_sharedCount = 0;
+  std::vector<std::string> m_sharedBytes;  // each reserved once, so that its bytes stay put
 };
 
 // Appends the text of block-tree items to a stream's buffer, flushing as it goes.

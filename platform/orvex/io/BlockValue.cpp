@@ -151,8 +151,6 @@ void CBlock_value::Read(CAbstract_istream& in) {
   *this = std::move(v);
 }
 
-CBlock_named_value::~CBlock_named_value() = default;
-
 void CBlock_named_value::Write(CAbstract_ostream& out) const { out.WriteNamedValue(*this); }
 
 void CBlock_named_value::Read(CAbstract_istream& in) {

@@ -102,19 +102,21 @@ private:
   } m_v;
 };
 
-class ORVEX_API CBlock_named_value : public CStreamio_object {
+// Not a stream object of its own (the streams take it by name): without a table of virtual
+// functions it is 32 bytes, and blocks hold millions of them.
+class ORVEX_API CBlock_named_value {
 public:
   CBlock_named_value() = default;
   explicit CBlock_named_value(const AString& key) : m_key(key) {}
   CBlock_named_value(const AString& key, const CBlock_value& value) : m_key(key), m_value(value) {}
   CBlock_named_value(const AString& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
   CBlock_named_value(const CSharedText& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
-  // Moves keep a long text value in place (the destructor below would otherwise make them copies).
+  // Moves keep a long text value in place (a declared destructor would otherwise make them copies).
   CBlock_named_value(const CBlock_named_value&) = default;
   CBlock_named_value(CBlock_named_value&&) = default;
   CBlock_named_value& operator=(const CBlock_named_value&) = default;
   CBlock_named_value& operator=(CBlock_named_value&&) = default;
-  ~CBlock_named_value() override;
+  ~CBlock_named_value() = default;
 
   const AString& GetKey() const { return m_key.Get(); }
   void SetKey(const AString& key) { m_key = CSharedText(key); }
@@ -125,9 +127,9 @@ public:
   bool operator!=(const CBlock_named_value& o) const { return !(*this == o); }
 
   // Key = value, on a line of its own.
-  void Write(CAbstract_ostream& out) const override;
+  void Write(CAbstract_ostream& out) const;
   // Reads Key = value; throws ReadErrorException{1} when the tokens do not form one.
-  void Read(CAbstract_istream& in) override;
+  void Read(CAbstract_istream& in);
 
 private:
   CSharedText m_key;

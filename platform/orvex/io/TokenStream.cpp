@@ -171,10 +171,11 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   if (detail::IsNameStart(c)) {
     while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
-    // Widened in place: assign() from a byte range would build a temporary wide string first.
-    m_tokText.resize(static_cast<size_t>(p - b));
-    std::copy(b, p, m_tokText.begin());
+    // Widened only when asked: a reader finds most names among those it holds already.
     t.kind = kRawWord;
+    t.asciiText = true;
+    t.numBegin = b;
+    t.numEnd = p;
     t.rawBegin = b;
     t.rawEnd = p;
   } else if (startsNumber) {
@@ -435,17 +436,22 @@ bool CAbstract_istream::Lex(RawToken& t) {
 }
 
 AString& CAbstract_istream::TokenText(RawToken& t) {
-  if (t.asciiText) {
+  if (!t.asciiText) return m_tokText;
+  if (t.kind == kRawWord) {
+    // Widened in place: assign() from a byte range would build a temporary wide string first.
+    m_tokText.resize(static_cast<size_t>(t.numEnd - t.numBegin));
+    std::copy(t.numBegin, t.numEnd, m_tokText.begin());
+  } else {
     m_tokText.clear();
     detail::AppendUtf8Decoded(m_tokText, t.numBegin, t.numEnd);
-    t.asciiText = false;
   }
+  t.asciiText = false;
   return m_tokText;
 }
 
 CToken CAbstract_istream::MakeToken(RawToken& t) {
   switch (t.kind) {
-    case kRawWord: return CToken(CToken::kWord, m_tokText, t.line);
+    case kRawWord: return CToken(CToken::kWord, TokenText(t), t.line);
     case kRawString: return CToken(CToken::kString, TokenText(t), t.line);
     case kRawInt:
     case kRawReal:
@@ -541,6 +547,11 @@ void CAbstract_istream::Recover() {
 
 CAbstract_istream& CAbstract_istream::operator>>(CStreamio_object& obj) {
   if (!m_fail) obj.Read(*this);
+  return *this;
+}
+
+CAbstract_istream& CAbstract_istream::operator>>(CBlock_named_value& nv) {
+  if (!m_fail) nv.Read(*this);
   return *this;
 }
 
@@ -689,6 +700,11 @@ CAbstract_ostream& CAbstract_ostream::operator<<(const CStreamio_manip& manip) {
 
 CAbstract_ostream& CAbstract_ostream::operator<<(const CStreamio_object& obj) {
   obj.Write(*this);
+  return *this;
+}
+
+CAbstract_ostream& CAbstract_ostream::operator<<(const CBlock_named_value& nv) {
+  nv.Write(*this);
   return *this;
 }
 

@@ -50,6 +50,8 @@ public:
 
   // Read may throw ReadErrorException; see CStreamio_object.
   CAbstract_istream& operator>>(CStreamio_object& obj);
+  // Key = value; may throw as CBlock_named_value::Read does.
+  CAbstract_istream& operator>>(CBlock_named_value& nv);
   CAbstract_istream& operator>>(CStreamio_manip& manip);
   CAbstract_istream& operator>>(CStreamio_manip&& manip);
   // Reads one block item. Damaged text fails the stream, keeps an error text and leaves the block
@@ -97,9 +99,9 @@ private:
   friend class detail::BlockTextReader;
 
   enum RawKind { kRawWord, kRawInt, kRawReal, kRawString, kRawPunct, kRawEnd, kRawError };
-  // A token as the lexer sees it. Word and string text is in m_tokText, except for a long
-  // string of plain ASCII (`asciiText`): its bytes [numBegin, numEnd) stay in the buffer or in
-  // m_longText until TokenText asks.
+  // A token as the lexer sees it. Word and string text is in m_tokText, except for a word or a
+  // long string of plain ASCII (`asciiText`): its bytes [numBegin, numEnd) stay in the buffer or
+  // in m_longText until TokenText asks.
   // Number bytes point into the buffer or m_numScratch. All stay valid until the next Lex.
   struct RawToken {
     RawKind kind = kRawEnd;
@@ -167,6 +169,7 @@ public:
 
   CAbstract_ostream& operator<<(const CStreamio_manip& manip);
   CAbstract_ostream& operator<<(const CStreamio_object& obj);
+  CAbstract_ostream& operator<<(const CBlock_named_value& nv);
   // The block's text, starting on a line of its own.
   CAbstract_ostream& operator<<(const CBlock& block);
   CAbstract_ostream& operator<<(const CBlockPtr& block);
