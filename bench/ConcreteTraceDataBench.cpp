@@ -57,48 +57,34 @@ void SetBytes(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kRows));
 }
 
-void BM_RawFileWriteRead(benchmark::State& state) {
+// `fresh`: each column read into memory of its own, as a reader that ends with columns of its own
+// must; on that baseline first touches of fresh pages cost what they cost the block form.
+void RawFileWriteRead(benchmark::State& state, bool fresh) {
   rep::ReportManager mgr(nullptr, true);
   std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
-  const std::string path = TempPath("rawtrace");
-  std::vector<double> back(kRows);
+  const std::string path = TempPath(fresh ? "rawtracefresh" : "rawtrace");
+  std::vector<double> reused(kRows);
   for (auto _ : state) {
     FILE* f = std::fopen(path.c_str(), "wb");
     for (const std::vector<double>* column : DoublesOf(*data)) std::fwrite(column->data(), sizeof(double), kRows, f);
     std::fclose(f);
     f = std::fopen(path.c_str(), "rb");
     for (int c = 0; c < 3; ++c) {
-      if (std::fread(back.data(), sizeof(double), kRows, f) != kRows) state.SkipWithError("short read");
-      benchmark::DoNotOptimize(back.data());
+      std::unique_ptr<double[]> own(fresh ? new double[kRows] : nullptr);
+      double* const back = fresh ? own.get() : reused.data();
+      if (std::fread(back, sizeof(double), kRows, f) != kRows) state.SkipWithError("short read");
+      benchmark::DoNotOptimize(back);
     }
     std::fclose(f);
   }
   std::remove(path.c_str());
   SetBytes(state);
 }
+
+void BM_RawFileWriteRead(benchmark::State& state) { RawFileWriteRead(state, false); }
 BENCHMARK(BM_RawFileWriteRead)->Unit(benchmark::kMillisecond);
 
-// The same, read into fresh memory each time, as a reader that ends with columns of its own must:
-// on this baseline first touches of fresh pages cost what they cost the block form.
-void BM_RawFileWriteReadFresh(benchmark::State& state) {
-  rep::ReportManager mgr(nullptr, true);
-  std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
-  const std::string path = TempPath("rawtracefresh");
-  for (auto _ : state) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    for (const std::vector<double>* column : DoublesOf(*data)) std::fwrite(column->data(), sizeof(double), kRows, f);
-    std::fclose(f);
-    f = std::fopen(path.c_str(), "rb");
-    for (int c = 0; c < 3; ++c) {
-      std::unique_ptr<double[]> back(new double[kRows]);
-      if (std::fread(back.get(), sizeof(double), kRows, f) != kRows) state.SkipWithError("short read");
-      benchmark::DoNotOptimize(back.get());
-    }
-    std::fclose(f);
-  }
-  std::remove(path.c_str());
-  SetBytes(state);
-}
+void BM_RawFileWriteReadFresh(benchmark::State& state) { RawFileWriteRead(state, true); }
 BENCHMARK(BM_RawFileWriteReadFresh)->Unit(benchmark::kMillisecond);
 
 void BM_StoredTraceFileWriteRead(benchmark::State& state) {

@@ -72,11 +72,17 @@ struct PopulationTest : ::testing::Test {
                                               *mediator, Dsd(), 1, (*subsweeps)[0].GetColumn()));
     texts = {L"F", L"mag(S)*L"};
     record.reset(rep::ValidateExpressions(*parser, texts));
+    expressions = Parse(texts);
+  }
+  // The texts as expressions over the solution's variables.
+  std::vector<Value> Parse(const std::vector<AString>& texts) const {
     VariableNameSpace names(1, 1, 0);
     names.AddVariable(f);
     names.AddVariable(l);
     InstalledParserScope installed(parser.get());
-    for (const AString& t : texts) expressions.emplace_back(t, Units::kNoUnit);
+    std::vector<Value> parsed;
+    for (const AString& t : texts) parsed.emplace_back(t, Units::kNoUnit);
+    return parsed;
   }
   static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
   VariableValues Major(double lv) {
@@ -291,14 +297,7 @@ TEST_F(PopulationTest, DatasetValuesAnswerTheCurveOfTheirPoint) {
   std::vector<long> datasetIDs;
   dsRecord->GetAllSimDatasetValues(datasetIDs);
   ASSERT_EQ(1u, datasetIDs.size());
-  std::vector<Value> dsExpressions;
-  {
-    VariableNameSpace names(1, 1, 0);
-    names.AddVariable(f);
-    names.AddVariable(l);
-    InstalledParserScope installed(parser.get());
-    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
-  }
+  const std::vector<Value> dsExpressions = Parse(dsTexts);
   rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
   datasets.ExtractDatasets(nullptr);
   EXPECT_TRUE(datasets.GetDatasetForPoint(datasetIDs[0], 0));
@@ -340,14 +339,7 @@ TEST_F(PopulationTest, ADatasetValueIsBuiltAfterTheOnesItUses) {
   }
   ASSERT_EQ(1u, outerUses.size()) << "the outer value uses the inner one";
   EXPECT_EQ(outerUses[0], datasetIDs[1]) << "listed after the value that uses it, so only the ordering helps";
-  std::vector<Value> dsExpressions;
-  {
-    VariableNameSpace names(1, 1, 0);
-    names.AddVariable(f);
-    names.AddVariable(l);
-    InstalledParserScope installed(parser.get());
-    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
-  }
+  const std::vector<Value> dsExpressions = Parse(dsTexts);
   rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
   datasets.ExtractDatasets(nullptr);
   DoubleColumn x, y;
@@ -373,14 +365,7 @@ TEST_F(PopulationTest, ColumnsHoldThePointByPointNumbersBitForBit) {
   const std::vector<AString> dsTexts{L"F", L"20*log10(mag(S))*L", L"max(mag(S))-mag(S)/F"};
   std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> dsRecord(rep::ValidateExpressions(*parser, dsTexts));
   ASSERT_TRUE(dsRecord);
-  std::vector<Value> dsExpressions;
-  {
-    VariableNameSpace names(1, 1, 0);
-    names.AddVariable(f);
-    names.AddVariable(l);
-    InstalledParserScope installed(parser.get());
-    for (const AString& t : dsTexts) dsExpressions.emplace_back(t, Units::kNoUnit);
-  }
+  const std::vector<Value> dsExpressions = Parse(dsTexts);
   rep::TraceDataDatasets datasets(*mediator, *connectivity, *dsRecord, *parser, nullptr);
   datasets.ExtractDatasets(nullptr);
   auto populate = [&](const std::vector<Value>& values, const std::vector<Column*>& columns) {
