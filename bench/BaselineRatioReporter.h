@@ -1,5 +1,5 @@
-// The usual console table, then one benchmark's time per iteration as a multiple of its baseline's:
-// the medians of their repetitions, whether reported one by one or only as aggregates.
+// The usual console table, then each measured benchmark's time per iteration as a multiple of its
+// baseline's: the medians of their repetitions, whether reported one by one or only as aggregates.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,9 +13,18 @@
 
 class BaselineRatioReporter : public benchmark::ConsoleReporter {
 public:
-  // `line` is a printf format with one %.2f, for the ratio.
+  // `line` is a printf format with one %.2f, for the ratio. `scale` turns a ratio of times into one
+  // of times per item where the two do different amounts of work (baseline's items / measured's).
+  struct Pair {
+    std::string measured;
+    std::string baseline;
+    std::string line;
+    double scale = 1;
+  };
+
   BaselineRatioReporter(std::string measured, std::string baseline, std::string line)
-      : m_measured(std::move(measured)), m_baseline(std::move(baseline)), m_line(std::move(line)) {}
+      : m_pairs{Pair{std::move(measured), std::move(baseline), std::move(line)}} {}
+  explicit BaselineRatioReporter(std::vector<Pair> pairs) : m_pairs(std::move(pairs)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
@@ -30,9 +39,11 @@ public:
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const double measured = Median(m_measured);
-    const double baseline = Median(m_baseline);
-    if (measured > 0 && baseline > 0) std::printf(m_line.c_str(), measured / baseline);
+    for (const Pair& p : m_pairs) {
+      const double measured = Median(p.measured);
+      const double baseline = Median(p.baseline);
+      if (measured > 0 && baseline > 0) std::printf(p.line.c_str(), measured / baseline * p.scale);
+    }
   }
 
 private:
@@ -45,9 +56,7 @@ private:
     return times[times.size() / 2];
   }
 
-  std::string m_measured;
-  std::string m_baseline;
-  std::string m_line;
+  std::vector<Pair> m_pairs;
   std::map<std::string, std::vector<double>> m_perIteration;
   std::map<std::string, double> m_median;
 };

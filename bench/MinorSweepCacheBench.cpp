@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
@@ -88,4 +89,10 @@ BENCHMARK(MergeAndCheck)->Arg(1000)->Arg(10000);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -3,6 +3,7 @@
 
 #include <list>
 
+#include "RatioReporter.h"
 #include "orvex/core/I18n.h"
 #include "orvex/core/LocalNameServer.h"
 #include "orvex/core/VelmorNameServer.h"
@@ -45,4 +46,10 @@ BENCHMARK(BM_LocalServerBatch)->Range(16, 1024);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

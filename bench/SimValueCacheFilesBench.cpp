@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BaselineRatioReporter.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
 #include "orvex/io/Block.h"
@@ -246,4 +247,17 @@ BENCHMARK(BM_CacheFilesRead) REPEATED;
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  const std::string once = "/1000/1000/iterations:1", repeated = "/1000/1000/iterations:4";
+  BaselineRatioReporter reporter({
+      {"BM_CacheFilesWrite" + once, "BM_RawWrite" + once, "cache files written in %.2f times fwrite of the same bytes (goal: within 2)\n"},
+      {"BM_CacheFilesRewrite" + once, "BM_RawRewrite" + once, "cache files written again in %.2f times fwrite over the same files (goal: within 2)\n"},
+      {"BM_CacheFilesRead" + once, "BM_RawReadIntoNewMemory" + once, "cache files read in %.2f times fread into fresh memory (goal: within 2)\n"},
+      {"BM_CacheFilesRead" + repeated, "BM_RawReadIntoNewMemory" + repeated, "cache files read, repeated, in %.2f times fread into memory of its own (goal: within 2)\n"},
+      {"BM_CacheFilesRead" + once, "BM_RawRead" + once, "cache files read in %.2f times a warm fread into one reused buffer\n"},
+  });
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
