@@ -39,8 +39,9 @@
 namespace rep {
 
 namespace {
-const wchar_t* const kTraceDef = L"TraceDef";
-const wchar_t* const kTraceDefinitionType = L"TraceDefinitionType";
+// Made once: a temporary text per lookup is an allocation per trace read.
+const AString kTraceDef(L"TraceDef");
+const AString kTraceDefinitionType(L"TraceDefinitionType");
 const wchar_t* const kUnknownTraceDefinitionType = L"UnknownTraceDefinitionType";
 const wchar_t* const kImportedTraceDefinition = L"ImportedTraceDefinition";
 

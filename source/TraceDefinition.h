@@ -43,7 +43,10 @@ public:
   DesignSolutionDefinition GetDesignSolutionDefinition() const override { return m_dsd; }
   const IPointsetDefinition* GetPointsetDefinition() const override { return m_pointset.get(); }
   AString GetBlockName() const override { return GetStaticBlockName(); }
-  static AString GetStaticBlockName() { return L"TraceDefinition"; }
+  static const AString& GetStaticBlockName() {
+    static const AString name(L"TraceDefinition");
+    return name;
+  }
 
   // MUndoableObject: undo snapshots of the whole definition.
   MUndoableObject* Clone() const override;
