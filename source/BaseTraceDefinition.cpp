@@ -64,8 +64,8 @@ void BaseTraceDefinition::VersionIDRecord::Assign(const MUndoableObject& from) {
 
 // ---- BaseTraceDefinition ----
 
-BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr)
-    : m_id(id::invalidID), mMgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
+BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const ExtTraceInfo* info)
+    : m_id(id::invalidID), m_extTraceInfo(info ? ExtTraceInfo(*info) : ExtTraceInfo()), mMgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const AString& name,
                                          const std::vector<AString>& expressions, const ExtTraceInfo& info,
@@ -181,6 +181,10 @@ bool BaseTraceDefinition::AssignNewID(ReportManager& mgr, IReportPasteListener* 
 
 void BaseTraceDefinition::SetDesignID(long) {}
 
+const io::CBlock* BaseTraceDefinition::FindExtTraceInfoBlock(const io::CBlock& traceBlock) {
+  return traceBlock.FindBlock(kExtendedTraceInfo);
+}
+
 io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) {
   if (!read) {
     RecordError(io::DoDataExchange(block, false, kID, m_id, io::kReturnCode));
@@ -230,7 +234,7 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     if (comp->DoDataExchange(*compBlock, true) == -1) continue;
     m_components.push_back(comp.release());
   }
-  if (const io::CBlock* extInfo = block.FindBlock(kExtendedTraceInfo))
+  if (const io::CBlock* extInfo = FindExtTraceInfoBlock(block))
     RecordError(mMgr.ReadExtTraceInfo(*extInfo, m_extTraceInfo));
   if (io::CBlock* families = block.FindBlockForEdit(TraceFamiliesDisplayDefinition::GetStaticBlockName()))
     RecordError(m_familiesDisplay.DoDataExchange(*families, true));

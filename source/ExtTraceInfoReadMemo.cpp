@@ -24,6 +24,13 @@ bool IsPlainNumber(const AString& text) {
 
 bool IsPlainNumberValue(const Value& v) { return v.IsParsedFromText() && v.IsValidText() && IsPlainNumber(v.GetValueText()); }
 
+// Everything a value holds, its root by identity: what an assignment from the other would leave.
+bool IsSameValue(const Value& a, const Value& b) {
+  return a.GetValueBase() == b.GetValueBase() && a.GetParameterType() == b.GetParameterType() &&
+         a.GetGivenUnits() == b.GetGivenUnits() && a.IsParsedFromText() == b.IsParsedFromText() &&
+         a.IsValidText() == b.IsValidText() && a.GetValueText() == b.GetValueText();
+}
+
 }  // namespace
 
 ExtTraceInfoReadMemo::ExtTraceInfoReadMemo() = default;
@@ -31,9 +38,9 @@ ExtTraceInfoReadMemo::ExtTraceInfoReadMemo() = default;
 ExtTraceInfoReadMemo::~ExtTraceInfoReadMemo() = default;
 
 io::ReadError ExtTraceInfoReadMemo::Read(const io::CBlock& block, ExtTraceInfo& info) {
-  if (m_sharesLeft > 0 && block == m_block) {
+  if (Find(block)) {
     --m_sharesLeft;
-    info = m_info;
+    if (!HoldsCopyOfKept(info)) info = m_info;
     block.ResetFound(true);
     return io::kNoError;
   }
@@ -45,6 +52,15 @@ io::ReadError ExtTraceInfoReadMemo::Read(const io::CBlock& block, ExtTraceInfo& 
   m_info = info;
   m_sharesLeft = kMaxShares;
   return result;
+}
+
+const ExtTraceInfo* ExtTraceInfoReadMemo::Find(const io::CBlock& block) const {
+  return m_sharesLeft > 0 && block == m_block ? &m_info : nullptr;
+}
+
+bool ExtTraceInfoReadMemo::HoldsCopyOfKept(const ExtTraceInfo& info) const {
+  return info.GetYAxis() == m_info.GetYAxis() && IsSameValue(info.GetOffsetTime(), m_info.GetOffsetTime()) &&
+         IsSameValue(info.GetSweepValue(), m_info.GetSweepValue());
 }
 
 bool ExtTraceInfoReadMemo::CanReuse(const io::CBlock& block, const ExtTraceInfo& read) {

@@ -18,9 +18,13 @@ public:
 
   // What info.Read(block) answers, with info as that read leaves it.
   io::ReadError Read(const io::CBlock& block, ExtTraceInfo& info);
+  // What a read of the block would copy; null when it would parse. A trace made with a copy of it
+  // keeps that copy through the read, instead of trading default values for it.
+  const ExtTraceInfo* Find(const io::CBlock& block) const;
 
 private:
   static bool CanReuse(const io::CBlock& block, const ExtTraceInfo& read);
+  bool HoldsCopyOfKept(const ExtTraceInfo& info) const;
 
   // Copies share their values' roots, and a root held by very many values makes each further
   // holder slow to add: a root serves a few traces, then a new read makes the next.

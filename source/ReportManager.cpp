@@ -955,6 +955,10 @@ io::ReadError ReportManager::ReadExtTraceInfo(const io::CBlock& block, ExtTraceI
   return m_extInfoReadMemo->Read(block, info);
 }
 
+const ExtTraceInfo* ReportManager::FindExtTraceInfoRead(const io::CBlock& block) const {
+  return m_extInfoReadMemo ? m_extInfoReadMemo->Find(block) : nullptr;
+}
+
 io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {
   const HeldIDsEdit edit(*this);
   return ReadReportsNotingDrawnIDs(block, nullptr);

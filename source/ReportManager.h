@@ -267,6 +267,8 @@ public:
   // What info.Read(block) would do; a trace whose block repeats an earlier one's may take a copy
   // of what that read made (ExtTraceInfoReadMemo).
   io::ReadError ReadExtTraceInfo(const io::CBlock& block, ExtTraceInfo& info);
+  // What ReadExtTraceInfo of the block would copy; null when it would parse.
+  const ExtTraceInfo* FindExtTraceInfoRead(const io::CBlock& block) const;
 
 private:
   // Activates the output variables of the expressions for a test: the names of the user's

@@ -44,7 +44,8 @@ const AString kDesignSolnDefn(L"DesignSolnDefn");
 const AString kDesignInstanceID(L"DesignInstanceID");
 }  // namespace
 
-TraceDefinition::TraceDefinition(ReportManager& mgr, bool /*forReading*/) : BaseTraceDefinition(mgr) {
+TraceDefinition::TraceDefinition(ReportManager& mgr, bool /*forReading*/, const ExtTraceInfo* extInfo)
+    : BaseTraceDefinition(mgr, extInfo) {
   ReadUndoableFromStorage();
 }
 

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "ExtTraceInfoReadMemo.h"
 #include "RepTest.h"
@@ -108,4 +109,39 @@ TEST(ExtTraceInfoReadMemo, SharesOnlyPlainNumbers) {
   expected.Read(plain);
   for (const ExtTraceInfo& info : infos) ExpectSameInfo(expected, info);
   EXPECT_EQ(infos.front().GetOffsetTime().GetValueBase(), infos[1].GetOffsetTime().GetValueBase());
+}
+
+// A trace made with a copy of what the memo would hand out keeps it through the read; one changed
+// since, in any part, is read as the plain read leaves it.
+TEST(ExtTraceInfoReadMemo, InfoStartedAsTheCopyItWouldHandOut) {
+  rep::ExtTraceInfoReadMemo memo;
+  const io::CBlock plain = InfoBlock(kDefaults);
+  EXPECT_EQ(nullptr, memo.Find(plain));
+  ExtTraceInfo first;
+  ASSERT_EQ(io::kNoError, memo.Read(plain, first));
+  const ExtTraceInfo* kept = memo.Find(plain);
+  ASSERT_NE(nullptr, kept);
+  EXPECT_EQ(nullptr, memo.Find(InfoBlock("YAxis = 1\nOffsetTime = \"0\"\nOffsetTimeUnits = 90\nSweepValue = \"0\"\n"
+                                         "SweepValueUnits = 90\n")));
+  ExtTraceInfo expected;
+  expected.Read(plain);
+
+  struct Case {
+    std::function<void(ExtTraceInfo&)> change;
+    const char* why;
+  };
+  const Case cases[] = {
+      {[](ExtTraceInfo&) {}, "unchanged"},
+      {[](ExtTraceInfo& i) { i.SetYAxis(rep::kYAxis1); }, "another axis"},
+      {[](ExtTraceInfo& i) { i.SetOffsetTime(Value(0.0, Units::kNoUnit)); }, "the same number, not from text"},
+      {[](ExtTraceInfo& i) { i.m_sweepValue.SetValueText(AString(L"0"), Units::kGHz); }, "other units"},
+      {[](ExtTraceInfo& i) { i.m_sweepValue.SetStringValueText(AString(L"0")); }, "a text constant"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ExtTraceInfo started(*memo.Find(plain));
+    c.change(started);
+    EXPECT_EQ(io::kNoError, memo.Read(plain, started));
+    ExpectSameInfo(expected, started);
+  }
 }
