@@ -218,7 +218,7 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
   bool tied = m_traceParams.GetIsNameTiedToExpressionFlag();
   io::DoDataExchange(block, true, kName, name, io::kReturnCode);
   RecordError(io::DoDataExchange(block, true, kTieNameToExpr, tied, io::kReturnCode));
-  m_traceParams.SetName(name);
+  m_traceParams.SetName(std::move(name));
   m_traceParams.SetIsNameTiedToExpressionFlag(tied);
 
   // Sub-blocks are read where they stand: a read changes nothing in them.

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 #include <set>
 #include <vector>
 
@@ -40,6 +41,7 @@ public:
 
     AString GetName() const { return m_name; }
     void SetName(const AString& name) { m_name = name; }
+    void SetName(AString&& name) { m_name = std::move(name); }
     bool GetIsNameTiedToExpressionFlag() const { return m_tiedToExpression; }
     void SetIsNameTiedToExpressionFlag(bool tied) { m_tiedToExpression = tied; }
 

@@ -12,8 +12,10 @@
 namespace rep {
 
 namespace {
-const wchar_t* const kFamilyBlock = L"FamilyBlock";
-const wchar_t* const kSpecifiableIfInFamilies = L"SpecifiableSubsweepsIfInFamilies";
+// Made once: a temporary text per lookup is an allocation per trace read.
+const AString kFamilyBlock(L"FamilyBlock");
+const AString kSpecifiableIfInFamilies(L"SpecifiableSubsweepsIfInFamilies");
+const AString kSubsweeps(SubsweepDefParamsContainer().GetBlockName());
 }  // namespace
 
 PointsetDefinition::PointsetDefinition(const SubsweepDefParamsContainer& subsweeps,
@@ -119,7 +121,7 @@ io::ReadError PointsetDefinition::DoDataExchange(io::CBlock& block, bool read) {
   }
 
   // Sub-blocks are read where they stand: a read changes nothing in them.
-  if (io::CBlock* subsweeps = block.FindBlockForEdit(m_subsweeps.GetBlockName())) {
+  if (io::CBlock* subsweeps = block.FindBlockForEdit(kSubsweeps)) {
     result = m_subsweeps.DoDataExchange(*subsweeps, true);
   } else {
     io::CBlock none;
