@@ -65,7 +65,8 @@ void BaseTraceDefinition::VersionIDRecord::Assign(const MUndoableObject& from) {
 // ---- BaseTraceDefinition ----
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const ExtTraceInfo* info)
-    : m_id(id::invalidID), m_extTraceInfo(info ? ExtTraceInfo(*info) : ExtTraceInfo()), mMgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
+    : m_id(id::invalidID), m_extTraceInfo(info ? ExtTraceInfo(*info) : ExtTraceInfo()), mMgr(mgr),
+      m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const AString& name,
                                          const std::vector<AString>& expressions, const ExtTraceInfo& info,

@@ -3,8 +3,8 @@
 
 #include <map>
 #include <memory>
-#include <utility>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Gravik/IBaseTraceDefinition.h"

@@ -22,7 +22,9 @@ bool IsPlainNumber(const AString& text) {
   return r.ec == std::errc() && r.ptr == end;
 }
 
-bool IsPlainNumberValue(const Value& v) { return v.IsParsedFromText() && v.IsValidText() && IsPlainNumber(v.GetValueText()); }
+bool IsPlainNumberValue(const Value& v) {
+  return v.IsParsedFromText() && v.IsValidText() && IsPlainNumber(v.GetValueText());
+}
 
 // Everything a value holds, its root by identity: what an assignment from the other would leave.
 bool IsSameValue(const Value& a, const Value& b) {
