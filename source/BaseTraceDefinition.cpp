@@ -13,7 +13,13 @@
 namespace rep {
 
 namespace {
-const wchar_t* const kVersionID = L"VersionID";
+// Keys made once: a temporary text per lookup is an allocation per trace read.
+const AString kID(L"ID");
+const AString kName(L"Name");
+const AString kTieNameToExpr(L"TieNameToExpr");
+const AString kComponents(L"Components");
+const AString kExtendedTraceInfo(L"ExtendedTraceInfo");
+const AString kVersionID(L"VersionID");
 }  // namespace
 
 // ---- TraceParams ----
@@ -58,8 +64,9 @@ void BaseTraceDefinition::VersionIDRecord::Assign(const MUndoableObject& from) {
 
 // ---- BaseTraceDefinition ----
 
-BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr)
-    : m_id(id::invalidID), mMgr(mgr), m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
+BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const ExtTraceInfo* info)
+    : m_id(id::invalidID), m_extTraceInfo(info ? ExtTraceInfo(*info) : ExtTraceInfo()), mMgr(mgr),
+      m_traceParams(AString(), true), m_versionID(mgr.GetNewVersionID()) {}
 
 BaseTraceDefinition::BaseTraceDefinition(ReportManager& mgr, const AString& name,
                                          const std::vector<AString>& expressions, const ExtTraceInfo& info,
@@ -175,15 +182,19 @@ bool BaseTraceDefinition::AssignNewID(ReportManager& mgr, IReportPasteListener* 
 
 void BaseTraceDefinition::SetDesignID(long) {}
 
+const io::CBlock* BaseTraceDefinition::FindExtTraceInfoBlock(const io::CBlock& traceBlock) {
+  return traceBlock.FindBlock(kExtendedTraceInfo);
+}
+
 io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) {
   if (!read) {
-    RecordError(io::DoDataExchange(block, false, L"ID", m_id, io::kReturnCode));
+    RecordError(io::DoDataExchange(block, false, kID, m_id, io::kReturnCode));
     RecordError(m_undoVersion.DoDataExchange(block, false));
     AString name = m_traceParams.GetName();
     bool tied = m_traceParams.GetIsNameTiedToExpressionFlag();
-    RecordError(io::DoDataExchange(block, false, L"Name", name, io::kReturnCode));
-    RecordError(io::DoDataExchange(block, false, L"TieNameToExpr", tied, io::kReturnCode));
-    io::CBlock components(L"Components");
+    RecordError(io::DoDataExchange(block, false, kName, name, io::kReturnCode));
+    RecordError(io::DoDataExchange(block, false, kTieNameToExpr, tied, io::kReturnCode));
+    io::CBlock components(kComponents);
     for (ITraceComponentDefinition* c : m_components) {
       auto* comp = static_cast<TraceComponentDefinition*>(c);
       io::CBlock compBlock(comp->GetBlockName());
@@ -191,7 +202,7 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
       components << std::move(compBlock);
     }
     block << std::move(components);
-    io::CBlock extInfo(L"ExtendedTraceInfo");
+    io::CBlock extInfo(kExtendedTraceInfo);
     RecordError(m_extTraceInfo.Write(extInfo));
     block << std::move(extInfo);
     io::CBlock families(m_familiesDisplay.GetBlockName());
@@ -202,35 +213,32 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     return GetReadStatus();
   }
 
-  RecordError(io::DoDataExchange(block, true, L"ID", m_id, io::kReturnCode));
+  RecordError(io::DoDataExchange(block, true, kID, m_id, io::kReturnCode));
   RecordError(m_undoVersion.DoDataExchange(block, true));
   AString name = m_traceParams.GetName();
   bool tied = m_traceParams.GetIsNameTiedToExpressionFlag();
-  io::DoDataExchange(block, true, L"Name", name, io::kReturnCode);
-  RecordError(io::DoDataExchange(block, true, L"TieNameToExpr", tied, io::kReturnCode));
-  m_traceParams.SetName(name);
+  io::DoDataExchange(block, true, kName, name, io::kReturnCode);
+  RecordError(io::DoDataExchange(block, true, kTieNameToExpr, tied, io::kReturnCode));
+  m_traceParams.SetName(std::move(name));
   m_traceParams.SetIsNameTiedToExpressionFlag(tied);
 
-  const io::CBlock* components = block.FindBlock(L"Components");
+  // Sub-blocks are read where they stand: a read changes nothing in them.
+  io::CBlock* components = block.FindBlockForEdit(kComponents);
   if (!components) return -1;
-  const AString compName = TraceComponentDefinition::GetStaticBlockName();
+  const AString& compName = TraceComponentDefinition::GetStaticBlockName();
+  m_components.reserve(m_components.size() + components->GetNumItems());
   for (size_t i = 0; i < components->GetNumItems(); ++i) {
     if (components->GetItemName(i) != compName) continue;
-    const io::CBlock* compBlock = components->GetBlock(i);
+    io::CBlock* compBlock = components->GetBlockForEdit(i);
     if (!compBlock) continue;
-    auto* comp = new TraceComponentDefinition;
-    io::CBlock copy(*compBlock);
-    if (comp->DoDataExchange(copy, true) == -1) {
-      delete comp;
-      continue;
-    }
-    m_components.push_back(comp);
+    auto comp = std::make_unique<TraceComponentDefinition>();
+    if (comp->DoDataExchange(*compBlock, true) == -1) continue;
+    m_components.push_back(comp.release());
   }
-  if (const io::CBlock* extInfo = block.FindBlock(L"ExtendedTraceInfo")) RecordError(m_extTraceInfo.Read(*extInfo));
-  if (const io::CBlock* families = block.FindBlock(m_familiesDisplay.GetBlockName())) {
-    io::CBlock copy(*families);
-    RecordError(m_familiesDisplay.DoDataExchange(copy, true));
-  }
+  if (const io::CBlock* extInfo = FindExtTraceInfoBlock(block))
+    RecordError(mMgr.ReadExtTraceInfo(*extInfo, m_extTraceInfo));
+  if (io::CBlock* families = block.FindBlockForEdit(TraceFamiliesDisplayDefinition::GetStaticBlockName()))
+    RecordError(m_familiesDisplay.DoDataExchange(*families, true));
   // Older blocks carry no version: the one drawn at construction stands.
   long versionID = m_versionID.m_versionID;
   if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError)

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Gravik/IBaseTraceDefinition.h"
@@ -40,6 +41,7 @@ public:
 
     AString GetName() const { return m_name; }
     void SetName(const AString& name) { m_name = name; }
+    void SetName(AString&& name) { m_name = std::move(name); }
     bool GetIsNameTiedToExpressionFlag() const { return m_tiedToExpression; }
     void SetIsNameTiedToExpressionFlag(bool tied) { m_tiedToExpression = tied; }
 
@@ -59,7 +61,8 @@ public:
     long m_versionID;
   };
 
-  explicit BaseTraceDefinition(ReportManager& mgr);
+  // For reading: the display settings start as a copy of `info` when given, else as defaults.
+  explicit BaseTraceDefinition(ReportManager& mgr, const ExtTraceInfo* info = nullptr);
   BaseTraceDefinition(ReportManager& mgr, const AString& name, const std::vector<AString>& expressions,
                       const ExtTraceInfo& info, bool tiedToExpression,
                       const TraceFamiliesDisplayParameters* familiesParams);
@@ -102,6 +105,8 @@ public:
   virtual void UpdateTraceExpressions(const QuantityRenameMap& renames, IVelmorCommand* cmd) = 0;
 
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
+  // The sub-block of a trace's block that holds its display settings; null when there is none.
+  static const io::CBlock* FindExtTraceInfoBlock(const io::CBlock& traceBlock);
 
   const ReportManager& GetManager() const { return mMgr; }
   ReportManager& GetManagerForEdit() const { return mMgr; }

@@ -12,8 +12,10 @@
 namespace rep {
 
 namespace {
-const wchar_t* const kFamilyBlock = L"FamilyBlock";
-const wchar_t* const kSpecifiableIfInFamilies = L"SpecifiableSubsweepsIfInFamilies";
+// Made once: a temporary text per lookup is an allocation per trace read.
+const AString kFamilyBlock(L"FamilyBlock");
+const AString kSpecifiableIfInFamilies(L"SpecifiableSubsweepsIfInFamilies");
+const AString kSubsweeps(SubsweepDefParamsContainer().GetBlockName());
 }  // namespace
 
 PointsetDefinition::PointsetDefinition(const SubsweepDefParamsContainer& subsweeps,
@@ -118,9 +120,13 @@ io::ReadError PointsetDefinition::DoDataExchange(io::CBlock& block, bool read) {
     return result;
   }
 
-  io::CBlock subsweeps(m_subsweeps.GetBlockName());
-  block >> subsweeps;
-  result = m_subsweeps.DoDataExchange(subsweeps, true);
+  // Sub-blocks are read where they stand: a read changes nothing in them.
+  if (io::CBlock* subsweeps = block.FindBlockForEdit(kSubsweeps)) {
+    result = m_subsweeps.DoDataExchange(*subsweeps, true);
+  } else {
+    io::CBlock none;
+    result = m_subsweeps.DoDataExchange(none, true);
+  }
 
   if (const io::CBlock_func* familyBlock = block.FindFunc(kFamilyBlock)) {
     AString key;
@@ -134,10 +140,8 @@ io::ReadError PointsetDefinition::DoDataExchange(io::CBlock& block, bool read) {
   }
 
   m_specifiableIfInFamilies.ClearAll();
-  if (const io::CBlock* specifiable = block.FindBlock(kSpecifiableIfInFamilies)) {
-    io::CBlock copy(*specifiable);
-    result = m_specifiableIfInFamilies.DoDataExchange(copy, true);
-  }
+  if (io::CBlock* specifiable = block.FindBlockForEdit(kSpecifiableIfInFamilies))
+    result = m_specifiableIfInFamilies.DoDataExchange(*specifiable, true);
   return result;
 }
 

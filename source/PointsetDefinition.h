@@ -31,7 +31,10 @@ public:
   // Only from another PointsetDefinition; anything else is refused after an assertion.
   void CopyFrom(const IPointsetDefinition& other) override;
   AString GetBlockName() const override { return GetStaticBlockName(); }
-  static AString GetStaticBlockName() { return L"PointsetDefinition"; }
+  static const AString& GetStaticBlockName() {
+    static const AString name(L"PointsetDefinition");
+    return name;
+  }
   const SubsweepDefParamsContainer& GetSubsweepDefParamsContainer() const override { return m_subsweeps; }
   unsigned GetVariableValuesDefParams(std::vector<VariableValuesDefParams>& out) const override;
   const SubsweepDefParamsContainer& GetSpecifiableSubsweepsIfInFamilies() const override {

@@ -39,8 +39,9 @@
 namespace rep {
 
 namespace {
-const wchar_t* const kTraceDef = L"TraceDef";
-const wchar_t* const kTraceDefinitionType = L"TraceDefinitionType";
+// Made once: a temporary text per lookup is an allocation per trace read.
+const AString kTraceDef(L"TraceDef");
+const AString kTraceDefinitionType(L"TraceDefinitionType");
 const wchar_t* const kUnknownTraceDefinitionType = L"UnknownTraceDefinitionType";
 const wchar_t* const kImportedTraceDefinition = L"ImportedTraceDefinition";
 
@@ -624,10 +625,14 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
       continue;
     }
     std::unique_ptr<BaseTraceDefinition> trace;
-    if (code == 1)
-      trace.reset(new TraceDefinition(mMgr, true));
-    else
+    if (code == 1) {
+      // Started with the display settings its read would copy: defaults made only to be replaced
+      // cost a trace more than the rest of its settings.
+      const io::CBlock* extInfo = BaseTraceDefinition::FindExtTraceInfoBlock(traceBlock);
+      trace.reset(new TraceDefinition(mMgr, true, extInfo ? mMgr.FindExtTraceInfoRead(*extInfo) : nullptr));
+    } else {
       trace.reset(new ImportedTraceDefinition(mMgr));
+    }
     const io::ReadError err = trace->DoDataExchange(traceBlock, true);
     if (trace->GetID() == id::invalidID) {
       // A trace without an ID can be neither looked up nor written back as it was: left out,

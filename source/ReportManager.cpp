@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "BaseTraceDefinition.h"
+#include "ExtTraceInfoReadMemo.h"
 #include "Gravik/ISimValueCache.h"
 #include "GravikUtils.h"
 #include "PointsetDefinition.h"
@@ -947,6 +948,15 @@ bool ReportManager::WriteReport(io::CBlock& block, ReportDefinition& report, con
   const bool ok = report.WriteReportBlock(reportBlock, traceIDs);
   block << std::move(reportBlock);
   return ok;
+}
+
+io::ReadError ReportManager::ReadExtTraceInfo(const io::CBlock& block, ExtTraceInfo& info) {
+  if (!m_extInfoReadMemo) m_extInfoReadMemo = std::make_unique<ExtTraceInfoReadMemo>();
+  return m_extInfoReadMemo->Read(block, info);
+}
+
+const ExtTraceInfo* ReportManager::FindExtTraceInfoRead(const io::CBlock& block) const {
+  return m_extInfoReadMemo ? m_extInfoReadMemo->Find(block) : nullptr;
 }
 
 io::ReadError ReportManager::ReadReportsOfBlock(io::CBlock& block) {

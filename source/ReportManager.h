@@ -25,9 +25,11 @@ class ISolutionManagerForReports;
 class ISimValueInfoCache;
 class IReportPasteListener;
 class CompositeReferencedPostprocessingQuantityMsg;
+class ExtTraceInfo;
 
 namespace rep {
 
+class ExtTraceInfoReadMemo;
 class ReportDefinition;
 class ReportDataManager;
 class BaseTraceDefinition;
@@ -262,6 +264,11 @@ public:
   std::vector<ReportDefinition*> AppendReportsTakenFrom(ReportManager& from);
 
   ReportCopyPasteMgr& GetCopyPasteMgr() { return m_copyPasteMgr; }
+  // What info.Read(block) would do; a trace whose block repeats an earlier one's may take a copy
+  // of what that read made (ExtTraceInfoReadMemo).
+  io::ReadError ReadExtTraceInfo(const io::CBlock& block, ExtTraceInfo& info);
+  // What ReadExtTraceInfo of the block would copy; null when it would parse.
+  const ExtTraceInfo* FindExtTraceInfoRead(const io::CBlock& block) const;
 
 private:
   // Activates the output variables of the expressions for a test: the names of the user's
@@ -307,6 +314,7 @@ private:
   mutable std::unordered_map<long, HeldTrace> m_tracesByID;
   mutable bool m_heldIDsKnown = false;
   mutable int m_openEdits = 0;  // HeldIDsEdit scopes open now
+  std::unique_ptr<ExtTraceInfoReadMemo> m_extInfoReadMemo;  // made on the first trace read
 };
 
 // The undo record of a list of reports or traces of a manager: its undo and redo change which

@@ -4,6 +4,10 @@
 
 namespace rep {
 
+namespace {
+const AString kExpr(L"Expr");  // made once: read for every component of every trace
+}  // namespace
+
 TraceComponentDefinition::TraceComponentDefinition(const TraceComponentDefinition& other)
     : ITraceComponentDefinition(), io::CStreamio_block_object(), m_expression(other.m_expression) {}
 
@@ -19,7 +23,7 @@ void TraceComponentDefinition::CopyFrom(const ITraceComponentDefinition& other) 
 }
 
 io::ReadError TraceComponentDefinition::DoDataExchange(io::CBlock& block, bool read) {
-  RecordError(io::DoDataExchange(block, read, L"Expr", m_expression, io::kReturnCode));
+  RecordError(io::DoDataExchange(block, read, kExpr, m_expression, io::kReturnCode));
   return GetReadStatus();
 }
 

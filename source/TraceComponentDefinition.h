@@ -20,7 +20,10 @@ public:
   // Only from another TraceComponentDefinition; anything else is refused after an assertion.
   void CopyFrom(const ITraceComponentDefinition& other) override;
 
-  static AString GetStaticBlockName() { return L"TraceComponentDefinition"; }
+  static const AString& GetStaticBlockName() {
+    static const AString name(L"TraceComponentDefinition");
+    return name;
+  }
   AString GetBlockName() const override { return GetStaticBlockName(); }
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
 

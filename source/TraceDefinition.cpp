@@ -38,7 +38,14 @@
 
 namespace rep {
 
-TraceDefinition::TraceDefinition(ReportManager& mgr, bool /*forReading*/) : BaseTraceDefinition(mgr) {
+namespace {
+// Keys made once: a temporary text per lookup is an allocation per trace read.
+const AString kDesignSolnDefn(L"DesignSolnDefn");
+const AString kDesignInstanceID(L"DesignInstanceID");
+}  // namespace
+
+TraceDefinition::TraceDefinition(ReportManager& mgr, bool /*forReading*/, const ExtTraceInfo* extInfo)
+    : BaseTraceDefinition(mgr, extInfo) {
   ReadUndoableFromStorage();
 }
 
@@ -217,11 +224,11 @@ void TraceDefinition::RecordEditInCommand(IVelmorCommand* cmd, bool recordAsEdit
 io::ReadError TraceDefinition::DoDataExchange(io::CBlock& block, bool read) {
   ClearReadStatus();
   if (!read) {
-    io::CBlock dsdBlock(L"DesignSolnDefn");
+    io::CBlock dsdBlock(kDesignSolnDefn);
     RecordError(m_dsd.DoDataExchange(dsdBlock, false));
     block << std::move(dsdBlock);
   } else {
-    io::CBlock* dsdBlock = block.FindBlockForEdit(L"DesignSolnDefn");
+    io::CBlock* dsdBlock = block.FindBlockForEdit(kDesignSolnDefn);
     if (!dsdBlock) return -1;
     RecordError(m_dsd.DoDataExchange(*dsdBlock, true));
   }
@@ -241,12 +248,12 @@ io::ReadError TraceDefinition::DoDataExchange(io::CBlock& block, bool read) {
   } else {
     auto* pointset = new PointsetDefinition;
     m_pointset.reset(pointset);
-    io::CBlock* pointsetBlock = block.FindBlockForEdit(pointset->GetBlockName());
+    io::CBlock* pointsetBlock = block.FindBlockForEdit(PointsetDefinition::GetStaticBlockName());
     if (!pointsetBlock) return -1;
     RecordError(pointset->DoDataExchange(*pointsetBlock, true));
   }
 
-  RecordError(io::DoDataExchange(block, read, L"DesignInstanceID", m_designInstanceID, io::kReturnCode));
+  RecordError(io::DoDataExchange(block, read, kDesignInstanceID, m_designInstanceID, io::kReturnCode));
   return GetReadStatus();
 }
 

@@ -17,8 +17,9 @@ class PointsetDefinition;
 
 class TraceDefinition : public virtual BaseTraceDefinition, public MUndoableObject, public virtual ITraceDefinition {
 public:
-  // For reading from a block: the design instance comes with the block.
-  TraceDefinition(ReportManager& mgr, bool forReading);
+  // For reading from a block: the design instance comes with the block. The display settings
+  // start as a copy of extInfo when given.
+  TraceDefinition(ReportManager& mgr, bool forReading, const ExtTraceInfo* extInfo = nullptr);
   TraceDefinition(ReportManager& mgr, const AString& name, const std::vector<AString>& expressions,
                   const DesignSolutionDefinition& dsd, const IPointsetDefinition& pointset, const ExtTraceInfo& info,
                   long designInstanceID, bool tiedToExpression, const TraceFamiliesDisplayParameters* familiesParams);
@@ -43,7 +44,10 @@ public:
   DesignSolutionDefinition GetDesignSolutionDefinition() const override { return m_dsd; }
   const IPointsetDefinition* GetPointsetDefinition() const override { return m_pointset.get(); }
   AString GetBlockName() const override { return GetStaticBlockName(); }
-  static AString GetStaticBlockName() { return L"TraceDefinition"; }
+  static const AString& GetStaticBlockName() {
+    static const AString name(L"TraceDefinition");
+    return name;
+  }
 
   // MUndoableObject: undo snapshots of the whole definition.
   MUndoableObject* Clone() const override;

@@ -9,6 +9,7 @@
 namespace rep {
 
 namespace {
+const AString kDisplayFamiliesType(L"DisplayFamiliesType");
 const wchar_t* const kDisplayAll = L"DisplayAll";
 const wchar_t* const kDisplayStatistics = L"DisplayStatistics";
 const wchar_t* const kDisplayHistogram = L"DisplayHistogram";
@@ -69,7 +70,7 @@ io::ReadError TraceFamiliesDisplayDefinition::DoDataExchange(io::CBlock& block, 
     ORVEX_ASSERT(m_familiesDisplayParams);
     typeName = GetDisplayFamiliesType();
   }
-  io::ReadError typeRead = io::DoDataExchange(block, read, L"DisplayFamiliesType", typeName, io::kReturnCode);
+  io::ReadError typeRead = io::DoDataExchange(block, read, kDisplayFamiliesType, typeName, io::kReturnCode);
   err += typeRead;
   if (read) {
     // Unknown or missing kind: keep the parameters held so far, so they are never null, and

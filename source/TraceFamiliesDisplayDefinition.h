@@ -29,7 +29,11 @@ public:
   // Null for a name that is none of the three, compared exactly.
   static TraceFamiliesDisplayParameters* CreateFamiliesDisplayParams(const AString& typeName);
 
-  AString GetBlockName() const override { return L"TraceFamiliesDisplayDefinition"; }
+  AString GetBlockName() const override { return GetStaticBlockName(); }
+  static const AString& GetStaticBlockName() {
+    static const AString name(L"TraceFamiliesDisplayDefinition");
+    return name;
+  }
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
 
 private:

@@ -449,3 +449,40 @@ TEST_F(ProjectBlockTest, OlderTraceBlocksWithoutVersionIDs) {
   EXPECT_EQ(io::kNoError, reloaded.DoDataExchange(saved, true));
   EXPECT_EQ(read, Traces(reloaded));
 }
+
+// Traces that share one block of display settings, and some that differ from it, each load the
+// settings they were saved with.
+TEST_F(ProjectBlockTest, DisplaySettingsOfEveryTraceSurviveTheLoad) {
+  auto plain = MakeTrace({L"Freq", L"mag(S11)"});
+  auto other = MakeTrace({L"Freq", L"mag(S11)"});
+  ExtTraceInfo info;
+  info.SetYAxis(rep::kYAxis2);
+  info.SetSweepValue(Value(2.5, Units::kGHz));
+  info.SetOffsetTime(Value(AString(L"2*pi"), Units::kNs));
+  other->SetExtendedTraceInfo(info);
+  std::vector<rep::IBaseTraceDefinition*> traces;
+  for (int i = 0; i < 40; ++i) traces.push_back(i % 17 == 5 ? other.get() : plain.get());
+  AddReport(L"A", traces);
+  AddReport(L"B", {other.get(), plain.get()});
+
+  std::unique_ptr<rep::ReportManager> fresh = RoundTripThroughFile();
+  std::vector<long> savedIDs, loadedIDs;
+  Mgr().GetReportIDs(savedIDs);
+  fresh->GetReportIDs(loadedIDs);
+  ASSERT_EQ(savedIDs, loadedIDs);
+  size_t compared = 0;
+  for (long r : savedIDs) {
+    const auto& saved = Report(r).GetTraces();
+    const auto& loaded = dynamic_cast<rep::ReportDefinition*>(fresh->GetReportDefinition(r))->GetTraces();
+    ASSERT_EQ(saved.size(), loaded.size());
+    for (auto s = saved.begin(), l = loaded.begin(); s != saved.end(); ++s, ++l) {
+      const ExtTraceInfo expected = (*s)->GetExtendedTraceInfo(), actual = (*l)->GetExtendedTraceInfo();
+      EXPECT_TRUE(expected == actual) << "trace " << (*s)->GetID();
+      EXPECT_EQ(expected.GetYAxis(), actual.GetYAxis());
+      EXPECT_DOUBLE_EQ(expected.GetSweepValue().GetValue(), actual.GetSweepValue().GetValue());
+      EXPECT_DOUBLE_EQ(expected.GetOffsetTime().GetValue(), actual.GetOffsetTime().GetValue());
+      ++compared;
+    }
+  }
+  EXPECT_EQ(42u, compared);
+}

@@ -306,8 +306,10 @@ TEST_F(TraceDefinitionTest, PointsetEditsAndBlock) {
 
   io::CBlock block(L"PointsetDefinition");
   pointset.DoDataExchange(block, false);
+  const io::CBlock kept = block;
   rep::PointsetDefinition read;
   read.DoDataExchange(block, true);
+  EXPECT_TRUE(kept == block) << "sub-blocks are read where they stand, and left as they were";
   std::vector<AString> readNames;
   read.GetSweepNames(readNames);
   EXPECT_EQ(names, readNames);

@@ -3,6 +3,14 @@
 #include "orvex/core/Ids.h"
 #include "orvex/io/Block.h"
 
+namespace {
+// Keys made once: every trace of a project reads them, and a temporary text is an allocation.
+const AString kDesignID(ACHAR("DesignID"));
+const AString kSolutionID(ACHAR("SolutionID"));
+const AString kReportType(ACHAR("ReportType"));
+const AString kSimValueContext(SimValueContext::GetFuncName());
+}  // namespace
+
 DesignSolutionDefinition::DesignSolutionDefinition() : m_designID(id::invalidID), m_solutionID(id::invalidID) {}
 
 DesignSolutionDefinition::DesignSolutionDefinition(long designID, long solutionID,
@@ -22,9 +30,9 @@ bool DesignSolutionDefinition::operator==(const DesignSolutionDefinition& other)
 io::ReadError DesignSolutionDefinition::DoDataExchange(io::CBlock& block, bool read) {
   unsigned reportType = m_definition.GetReportType();
   if (!read) {
-    io::DoDataExchange(block, false, ACHAR("DesignID"), m_designID, io::kReturnCode);
-    io::DoDataExchange(block, false, ACHAR("SolutionID"), m_solutionID, io::kReturnCode);
-    io::DoDataExchange(block, false, ACHAR("ReportType"), reportType, io::kReturnCode);
+    io::DoDataExchange(block, false, kDesignID, m_designID, io::kReturnCode);
+    io::DoDataExchange(block, false, kSolutionID, m_solutionID, io::kReturnCode);
+    io::DoDataExchange(block, false, kReportType, reportType, io::kReturnCode);
     m_definition.GetSimValueContextRef().WriteFuncToParentBlock(block);
     return io::kNoError;
   }
@@ -32,14 +40,14 @@ io::ReadError DesignSolutionDefinition::DoDataExchange(io::CBlock& block, bool r
   auto note = [&result](io::ReadError e) {
     if (result == io::kNoError) result = e;
   };
-  note(io::DoDataExchange(block, true, ACHAR("DesignID"), m_designID, io::kReturnCode));
-  note(io::DoDataExchange(block, true, ACHAR("SolutionID"), m_solutionID, io::kReturnCode));
-  if (io::ReadError e = io::DoDataExchange(block, true, ACHAR("ReportType"), reportType, io::kReturnCode))
+  note(io::DoDataExchange(block, true, kDesignID, m_designID, io::kReturnCode));
+  note(io::DoDataExchange(block, true, kSolutionID, m_solutionID, io::kReturnCode));
+  if (io::ReadError e = io::DoDataExchange(block, true, kReportType, reportType, io::kReturnCode))
     note(e);
   else
     m_definition.SetReportType(reportType);
   SimValueContext context = m_definition.GetSimValueContext();
-  if (!block.FindFunc(SimValueContext::GetFuncName()))
+  if (!block.FindFunc(kSimValueContext))
     note(2);
   else if (!context.ReadFuncFromParentBlock(block))
     note(1);
