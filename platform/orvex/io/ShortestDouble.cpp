@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace io {
 
 namespace {
@@ -93,26 +97,32 @@ const char kTwoDigits[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-constexpr uint64_t kPowersOf10[20] = {1ULL,
-                                      10ULL,
-                                      100ULL,
-                                      1000ULL,
-                                      10000ULL,
-                                      100000ULL,
-                                      1000000ULL,
-                                      10000000ULL,
-                                      100000000ULL,
-                                      1000000000ULL,
-                                      10000000000ULL,
-                                      100000000000ULL,
-                                      1000000000000ULL,
-                                      10000000000000ULL,
-                                      100000000000000ULL,
-                                      1000000000000000ULL,
-                                      10000000000000000ULL,
-                                      100000000000000000ULL,
-                                      1000000000000000000ULL,
-                                      10000000000000000000ULL};
+constexpr uint64_t kPowersOf10[18] = {1ULL,          10ULL,          100ULL,          1000ULL,
+    10000ULL,          100000ULL,          1000000ULL,          10000000ULL,
+    100000000ULL,          1000000000ULL,          10000000000ULL,          100000000000ULL,
+    1000000000000ULL,          10000000000000ULL,          100000000000000ULL,
+    1000000000000000ULL,          10000000000000000ULL,          100000000000000000ULL};
+
+#if defined(__SSE2__)
+
+// The sixteen digits of hi * 10^8 + lo (each below 10^8), one per byte, valued 0 to 9, the
+// first in the lowest byte. Each step splits every lane in two halves by a multiplication: ten
+// thousands, hundreds, tens, all sixteen digits at once.
+__m128i SixteenDigits(uint32_t hi, uint32_t lo) {
+  const __m128i eights = _mm_set_epi64x(lo, hi);
+  // x / 10^4 = x * 3518437209 >> 45 for x < 10^8.
+  const __m128i q4 = _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(3518437209)), 45);
+  const __m128i r4 = _mm_sub_epi64(eights, _mm_mul_epu32(q4, _mm_set1_epi64x(10000)));
+  const __m128i fours = _mm_or_si128(q4, _mm_slli_epi64(r4, 32));
+  // y / 100 = (y * 5243 >> 16) >> 3 for y < 10^4.
+  const __m128i q2 = _mm_srli_epi16(_mm_mulhi_epu16(fours, _mm_set1_epi32(5243)), 3);
+  const __m128i r2 = _mm_sub_epi16(fours, _mm_mullo_epi16(q2, _mm_set1_epi32(100)));
+  const __m128i twos = _mm_or_si128(q2, _mm_slli_epi32(r2, 16));
+  // w / 10 = w * 6554 >> 16 for w < 100.
+  const __m128i q1 = _mm_mulhi_epu16(twos, _mm_set1_epi16(6554));
+  const __m128i r1 = _mm_sub_epi16(twos, _mm_mullo_epi16(q1, _mm_set1_epi16(10)));
+  return _mm_or_si128(q1, _mm_slli_epi16(r1, 8));
+}
 
 int DigitCount(uint64_t v) {
   // log10 from log2 (1233 / 4096 is just above log10 2), then one correction.
@@ -120,38 +130,15 @@ int DigitCount(uint64_t v) {
   return t + (v >= kPowersOf10[t] ? 1 : 0);
 }
 
-// Exactly eight digits of v < 10^8 at p: four independent pairs.
-void WriteEight(char* p, uint32_t v) {
-  const uint32_t high = v / 10000;
-  const uint32_t low = v % 10000;
-  std::memcpy(p, kTwoDigits + 2 * (high / 100), 2);
-  std::memcpy(p + 2, kTwoDigits + 2 * (high % 100), 2);
-  std::memcpy(p + 4, kTwoDigits + 2 * (low / 100), 2);
-  std::memcpy(p + 6, kTwoDigits + 2 * (low % 100), 2);
-}
-
-// The digits of v, ending just before `end`; answers where they start. Up to 7 bytes before
-// that are written too.
-char* WriteDigits(char* end, uint64_t v) {
-  if (v >= 100000000) {
-    uint64_t upper = v / 100000000;
-    WriteEight(end - 8, static_cast<uint32_t>(v % 100000000));
-    end -= 8;
-    if (upper >= 100000000) {
-      WriteEight(end - 8, static_cast<uint32_t>(upper % 100000000));
-      end -= 8;
-      upper /= 100000000;
-    }
-    v = upper;
-  }
-  WriteEight(end - 8, static_cast<uint32_t>(v));
-  return end - DigitCount(v);
-}
+#endif
 
 }  // namespace
 
 std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
-  // Room for the longest form ("-2.2250738585072014e-308") and for the whole-block copies below.
+#if !defined(__SSE2__)
+  return std::to_chars(first, last, v);
+#else
+  // Room for the longest form ("-2.2250738585072014e-308") and for the whole-word stores below.
   if (last - first < 64 || !std::isfinite(v)) return std::to_chars(first, last, v);
   uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
@@ -160,19 +147,20 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
   // Zero and subnormals are rare in data: left to the library.
   if (biased == 0) return std::to_chars(first, last, v);
   const Decimal d = ToDecimal(fraction | (uint64_t(1) << 52), biased - 1075, fraction == 0 && biased > 1);
-  // The digits in a block of zeros that is copied whole: fixed-size copies cost no call. The
-  // trailing zeros come off as characters, cheaper than by division.
-  char block[64];
-  std::memset(block, '0', sizeof block);
-  const char* const digits = WriteDigits(block + 24, d.digits);
-  const char* end = block + 24;
-  // Eight zeros at a time first: the digits of a short decimal end in many. The first digit is
-  // no zero, so no step passes it.
-  for (uint64_t eight; std::memcpy(&eight, end - 8, 8), eight == 0x3030303030303030ULL;) end -= 8;
-  while (end[-1] == '0') --end;
-  const int n = static_cast<int>(end - digits);
-  const int exponent = d.exponent + static_cast<int>(block + 24 - end);
-  const int sciExponent = exponent + n - 1;
+  // Scaled to seventeen digits, the first digit stands at one place whatever the count; the
+  // digits after the first are in one register, written with whole-register stores.
+  const int length = DigitCount(d.digits);
+  const uint64_t scaled = d.digits * kPowersOf10[17 - length];
+  const uint64_t upper = scaled / 100000000;
+  const char lead = static_cast<char>('0' + upper / 100000000);
+  const __m128i raw = SixteenDigits(static_cast<uint32_t>(upper % 100000000), static_cast<uint32_t>(scaled % 100000000));
+  const __m128i rest = _mm_add_epi8(raw, _mm_set1_epi8('0'));
+  // Digits that are 0 at the end are not written.
+  const unsigned zeroMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(raw, _mm_setzero_si128())));
+  const unsigned kept = ~zeroMask & 0xFFFF;
+  const int n = kept == 0 ? 1 : 1 + (32 - __builtin_clz(kept));
+  const int sciExponent = d.exponent + length - 1;
+  const int exponent = sciExponent - n + 1;  // of the last digit
   const int absSci = sciExponent < 0 ? -sciExponent : sciExponent;
   const int sciLength = n + (n > 1 ? 1 : 0) + 2 + (absSci >= 100 ? 3 : 2);
   int fixedLength;
@@ -188,29 +176,39 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
     if (exponent >= 0) {
       // Digits past the shortest ones of a large integer are the library's to choose.
       if (std::fabs(v) >= 9007199254740992.0) return std::to_chars(first, last, v);
-      // Fixed is chosen only while it is no longer than the scientific form, so the zeros after
-      // the digits (at most five) are in the block.
-      std::memcpy(p, digits, 24);
+      // Fewer than seventeen characters: the zeros after the digits are among the seventeen.
+      p[0] = lead;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), rest);
       return {p + n + exponent, std::errc()};
     }
     if (sciExponent >= 0) {
+      // The point at `whole`, 1 to 16: before it the digits as they stand, after it each digit
+      // one place on. Picked byte by byte in the register, not moved through memory.
       const int whole = sciExponent + 1;
-      std::memcpy(p, digits, 24);
-      p[whole] = '.';
-      std::memcpy(p + whole + 1, digits + whole, 24);
+      const __m128i at = _mm_set1_epi8(static_cast<char>(whole));
+      const __m128i place = _mm_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
+      const __m128i before = _mm_cmpgt_epi8(at, place);
+      const __m128i point = _mm_cmpeq_epi8(at, place);
+      const __m128i moved = _mm_or_si128(_mm_slli_si128(rest, 1), _mm_cvtsi32_si128(static_cast<unsigned char>(lead)));
+      const __m128i text = _mm_or_si128(
+          _mm_or_si128(_mm_and_si128(before, rest), _mm_andnot_si128(_mm_or_si128(before, point), moved)),
+          _mm_and_si128(point, _mm_set1_epi8('.')));
+      p[0] = lead;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), text);
+      p[17] = static_cast<char>(_mm_extract_epi16(rest, 7) >> 8);
       return {p + n + 1, std::errc()};
     }
     const int zeros = -sciExponent - 1;  // at most 3, or the scientific form would be shorter
-    std::memset(p, '0', 8);
-    p[1] = '.';
-    std::memcpy(p + 2 + zeros, digits, 24);
+    std::memcpy(p, "0.000000", 8);
+    p[2 + zeros] = lead;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 3 + zeros), rest);
     return {p + 2 + zeros + n, std::errc()};
   }
   // d.ddde[+-]xx
-  p[0] = digits[0];
+  p[0] = lead;
   if (n > 1) {
     p[1] = '.';
-    std::memcpy(p + 2, digits + 1, 24);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2), rest);
     p += n + 1;
   } else {
     p += 1;
@@ -224,6 +222,7 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
     std::memcpy(p, kTwoDigits + 2 * absSci, 2);
   }
   return {p + 2, std::errc()};
+#endif
 }
 
 }  // namespace io
