@@ -1,5 +1,6 @@
 #include "orvex/io/ShortestDouble.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -92,6 +93,34 @@ Decimal ToDecimal(uint64_t c, int q, bool lowerCloser) {
   return {shorter ? sp + static_cast<uint64_t>(wpInside) : closest, k + static_cast<int>(shorter)};
 }
 
+// The same decimal for the usual case, an interval as wide on both sides, from one product:
+// the value w = c 2^q 10^-k with 64 bits after the point, beside the interval's half width h,
+// 1/2 <= h < 5. The one multiple of 10 within h of w, if any, is the answer; else w rounded to
+// the nearest whole number. Both computed quantities are within a unit of their last bit of the
+// truth, so where w lies within two such units of a bound or of a half, the exact method decides.
+Decimal ToDecimalSymmetric(uint64_t c, int q) {
+  const int k = FloorLog10Pow2(q);
+  const int beta = q + FloorLog2Pow10(-k);  // 0 to 3
+  const Pow10& g = kPow10[-k - kMinPow];
+  const uint64_t cs = c << (beta + 1);
+  const u128 w = u128(g.hi) * cs + ((u128(g.lo) * cs) >> 64);  // w * 2^64
+  const uint64_t whole = static_cast<uint64_t>(w >> 64);
+  const uint64_t frac = static_cast<uint64_t>(w);
+  const uint64_t half = g.hi >> (4 - beta);  // h * 2^60
+  const uint64_t tens = whole / 10;
+  const uint64_t below = ((whole - 10 * tens) << 60) | (frac >> 4);  // w - 10 tens, * 2^60
+  const uint64_t above = (uint64_t(10) << 60) - below;
+  const bool nearBound = below - half + 2 <= 4 || above - half + 2 <= 4;
+  const bool nearHalf = frac - (uint64_t(1) << 63) + 2 <= 4;
+  if (__builtin_expect(nearBound | nearHalf, 0)) return ToDecimal(c, q, false);
+  // Picked without branches: which case holds depends on the value's last bits.
+  const uint64_t highIn = above < half;
+  const uint64_t shorter = (below < half) | highIn;
+  const uint64_t rounded = whole + (frac >> 63);
+  const uint64_t mask = uint64_t(0) - shorter;
+  return {rounded ^ ((rounded ^ (tens + highIn)) & mask), k + static_cast<int>(shorter)};
+}
+
 const char kTwoDigits[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -132,21 +161,34 @@ int DigitCount(uint64_t v) {
 
 #endif
 
+// Texts left to the library.
+char* LibraryText(char* first, double v, bool& whole) {
+  char* const end = std::to_chars(first, first + kShortestRoom, v).ptr;
+  whole = std::find_if(first, end, [](char ch) { return ch == '.' || ch == 'e'; }) == end;
+  return end;
+}
+
 }  // namespace
 
 std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
+  if (last - first < kShortestRoom) return std::to_chars(first, last, v);
+  bool whole;
+  return {WriteShortest(first, v, whole), std::errc()};
+}
+
+char* WriteShortest(char* first, double v, bool& whole) {
 #if !defined(__SSE2__)
-  return std::to_chars(first, last, v);
+  return LibraryText(first, v, whole);
 #else
-  // Room for the longest form ("-2.2250738585072014e-308") and for the whole-word stores below.
-  if (last - first < 64 || !std::isfinite(v)) return std::to_chars(first, last, v);
   uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
   const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  // Zero and subnormals are rare in data: left to the library.
-  if (biased == 0) return std::to_chars(first, last, v);
-  const Decimal d = ToDecimal(fraction | (uint64_t(1) << 52), biased - 1075, fraction == 0 && biased > 1);
+  // Zero and subnormals are rare in data, inf and nan rarer: left to the library.
+  if (biased == 0 || biased == 0x7FF) return LibraryText(first, v, whole);
+  const uint64_t c = fraction | (uint64_t(1) << 52);
+  const Decimal d =
+      fraction == 0 && biased > 1 ? ToDecimal(c, biased - 1075, true) : ToDecimalSymmetric(c, biased - 1075);
   // Scaled to seventeen digits, the first digit stands at one place whatever the count; the
   // digits after the first are in one register, written with whole-register stores.
   const int length = DigitCount(d.digits);
@@ -175,17 +217,18 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
   if (fixedLength <= sciLength) {
     if (exponent >= 0) {
       // Digits past the shortest ones of a large integer are the library's to choose.
-      if (std::fabs(v) >= 9007199254740992.0) return std::to_chars(first, last, v);
+      if (std::fabs(v) >= 9007199254740992.0) return LibraryText(first, v, whole);
       // Fewer than seventeen characters: the zeros after the digits are among the seventeen.
       p[0] = lead;
       _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), rest);
-      return {p + n + exponent, std::errc()};
+      whole = true;
+      return p + n + exponent;
     }
+    whole = false;
     if (sciExponent >= 0) {
-      // The point at `whole`, 1 to 16: before it the digits as they stand, after it each digit
-      // one place on. Picked byte by byte in the register, not moved through memory.
-      const int whole = sciExponent + 1;
-      const __m128i at = _mm_set1_epi8(static_cast<char>(whole));
+      // The point after `before` digits, 1 to 16: before it the digits as they stand, after it
+      // each digit one place on. Picked byte by byte in the register, not moved through memory.
+      const __m128i at = _mm_set1_epi8(static_cast<char>(sciExponent + 1));
       const __m128i place = _mm_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
       const __m128i before = _mm_cmpgt_epi8(at, place);
       const __m128i point = _mm_cmpeq_epi8(at, place);
@@ -196,15 +239,16 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
       p[0] = lead;
       _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), text);
       p[17] = static_cast<char>(_mm_extract_epi16(rest, 7) >> 8);
-      return {p + n + 1, std::errc()};
+      return p + n + 1;
     }
     const int zeros = -sciExponent - 1;  // at most 3, or the scientific form would be shorter
     std::memcpy(p, "0.000000", 8);
     p[2 + zeros] = lead;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 3 + zeros), rest);
-    return {p + 2 + zeros + n, std::errc()};
+    return p + 2 + zeros + n;
   }
   // d.ddde[+-]xx
+  whole = false;
   p[0] = lead;
   if (n > 1) {
     p[1] = '.';
@@ -221,7 +265,7 @@ std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
   } else {
     std::memcpy(p, kTwoDigits + 2 * absSci, 2);
   }
-  return {p + 2, std::errc()};
+  return p + 2;
 #endif
 }
 
