@@ -13,6 +13,15 @@ namespace io {
 
 namespace {
 
+// Texts left to the library.
+char* LibraryText(char* first, double v, bool& whole) {
+  char* const end = std::to_chars(first, first + kShortestRoom, v).ptr;
+  whole = std::find_if(first, end, [](char ch) { return ch == '.' || ch == 'e'; }) == end;
+  return end;
+}
+
+#if defined(__SSE2__)
+
 using u128 = unsigned __int128;
 
 struct Pow10 {
@@ -47,6 +56,25 @@ uint64_t RoundToOdd(const Pow10& g, uint64_t cp) {
   const uint64_t cut = static_cast<uint64_t>(z);
   return whole | (cut > 1 ? 1 : 0);
 }
+
+constexpr uint64_t kPowersOf10[18] = {1ULL,
+                                      10ULL,
+                                      100ULL,
+                                      1000ULL,
+                                      10000ULL,
+                                      100000ULL,
+                                      1000000ULL,
+                                      10000000ULL,
+                                      100000000ULL,
+                                      1000000000ULL,
+                                      10000000000ULL,
+                                      100000000000ULL,
+                                      1000000000000ULL,
+                                      10000000000000ULL,
+                                      100000000000000ULL,
+                                      1000000000000000ULL,
+                                      10000000000000000ULL,
+                                      100000000000000000ULL};
 
 struct Decimal {
   uint64_t digits;
@@ -93,12 +121,30 @@ Decimal ToDecimal(uint64_t c, int q, bool lowerCloser) {
   return {shorter ? sp + static_cast<uint64_t>(wpInside) : closest, k + static_cast<int>(shorter)};
 }
 
+// Seventeen digits at most: scaled to exactly seventeen, with the exponent of the first.
+struct Scaled {
+  uint64_t digits;  // in [10^16, 10^17)
+  int exponent;     // the value is digits * 10^(exponent - 16)
+};
+
+int DigitCount(uint64_t v) {
+  // log10 from log2 (1233 / 4096 is just above log10 2), then one correction.
+  const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
+  return t + (v >= kPowersOf10[t] ? 1 : 0);
+}
+
+Scaled Seventeen(Decimal d) {
+  const int length = DigitCount(d.digits);
+  return {d.digits * kPowersOf10[17 - length], d.exponent + length - 1};
+}
+
 // The same decimal for the usual case, an interval as wide on both sides, from one product:
 // the value w = c 2^q 10^-k with 64 bits after the point, beside the interval's half width h,
 // 1/2 <= h < 5. The one multiple of 10 within h of w, if any, is the answer; else w rounded to
 // the nearest whole number. Both computed quantities are within a unit of their last bit of the
-// truth, so where w lies within two such units of a bound or of a half, the exact method decides.
-Decimal ToDecimalSymmetric(uint64_t c, int q) {
+// truth, so where w lies within two such units of a bound or of a half, the exact method decides:
+// false then.
+bool ToDecimalSymmetric(uint64_t c, int q, Scaled& out) {
   const int k = FloorLog10Pow2(q);
   const int beta = q + FloorLog2Pow10(-k);  // 0 to 3
   const Pow10& g = kPow10[-k - kMinPow];
@@ -112,27 +158,23 @@ Decimal ToDecimalSymmetric(uint64_t c, int q) {
   const uint64_t above = (uint64_t(10) << 60) - below;
   const bool nearBound = below - half + 2 <= 4 || above - half + 2 <= 4;
   const bool nearHalf = frac - (uint64_t(1) << 63) + 2 <= 4;
-  if (__builtin_expect(nearBound | nearHalf, 0)) return ToDecimal(c, q, false);
+  if (__builtin_expect(nearBound | nearHalf, 0)) return false;
   // Picked without branches: which case holds depends on the value's last bits.
   const uint64_t highIn = above < half;
   const uint64_t shorter = (below < half) | highIn;
   const uint64_t rounded = whole + (frac >> 63);
   const uint64_t mask = uint64_t(0) - shorter;
-  return {rounded ^ ((rounded ^ (tens + highIn)) & mask), k + static_cast<int>(shorter)};
+  // w is at least c >= 2^52 and below 2^53 * 10: the answer has 15 to 17 digits.
+  const uint64_t digits = rounded ^ ((rounded ^ (tens + highIn)) & mask);
+  const uint64_t fewer = (digits < kPowersOf10[16]) + (digits < kPowersOf10[15]);
+  out = {digits * kPowersOf10[fewer], k + static_cast<int>(shorter) + 16 - static_cast<int>(fewer)};
+  return true;
 }
 
 const char kTwoDigits[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
-
-constexpr uint64_t kPowersOf10[18] = {1ULL,          10ULL,          100ULL,          1000ULL,
-    10000ULL,          100000ULL,          1000000ULL,          10000000ULL,
-    100000000ULL,          1000000000ULL,          10000000000ULL,          100000000000ULL,
-    1000000000000ULL,          10000000000000ULL,          100000000000000ULL,
-    1000000000000000ULL,          10000000000000000ULL,          100000000000000000ULL};
-
-#if defined(__SSE2__)
 
 // The sixteen digits of hi * 10^8 + lo (each below 10^8), one per byte, valued 0 to 9, the
 // first in the lowest byte. Each step splits every lane in two halves by a multiplication: ten
@@ -153,33 +195,10 @@ __m128i SixteenDigits(uint32_t hi, uint32_t lo) {
   return _mm_or_si128(q1, _mm_slli_epi16(r1, 8));
 }
 
-int DigitCount(uint64_t v) {
-  // log10 from log2 (1233 / 4096 is just above log10 2), then one correction.
-  const int t = ((64 - __builtin_clzll(v | 1)) * 1233) >> 12;
-  return t + (v >= kPowersOf10[t] ? 1 : 0);
-}
-
-#endif
-
-// Texts left to the library.
-char* LibraryText(char* first, double v, bool& whole) {
-  char* const end = std::to_chars(first, first + kShortestRoom, v).ptr;
-  whole = std::find_if(first, end, [](char ch) { return ch == '.' || ch == 'e'; }) == end;
-  return end;
-}
-
-}  // namespace
-
-std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
-  if (last - first < kShortestRoom) return std::to_chars(first, last, v);
-  bool whole;
-  return {WriteShortest(first, v, whole), std::errc()};
-}
-
-char* WriteShortest(char* first, double v, bool& whole) {
-#if !defined(__SSE2__)
-  return LibraryText(first, v, whole);
-#else
+// The text by the exact method alone, or by the one-product decision where it can (every rarer
+// case then goes on by a tail call, which leaves the usual one without a stack frame).
+template <bool kExact>
+char* Write(char* first, double v, bool& whole) {
   uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
   const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
@@ -187,12 +206,15 @@ char* WriteShortest(char* first, double v, bool& whole) {
   // Zero and subnormals are rare in data, inf and nan rarer: left to the library.
   if (biased == 0 || biased == 0x7FF) return LibraryText(first, v, whole);
   const uint64_t c = fraction | (uint64_t(1) << 52);
-  const Decimal d =
-      fraction == 0 && biased > 1 ? ToDecimal(c, biased - 1075, true) : ToDecimalSymmetric(c, biased - 1075);
   // Scaled to seventeen digits, the first digit stands at one place whatever the count; the
   // digits after the first are in one register, written with whole-register stores.
-  const int length = DigitCount(d.digits);
-  const uint64_t scaled = d.digits * kPowersOf10[17 - length];
+  const bool lowerCloser = fraction == 0 && biased > 1;
+  Scaled d;
+  if (kExact)
+    d = Seventeen(ToDecimal(c, biased - 1075, lowerCloser));
+  else if (lowerCloser || !ToDecimalSymmetric(c, biased - 1075, d))
+    return Write<true>(first, v, whole);
+  const uint64_t scaled = d.digits;
   const uint64_t upper = scaled / 100000000;
   const char lead = static_cast<char>('0' + upper / 100000000);
   const __m128i raw = SixteenDigits(static_cast<uint32_t>(upper % 100000000), static_cast<uint32_t>(scaled % 100000000));
@@ -201,7 +223,7 @@ char* WriteShortest(char* first, double v, bool& whole) {
   const unsigned zeroMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(raw, _mm_setzero_si128())));
   const unsigned kept = ~zeroMask & 0xFFFF;
   const int n = kept == 0 ? 1 : 1 + (32 - __builtin_clz(kept));
-  const int sciExponent = d.exponent + length - 1;
+  const int sciExponent = d.exponent;
   const int exponent = sciExponent - n + 1;  // of the last digit
   const int absSci = sciExponent < 0 ? -sciExponent : sciExponent;
   const int sciLength = n + (n > 1 ? 1 : 0) + 2 + (absSci >= 100 ? 3 : 2);
@@ -226,8 +248,8 @@ char* WriteShortest(char* first, double v, bool& whole) {
     }
     whole = false;
     if (sciExponent >= 0) {
-      // The point after `before` digits, 1 to 16: before it the digits as they stand, after it
-      // each digit one place on. Picked byte by byte in the register, not moved through memory.
+      // The point after the first sciExponent + 1 digits (1 to 16): before it the digits as they
+      // stand, after it each digit one place on. Picked byte by byte in the register, not moved through memory.
       const __m128i at = _mm_set1_epi8(static_cast<char>(sciExponent + 1));
       const __m128i place = _mm_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
       const __m128i before = _mm_cmpgt_epi8(at, place);
@@ -266,6 +288,23 @@ char* WriteShortest(char* first, double v, bool& whole) {
     std::memcpy(p, kTwoDigits + 2 * absSci, 2);
   }
   return p + 2;
+}
+
+#endif
+
+}  // namespace
+
+std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
+  if (last - first < kShortestRoom) return std::to_chars(first, last, v);
+  bool whole;
+  return {WriteShortest(first, v, whole), std::errc()};
+}
+
+char* WriteShortest(char* first, double v, bool& whole) {
+#if defined(__SSE2__)
+  return Write<false>(first, v, whole);
+#else
+  return LibraryText(first, v, whole);
 #endif
 }
 
