@@ -134,23 +134,14 @@ void AppendQuotedBody(std::string& out, const char* p, const char* e) {
   }
 }
 
-char* WriteReal(char* p, double d) {
-  if (!std::isfinite(d)) {
-    if (std::isnan(d)) {
-      std::memcpy(p, "nan", 3);
-      return p + 3;
-    }
-    if (d < 0) *p++ = '-';
-    std::memcpy(p, "inf", 3);
+char* WriteNonFiniteReal(char* p, double d) {
+  if (std::isnan(d)) {
+    std::memcpy(p, "nan", 3);
     return p + 3;
   }
-  static_assert(kMaxRealChars >= kShortestRoom + 2, "room for the text and its \".0\"");
-  bool whole;
-  char* const e = WriteShortest(p, d, whole);
-  if (!whole) return e;
-  // An integral real must still read back as a real.
-  std::memcpy(e, ".0", 2);
-  return e + 2;
+  if (d < 0) *p++ = '-';
+  std::memcpy(p, "inf", 3);
+  return p + 3;
 }
 
 void AppendReal(std::string& out, double d) {
