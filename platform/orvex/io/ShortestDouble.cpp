@@ -39,11 +39,32 @@ constexpr Pow10 kPow10[kMaxPow - kMinPow + 1] = {
 };
 
 // floor(q log10 2), floor(q log10 2 + log10 3/4) and floor(e log2 10), exact for |q|, |e| < 1200.
-int FloorLog10Pow2(int q) { return static_cast<int>((int64_t(q) * 661971961083LL) >> 41); }
+constexpr int FloorLog10Pow2(int q) { return static_cast<int>((int64_t(q) * 661971961083LL) >> 41); }
 int FloorLog10ThreeQuartersPow2(int q) {
   return static_cast<int>((int64_t(q) * 661971961083LL - 274743187321LL) >> 41);
 }
-int FloorLog2Pow10(int e) { return static_cast<int>((int64_t(e) * 913124641741LL) >> 38); }
+constexpr int FloorLog2Pow10(int e) { return static_cast<int>((int64_t(e) * 913124641741LL) >> 38); }
+
+// For each biased exponent of a normal double (q = biased - 1075): k = floor(q log10 2), the
+// power g(-k), and beta + 1 where beta = q + floor(log2 10^-k), 0 to 3.
+struct ExponentRow {
+  Pow10 g;
+  int16_t k;
+  uint8_t shift;
+};
+struct ExponentRows {
+  ExponentRow rows[2047];
+};
+constexpr ExponentRows MakeExponentRows() {
+  ExponentRows t{};
+  for (int biased = 1; biased < 2047; ++biased) {
+    const int q = biased - 1075;
+    const int k = FloorLog10Pow2(q);
+    t.rows[biased] = {kPow10[-k - kMinPow], static_cast<int16_t>(k), static_cast<uint8_t>(q + FloorLog2Pow10(-k) + 1)};
+  }
+  return t;
+}
+constexpr ExponentRows kExponentRows = MakeExponentRows();
 
 // g * cp / 2^128 rounded to odd: its floor, with the last bit set when something was cut off.
 // g exceeds the true power by less than one unit, which leaves a cut of at most 1 (of 2^64) where
@@ -144,15 +165,17 @@ Scaled Seventeen(Decimal d) {
 // the nearest whole number. Both computed quantities are within a unit of their last bit of the
 // truth, so where w lies within two such units of a bound or of a half, the exact method decides:
 // false then.
-bool ToDecimalSymmetric(uint64_t c, int q, Scaled& out) {
-  const int k = FloorLog10Pow2(q);
-  const int beta = q + FloorLog2Pow10(-k);  // 0 to 3
-  const Pow10& g = kPow10[-k - kMinPow];
-  const uint64_t cs = c << (beta + 1);
+bool ToDecimalSymmetric(uint64_t c, int biased, Scaled& out) {
+  // k, the shift and the power straight from the exponent bits: one load, where working them out
+  // would hold up everything that follows.
+  const ExponentRow& row = kExponentRows.rows[biased];
+  const int k = row.k;
+  const Pow10& g = row.g;
+  const uint64_t cs = c << row.shift;
   const u128 w = u128(g.hi) * cs + ((u128(g.lo) * cs) >> 64);  // w * 2^64
   const uint64_t whole = static_cast<uint64_t>(w >> 64);
   const uint64_t frac = static_cast<uint64_t>(w);
-  const uint64_t half = g.hi >> (4 - beta);  // h * 2^60
+  const uint64_t half = g.hi >> (5 - row.shift);  // h * 2^60
   const uint64_t tens = whole / 10;
   const uint64_t below = ((whole - 10 * tens) << 60) | (frac >> 4);  // w - 10 tens, * 2^60
   const uint64_t above = (uint64_t(10) << 60) - below;
@@ -212,7 +235,7 @@ char* Write(char* first, double v, bool& whole) {
   Scaled d;
   if (kExact)
     d = Seventeen(ToDecimal(c, biased - 1075, lowerCloser));
-  else if (lowerCloser || !ToDecimalSymmetric(c, biased - 1075, d))
+  else if (lowerCloser || !ToDecimalSymmetric(c, biased, d))
     return Write<true>(first, v, whole);
   const uint64_t scaled = d.digits;
   const uint64_t upper = scaled / 100000000;
@@ -234,8 +257,9 @@ char* Write(char* first, double v, bool& whole) {
     fixedLength = n + 1;
   else
     fixedLength = n + 1 - sciExponent;
-  char* p = first;
-  if (bits >> 63) *p++ = '-';
+  // The sign without a branch: data mixes both signs at random.
+  *first = '-';
+  char* p = first + (bits >> 63);
   if (fixedLength <= sciLength) {
     if (exponent >= 0) {
       // Digits past the shortest ones of a large integer are the library's to choose.
