@@ -1,6 +1,7 @@
 // Block text against raw binary I/O: 100 columns of 10 000 doubles, written and read.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -146,26 +147,33 @@ BENCHMARK(BM_RawFread)->Unit(benchmark::kMillisecond);
 
 namespace {
 
-// After the usual table, the text writer's time beside fwrite of the same bytes.
+// After the usual table, the text writer's time beside fwrite of the same bytes: the medians of
+// their repetitions, as file writes on a shared machine vary from one to the next.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs)
       if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        m_ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+        m_ms[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const auto w = m_ms.find("BM_BlockTextWriteFile");
-    const auto raw = m_ms.find("BM_RawFwriteText");
-    if (w != m_ms.end() && raw != m_ms.end())
-      std::printf("\nblock text write %.1f ms, fwrite of the same bytes %.1f ms: %.2fx\n", w->second, raw->second,
-                  w->second / raw->second);
+    const double w = Median("BM_BlockTextWriteFile");
+    const double raw = Median("BM_RawFwriteText");
+    if (w > 0 && raw > 0)
+      std::printf("\nblock text write %.1f ms, fwrite of the same bytes %.1f ms: %.2fx\n", w, raw, w / raw);
   }
 
 private:
-  std::map<std::string, double> m_ms;
+  double Median(const std::string& name) {
+    std::vector<double>& times = m_ms[name];
+    if (times.empty()) return 0;
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+  }
+
+  std::map<std::string, std::vector<double>> m_ms;
 };
 
 }  // namespace

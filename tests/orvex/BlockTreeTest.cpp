@@ -307,6 +307,27 @@ TEST(Block, PointerSharesAndAppendCopiesThePointee) {
   EXPECT_EQ(before, other.get());
 }
 
+TEST(BlockFunc, UnnamedRunsStopAtOtherKinds) {
+  CBlock_func f(L"F");
+  f << 1 << 2.5 << L"text" << CBlock_named_value(L"K", 1) << (CBlock_func(L"G") << 3) << 4.5 << 5.5;
+  struct Case {
+    size_t from;
+    size_t count;
+  };
+  const Case cases[] = {{0, 3}, {2, 1}, {3, 0}, {4, 0}, {5, 2}, {6, 1}, {7, 0}, {100, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from);
+    size_t count = 99;
+    const CBlock_value* run = f.GetUnnamedRun(c.from, count);
+    EXPECT_EQ(c.count, count);
+    if (c.count == 0) {
+      EXPECT_EQ(nullptr, run);
+      continue;
+    }
+    for (size_t i = 0; i < count; ++i) EXPECT_EQ(f.GetUnnamedValue(c.from + i), run + i);
+  }
+}
+
 TEST(BlockFunc, ArgumentsOfEveryKind) {
   CBlock_func f(L"CompQtyInfo");
   f << 3 << L"name" << AString(L"second") << 2.5 << true << 7u << 9L;

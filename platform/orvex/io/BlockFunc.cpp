@@ -94,6 +94,13 @@ const CBlock_value* CBlock_func::GetUnnamedValue(size_t argIndex) const {
   return &m_values[argIndex];
 }
 
+const CBlock_value* CBlock_func::GetUnnamedRun(size_t argIndex, size_t& count) const {
+  size_t end = argIndex;
+  while (end < m_kinds.size() && m_kinds[end] == kUnnamedValue) ++end;
+  count = end > argIndex ? end - argIndex : 0;
+  return count ? &m_values[argIndex] : nullptr;
+}
+
 const CBlock_named_value* CBlock_func::GetNamedValue(size_t argIndex) const {
   if (argIndex >= m_kinds.size() || m_kinds[argIndex] != kNamedValue) return nullptr;
   return m_named[static_cast<size_t>(m_values[argIndex].GetInt())].get();

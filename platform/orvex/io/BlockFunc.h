@@ -50,6 +50,9 @@ public:
   ArgKind GetArgKind(size_t i) const;
   // Null when argument i is not of that kind or does not exist.
   const CBlock_value* GetUnnamedValue(size_t argIndex) const;
+  // The unnamed values from argument i on, up to the first argument of another kind: `count` of
+  // them, side by side. Null, with count 0, when argument i is not an unnamed value.
+  const CBlock_value* GetUnnamedRun(size_t argIndex, size_t& count) const;
   const CBlock_named_value* GetNamedValue(size_t argIndex) const;
   const CBlock_func* GetFunc(size_t argIndex) const;
 

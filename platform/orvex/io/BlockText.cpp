@@ -430,9 +430,11 @@ private:
   size_t PlainArgs(const CBlock_func& f, size_t i, size_t n) {
     char* const piece = m_piece;
     char* p = piece;
-    for (; i < n; ++i) {
-      const CBlock_value* v = f.GetUnnamedValue(i);
-      if (!v || v->GetKind() == CBlock_value::kString) break;
+    size_t count = 0;
+    const CBlock_value* const run = f.GetUnnamedRun(i, count);
+    for (const size_t first = i; i < first + count; ++i) {
+      const CBlock_value* v = run + (i - first);
+      if (v->GetKind() == CBlock_value::kString) break;
       if (static_cast<size_t>(piece + kPiece - p) < kMaxRealChars + 2) {
         m_out.append(piece, static_cast<size_t>(p - piece));
         m_stream.MaybeFlush();

@@ -134,22 +134,14 @@ void AppendQuotedBody(std::string& out, const char* p, const char* e) {
   }
 }
 
-char* WriteReal(char* p, double d) {
+char* WriteNonFiniteReal(char* p, double d) {
   if (std::isnan(d)) {
     std::memcpy(p, "nan", 3);
     return p + 3;
   }
-  if (std::isinf(d)) {
-    if (d < 0) *p++ = '-';
-    std::memcpy(p, "inf", 3);
-    return p + 3;
-  }
-  char* const e = ToCharsShortest(p, p + kMaxRealChars - 2, d).ptr;
-  // An integral real must still read back as a real.
-  for (const char* q = p; q != e; ++q)
-    if (*q == '.' || *q == 'e') return e;
-  std::memcpy(e, ".0", 2);
-  return e + 2;
+  if (d < 0) *p++ = '-';
+  std::memcpy(p, "inf", 3);
+  return p + 3;
 }
 
 void AppendReal(std::string& out, double d) {

@@ -2,11 +2,14 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 #include "orvex/core/AString.h"
 #include "orvex/io/BlockValue.h"
+#include "orvex/io/ShortestDouble.h"
 #include "orvex/io/Token.h"
 
 namespace io {
@@ -73,7 +76,18 @@ void AppendQuotedInPieces(std::string& out, const CBlock_value& v, Flush flush) 
 void AppendReal(std::string& out, double d);
 // The same text written at p, which must have room for kMaxRealChars: answers its end.
 constexpr size_t kMaxRealChars = 72;
-char* WriteReal(char* p, double d);
+char* WriteNonFiniteReal(char* p, double d);
+// Inline: the writers call it for each value of a column.
+inline char* WriteReal(char* p, double d) {
+  if (!std::isfinite(d)) return WriteNonFiniteReal(p, d);
+  static_assert(kMaxRealChars >= kShortestRoom + 2, "room for the text and its \".0\"");
+  bool whole;
+  char* const e = WriteShortest(p, d, whole);
+  if (!whole) return e;
+  // An integral real must still read back as a real.
+  std::memcpy(e, ".0", 2);
+  return e + 2;
+}
 void AppendInt(std::string& out, long v);
 void AppendValue(std::string& out, const CBlock_value& v);
 // A value token as written; a token that holds no value is written as a quoted string.
