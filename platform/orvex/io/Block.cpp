@@ -158,7 +158,7 @@ CBlock::FuncHolder::FuncHolder(const CSharedText& name, BlockArena& arena) : m_i
   void* const room = arena.Allocate(sizeof(BlockArena*) + sizeof(CBlock_func));
   CBlock_func* const f = reinterpret_cast<CBlock_func*>(static_cast<char*>(room) + sizeof(BlockArena*));
   ArenaOf(f) = &arena;
-  m_p = new (f) CBlock_func(name);
+  m_p = new (f) CBlock_func(name, &arena);
   arena.Retain();
 }
 

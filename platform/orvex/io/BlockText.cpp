@@ -226,7 +226,10 @@ private:
   }
 
   void FlushPending(CBlock_func& f, size_t base) {
-    if (m_pending.size() == base) return;
+    const size_t n = m_pending.size() - base;
+    if (n == 0) return;
+    // Room of exactly their size when they are all the arguments, as nearly always.
+    if (f.GetNumArgs() == 0) f.reserve(n);
     f.AppendValues(m_pending.data() + base, m_pending.data() + m_pending.size());
     m_pending.resize(base);
   }
@@ -247,7 +250,7 @@ private:
           f << CBlock_named_value(name, std::move(value));
           if (!Next()) return false;
         } else if (IsPunct(L'(')) {
-          CBlock_func sub(name);
+          CBlock_func sub(name, m_arena);
           if (!ReadFuncArgs(sub, depth + 1, nameLine)) return false;
           FlushPending(f, base);
           f << std::move(sub);
@@ -264,7 +267,7 @@ private:
         if (m_t.kind == Raw::kRawEnd) return FuncNotClosed(f, openLine);
         m_pending.emplace_back();
         if (!ReadValue(m_pending.back())) return false;
-        MoreReals(f, base);
+        MoreReals();
         if (!Next()) return false;
       }
       if (IsPunct(L')')) return true;
@@ -278,24 +281,19 @@ private:
   // After a plain argument: the reals that follow as ", <real>" (a column's values) go from the
   // buffer straight to the pending arguments, without a token each. Anything else, the buffer's
   // end included, is left to the tokens.
-  void MoreReals(CBlock_func& f, size_t base) {
+  void MoreReals() {
     if (!m_in.m_putBack.empty()) return;
-    const char* const data = m_in.m_buf.data();
-    const char* const end = data + m_in.m_buf.size();
+    const char* const data = m_in.Data();
+    const char* const end = data + m_in.Size();
     const char* p = data + m_in.m_pos;
-    m_reals.clear();
     double d = 0;
     while (end - p > 2 && p[0] == ',' && p[1] == ' ') {
       const char* const next = ScanWrittenReal(p + 2, end, d);
       if (!next) break;
-      m_reals.push_back(d);
+      m_pending.emplace_back(d);
       p = next;
     }
     m_in.m_pos = static_cast<size_t>(p - data);
-    if (m_reals.empty()) return;
-    f.reserve(f.GetNumArgs() + (m_pending.size() - base) + m_reals.size());
-    FlushPending(f, base);
-    f.AppendReals(m_reals.data(), m_reals.data() + m_reals.size());
   }
 
   bool FuncNotClosed(const CBlock_func& f, int openLine) {
@@ -329,7 +327,6 @@ private:
   CAbstract_istream::RawToken m_t;
   std::vector<CBlock_value> m_pending;  // plain arguments not yet moved into their function
   std::vector<CBlock::Item> m_items;    // items not yet moved into their block
-  std::vector<double> m_reals;          // see MoreReals
   // The texts held once: open addressing over a power of two slots, at most half of them used.
   struct SharedSlot {
     uint64_t hash = 0;

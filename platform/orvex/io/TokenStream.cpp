@@ -101,6 +101,17 @@ CAbstract_istream::~CAbstract_istream() = default;
 
 void CAbstract_istream::SetInput(std::string utf8) {
   m_buf = std::move(utf8);
+  m_inPlace = nullptr;
+  m_inPlaceSize = 0;
+  m_pos = 0;
+  m_srcEnd = true;
+}
+
+void CAbstract_istream::SetInputInPlace(const char* utf8, size_t n) {
+  m_buf.clear();
+  // An empty input still needs an address that is not null.
+  m_inPlace = utf8 && n ? utf8 : "";
+  m_inPlaceSize = utf8 ? n : 0;
   m_pos = 0;
   m_srcEnd = true;
 }
@@ -126,8 +137,8 @@ bool CAbstract_istream::Grow() const {
 }
 
 CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consumed, int& lines) {
-  const char* const s = m_buf.data() + m_pos;
-  const char* const end = m_buf.data() + m_buf.size();
+  const char* const s = Data() + m_pos;
+  const char* const end = Data() + Size();
   const char* p = s;
   lines = 0;
   m_openQuote = std::string::npos;
@@ -216,7 +227,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     const char* const close = FindClosingQuote(p + 1, end, escapes);
     if (!close) {
       if (!m_srcEnd) {
-        m_openQuote = static_cast<size_t>(p - m_buf.data());
+        m_openQuote = static_cast<size_t>(p - Data());
         m_linesBefore = lines;
         return kScanNeedMore;
       }
@@ -372,7 +383,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
-      if (m_openQuote != std::string::npos && m_buf.size() - m_openQuote >= kLongText && !m_longRefused &&
+      if (m_openQuote != std::string::npos && Size() - m_openQuote >= kLongText && !m_longRefused &&
           CanSeekBack())
         return LexLongText(t);
       Grow();
@@ -576,8 +587,8 @@ CAbstract_istream& CAbstract_istream::operator>>(CAbstract_istream& (*manip)(CAb
 
 void CAbstract_istream::SkipBlanks() {
   for (;;) {
-    const char* const data = m_buf.data();
-    const char* const end = data + m_buf.size();
+    const char* const data = Data();
+    const char* const end = data + Size();
     const char* p = data + m_pos;
     bool needMore = false;
     while (p != end) {
@@ -607,7 +618,7 @@ void CAbstract_istream::SkipBlanks() {
 bool CAbstract_istream::AtEndOfInput() {
   if (!m_putBack.empty()) return false;
   SkipBlanks();
-  return !m_ioError && m_pos == m_buf.size() && m_srcEnd;
+  return !m_ioError && m_pos == Size() && m_srcEnd;
 }
 
 AString CAbstract_istream::NewLine() {
@@ -629,16 +640,16 @@ bool CAbstract_istream::NextLineBytes(const char*& begin, const char*& end) {
   size_t searched = 0;  // bytes after m_pos known to hold no line end
   const char* nl = nullptr;
   for (;;) {
-    const char* from = m_buf.data() + m_pos + searched;
-    nl = static_cast<const char*>(std::memchr(from, '\n', m_buf.size() - m_pos - searched));
+    const char* from = Data() + m_pos + searched;
+    nl = static_cast<const char*>(std::memchr(from, '\n', Size() - m_pos - searched));
     if (nl) break;
-    searched = m_buf.size() - m_pos;
+    searched = Size() - m_pos;
     if (!Grow()) break;
   }
   if (m_ioError) throw ReadErrorException{kConversionFailed};
-  const char* b = m_buf.data() + m_pos;
-  const char* e = nl ? nl : m_buf.data() + m_buf.size();
-  const size_t next = nl ? static_cast<size_t>(nl - m_buf.data()) + 1 : m_buf.size();
+  const char* b = Data() + m_pos;
+  const char* e = nl ? nl : Data() + Size();
+  const size_t next = nl ? static_cast<size_t>(nl - Data()) + 1 : Size();
   if (nl && e != b && e[-1] == '\r') --e;
   // The bytes stay where they are until the next read moves the buffer.
   m_pos = next;
@@ -649,8 +660,8 @@ bool CAbstract_istream::NextLineBytes(const char*& begin, const char*& end) {
 }
 
 bool CAbstract_istream::AtEof() const {
-  while (m_pos == m_buf.size() && !m_srcEnd) Grow();
-  return !m_ioError && m_pos == m_buf.size();
+  while (m_pos == Size() && !m_srcEnd) Grow();
+  return !m_ioError && m_pos == Size();
 }
 
 CAbstract_istream& ws(CAbstract_istream& in) {
@@ -741,7 +752,8 @@ void CAbstract_ostream::WriteNamedValue(const CBlock_named_value& nv) {
 // In memory
 
 CStringToken_istream::CStringToken_istream(const AString& text) { SetInput(text.ToUtf8()); }
-CStringToken_istream::CStringToken_istream(const char* utf8, size_t n) { SetInput(std::string(utf8, n)); }
+CStringToken_istream::CStringToken_istream(const char* utf8, size_t n) { SetInputInPlace(utf8, n); }
+CStringToken_istream::CStringToken_istream(std::string utf8) { SetInput(std::move(utf8)); }
 CStringToken_istream::~CStringToken_istream() = default;
 
 CStringToken_ostream::CStringToken_ostream() : CAbstract_ostream(SIZE_MAX) {}
