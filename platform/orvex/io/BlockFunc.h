@@ -23,7 +23,7 @@ public:
   enum ArgKind { kUnnamedValue, kNamedValue, kFunc };
 
   explicit CBlock_func(const AString& name = AString());
-  explicit CBlock_func(const CSharedText& name) : m_name(name) {}
+  explicit CBlock_func(CSharedText name) : m_name(std::move(name)) {}
   CBlock_func(const CBlock_func& o);
   CBlock_func(CBlock_func&& o) noexcept;
   CBlock_func& operator=(const CBlock_func& o);
@@ -80,8 +80,8 @@ private:
   friend class CBlock;
   friend class detail::BlockTextReader;
   // A function read from text: its arguments take their room from the read's arena.
-  CBlock_func(const CSharedText& name, BlockArena* arena)
-      : m_name(name), m_kinds(ArenaAllocator<uint8_t>(arena)), m_values(ArenaAllocator<CBlock_value>(arena)) {}
+  CBlock_func(CSharedText name, BlockArena* arena)
+      : m_name(std::move(name)), m_kinds(ArenaAllocator<uint8_t>(arena)), m_values(ArenaAllocator<CBlock_value>(arena)) {}
 
   CSharedText m_name;
   std::vector<uint8_t, ArenaAllocator<uint8_t>> m_kinds;  // ArgKind of each argument

@@ -47,6 +47,8 @@ public:
   }
   static const AString& TextOf(const Rep* rep) { return rep ? rep->text : Empty(); }
   Rep* GetRep() const { return m_rep; }
+  // Hands the held reference to the caller, leaving the empty text.
+  Rep* Detach() noexcept { return std::exchange(m_rep, nullptr); }
 
 private:
   static void Destroy(Rep* rep);
