@@ -27,7 +27,11 @@ constexpr size_t kMaxSharedTexts = 4096;
 class BlockTextReader {
 public:
   explicit BlockTextReader(CAbstract_istream& in) : m_in(in), m_arena(BlockArena::Create()) {}
-  ~BlockTextReader() { BlockArena::Release(m_arena); }
+  ~BlockTextReader() {
+    for (const SharedSlot& slot : m_shared)
+      if (slot.prepaid) slot.text.GetRep()->refs.fetch_sub(slot.prepaid, std::memory_order_relaxed);
+    BlockArena::Release(m_arena);
+  }
   BlockTextReader(const BlockTextReader&) = delete;
   BlockTextReader& operator=(const BlockTextReader&) = delete;
 
@@ -46,6 +50,7 @@ public:
 
 private:
   using Raw = CAbstract_istream;
+  struct SharedSlot;
 
   bool Next() {
     if (m_in.Lex(m_t)) return true;
@@ -66,8 +71,8 @@ private:
     const size_t mask = m_shared.size() - 1;
     size_t at = hash & mask;
     for (; m_shared[at].bytes; at = (at + 1) & mask) {
-      const SharedSlot& slot = m_shared[at];
-      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return slot.text;
+      SharedSlot& slot = m_shared[at];
+      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return HandOut(slot);
     }
     CSharedText text(Text());
     if (m_sharedCount >= kMaxSharedTexts) return text;
@@ -83,9 +88,23 @@ private:
     std::string& piece = m_sharedBytes.back();
     const size_t offset = piece.size();
     piece.append(raw, n).push_back('\0');
-    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text};
+    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text, 0};
     ++m_sharedCount;
     return text;
+  }
+
+  // A reference on the slot's text. References are taken from the text's count in batches: until
+  // the read returns, nothing else holds its texts, and one atomic step per name read costs.
+  static CSharedText HandOut(SharedSlot& slot) {
+    CSharedText::Rep* const rep = slot.text.GetRep();
+    if (!rep) return CSharedText();
+    if (slot.prepaid == 0) {
+      constexpr long kBatch = 1024;
+      rep->refs.fetch_add(kBatch, std::memory_order_relaxed);
+      slot.prepaid = kBatch;
+    }
+    --slot.prepaid;
+    return CSharedText::Adopt(rep);
   }
 
   static uint64_t HashBytes(const char* p, size_t n) {
@@ -375,6 +394,7 @@ private:
     const char* bytes = nullptr;  // in m_sharedBytes; null for an empty slot
     size_t length = 0;
     CSharedText text;
+    long prepaid = 0;  // references on `text` taken and not yet handed out
   };
   std::vector<SharedSlot> m_shared;
   size_t m_sharedCount = 0;

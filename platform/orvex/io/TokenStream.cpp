@@ -22,6 +22,15 @@ constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
+// detail::IsNameChar of each byte: the loop over a name's bytes is the lexer's busiest.
+struct NameCharTable {
+  constexpr NameCharTable() : is() {
+    for (int c = 0; c < 256; ++c) is[c] = detail::IsNameChar(static_cast<unsigned char>(c));
+  }
+  bool is[256];
+};
+constexpr NameCharTable kNameChars;
+
 // Past the spaces at p: indentation, the most common bytes of a block file, a word at a time.
 const char* SkipSpaces(const char* p, const char* e) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
@@ -196,7 +205,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
        (detail::IsDigit(c1) || (c1 == '.' && detail::IsDigit(c2)) || c1 == 'i' || c1 == 'n'));
 
   if (detail::IsNameStart(c)) {
-    while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
+    while (p != end && kNameChars.is[static_cast<unsigned char>(*p)]) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
     // Widened only when asked: a reader finds most names among those it holds already.
     t.kind = kRawWord;
