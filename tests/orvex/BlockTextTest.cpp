@@ -229,6 +229,30 @@ TEST(BlockText, ReadsTheCallersBytesInPlace) {
   }
 }
 
+// Trees read one after the other take memory that earlier trees gave back; trees alive at once
+// never share it.
+TEST(BlockText, TreesReadInTurnKeepTheirOwnValues) {
+  auto columnTree = [](double offset) {
+    CBlock top(L"T");
+    CBlock_func f(L"Values");
+    for (int i = 0; i < 150000; ++i) f << offset + i * 0.25;
+    top << std::move(f);
+    return top;
+  };
+  const CBlock a = columnTree(1.0);
+  const CBlock b = columnTree(-7.0);
+  const std::string textA = WriteUtf8(a);
+  const std::string textB = WriteUtf8(b);
+  {
+    const CBlock first = ReadOk(textA);
+    EXPECT_TRUE(first == a);
+  }
+  const CBlock second = ReadOk(textB);
+  const CBlock third = ReadOk(textA);
+  EXPECT_TRUE(second == b);
+  EXPECT_TRUE(third == a);
+}
+
 TEST(BlockText, ReaderTakesFreeLayoutCommentsAndCrlf) {
   const CBlock b = ReadOk(
       "# saved by hand\r\n"
