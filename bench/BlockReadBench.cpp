@@ -226,15 +226,20 @@ void PrintPeakGrowth() {
               double(p.bytes) / 1e6 / readSeconds, freeSeconds * 1e3);
 }
 
-// After the usual table, each figure beside its baseline: their rates and the ratio.
+// After the usual table, each figure beside its baseline: their rates (the median of the
+// repetitions when there are any, else the last run) and the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      if (run.error_occurred) continue;
       const auto bytes = run.counters.find("bytes_per_second");
-      if (bytes != run.counters.end()) m_rate[run.benchmark_name()] = bytes->second.value / 1e6;
+      if (bytes == run.counters.end()) continue;
+      if (run.run_type == Run::RT_Iteration && !m_median.count(run.benchmark_name()))
+        m_rate[run.benchmark_name()] = bytes->second.value / 1e6;
+      else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        m_rate[run.run_name.str()] = m_median[run.run_name.str()] = bytes->second.value / 1e6;
     }
   }
   void Finalize() override {
@@ -256,6 +261,7 @@ private:
     std::printf("%-22s %10.1f   %-18s %10.1f %8.3f\n", figure + 3, f->second, baseline + 3, b->second, f->second / b->second);
   }
   std::map<std::string, double> m_rate;
+  std::map<std::string, double> m_median;
 };
 
 }  // namespace

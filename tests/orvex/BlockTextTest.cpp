@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "RepTest.h"
@@ -165,6 +166,91 @@ TEST(BlockText, FunctionArgumentsOfEveryKindInOneList) {
       "}\n",
       WriteUtf8(b));
   EXPECT_TRUE(ReadOk(WriteUtf8(b)) == b);
+}
+
+// A column's reals are gathered apart from the other plain arguments while read: every mix of
+// them with other arguments must come back in its order.
+TEST(BlockText, FunctionArgumentsKeepTheirOrderAroundRunsOfReals) {
+  const char* const functions[] = {
+      "F(1.5, 2.5, 3.5)",
+      "F(1, 2.5, 3.5, 4, 5.5, 6.5)",
+      "F(1.5, 2.5, k = 1, 3.5, 4.5)",
+      "F(1.5, G(2.5, 3.5, H(4.5, 5.5), 6.5), 7.5, 8.5)",
+      "F(\"a\", 1.5, 2.5, \"b\", 3.5, true, 4.5)",
+      "F(1.5, nan, 2.5, -inf, 3.5, 1e+300, -0.0)",
+      "F(G(1.5, 2.5), H(), 3.5, k = 4.5, 5.5, 6.5)",
+      "F(k = 1.5, 2.5, 3.5)",
+  };
+  for (const char* f : functions) {
+    const std::string text = std::string("B {\n  ") + f + "\n  After = 1.5\n}\n";
+    SCOPED_TRACE(text);
+    const CBlock read = ReadOk(text);
+    EXPECT_EQ(text, WriteUtf8(read));
+    EXPECT_EQ(1.5, read.FindNamedValue(L"After")->GetValue().GetReal());
+  }
+}
+
+// Bytes given by address are read where they stand, up to their last byte and never past it
+// (the memory sanitizer sees an overrun); bytes given as a string are the stream's own.
+TEST(BlockText, ReadsTheCallersBytesInPlace) {
+  struct Case {
+    const char* text;
+    const char* error;  // null: the text reads
+  };
+  const Case cases[] = {
+      {"A { F(1.5, 2.5) K = 12 }", nullptr},
+      {"A { K = 12", "line 1: block 'A' opened on line 1 is not closed"},
+      {"A { F(1.5, 2.5", "line 1: function 'F' opened on line 1 is not closed"},
+      {"A { F(1.5, 2.", "line 1: function 'F' opened on line 1 is not closed"},
+      {"A { K = \"open", "line 1: text in quotes never closed"},
+      {"A { K = -", "line 1: a value was expected, found '-'"},
+      {"A { Name", "line 1: '{', '(' or '=' was expected after 'Name', found the end of the text"},
+      {"A { }  ", nullptr},
+      {"", "line 1: no block found"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const size_t n = std::strlen(c.text);
+    std::unique_ptr<char[]> exact(new char[n]);  // no terminator after the text
+    std::memcpy(exact.get(), c.text, n);
+    io::CStringToken_istream inPlace(exact.get(), n);
+    io::CStringToken_istream owning{std::string(c.text)};  // its argument is gone when it reads
+    CBlock fromPlace;
+    CBlock fromOwn;
+    AString placeError;
+    AString ownError;
+    const bool placeOk = io::ReadSingleBlock(inPlace, fromPlace, &placeError);
+    const bool ownOk = io::ReadSingleBlock(owning, fromOwn, &ownError);
+    EXPECT_EQ(c.error == nullptr, placeOk);
+    EXPECT_EQ(placeOk, ownOk);
+    EXPECT_EQ(c.error ? c.error : "", placeError.ToUtf8());
+    EXPECT_EQ(placeError, ownError);
+    EXPECT_TRUE(fromPlace == fromOwn);
+  }
+}
+
+// Trees read one after the other take memory that earlier trees gave back; trees alive at once
+// never share it.
+TEST(BlockText, TreesReadInTurnKeepTheirOwnValues) {
+  auto columnTree = [](double offset) {
+    CBlock top(L"T");
+    CBlock_func f(L"Values");
+    for (int i = 0; i < 150000; ++i) f << offset + i * 0.25;
+    top << std::move(f);
+    return top;
+  };
+  const CBlock a = columnTree(1.0);
+  const CBlock b = columnTree(-7.0);
+  const std::string textA = WriteUtf8(a);
+  const std::string textB = WriteUtf8(b);
+  {
+    const CBlock first = ReadOk(textA);
+    EXPECT_TRUE(first == a);
+  }
+  const CBlock second = ReadOk(textB);
+  const CBlock third = ReadOk(textA);
+  EXPECT_TRUE(second == b);
+  EXPECT_TRUE(third == a);
 }
 
 TEST(BlockText, ReaderTakesFreeLayoutCommentsAndCrlf) {

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "RepTest.h"
 #include "orvex/io/Block.h"
@@ -274,6 +275,23 @@ TEST(Block, PartsOfAReadTreeOutliveIt) {
   ASSERT_TRUE(io::BlockFromText(text, replaced));
   replaced = std::move(*replaced.GetBlockForEdit(0));
   EXPECT_EQ(*original.GetBlock(0), replaced);
+}
+
+// A read hands out the references on the names it holds once in batches and gives back what it
+// took beyond its items: a name of many items lives exactly as long as its last holder.
+TEST(Block, NamesOfManyItemsLiveAsLongAsTheirHolders) {
+  std::string text = "T {\n";
+  for (int i = 0; i < 2500; ++i) text += "  Name = \"Text\"\n  F(\"Text\")\n";
+  text += "}\n";
+  auto read = std::make_unique<CBlock>();
+  ASSERT_TRUE(io::BlockFromText(AString::FromUtf8(text), *read));
+  ASSERT_EQ(5000u, read->GetNumItems());
+  const CBlock_named_value kept = *read->GetNamedValue(2048);
+  const CBlock_func func = *read->GetFunc(4999);
+  read.reset();
+  EXPECT_EQ(L"Name", kept.GetKey());
+  EXPECT_EQ(L"Text", kept.GetValue().GetString());
+  EXPECT_EQ(L"Text", func.GetUnnamedValue(0)->GetString());
 }
 
 TEST(Block, PointerSharesAndAppendCopiesThePointee) {

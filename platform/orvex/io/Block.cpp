@@ -153,12 +153,12 @@ void CBlock::AdoptItems(Item* b, Item* e, BlockArena* arena) {
 
 CBlock::FuncHolder::FuncHolder(CBlock_func&& f) : m_p(new CBlock_func(std::move(f))), m_inArena(false) {}
 
-CBlock::FuncHolder::FuncHolder(const CSharedText& name, BlockArena& arena) : m_inArena(true) {
+CBlock::FuncHolder::FuncHolder(CSharedText name, BlockArena& arena) : m_inArena(true) {
   static_assert(alignof(CBlock_func) <= alignof(BlockArena*), "the arena aligns for pointers only");
   void* const room = arena.Allocate(sizeof(BlockArena*) + sizeof(CBlock_func));
   CBlock_func* const f = reinterpret_cast<CBlock_func*>(static_cast<char*>(room) + sizeof(BlockArena*));
   ArenaOf(f) = &arena;
-  m_p = new (f) CBlock_func(name);
+  m_p = new (f) CBlock_func(std::move(name), &arena);
   arena.Retain();
 }
 

@@ -52,7 +52,7 @@ public:
   enum ItemKind { kBlock, kNamedValue, kFunc, kVec };
 
   explicit CBlock(const AString& name = AString());
-  explicit CBlock(const CSharedText& name) : m_name(name), m_capacity(0), m_inArena(0), m_found(1) {}
+  explicit CBlock(CSharedText name) : m_name(std::move(name)), m_capacity(0), m_inArena(0), m_found(1) {}
   CBlock(const CBlock& o);
   CBlock(CBlock&& o) noexcept;
   CBlock& operator=(const CBlock& o);
@@ -113,7 +113,7 @@ private:
   class FuncHolder {
   public:
     explicit FuncHolder(CBlock_func&& f);
-    FuncHolder(const CSharedText& name, BlockArena& arena);
+    FuncHolder(CSharedText name, BlockArena& arena);
     FuncHolder(FuncHolder&& o) noexcept : m_p(o.m_p), m_inArena(o.m_inArena) { o.m_p = nullptr; }
     FuncHolder& operator=(FuncHolder&& o) noexcept;
     ~FuncHolder();

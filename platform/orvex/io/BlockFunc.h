@@ -7,17 +7,23 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/BlockArena.h"
 #include "orvex/io/BlockValue.h"
 #include "orvex/io/SharedText.h"
 
 namespace io {
+
+class CBlock;
+namespace detail {
+class BlockTextReader;
+}  // namespace detail
 
 class ORVEX_API CBlock_func {
 public:
   enum ArgKind { kUnnamedValue, kNamedValue, kFunc };
 
   explicit CBlock_func(const AString& name = AString());
-  explicit CBlock_func(const CSharedText& name) : m_name(name) {}
+  explicit CBlock_func(CSharedText name) : m_name(std::move(name)) {}
   CBlock_func(const CBlock_func& o);
   CBlock_func(CBlock_func&& o) noexcept;
   CBlock_func& operator=(const CBlock_func& o);
@@ -74,11 +80,17 @@ public:
   bool operator!=(const CBlock_func& o) const { return !(*this == o); }
 
 private:
+  friend class CBlock;
+  friend class detail::BlockTextReader;
+  // A function read from text: its arguments take their room from the read's arena.
+  CBlock_func(CSharedText name, BlockArena* arena)
+      : m_name(std::move(name)), m_kinds(ArenaAllocator<uint8_t>(arena)), m_values(ArenaAllocator<CBlock_value>(arena)) {}
+
   CSharedText m_name;
-  std::vector<uint8_t> m_kinds;  // ArgKind of each argument
+  std::vector<uint8_t, ArenaAllocator<uint8_t>> m_kinds;  // ArgKind of each argument
   // One slot per argument: the value itself, or for a named or function argument the index into
   // m_named or m_funcs (as an int value). Plain values stay inline: columns put millions here.
-  std::vector<CBlock_value> m_values;
+  std::vector<CBlock_value, ArenaAllocator<CBlock_value>> m_values;
   std::vector<std::unique_ptr<CBlock_named_value>> m_named;
   std::vector<std::unique_ptr<CBlock_func>> m_funcs;
 };

@@ -27,7 +27,11 @@ constexpr size_t kMaxSharedTexts = 4096;
 class BlockTextReader {
 public:
   explicit BlockTextReader(CAbstract_istream& in) : m_in(in), m_arena(BlockArena::Create()) {}
-  ~BlockTextReader() { BlockArena::Release(m_arena); }
+  ~BlockTextReader() {
+    for (const SharedSlot& slot : m_shared)
+      if (slot.prepaid) slot.text.GetRep()->refs.fetch_sub(slot.prepaid, std::memory_order_relaxed);
+    BlockArena::Release(m_arena);
+  }
   BlockTextReader(const BlockTextReader&) = delete;
   BlockTextReader& operator=(const BlockTextReader&) = delete;
 
@@ -46,6 +50,7 @@ public:
 
 private:
   using Raw = CAbstract_istream;
+  struct SharedSlot;
 
   bool Next() {
     if (m_in.Lex(m_t)) return true;
@@ -66,8 +71,8 @@ private:
     const size_t mask = m_shared.size() - 1;
     size_t at = hash & mask;
     for (; m_shared[at].bytes; at = (at + 1) & mask) {
-      const SharedSlot& slot = m_shared[at];
-      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return slot.text;
+      SharedSlot& slot = m_shared[at];
+      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return HandOut(slot);
     }
     CSharedText text(Text());
     if (m_sharedCount >= kMaxSharedTexts) return text;
@@ -83,23 +88,51 @@ private:
     std::string& piece = m_sharedBytes.back();
     const size_t offset = piece.size();
     piece.append(raw, n).push_back('\0');
-    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text};
+    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text, 0};
     ++m_sharedCount;
     return text;
   }
 
+  // A reference on the slot's text. References are taken from the text's count in batches: until
+  // the read returns, nothing else holds its texts, and one atomic step per name read costs.
+  static CSharedText HandOut(SharedSlot& slot) {
+    CSharedText::Rep* const rep = slot.text.GetRep();
+    if (!rep) return CSharedText();
+    if (slot.prepaid == 0) {
+      constexpr long kBatch = 1024;
+      rep->refs.fetch_add(kBatch, std::memory_order_relaxed);
+      slot.prepaid = kBatch;
+    }
+    --slot.prepaid;
+    return CSharedText::Adopt(rep);
+  }
+
   static uint64_t HashBytes(const char* p, size_t n) {
     uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
-    for (; n >= 8; p += 8, n -= 8) {
-      uint64_t w = 0;
-      std::memcpy(&w, p, 8);
-      h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    const char* const e = p + n;
+    for (; e - p > 8; p += 8) {
+      h = (h ^ Load<uint64_t>(p)) * 0xFF51AFD7ED558CCDull;
       h ^= h >> 32;
     }
+    // The last one to eight bytes in whole words, overlapping where need be: a copy of a part of
+    // a word would stall the load that follows it.
     uint64_t w = 0;
-    std::memcpy(&w, p, n);
+    if (n >= 8)
+      w = Load<uint64_t>(e - 8);
+    else if (n >= 4)
+      w = (uint64_t(Load<uint32_t>(p)) << 32) | Load<uint32_t>(e - 4);
+    else if (n > 0)
+      w = (uint64_t(static_cast<unsigned char>(p[0])) << 16) | (uint64_t(static_cast<unsigned char>(p[n / 2])) << 8) |
+          static_cast<unsigned char>(e[-1]);
     h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
     return h ^ (h >> 29);
+  }
+
+  template <class T>
+  static T Load(const char* p) {
+    T w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
   }
 
   void Rehash(size_t size) {
@@ -191,11 +224,11 @@ private:
       const int nameLine = m_t.line;
       if (!Next()) return false;
       if (IsPunct(L'{')) {
-        CBlock sub(name);
+        CBlock sub(std::move(name));
         if (!ReadBlockBody(sub, depth + 1, nameLine)) return false;
         m_items.emplace_back(std::in_place_index<CBlock::kBlock>, std::move(sub));
       } else if (IsPunct(L'(')) {
-        CBlock::FuncHolder f(name, *m_arena);
+        CBlock::FuncHolder f(std::move(name), *m_arena);
         if (!ReadFuncArgs(*f.get(), depth + 1, nameLine)) return false;
         m_items.emplace_back(std::in_place_index<CBlock::kFunc>, std::move(f));
       } else if (IsPunct(L'=')) {
@@ -207,7 +240,7 @@ private:
         } else {
           CBlock_value value;
           if (!ReadValue(value)) return false;
-          m_items.emplace_back(std::in_place_index<CBlock::kNamedValue>, name, std::move(value));
+          m_items.emplace_back(std::in_place_index<CBlock::kNamedValue>, std::move(name), std::move(value));
         }
       } else {
         return Error(m_t.line, L"'{', '(' or '=' was expected after '" + name.Get() + L"', found " + Describe());
@@ -215,23 +248,45 @@ private:
     }
   }
 
-  // After "Name(": the arguments up to the closing ")". Plain values gather in m_pending first, so
-  // that a long argument list is stored with one allocation instead of many regrowths.
+  // After "Name(": the arguments up to the closing ")". Plain values gather in m_pending and
+  // m_reals first, so that an argument list is stored in one allocation of its exact size.
   bool ReadFuncArgs(CBlock_func& f, int depth, int openLine) {
     if (depth > kMaxDepth) return Error(openLine, L"blocks and functions nested too deep");
-    const size_t base = m_pending.size();
+    const Pending base = PendingMark();
     const bool ok = ReadFuncArgList(f, depth, openLine, base);
     FlushPending(f, base);
     return ok;
   }
 
-  void FlushPending(CBlock_func& f, size_t base) {
-    if (m_pending.size() == base) return;
-    f.AppendValues(m_pending.data() + base, m_pending.data() + m_pending.size());
-    m_pending.resize(base);
+  // Where a function's pending arguments start in m_pending, m_reals and m_realRuns.
+  struct Pending {
+    size_t values, reals, runs;
+  };
+  Pending PendingMark() const { return Pending{m_pending.size(), m_reals.size(), m_realRuns.size()}; }
+
+  void FlushPending(CBlock_func& f, const Pending& base) {
+    const size_t n = (m_pending.size() - base.values) + (m_reals.size() - base.reals);
+    if (n == 0) return;
+    // Room of exactly their size when they are all the arguments, as nearly always.
+    if (f.GetNumArgs() == 0) f.reserve(n);
+    CBlock_value* const values = m_pending.data();
+    const double* const reals = m_reals.data();
+    size_t v = base.values;
+    size_t r = base.reals;
+    for (size_t i = base.runs; i < m_realRuns.size(); ++i) {
+      const RealRun& run = m_realRuns[i];
+      f.AppendValues(values + v, values + run.after);
+      f.AppendReals(reals + r, reals + run.end);
+      v = run.after;
+      r = run.end;
+    }
+    f.AppendValues(values + v, values + m_pending.size());
+    m_pending.resize(base.values);
+    m_reals.resize(base.reals);
+    m_realRuns.resize(base.runs);
   }
 
-  bool ReadFuncArgList(CBlock_func& f, int depth, int openLine, size_t base) {
+  bool ReadFuncArgList(CBlock_func& f, int depth, int openLine, const Pending& base) {
     if (!Next()) return false;
     if (IsPunct(L')')) return true;
     for (;;) {
@@ -244,16 +299,16 @@ private:
           CBlock_value value;
           if (!Next() || !ReadValue(value)) return false;
           FlushPending(f, base);
-          f << CBlock_named_value(name, std::move(value));
+          f << CBlock_named_value(std::move(name), std::move(value));
           if (!Next()) return false;
         } else if (IsPunct(L'(')) {
-          CBlock_func sub(name);
+          CBlock_func sub(std::move(name), m_arena);
           if (!ReadFuncArgs(sub, depth + 1, nameLine)) return false;
           FlushPending(f, base);
           f << std::move(sub);
           if (!Next()) return false;
         } else if (quoted) {
-          m_pending.emplace_back(name);
+          m_pending.emplace_back(std::move(name));
         } else {
           CBlock_value value;
           if (!ValueFromWord(name.Get(), value))
@@ -264,7 +319,7 @@ private:
         if (m_t.kind == Raw::kRawEnd) return FuncNotClosed(f, openLine);
         m_pending.emplace_back();
         if (!ReadValue(m_pending.back())) return false;
-        MoreReals(f, base);
+        MoreReals();
         if (!Next()) return false;
       }
       if (IsPunct(L')')) return true;
@@ -276,14 +331,14 @@ private:
   }
 
   // After a plain argument: the reals that follow as ", <real>" (a column's values) go from the
-  // buffer straight to the pending arguments, without a token each. Anything else, the buffer's
-  // end included, is left to the tokens.
-  void MoreReals(CBlock_func& f, size_t base) {
+  // buffer straight to the pending reals, without a token each. Anything else, the buffer's end
+  // included, is left to the tokens.
+  void MoreReals() {
     if (!m_in.m_putBack.empty()) return;
-    const char* const data = m_in.m_buf.data();
-    const char* const end = data + m_in.m_buf.size();
+    const char* const data = m_in.Data();
+    const char* const end = data + m_in.Size();
     const char* p = data + m_in.m_pos;
-    m_reals.clear();
+    const size_t before = m_reals.size();
     double d = 0;
     while (end - p > 2 && p[0] == ',' && p[1] == ' ') {
       const char* const next = ScanWrittenReal(p + 2, end, d);
@@ -292,10 +347,7 @@ private:
       p = next;
     }
     m_in.m_pos = static_cast<size_t>(p - data);
-    if (m_reals.empty()) return;
-    f.reserve(f.GetNumArgs() + (m_pending.size() - base) + m_reals.size());
-    FlushPending(f, base);
-    f.AppendReals(m_reals.data(), m_reals.data() + m_reals.size());
+    if (m_reals.size() != before) m_realRuns.push_back(RealRun{m_pending.size(), m_reals.size()});
   }
 
   bool FuncNotClosed(const CBlock_func& f, int openLine) {
@@ -328,14 +380,21 @@ private:
   BlockArena* m_arena;  // one reference; the tree read holds its own
   CAbstract_istream::RawToken m_t;
   std::vector<CBlock_value> m_pending;  // plain arguments not yet moved into their function
+  // Reals that MoreReals read, as they are cheaper to gather than values. Each run of them comes
+  // after the pending values before `after` and ends at `end` in m_reals.
+  struct RealRun {
+    size_t after, end;
+  };
+  std::vector<double> m_reals;
+  std::vector<RealRun> m_realRuns;
   std::vector<CBlock::Item> m_items;    // items not yet moved into their block
-  std::vector<double> m_reals;          // see MoreReals
   // The texts held once: open addressing over a power of two slots, at most half of them used.
   struct SharedSlot {
     uint64_t hash = 0;
     const char* bytes = nullptr;  // in m_sharedBytes; null for an empty slot
     size_t length = 0;
     CSharedText text;
+    long prepaid = 0;  // references on `text` taken and not yet handed out
   };
   std::vector<SharedSlot> m_shared;
   size_t m_sharedCount = 0;

@@ -24,6 +24,7 @@ public:
   CBlock_value(AString&& v);
   CBlock_value(const wchar_t* v);
   explicit CBlock_value(const CSharedText& v) : m_kind(kString) { m_v.s = CSharedText::Retain(v.GetRep()); }
+  explicit CBlock_value(CSharedText&& v) : m_kind(kString) { m_v.s = v.Detach(); }
   CBlock_value(const CBlock_value& o);
   // Moves and destruction are inline: readers make and move millions of values.
   CBlock_value(CBlock_value&& o) noexcept : m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
@@ -110,7 +111,7 @@ public:
   explicit CBlock_named_value(const AString& key) : m_key(key) {}
   CBlock_named_value(const AString& key, const CBlock_value& value) : m_key(key), m_value(value) {}
   CBlock_named_value(const AString& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
-  CBlock_named_value(const CSharedText& key, CBlock_value&& value) : m_key(key), m_value(std::move(value)) {}
+  CBlock_named_value(CSharedText key, CBlock_value&& value) : m_key(std::move(key)), m_value(std::move(value)) {}
   // Moves keep a long text value in place (a declared destructor would otherwise make them copies).
   CBlock_named_value(const CBlock_named_value&) = default;
   CBlock_named_value(CBlock_named_value&&) = default;

@@ -47,6 +47,14 @@ public:
   }
   static const AString& TextOf(const Rep* rep) { return rep ? rep->text : Empty(); }
   Rep* GetRep() const { return m_rep; }
+  // Takes over a reference that the caller holds.
+  static CSharedText Adopt(Rep* rep) noexcept {
+    CSharedText text;
+    text.m_rep = rep;
+    return text;
+  }
+  // Hands the held reference to the caller, leaving the empty text.
+  Rep* Detach() noexcept { return std::exchange(m_rep, nullptr); }
 
 private:
   static void Destroy(Rep* rep);

@@ -22,6 +22,29 @@ constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
+// detail::IsNameChar of each byte: the loop over a name's bytes is the lexer's busiest.
+struct NameCharTable {
+  constexpr NameCharTable() : is() {
+    for (int c = 0; c < 256; ++c) is[c] = detail::IsNameChar(static_cast<unsigned char>(c));
+  }
+  bool is[256];
+};
+constexpr NameCharTable kNameChars;
+
+// Past the spaces at p: indentation, the most common bytes of a block file, a word at a time.
+const char* SkipSpaces(const char* p, const char* e) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  for (; e - p >= 8; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    w ^= 0x2020202020202020ull;
+    if (w) return p + (__builtin_ctzll(w) >> 3);
+  }
+#endif
+  while (p != e && *p == ' ') ++p;
+  return p;
+}
+
 // A short quote of damaged text for an error message.
 AString Excerpt(const char* b, const char* e) {
   const size_t kMax = 40;
@@ -101,6 +124,17 @@ CAbstract_istream::~CAbstract_istream() = default;
 
 void CAbstract_istream::SetInput(std::string utf8) {
   m_buf = std::move(utf8);
+  m_inPlace = nullptr;
+  m_inPlaceSize = 0;
+  m_pos = 0;
+  m_srcEnd = true;
+}
+
+void CAbstract_istream::SetInputInPlace(const char* utf8, size_t n) {
+  m_buf.clear();
+  // An empty input still needs an address that is not null.
+  m_inPlace = utf8 && n ? utf8 : "";
+  m_inPlaceSize = utf8 ? n : 0;
   m_pos = 0;
   m_srcEnd = true;
 }
@@ -126,8 +160,8 @@ bool CAbstract_istream::Grow() const {
 }
 
 CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consumed, int& lines) {
-  const char* const s = m_buf.data() + m_pos;
-  const char* const end = m_buf.data() + m_buf.size();
+  const char* const s = Data() + m_pos;
+  const char* const end = Data() + Size();
   const char* p = s;
   lines = 0;
   m_openQuote = std::string::npos;
@@ -143,6 +177,8 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     if (c == '\n') {
       ++lines;
       ++p;
+    } else if (c == ' ') {
+      p = SkipSpaces(p + 1, end);
     } else if (IsBlank(c)) {
       ++p;
     } else if (c == '#') {
@@ -169,7 +205,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
        (detail::IsDigit(c1) || (c1 == '.' && detail::IsDigit(c2)) || c1 == 'i' || c1 == 'n'));
 
   if (detail::IsNameStart(c)) {
-    while (p != end && detail::IsNameChar(static_cast<unsigned char>(*p))) ++p;
+    while (p != end && kNameChars.is[static_cast<unsigned char>(*p)]) ++p;
     if (p == end && !m_srcEnd) return kScanNeedMore;
     // Widened only when asked: a reader finds most names among those it holds already.
     t.kind = kRawWord;
@@ -216,7 +252,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     const char* const close = FindClosingQuote(p + 1, end, escapes);
     if (!close) {
       if (!m_srcEnd) {
-        m_openQuote = static_cast<size_t>(p - m_buf.data());
+        m_openQuote = static_cast<size_t>(p - Data());
         m_linesBefore = lines;
         return kScanNeedMore;
       }
@@ -372,7 +408,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
-      if (m_openQuote != std::string::npos && m_buf.size() - m_openQuote >= kLongText && !m_longRefused &&
+      if (m_openQuote != std::string::npos && Size() - m_openQuote >= kLongText && !m_longRefused &&
           CanSeekBack())
         return LexLongText(t);
       Grow();
@@ -576,8 +612,8 @@ CAbstract_istream& CAbstract_istream::operator>>(CAbstract_istream& (*manip)(CAb
 
 void CAbstract_istream::SkipBlanks() {
   for (;;) {
-    const char* const data = m_buf.data();
-    const char* const end = data + m_buf.size();
+    const char* const data = Data();
+    const char* const end = data + Size();
     const char* p = data + m_pos;
     bool needMore = false;
     while (p != end) {
@@ -585,6 +621,8 @@ void CAbstract_istream::SkipBlanks() {
       if (c == '\n') {
         ++m_line;
         ++p;
+      } else if (c == ' ') {
+        p = SkipSpaces(p + 1, end);
       } else if (IsBlank(c)) {
         ++p;
       } else if (c == '#') {
@@ -607,7 +645,7 @@ void CAbstract_istream::SkipBlanks() {
 bool CAbstract_istream::AtEndOfInput() {
   if (!m_putBack.empty()) return false;
   SkipBlanks();
-  return !m_ioError && m_pos == m_buf.size() && m_srcEnd;
+  return !m_ioError && m_pos == Size() && m_srcEnd;
 }
 
 AString CAbstract_istream::NewLine() {
@@ -629,16 +667,16 @@ bool CAbstract_istream::NextLineBytes(const char*& begin, const char*& end) {
   size_t searched = 0;  // bytes after m_pos known to hold no line end
   const char* nl = nullptr;
   for (;;) {
-    const char* from = m_buf.data() + m_pos + searched;
-    nl = static_cast<const char*>(std::memchr(from, '\n', m_buf.size() - m_pos - searched));
+    const char* from = Data() + m_pos + searched;
+    nl = static_cast<const char*>(std::memchr(from, '\n', Size() - m_pos - searched));
     if (nl) break;
-    searched = m_buf.size() - m_pos;
+    searched = Size() - m_pos;
     if (!Grow()) break;
   }
   if (m_ioError) throw ReadErrorException{kConversionFailed};
-  const char* b = m_buf.data() + m_pos;
-  const char* e = nl ? nl : m_buf.data() + m_buf.size();
-  const size_t next = nl ? static_cast<size_t>(nl - m_buf.data()) + 1 : m_buf.size();
+  const char* b = Data() + m_pos;
+  const char* e = nl ? nl : Data() + Size();
+  const size_t next = nl ? static_cast<size_t>(nl - Data()) + 1 : Size();
   if (nl && e != b && e[-1] == '\r') --e;
   // The bytes stay where they are until the next read moves the buffer.
   m_pos = next;
@@ -649,8 +687,8 @@ bool CAbstract_istream::NextLineBytes(const char*& begin, const char*& end) {
 }
 
 bool CAbstract_istream::AtEof() const {
-  while (m_pos == m_buf.size() && !m_srcEnd) Grow();
-  return !m_ioError && m_pos == m_buf.size();
+  while (m_pos == Size() && !m_srcEnd) Grow();
+  return !m_ioError && m_pos == Size();
 }
 
 CAbstract_istream& ws(CAbstract_istream& in) {
@@ -741,7 +779,8 @@ void CAbstract_ostream::WriteNamedValue(const CBlock_named_value& nv) {
 // In memory
 
 CStringToken_istream::CStringToken_istream(const AString& text) { SetInput(text.ToUtf8()); }
-CStringToken_istream::CStringToken_istream(const char* utf8, size_t n) { SetInput(std::string(utf8, n)); }
+CStringToken_istream::CStringToken_istream(const char* utf8, size_t n) { SetInputInPlace(utf8, n); }
+CStringToken_istream::CStringToken_istream(std::string utf8) { SetInput(std::move(utf8)); }
 CStringToken_istream::~CStringToken_istream() = default;
 
 CStringToken_ostream::CStringToken_ostream() : CAbstract_ostream(SIZE_MAX) {}

@@ -86,6 +86,8 @@ protected:
   CAbstract_istream();
   // The whole input at once; ReadBytes is then never asked.
   void SetInput(std::string utf8);
+  // The same, read where it stands: the caller keeps [utf8, utf8 + n) alive while the stream reads.
+  void SetInputInPlace(const char* utf8, size_t n);
   // Up to `max` further bytes, 0 at the end; called once per buffer refill.
   virtual size_t ReadBytes(char* dst, size_t max);
   // Whether SeekBack can work: it makes the last `n` bytes that ReadBytes gave come again, and
@@ -139,7 +141,13 @@ private:
   CToken MakeToken(RawToken& t);
   void FailAt(int line, const AString& why);
 
+  // The bytes held: the caller's when read in place, else m_buf.
+  const char* Data() const { return m_inPlace ? m_inPlace : m_buf.data(); }
+  size_t Size() const { return m_inPlace ? m_inPlaceSize : m_buf.size(); }
+
   mutable std::string m_buf;  // bytes not yet consumed start at m_pos
+  const char* m_inPlace = nullptr;  // not owned; see SetInputInPlace
+  size_t m_inPlaceSize = 0;
   mutable size_t m_pos = 0;
   mutable bool m_srcEnd = false;
   mutable bool m_ioError = false;
@@ -222,8 +230,11 @@ ORVEX_API AString EscapeControlChars(const AString& text);
 class ORVEX_API CStringToken_istream : public CAbstract_istream {
 public:
   explicit CStringToken_istream(const AString& text);
-  // Raw UTF-8 bytes; invalid sequences read as U+FFFD.
+  // Raw UTF-8 bytes, read where they stand: the caller keeps them alive and unchanged while the
+  // stream is used. Invalid sequences read as U+FFFD.
   CStringToken_istream(const char* utf8, size_t n);
+  // The same bytes, held by the stream.
+  explicit CStringToken_istream(std::string utf8);
   ~CStringToken_istream() override;
 };
 
