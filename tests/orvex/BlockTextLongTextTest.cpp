@@ -126,6 +126,31 @@ TEST(BlockTextLongText, WriteReadWriteIsByteIdentical) {
   EXPECT_EQ(io::BlockToText(b).ToUtf8(), bytes);
 }
 
+// Each ASCII byte at places of a long text: the file writer, which passes plain pieces through
+// unescaped, writes what the writer of wide text makes, and the file reads back to the text.
+TEST(BlockTextLongText, WritesEveryAsciiByteAsTheWideWriterDoes) {
+  const size_t kLong = 70000;  // past one piece handed through
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("b.blk")));
+  for (size_t at : {size_t(0), size_t(15), size_t(200), size_t(16), size_t(63), size_t(64), size_t(65535), size_t(65536), kLong - 1}) {
+    for (int c = 0; c < 128; ++c) {
+      const bool special = c < 0x20 || c == '"' || c == '\\' || c == 0x7F || c == ' ' || c == '~';
+      if (!special && at != 200) continue;  // every byte at one place, the telling ones everywhere
+      std::string text = Digits(kLong);
+      text[at] = static_cast<char>(c);
+      CBlock b(L"T");
+      b << CBlock_named_value(L"V", CBlock_value::FromAscii(std::string(text)));
+      CBlock wide(L"T");
+      wide << CBlock_named_value(L"V", CBlock_value(AString::FromUtf8(text)));
+      ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, b));
+      ASSERT_EQ(io::BlockToText(wide).ToUtf8(), reptest::ReadFileBytes(dir.File("b.blk"))) << at << " " << c;
+      CBlock back;
+      ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, back));
+      ASSERT_TRUE(back == b) << at << " " << c;
+    }
+  }
+}
+
 TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
   const CBlock_value ascii = CBlock_value::FromAscii("Values 1 2.5 nan");
   const CBlock_value wide(AString(L"Values 1 2.5 nan"));

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "orvex/core/Utf8.h"
 #include "orvex/io/ShortestDouble.h"
 
@@ -113,6 +117,22 @@ bool PlainWord(uint64_t w) {
 }  // namespace
 
 bool IsPlainQuotedBody(const char* p, const char* e) {
+#if defined(__SSE2__)
+  // Sixty-four bytes a step, the verdict once per step: a long text goes at the speed of memory.
+  // Signed, bytes past ASCII are below 0x20 too.
+  const __m128i space = _mm_set1_epi8(0x20), quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\'),
+                del = _mm_set1_epi8(0x7F);
+  const auto needsEscape = [&](const char* at) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, space), _mm_cmpeq_epi8(x, quote)),
+                        _mm_or_si128(_mm_cmpeq_epi8(x, backslash), _mm_cmpeq_epi8(x, del)));
+  };
+  for (; e - p >= 64; p += 64) {
+    const __m128i any = _mm_or_si128(_mm_or_si128(needsEscape(p), needsEscape(p + 16)),
+                                     _mm_or_si128(needsEscape(p + 32), needsEscape(p + 48)));
+    if (_mm_movemask_epi8(any) != 0) return false;
+  }
+#endif
   for (uint64_t w; e - p >= 8; p += 8) {
     std::memcpy(&w, p, 8);
     if (!PlainWord(w)) return false;
