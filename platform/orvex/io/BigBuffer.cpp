@@ -24,4 +24,18 @@ void AdviseBigFill(void* data, size_t bytes) {
 #endif
 }
 
+void PrepareBigFill(void* data, size_t bytes) {
+  AdviseBigFill(data, bytes);
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  constexpr uintptr_t kPage = 4096;
+  constexpr size_t kWorthIt = size_t(1) << 20;
+  if (bytes < kWorthIt) return;
+  // Whole pages only: the pages at the ends may hold memory of others.
+  const uintptr_t b = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
+  const uintptr_t e = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kPage - 1);
+  // Only a head start: where refused (older systems), the pages come as usual.
+  if (e > b) (void)madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
+#endif
+}
+
 }  // namespace io

@@ -220,7 +220,7 @@ bool ReadDoublesBase64(const char* b, const char* e, std::vector<double>& out, A
   const size_t old = out.size();
   if (out.capacity() < old + bytes / sizeof(double)) {
     out.reserve(old + bytes / sizeof(double));
-    AdviseBigFillOfCapacity(out);
+    PrepareBigFillOfCapacity(out);
   }
   // Decoded a piece at a time into memory that stays in cache, then appended: the values' memory
   // is written once, not cleared first.

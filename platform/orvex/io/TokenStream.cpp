@@ -336,7 +336,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   t.rawBegin = t.rawEnd = nullptr;
   std::string text;
   text.reserve(headSize + close);
-  AdviseBigFillOfCapacity(text);
+  PrepareBigFillOfCapacity(text);
   text.assign(head, headSize);
   text.resize(headSize + close);
   const size_t got = close ? ReadBytes(&text[headSize], close) : 0;

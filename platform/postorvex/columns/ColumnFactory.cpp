@@ -267,7 +267,7 @@ Column* ReadBase64Values(val::ParameterType type, Units::FullUnitType units, siz
 io::CBlock_value Base64Values(const double* values, size_t n) {
   std::string text;
   text.reserve(kBase64MarkerSize + (n * sizeof(double) + 2) / 3 * 4);
-  io::AdviseBigFillOfCapacity(text);
+  io::PrepareBigFillOfCapacity(text);
   text.append(kBase64Marker, kBase64MarkerSize);
   io::AppendDoublesBase64(text, values, n);
   return io::CBlock_value::FromAscii(std::move(text));
