@@ -184,6 +184,60 @@ TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
   EXPECT_EQ(AString(L"\u00e4"), utf8.GetString());
 }
 
+// Whether an ASCII text needs escapes is known from the one pass that finds it ASCII: every byte
+// at places in and around the steps of that pass, and in a text too short for them.
+TEST(BlockValue, KnowsWhetherItsAsciiNeedsEscapes) {
+  for (size_t size : {size_t(10), size_t(4096)}) {
+    for (size_t at : {size_t(0), size_t(9), size_t(63), size_t(64), size_t(100), size_t(4032), size_t(4095)}) {
+      if (at >= size) continue;
+      for (int c = 0; c < 256; ++c) {
+        std::string text(size, 'x');
+        text[at] = static_cast<char>(c);
+        const CBlock_value v = CBlock_value::FromAscii(text);
+        if (c >= 0x80) {
+          EXPECT_EQ(nullptr, v.GetAscii()) << size << " " << at << " " << c;
+          EXPECT_FALSE(v.IsPlainAscii());
+          continue;
+        }
+        ASSERT_NE(nullptr, v.GetAscii());
+        const bool plain = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        EXPECT_EQ(plain, v.IsPlainAscii()) << size << " " << at << " " << c;
+        EXPECT_EQ(plain, CBlock_value(v).IsPlainAscii()) << "a copy knows it too";
+      }
+    }
+  }
+  EXPECT_FALSE(CBlock_value(AString(L"plain")).IsPlainAscii()) << "wide text is not kept as bytes";
+}
+
+// Texts of many megabytes have pages of their own; growing into them, copying, moving and
+// swapping keep every byte.
+TEST(BigString, KeepsItsBytesAcrossItsOwnPages) {
+  io::BigString s;
+  std::string expect;
+  for (size_t i = 0; s.size() < (size_t(9) << 20); ++i) {
+    const std::string piece = std::to_string(i * 7919) + ",";
+    s += piece.c_str();
+    expect += piece;
+  }
+  ASSERT_EQ(expect.size(), s.size());
+  EXPECT_EQ(0, std::memcmp(expect.data(), s.data(), s.size()));
+  io::BigString copy = s;
+  EXPECT_TRUE(copy == s);
+  io::BigString small = "small";
+  small.swap(copy);
+  EXPECT_EQ("small", std::string(copy.data(), copy.size()));
+  EXPECT_TRUE(small == s);
+  io::BigString moved = std::move(small);
+  EXPECT_TRUE(moved == s);
+  moved.resize(100);
+  moved.shrink_to_fit();
+  EXPECT_EQ(expect.substr(0, 100), std::string(moved.data(), moved.size()));
+  const CBlock_value v = CBlock_value::FromAscii(std::move(s));
+  ASSERT_NE(nullptr, v.GetAscii());
+  EXPECT_EQ(expect.size(), v.GetAscii()->size());
+  EXPECT_TRUE(v.IsPlainAscii());
+}
+
 TEST(ShortestDouble, WritesWhatTheLibraryWrites) {
   std::mt19937_64 rng(20261210);
   auto expectSame = [](double v) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
+#include <new>
+#include <string>
 
 #include "orvex/core/OrvexApi.h"
 
@@ -31,5 +34,52 @@ void PrepareBigFillOfCapacity(Container& c) {
   if (c.capacity() > c.size())
     PrepareBigFill(c.data() + c.size(), (c.capacity() - c.size()) * sizeof(typename Container::value_type));
 }
+
+// Whole 2 MiB pages mapped for `bytes` alone, asked to come as huge pages: neither end shares a page
+// with other memory, so the whole buffer can be held in huge pages (memory from the heap keeps 4 KiB
+// pages at both ends, each a page fault of its own). Null when the system refuses.
+ORVEX_API void* MapHugePages(size_t bytes);
+// Gives back what MapHugePages(bytes) answered.
+ORVEX_API void UnmapHugePages(void* p, size_t bytes);
+
+// Allocator of buffers that may grow to many megabytes (a column's text): big ones are mapped by
+// MapHugePages, others come from the heap as usual.
+template <class T>
+class BigAllocator {
+public:
+  using value_type = T;
+  // From this size on, a buffer has pages of its own.
+  static constexpr size_t kBig = size_t(4) << 20;
+
+  BigAllocator() noexcept = default;
+  template <class U>
+  BigAllocator(const BigAllocator<U>&) noexcept {}
+
+  T* allocate(size_t n) {
+    if (n > std::numeric_limits<size_t>::max() / sizeof(T)) throw std::bad_array_new_length();
+    if (n * sizeof(T) < kBig) return static_cast<T*>(::operator new(n * sizeof(T)));
+    void* const p = MapHugePages(n * sizeof(T));
+    if (!p) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, size_t n) noexcept {
+    if (n * sizeof(T) < kBig)
+      ::operator delete(p);
+    else
+      UnmapHugePages(p, n * sizeof(T));
+  }
+};
+
+template <class T, class U>
+bool operator==(const BigAllocator<T>&, const BigAllocator<U>&) noexcept {
+  return true;
+}
+template <class T, class U>
+bool operator!=(const BigAllocator<T>&, const BigAllocator<U>&) noexcept {
+  return false;
+}
+
+// Bytes of a text that may be many megabytes long (a column's values).
+using BigString = std::basic_string<char, std::char_traits<char>, BigAllocator<char>>;
 
 }  // namespace io

@@ -5,10 +5,6 @@
 #include <cstdlib>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "orvex/io/BigBuffer.h"
 
 namespace io {
@@ -20,39 +16,12 @@ constexpr size_t kFirstPiece = size_t(16) << 10;
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kLargestPiece = size_t(8) << 20;
 constexpr size_t kAlign = alignof(void*);
-
-// Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before,
-// and their memory goes back to the system with the arena.
-void* MapHuge(size_t bytes) {
-#if defined(__linux__)
-  void* const mapped = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) return nullptr;
-  const uintptr_t b = reinterpret_cast<uintptr_t>(mapped);
-  const uintptr_t aligned = (b + kHugePage - 1) & ~(kHugePage - 1);
-  if (aligned > b) munmap(mapped, aligned - b);
-  const uintptr_t tail = b + bytes + kHugePage - (aligned + bytes);
-  if (tail) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-  AdviseBigFill(reinterpret_cast<void*>(aligned), bytes);
-  return reinterpret_cast<void*>(aligned);
-#else
-  return std::aligned_alloc(kHugePage, bytes);
-#endif
-}
-
-void UnmapHuge(void* p, size_t bytes) {
-#if defined(__linux__)
-  munmap(p, bytes);
-#else
-  (void)bytes;
-  std::free(p);
-#endif
-}
 }  // namespace
 
 struct BlockArena::Piece {
   Piece* before;
   size_t bytes;  // of the whole piece
-  bool huge;     // from MapHuge, else from malloc
+  bool huge;     // from MapHugePages, else from malloc
 };
 
 BlockArena* BlockArena::Create() { return new BlockArena; }
@@ -65,7 +34,7 @@ BlockArena::~BlockArena() {
   while (Piece* piece = m_pieces) {
     m_pieces = piece->before;
     if (piece->huge)
-      UnmapHuge(piece, piece->bytes);
+      UnmapHugePages(piece, piece->bytes);
     else
       std::free(piece);
   }
@@ -85,7 +54,9 @@ void* BlockArena::AllocateInNewPiece(size_t bytes) {
   size_t pieceBytes = std::max(m_nextPieceBytes, header + bytes);
   const bool huge = pieceBytes >= kHugePage;
   if (huge) pieceBytes = (pieceBytes + kHugePage - 1) & ~(kHugePage - 1);
-  void* const memory = huge ? MapHuge(pieceBytes) : std::malloc(pieceBytes);
+  // Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before,
+  // and their memory goes back to the system with the arena.
+  void* const memory = huge ? MapHugePages(pieceBytes) : std::malloc(pieceBytes);
   if (!memory) throw std::bad_alloc();
   Piece* const piece = static_cast<Piece*>(memory);
   piece->before = m_pieces;

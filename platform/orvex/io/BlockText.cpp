@@ -379,8 +379,8 @@ private:
     AppendName(m_out, nv.GetKey());
     m_out += " = ";
     const CBlock_value& v = nv.GetValue();
-    if (const std::string* ascii = v.GetAscii(); ascii && ascii->size() >= kDirectText)
-      LongAscii(*ascii);
+    if (const BigString* ascii = v.GetAscii(); ascii && ascii->size() >= kDirectText)
+      LongAscii(*ascii, v.IsPlainAscii());
     else if (v.GetKind() == CBlock_value::kString)
       AppendQuotedInPieces(m_out, v, [this] { m_stream.MaybeFlush(); });
     else
@@ -388,15 +388,15 @@ private:
   }
 
   // A long text (a column's values) goes to the stream's target piece by piece where it stands,
-  // not through the buffer, wherever no character needs an escape.
+  // not through the buffer, wherever no character needs an escape (everywhere when `plain`).
   static constexpr size_t kDirectText = size_t(1) << 16;
-  void LongAscii(const std::string& text) {
+  void LongAscii(const BigString& text, bool plain) {
     m_out.push_back('"');
     const char* const b = text.data();
     for (size_t at = 0, n = text.size(); at < n; at += kDirectText) {
       const char* const pb = b + at;
       const char* const pe = b + std::min(n, at + kDirectText);
-      if (IsPlainQuotedBody(pb, pe))
+      if (plain || IsPlainQuotedBody(pb, pe))
         m_stream.WriteThrough(pb, static_cast<size_t>(pe - pb));
       else
         AppendQuotedBody(m_out, pb, pe);

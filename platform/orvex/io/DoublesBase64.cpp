@@ -183,9 +183,8 @@ size_t FirstBad(const char* b, const char* e) {
   return 0;
 }
 
-}  // namespace
-
-void AppendDoublesBase64(std::string& out, const double* values, size_t n) {
+template <class Str>
+void AppendBase64(Str& out, const double* values, size_t n) {
   // Pieces of a multiple of three bytes, so that no group straddles two, encoded in memory that
   // stays in cache and then appended: the text's memory is written once, not cleared first.
   constexpr size_t kPiece = 3 * 128;
@@ -204,6 +203,11 @@ void AppendDoublesBase64(std::string& out, const double* values, size_t n) {
     out.append(text, EncodedSize(k * sizeof(double)));
   }
 }
+
+}  // namespace
+
+void AppendDoublesBase64(std::string& out, const double* values, size_t n) { AppendBase64(out, values, n); }
+void AppendDoublesBase64(BigString& out, const double* values, size_t n) { AppendBase64(out, values, n); }
 
 bool ReadDoublesBase64(const char* b, const char* e, std::vector<double>& out, AString& error) {
   const size_t chars = static_cast<size_t>(e - b);

@@ -306,7 +306,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   bool plain = detail::IsAsciiBytes(head, head + headSize) && !std::memchr(head, '\\', headSize);
   size_t ahead = 0;  // bytes read past the buffer
   size_t close = std::string::npos;
-  std::string& piece = m_longText;
+  BigString& piece = m_longText;
   while (plain && close == std::string::npos) {
     piece.resize(kChunk);
     const size_t got = std::min(ReadBytes(&piece[0], kChunk), kChunk);
@@ -334,7 +334,7 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   t.line = m_line;
   t.kind = kRawString;
   t.rawBegin = t.rawEnd = nullptr;
-  std::string text;
+  BigString text;
   text.reserve(headSize + close);
   PrepareBigFillOfCapacity(text);
   text.assign(head, headSize);
@@ -358,12 +358,12 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   return true;
 }
 
-std::string CAbstract_istream::TakeAsciiText(RawToken& t) {
+BigString CAbstract_istream::TakeAsciiText(RawToken& t) {
   if (t.asciiText && t.numBegin == m_longText.data() && t.numEnd == m_longText.data() + m_longText.size()) {
     t.asciiText = false;
     return std::move(m_longText);
   }
-  return std::string(t.numBegin, t.numEnd);
+  return BigString(t.numBegin, t.numEnd);
 }
 
 bool CAbstract_istream::LexFromBytes(RawToken& t) {
