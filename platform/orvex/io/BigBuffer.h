@@ -1,5 +1,5 @@
-// Advice for big buffers about to be filled: the first touch of fresh memory, not the copying,
-// is what a column's text of many megabytes costs.
+// Big buffers (a column's text of many megabytes): advice for those about to be filled, and pages
+// of their own for the biggest. The first touch of fresh memory, not the copying, is what they cost.
 #pragma once
 
 #include <cstddef>
