@@ -106,6 +106,18 @@ TEST(BlockTextLongText, FileReadsLikeMemoryAcrossRefills) {
   }
 }
 
+// What comes right after the closing quote, or right before it, is no part of the text: escapes
+// and UTF-8 there, at every place of the quote within the reader's steps.
+TEST(BlockTextLongText, BytesNextToTheClosingQuoteBelongToTheirOwnTokens) {
+  for (size_t shift = 0; shift < 16; ++shift) {
+    SCOPED_TRACE(shift);
+    const std::string text = Digits(200000 + shift);
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\"W=\"\\\\\xC3\xA4\"\n}\n");
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\xC3\xA4\"W=\"x\"\n}\n");
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\\\\\"W=\"x\"\n}\n");
+  }
+}
+
 TEST(BlockTextLongText, WriteReadWriteIsByteIdentical) {
   CBlock b(L"Top");
   b << CBlock_named_value(L"Ascii", CBlock_value::FromAscii(Digits(300000)));
