@@ -106,6 +106,18 @@ TEST(BlockTextLongText, FileReadsLikeMemoryAcrossRefills) {
   }
 }
 
+// What comes right after the closing quote, or right before it, is no part of the text: escapes
+// and UTF-8 there, at every place of the quote within the reader's steps.
+TEST(BlockTextLongText, BytesNextToTheClosingQuoteBelongToTheirOwnTokens) {
+  for (size_t shift = 0; shift < 16; ++shift) {
+    SCOPED_TRACE(shift);
+    const std::string text = Digits(200000 + shift);
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\"W=\"\\\\\xC3\xA4\"\n}\n");
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\xC3\xA4\"W=\"x\"\n}\n");
+    ExpectFileReadsLikeText("A {\n  V = \"" + text + "\\\\\"W=\"x\"\n}\n");
+  }
+}
+
 TEST(BlockTextLongText, WriteReadWriteIsByteIdentical) {
   CBlock b(L"Top");
   b << CBlock_named_value(L"Ascii", CBlock_value::FromAscii(Digits(300000)));
@@ -124,6 +136,31 @@ TEST(BlockTextLongText, WriteReadWriteIsByteIdentical) {
   EXPECT_EQ(bytes, reptest::ReadFileBytes(dir.File("2.blk")));
   // The file holds what the memory writer makes of the same block.
   EXPECT_EQ(io::BlockToText(b).ToUtf8(), bytes);
+}
+
+// Each ASCII byte at places of a long text: the file writer, which passes plain pieces through
+// unescaped, writes what the writer of wide text makes, and the file reads back to the text.
+TEST(BlockTextLongText, WritesEveryAsciiByteAsTheWideWriterDoes) {
+  const size_t kLong = 70000;  // past one piece handed through
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("b.blk")));
+  for (size_t at : {size_t(0), size_t(15), size_t(200), size_t(16), size_t(63), size_t(64), size_t(65535), size_t(65536), kLong - 1}) {
+    for (int c = 0; c < 128; ++c) {
+      const bool special = c < 0x20 || c == '"' || c == '\\' || c == 0x7F || c == ' ' || c == '~';
+      if (!special && at != 200) continue;  // every byte at one place, the telling ones everywhere
+      std::string text = Digits(kLong);
+      text[at] = static_cast<char>(c);
+      CBlock b(L"T");
+      b << CBlock_named_value(L"V", CBlock_value::FromAscii(std::string(text)));
+      CBlock wide(L"T");
+      wide << CBlock_named_value(L"V", CBlock_value(AString::FromUtf8(text)));
+      ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, b));
+      ASSERT_EQ(io::BlockToText(wide).ToUtf8(), reptest::ReadFileBytes(dir.File("b.blk"))) << at << " " << c;
+      CBlock back;
+      ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, back));
+      ASSERT_TRUE(back == b) << at << " " << c;
+    }
+  }
 }
 
 TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
@@ -157,6 +194,60 @@ TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
   const CBlock_value utf8 = CBlock_value::FromAscii("\xC3\xA4");
   EXPECT_EQ(nullptr, utf8.GetAscii());
   EXPECT_EQ(AString(L"\u00e4"), utf8.GetString());
+}
+
+// Whether an ASCII text needs escapes is known from the one pass that finds it ASCII: every byte
+// at places in and around the steps of that pass, and in a text too short for them.
+TEST(BlockValue, KnowsWhetherItsAsciiNeedsEscapes) {
+  for (size_t size : {size_t(10), size_t(4096)}) {
+    for (size_t at : {size_t(0), size_t(9), size_t(63), size_t(64), size_t(100), size_t(4032), size_t(4095)}) {
+      if (at >= size) continue;
+      for (int c = 0; c < 256; ++c) {
+        std::string text(size, 'x');
+        text[at] = static_cast<char>(c);
+        const CBlock_value v = CBlock_value::FromAscii(text);
+        if (c >= 0x80) {
+          EXPECT_EQ(nullptr, v.GetAscii()) << size << " " << at << " " << c;
+          EXPECT_FALSE(v.IsPlainAscii());
+          continue;
+        }
+        ASSERT_NE(nullptr, v.GetAscii());
+        const bool plain = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        EXPECT_EQ(plain, v.IsPlainAscii()) << size << " " << at << " " << c;
+        EXPECT_EQ(plain, CBlock_value(v).IsPlainAscii()) << "a copy knows it too";
+      }
+    }
+  }
+  EXPECT_FALSE(CBlock_value(AString(L"plain")).IsPlainAscii()) << "wide text is not kept as bytes";
+}
+
+// Texts of many megabytes have pages of their own; growing into them, copying, moving and
+// swapping keep every byte.
+TEST(BigString, KeepsItsBytesAcrossItsOwnPages) {
+  io::BigString s;
+  std::string expect;
+  for (size_t i = 0; s.size() < (size_t(9) << 20); ++i) {
+    const std::string piece = std::to_string(i * 7919) + ",";
+    s += piece.c_str();
+    expect += piece;
+  }
+  ASSERT_EQ(expect.size(), s.size());
+  EXPECT_EQ(0, std::memcmp(expect.data(), s.data(), s.size()));
+  io::BigString copy = s;
+  EXPECT_TRUE(copy == s);
+  io::BigString small = "small";
+  small.swap(copy);
+  EXPECT_EQ("small", std::string(copy.data(), copy.size()));
+  EXPECT_TRUE(small == s);
+  io::BigString moved = std::move(small);
+  EXPECT_TRUE(moved == s);
+  moved.resize(100);
+  moved.shrink_to_fit();
+  EXPECT_EQ(expect.substr(0, 100), std::string(moved.data(), moved.size()));
+  const CBlock_value v = CBlock_value::FromAscii(std::move(s));
+  ASSERT_NE(nullptr, v.GetAscii());
+  EXPECT_EQ(expect.size(), v.GetAscii()->size());
+  EXPECT_TRUE(v.IsPlainAscii());
 }
 
 TEST(ShortestDouble, WritesWhatTheLibraryWrites) {

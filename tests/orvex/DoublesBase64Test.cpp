@@ -104,3 +104,60 @@ TEST(DoublesBase64, RejectsDamagedText) {
     EXPECT_EQ((std::vector<double>{1.5, 2.5}), out);  // nothing half read is left behind
   }
 }
+
+// Every byte value at places of the bulk and of the tail: the alphabet reads, anything else is
+// found where it stands, and what follows it does not hide it.
+TEST(DoublesBase64, FindsEveryByteOutsideTheAlphabet) {
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const size_t kChars = 4096;  // 3072 bytes, 384 doubles
+  for (size_t at : {size_t(0), size_t(31), size_t(32), size_t(1234), size_t(4063), kChars - 1}) {
+    for (int c = 0; c < 256; ++c) {
+      if (c == '=' && at == kChars - 1) continue;  // padding there, not a stray character
+      std::string text(kChars, 'A');
+      text[at] = static_cast<char>(c);
+      const bool inAlphabet = alphabet.find(static_cast<char>(c)) != std::string::npos;
+      std::vector<double> out;
+      AString error;
+      const bool ok = io::ReadDoublesBase64(text.data(), text.data() + text.size(), out, error);
+      if (inAlphabet) {
+        ASSERT_TRUE(ok) << at << " " << c << " " << error.ToUtf8();
+        ASSERT_EQ(kChars / 4 * 3 / 8, out.size());
+        // The character's six bits land where it stands.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(out.data());
+        const size_t bit = at * 6, byte = bit / 8;
+        const unsigned pair = unsigned(bytes[byte]) << 8 | (byte + 1 < kChars / 4 * 3 ? bytes[byte + 1] : 0u);
+        EXPECT_EQ(alphabet.find(static_cast<char>(c)), (pair >> (10 - bit % 8)) & 63) << at << " " << c;
+      } else {
+        ASSERT_FALSE(ok) << at << " " << c;
+        EXPECT_EQ(AString::Format(L"base64 text has a character outside its alphabet at %u", at + 1), error)
+            << at << " " << c;
+        EXPECT_TRUE(out.empty());
+      }
+    }
+  }
+}
+
+// Lengths around every way through the encoder and decoder: bulk, pairs of groups, single groups
+// and padding, each next to the others.
+TEST(DoublesBase64, RoundTripsAtEveryLengthAroundThePieces) {
+  std::vector<double> values;
+  for (uint64_t i = 0; i < 800; ++i) values.push_back(FromBits(i * 0x9E3779B97F4A7C15ull));
+  for (size_t count : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 383, 384, 385, 511, 512, 513, 767, 768, 769, 800}) {
+    SCOPED_TRACE(count);
+    const std::vector<double> part(values.begin(), values.begin() + count);
+    const std::string text = Encode(part);
+    // Each character from the same three bytes as a plain encoding takes them.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(part.data());
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (size_t g = 0; g + 3 <= count * 8; g += 3) {
+      const unsigned v = unsigned(bytes[g]) << 16 | unsigned(bytes[g + 1]) << 8 | bytes[g + 2];
+      const std::string expect = {alphabet[v >> 18], alphabet[v >> 12 & 63], alphabet[v >> 6 & 63], alphabet[v & 63]};
+      ASSERT_EQ(expect, text.substr(g / 3 * 4, 4)) << g;
+    }
+    std::vector<double> back;
+    AString error;
+    ASSERT_TRUE(io::ReadDoublesBase64(text.data(), text.data() + text.size(), back, error)) << error.ToUtf8();
+    ASSERT_EQ(count, back.size());
+    for (size_t i = 0; i < count; ++i) ASSERT_EQ(Bits(part[i]), Bits(back[i])) << i;
+  }
+}

@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <new>
-#include <vector>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include "orvex/io/BigBuffer.h"
 
@@ -22,87 +16,12 @@ constexpr size_t kFirstPiece = size_t(16) << 10;
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kLargestPiece = size_t(8) << 20;
 constexpr size_t kAlign = alignof(void*);
-
-// Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before,
-// and their memory goes back to the system with the arena.
-void* MapHuge(size_t bytes) {
-#if defined(__linux__)
-  void* const mapped = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) return nullptr;
-  const uintptr_t b = reinterpret_cast<uintptr_t>(mapped);
-  const uintptr_t aligned = (b + kHugePage - 1) & ~(kHugePage - 1);
-  if (aligned > b) munmap(mapped, aligned - b);
-  const uintptr_t tail = b + bytes + kHugePage - (aligned + bytes);
-  if (tail) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-  AdviseBigFill(reinterpret_cast<void*>(aligned), bytes);
-  return reinterpret_cast<void*>(aligned);
-#else
-  return std::aligned_alloc(kHugePage, bytes);
-#endif
-}
-
-void UnmapHuge(void* p, size_t bytes) {
-#if defined(__linux__)
-  munmap(p, bytes);
-#else
-  (void)bytes;
-  std::free(p);
-#endif
-}
-
-// Big pieces of arenas that are gone, kept for the next read up to a bound: a read after a read
-// (a project opened again, a selection pasted twice) then writes to memory touched already instead
-// of having the system clear it a page at a time, which costs more than the reading.
-constexpr size_t kKeptBytes = size_t(64) << 20;
-
-class KeptPieces {
-public:
-  // Never destroyed: an arena may go after the statics.
-  static KeptPieces& Get() {
-    static KeptPieces* const kept = new KeptPieces;
-    return *kept;
-  }
-  // A kept piece of at least `bytes` (its size into `bytes`), else null.
-  void* Take(size_t& bytes) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    for (size_t i = 0; i < m_pieces.size(); ++i) {
-      if (m_pieces[i].bytes < bytes) continue;
-      const Kept kept = m_pieces[i];
-      m_pieces[i] = m_pieces.back();
-      m_pieces.pop_back();
-      m_bytes -= kept.bytes;
-      bytes = kept.bytes;
-      return kept.memory;
-    }
-    return nullptr;
-  }
-  // False when the piece does not fit the bound; the caller then gives it back to the system.
-  bool Keep(void* memory, size_t bytes) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    if (m_bytes + bytes > kKeptBytes) return false;
-    m_pieces.push_back(Kept{memory, bytes});
-    m_bytes += bytes;
-    return true;
-  }
-
-private:
-  struct Kept {
-    void* memory;
-    size_t bytes;
-  };
-  // Keep then never allocates: it runs in destructors.
-  KeptPieces() { m_pieces.reserve(kKeptBytes / kHugePage); }
-
-  std::mutex m_lock;
-  std::vector<Kept> m_pieces;
-  size_t m_bytes = 0;
-};
 }  // namespace
 
 struct BlockArena::Piece {
   Piece* before;
   size_t bytes;  // of the whole piece
-  bool huge;     // from MapHuge, else from malloc
+  bool huge;     // from MapHugePages, else from malloc
 };
 
 BlockArena* BlockArena::Create() { return new BlockArena; }
@@ -114,10 +33,10 @@ void BlockArena::Release(BlockArena* arena) {
 BlockArena::~BlockArena() {
   while (Piece* piece = m_pieces) {
     m_pieces = piece->before;
-    if (!piece->huge)
+    if (piece->huge)
+      UnmapHugePages(piece, piece->bytes);
+    else
       std::free(piece);
-    else if (!KeptPieces::Get().Keep(piece, piece->bytes))
-      UnmapHuge(piece, piece->bytes);
   }
 }
 
@@ -135,8 +54,9 @@ void* BlockArena::AllocateInNewPiece(size_t bytes) {
   size_t pieceBytes = std::max(m_nextPieceBytes, header + bytes);
   const bool huge = pieceBytes >= kHugePage;
   if (huge) pieceBytes = (pieceBytes + kHugePage - 1) & ~(kHugePage - 1);
-  void* memory = huge ? KeptPieces::Get().Take(pieceBytes) : nullptr;
-  if (!memory) memory = huge ? MapHuge(pieceBytes) : std::malloc(pieceBytes);
+  // Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before,
+  // and their memory goes back to the system with the arena.
+  void* const memory = huge ? MapHugePages(pieceBytes) : std::malloc(pieceBytes);
   if (!memory) throw std::bad_alloc();
   Piece* const piece = static_cast<Piece*>(memory);
   piece->before = m_pieces;

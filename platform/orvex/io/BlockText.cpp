@@ -438,8 +438,8 @@ private:
     AppendName(m_out, nv.GetKey());
     m_out += " = ";
     const CBlock_value& v = nv.GetValue();
-    if (const std::string* ascii = v.GetAscii(); ascii && ascii->size() >= kDirectText)
-      LongAscii(*ascii);
+    if (const BigString* ascii = v.GetAscii(); ascii && ascii->size() >= kDirectText)
+      LongAscii(*ascii, v.IsPlainAscii());
     else if (v.GetKind() == CBlock_value::kString)
       AppendQuotedInPieces(m_out, v, [this] { m_stream.MaybeFlush(); });
     else
@@ -447,11 +447,17 @@ private:
   }
 
   // A long text (a column's values) goes to the stream's target piece by piece where it stands,
-  // not through the buffer, wherever no character needs an escape.
+  // not through the buffer, wherever no character needs an escape (all at once when `plain`).
   static constexpr size_t kDirectText = size_t(1) << 16;
-  void LongAscii(const std::string& text) {
+  void LongAscii(const BigString& text, bool plain) {
     m_out.push_back('"');
     const char* const b = text.data();
+    if (plain) {
+      // Whole, in one write: each write asked of the system has a cost of its own.
+      m_stream.WriteThrough(b, text.size());
+      m_out.push_back('"');
+      return;
+    }
     for (size_t at = 0, n = text.size(); at < n; at += kDirectText) {
       const char* const pb = b + at;
       const char* const pe = b + std::min(n, at + kDirectText);

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "orvex/core/Utf8.h"
 #include "orvex/io/ShortestDouble.h"
 
@@ -110,15 +114,59 @@ bool PlainWord(uint64_t w) {
           below20 | (w & kHigh)) == 0;
 }
 
+#if defined(__SSE2__)
+// The bytes of the sixteen at `at` that need an escape inside quotes: control characters, DEL,
+// '"', '\\' and, compared signed, bytes past ASCII.
+__m128i NeedsEscape(const char* at) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(x, _mm_set1_epi8('"'))),
+                      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F))));
+}
+
+// Sixty-four bytes at `at`: bit 0 when one needs an escape, bit 1 when one is past ASCII.
+int ClassifySixtyFour(const char* at) {
+  const __m128i escapes = _mm_or_si128(_mm_or_si128(NeedsEscape(at), NeedsEscape(at + 16)),
+                                       _mm_or_si128(NeedsEscape(at + 32), NeedsEscape(at + 48)));
+  const __m128i* const v = reinterpret_cast<const __m128i*>(at);
+  const __m128i high = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                    _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+  return (_mm_movemask_epi8(escapes) != 0 ? 1 : 0) | (_mm_movemask_epi8(high) != 0 ? 2 : 0);
+}
+#endif
+
 }  // namespace
 
 bool IsPlainQuotedBody(const char* p, const char* e) {
+#if defined(__SSE2__)
+  // Sixty-four bytes a step, the verdict once per step: a long text goes at the speed of memory.
+  for (; e - p >= 64; p += 64)
+    if (ClassifySixtyFour(p) != 0) return false;
+#endif
   for (uint64_t w; e - p >= 8; p += 8) {
     std::memcpy(&w, p, 8);
     if (!PlainWord(w)) return false;
   }
   for (; p != e; ++p)
     if (!IsPlainAscii(static_cast<unsigned char>(*p))) return false;
+  return true;
+}
+
+bool IsAsciiBytes(const char* p, const char* e, bool& plain) {
+  plain = true;
+#if defined(__SSE2__)
+  for (; e - p >= 64; p += 64) {
+    const int what = ClassifySixtyFour(p);
+    if (what == 0) continue;
+    plain = false;
+    if (what & 2) return false;
+    return IsAsciiBytes(p, e);
+  }
+#endif
+  if (!IsAsciiBytes(p, e)) {
+    plain = false;
+    return false;
+  }
+  plain = IsPlainQuotedBody(p, e);
   return true;
 }
 

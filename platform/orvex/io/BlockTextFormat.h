@@ -49,6 +49,8 @@ void AppendQuotedBody(std::string& out, const wchar_t* b, const wchar_t* e);
 void AppendQuotedBody(std::string& out, const char* b, const char* e);
 // No byte of [b, e) needs an escape inside quotes.
 bool IsPlainQuotedBody(const char* b, const char* e);
+// Both of the above in one pass: whether [b, e) is ASCII, and then whether it is plain.
+bool IsAsciiBytes(const char* b, const char* e, bool& plain);
 
 // A string value quoted, a piece at a time with `flush()` after each: a long text (a column's
 // values) then never sits whole in a stream's buffer.
@@ -56,7 +58,7 @@ template <class Flush>
 void AppendQuotedInPieces(std::string& out, const CBlock_value& v, Flush flush) {
   constexpr size_t kPiece = size_t(1) << 16;
   out.push_back('"');
-  if (const std::string* ascii = v.GetAscii()) {
+  if (const BigString* ascii = v.GetAscii()) {
     const char* const b = ascii->data();
     for (size_t at = 0, n = ascii->size(); at < n; at += kPiece) {
       AppendQuotedBody(out, b + at, b + std::min(n, at + kPiece));

@@ -19,14 +19,14 @@ CBlock_value::CBlock_value(const CBlock_value& o)
     : CStreamio_object(o), m_kind(o.m_kind), m_ascii(o.m_ascii), m_v(o.m_v) {
   if (m_kind != kString) return;
   if (m_ascii)
-    m_v.a = new AsciiText{o.m_v.a->bytes};
+    m_v.a = new AsciiText{o.m_v.a->bytes, nullptr, o.m_v.a->plain};
   else
     CSharedText::Retain(m_v.s);
 }
 
 namespace {
 
-void Widen(const std::string& ascii, AString& out) {
+void Widen(const BigString& ascii, AString& out) {
   out.resize(ascii.size());
   wchar_t* w = &out[0];
   for (char c : ascii) *w++ = static_cast<wchar_t>(c);
@@ -34,14 +34,19 @@ void Widen(const std::string& ascii, AString& out) {
 
 }  // namespace
 
-CBlock_value CBlock_value::FromAscii(std::string&& ascii) {
-  if (!detail::IsAsciiBytes(ascii.data(), ascii.data() + ascii.size())) return CBlock_value(AString::FromUtf8(ascii));
+CBlock_value CBlock_value::FromAscii(BigString&& ascii) {
+  const char* const b = ascii.data();
+  const char* const e = b + ascii.size();
+  bool plain = false;
+  if (!detail::IsAsciiBytes(b, e, plain)) return CBlock_value(AString::FromUtf8(std::string(b, e)));
   CBlock_value v;
   v.m_kind = kString;
   v.m_ascii = true;
-  v.m_v.a = new AsciiText{std::move(ascii)};
+  v.m_v.a = new AsciiText{std::move(ascii), nullptr, plain};
   return v;
 }
+
+CBlock_value CBlock_value::FromAscii(const std::string& ascii) { return FromAscii(BigString(ascii.data(), ascii.size())); }
 
 CBlock_value& CBlock_value::operator=(const CBlock_value& o) {
   if (this == &o) return *this;
@@ -134,7 +139,7 @@ bool CBlock_value::operator==(const CBlock_value& o) const {
 }
 
 bool CBlock_value::SameText(const CBlock_value& ascii, const CBlock_value& wide) {
-  const std::string& a = ascii.m_v.a->bytes;
+  const BigString& a = ascii.m_v.a->bytes;
   const AString& w = CSharedText::TextOf(wide.m_v.s);
   if (a.size() != w.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)

@@ -5,6 +5,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/SharedText.h"
 #include "orvex/io/StreamioObject.h"
 
@@ -49,7 +50,10 @@ public:
   // A string value kept as the bytes of its ASCII characters: a long text (a column's values)
   // then travels between a file and its reader without a wide copy. It is the same value as the
   // AString of those characters in every respect; bytes above 0x7F are read as UTF-8.
-  static CBlock_value FromAscii(std::string&& ascii);
+  // A long text is best made as a BigString: it is then kept without a copy, in pages of its own.
+  static CBlock_value FromAscii(BigString&& ascii);
+  static CBlock_value FromAscii(const std::string& ascii);
+  static CBlock_value FromAscii(const char* ascii) { return FromAscii(std::string(ascii)); }
 
   Kind GetKind() const { return m_kind; }
 
@@ -74,7 +78,10 @@ public:
   // For a value kept as ASCII bytes, the wide text is made on the first call and kept.
   const AString& GetString() const;
   // The bytes of a string value kept as ASCII, else null.
-  const std::string* GetAscii() const { return m_kind == kString && m_ascii ? &m_v.a->bytes : nullptr; }
+  const BigString* GetAscii() const { return m_kind == kString && m_ascii ? &m_v.a->bytes : nullptr; }
+  // A string value kept as ASCII bytes none of which needs an escape inside quotes (writers pass
+  // it on as it stands).
+  bool IsPlainAscii() const { return m_kind == kString && m_ascii && m_v.a->plain; }
 
   void Write(CAbstract_ostream& out) const override;
   // Throws ReadErrorException{1} when the next token is not a value; the token is consumed.
@@ -82,8 +89,9 @@ public:
 
 private:
   struct AsciiText {
-    std::string bytes;
+    BigString bytes;
     mutable AString* wide = nullptr;  // owned; made by GetString
+    bool plain = false;               // no byte needs an escape inside quotes
   };
 
   void Release() {

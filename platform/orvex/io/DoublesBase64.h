@@ -8,11 +8,13 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/BigBuffer.h"
 
 namespace io {
 
 // Appends the base64 (RFC 4648 alphabet, '=' padded) of the n doubles' bytes.
 ORVEX_API void AppendDoublesBase64(std::string& out, const double* values, size_t n);
+ORVEX_API void AppendDoublesBase64(BigString& out, const double* values, size_t n);
 
 // Appends the doubles that [b, e) holds. The text must be whole: groups of four base64
 // characters, padding only at its end, no stray bits, a whole number of doubles. Damaged text

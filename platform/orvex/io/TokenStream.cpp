@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "orvex/core/Assert.h"
 #include "orvex/core/Utf8.h"
 #include "orvex/io/BigBuffer.h"
@@ -70,6 +74,38 @@ const char* FindClosingQuote(const char* b, const char* e, bool& escapes) {
     p = static_cast<const char*>(bs) + 2;
     if (p >= e) return nullptr;
   }
+}
+
+// Whether no backslash and no byte past ASCII comes before the first '"' of [b, b + n) (or in all
+// of it, when none), with where that quote stands in `quote` (npos when none; only set when the
+// answer is true): one pass over a piece of a long text.
+bool PlainUpToQuote(const char* b, size_t n, size_t& quote) {
+  quote = std::string::npos;
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; n - i >= 16; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const unsigned quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('"'))));
+    const unsigned bad = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(x, _mm_cmpeq_epi8(x, _mm_set1_epi8('\\')))));
+    if (quotes == 0) {
+      if (bad != 0) return false;
+      continue;
+    }
+    const unsigned first = quotes & (0u - quotes);
+    if ((bad & (first - 1)) != 0) return false;
+    quote = i + static_cast<size_t>(__builtin_ctz(quotes));
+    return true;
+  }
+#endif
+  for (; i != n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(b[i]);
+    if (c == '"') {
+      quote = i;
+      return true;
+    }
+    if (c == '\\' || c >= 0x80) return false;
+  }
+  return true;
 }
 
 int CountLineEnds(const char* b, const char* e) {
@@ -342,18 +378,13 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   bool plain = detail::IsAsciiBytes(head, head + headSize) && !std::memchr(head, '\\', headSize);
   size_t ahead = 0;  // bytes read past the buffer
   size_t close = std::string::npos;
-  std::string& piece = m_longText;
+  BigString& piece = m_longText;
   while (plain && close == std::string::npos) {
     piece.resize(kChunk);
     const size_t got = std::min(ReadBytes(&piece[0], kChunk), kChunk);
-    const char* const b = piece.data();
-    if (const void* q = std::memchr(b, '"', got)) {
-      const size_t n = static_cast<size_t>(static_cast<const char*>(q) - b);
-      close = ahead + n;
-      plain = detail::IsAsciiBytes(b, b + n) && !std::memchr(b, '\\', n);
-    } else {
-      plain = got > 0 && detail::IsAsciiBytes(b, b + got) && !std::memchr(b, '\\', got);
-    }
+    size_t quote = std::string::npos;
+    plain = PlainUpToQuote(piece.data(), got, quote) && (got > 0 || quote != std::string::npos);
+    if (quote != std::string::npos) close = ahead + quote;
     ahead += got;
   }
   if (!SeekBack(ahead)) {
@@ -370,9 +401,9 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   t.line = m_line;
   t.kind = kRawString;
   t.rawBegin = t.rawEnd = nullptr;
-  std::string text;
+  BigString text;
   text.reserve(headSize + close);
-  AdviseBigFillOfCapacity(text);
+  PrepareBigFillOfCapacity(text);
   text.assign(head, headSize);
   text.resize(headSize + close);
   const size_t got = close ? ReadBytes(&text[headSize], close) : 0;
@@ -394,12 +425,12 @@ bool CAbstract_istream::LexLongText(RawToken& t) {
   return true;
 }
 
-std::string CAbstract_istream::TakeAsciiText(RawToken& t) {
+BigString CAbstract_istream::TakeAsciiText(RawToken& t) {
   if (t.asciiText && t.numBegin == m_longText.data() && t.numEnd == m_longText.data() + m_longText.size()) {
     t.asciiText = false;
     return std::move(m_longText);
   }
-  return std::string(t.numBegin, t.numEnd);
+  return BigString(t.numBegin, t.numEnd);
 }
 
 bool CAbstract_istream::LexFromBytes(RawToken& t) {

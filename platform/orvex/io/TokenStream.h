@@ -7,6 +7,7 @@
 
 #include "orvex/core/AString.h"
 #include "orvex/core/OrvexApi.h"
+#include "orvex/io/BigBuffer.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/StreamioObject.h"
 #include "orvex/io/Token.h"
@@ -130,7 +131,7 @@ private:
   bool LexLongText(RawToken& t);
   // The bytes of an ASCII string token, moved out when the lexer holds them in a string of
   // their own.
-  std::string TakeAsciiText(RawToken& t);
+  BigString TakeAsciiText(RawToken& t);
   // The next token without consuming it (kept on the put-back stack); null on a failed stream.
   const CToken* Peek();
   // Unescapes quoted text into m_tokText; false (with m_lexError) on a bad escape.
@@ -164,7 +165,7 @@ private:
   AString m_lexError;  // what the last kScanError was about
   size_t m_openQuote = std::string::npos;  // offset in m_buf of a quoted text that Scan could not finish
   int m_linesBefore = 0;                   // line ends that Scan passed before that text
-  std::string m_longText;                  // bytes of the last long quoted text, see LexLongText
+  BigString m_longText;                    // bytes of the last long quoted text, see LexLongText
   bool m_longRefused = false;              // the text at m_openQuote is read the buffer's way
 };
 

@@ -265,9 +265,9 @@ Column* ReadBase64Values(val::ParameterType type, Units::FullUnitType units, siz
 
 // "Values" of a long column of doubles or complex numbers, as their n doubles.
 io::CBlock_value Base64Values(const double* values, size_t n) {
-  std::string text;
+  io::BigString text;
   text.reserve(kBase64MarkerSize + (n * sizeof(double) + 2) / 3 * 4);
-  io::AdviseBigFillOfCapacity(text);
+  io::PrepareBigFillOfCapacity(text);
   text.append(kBase64Marker, kBase64MarkerSize);
   io::AppendDoublesBase64(text, values, n);
   return io::CBlock_value::FromAscii(std::move(text));
@@ -372,7 +372,7 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
       return nullptr;
     }
     // Read in place: a long column's text is not worth a copy, nor a wide one.
-    if (const std::string* ascii = value.GetAscii()) {
+    if (const io::BigString* ascii = value.GetAscii()) {
       const char* const b = ascii->data();
       const char* const e = b + ascii->size();
       if (HasBase64Marker(b, e)) {

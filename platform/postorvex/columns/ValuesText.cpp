@@ -49,7 +49,7 @@ void ValuesTextWriter::Flush() {
 void ValuesTextWriter::GoWide() {
   Flush();
   Widen(m_ascii.data(), m_ascii.data() + m_ascii.size(), m_wide);
-  std::string().swap(m_ascii);
+  io::BigString().swap(m_ascii);
   m_isWide = true;
 }
 

@@ -33,7 +33,7 @@ private:
   // Moves the numbers gathered in m_run to the text.
   void Flush();
 
-  std::string m_ascii;  // the text, while every character is ASCII
+  io::BigString m_ascii;  // the text, while every character is ASCII
   std::wstring m_wide;  // the text, once one is not
   bool m_isWide = false;
   bool m_empty = true;  // nothing written yet: the next token has no blank before it
