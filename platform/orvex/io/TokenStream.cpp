@@ -741,6 +741,15 @@ void CAbstract_ostream::FlushNow() {
   m_out.clear();
 }
 
+void CAbstract_ostream::GrowAhead() {
+  // Advised before the bytes move in: the copy is the first touch of the new buffer.
+  std::string grown;
+  grown.reserve(2 * m_out.capacity());
+  AdviseBigFillOfCapacity(grown);
+  grown.append(m_out);
+  m_out.swap(grown);
+}
+
 void CAbstract_ostream::WriteThrough(const char* data, size_t n) {
   if (m_flushAt == SIZE_MAX) {
     m_out.append(data, n);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -207,8 +208,17 @@ protected:
 private:
   friend class detail::BlockTextWriter;
   void MaybeFlush() {
-    if (m_out.size() >= m_flushAt) FlushNow();
+    if (m_out.size() >= m_flushAt)
+      FlushNow();
+    else if (m_flushAt == SIZE_MAX && m_out.size() >= kGrowFrom && m_out.capacity() - m_out.size() < kGrowAhead)
+      GrowAhead();
   }
+  // A stream that keeps what it writes (a clipboard, a text in memory) grows its buffer ahead of
+  // need once it is big, with huge pages asked for: grown a piece at a time by appends, a buffer
+  // of many megabytes costs a page fault per 4 KiB, more than writing its bytes.
+  static constexpr size_t kGrowFrom = size_t(1) << 20;
+  static constexpr size_t kGrowAhead = size_t(1) << 16;
+  void GrowAhead();
   void StartItemLine();
   // Bytes after what is buffered: handed on at once when the stream flushes as it goes.
   void WriteThrough(const char* data, size_t n);
