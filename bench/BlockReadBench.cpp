@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchColumns.h"
+#include "BenchMain.h"
 #include "BenchReports.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/TokenStream.h"
@@ -280,9 +281,6 @@ int main(int argc, char** argv) {
     MeasureRead(argv[1] + sizeof kMeasure - 1);
     return 0;
   }
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchColumns.h"
+#include "BenchMain.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/TokenStream.h"
 
@@ -179,9 +180,6 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

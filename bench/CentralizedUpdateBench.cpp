@@ -6,11 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "OutputVariableMgr.h"
-#include "RatioReporter.h"
+#include "BenchMain.h"
 #include "CentUpdTraceDefObject.h"
 #include "Gravik/ITraceDataInterfaces.h"
+#include "OutputVariableMgr.h"
 #include "PointsetDefinition.h"
+#include "RatioReporter.h"
 #include "ReportDataManager.h"
 #include "ReportDefinition.h"
 #include "ReportManager.h"
@@ -155,9 +156,6 @@ BENCHMARK(BM_UpdatePerUnit)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Ends with the time per unit at 100 and at 1 000 variations and their ratio (goal: within 1.5).
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

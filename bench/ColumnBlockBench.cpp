@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "postorvex/columns/Column.h"
@@ -120,13 +121,10 @@ BENCHMARK(BM_BlockFileWriteRead)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter({
       {"BM_ValuesTextWriteRead", "BM_RawFileWriteRead", "values as text written and read in %.2f times raw fwrite/fread\n"},
       {"BM_BlockWriteRead", "BM_RawFileWriteRead", "columns through a block in memory in %.2f times raw fwrite/fread\n"},
       {"BM_BlockFileWriteRead", "BM_RawFileWriteRead", "columns through a block file in %.2f times raw fwrite/fread\n"},
   });
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

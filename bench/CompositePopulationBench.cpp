@@ -13,23 +13,24 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 #include "CentUpdUtils.h"
 #include "CompositeTraceData.h"
 #include "CompositeTraceDataColumnValueCollector.h"
 #include "ComputedTraceDataSupport.h"
 #include "ConcreteCompositeTraceData.h"
-#include "ReportManager.h"
-#include "TraceComponentData.h"
-#include "orvex/io/Block.h"
 #include "GravikUtils.h"
 #include "OutputVariableMgr.h"
 #include "PopulateTraceDataVisitor.h"
+#include "ReportManager.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
 #include "SweepsVariableInfoMediator2.h"
+#include "TraceComponentData.h"
 #include "TraceDataDatasets.h"
 #include "VVConnectivityCreator2.h"
 #include "VersionedQuantityParser.h"
+#include "orvex/io/Block.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
@@ -221,11 +222,8 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
   }
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_CompositeTrace", "BM_ThreePlainTraces",
                                  "a composite trace of three constituents populates in %.2f times three plain traces "
                                  "of them (goal: within 1.1)\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMain.h"
 #include "ConcreteTraceData.h"
 #include "ReportManager.h"
 #include "orvex/io/BlockFile.h"
@@ -175,9 +176,6 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   StoredTraceRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMain.h"
 #include "ConcreteTraceData.h"
 #include "ImportedTraceDefinition.h"
 #include "OutputVariableMgr.h"
@@ -213,9 +214,6 @@ int main(int argc, char** argv) {
                   benchmark::RegisterBenchmark("BM_WriteRead", BM_WriteRead),
                   benchmark::RegisterBenchmark("BM_PasteHelper", BM_PasteHelper)})
     b->Arg(10)->Arg(40)->Unit(benchmark::kMillisecond)->Iterations(3);
-  benchmark::Initialize(&argc, argv);
   PasteReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

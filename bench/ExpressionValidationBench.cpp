@@ -10,6 +10,7 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchDesign.h"
+#include "BenchMain.h"
 #include "OutputVariableMgr.h"
 #include "ParserForSolution.h"
 #include "PointsetDefinition.h"
@@ -83,11 +84,8 @@ BENCHMARK(BM_ParseSameTextsBaseline)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_ValidateTraces", "BM_ParseSameTextsBaseline",
                                  "validating " + std::to_string(kTraces) + " traces takes %.2f times parsing their " +
                                      std::to_string(3 * kTraces) + " texts once (goal: within 4)\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

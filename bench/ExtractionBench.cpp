@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchMain.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "Gravik/TraceExtractionRequest.h"
 #include "GravikUtils.h"
@@ -131,9 +132,6 @@ int main(int argc, char** argv) {
       ->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
   benchmark::RegisterBenchmark("BM_EvaluatePerCall", BM_EvaluatePerCall)
       ->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

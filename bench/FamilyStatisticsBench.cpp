@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMain.h"
 #include "ConcreteTraceData.h"
 #include "PointsetDefinition.h"
 #include "ReportDefinition.h"
@@ -256,9 +257,6 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("BM_Statistics", BM_Statistics)->Unit(benchmark::kMillisecond)->MinTime(1.0);
   benchmark::RegisterBenchmark("BM_StatisticsLoop", BM_StatisticsLoop)->Unit(benchmark::kMillisecond)->MinTime(1.0);
   benchmark::RegisterBenchmark("BM_Histogram", BM_Histogram)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMain.h"
 #include "BenchReports.h"
 #include "PointsetDefinition.h"
 #include "RatioReporter.h"
@@ -202,9 +203,6 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("BM_RawFileCreates", BM_RawFileCreates)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_TempDirFileNames", BM_TempDirFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_SharedValueHolders", BM_SharedValueHolders)->Arg(1000)->Arg(10000);
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "BenchMain.h"
 #include "RatioReporter.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -90,9 +91,6 @@ BENCHMARK(MergeAndCheck)->Arg(1000)->Arg(10000);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

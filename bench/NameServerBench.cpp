@@ -3,6 +3,7 @@
 
 #include <list>
 
+#include "BenchMain.h"
 #include "RatioReporter.h"
 #include "orvex/core/I18n.h"
 #include "orvex/core/LocalNameServer.h"
@@ -47,9 +48,6 @@ BENCHMARK(BM_LocalServerBatch)->Range(16, 1024);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 
 #include "OutputVariableMgr.h"
 #include "CentUpdUtils.h"
@@ -158,11 +159,8 @@ BENCHMARK(BM_TightLoopBaseline)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_Population", "BM_TightLoopBaseline",
                                  "population of " + std::to_string(kCurves) + " curves x " + std::to_string(kPoints) +
                                      " points takes %.2f times the tight loop (goal: within 3)\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -10,6 +10,7 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchColumns.h"
+#include "BenchMain.h"
 #include "orvex/io/ShortestDouble.h"
 
 namespace {
@@ -62,10 +63,7 @@ BENCHMARK(BM_ShortestDouble)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StdToChars)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_ShortestDouble/0", "BM_StdToChars/0",
                                  "shortest double text of the column values in %.2f times std::to_chars's time\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

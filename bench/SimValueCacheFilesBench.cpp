@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
 #include "orvex/io/Block.h"
@@ -248,7 +249,6 @@ BENCHMARK(BM_CacheFilesRead) REPEATED;
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   const std::string once = "/1000/1000/iterations:1", repeated = "/1000/1000/iterations:4";
   BaselineRatioReporter reporter({
       {"BM_CacheFilesWrite" + once, "BM_RawWrite" + once, "cache files written in %.2f times fwrite of the same bytes (goal: within 2)\n"},
@@ -257,7 +257,5 @@ int main(int argc, char** argv) {
       {"BM_CacheFilesRead" + repeated, "BM_RawReadIntoNewMemory" + repeated, "cache files read, repeated, in %.2f times fread into memory of its own (goal: within 2)\n"},
       {"BM_CacheFilesRead" + once, "BM_RawRead" + once, "cache files read in %.2f times a warm fread into one reused buffer\n"},
   });
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

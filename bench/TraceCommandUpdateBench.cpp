@@ -8,13 +8,14 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchDesign.h"
+#include "BenchMain.h"
+#include "Gravik/IReportDefinitionCmdInfo.h"
 #include "OutputVariableMgr.h"
 #include "PointsetDefinition.h"
 #include "ReportDefinition.h"
 #include "ReportManager.h"
 #include "SimValueDataCache.h"
 #include "TraceDefinition.h"
-#include "Gravik/IReportDefinitionCmdInfo.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
@@ -104,12 +105,9 @@ BENCHMARK(BM_ValidateSameTracesBaseline)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_UpdateReportsOnFlaggedCommand", "BM_ValidateSameTracesBaseline",
                                  "updating " + std::to_string(kReports) + " reports x " +
                                      std::to_string(kTracesPerReport) +
                                      " traces on a flagged command takes %.2f times validating them (goal: within 2)\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

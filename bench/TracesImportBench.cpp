@@ -14,6 +14,7 @@
 #include <string>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 #include "ReportDefinition.h"
 #include "ReportManager.h"
 #include "orvex/core/MessageLog.h"
@@ -138,14 +139,11 @@ BENCHMARK(BM_FromCharsTxt)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportColumnsOfOneName)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter({
       {"BM_ImportCsv", "BM_FromCharsCsv", "csv import in %.2f times from_chars over the same bytes\n"},
       {"BM_ImportTxt", "BM_FromCharsTxt", "txt import in %.2f times from_chars over the same bytes\n"},
       {"BM_ImportColumnsOfOneName/2000", "BM_ImportColumnsOfOneName/200",
        "time per column at 2 000 columns of one name: %.2f times that at 200 (linear: near 1)\n", 0.1},
   });
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
+#include "BenchMain.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableNameSpace.h"
@@ -99,10 +100,7 @@ BENCHMARK(BM_Parse);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   BaselineRatioReporter reporter("BM_EvaluateLinkedVariable", "BM_CompiledBaseline",
                                  "a parsed expression evaluates in %.2f times the same expression compiled\n");
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return RunBenchmarks(argc, argv, reporter);
 }
