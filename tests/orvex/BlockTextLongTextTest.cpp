@@ -163,6 +163,28 @@ TEST(BlockTextLongText, WritesEveryAsciiByteAsTheWideWriterDoes) {
   }
 }
 
+// A text its maker knows to be plain is written as the same text checked byte by byte would be;
+// one that is not (a maker's mistake) is caught in debug builds and still written escaped.
+TEST(BlockValue, KnownPlainAsciiWritesAsCheckedAscii) {
+  std::string plain = "base64:";
+  const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (size_t i = 0; i < 70000; ++i) plain += kAlphabet[i * 7919 % 64];
+  plain += "==";
+  CBlock known(L"T"), checked(L"T");
+  known << CBlock_named_value(L"V", CBlock_value::FromPlainAscii(io::BigString(plain.data(), plain.size())));
+  checked << CBlock_named_value(L"V", CBlock_value::FromAscii(plain));
+  EXPECT_EQ(io::BlockToText(checked).ToUtf8(), io::BlockToText(known).ToUtf8());
+  EXPECT_TRUE(known == checked);
+#ifndef NDEBUG
+  const std::string quoted = "a\"b" + plain;
+  CBlock wrong(L"T"), right(L"T");
+  wrong << CBlock_named_value(L"V", CBlock_value::FromPlainAscii(io::BigString(quoted.data(), quoted.size())));
+  EXPECT_SOFT_ASSERT("ascii7 && plain");
+  right << CBlock_named_value(L"V", CBlock_value::FromAscii(quoted));
+  EXPECT_EQ(io::BlockToText(right).ToUtf8(), io::BlockToText(wrong).ToUtf8());
+#endif
+}
+
 TEST(BlockValue, AsciiTextIsTheSameValueAsItsWideText) {
   const CBlock_value ascii = CBlock_value::FromAscii("Values 1 2.5 nan");
   const CBlock_value wide(AString(L"Values 1 2.5 nan"));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "orvex/core/Assert.h"
 #include "orvex/io/BlockTextFormat.h"
 #include "orvex/io/ReadError.h"
 #include "orvex/io/TokenStream.h"
@@ -43,6 +44,20 @@ CBlock_value CBlock_value::FromAscii(BigString&& ascii) {
   v.m_kind = kString;
   v.m_ascii = true;
   v.m_v.a = new AsciiText{std::move(ascii), nullptr, plain};
+  return v;
+}
+
+CBlock_value CBlock_value::FromPlainAscii(BigString&& ascii) {
+#ifndef NDEBUG
+  bool plain = false;
+  const bool ascii7 = detail::IsAsciiBytes(ascii.data(), ascii.data() + ascii.size(), plain);
+  ORVEX_ASSERT(ascii7 && plain);
+  if (!ascii7 || !plain) return FromAscii(std::move(ascii));
+#endif
+  CBlock_value v;
+  v.m_kind = kString;
+  v.m_ascii = true;
+  v.m_v.a = new AsciiText{std::move(ascii), nullptr, true};
   return v;
 }
 

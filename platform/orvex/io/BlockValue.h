@@ -54,6 +54,9 @@ public:
   static CBlock_value FromAscii(BigString&& ascii);
   static CBlock_value FromAscii(const std::string& ascii);
   static CBlock_value FromAscii(const char* ascii) { return FromAscii(std::string(ascii)); }
+  // The same for bytes their maker knows to be printable ASCII that needs no escape (base64,
+  // digits): a text of many megabytes is then not looked through again. Checked in debug builds.
+  static CBlock_value FromPlainAscii(BigString&& ascii);
 
   Kind GetKind() const { return m_kind; }
 

@@ -270,7 +270,7 @@ io::CBlock_value Base64Values(const double* values, size_t n) {
   io::PrepareBigFillOfCapacity(text);
   text.append(kBase64Marker, kBase64MarkerSize);
   io::AppendDoublesBase64(text, values, n);
-  return io::CBlock_value::FromAscii(std::move(text));
+  return io::CBlock_value::FromPlainAscii(std::move(text));
 }
 
 }  // namespace
