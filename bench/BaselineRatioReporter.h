@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchMain.h"
+
 #include <cstdio>
 #include <algorithm>
 #include <map>
@@ -11,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-class BaselineRatioReporter : public benchmark::ConsoleReporter {
+class BaselineRatioReporter : public BenchConsoleReporter {
 public:
   // `line` is a printf format with one %.2f, for the ratio. `scale` turns a ratio of times into one
   // of times per item where the two do different amounts of work (baseline's items / measured's).
@@ -27,7 +29,7 @@ public:
   explicit BaselineRatioReporter(std::vector<Pair> pairs) : m_pairs(std::move(pairs)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.error_occurred || r.iterations <= 0) continue;
       const double perIteration = r.real_accumulated_time / r.iterations;
@@ -38,7 +40,7 @@ public:
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     for (const Pair& p : m_pairs) {
       const double measured = Median(p.measured);
       const double baseline = Median(p.baseline);

@@ -229,10 +229,10 @@ void PrintPeakGrowth() {
 
 // After the usual table, each figure beside its baseline: their rates (the median of the
 // repetitions when there are any, else the last run) and the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
       const auto bytes = run.counters.find("bytes_per_second");
@@ -244,7 +244,7 @@ public:
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     std::printf("\n%-22s %10s   %-18s %10s %8s\n", "figure", "MB/s", "baseline", "MB/s", "ratio");
     Pair("BM_NumbersBlockRead", "BM_NumbersFromChars");
     Pair("BM_ProjectRead", "BM_ProjectFread");

@@ -150,16 +150,16 @@ namespace {
 
 // After the usual table, the text writer's time beside fwrite of the same bytes: the medians of
 // their repetitions, as file writes on a shared machine vary from one to the next.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs)
       if (!run.error_occurred && run.run_type == Run::RT_Iteration)
         m_ms[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     const double w = Median("BM_BlockTextWriteFile");
     const double raw = Median("BM_RawFwriteText");
     if (w > 0 && raw > 0)

@@ -143,15 +143,15 @@ void BM_StoredTraceRead(benchmark::State& state) {
 BENCHMARK(BM_StoredTraceRead)->Unit(benchmark::kMillisecond);
 
 // After the usual table, the block form's write and read beside both raw baselines.
-class StoredTraceRatioReporter : public benchmark::ConsoleReporter {
+class StoredTraceRatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs)
       if (!r.error_occurred && r.run_type == Run::RT_Iteration) m_ms[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     const double mine = Median("BM_StoredTraceFileWriteRead");
     for (const char* raw : {"BM_RawFileWriteRead", "BM_RawFileWriteReadFresh"}) {
       const double base = Median(raw);

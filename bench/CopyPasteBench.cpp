@@ -172,10 +172,10 @@ void BM_WriteRead(benchmark::State& state) {
 
 // After the usual table: per size, copy and paste beside write and read, the helper's share, and
 // the time per trace at both sizes.
-class PasteReporter : public benchmark::ConsoleReporter {
+class PasteReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
       const std::string name = run.benchmark_name();
@@ -185,7 +185,7 @@ public:
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     std::printf("\n%8s %14s %14s %8s %14s %8s %16s\n", "traces", "copy+paste ms", "write+read ms", "ratio",
                 "helper ms", "share", "copy+paste us/tr");
     for (const auto& [traces, pasteMs] : m_ms["BM_CopyPaste"]) {

@@ -218,10 +218,10 @@ void BM_Histogram(benchmark::State& state) {
 }
 
 // After the usual table: the engine beside its tight loop.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     // The median of repetitions when there are any, else the one run; in ms.
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
@@ -233,7 +233,7 @@ public:
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     const std::map<std::string, double>& ms = m_median.empty() ? m_single : m_median;
     const auto engine = ms.find("BM_Statistics"), loop = ms.find("BM_StatisticsLoop");
     if (engine == ms.end() || loop == ms.end()) return;

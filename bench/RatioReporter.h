@@ -5,16 +5,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchMain.h"
+
 #include <cstdio>
 #include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    BenchConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
       const std::string name = run.benchmark_name();
@@ -27,7 +29,7 @@ public:
     }
   }
   void Finalize() override {
-    ConsoleReporter::Finalize();
+    BenchConsoleReporter::Finalize();
     std::printf("\n%-24s %14s %14s %8s\n", "case", "small ns/item", "large ns/item", "ratio");
     for (auto& [family, sizes] : m_perItem) {
       if (sizes.size() < 2) continue;
