@@ -43,8 +43,8 @@ bool CToken_istream::SeekBack(size_t n) {
 
 CToken_ostream::CToken_ostream(const LongFileName& file, int mode) : CAbstract_ostream(kFileFlushAt) {
   ORVEX_ASSERT(mode==0x20);
-  m_file = std::fopen(file.ToNarrow().c_str(), "wb");
-  if (!m_file) SetFail();
+  m_file = std::make_unique<OverwrittenFile>(file.ToNarrow());
+  if (!m_file->Ok()) SetFail();
 }
 
 CToken_ostream::~CToken_ostream() { Close(); }
@@ -52,16 +52,12 @@ CToken_ostream::~CToken_ostream() { Close(); }
 void CToken_ostream::Close() {
   if (!m_file) return;
   FlushNow();
-  if (std::fclose(m_file) != 0) SetFail();
-  m_file = nullptr;
+  if (!m_file->Close()) SetFail();
+  m_file.reset();
 }
 
 void CToken_ostream::FlushBytes(const char* data, size_t n) {
-  if (!m_file) {
-    SetFail();
-    return;
-  }
-  if (std::fwrite(data, 1, n, m_file) != n) SetFail();
+  if (!m_file || !m_file->Write(data, n)) SetFail();
 }
 
 }  // namespace io

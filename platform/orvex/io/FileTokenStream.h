@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 
 #include "orvex/core/OrvexApi.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/OverwrittenFile.h"
 #include "orvex/io/TokenStream.h"
 
 namespace io {
@@ -32,7 +34,8 @@ private:
   bool m_seekable = false;
 };
 
-// Writes a file, buffered. Write errors fail the stream; nothing is thrown.
+// Writes a file, buffered, over what it held (see OverwrittenFile). Write errors fail the stream;
+// nothing is thrown.
 class ORVEX_API CToken_ostream : public CAbstract_ostream {
 public:
   CToken_ostream(const LongFileName& file, int mode);
@@ -45,7 +48,7 @@ protected:
   void FlushBytes(const char* data, size_t n) override;
 
 private:
-  std::FILE* m_file = nullptr;
+  std::unique_ptr<OverwrittenFile> m_file;  // null once closed
 };
 
 }  // namespace io

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <set>
-#include <system_error>
 
 #include "orvex/core/Assert.h"
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/OverwrittenFile.h"
 #include "orvex/io/TokenStream.h"
 #include "orvex/values/Value.h"
 #include "orvex/values/Variable.h"
@@ -325,26 +324,11 @@ bool MinorVVsCache::Write() {
   m_service->GetFullPath(path, kDirectory, m_file);
   std::string bytes;
   WriteToBytes(bytes);
-  // A file already there is written over in place and cut after: a file cut to nothing and
-  // filled again is flushed to disk when closed, which costs a save more than the writing.
-  const std::string narrow = path.ToNarrow();
-  std::FILE* f = std::fopen(narrow.c_str(), "r+b");
-  long before = 0;
-  if (f && (std::fseek(f, 0, SEEK_END) != 0 || (before = std::ftell(f)) < 0 || std::fseek(f, 0, SEEK_SET) != 0)) {
-    std::fclose(f);
-    f = nullptr;
-  }
-  if (!f) {
-    before = 0;
-    f = std::fopen(narrow.c_str(), "wb");
-  }
-  if (!f) return false;
-  std::setvbuf(f, nullptr, _IONBF, 0);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !written) return false;
-  std::error_code failed;
-  if (static_cast<size_t>(before) > bytes.size()) std::filesystem::resize_file(narrow, bytes.size(), failed);
-  return !failed;
+  // Written over in place: a file cut to nothing and filled again is flushed to disk when closed,
+  // which costs a save more than the writing.
+  io::OverwrittenFile out(path.ToNarrow());
+  out.Write(bytes.data(), bytes.size());
+  return out.Close();
 }
 
 bool MinorVVsCache::Read(AString* error) {
