@@ -2,6 +2,7 @@
 // quantities) against a raw fwrite/fread of the same doubles in the same run. Bytes are the
 // doubles' own bytes, so the rates compare directly.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -108,6 +109,10 @@ long MinorFaults() {
   return usage.ru_minflt;
 }
 
+// Both reads into fresh memory start alike: what the benchmarks before them freed goes back to the
+// system, or whichever runs first would be handed pages touched already.
+void GiveFreedMemoryBack() { malloc_trim(0); }
+
 // Pages touched for the first time per iteration: memory of its own for what was read costs one
 // fault per page, often more than reading the bytes.
 struct FaultCount {
@@ -145,6 +150,7 @@ void BM_CacheFilesRead(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   io::CBlock project;
   if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
+  GiveFreedMemoryBack();
   FaultCount faults(state);
   for (auto _ : state) {
     rep::SimValueDataCache fresh(&f.host);
@@ -213,6 +219,7 @@ void BM_RawReadIntoNewMemory(benchmark::State& state) {
     std::fwrite(data.data(), sizeof(double), perMajor, f);
     std::fclose(f);
   }
+  GiveFreedMemoryBack();
   FaultCount faults(state);
   for (auto _ : state) {
     std::vector<std::unique_ptr<double[]>> columns;
