@@ -170,11 +170,10 @@ Digits Seventeen(Decimal d) {
 }
 
 // The same decimal for the usual case, an interval as wide on both sides, from one product:
-// the value w = c 2^q 10^-k with 64 bits after the point, beside the interval's half width h,
+// the value w = c 2^q 10^-k, as its tens and the rest, beside the interval's half width h,
 // 1/2 <= h < 5. The one multiple of 10 within h of w, if any, is the answer; else w rounded to
-// the nearest whole number. Both computed quantities are within a unit of their last bit of the
-// truth, so where w lies within two such units of a bound or of a half, the exact method decides:
-// false then.
+// the nearest whole number. Where w lies too near a bound or a half for the product's precision
+// to tell, the exact method decides: false then.
 bool ToDecimalSymmetric(uint64_t c, int biased, Digits& out) {
   // k, the shift and the power straight from the exponent bits: one load, where working them out
   // would hold up everything that follows.
@@ -195,8 +194,8 @@ bool ToDecimalSymmetric(uint64_t c, int biased, Digits& out) {
   const bool nearHalf = frac - (uint64_t(1) << 63) + 256 <= 512;
   if (__builtin_expect(nearBound | nearHalf, 0)) return false;
   // Picked without branches: which case holds depends on the value's last bits. Either answer is
-  // tens, plus a carry, and then one more digit or none: the digits of tens can be worked out
-  // before the choice is known, and a shorter answer is the longer one with a last digit 0.
+  // tens plus a carry, then one more digit or none: a shorter answer is the longer one with a
+  // last digit 0.
   const uint64_t highIn = above < half;
   const uint64_t longer = uint64_t((below < half) | highIn) - 1;  // all ones when not shorter
   const uint64_t rounded = last + (frac >> 63);                  // 0 to 10
