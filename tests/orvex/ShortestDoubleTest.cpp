@@ -46,6 +46,12 @@ TEST(ShortestDouble, WritesEachLayout) {
       {0.30000000000000004, "0.30000000000000004", false},  // seventeen digits
       {123.456, "123.456", false},
       {1234567890123.4568, "1234567890123.4568", false},  // point after thirteen digits
+      {1234567890123456.8, "1234567890123456.8", false},  // point after sixteen: past the first register
+      {123456789012345.67, "123456789012345.67", false},
+      {999999999999999.9, "999999999999999.9", false},       // fifteen digits
+      {0.0012345678901234567, "0.0012345678901234567", false},  // zeros, then seventeen digits
+      {0.09999999999999999, "0.09999999999999999", false},
+      {1.2345678901234567e200, "1.2345678901234567e+200", false},
       {0.001, "0.001", false},
       {0.000123, "0.000123", false},
       {1e-05, "1e-05", false},  // no longer in the fixed form

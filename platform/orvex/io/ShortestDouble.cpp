@@ -32,7 +32,7 @@ struct Pow10 {
 // g(m) = floor(10^m * 2^(127 - floor(log2 10^m))) + 1, an overestimate of 10^m scaled into
 // [2^127, 2^128), for m in [kMinPow, kMaxPow]. The rows are made exactly at build time by
 // gen/ShortestDoublePow10Gen.cpp.
-constexpr int kMinPow = -292;
+constexpr int kMinPow = -293;
 constexpr int kMaxPow = 324;
 constexpr Pow10 kPow10[kMaxPow - kMinPow + 1] = {
 #include "ShortestDoublePow10.inc"
@@ -45,10 +45,13 @@ int FloorLog10ThreeQuartersPow2(int q) {
 }
 constexpr int FloorLog2Pow10(int e) { return static_cast<int>((int64_t(e) * 913124641741LL) >> 38); }
 
-// For each biased exponent of a normal double (q = biased - 1075): k = floor(q log10 2), the
-// power g(-k), and beta + 1 where beta = q + floor(log2 10^-k), 0 to 3.
+// For each biased exponent of a normal double (q = biased - 1075), with k = floor(q log10 2):
+// the power that scales the value to a tenth of c 2^q 10^-k, which gives its tens and the rest at
+// once, with the shift of c that goes with it; k; and the interval's half width on the scale of
+// the rest. The power is g(-k-1) / 16, rounded up: c then need not shift right.
 struct ExponentRow {
   Pow10 g;
+  uint64_t half;
   int16_t k;
   uint8_t shift;
 };
@@ -60,7 +63,12 @@ constexpr ExponentRows MakeExponentRows() {
   for (int biased = 1; biased < 2047; ++biased) {
     const int q = biased - 1075;
     const int k = FloorLog10Pow2(q);
-    t.rows[biased] = {kPow10[-k - kMinPow], static_cast<int16_t>(k), static_cast<uint8_t>(q + FloorLog2Pow10(-k) + 1)};
+    const int shift = q + FloorLog2Pow10(-k) + 1;  // 0 to 3
+    const Pow10& g = kPow10[-k - kMinPow];
+    const Pow10& tenth = kPow10[-k - 1 - kMinPow];
+    const u128 scaled = ((u128(tenth.hi) << 64 | tenth.lo) >> 4) + 1;
+    t.rows[biased] = {{static_cast<uint64_t>(scaled >> 64), static_cast<uint64_t>(scaled)}, g.hi >> (5 - shift),
+                      static_cast<int16_t>(k), static_cast<uint8_t>(q + FloorLog2Pow10(-k - 1) + 5)};
   }
   return t;
 }
@@ -142,10 +150,11 @@ Decimal ToDecimal(uint64_t c, int q, bool lowerCloser) {
   return {shorter ? sp + static_cast<uint64_t>(wpInside) : closest, k + static_cast<int>(shorter)};
 }
 
-// Seventeen digits at most: scaled to exactly seventeen, with the exponent of the first.
-struct Scaled {
-  uint64_t digits;  // in [10^16, 10^17)
-  int exponent;     // the value is digits * 10^(exponent - 16)
+// Seventeen digits, the last ones possibly 0: the first sixteen as a number, then the last.
+struct Digits {
+  uint64_t first16;  // in [10^15, 10^16)
+  uint64_t last;     // 0 to 9
+  int exponent;      // of the first digit
 };
 
 int DigitCount(uint64_t v) {
@@ -154,50 +163,112 @@ int DigitCount(uint64_t v) {
   return t + (v >= kPowersOf10[t] ? 1 : 0);
 }
 
-Scaled Seventeen(Decimal d) {
+Digits Seventeen(Decimal d) {
   const int length = DigitCount(d.digits);
-  return {d.digits * kPowersOf10[17 - length], d.exponent + length - 1};
+  const uint64_t scaled = d.digits * kPowersOf10[17 - length];
+  return {scaled / 10, scaled % 10, d.exponent + length - 1};
 }
 
 // The same decimal for the usual case, an interval as wide on both sides, from one product:
-// the value w = c 2^q 10^-k with 64 bits after the point, beside the interval's half width h,
+// the value w = c 2^q 10^-k, as its tens and the rest, beside the interval's half width h,
 // 1/2 <= h < 5. The one multiple of 10 within h of w, if any, is the answer; else w rounded to
-// the nearest whole number. Both computed quantities are within a unit of their last bit of the
-// truth, so where w lies within two such units of a bound or of a half, the exact method decides:
-// false then.
-bool ToDecimalSymmetric(uint64_t c, int biased, Scaled& out) {
+// the nearest whole number. Where w lies too near a bound or a half for the product's precision
+// to tell, the exact method decides: false then.
+bool ToDecimalSymmetric(uint64_t c, int biased, Digits& out) {
   // k, the shift and the power straight from the exponent bits: one load, where working them out
   // would hold up everything that follows.
   const ExponentRow& row = kExponentRows.rows[biased];
   const int k = row.k;
   const Pow10& g = row.g;
   const uint64_t cs = c << row.shift;
-  const u128 w = u128(g.hi) * cs + ((u128(g.lo) * cs) >> 64);  // w * 2^64
-  const uint64_t whole = static_cast<uint64_t>(w >> 64);
-  const uint64_t frac = static_cast<uint64_t>(w);
-  const uint64_t half = g.hi >> (5 - row.shift);  // h * 2^60
-  const uint64_t tens = whole / 10;
-  const uint64_t below = ((whole - 10 * tens) << 60) | (frac >> 4);  // w - 10 tens, * 2^60
+  const u128 t = u128(g.hi) * cs + ((u128(g.lo) * cs) >> 64);  // w / 10 * 2^64
+  const uint64_t tens = static_cast<uint64_t>(t >> 64);
+  const uint64_t half = row.half;  // h * 2^60
+  // The rest, 10 times the tenth's fraction, is within 8 units of its last bit of the truth: the
+  // exact method decides where the value lies within 16 units of a bound or of a half.
+  const uint64_t below = (static_cast<uint64_t>(t) >> 3) * 5;  // w - 10 tens, * 2^60
   const uint64_t above = (uint64_t(10) << 60) - below;
-  const bool nearBound = below - half + 2 <= 4 || above - half + 2 <= 4;
-  const bool nearHalf = frac - (uint64_t(1) << 63) + 2 <= 4;
+  const uint64_t last = below >> 60;
+  const uint64_t frac = below << 4;  // of w, * 2^64
+  const bool nearBound = below - half + 16 <= 32 || above - half + 16 <= 32;
+  const bool nearHalf = frac - (uint64_t(1) << 63) + 256 <= 512;
   if (__builtin_expect(nearBound | nearHalf, 0)) return false;
-  // Picked without branches: which case holds depends on the value's last bits.
+  // Picked without branches: which case holds depends on the value's last bits. Either answer is
+  // tens plus a carry, then one more digit or none: a shorter answer is the longer one with a
+  // last digit 0.
   const uint64_t highIn = above < half;
-  const uint64_t shorter = (below < half) | highIn;
-  const uint64_t rounded = whole + (frac >> 63);
-  const uint64_t mask = uint64_t(0) - shorter;
-  // w is at least c >= 2^52 and below 2^53 * 10: the answer has 15 to 17 digits.
-  const uint64_t digits = rounded ^ ((rounded ^ (tens + highIn)) & mask);
-  const uint64_t fewer = (digits < kPowersOf10[16]) + (digits < kPowersOf10[15]);
-  out = {digits * kPowersOf10[fewer], k + static_cast<int>(shorter) + 16 - static_cast<int>(fewer)};
+  const uint64_t longer = uint64_t((below < half) | highIn) - 1;  // all ones when not shorter
+  const uint64_t rounded = last + (frac >> 63);                  // 0 to 10
+  const uint64_t ten = rounded == 10;
+  const uint64_t x = tens + (((ten ^ highIn) & longer) ^ highIn);
+  const uint64_t lastDigit = (rounded - 10 * ten) & longer;
+  // w is at least c >= 2^52 and below 2^53 * 10: x has 15 or 16 digits.
+  const uint64_t fifteen = uint64_t(0) - (x < kPowersOf10[15]);
+  out = {x + ((9 * x + lastDigit) & fifteen), lastDigit & ~fifteen, k + 16 + static_cast<int>(fifteen)};
   return true;
 }
 
-const char kTwoDigits[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+// "e+XX", "e-XX" or "e+XXX" of every exponent a double's first digit can have, padded to eight
+// bytes so that one store writes it.
+constexpr int kMinExponent = -330;
+constexpr int kMaxExponent = 330;
+struct ExponentText {
+  char text[7];
+  uint8_t length;
+};
+struct ExponentTexts {
+  ExponentText rows[kMaxExponent - kMinExponent + 1];
+};
+constexpr ExponentTexts MakeExponentTexts() {
+  ExponentTexts t{};
+  for (int e = kMinExponent; e <= kMaxExponent; ++e) {
+    ExponentText& r = t.rows[e - kMinExponent];
+    const int a = e < 0 ? -e : e;
+    int i = 0;
+    r.text[i++] = 'e';
+    r.text[i++] = e < 0 ? '-' : '+';
+    if (a >= 100) r.text[i++] = static_cast<char>('0' + a / 100);
+    r.text[i++] = static_cast<char>('0' + a / 10 % 10);
+    r.text[i++] = static_cast<char>('0' + a % 10);
+    r.length = static_cast<uint8_t>(i);
+  }
+  return t;
+}
+constexpr ExponentTexts kExponentTexts = MakeExponentTexts();
+
+// Where the digits go in the first sixteen characters of a text with a point, by the exponent
+// e of the first digit, -4 to 15: the digits kept in place (before the point, or all of them
+// when "0." and zeros come first), the digits moved one place on (after the point), the point.
+constexpr int kMinPointExponent = -4;
+constexpr int kMaxPointExponent = 15;
+struct alignas(16) PointRow {
+  uint8_t keep[16];
+  uint8_t move[16];
+  uint8_t dot[16];
+};
+struct PointRows {
+  PointRow rows[kMaxPointExponent - kMinPointExponent + 1];
+};
+constexpr PointRows MakePointRows() {
+  PointRows t{};
+  for (int e = kMinPointExponent; e <= kMaxPointExponent; ++e) {
+    PointRow& r = t.rows[e - kMinPointExponent];
+    for (int j = 0; j < 16; ++j) {
+      r.keep[j] = e < 0 || j <= e ? 0xFF : 0;
+      r.move[j] = e >= 0 && j >= e + 2 ? 0xFF : 0;
+      r.dot[j] = e >= 0 && j == e + 1 ? '.' : 0;
+    }
+  }
+  return t;
+}
+constexpr PointRows kPointRows = MakePointRows();
+
+// The first sixteen characters of the text from the digits by a row.
+__m128i PointText(const PointRow& row, __m128i digits) {
+  const __m128i keep = _mm_and_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(row.keep)), digits);
+  const __m128i move = _mm_and_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(row.move)), _mm_slli_si128(digits, 1));
+  return _mm_or_si128(_mm_or_si128(keep, move), _mm_load_si128(reinterpret_cast<const __m128i*>(row.dot)));
+}
 
 // The sixteen digits of hi * 10^8 + lo (each below 10^8), one per byte, valued 0 to 9, the
 // first in the lowest byte. Each step splits every lane in two halves by a multiplication: ten
@@ -220,99 +291,78 @@ __m128i SixteenDigits(uint32_t hi, uint32_t lo) {
 
 // The text by the exact method alone, or by the one-product decision where it can (every rarer
 // case then goes on by a tail call, which leaves the usual one without a stack frame).
+char* WriteExact(char* first, double v, bool& whole);
+
 template <bool kExact>
 char* Write(char* first, double v, bool& whole) {
   uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
   const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  // Zero and subnormals are rare in data, inf and nan rarer: left to the library.
-  if (biased == 0 || biased == 0x7FF) return LibraryText(first, v, whole);
   const uint64_t c = fraction | (uint64_t(1) << 52);
-  // Scaled to seventeen digits, the first digit stands at one place whatever the count; the
-  // digits after the first are in one register, written with whole-register stores.
-  const bool lowerCloser = fraction == 0 && biased > 1;
-  Scaled d;
-  if (kExact)
-    d = Seventeen(ToDecimal(c, biased - 1075, lowerCloser));
-  else if (lowerCloser || !ToDecimalSymmetric(c, biased, d))
-    return Write<true>(first, v, whole);
-  const uint64_t scaled = d.digits;
-  const uint64_t upper = scaled / 100000000;
-  const char lead = static_cast<char>('0' + upper / 100000000);
-  const __m128i raw = SixteenDigits(static_cast<uint32_t>(upper % 100000000), static_cast<uint32_t>(scaled % 100000000));
-  const __m128i rest = _mm_add_epi8(raw, _mm_set1_epi8('0'));
+  Digits d;
+  if (kExact) {
+    // Zero and subnormals are rare in data, inf and nan rarer: left to the library.
+    if (biased == 0 || biased == 0x7FF) return LibraryText(first, v, whole);
+    d = Seventeen(ToDecimal(c, biased - 1075, fraction == 0 && biased > 1));
+  } else if (fraction == 0 || static_cast<unsigned>(biased - 1) >= 0x7FE || !ToDecimalSymmetric(c, biased, d)) {
+    // Also powers of two, whose interval is narrower below.
+    return WriteExact(first, v, whole);
+  }
+  // The seventeen digits stand at fixed places, one per byte, whatever their count: the text is
+  // made from whole registers, and only where it ends depends on the count.
+  const uint64_t upper = d.first16 / 100000000;
+  const __m128i raw = SixteenDigits(static_cast<uint32_t>(upper), static_cast<uint32_t>(d.first16 - upper * 100000000));
+  const __m128i digits = _mm_add_epi8(raw, _mm_set1_epi8('0'));
+  const uint64_t last = d.last;
+  const char lastChar = static_cast<char>('0' + last);
   // Digits that are 0 at the end are not written.
   const unsigned zeroMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(raw, _mm_setzero_si128())));
-  const unsigned kept = ~zeroMask & 0xFFFF;
-  const int n = kept == 0 ? 1 : 1 + (32 - __builtin_clz(kept));
-  const int sciExponent = d.exponent;
-  const int exponent = sciExponent - n + 1;  // of the last digit
-  const int absSci = sciExponent < 0 ? -sciExponent : sciExponent;
-  const int sciLength = n + (n > 1 ? 1 : 0) + 2 + (absSci >= 100 ? 3 : 2);
-  int fixedLength;
-  if (exponent >= 0)
-    fixedLength = n + exponent;
-  else if (sciExponent >= 0)
-    fixedLength = n + 1;
-  else
-    fixedLength = n + 1 - sciExponent;
+  const unsigned kept = (~zeroMask & 0xFFFF) | (last != 0 ? 0x10000u : 0u);
+  const int n = 32 - __builtin_clz(kept);
+  const int e = d.exponent;
   // The sign without a branch: data mixes both signs at random.
   *first = '-';
   char* p = first + (bits >> 63);
-  if (fixedLength <= sciLength) {
-    if (exponent >= 0) {
-      // Digits past the shortest ones of a large integer are the library's to choose.
-      if (std::fabs(v) >= 9007199254740992.0) return LibraryText(first, v, whole);
-      // Fewer than seventeen characters: the zeros after the digits are among the seventeen.
-      p[0] = lead;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), rest);
-      whole = true;
-      return p + n + exponent;
-    }
+  const int oneDigit = n == 1;
+  if (static_cast<unsigned>(e + 4 - oneDigit) <= static_cast<unsigned>(n + 2 - oneDigit)) {
+    // A point among the digits, or "0." and up to three zeros before them: the scientific form
+    // would be longer. Both without a branch, as values either side of 1 come mixed in data.
     whole = false;
-    if (sciExponent >= 0) {
-      // The point after the first sciExponent + 1 digits (1 to 16): before it the digits as they
-      // stand, after it each digit one place on. Picked byte by byte in the register, not moved through memory.
-      const __m128i at = _mm_set1_epi8(static_cast<char>(sciExponent + 1));
-      const __m128i place = _mm_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
-      const __m128i before = _mm_cmpgt_epi8(at, place);
-      const __m128i point = _mm_cmpeq_epi8(at, place);
-      const __m128i moved = _mm_or_si128(_mm_slli_si128(rest, 1), _mm_cvtsi32_si128(static_cast<unsigned char>(lead)));
-      const __m128i text = _mm_or_si128(
-          _mm_or_si128(_mm_and_si128(before, rest), _mm_andnot_si128(_mm_or_si128(before, point), moved)),
-          _mm_and_si128(point, _mm_set1_epi8('.')));
-      p[0] = lead;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), text);
-      p[17] = static_cast<char>(_mm_extract_epi16(rest, 7) >> 8);
-      return p + n + 1;
-    }
-    const int zeros = -sciExponent - 1;  // at most 3, or the scientific form would be shorter
+    const __m128i text = PointText(kPointRows.rows[e - kMinPointExponent], digits);
+    // Masks rather than choices, which the compiler would make branches.
+    const int small = e >> 31;  // all ones below 1
+    const int digit15 = _mm_extract_epi16(digits, 7) >> 8;
+    const int afterText = digit15 ^ ((digit15 ^ '.') & -(e == 15));
     std::memcpy(p, "0.000000", 8);
-    p[2 + zeros] = lead;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 3 + zeros), rest);
-    return p + 2 + zeros + n;
+    char* const q = p + ((1 - e) & small);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), text);
+    q[16] = static_cast<char>(afterText ^ ((afterText ^ lastChar) & small));
+    q[17] = lastChar;
+    return q + n + 1 + small;
   }
-  // d.ddde[+-]xx
+  if (e >= n - 1 && e + 1 <= n + (n > 1) + 4) {
+    // Digits past the shortest ones of a large integer are the library's to choose.
+    if (std::fabs(v) >= 9007199254740992.0) return LibraryText(first, v, whole);
+    // Seventeen characters at most: the zeros after the digits are among the seventeen.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), digits);
+    p[16] = lastChar;
+    whole = true;
+    return p + e + 1;
+  }
+  // d.ddde[+-]xx; a single digit has no point, which the exponent then covers.
   whole = false;
-  p[0] = lead;
-  if (n > 1) {
-    p[1] = '.';
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2), rest);
-    p += n + 1;
-  } else {
-    p += 1;
-  }
-  *p++ = 'e';
-  *p++ = sciExponent < 0 ? '-' : '+';
-  if (absSci >= 100) {
-    *p++ = static_cast<char>('0' + absSci / 100);
-    std::memcpy(p, kTwoDigits + 2 * (absSci % 100), 2);
-  } else {
-    std::memcpy(p, kTwoDigits + 2 * absSci, 2);
-  }
-  return p + 2;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), PointText(kPointRows.rows[-kMinPointExponent], digits));
+  p[16] = static_cast<char>(_mm_extract_epi16(digits, 7) >> 8);
+  p[17] = lastChar;
+  p += n + (n > 1);
+  const ExponentText& x = kExponentTexts.rows[e - kMinExponent];
+  std::memcpy(p, x.text, 8);
+  return p + x.length;
 }
+
+// Out of line, which leaves the usual case fewer registers to save.
+__attribute__((noinline)) char* WriteExact(char* first, double v, bool& whole) { return Write<true>(first, v, whole); }
 
 #endif
 
@@ -321,7 +371,11 @@ char* Write(char* first, double v, bool& whole) {
 std::to_chars_result ToCharsShortest(char* first, char* last, double v) {
   if (last - first < kShortestRoom) return std::to_chars(first, last, v);
   bool whole;
-  return {WriteShortest(first, v, whole), std::errc()};
+#if defined(__SSE2__)
+  return {Write<false>(first, v, whole), std::errc()};
+#else
+  return {LibraryText(first, v, whole), std::errc()};
+#endif
 }
 
 char* WriteShortest(char* first, double v, bool& whole) {

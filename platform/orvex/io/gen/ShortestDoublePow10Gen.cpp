@@ -1,5 +1,5 @@
 // Writes the powers of ten that the shortest-double writer scales by, one row per power m in
-// [-292, 324]: g(m) = floor(10^m * 2^(127 - floor(log2 10^m))) + 1, an overestimate of 10^m scaled
+// [-293, 324]: g(m) = floor(10^m * 2^(127 - floor(log2 10^m))) + 1, an overestimate of 10^m scaled
 // into [2^127, 2^128), as its high and low 64 bits. Run by the build; exact integer arithmetic.
 #include <cstdint>
 #include <cstdio>
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::fprintf(out, "// Made by ShortestDoublePow10Gen at build time; rows of kPow10 in ShortestDouble.cpp.\n");
-  for (int m = -292; m <= 324; ++m) {
+  for (int m = -293; m <= 324; ++m) {
     const int l = static_cast<int>((int64_t(m) * 913124641741LL) >> 38);  // floor(log2 10^m)
     const int e = 127 - l;
     Big g;
