@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RepTest.h"
@@ -127,15 +128,25 @@ TEST(HugePageKeep, TreesReadIntoReusedPiecesAreWhole) {
     }
     return top;
   };
-  for (int seed : {1, 1000, 7}) {
-    SCOPED_TRACE(seed);
-    const io::CBlock expected = tree(seed);
+  auto readBack = [](const io::CBlock& expected) {
     io::CStringToken_ostream out;
     out << expected;
     io::CStringToken_istream in(out.Utf8().data(), out.Utf8().size());
     io::CBlock read;
     AString error;
-    ASSERT_TRUE(io::ReadSingleBlock(in, read, &error)) << error.ToUtf8();
-    EXPECT_TRUE(read == expected);
-  }
+    return io::ReadSingleBlock(in, read, &error) && read == expected;
+  };
+  for (int seed : {1, 1000, 7}) EXPECT_TRUE(readBack(tree(seed))) << seed;
+
+  // Threads reading at once share the keep: each tree still gets pieces of its own.
+  const io::CBlock trees[] = {tree(3), tree(5), tree(11), tree(13)};
+  bool whole[4] = {};
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 4; ++i)
+    readers.emplace_back([&, i] {
+      whole[i] = true;
+      for (int round = 0; round < 3; ++round) whole[i] = readBack(trees[i]) && whole[i];
+    });
+  for (std::thread& t : readers) t.join();
+  for (bool w : whole) EXPECT_TRUE(w);
 }
