@@ -20,8 +20,6 @@ constexpr int kMaxDepth = 200;
 // Names and texts up to this many bytes are held once per read, up to this many different ones.
 constexpr size_t kMaxSharedBytes = 64;
 constexpr size_t kMaxSharedTexts = 4096;
-// Quoted texts longer than this are left to the lexer, which keeps long ones as bytes.
-constexpr size_t kLongText = 256;
 }  // namespace
 
 // Recursive descent over the raw tokens of a stream. Every error fails the stream with a
@@ -94,7 +92,7 @@ private:
       t.numBegin = t.rawBegin = b;
       t.numEnd = t.rawEnd = p;
     } else if (c == '"') {
-      const size_t room = std::min(static_cast<size_t>(end - p - 1), kLongText);
+      const size_t room = std::min(static_cast<size_t>(end - p - 1), detail::kLongText);
       const char* const close = static_cast<const char*>(std::memchr(p + 1, '"', room));
       if (!close || std::memchr(p + 1, '\\', static_cast<size_t>(close - p - 1)) ||
           std::memchr(p + 1, '\n', static_cast<size_t>(close - p - 1)))

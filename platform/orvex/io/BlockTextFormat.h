@@ -26,6 +26,9 @@ constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // What may continue a number token.
 constexpr bool IsNumberChar(unsigned char c) { return IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
 
+// Quoted texts longer than this that need no decoding are kept as bytes until asked for.
+constexpr size_t kLongText = 256;
+
 // Past the name characters at p: sixteen bytes at a time, as a loop that stops at a name's end
 // costs a mispredicted branch per name, and a block file is mostly names.
 inline const char* NameEnd(const char* p, const char* e) {

@@ -21,8 +21,6 @@ namespace io {
 namespace {
 
 constexpr size_t kChunk = size_t(1) << 16;
-// Quoted texts longer than this that need no decoding stay bytes until asked for (see RawToken).
-constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
@@ -275,7 +273,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     }
     lines += CountLineEnds(p + 1, close);
     t.kind = kRawString;
-    if (!escapes && static_cast<size_t>(close - p) > kLongText && detail::IsAsciiBytes(p + 1, close)) {
+    if (!escapes && static_cast<size_t>(close - p) > detail::kLongText && detail::IsAsciiBytes(p + 1, close)) {
       t.asciiText = true;
       t.numBegin = p + 1;
       t.numEnd = close;
@@ -418,7 +416,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
-      if (m_openQuote != std::string::npos && Size() - m_openQuote >= kLongText && !m_longRefused &&
+      if (m_openQuote != std::string::npos && Size() - m_openQuote >= detail::kLongText && !m_longRefused &&
           CanSeekBack())
         return LexLongText(t);
       Grow();
