@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -226,6 +227,80 @@ TEST(BlockText, ReadsTheCallersBytesInPlace) {
     EXPECT_EQ(c.error ? c.error : "", placeError.ToUtf8());
     EXPECT_EQ(placeError, ownError);
     EXPECT_TRUE(fromPlace == fromOwn);
+  }
+}
+
+namespace {
+
+// Hands its text to the reader a few bytes a call: every token then meets the end of the buffer,
+// where the reader leaves it to the lexer's general way.
+class TrickleStream : public io::CAbstract_istream {
+public:
+  TrickleStream(std::string text, size_t step) : m_text(std::move(text)), m_step(step) {}
+
+protected:
+  size_t ReadBytes(char* dst, size_t max) override {
+    const size_t n = std::min({max, m_step, m_text.size() - m_at});
+    std::memcpy(dst, m_text.data() + m_at, n);
+    m_at += n;
+    return n;
+  }
+
+private:
+  std::string m_text;
+  size_t m_step;
+  size_t m_at = 0;
+};
+
+}  // namespace
+
+// The reader takes the common tokens straight from its buffer; wherever the buffer ends it reads
+// the same tree, or fails with the same message.
+TEST(BlockText, ReadsTheSameWhereverTheBufferEnds) {
+  const std::string quoted255(255, 'q');
+  const std::string quoted256(256, 'q');
+  const std::string wide(200, '\xC3');  // damaged UTF-8: a lead byte without its follower
+  std::string names = "Names {\n";
+  for (int n = 1; n <= 24; ++n)
+    names += "  " + std::string(size_t(n), char('a' + n)) + " = " + std::to_string(n * 37) + "\n  S" + std::to_string(n) +
+             " = \"" + std::string(size_t(n), 'x') + "\"\n  F" + std::to_string(n) + "(" + std::to_string(n) + ".5)\n";
+  names += "}\n";
+  const std::string texts[] = {
+      "Top {\n  Name = \"Plot\"\n  ID = 11\n  Neg = -42\n  Big = 123456789012345678\n  Bigger = -1234567890123456789\n"
+      "  Sign = +7\n  Zero = -0\n  Flag = true\n  Sub {\n    Ctx(3, 0, 2, 0, 1.0, 1.0, 0.0, -0.5)\n    Empty()\n  }\n"
+      "  V = [1, \"a\", 2.5]\n  R = 1.5e3\n  S = -.5\n  T = 1.\n}\n",
+      names,
+      "Top {\n  A = \"" + quoted255 + "\"\n  B = \"" + quoted256 + "\"\n  C = \"" + quoted256 + "q\"\n}\n",
+      "Top {\n  A = \"caf\xC3\xA9\"\n  B = \"" + wide + "\"\n  C = \"two\nlines\"\n  D = \"tab\\there\"\n  E = \"\"\n}\n",
+      "Top{A=1\tB=2\r\nC=3 # note\n\"quoted name\" { }\x0b D = 4\f}",
+      "Top {\n  N = 99999999999999999999\n}\n",
+      "Top {\n  N = 12abc\n}\n",
+      "Top {\n  N = 1.2.3\n}\n",
+      "Top {\n  N = 1e400\n}\n",
+      "Top {\n  S = \"bad \\q\"\n}\n",
+      "Top {\n  K = @\n}\n",
+      "Top {\n  K = \"never closed\n}\n",
+      "Top {\n  F(1, 2\n}\n",
+      "Top {\n  Key 5\n}\n",
+      "Top {\n  K = 1\n",
+      "Top",
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    io::CStringToken_istream inPlace(text.data(), text.size());
+    CBlock fromPlace;
+    AString placeError;
+    const bool placeOk = io::ReadSingleBlock(inPlace, fromPlace, &placeError);
+    for (size_t step : {1, 2, 3, 5, 7, 11, 64}) {
+      SCOPED_TRACE(step);
+      TrickleStream trickle(text, step);
+      CBlock fromTrickle;
+      AString trickleError;
+      EXPECT_EQ(placeOk, io::ReadSingleBlock(trickle, fromTrickle, &trickleError));
+      EXPECT_EQ(placeError.ToUtf8(), trickleError.ToUtf8());
+      EXPECT_TRUE(fromPlace == fromTrickle);
+      EXPECT_EQ(WriteUtf8(fromPlace), WriteUtf8(fromTrickle));
+    }
   }
 }
 

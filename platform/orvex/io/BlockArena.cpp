@@ -21,10 +21,13 @@ constexpr size_t kAlign = alignof(void*);
 struct BlockArena::Piece {
   Piece* before;
   size_t bytes;  // of the whole piece
-  bool huge;     // from MapHugePages, else from malloc
+  bool huge;     // from TakeHugePages, else from malloc
 };
 
-BlockArena* BlockArena::Create() { return new BlockArena; }
+BlockArena* BlockArena::Create() {
+  ExpireKeptHugePages();
+  return new BlockArena;
+}
 
 void BlockArena::Release(BlockArena* arena) {
   if (arena && arena->m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete arena;
@@ -34,7 +37,7 @@ BlockArena::~BlockArena() {
   while (Piece* piece = m_pieces) {
     m_pieces = piece->before;
     if (piece->huge)
-      UnmapHugePages(piece, piece->bytes);
+      GiveBackHugePages(piece, piece->bytes);
     else
       std::free(piece);
   }
@@ -53,10 +56,9 @@ void* BlockArena::AllocateInNewPiece(size_t bytes) {
   const size_t header = (sizeof(Piece) + kAlign - 1) & ~(kAlign - 1);
   size_t pieceBytes = std::max(m_nextPieceBytes, header + bytes);
   const bool huge = pieceBytes >= kHugePage;
-  if (huge) pieceBytes = (pieceBytes + kHugePage - 1) & ~(kHugePage - 1);
-  // Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before,
-  // and their memory goes back to the system with the arena.
-  void* const memory = huge ? MapHugePages(pieceBytes) : std::malloc(pieceBytes);
+  // Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before.
+  // They may come from an arena gone before, their pages then touched already, and may be bigger.
+  void* const memory = huge ? TakeHugePages(pieceBytes) : std::malloc(pieceBytes);
   if (!memory) throw std::bad_alloc();
   Piece* const piece = static_cast<Piece*>(memory);
   piece->before = m_pieces;

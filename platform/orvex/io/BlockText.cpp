@@ -53,9 +53,79 @@ private:
   struct SharedSlot;
 
   bool Next() {
+    if (m_in.m_putBack.empty() && LexCommon()) return true;
     if (m_in.Lex(m_t)) return true;
     m_in.FailAt(m_t.line, m_in.m_lexError);
     return false;
+  }
+
+  // The tokens that make up nearly all of a file (names, punctuation, integers, reals as writers
+  // make them, short texts without escapes), read where they stand without the lexer's round
+  // trip, after the spaces and line ends before them. Anything else, and anything that meets the
+  // buffer's end, is left to the lexer, which makes the same tokens of the same bytes.
+  bool LexCommon() {
+    const char* const data = m_in.Data();
+    const char* const end = data + m_in.Size();
+    const char* p = data + m_in.m_pos;
+    int lines = 0;
+    while (p != end) {
+      if (*p == ' ')
+        p = detail::SkipSpaces(p + 1, end);
+      else if (*p == '\n')
+        ++lines, ++p;
+      else
+        break;
+    }
+    m_in.m_pos = static_cast<size_t>(p - data);
+    m_in.m_line += lines;
+    if (p == end) return false;
+    const char* const b = p;
+    const unsigned char c = static_cast<unsigned char>(*p);
+    Raw::RawToken& t = m_t;
+    t.asciiText = t.lazyText = t.hasReal = false;
+    t.rawBegin = t.rawEnd = nullptr;
+    if (detail::IsNameStart(c)) {
+      p = detail::NameEnd(p + 1, end);
+      if (p == end) return false;
+      t.kind = Raw::kRawWord;
+      t.asciiText = true;
+      t.numBegin = t.rawBegin = b;
+      t.numEnd = t.rawEnd = p;
+    } else if (c == '"') {
+      const size_t room = std::min(static_cast<size_t>(end - p - 1), detail::kLongText);
+      const char* const close = static_cast<const char*>(std::memchr(p + 1, '"', room));
+      if (!close || std::memchr(p + 1, '\\', static_cast<size_t>(close - p - 1)) ||
+          std::memchr(p + 1, '\n', static_cast<size_t>(close - p - 1)))
+        return false;
+      t.kind = Raw::kRawString;
+      t.rawBegin = p + 1;
+      t.rawEnd = close;
+      t.lazyText = true;
+      p = close + 1;
+    } else if (detail::IsDigit(c) || (c == '-' && end - p > 1 && detail::IsDigit(static_cast<unsigned char>(p[1])))) {
+      const char* q = p + 1;
+      while (q != end && detail::IsDigit(static_cast<unsigned char>(*q))) ++q;
+      if (q == end) return false;
+      if (!detail::IsNumberChar(static_cast<unsigned char>(*q))) {
+        t.kind = Raw::kRawInt;
+      } else if (*q == '.' && (q = detail::ScanWrittenReal(p, end, t.real))) {
+        t.kind = Raw::kRawReal;
+        t.hasReal = true;
+      } else {
+        return false;
+      }
+      t.numBegin = p;
+      t.numEnd = p = q;
+    } else if (c == '{' || c == '}' || c == '=' || c == '(' || c == ')' || c == ',' || c == '[' || c == ']') {
+      t.kind = Raw::kRawPunct;
+      t.punct = static_cast<wchar_t>(c);
+      ++p;
+    } else {
+      return false;
+    }
+    t.line = m_in.m_line;
+    m_in.m_pos = static_cast<size_t>(p - data);
+    return true;
   }
 
   // The decoded text of the current word or string token.
@@ -66,19 +136,21 @@ private:
     if (!m_t.rawBegin || static_cast<size_t>(m_t.rawEnd - m_t.rawBegin) > kMaxSharedBytes) return CSharedText(Text());
     const char* const raw = m_t.rawBegin;
     const size_t n = static_cast<size_t>(m_t.rawEnd - m_t.rawBegin);
-    const uint64_t hash = HashBytes(raw, n);
+    const Key key = KeyOf(raw, n);
     if (m_shared.empty()) m_shared.resize(64);
     const size_t mask = m_shared.size() - 1;
-    size_t at = hash & mask;
+    size_t at = key.hash & mask;
     for (; m_shared[at].bytes; at = (at + 1) & mask) {
       SharedSlot& slot = m_shared[at];
-      if (slot.hash == hash && slot.length == n && std::memcmp(slot.bytes, raw, n) == 0) return HandOut(slot);
+      if (slot.key.hash == key.hash && slot.key.head == key.head && slot.key.tail == key.tail && slot.length == n &&
+          (n <= 16 || std::memcmp(slot.bytes, raw, n) == 0))
+        return HandOut(slot);
     }
     CSharedText text(Text());
     if (m_sharedCount >= kMaxSharedTexts) return text;
     if (2 * (m_sharedCount + 1) > m_shared.size()) {
       Rehash(2 * m_shared.size());
-      for (at = hash & (m_shared.size() - 1); m_shared[at].bytes; at = (at + 1) & (m_shared.size() - 1)) {}
+      for (at = key.hash & (m_shared.size() - 1); m_shared[at].bytes; at = (at + 1) & (m_shared.size() - 1)) {}
     }
     // The bytes are kept in pieces that never move: the slots point at them.
     if (m_sharedBytes.empty() || m_sharedBytes.back().capacity() - m_sharedBytes.back().size() < n + 1) {
@@ -88,7 +160,7 @@ private:
     std::string& piece = m_sharedBytes.back();
     const size_t offset = piece.size();
     piece.append(raw, n).push_back('\0');
-    m_shared[at] = SharedSlot{hash, piece.data() + offset, n, text, 0};
+    m_shared[at] = SharedSlot{key, piece.data() + offset, n, text, 0};
     ++m_sharedCount;
     return text;
   }
@@ -107,25 +179,35 @@ private:
     return CSharedText::Adopt(rep);
   }
 
-  static uint64_t HashBytes(const char* p, size_t n) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  // The first and last bytes of a text in two words, whole words overlapping where need be (a
+  // copy of a part of a word would stall the load that follows it): with its length they are the
+  // whole text up to 16 bytes, the length of nearly every name, so that no compare of bytes is
+  // needed. And a hash of it all.
+  struct Key {
+    uint64_t hash, head, tail;
+  };
+  static Key KeyOf(const char* p, size_t n) {
     const char* const e = p + n;
-    for (; e - p > 8; p += 8) {
-      h = (h ^ Load<uint64_t>(p)) * 0xFF51AFD7ED558CCDull;
+    Key key{0x9E3779B97F4A7C15ull ^ n, 0, 0};
+    if (n >= 8) {
+      key.head = Load<uint64_t>(p);
+      key.tail = Load<uint64_t>(e - 8);
+    } else if (n >= 4) {
+      key.head = Load<uint32_t>(p);
+      key.tail = Load<uint32_t>(e - 4);
+    } else if (n > 0) {
+      key.head = (uint64_t(static_cast<unsigned char>(p[0])) << 16) | (uint64_t(static_cast<unsigned char>(p[n / 2])) << 8) |
+                 static_cast<unsigned char>(e[-1]);
+    }
+    uint64_t h = key.hash;
+    for (const char* q = p + 8; e - q > 8; q += 8) {
+      h = (h ^ Load<uint64_t>(q)) * 0xFF51AFD7ED558CCDull;
       h ^= h >> 32;
     }
-    // The last one to eight bytes in whole words, overlapping where need be: a copy of a part of
-    // a word would stall the load that follows it.
-    uint64_t w = 0;
-    if (n >= 8)
-      w = Load<uint64_t>(e - 8);
-    else if (n >= 4)
-      w = (uint64_t(Load<uint32_t>(p)) << 32) | Load<uint32_t>(e - 4);
-    else if (n > 0)
-      w = (uint64_t(static_cast<unsigned char>(p[0])) << 16) | (uint64_t(static_cast<unsigned char>(p[n / 2])) << 8) |
-          static_cast<unsigned char>(e[-1]);
-    h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
-    return h ^ (h >> 29);
+    h = (h ^ key.head) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ (h >> 32) ^ key.tail) * 0xC4CEB9FE1A85EC53ull;
+    key.hash = h ^ (h >> 29);
+    return key;
   }
 
   template <class T>
@@ -141,7 +223,7 @@ private:
     const size_t mask = size - 1;
     for (SharedSlot& slot : old) {
       if (!slot.bytes) continue;
-      size_t at = slot.hash & mask;
+      size_t at = slot.key.hash & mask;
       while (m_shared[at].bytes) at = (at + 1) & mask;
       m_shared[at] = std::move(slot);
     }
@@ -170,6 +252,21 @@ private:
     }
   }
 
+  // ParseLong, without its general way for the short integers that most are.
+  static bool ParseInt(const char* b, const char* e, long& out) {
+    const bool negative = b != e && *b == '-';
+    const char* p = b != e && (*b == '-' || *b == '+') ? b + 1 : b;
+    if (p == e || e - p > 18) return ParseLong(b, e, out);
+    long v = 0;
+    for (; p != e; ++p) {
+      const unsigned digit = static_cast<unsigned char>(*p) - unsigned('0');
+      if (digit > 9) return ParseLong(b, e, out);
+      v = v * 10 + static_cast<long>(digit);
+    }
+    out = negative ? -v : v;
+    return true;
+  }
+
   AString NumberText() const { return AString(std::wstring(m_t.numBegin, m_t.numEnd)); }
 
   // The value of the current token.
@@ -177,7 +274,7 @@ private:
     switch (m_t.kind) {
       case Raw::kRawInt: {
         long v = 0;
-        if (!ParseLong(m_t.numBegin, m_t.numEnd, v)) return Error(m_t.line, L"integer out of range: " + NumberText());
+        if (!ParseInt(m_t.numBegin, m_t.numEnd, v)) return Error(m_t.line, L"integer out of range: " + NumberText());
         out = CBlock_value(v);
         return true;
       }
@@ -390,7 +487,7 @@ private:
   std::vector<CBlock::Item> m_items;    // items not yet moved into their block
   // The texts held once: open addressing over a power of two slots, at most half of them used.
   struct SharedSlot {
-    uint64_t hash = 0;
+    Key key{};
     const char* bytes = nullptr;  // in m_sharedBytes; null for an empty slot
     size_t length = 0;
     CSharedText text;

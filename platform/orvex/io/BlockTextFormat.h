@@ -5,7 +5,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <cstdint>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "orvex/core/AString.h"
 #include "orvex/io/BlockValue.h"
@@ -20,6 +25,42 @@ constexpr bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' 
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // What may continue a number token.
 constexpr bool IsNumberChar(unsigned char c) { return IsNameChar(c) || c == '.' || c == '+' || c == '-'; }
+
+// Quoted texts longer than this that need no decoding are kept as bytes until asked for.
+constexpr size_t kLongText = 256;
+
+// Past the name characters at p: sixteen bytes at a time, as a loop that stops at a name's end
+// costs a mispredicted branch per name, and a block file is mostly names.
+inline const char* NameEnd(const char* p, const char* e) {
+#if defined(__SSE2__)
+  for (; e - p >= 16; p += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Bytes past ASCII are negative here, so in no range.
+    const __m128i lower = _mm_or_si128(x, _mm_set1_epi8(0x20));
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(x, _mm_set1_epi8('9' + 1)));
+    const __m128i name = _mm_or_si128(_mm_or_si128(letter, digit), _mm_cmpeq_epi8(x, _mm_set1_epi8('_')));
+    const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFFu;
+    if (other) return p + __builtin_ctz(other);
+  }
+#endif
+  while (p != e && IsNameChar(static_cast<unsigned char>(*p))) ++p;
+  return p;
+}
+
+// Past the spaces at p: indentation, the most common bytes of a block file, a word at a time.
+inline const char* SkipSpaces(const char* p, const char* e) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  for (; e - p >= 8; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    w ^= 0x2020202020202020ull;
+    if (w) return p + (__builtin_ctzll(w) >> 3);
+  }
+#endif
+  while (p != e && *p == ' ') ++p;
+  return p;
+}
 
 // A real as writers make them ([-]digits with a point or an exponent, in range) at the start of
 // [b, e), followed there by a character that cannot continue a number: its end, with its value

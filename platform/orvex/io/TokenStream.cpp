@@ -21,33 +21,8 @@ namespace io {
 namespace {
 
 constexpr size_t kChunk = size_t(1) << 16;
-// Quoted texts longer than this that need no decoding stay bytes until asked for (see RawToken).
-constexpr size_t kLongText = 256;
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-// detail::IsNameChar of each byte: the loop over a name's bytes is the lexer's busiest.
-struct NameCharTable {
-  constexpr NameCharTable() : is() {
-    for (int c = 0; c < 256; ++c) is[c] = detail::IsNameChar(static_cast<unsigned char>(c));
-  }
-  bool is[256];
-};
-constexpr NameCharTable kNameChars;
-
-// Past the spaces at p: indentation, the most common bytes of a block file, a word at a time.
-const char* SkipSpaces(const char* p, const char* e) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  for (; e - p >= 8; p += 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    w ^= 0x2020202020202020ull;
-    if (w) return p + (__builtin_ctzll(w) >> 3);
-  }
-#endif
-  while (p != e && *p == ' ') ++p;
-  return p;
-}
 
 // A short quote of damaged text for an error message.
 AString Excerpt(const char* b, const char* e) {
@@ -214,7 +189,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
       ++lines;
       ++p;
     } else if (c == ' ') {
-      p = SkipSpaces(p + 1, end);
+      p = detail::SkipSpaces(p + 1, end);
     } else if (IsBlank(c)) {
       ++p;
     } else if (c == '#') {
@@ -228,6 +203,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
   t.line = m_line + lines;
   t.asciiText = false;
   t.rawBegin = t.rawEnd = nullptr;
+  t.lazyText = false;
   t.hasReal = false;
   const char* const b = p;
   const unsigned char c = static_cast<unsigned char>(*p);
@@ -241,7 +217,7 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
        (detail::IsDigit(c1) || (c1 == '.' && detail::IsDigit(c2)) || c1 == 'i' || c1 == 'n'));
 
   if (detail::IsNameStart(c)) {
-    while (p != end && kNameChars.is[static_cast<unsigned char>(*p)]) ++p;
+    p = detail::NameEnd(p, end);
     if (p == end && !m_srcEnd) return kScanNeedMore;
     // Widened only when asked: a reader finds most names among those it holds already.
     t.kind = kRawWord;
@@ -297,15 +273,16 @@ CAbstract_istream::ScanResult CAbstract_istream::Scan(RawToken& t, size_t& consu
     }
     lines += CountLineEnds(p + 1, close);
     t.kind = kRawString;
-    if (!escapes && static_cast<size_t>(close - p) > kLongText && detail::IsAsciiBytes(p + 1, close)) {
+    if (!escapes && static_cast<size_t>(close - p) > detail::kLongText && detail::IsAsciiBytes(p + 1, close)) {
       t.asciiText = true;
       t.numBegin = p + 1;
       t.numEnd = close;
-    } else if (!DecodeString(b + 1, close)) {
+    } else if (escapes && !DecodeString(b + 1, close)) {
       return kScanError;
     } else {
       t.rawBegin = b + 1;
       t.rawEnd = close;
+      t.lazyText = !escapes;
     }
     p = close + 1;
   } else if (c < 0x80) {
@@ -439,7 +416,7 @@ bool CAbstract_istream::LexFromBytes(RawToken& t) {
     int lines = 0;
     const ScanResult r = Scan(t, consumed, lines);
     if (r == kScanNeedMore) {
-      if (m_openQuote != std::string::npos && Size() - m_openQuote >= kLongText && !m_longRefused &&
+      if (m_openQuote != std::string::npos && Size() - m_openQuote >= detail::kLongText && !m_longRefused &&
           CanSeekBack())
         return LexLongText(t);
       Grow();
@@ -465,6 +442,7 @@ void CAbstract_istream::FromPutBack(const CToken& token, RawToken& t) {
   t.line = token.GetLine() > 0 ? token.GetLine() : m_line;
   t.asciiText = false;
   t.rawBegin = t.rawEnd = nullptr;
+  t.lazyText = false;
   t.hasReal = false;
   switch (token.GetKind()) {
     case CToken::kWord:
@@ -503,6 +481,12 @@ bool CAbstract_istream::Lex(RawToken& t) {
 }
 
 AString& CAbstract_istream::TokenText(RawToken& t) {
+  if (t.lazyText) {
+    m_tokText.clear();
+    detail::AppendUtf8Decoded(m_tokText, t.rawBegin, t.rawEnd);
+    t.lazyText = false;
+    return m_tokText;
+  }
   if (!t.asciiText) return m_tokText;
   if (t.kind == kRawWord) {
     // Widened in place: assign() from a byte range would build a temporary wide string first.
@@ -653,7 +637,7 @@ void CAbstract_istream::SkipBlanks() {
         ++m_line;
         ++p;
       } else if (c == ' ') {
-        p = SkipSpaces(p + 1, end);
+        p = detail::SkipSpaces(p + 1, end);
       } else if (IsBlank(c)) {
         ++p;
       } else if (c == '#') {

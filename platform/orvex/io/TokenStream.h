@@ -104,7 +104,7 @@ private:
 
   enum RawKind { kRawWord, kRawInt, kRawReal, kRawString, kRawPunct, kRawEnd, kRawError };
   // A token as the lexer sees it. Word and string text is in m_tokText, except for a word or a
-  // long string of plain ASCII (`asciiText`): its bytes [numBegin, numEnd) stay in the buffer or
+  // long string of plain ASCII (`asciiText`) and a short string without escapes (`lazyText`): its bytes [numBegin, numEnd) stay in the buffer or
   // in m_longText until TokenText asks.
   // Number bytes point into the buffer or m_numScratch. All stay valid until the next Lex.
   struct RawToken {
@@ -118,6 +118,9 @@ private:
     // later); null when the token did not come from the input.
     const char* rawBegin = nullptr;
     const char* rawEnd = nullptr;
+    // A short string without escapes: its text is decoded from [rawBegin, rawEnd) when
+    // TokenText asks, as a reader finds most such texts among those it holds already.
+    bool lazyText = false;
     // A real token that the lexer has converted already, and its value.
     bool hasReal = false;
     double real = 0;
