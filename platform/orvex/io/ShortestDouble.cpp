@@ -208,8 +208,8 @@ bool ToDecimalSymmetric(uint64_t c, int biased, Digits& out) {
   return true;
 }
 
-// "e+XX", "e-XX" or "e+XXX" of every exponent a double's first digit can have, padded to eight
-// bytes so that one store writes it.
+// The exponent text ("e+15", "e-07", "e+308") of every exponent a double's first digit can have,
+// padded to eight bytes so that one store writes it.
 constexpr int kMinExponent = -330;
 constexpr int kMaxExponent = 330;
 struct ExponentText {
