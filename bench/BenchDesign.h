@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "OutputVariableMgr.h"
-#include "PointsetDefinition.h"
-#include "ReportManager.h"
-#include "SimValueDataCache.h"
+#include "quantities/OutputVariableMgr.h"
+#include "reports/PointsetDefinition.h"
+#include "reports/ReportManager.h"
+#include "quantities/SimValueDataCache.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"

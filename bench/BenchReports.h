@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "PointsetDefinition.h"
-#include "ReportManager.h"
-#include "TraceDefinition.h"
+#include "reports/PointsetDefinition.h"
+#include "reports/ReportManager.h"
+#include "reports/TraceDefinition.h"
 #include "postorvex/solution/DesignSolutionDefinition.h"
 #include "refhost/ReferenceReportManagerOwner.h"
 #include "refhost/ReferenceSolutionManager.h"

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "BenchMain.h"
-#include "ConcreteTraceData.h"
-#include "ReportManager.h"
+#include "tracedata/ConcreteTraceData.h"
+#include "reports/ReportManager.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
 #include "postorvex/columns/Column.h"

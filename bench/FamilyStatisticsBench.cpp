@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "BenchMain.h"
-#include "ConcreteTraceData.h"
-#include "PointsetDefinition.h"
-#include "ReportDefinition.h"
-#include "ReportManager.h"
-#include "TraceDataPostprocessor.h"
-#include "TraceDefinition.h"
+#include "tracedata/ConcreteTraceData.h"
+#include "reports/PointsetDefinition.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
+#include "tracedata/TraceDataPostprocessor.h"
+#include "reports/TraceDefinition.h"
 #include "orvex/values/Interpolation.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"

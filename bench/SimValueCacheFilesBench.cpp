@@ -15,8 +15,8 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchMain.h"
-#include "SimValueDataCache.h"
-#include "SimValueInfoServer.h"
+#include "quantities/SimValueDataCache.h"
+#include "quantities/SimValueInfoServer.h"
 #include "orvex/io/Block.h"
 #include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/VariableNameSpace.h"

@@ -15,8 +15,8 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchMain.h"
-#include "ReportDefinition.h"
-#include "ReportManager.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
 #include "orvex/core/MessageLog.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "CacheHeaderFuzzEntry.h"
 #include "Gravik/ISimValueCache.h"
-#include "ReportManagerFactory.h"
+#include "reports/ReportManagerFactory.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/LongFileName.h"

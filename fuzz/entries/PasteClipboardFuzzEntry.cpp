@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "OutputVariableMgr.h"
-#include "PointsetDefinition.h"
-#include "ReportDefinition.h"
-#include "ReportManager.h"
-#include "SimValueDataCache.h"
-#include "TraceDefinition.h"
+#include "quantities/OutputVariableMgr.h"
+#include "reports/PointsetDefinition.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
+#include "quantities/SimValueDataCache.h"
+#include "reports/TraceDefinition.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"

@@ -4,7 +4,7 @@
 
 #include "ProjectFuzzEntry.h"
 #include "Gravik/IReportManager.h"
-#include "ReportManagerFactory.h"
+#include "reports/ReportManagerFactory.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/StreamioBlockObject.h"

@@ -1,8 +1,8 @@
-#include "BaseTraceData.h"
+#include "tracedata/BaseTraceData.h"
 
-#include "GravikUtils.h"
+#include "reports/GravikUtils.h"
 #include "RepTest.h"
-#include "ReportManager.h"
+#include "reports/ReportManager.h"
 #include "StoredTraceFixture.h"
 #include "orvex/io/NamedValue.h"
 #include "postorvex/columns/FileColumnManager.h"

@@ -2,15 +2,15 @@
 #include <set>
 #include <vector>
 
-#include "CacheAndConnectivityUpdateHelper2.h"
-#include "CentUpdUtils.h"
+#include "update/CacheAndConnectivityUpdateHelper2.h"
+#include "update/CentUpdUtils.h"
 #include "orvex/core/VelDebug.h"
 #include "postorvex/connectivity/MinorPrimaryConnectivityLeafData.h"
 #include "postorvex/connectivity/CompositeVVObject.h"
 #include "RepTest.h"
-#include "SimValueDataCache.h"
-#include "SimValueInfoServer.h"
-#include "SweepsVariableInfoMediator2.h"
+#include "quantities/SimValueDataCache.h"
+#include "quantities/SimValueInfoServer.h"
+#include "update/SweepsVariableInfoMediator2.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "ColumnSamples.h"
-#include "GravikUtils.h"
+#include "reports/GravikUtils.h"
 #include "RepTest.h"
 #include "TraceColumnSamples.h"
 #include "orvex/values/Units.h"

@@ -1,8 +1,8 @@
-#include "CommonTraceData.h"
+#include "tracedata/CommonTraceData.h"
 
-#include "GravikUtils.h"
+#include "reports/GravikUtils.h"
 #include "RepTest.h"
-#include "ReportManager.h"
+#include "reports/ReportManager.h"
 #include "StoredTraceFixture.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/NamedValue.h"

@@ -1,5 +1,5 @@
-#include "ConcreteCompositeTraceData.h"
-#include "TraceComponentData.h"
+#include "tracedata/ConcreteCompositeTraceData.h"
+#include "tracedata/TraceComponentData.h"
 
 #include "RepTest.h"
 #include "StoredTraceFixture.h"

@@ -1,4 +1,4 @@
-#include "ConcreteTraceData.h"
+#include "tracedata/ConcreteTraceData.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "ConcreteTracesImportHelper.h"
+#include "tracedata/ConcreteTracesImportHelper.h"
 
 #include <cstring>
 
-#include "ConcreteTraceData.h"
-#include "ImportedTraceDefinition.h"
+#include "tracedata/ConcreteTraceData.h"
+#include "reports/ImportedTraceDefinition.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
 #include "orvex/core/MessageLog.h"

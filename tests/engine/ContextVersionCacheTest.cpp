@@ -1,7 +1,7 @@
 #include <memory>
 #include <vector>
 
-#include "ContextVersionCacheT.tmpl_impl"
+#include "quantities/ContextVersionCacheT.tmpl_impl"
 #include "RepTest.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "RepTest.h"
-#include "SimDatasetValue.h"
-#include "SimValue2.h"
+#include "quantities/SimDatasetValue.h"
+#include "quantities/SimValue2.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Value.h"

@@ -4,11 +4,11 @@
 #include <memory>
 #include <vector>
 
-#include "PointsetDefinition.h"
+#include "reports/PointsetDefinition.h"
 #include "RepTest.h"
-#include "ReportDefinition.h"
-#include "ReportManager.h"
-#include "TraceDefinition.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
+#include "reports/TraceDefinition.h"
 #include "orvex/core/VelmorCommand.h"
 #include "refhost/ReferenceDesktop.h"
 #include "refhost/ReferenceReportManagerOwner.h"

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "EngineFixture.h"
-#include "GravikUtils.h"
-#include "OutputVariableMgr.h"
-#include "RangedFunctionEvaluationHelper.h"
-#include "SimValueDataCache.h"
-#include "SimValueInfoServer.h"
-#include "VersionedQuantityParser.h"
+#include "reports/GravikUtils.h"
+#include "quantities/OutputVariableMgr.h"
+#include "quantities/RangedFunctionEvaluationHelper.h"
+#include "quantities/SimValueDataCache.h"
+#include "quantities/SimValueInfoServer.h"
+#include "quantities/VersionedQuantityParser.h"
 #include "orvex/core/Ids.h"
 #include "orvex/core/IMessageManager.h"
 #include "orvex/core/VelmorMessage.h"

@@ -5,8 +5,8 @@
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
-#include "OutputVariableMgr.h"
-#include "SimValueDataCache.h"
+#include "quantities/OutputVariableMgr.h"
+#include "quantities/SimValueDataCache.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/values/Function.h"
 #include "orvex/values/ValueState.h"

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <functional>
 
-#include "ExtTraceInfoReadMemo.h"
+#include "reports/ExtTraceInfoReadMemo.h"
 #include "RepTest.h"
 #include "orvex/io/BlockFile.h"
 

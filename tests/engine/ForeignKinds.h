@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "BaseTraceDefinition.h"
+#include "reports/BaseTraceDefinition.h"
 #include "Gravik/IPointsetDefinition.h"
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceComponentDefinition.h"

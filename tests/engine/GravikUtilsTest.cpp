@@ -1,11 +1,11 @@
-#include "GravikUtils.h"
+#include "reports/GravikUtils.h"
 
 #include <cmath>
 #include <limits>
 
-#include "CentUpdUtils.h"
+#include "update/CentUpdUtils.h"
 #include "EngineFixture.h"
-#include "ReportDefinitionCmdInfo.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "refhost/ReferenceDerivedDataDefinition.h"
 

@@ -1,4 +1,4 @@
-#include "MapDeltaState.h"
+#include "quantities/MapDeltaState.h"
 
 #include <map>
 #include <memory>

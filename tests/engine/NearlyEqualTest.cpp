@@ -1,4 +1,4 @@
-#include "NearlyEqual.h"
+#include "quantities/NearlyEqual.h"
 
 #include <limits>
 

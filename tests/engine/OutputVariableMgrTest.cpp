@@ -1,10 +1,10 @@
-#include "OutputVariableMgr.h"
+#include "quantities/OutputVariableMgr.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "ParserForSolution.h"
+#include "quantities/ParserForSolution.h"
 #include "RepTest.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"

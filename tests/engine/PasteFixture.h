@@ -4,13 +4,13 @@
 #include <memory>
 #include <vector>
 
-#include "OutputVariableMgr.h"
-#include "PointsetDefinition.h"
+#include "quantities/OutputVariableMgr.h"
+#include "reports/PointsetDefinition.h"
 #include "RepTest.h"
-#include "ReportDefinition.h"
-#include "ReportManager.h"
-#include "SimValueDataCache.h"
-#include "TraceDefinition.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
+#include "quantities/SimValueDataCache.h"
+#include "reports/TraceDefinition.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/values/ValueState.h"

@@ -1,4 +1,4 @@
-#include "RangedFunctionEvaluationHelper.h"
+#include "quantities/RangedFunctionEvaluationHelper.h"
 
 #include <limits>
 #include <memory>

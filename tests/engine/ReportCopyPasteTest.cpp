@@ -3,9 +3,9 @@
 #include <map>
 #include <set>
 
-#include "ImportedTraceDefinition.h"
+#include "reports/ImportedTraceDefinition.h"
 #include "PasteFixture.h"
-#include "ReportDefinitionCmdInfo.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "StoredTraceFixture.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"

@@ -1,8 +1,8 @@
-#include "ReportDataManager.h"
+#include "tracedata/ReportDataManager.h"
 
 #include "EngineFixture.h"
 #include "RepTest.h"
-#include "SimValueDataCache.h"
+#include "quantities/SimValueDataCache.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ReportDefinitionCmdInfo.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 
 #include "RepTest.h"
 

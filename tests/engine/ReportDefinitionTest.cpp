@@ -1,6 +1,6 @@
 #include "EngineFixture.h"
-#include "ListDeltaState.h"
-#include "ReportDefinitionCmdInfo.h"
+#include "reports/ListDeltaState.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/MessageLog.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "refhost/RecordingPasteListener.h"

@@ -5,8 +5,8 @@
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
-#include "ReportDataManager.h"
-#include "ReportDefinitionCmdInfo.h"
+#include "tracedata/ReportDataManager.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/I18n.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"

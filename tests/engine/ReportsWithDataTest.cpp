@@ -6,10 +6,10 @@
 
 #include "ForeignKinds.h"
 #include "Gravik/IReportDataManager.h"
-#include "GravikUtils.h"
-#include "ImportedTraceDefinition.h"
+#include "reports/GravikUtils.h"
+#include "reports/ImportedTraceDefinition.h"
 #include "RepTest.h"
-#include "ReportDefinitionCmdInfo.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "StoredTraceFixture.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"

@@ -1,4 +1,4 @@
-#include "ScopedProfiler.h"
+#include "quantities/ScopedProfiler.h"
 
 #include "RepTest.h"
 #include "orvex/core/IMemoryTimeProfiler.h"

@@ -1,10 +1,10 @@
-#include "SimValue2.h"
+#include "quantities/SimValue2.h"
 
 #include <cmath>
 #include <vector>
 
 #include "RepTest.h"
-#include "VersionedQuantityParser.h"
+#include "quantities/VersionedQuantityParser.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"

@@ -1,4 +1,4 @@
-#include "SimValueDataCache.h"
+#include "quantities/SimValueDataCache.h"
 
 #include <cmath>
 #include <cstring>

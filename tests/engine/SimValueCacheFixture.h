@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "QuantityHost.h"
-#include "SimValueDataCache.h"
-#include "SimValueInfoServer.h"
+#include "quantities/SimValueDataCache.h"
+#include "quantities/SimValueInfoServer.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorDoubleSpecialSweepCache.h"

@@ -1,10 +1,10 @@
-#include "SimValueDataCache.h"
+#include "quantities/SimValueDataCache.h"
 
 #include <memory>
 #include <vector>
 
 #include "SimValueCacheFixture.h"
-#include "SimValueInfoServer.h"
+#include "quantities/SimValueInfoServer.h"
 #include "orvex/core/Ids.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "orvex/core/VelmorCommand.h"

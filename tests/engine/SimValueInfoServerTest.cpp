@@ -1,4 +1,4 @@
-#include "SimValueInfoServer.h"
+#include "quantities/SimValueInfoServer.h"
 
 #include <memory>
 

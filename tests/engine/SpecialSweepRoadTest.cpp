@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "CentUpdTraceDefObject.h"
+#include "update/CentUpdTraceDefObject.h"
 #include "EngineFixture.h"
-#include "GravikUtils.h"
-#include "OutputVariableMgr.h"
-#include "ReportDataManager.h"
-#include "SimValueDataCache.h"
-#include "TraceData.h"
-#include "TraceComponentData.h"
+#include "reports/GravikUtils.h"
+#include "quantities/OutputVariableMgr.h"
+#include "tracedata/ReportDataManager.h"
+#include "quantities/SimValueDataCache.h"
+#include "tracedata/TraceData.h"
+#include "tracedata/TraceComponentData.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
 #include "postorvex/columns/Column.h"

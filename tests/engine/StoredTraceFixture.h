@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "BaseTraceDefinition.h"
-#include "ConcreteCompositeTraceData.h"
-#include "ConcreteTraceData.h"
+#include "reports/BaseTraceDefinition.h"
+#include "tracedata/ConcreteCompositeTraceData.h"
+#include "tracedata/ConcreteTraceData.h"
 #include "EngineFixture.h"
 #include "TraceColumnSamples.h"
 #include "Gravik/ITraceDataInterfaces.h"

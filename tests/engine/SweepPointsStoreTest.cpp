@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "RepTest.h"
-#include "SweepPointsStore.h"
+#include "quantities/SweepPointsStore.h"
 #include "orvex/centupd/IDerivedDataDefinition.h"
 #include "hostapi/ISolutionContextObject.h"
 #include "refhost/ReferenceSolution.h"

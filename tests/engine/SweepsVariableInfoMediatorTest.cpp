@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "RepTest.h"
-#include "SweepsVariableInfoMediator2.h"
+#include "update/SweepsVariableInfoMediator2.h"
 #include "orvex/core/VelDebug.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
@@ -138,7 +138,7 @@ TEST(MediatorStatics, FamiliesWithTheSameVariables) {
 
 }  // namespace
 
-#include "TraceExtendedLoadInfo.h"
+#include "update/TraceExtendedLoadInfo.h"
 #include "hostapi/ISolutionContextObject.h"
 #include "refhost/ReferenceDerivedDataDefinition.h"
 

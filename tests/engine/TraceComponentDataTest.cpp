@@ -1,4 +1,4 @@
-#include "TraceComponentData.h"
+#include "tracedata/TraceComponentData.h"
 
 #include "RepTest.h"
 #include "TraceColumnSamples.h"

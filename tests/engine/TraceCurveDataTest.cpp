@@ -1,4 +1,4 @@
-#include "TraceCurveData.h"
+#include "tracedata/TraceCurveData.h"
 
 #include <limits>
 

@@ -1,13 +1,13 @@
 #include <memory>
 #include <string>
 
-#include "CompositeTraceDataColumnValueCollector.h"
-#include "ConcreteCompositeTraceData.h"
-#include "EnsureOneDummyPointInComponentVisitor.h"
+#include "tracedata/CompositeTraceDataColumnValueCollector.h"
+#include "tracedata/ConcreteCompositeTraceData.h"
+#include "tracedata/EnsureOneDummyPointInComponentVisitor.h"
 #include "Gravik/ICompositeTraceComponentData.h"
 #include "RepTest.h"
-#include "TraceComponentData.h"
-#include "TraceDataComponentCreator.h"
+#include "tracedata/TraceComponentData.h"
+#include "tracedata/TraceDataComponentCreator.h"
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
 #include "postorvex/columns/Column.h"

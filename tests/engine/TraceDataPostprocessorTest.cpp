@@ -1,4 +1,4 @@
-#include "TraceDataPostprocessor.h"
+#include "tracedata/TraceDataPostprocessor.h"
 
 #include <array>
 #include <cmath>
@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "ConcreteTraceData.h"
-#include "OutputVariableMgr.h"
-#include "ReportDataManager.h"
-#include "SimValueDataCache.h"
+#include "tracedata/ConcreteTraceData.h"
+#include "quantities/OutputVariableMgr.h"
+#include "tracedata/ReportDataManager.h"
+#include "quantities/SimValueDataCache.h"
 #include "StoredTraceFixture.h"
-#include "TraceComponentData.h"
-#include "TraceData.h"
+#include "tracedata/TraceComponentData.h"
+#include "tracedata/TraceData.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/values/Function.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "EngineFixture.h"
-#include "OutputVariableMgr.h"
-#include "ReportDefinitionCmdInfo.h"
-#include "SimValueDataCache.h"
+#include "quantities/OutputVariableMgr.h"
+#include "reports/ReportDefinitionCmdInfo.h"
+#include "quantities/SimValueDataCache.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/RenameQuantitiesCmdInfo.h"
 #include "orvex/values/DatasetCommandInfo.h"

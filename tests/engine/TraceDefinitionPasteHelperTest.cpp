@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "PasteFixture.h"
-#include "TraceDefinitionPasteHelper.h"
+#include "reports/TraceDefinitionPasteHelper.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/NamedValue.h"
 #include "postorvex/sweeps/SpecialSubsweepDefParams.h"

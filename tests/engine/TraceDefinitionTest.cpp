@@ -3,9 +3,9 @@
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
-#include "ReportDefinitionCmdInfo.h"
-#include "TraceComponentDefinition.h"
-#include "TraceFamiliesDisplayDefinition.h"
+#include "reports/ReportDefinitionCmdInfo.h"
+#include "reports/TraceComponentDefinition.h"
+#include "reports/TraceFamiliesDisplayDefinition.h"
 #include "orvex/values/Units.h"
 #include "postorvex/families/DisplayAllTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"

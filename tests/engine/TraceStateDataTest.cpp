@@ -1,9 +1,9 @@
 #include <memory>
 #include <vector>
 
-#include "PointsetDefinition.h"
+#include "reports/PointsetDefinition.h"
 #include "RepTest.h"
-#include "TraceStateData.h"
+#include "tracedata/TraceStateData.h"
 #include "orvex/values/Variable.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"

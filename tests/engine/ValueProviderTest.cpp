@@ -2,13 +2,13 @@
 #include <memory>
 #include <vector>
 
-#include "OutputVariableMgr.h"
+#include "quantities/OutputVariableMgr.h"
 #include "RepTest.h"
-#include "SimDatasetValueEvaluationContextRestorer2.h"
-#include "SimValueDataCache.h"
-#include "SimValueInfoServer.h"
-#include "SimValueValueProviderT.h"
-#include "VersionedQuantityParser.h"
+#include "update/SimDatasetValueEvaluationContextRestorer2.h"
+#include "quantities/SimValueDataCache.h"
+#include "quantities/SimValueInfoServer.h"
+#include "update/SimValueValueProviderT.h"
+#include "quantities/VersionedQuantityParser.h"
 #include "orvex/values/MatrixValue.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"

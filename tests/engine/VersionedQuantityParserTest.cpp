@@ -1,16 +1,16 @@
-#include "VersionedQuantityParser.h"
+#include "quantities/VersionedQuantityParser.h"
 
 #include <memory>
 #include <vector>
 
 #include "QuantityHost.h"
-#include "SimValue2.h"
-#include "SimValueInfoServer.h"
+#include "quantities/SimValue2.h"
+#include "quantities/SimValueInfoServer.h"
 #include "hostapi/IAlienTokenParser.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/Value.h"
 #include "postorvex/outputvars/OutputVariable.h"
-#include "OutputVariableMgr.h"
+#include "quantities/OutputVariableMgr.h"
 
 namespace {
 

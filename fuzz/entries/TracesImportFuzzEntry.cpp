@@ -1,0 +1,181 @@
+#include "TracesImportFuzzEntry.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ConcreteTraceDataFuzzEntry.h"
+#include "reports/ImportedTraceDefinition.h"
+#include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
+#include "orvex/core/Assert.h"
+#include "orvex/core/MessageLog.h"
+#include "orvex/io/Block.h"
+#include "orvex/io/BlockFile.h"
+#include "postorvex/columns/Column.h"
+
+namespace rep {
+
+namespace {
+
+// Every row that a curve claims, in every column the data holds; a soft assertion when a curve
+// reaches past a column.
+void TouchEveryPoint(IAbstractTraceData* data) {
+  auto* plain = dynamic_cast<ITraceData*>(data);
+  if (!plain) return;
+  std::vector<const Column*> columns;
+  for (unsigned d = 0; d < plain->GetNumComponents(); ++d) columns.push_back(plain->GetDataColumn(d));
+  if (ITraceDataSweepInfo* sweep = data->GetTraceDataSweepInfo()) columns.push_back(sweep->GetPrimarySweepColumn());
+  for (const Column* column : columns) {
+    if (!column) continue;
+    for (unsigned c = 0; c < data->GetNumCurves(); ++c) {
+      const uint64_t first = data->GetCurveOffset(c);
+      const uint64_t end = first + data->GetNumPointsInCurve(c);
+      ORVEX_ASSERT(end<=column->GetCount());
+      if (end > column->GetCount()) return;
+      for (uint64_t row = first; row < end; ++row) (void)column->IsInvalidAt(row);
+    }
+  }
+}
+
+ReportDefinition& NewReport(ReportManager& mgr, const AString& name) {
+  std::unique_ptr<IReportDefinition> report = mgr.CreateReportDefinition({}, name);
+  const long id = mgr.AddReportDefinition(*report, nullptr);
+  return *dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(id));
+}
+
+void TouchTraces(const ReportDefinition& report) {
+  for (BaseTraceDefinition* trace : report.GetTraces())
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) TouchEveryPoint(imported->GetTraceData());
+}
+
+const std::vector<NamedAssert> kDamagedTracesAsserts = {
+    {"ReportDefinition", "0"},
+    {"ReportDefinition", "tdBlock"},
+    {"ReportDefinition", "bIsNumber"},
+    {"ReportDefinition", "curveFunc"},
+    {"ReportDefinition", "!\"Block for primary column not found\""},
+    {"CommonTraceData", "!\"Primary block exists, but no name?!\""},
+    {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
+    {"ConcreteTraceData", "col"},
+    {"ConcreteCompositeTraceData", "0"},
+    {"ConcreteCompositeTraceData", "col"},
+    {"GravikUtils", "col"},
+};
+
+// A report item that is no block is skipped; the damage of its traces is theirs.
+const std::vector<NamedAssert> kDamagedReportsAsserts = [] {
+  std::vector<NamedAssert> named = kDamagedTracesAsserts;
+  named.push_back({"ReportManager", "rBlock"});
+  return named;
+}();
+
+const std::vector<NamedAssert> kNoPrimarySweepAsserts = {
+    {"ReportDefinition", "!\"Block for primary column not found\""},
+    {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
+};
+
+int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("rep_import_fuzz_" + std::to_string(::getpid()) + "." + extension);
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  ReportManager mgr(nullptr, true);
+  ReportDefinition& report = NewReport(mgr, L"Import");
+  const size_t messagesBefore = orvex::test::Messages().Posted().size();
+  const bool imported = report.ImportTracesFromFile(AString::FromUtf8(file.string()), nullptr, 1);
+  std::filesystem::remove(file);
+  // A refused file says why.
+  ORVEX_ASSERT(imported||orvex::test::Messages().Posted().size()>messagesBefore);
+  TouchTraces(report);
+  orvex::test::Messages().Clear();
+  return imported ? 1 : 0;
+}
+
+}  // namespace
+
+int FuzzImportTxt(const uint8_t* data, size_t size) { return FuzzImportDataFile("txt", data, size); }
+int FuzzImportCsv(const uint8_t* data, size_t size) { return FuzzImportDataFile("csv", data, size); }
+int FuzzImportTab(const uint8_t* data, size_t size) { return FuzzImportDataFile("tab", data, size); }
+int FuzzImportDat(const uint8_t* data, size_t size) { return FuzzImportDataFile("dat", data, size); }
+
+int FuzzTracesWithData(const uint8_t* data, size_t size) {
+  io::CBlock block;
+  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
+  ReportManager mgr(nullptr, true);
+  ReportDefinition& report = NewReport(mgr, L"Read");
+  const size_t before = orvex::test::Asserts().Count();
+  const bool whole = report.ReadTracesWithData(block, nullptr, nullptr);
+  ForgetNamedAsserts(before, kDamagedTracesAsserts);
+  TouchTraces(report);
+
+  // What was added travels again, whole.
+  std::vector<long> ids;
+  report.GetTraceIDs(ids);
+  io::CBlock written(L"Clip");
+  ORVEX_ASSERT(report.WriteTracesWithData(written, ids));
+  ReportDefinition& again = NewReport(mgr, L"Again");
+  const size_t beforeAgain = orvex::test::Asserts().Count();
+  const bool readAgain = again.ReadTracesWithData(written, nullptr, nullptr);
+  // Data without a primary sweep column travels with the reader's note that it has none.
+  ForgetNamedAsserts(beforeAgain, kNoPrimarySweepAsserts);
+  ORVEX_ASSERT(readAgain);
+  ORVEX_ASSERT(again.GetTraces().size()==report.GetTraces().size());
+  return whole ? 1 : 0;
+}
+
+int FuzzReportsWithData(const uint8_t* data, size_t size) {
+  io::CBlock block;
+  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
+  // Whole when every item is a report block whose traces all come.
+  bool whole = true;
+  std::vector<size_t> wanted;
+  for (size_t i = 0; i < block.GetNumItems(); ++i) {
+    const io::CBlock* item = block.GetBlock(i);
+    if (!item) {
+      whole = false;
+      continue;
+    }
+    const io::CBlock* traces = item->FindBlock(L"Traces");
+    if (!traces) whole = false;
+    wanted.push_back(traces ? traces->GetNumItems() : 0);
+  }
+  ReportManager mgr(nullptr, true);
+  const size_t before = orvex::test::Asserts().Count();
+  mgr.ReadReportsWithData(block, nullptr, nullptr);
+  ForgetNamedAsserts(before, kDamagedReportsAsserts);
+  std::vector<long> ids;
+  mgr.GetReportIDs(ids);
+  ORVEX_ASSERT(ids.size()==wanted.size());
+  for (size_t i = 0; i < ids.size() && i < wanted.size(); ++i) {
+    const auto* report = dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(ids[i]));
+    TouchTraces(*report);
+    if (report->GetTraces().size() != wanted[i]) whole = false;
+  }
+
+  // What was read travels again, whole, into another manager.
+  io::CBlock written(L"Clip");
+  ORVEX_ASSERT(mgr.WriteReportsWithData(written, ids));
+  ReportManager again(nullptr, true);
+  const size_t beforeAgain = orvex::test::Asserts().Count();
+  again.ReadReportsWithData(written, nullptr, nullptr);
+  ForgetNamedAsserts(beforeAgain, kNoPrimarySweepAsserts);
+  std::vector<long> idsAgain;
+  again.GetReportIDs(idsAgain);
+  ORVEX_ASSERT(idsAgain.size()==ids.size());
+  for (size_t i = 0; i < ids.size() && i < idsAgain.size(); ++i) {
+    std::vector<long> traces, tracesAgain;
+    mgr.GetReportDefinition(ids[i])->GetTraceIDs(traces);
+    again.GetReportDefinition(idsAgain[i])->GetTraceIDs(tracesAgain);
+    ORVEX_ASSERT(traces.size()==tracesAgain.size());
+  }
+  return whole ? 1 : 0;
+}
+
+}  // namespace rep

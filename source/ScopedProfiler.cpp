@@ -1,9 +1,0 @@
-#include "ScopedProfiler.h"
-
-#include "orvex/core/IMemoryTimeProfiler.h"
-
-ScopedProfiler::ScopedProfiler(const std::string& label) : m_label(label) {
-  IMemoryTimeProfiler::Instance()->BeginSection(m_label);
-}
-
-ScopedProfiler::~ScopedProfiler() { IMemoryTimeProfiler::Instance()->EndSection(); }
