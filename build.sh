@@ -5,7 +5,8 @@
 #                              CTest; when clang is installed, also builds the fuzz targets and runs
 #                              each a fixed number of times from its kept inputs
 #   ./build.sh fuzz [seconds]  installs clang when missing, builds everything with clang and runs
-#                              each fuzz target for the given seconds (60) from its kept inputs
+#                              each fuzz target for the given seconds (60) from its kept inputs,
+#                              REP_JOBS targets at a time
 # A build prints its progress on one line; its whole log is printed only when it fails.
 # REP_JOBS sets the parallel jobs (default: every core).
 set -euo pipefail
@@ -65,25 +66,39 @@ build() {
 
 fuzz_targets() { for f in fuzz/*Fuzz.cpp; do basename "$f" .cpp; done; }
 
-# run_fuzz <libFuzzer options...>: every fuzz target from its kept inputs; what it finds new goes
-# to a scratch folder, never into fuzz/corpus.
+# run_fuzz <libFuzzer options...>: every fuzz target from its kept inputs, REP_JOBS of them side by
+# side; what they find new goes to a scratch folder, never into fuzz/corpus.
 run_fuzz() {
-  local target scratch
+  local target scratch running=0 failed=0
   scratch=$(mktemp -d)
   mkdir -p build/fuzz/artifacts
   for target in $(fuzz_targets); do
     mkdir -p "$scratch/$target"
+    (
+      rc=0
+      "build/fuzz/fuzz/$target" "$scratch/$target" "fuzz/corpus/$target" -seed=1 \
+        -artifact_prefix=build/fuzz/artifacts/ "$@" >"build/fuzz/$target.log" 2>&1 || rc=$?
+      echo "$rc" >"$scratch/$target.rc"
+    ) &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+      wait -n
+      running=$((running - 1))
+    fi
+  done
+  wait
+  for target in $(fuzz_targets); do
     printf '%-32s' "$target"
-    if ! "build/fuzz/fuzz/$target" "$scratch/$target" "fuzz/corpus/$target" -seed=1 \
-        -artifact_prefix=build/fuzz/artifacts/ "$@" >"build/fuzz/$target.log" 2>&1; then
+    if [ "$(cat "$scratch/$target.rc")" != 0 ]; then
       echo "FAILED"
       tail -n 40 "build/fuzz/$target.log" >&2
-      rm -rf "$scratch"
-      exit 1
+      failed=1
+      continue
     fi
     grep -o 'Done [0-9]* runs in [0-9]* second(s)' "build/fuzz/$target.log" || echo "done"
   done
   rm -rf "$scratch"
+  [ "$failed" -eq 0 ] || exit 1
 }
 
 fuzz_options=(-DCMAKE_CXX_COMPILER=clang++ -DREP_FUZZ=ON -DREP_BUILD_BENCH=OFF)
