@@ -254,6 +254,18 @@ TEST_F(FamiliesTest, VarianceIsExactOnHardDataAndAnInvalidPointStaysInvalid) {
   ExpectSame({0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4}, Values(shown->GetDataColumn(0)));
 }
 
+// A family at -inf dB (|S| = 0) at the common x values: the sums across the families are infinite,
+// not NaN.
+TEST_F(FamiliesTest, AFamilyAtMinusInfinityGivesInfiniteSums) {
+  const double inf = std::numeric_limits<double>::infinity();
+  std::unique_ptr<rep::ITraceData> shown =
+      Statistics({Flat(-inf), Flat(1), Flat(3), Flat(4)}, {L"mean", L"sum", L"rms", L"median", L"max"});
+  ASSERT_TRUE(shown);
+  EXPECT_NO_SOFT_ASSERT();
+  EXPECT_TRUE(Posted().empty());
+  ExpectSame({-inf, -inf, -inf, -inf, inf, inf, 2, 2, 4, 4}, Values(shown->GetDataColumn(1)));
+}
+
 TEST_F(FamiliesTest, StatisticsFailuresAndLeftOutCurves) {
   struct Case {
     std::vector<Curve> curves;
