@@ -274,14 +274,13 @@ bool TraceDataPostprocessorVisitor::CreateHistogram(std::vector<double>& edges, 
     }
   }
   const double width = (max - min) / numBins;
-  // A range past the largest double, or bins narrower than the smallest one, leave nothing to count in.
-  if (!std::isfinite(min) || !std::isfinite(max) || !std::isfinite(width) || width <= 0) return false;
   edges.reserve(numBins + 1);
   for (size_t i = 0; i <= numBins; ++i) {
     edges.push_back(min + i * width);
     counts.push_back(0);
   }
-  if (!std::isfinite(edges.back())) {
+  // A range past the largest double, or bins narrower than the smallest one, leave nothing to count in.
+  if (!(width > 0) || !std::isfinite(width) || !std::isfinite(edges.back())) {
     edges.clear();
     counts.clear();
     return false;

@@ -217,8 +217,9 @@ double Mean(const double* v, size_t n) { return Quotient(v, n, static_cast<doubl
 
 double Rms(const double* v, size_t n) {
   const double mean = CompensatedTotal(n, Squares{v}) / static_cast<double>(n);
-  // Squares that overflow or fall below the normal range: the values are scaled before squaring.
   if (std::isfinite(mean) && mean >= 0x1p-969) return std::sqrt(mean);
+  // Squares that overflowed, or fell below the normal range where they lose bits: the values are
+  // scaled before squaring.
   double largest = 0;
   for (size_t i = 0; i < n; ++i) {
     if (std::isnan(v[i])) return v[i];
