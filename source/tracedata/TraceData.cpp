@@ -51,6 +51,23 @@
 
 namespace rep {
 
+namespace {
+
+// Whether the expression uses the variable, directly or through output variables.
+bool ExpressionUsesVariable(VersionedQuantityParser& parser, const AString& expression, const Variable* variable) {
+  if (!variable) return false;
+  InstalledParserScope installed(&parser);
+  Value value(Units::kNoUnit);
+  if (!SetValueTextIfNotEmpty(value, expression, Units::kNoUnit)) return false;
+  ReferencedVariablesMsg referenced(true);
+  value.ReceiveMsg(referenced);
+  std::vector<Variable*> used;
+  referenced.GetVariables(used);
+  return std::find(used.begin(), used.end(), variable) != used.end();
+}
+
+}  // namespace
+
 TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersionID, long dataVersionID)
     : BaseTraceData(traceDefID), ReportDataManagerLink(mgr), mTraceDefVersionID(traceDefVersionID), m_dataVersionID(dataVersionID) {
   TraceDefinition* td = FindDefinition();
@@ -458,7 +475,8 @@ void TraceData::InitializeData() {
     GetTraceComponentData().push_back(std::make_unique<TraceComponentData>(data, text, nullptr));
     mComponentExpressions.push_back(expression);
   }
-  mPrimarySweepName = PrimarySweepNameFor(*td, false);
+  // The primary that population will name, so that the placeholder has the same columns.
+  mPrimarySweepName = PrimarySweepNameFor(*td, IsCurveReducibleToPoint(*parser, info.get()));
   mPrimarySweepColumn.reset();
   mTraceDataForDisplay.reset();
   Value primary(Units::kNoUnit);
@@ -497,7 +515,12 @@ bool TraceData::IsCurveReducibleToPoint(VersionedQuantityParser& parser, const A
       std::vector<AString> plain, composite;
       quantityInfo->GetSimValueQuantitiesForExpr(expression, plain);
       quantityInfo->GetCompositeQuantitiesForExpr(expression, composite);
-      if (plain.empty() && composite.empty()) continue;
+      // A formula of the sweeps alone, such as a bare L, keeps its value along the primary sweep
+      // only when it does not name it: F*2 over F is a whole curve.
+      if (plain.empty() && composite.empty()) {
+        if (ExpressionUsesVariable(parser, expression, primaryVar)) return false;
+        continue;
+      }
     }
     {
       InstalledParserScope installed(&parser);

@@ -279,6 +279,12 @@ bool TraceDataPostprocessorVisitor::CreateHistogram(std::vector<double>& edges, 
     edges.push_back(min + i * width);
     counts.push_back(0);
   }
+  // A range past the largest double, or bins narrower than the smallest one, leave nothing to count in.
+  if (!(width > 0) || !std::isfinite(width) || !std::isfinite(edges.back())) {
+    edges.clear();
+    counts.clear();
+    return false;
+  }
   for (double v : samples) {
     // Edges ascend, so the first bin whose upper edge lies above v is the one.
     const auto upper = std::upper_bound(edges.begin() + 1, edges.begin() + numBins + 1, v);

@@ -247,6 +247,56 @@ TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) 
   EXPECT_EQ(2u, data.GetNumCurves());
 }
 
+// A trace is cut to one point per curve only when no component changes along the primary sweep: a
+// formula of the sweeps that names F runs over the whole of F. The placeholder names the same
+// primary sweep as the populated data.
+TEST_F(RoadTest, FormulasOfTheSweepsReduceOnlyWithoutThePrimary) {
+  struct Case {
+    const wchar_t* y;
+    const wchar_t* primary;
+    std::vector<double> values, primaries;  // curve after curve
+  };
+  const double s1 = std::sin(1.0), s2 = std::sin(2.0), s3 = std::sin(3.0);
+  const Case cases[] = {
+      {L"F*2", L"F", {2, 4, 6, 2, 4, 6}, {1, 2, 3, 1, 2, 3}},
+      {L"sin(F)+L", L"F", {s1 + 1, s2 + 1, s3 + 1, s1 + 2, s2 + 2, s3 + 2}, {1, 2, 3, 1, 2, 3}},
+      {L"L", L"L", {1, 2}, {1, 2}},
+      {L"L*3+1", L"L", {4, 7}, {1, 2}},
+      {L"max(mag(S))*L", L"L", {std::hypot(3, 1), std::hypot(3, 2) * 2}, {1, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.y).ToUtf8());
+    rep::TraceDefinition trace(Mgr(), std::vector<AString>{c.y}, Dsd(), rep::PointsetDefinition(m_defs, {}),
+                               ExtTraceInfo(), 1, nullptr);
+    std::vector<long> ids;
+    Report(AddReport(c.y, {&trace})).GetTraceIDs(ids);
+    const long id = ids.at(0);
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(id));
+    ASSERT_TRUE(td);
+    rep::TraceData data(*Mgr().GetDataManager(), id, td->GetVersionID(),
+                        rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+    data.InitializeData();
+    EXPECT_EQ(AString(c.primary), data.GetPrimarySweepName()) << "placeholder";
+    EXPECT_TRUE(data.GetPrimarySweepColumn() && data.GetPrimarySweepColumn()->GetCount() == 1);
+
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {data.GetCentralizedUpdateObject(false)}, nullptr);
+    EXPECT_EQ(AString(c.primary), data.GetPrimarySweepName());
+    EXPECT_TRUE(data.GetPrimarySweepColumn());
+    if (!data.GetPrimarySweepColumn()) continue;
+    std::vector<double> values, primaries;
+    for (unsigned curve = 0; curve < data.GetNumCurves(); ++curve)
+      for (unsigned k = 0; k < data.GetNumPointsInCurve(curve); ++k) {
+        const size_t row = data.GetCurveOffset(curve) + k;
+        values.push_back(data.GetDataColumn(0)->GetDoubleColumn()->GetValues().at(row));
+        primaries.push_back(data.GetPrimarySweepColumn()->GetDoubleColumn()->GetValues().at(row));
+      }
+    EXPECT_EQ(c.primaries, primaries);
+    EXPECT_EQ(c.values.size(), values.size());
+    for (size_t i = 0; i < values.size() && i < c.values.size(); ++i)
+      EXPECT_NEAR(c.values[i], values[i], 1e-12) << "at " << i;
+  }
+}
+
 TEST_F(RoadTest, ReportDataManagerHandsOutDataAndUpdateObjects) {
   rep::ReportDataManager& dm = *Mgr().GetDataManager();
   long reportID = Mgr().GetReportIDOfTrace(m_traceID);

@@ -30,6 +30,7 @@
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kTiny = std::numeric_limits<double>::denorm_min();
 const char* const kIgnored =
     "Some curves are ignored for statistical calculations as they fall outside the calculation bounds.";
 const char* const kStatisticsError = "Error generating statistics of families. Plotting all families instead.";
@@ -148,6 +149,13 @@ TEST_F(FamiliesTest, HistogramsOfTheSampledValues) {
       {{Flat(1), Flat(3)}, 0, {}, {}, {kHistogramError}, {"numBins > 2"}, "no bin"},
       {{Flat(1), Flat(3)}, 4294967295u, {}, {}, {kHistogramError}, {}, "more bins than a plot can show"},
       {{Flat(kNaN), Flat(kNaN)}, 10, {}, {}, {kHistogramError}, {}, "no finite sample"},
+      {{Flat(-1e308), Flat(1e308)}, 10, {}, {}, {kHistogramError}, {}, "a range wider than the largest double"},
+      {{Flat(1.7e308), Flat(1.7e308)}, 4, {}, {}, {kHistogramError}, {}, "all equal, widened past the largest double"},
+      {{Flat(-1.7e308), Flat(-1.7e308)}, 4, {}, {}, {kHistogramError}, {}, "all equal and negative, widened past it"},
+      {{Flat(kTiny), Flat(kTiny)}, 4, {}, {}, {kHistogramError}, {}, "all equal to the smallest subnormal"},
+      {{Flat(kTiny), Flat(5 * kTiny)}, 10, {}, {}, {kHistogramError}, {}, "bins narrower than the smallest subnormal"},
+      {{Flat(0x1p1022), Flat(0x1p1023)}, 4, {0x1p1022, 0x1.4p1022, 0x1.8p1022, 0x1.cp1022, 0x1p1023}, {1, 0, 0, 1, 0},
+       {}, {}, "a range near the largest double that fits"},
       {{Flat(1), {{6, 10}, {7, 7}}, Flat(3), {{0, 4}, {7, 7}}}, 4, {1, 1.5, 2, 2.5, 3}, {1, 0, 0, 1, 0}, {kIgnored}, {},
        "curves not covering the sample value are left out, with one warning"},
       {{{{6, 10}, {7, 7}}, {{0, 4}, {7, 7}}}, 4, {}, {}, {kIgnored, kHistogramError}, {}, "no curve covers it"},
@@ -244,6 +252,18 @@ TEST_F(FamiliesTest, VarianceIsExactOnHardDataAndAnInvalidPointStaysInvalid) {
   const double r = std::sqrt(30.0), m = 1e9 + 10, t = 1e9 + 16;
   ExpectSame({30, 30, kNaN, 30, 30, r, r, kNaN, r, r, m, m, kNaN, m, m, t, t, kNaN, t, t}, y);
   ExpectSame({0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4}, Values(shown->GetDataColumn(0)));
+}
+
+// A family at -inf dB (|S| = 0) at the common x values: the sums across the families are infinite,
+// not NaN.
+TEST_F(FamiliesTest, AFamilyAtMinusInfinityGivesInfiniteSums) {
+  const double inf = std::numeric_limits<double>::infinity();
+  std::unique_ptr<rep::ITraceData> shown =
+      Statistics({Flat(-inf), Flat(1), Flat(3), Flat(4)}, {L"mean", L"sum", L"rms", L"median", L"max"});
+  ASSERT_TRUE(shown);
+  EXPECT_NO_SOFT_ASSERT();
+  EXPECT_TRUE(Posted().empty());
+  ExpectSame({-inf, -inf, -inf, -inf, inf, inf, 2, 2, 4, 4}, Values(shown->GetDataColumn(1)));
 }
 
 TEST_F(FamiliesTest, StatisticsFailuresAndLeftOutCurves) {

@@ -10,6 +10,8 @@
 TEST(Statistics, TableOfCases) {
   using S = val::Statistic;
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double tiny = std::numeric_limits<double>::denorm_min();
   struct Case { std::vector<double> in; S stat; bool ok; double expected; const char* why; };
   const Case cases[] = {
       {{1e9 + 4, 1e9 + 7, 1e9 + 13, 1e9 + 16}, S::kVariance, true, 30.0, "large offset"},
@@ -29,6 +31,27 @@ TEST(Statistics, TableOfCases) {
       {{3, 4}, S::kRms, true, std::sqrt(12.5), "rms"},
       {{-7, 2}, S::kMax, true, 2, "max"},
       {{-7, 2}, S::kMin, true, -7, "min"},
+      {{1e308, 1e308}, S::kMean, true, 1e308, "mean of values whose sum overflows"},
+      {{1e308, 1e308, -1e308}, S::kSum, true, 1e308, "sum that overflows on the way only"},
+      {{1e308, 1e308, -1e308, -1e308, 0.5}, S::kSum, true, 0.5, "lanes that overflow when added and cancel"},
+      {{1e308, 1e308}, S::kSum, true, inf, "sum past the largest double"},
+      {{1, inf, 3}, S::kMean, true, inf, "mean with +inf"},
+      {{1, -inf, 3, 4, 5}, S::kSum, true, -inf, "sum with -inf, in the paired lanes"},
+      {{1e308, 1e308, -inf}, S::kMean, true, -inf, "-inf after an overflow"},
+      {{1, inf, -inf}, S::kMean, true, nan, "mean with +inf and -inf"},
+      {{1e200, 1e200}, S::kRms, true, 1e200, "rms of values whose squares overflow"},
+      {{0x1.8p601, 0x1p602}, S::kRms, true, std::ldexp(std::sqrt(12.5), 600), "rms scaled exactly"},
+      {{1e-200, 1e-200}, S::kRms, true, 1e-200, "rms of values whose squares underflow"},
+      {{3 * tiny, 4 * tiny}, S::kRms, true, 4 * tiny, "rms of subnormals"},
+      {{0, -0.0}, S::kRms, true, 0, "rms of zeros"},
+      {{1, -inf, 2, 3, 4}, S::kRms, true, inf, "rms with -inf"},
+      {{1, inf, nan, 1e200}, S::kRms, true, nan, "rms with NaN and inf"},
+      {{-1, 1 + 0x1p-52}, S::kMedian, true, 0x1p-53, "median straddling zero"},
+      {{1, 1 + 0x1p-52, 1 + 0x1p-51, 3}, S::kMedian, true, 1 + 0x1p-51, "median rounded to even"},
+      {{0x1.8p1023, 0x1.cp1023}, S::kMedian, true, 0x1.ap1023, "median of values whose sum overflows"},
+      {{-0x1.8p1023, 0x1.cp1023}, S::kMedian, true, 0x1p1020, "median of values whose difference overflows"},
+      {{3 * tiny, 2 * tiny}, S::kMedian, true, 2 * tiny, "median of subnormals, a tie to even"},
+      {{-inf, inf}, S::kMedian, true, nan, "median of both infinities"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);

@@ -24,10 +24,12 @@ public:
   }
   void Add(double x) {
     double t = m_sum + x;
-    m_comp += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
+    // Past the range there is no rounding error to keep, and inf - inf would spoil the result.
+    if (std::isfinite(t)) m_comp += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
     m_sum = t;
   }
   double Result() const { return m_sum + m_comp; }
+  CompensatedSum Scaled(double factor) const { return CompensatedSum(m_sum * factor, m_comp * factor); }
 
 private:
   double m_sum = 0;
@@ -79,6 +81,22 @@ struct Squares {
   }
 #endif
   const double* v;
+};
+
+// Squares of the values scaled by a power of two, which keeps them in range and exact.
+struct ScaledSquares {
+  double operator()(size_t i) const {
+    const double x = v[i] * scale;
+    return x * x;
+  }
+#if defined(__SSE2__)
+  __m128d Pair(size_t i) const {
+    const __m128d x = _mm_mul_pd(_mm_loadu_pd(v + i), _mm_set1_pd(scale));
+    return _mm_mul_pd(x, x);
+  }
+#endif
+  const double* v;
+  double scale;
 };
 
 struct Shifted {
@@ -149,7 +167,70 @@ bool AnyNaN(const double* v, size_t n) {
   return false;
 }
 
-double Mean(const double* v, size_t n) { return CompensatedTotal(n, Values{v}) / static_cast<double>(n); }
+// When a total comes out infinite or NaN, the infinite values decide it if there are any: NaN when
+// both signs meet (or a value is NaN), else the sign of those there are. False when all are finite.
+bool TotalOfInfinities(const double* v, size_t n, double& out) {
+  bool positive = false, negative = false;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::isnan(v[i])) {
+      out = std::numeric_limits<double>::quiet_NaN();
+      return true;
+    }
+    positive |= v[i] == std::numeric_limits<double>::infinity();
+    negative |= v[i] == -std::numeric_limits<double>::infinity();
+  }
+  if (!positive && !negative) return false;
+  out = positive && negative ? std::numeric_limits<double>::quiet_NaN()
+                             : (positive ? 1 : -1) * std::numeric_limits<double>::infinity();
+  return true;
+}
+
+// Finite values whose running sum overflowed: those of magnitude 1 and above are summed scaled by
+// 2^-64, where no sum of them overflows and no bit is lost; the others as they are.
+double RescaledQuotient(const double* v, size_t n, double divisor) {
+  constexpr double kDown = 0x1p-64, kUp = 0x1p64;
+  CompensatedSum large, small;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::fabs(v[i]) >= 1)
+      large.Add(v[i] * kDown);
+    else
+      small.Add(v[i]);
+  }
+  const double scaled = large.Result();
+  // A total past the range: the small values cannot bring it back, only the divisor can.
+  if (!std::isfinite(scaled * kUp)) return scaled / divisor * kUp;
+  CompensatedSum total = large.Scaled(kUp);
+  total.Add(small);
+  return total.Result() / divisor;
+}
+
+// The compensated total over `divisor`; infinite or NaN only when the exact quotient is.
+double Quotient(const double* v, size_t n, double divisor) {
+  const double q = CompensatedTotal(n, Values{v}) / divisor;
+  if (std::isfinite(q)) return q;
+  double infinite = 0;
+  if (TotalOfInfinities(v, n, infinite)) return infinite;
+  return RescaledQuotient(v, n, divisor);
+}
+
+double Mean(const double* v, size_t n) { return Quotient(v, n, static_cast<double>(n)); }
+
+double Rms(const double* v, size_t n) {
+  const double mean = CompensatedTotal(n, Squares{v}) / static_cast<double>(n);
+  if (std::isfinite(mean) && mean >= 0x1p-969) return std::sqrt(mean);
+  // Squares that overflowed, or fell below the normal range where they lose bits: the values are
+  // scaled before squaring.
+  double largest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::isnan(v[i])) return v[i];
+    largest = std::max(largest, std::fabs(v[i]));
+  }
+  if (largest == 0 || std::isinf(largest)) return largest;
+  // 2^k brings the largest value near 1; both 2^k and 2^-k stay normal.
+  const int k = std::clamp(-std::ilogb(largest), -1022, 1022);
+  const double scaled = CompensatedTotal(n, ScaledSquares{v, std::ldexp(1.0, k)}) / static_cast<double>(n);
+  return std::sqrt(scaled) * std::ldexp(1.0, -k);
+}
 
 double Variance(const double* v, size_t n) {
   if (n < 2) return 0.0;
@@ -203,7 +284,11 @@ double Median(const double* v, size_t n) {
   double hi = c[mid];
   if (n % 2 == 1) return hi;
   double lo = *std::max_element(c.begin(), c.begin() + mid);
-  return lo + (hi - lo) / 2;
+  // Halving is exact, so the rounded sum halved is the mean correctly rounded; halves first where
+  // the sum alone overflows.
+  const double sum = lo + hi;
+  if (std::isinf(sum) && std::isfinite(lo) && std::isfinite(hi)) return lo / 2 + hi / 2;
+  return sum / 2;
 }
 
 }  // namespace
@@ -225,8 +310,8 @@ bool ComputeStatistic(Statistic s, const double* v, size_t n, double& out) {
     case Statistic::kVariance: out = Variance(v, n); break;
     case Statistic::kStdDev: out = std::sqrt(Variance(v, n)); break;
     case Statistic::kMedian: out = Median(v, n); break;
-    case Statistic::kSum: out = CompensatedTotal(n, Values{v}); break;
-    case Statistic::kRms: out = std::sqrt(CompensatedTotal(n, Squares{v}) / static_cast<double>(n)); break;
+    case Statistic::kSum: out = Quotient(v, n, 1); break;
+    case Statistic::kRms: out = Rms(v, n); break;
   }
   return true;
 }
