@@ -303,7 +303,7 @@ TEST_F(OutputVariableEvaluationTest, SubsweepsPerSweepKind) {
       {L"Pspec", true, AbstractSubsweepDefParams::kSpecifiable, nullptr},
       {L"Preg", true, AbstractSubsweepDefParams::kRegular, nullptr},
       {L"Pspecial", false, 0, "!\"if postprocessing sweep, has to be selectable or specifiable!\""},
-      {L"Pnone", false, 0, "!\"asd\""},
+      {L"Pnone", false, 0, "asd"},
       {L"R", true, AbstractSubsweepDefParams::kRegular, nullptr},
       {L"Sp", true, AbstractSubsweepDefParams::kSpecial, nullptr},
       {L"Sync", true, AbstractSubsweepDefParams::kSynchronized, nullptr},
