@@ -1,4 +1,5 @@
 // The reference product's push of quantity values for a loaded unit, from the solution's model.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -163,7 +164,10 @@ void ReferenceSolutionInstance::PushStep(ISimValueQuantityValueContainer& contai
     std::map<long, const CharColumn*> orders;
     for (long id : data.ids) {
       orderColumns.push_back(std::make_unique<CharColumn>());
-      orderColumns.back()->GetValues().assign(primary->GetCount(), 1);
+      std::vector<char>& values = orderColumns.back()->GetValues();
+      values.assign(primary->GetCount(), 1);
+      const std::vector<char>& pushed = m_solution->GetPushedInterpolationOrders();
+      std::copy_n(pushed.begin(), std::min(pushed.size(), values.size()), values.begin());
       orders[id] = orderColumns.back().get();
     }
     container.SetQuantityValuesWithInterpolationOrders(minorVariation, data.ids, orders, data.columns, *primary, kTag);

@@ -214,6 +214,9 @@ public:
   enum class SpecialPush { kCommonPrimary, kInterpolationOrders, kPerQuantityPrimaries };
   void SetSpecialPush(SpecialPush how) { m_specialPush = how; }
   SpecialPush GetSpecialPush() const { return m_specialPush; }
+  // The orders pushed with kInterpolationOrders, one per primary point; points past the list get 1.
+  void SetPushedInterpolationOrders(const std::vector<char>& orders) { m_pushedOrders = orders; }
+  const std::vector<char>& GetPushedInterpolationOrders() const { return m_pushedOrders; }
 
   // A variable that stands for a quantity of the solution (op 15); by default a variable stands
   // for the quantity of its own name, when there is one.
@@ -286,6 +289,7 @@ private:
                                 const ReportTypeSolutionDefinition& def);
   bool m_describesByTypeParams = false;
   SpecialPush m_specialPush = SpecialPush::kCommonPrimary;
+  std::vector<char> m_pushedOrders;
   ReferenceQuantityTypeProvider m_provider{*this};
   int m_valueStateQueries = 0;
   int m_enumNameQueries = 0;

@@ -657,7 +657,7 @@ AbstractSubsweepDefParams* CreateSubsweepSelecting(SweepBase& sweep, const Value
   std::unique_ptr<AbstractSubsweepDefParams> def(SubsweepDefParamsFactory::CreateDefaultSelectingNothing(sweep));
   if (sweep.GetPostprocessSweep()) {
     if (!def) {
-      ORVEX_ASSERT(!"asd");
+      ORVEX_ASSERT_TEXT(false, "asd");
       return nullptr;
     }
     if (auto* specifiable = dynamic_cast<SpecifiableSubsweepDefParams*>(def.get())) {

@@ -654,8 +654,8 @@ bool ReportManager::IsExpressionValid(const AString& expr, const DesignSolutionD
 bool ReportManager::GetExpressionValueState(ValueState& out, const AString& expr, const DesignSolutionDefinition& dsd) {
   ExpressionFacts facts;
   ValidateExpressions(facts, {expr}, dsd, false);
-  ORVEX_ASSERT(facts.valid.size()>0);
-  ORVEX_ASSERT(facts.valueStates.size()>0);
+  ORVEX_ASSERT_TEXT(facts.valid.size()>0, "exprValid.size()>0");
+  ORVEX_ASSERT_TEXT(facts.valueStates.size()>0, "exprValStates.size()>0");
   if (facts.valid.empty() || facts.valueStates.empty()) return false;
   out = facts.valueStates[0];
   return facts.valid[0];

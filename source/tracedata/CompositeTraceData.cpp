@@ -63,10 +63,11 @@ CompositeTraceData::CompositeTraceData(ReportDataManager& mgr, long traceDefID, 
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
-  ORVEX_ASSERT(td->GetVersionID()==traceDefVersionID);
+  ORVEX_ASSERT_TEXT(td->GetVersionID()==traceDefVersionID, "td->GetVersionID()==trVersionID");
   const DesignSolutionDefinition ds = td->GetDesignSolutionDefinition();
   mData.SetDesignSolutionDefinition(ds);
-  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID);
+  ORVEX_ASSERT_TEXT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID,
+                    "rep::GetVersionIDForPostprocessing(mgr.GetISolutionManagerForReports(),ds)==ppVersionID");
 }
 
 CompositeTraceData::~CompositeTraceData() {
@@ -313,7 +314,8 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
   }
 
   const std::set<Column*> colsToBePopulated(lists.columns.begin(), lists.columns.end());
-  ORVEX_ASSERT(lists.columns.size()==lists.interpColumns.size());
+  ORVEX_ASSERT_TEXT(lists.columns.size()==lists.interpColumns.size(),
+                    "colsToBePopulated.size()==interpColsToBePopulated.size()");
   {
     FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(colsToBePopulated, progress);
     PopulateTraceDataVisitor visitor(lists.values, lists.columns, lists.interpColumns, parser, datasets, progress,

@@ -149,6 +149,8 @@ void ReportDataManager::GetCentralizedUpdateObjectsForGivenTraces(std::vector<IC
     }
     AbstractDynamicTraceData* td2 = it->second;
     if (td2->GetTraceDefVersionID() == versionID && td2->GetVersionIDOfData() == ppVersionID) {
+      ORVEX_ASSERT_TEXT(versionID == td2->GetTraceDefVersionID(), "versionID==td->GetTraceDefVersionID()");
+      ORVEX_ASSERT_TEXT(ppVersionID == td2->GetVersionIDOfData(), "ppVersionID==td->GetVersionIDOfData()");
       if (CentUpdTraceDefObject* obj = td2->GetCentralizedUpdateObject(flag)) out.push_back(AsUpdateObject(obj));
       continue;
     }

@@ -73,10 +73,11 @@ TraceData::TraceData(ReportDataManager& mgr, long traceDefID, long traceDefVersi
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td) return;
-  ORVEX_ASSERT(td->GetVersionID()==traceDefVersionID);
+  ORVEX_ASSERT_TEXT(td->GetVersionID()==traceDefVersionID, "td->GetVersionID()==trVersionID");
   const DesignSolutionDefinition ds = td->GetDesignSolutionDefinition();
   mData.SetDesignSolutionDefinition(ds);
-  ORVEX_ASSERT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID);
+  ORVEX_ASSERT_TEXT(rep::GetVersionIDForPostprocessing(Manager()->GetISolutionManagerForReports(),ds)==dataVersionID,
+                    "rep::GetVersionIDForPostprocessing(mgr.GetISolutionManagerForReports(),ds)==ppVersionID");
 }
 
 TraceData::~TraceData() {
@@ -244,6 +245,7 @@ CentUpdTraceDefObject* TraceData::GetCentralizedUpdateObjectEfficientlyPriv(bool
   TraceDefinition* td = FindDefinition();
   ORVEX_ASSERT(td);
   if (!td || !td->GetPointsetDefinition()) return nullptr;
+  ORVEX_ASSERT_TEXT(td->GetVersionID()==mTraceDefVersionID, "tdef->GetVersionID()==mTraceDefVersionID");
   CentralizedUpdatePreparation prepared;
   auto* cache = dynamic_cast<SimValueDataCache*>(GetReportDataManager().GetISimValueDataCacheForEdit());
   if (!prepared.Prepare(*td, mData.GetDesignSolutionDefinition(), m_dataVersionID,
@@ -382,7 +384,8 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
         if (ISimValueInfoCache* info = parser->GetSimValueInfoCache())
           info->GetSimValueID(params, params.GetQuantityText(), parser->GetDesignSolutionDefinition(),
                               parser->GetVersionID());
-        ORVEX_ASSERT(params.GetValueStateRef().GetParameterType()==val::kEnumParam);
+        ORVEX_ASSERT_TEXT(params.GetValueStateRef().GetParameterType()==val::kEnumParam,
+                          "params.GetValueState().GetParameterType()==val::kEnumParam");
         InitializeEnumName(params.GetEnumTypeName(), static_cast<unsigned>(i));
       }
     }

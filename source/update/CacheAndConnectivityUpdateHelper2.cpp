@@ -141,7 +141,7 @@ void CacheAndConnectivityUpdateHelper2::SetQuantityValuesWithPerQuantityPrimarie
       VelDebug::Printf(1, L"\"%d - %d\" ", entry.first, entry.second ? static_cast<long>(entry.second->GetCount()) : 0L);
     VelDebug::Printf(1, L"\n");
   }
-  ORVEX_ASSERT(mSweepsInfo->DoSpecialSweepsExist());
+  ORVEX_ASSERT_TEXT(mSweepsInfo->DoSpecialSweepsExist(), "mSweepsInfo.DoSpecialSweepsExist()");
   AddNonPrimarySpecialVariablesOnce();
   const std::vector<Variable*> minorVariables = postp::GetVariablesInVariableValues(minorVariation);
   VariableValuesContext majorValues(mMajorVariation);

@@ -429,6 +429,7 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
 CharColumn* PopulateTraceDataVisitor::GetOrCreateInterpOrderColumn(const TraceComponentColumns& record) const {
   if (!record.interpOrderSlot) return nullptr;
   if (*record.interpOrderSlot) return *record.interpOrderSlot;
+  ORVEX_ASSERT_TEXT(!*record.interpOrderSlot, "!\"Why initializing more than once?\"");
   Column* newCol = Column::CreateColumn2(val::kCharParam, Units::kNoUnit, ManagedFileService::GetInstance(), AString(),
                                          AString(), true, true);
   ORVEX_ASSERT(newCol->GetCharColumn());

@@ -17,6 +17,7 @@
 #include "tracedata/ReportDataManager.h"
 #include "quantities/SimValueDataCache.h"
 #include "tracedata/TraceComponentData.h"
+#include "tracedata/TraceData.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
 #include "orvex/core/VelmorCommand.h"
@@ -309,6 +310,37 @@ TEST_F(CompositeTraceDataTest, OutOfDateInItsOrder) {
   ASSERT_NE(nullptr, td);
   td->UpdateVersionID();
   EXPECT_TRUE(data->IsOutOfDate()) << "the definition moved on";
+}
+
+// Both kinds of computed data report data made for other versions than their definition's, and a
+// definition edited while its data waits for an update.
+TEST_F(CompositeTraceDataTest, VersionsOtherThanTheDefinitionsAreReported) {
+  const std::vector<long> ids = AddTraces({{L"A"}, {L"C"}});
+  const long pp = rep::GetVersionIDForPostprocessing(&m_solutions, Dsd());
+  for (long id : ids) {
+    const bool composite = id == ids[1];
+    SCOPED_TRACE(composite ? "composite" : "plain");
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(id));
+    ASSERT_NE(nullptr, td);
+    auto make = [&](long version, long ppVersion) -> std::unique_ptr<AbstractDynamicTraceData> {
+      if (composite) return std::make_unique<rep::CompositeTraceData>(DataManager(), id, version, ppVersion);
+      return std::make_unique<rep::TraceData>(DataManager(), id, version, ppVersion);
+    };
+    make(td->GetVersionID() + 1, pp);
+    EXPECT_SOFT_ASSERT("td->GetVersionID()==trVersionID");
+    make(td->GetVersionID(), pp + 1);
+    EXPECT_SOFT_ASSERT("rep::GetVersionIDForPostprocessing(mgr.GetISolutionManagerForReports(),ds)==ppVersionID");
+    std::unique_ptr<AbstractDynamicTraceData> data = make(td->GetVersionID(), pp);
+    EXPECT_NO_SOFT_ASSERT();
+
+    td->UpdateVersionID();
+    rep::CentUpdTraceDefObject* object = data->GetCentralizedUpdateObject(false);
+    EXPECT_SOFT_ASSERT(composite ? "tdef->GetVersionID()==mBasicTraceData.mTraceDefVersionID"
+                                 : "tdef->GetVersionID()==mTraceDefVersionID");
+    ASSERT_NE(nullptr, object);
+    data->ReleaseCentralizedUpdateObject(object);
+    delete static_cast<ISolutionPointSetUpdateObject*>(object);
+  }
 }
 
 TEST_F(CompositeTraceDataTest, OneUpdateObjectAtATime) {

@@ -221,17 +221,19 @@ TEST_F(ImportedTraceDefinitionTest, ConvertsDigitalColumnsOnlyForNewTraces) {
     int expectedType;
   };
   const Case cases[] = {
-      {false, true, false, 1}, {false, false, false, 13}, {false, true, true, 13}, {true, true, false, 0},
+      {false, true, false, 1}, {false, false, false, 13}, {false, true, true, 13}, {true, true, false, 13},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.composite << c.added << c.keeps);
+    std::unique_ptr<Column> ints(Column::CreateColumn(static_cast<val::ParameterType>(13), 90));
+    ints->GetIntColumn()->GetValues() = {1, 2};
     IAbstractTraceData* data = nullptr;
     if (c.composite) {
-      data = CompositeData(0);
+      ConcreteCompositeTraceData* composite = CompositeData(0);
+      composite->AddComponent(new rep::TraceComponentData(ints.release(), nullptr, nullptr));
+      data = composite;
     } else {
       auto* plain = PlainData(0);
-      std::unique_ptr<Column> ints(Column::CreateColumn(static_cast<val::ParameterType>(13), 90));
-      ints->GetIntColumn()->GetValues() = {1, 2, 3};
       plain->GetTraceComponentData()[1]->SetDataColumn(ints.release());
       data = plain;
     }
@@ -243,9 +245,13 @@ TEST_F(ImportedTraceDefinitionTest, ConvertsDigitalColumnsOnlyForNewTraces) {
     if (c.added)
       rep::GetOrCreateReportDefinitionCmdInfo(&cmd, &m_owner)->AddNewTrace(reportID, trace.GetID());
     Report(reportID).HandleCommandForImportedTraces(&cmd);
-    if (c.composite) continue;
-    auto* plain = dynamic_cast<ConcreteTraceData*>(trace.GetTraceData());
-    EXPECT_EQ(c.expectedType, plain->GetDataColumn(1)->GetParameterType());
+    const Column* digital = nullptr;
+    if (auto* plain = dynamic_cast<ConcreteTraceData*>(trace.GetTraceData())) digital = plain->GetDataColumn(1);
+    if (auto* composite = dynamic_cast<ConcreteCompositeTraceData*>(trace.GetTraceData()))
+      if (auto* leaf = dynamic_cast<ITraceComponentData*>(composite->GetComponent(1)))
+        digital = leaf->GetDataColumn();
+    ASSERT_NE(nullptr, digital);
+    EXPECT_EQ(c.expectedType, digital->GetParameterType());
   }
 }
 

@@ -34,8 +34,8 @@
 
 namespace {
 
-// Run1 (10): Y = 10 F + L, with F special over 1 2 3 and L major over 1 2. Run2 (11): Y = 10 F + A,
-// with A a regular major sweep over 1 2 ahead of F in the variation's order.
+// Run1 (10): Y = 10 F + L and W = 10 F² + L, with F special over 1 2 3 and L major over 1 2.
+// Run2 (11): Y = 10 F + A, with A a regular major sweep over 1 2 ahead of F in the variation's order.
 class OutputVariableEvaluationTest : public ::testing::Test {
 protected:
   OutputVariableEvaluationTest() {
@@ -54,6 +54,11 @@ protected:
     Variable* major = s.AddVariable(majorName, Value(1.0, Units::kNoUnit), true);
     s.AddQuantity(L"Y", ValueState(1, 15, 1), [f, major](const VariableValues& at) {
       return AComplex<double>(10 * at.GetVariableValue(f)->GetValue() + at.GetVariableValue(major)->GetValue(), 0);
+    });
+    // Curved in F, so that no straight line through two of its points meets a third.
+    s.AddQuantity(L"W", ValueState(1, 15, 1), [f, major](const VariableValues& at) {
+      const double fv = at.GetVariableValue(f)->GetValue();
+      return AComplex<double>(10 * fv * fv + at.GetVariableValue(major)->GetValue(), 0);
     });
     s.AddQuantity(L"Z", ValueState(2, 15, 1), [f](const VariableValues& at) {
       return AComplex<double>(at.GetVariableValue(f)->GetValue(), 1);
@@ -115,6 +120,38 @@ TEST_F(OutputVariableEvaluationTest, ValuesAtPointsBetweenThemAndAtTheEnds) {
     EXPECT_TRUE(PostedIDs().empty());
   }
   EXPECT_EQ(nullptr, ReportExtractionUtil::GetReportManagerCreator()) << "the creator was put back";
+}
+
+// Between two points the product's interpolation orders decide: a held segment answers the value
+// at its start, any other the straight line between its ends (W at L = 1: 11, 41, 91).
+TEST_F(OutputVariableEvaluationTest, BetweenPointsTheProductsInterpolationOrdersDecide) {
+  using Push = refhost::ReferenceSolution::SpecialPush;
+  struct Case {
+    Push how;
+    std::vector<char> orders;
+    double f, expected;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Push::kCommonPrimary, {}, 1.5, 26, "without orders every segment is linear"},
+      {Push::kCommonPrimary, {}, 2.5, 66, "without orders every segment is linear"},
+      {Push::kInterpolationOrders, {1, 0, 1}, 1.5, 26, "a linear segment"},
+      {Push::kInterpolationOrders, {1, 0, 1}, 2.5, 41, "a held segment"},
+      {Push::kInterpolationOrders, {0, 2, 1}, 1.5, 11, "the first segment held"},
+      {Push::kInterpolationOrders, {0, 2, 1}, 2.5, 66, "an order other than 0 is linear"},
+      {Push::kInterpolationOrders, {0, 0, 0}, 3, 91, "a sweep point answers its own value"},
+  };
+  refhost::ReferenceSolution& s = *m_solutions.FindSolution(10);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    s.SetSpecialPush(c.how);
+    s.SetPushedInterpolationOrders(c.orders);
+    m_cache.ClearAll();
+    Value result(Units::kNoUnit);
+    ASSERT_TRUE(Evaluate(result, L"W", At(10, {{L"F", c.f}, {L"L", 1}})));
+    EXPECT_DOUBLE_EQ(c.expected, result.GetValue()) << "at F = " << c.f;
+    EXPECT_TRUE(PostedIDs().empty());
+  }
 }
 
 // The solution's points are shared between evaluations: a re-solve that adds a point is seen.
@@ -303,7 +340,7 @@ TEST_F(OutputVariableEvaluationTest, SubsweepsPerSweepKind) {
       {L"Pspec", true, AbstractSubsweepDefParams::kSpecifiable, nullptr},
       {L"Preg", true, AbstractSubsweepDefParams::kRegular, nullptr},
       {L"Pspecial", false, 0, "!\"if postprocessing sweep, has to be selectable or specifiable!\""},
-      {L"Pnone", false, 0, "!\"asd\""},
+      {L"Pnone", false, 0, "asd"},
       {L"R", true, AbstractSubsweepDefParams::kRegular, nullptr},
       {L"Sp", true, AbstractSubsweepDefParams::kSpecial, nullptr},
       {L"Sync", true, AbstractSubsweepDefParams::kSynchronized, nullptr},

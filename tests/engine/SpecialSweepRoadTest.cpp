@@ -117,6 +117,7 @@ TEST_F(SpecialRoadTest, EveryPushOfASpecialPrimaryFillsTheTraceFromTheCache) {
     m_cache.ClearAll();
     m_unitsAsked.clear();
     Solution().SetSpecialPush(how);
+    Solution().SetPushedInterpolationOrders({0, 2, 1});
     const int before = Populations();
     Update();
     EXPECT_EQ(std::vector<int>({2}), m_unitsAsked);
@@ -127,7 +128,7 @@ TEST_F(SpecialRoadTest, EveryPushOfASpecialPrimaryFillsTheTraceFromTheCache) {
     if (how == Push::kInterpolationOrders) {
       ASSERT_TRUE(orders) << "the orders of a copied quantity travel with it";
       ASSERT_TRUE(orders->GetCharColumn());
-      EXPECT_EQ(std::vector<char>(6, 1), orders->GetCharColumn()->GetValues());
+      EXPECT_EQ((std::vector<char>{0, 2, 1, 0, 2, 1}), orders->GetCharColumn()->GetValues()) << "per curve, in order";
     } else {
       EXPECT_EQ(nullptr, orders);
     }

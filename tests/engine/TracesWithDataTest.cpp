@@ -2,6 +2,8 @@
 #include "tracedata/ConcreteCompositeTraceData.h"
 #include "tracedata/ConcreteTraceData.h"
 #include "reports/ImportedTraceDefinition.h"
+#include "reports/GravikUtils.h"
+#include "reports/ReportDefinitionCmdInfo.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
 #include "tracedata/TraceComponentData.h"
@@ -9,6 +11,7 @@
 #include "orvex/core/I18n.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/NamedValue.h"
+#include "postorvex/columns/IntColumn.h"
 #include "refhost/RecordingPasteListener.h"
 
 namespace {
@@ -52,7 +55,8 @@ protected:
   }
 
   // Adds imported traces holding the data to the source report; answers their IDs.
-  std::vector<long> AddImported(const std::vector<IAbstractTraceData*>& datas, const AString& name = L"T") {
+  std::vector<long> AddImported(const std::vector<IAbstractTraceData*>& datas, const AString& name = L"T",
+                                long reportID = 0) {
     std::vector<rep::BaseTraceDefinition*> traces;
     for (IAbstractTraceData* data : datas) {
       auto* trace = new ImportedTraceDefinition(Mgr(), L"src.csv", name, {L"Freq", L"Y"}, ExtTraceInfo(), false);
@@ -60,7 +64,7 @@ protected:
       trace->SetIDAndVersionID(Mgr().GetNewUniqueID(), 0);
       traces.push_back(trace);
     }
-    Report(m_reportID).AddNewTraceDefinitions(traces, nullptr);
+    Report(reportID ? reportID : m_reportID).AddNewTraceDefinitions(traces, nullptr);
     std::vector<long> ids;
     for (auto* t : traces) ids.push_back(t->GetID());
     return ids;
@@ -248,9 +252,23 @@ TEST_F(TracesWithDataTest, DamagedTracesAreLeftOut) {
   EXPECT_FALSE(m_target.ReadTracesWithData(999, good, nullptr, &cmd));
 }
 
+// Every report hears the command: the traces it added, in either report, get their digital columns
+// converted.
 TEST_F(TracesWithDataTest, ManagerPassesCommandsToImportedTraces) {
+  const long second = AddReport(L"Second");
   VelmorCommand cmd;
+  rep::ReportDefinitionCmdInfo* info = rep::GetOrCreateReportDefinitionCmdInfo(&cmd, &m_owner);
+  std::vector<ConcreteTraceData*> datas;
+  for (long reportID : {m_reportID, second}) {
+    ConcreteTraceData* data = PlainData();
+    std::unique_ptr<Column> ints(Column::CreateColumn(static_cast<val::ParameterType>(13), 90));
+    ints->GetIntColumn()->GetValues() = {1, 2, 3};
+    data->GetTraceComponentData()[1]->SetDataColumn(ints.release());
+    datas.push_back(data);
+    info->AddNewTrace(reportID, AddImported({data}, L"T", reportID).at(0));
+  }
   Mgr().HandleCommandForImportedTraces(&cmd);
+  for (ConcreteTraceData* data : datas) EXPECT_EQ(1, data->GetDataColumn(1)->GetParameterType());
   EXPECT_FALSE(Mgr().ImportTracesFromFile(999, L"x.csv", &cmd, 1));
 }
 
