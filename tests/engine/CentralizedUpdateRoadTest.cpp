@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "OutputVariableMgr.h"
@@ -290,18 +291,99 @@ TEST_F(RoadTest, ReportDataManagerHandsOutDataAndUpdateObjects) {
   CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
 }
 
+// The host hands the command to the manager once it is done, undone or redone; by then every
+// trace shown has data again, the touched ones included.
 TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
   rep::ReportDataManager& dm = *Mgr().GetDataManager();
-  ASSERT_TRUE(dm.GetITraceData(m_traceID));
-  VelmorCommand rename;
-  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
-  EXPECT_TRUE(Mgr().RenameReport(L"S", reportID, &rename));
-  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&rename)) << "no trace concerned";
-  EXPECT_TRUE(dm.HasTraceData(m_traceID));
-  VelmorCommand erase;
-  EXPECT_TRUE(Mgr().DeleteTraceDefinition(m_traceID, &erase));
-  EXPECT_TRUE(Mgr().UpdateTraceDataOnCommand(&erase));
-  EXPECT_FALSE(dm.HasTraceData(m_traceID));
+  rep::IBaseTraceDefinition* model = Mgr().GetTraceDefinition(m_traceID);
+  enum Touch { kNothing, kNewTrace, kEditedTrace, kEditedAndUpdated, kDeletedTrace, kOneReport, kTwoReports };
+  struct Case {
+    Touch touch;
+    bool dropsDoing, dropsUndoing, dropsRedoing;
+    const char* what;
+  };
+  const Case cases[] = {
+      {kNothing, false, false, false, "a renamed report"},
+      {kNewTrace, false, true, false, "a new trace"},
+      {kEditedTrace, false, true, true, "an edited trace"},
+      {kEditedAndUpdated, false, false, false, "an edited trace the command has updated"},
+      {kDeletedTrace, true, false, true, "a deleted trace"},
+      {kOneReport, true, false, true, "a deleted report"},
+      {kTwoReports, true, false, true, "two deleted reports"},
+  };
+  auto traceIDs = [&](long reportID) {
+    std::vector<long> ids;
+    Report(reportID).GetTraceIDs(ids);
+    return ids;
+  };
+  auto showEveryTrace = [&] {
+    std::vector<long> reports;
+    Mgr().GetReportIDs(reports);
+    for (long reportID : reports)
+      for (long id : traceIDs(reportID)) EXPECT_TRUE(dm.GetITraceData(id));
+  };
+  for (const Case& c : cases) {
+    for (VelmorCommand::State state : {VelmorCommand::kDoing, VelmorCommand::kUndoing, VelmorCommand::kRedoing}) {
+      SCOPED_TRACE(std::string(c.what) + (state == VelmorCommand::kDoing     ? ", doing"
+                                          : state == VelmorCommand::kUndoing ? ", undoing"
+                                                                             : ", redoing"));
+      const long a = AddReport(L"A", {model, model});
+      const long b = AddReport(L"B", {model});
+      const std::vector<long> inA = traceIDs(a), inB = traceIDs(b);
+      std::vector<long> touched;
+      VelmorCommand cmd;
+      switch (c.touch) {
+        case kNothing:
+          EXPECT_TRUE(Mgr().RenameReport(L"S", a, &cmd));
+          break;
+        case kNewTrace:
+          EXPECT_TRUE(Mgr().AddTraceDefinition(touched, {model}, a, &cmd));
+          break;
+        case kEditedTrace:
+        case kEditedAndUpdated:
+          EXPECT_TRUE(Mgr().RenameTraceDefinition(L"Edited", inA[0], &cmd));
+          if (c.touch == kEditedAndUpdated) {
+            EXPECT_TRUE(rep::MarkTracesUpdatedInCommand(&cmd, &m_owner));
+          }
+          touched = {inA[0]};
+          break;
+        case kDeletedTrace:
+          EXPECT_TRUE(Mgr().DeleteTraceDefinition(inA[0], &cmd));
+          touched = {inA[0]};
+          break;
+        case kOneReport:
+          EXPECT_TRUE(Mgr().DeleteReportDefinitions({b}, &cmd));
+          touched = inB;
+          break;
+        case kTwoReports:
+          EXPECT_TRUE(Mgr().DeleteReportDefinitions({a, b}, &cmd));
+          touched = inA;
+          touched.insert(touched.end(), inB.begin(), inB.end());
+          break;
+      }
+      cmd.EndDo();
+      showEveryTrace();
+      if (state != VelmorCommand::kDoing) {
+        cmd.Undo();
+        showEveryTrace();
+      }
+      if (state == VelmorCommand::kRedoing) {
+        cmd.Redo();
+        showEveryTrace();
+      }
+      const bool drops = state == VelmorCommand::kDoing     ? c.dropsDoing
+                         : state == VelmorCommand::kUndoing ? c.dropsUndoing
+                                                            : c.dropsRedoing;
+      const VelmorCommand::State after = cmd.GetState();
+      cmd.SetState(state);
+      EXPECT_EQ(drops, Mgr().UpdateTraceDataOnCommand(&cmd));
+      cmd.SetState(after);
+      for (long id : touched) EXPECT_EQ(!drops, dm.HasTraceData(id)) << "trace " << id;
+      EXPECT_TRUE(dm.HasTraceData(m_traceID)) << "a trace the command did not touch";
+      for (long id : touched) dm.DeleteTraceData(id);
+      Mgr().DeleteReportDefinitionsWithoutUndo({a, b});
+    }
+  }
 }
 
 // Runs the update of the report's traces, answering whether any trace needed one.
