@@ -314,13 +314,21 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
 
   const std::set<Column*> colsToBePopulated(lists.columns.begin(), lists.columns.end());
   ORVEX_ASSERT(lists.columns.size()==lists.interpColumns.size());
+  bool complete = true;
   {
     FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(colsToBePopulated, progress);
     PopulateTraceDataVisitor visitor(lists.values, lists.columns, lists.interpColumns, parser, datasets, progress,
                                      false, nullptr);
     connectivity->Accept(visitor);
+    complete = visitor.IsComplete();
   }
   lists.InstallInterpColumns();
+  // A curve left out: placeholder data, as for a run that could not evaluate.
+  if (!complete) {
+    InitializeData();
+    mDebugCentUpdObject = nullptr;
+    return false;
+  }
   if (connectivity->GetNumPoints() == 0) InitializeData();
   mDebugCentUpdObject = nullptr;
   return true;

@@ -400,20 +400,30 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
   for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
     interpColsToBeLoaded.push_back(interpComponent[k] != static_cast<size_t>(-1) ? &interpSlots[k] : nullptr);
   ORVEX_ASSERT(colsToBeLoaded.size()==interpColsToBeLoaded.size());
+  bool complete = true;
   {
     FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(columns, progress);
     PopulateTraceDataVisitor visitor(values, colsToBeLoaded, interpColsToBeLoaded, parser, datasets, progress,
                                      onePointPerCurve, familyTargets.get());
     connectivity->Accept(visitor);
+    complete = visitor.IsComplete();
   }
   for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
     if (interpSlots[k] && interpComponent[k] < GetTraceComponentData().size())
       GetTraceComponentData()[interpComponent[k]]->SetInterpColumn(interpSlots[k]);
+  // A curve left out: placeholder data, as for a run that could not evaluate.
+  if (!complete) {
+    InitializeData();
+    mDebugCentUpdObject = nullptr;
+    return false;
+  }
   if (connectivity->GetNumPoints() == 0) InitializeData();
   if (convert) ConvertDigitalColumnsToDouble();
   CreateTraceDataForDisplay(progress);
-  mDebugCentUpdObject = nullptr;
+  // Polled while the object is still held: a monitor that throws here leaves the release to the
+  // update object's own way out.
   if (progress) progress->IsAbandoned();
+  mDebugCentUpdObject = nullptr;
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ public:
     ++populations;
     x.ClearValues();
     y.ClearValues();
-    if (!object.GetQuantityInfo()) return false;
+    if (!object.GetQuantityInfo() || !object.GetSweepsMediator()) return false;
     rep::VersionedQuantityParser* parser = object.GetQuantityParser();
     std::vector<Value> expressions;
     {
@@ -83,6 +84,26 @@ public:
 private:
   long m_id;
   rep::ReportDataManager& m_mgr;
+};
+
+// A host's monitor that throws at one of its polls (counted from 0), or when told of population.
+class ThrowingMonitor : public RecordingProgressMonitor {
+public:
+  ThrowingMonitor(int throwAtPoll, bool throwOnMessage) : m_throwAt(throwAtPoll), m_throwOnMessage(throwOnMessage) {}
+  void SetMessage(const AString& message) override {
+    RecordingProgressMonitor::SetMessage(message);
+    if (m_throwOnMessage) throw std::runtime_error("monitor failure");
+  }
+  bool IsAbandoned() override {
+    if (m_polls++ == m_throwAt) throw std::runtime_error("monitor failure");
+    return false;
+  }
+  int Polls() const { return m_polls; }
+
+private:
+  int m_throwAt;
+  bool m_throwOnMessage;
+  int m_polls = 0;
 };
 
 // Solution 10 with S(F, L) = F + iL over F = 1 2 3 (minor) and L = 1 2 (major points).
@@ -146,6 +167,48 @@ protected:
     }
   }
 
+  // Computed data of the fixture's trace, as its manager would make it: placeholder data.
+  std::unique_ptr<rep::TraceData> MakeTraceData() {
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID));
+    auto data = std::make_unique<rep::TraceData>(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
+                                                 rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+    data->InitializeData();
+    return data;
+  }
+  static void ExpectPlaceholder(rep::TraceData& data) {
+    EXPECT_FALSE(data.HasData());
+    ASSERT_EQ(1u, data.GetNumCurves());
+    ASSERT_EQ(2u, data.GetNumComponents());
+    for (unsigned c = 0; c < 2; ++c) {
+      ASSERT_EQ(1u, data.GetDataColumn(c)->GetCount());
+      EXPECT_TRUE(data.GetDataColumn(c)->IsInvalidAt(0));
+    }
+  }
+  static void ExpectTheModel(rep::TraceData& data) {
+    ASSERT_TRUE(data.HasData());
+    ASSERT_EQ(2u, data.GetNumCurves());
+    for (unsigned curve = 0; curve < 2; ++curve) {
+      ASSERT_EQ(3u, data.GetNumPointsInCurve(curve));
+      for (unsigned k = 0; k < 3; ++k) {
+        const size_t row = data.GetCurveOffset(curve) + k;
+        const double lv = curve + 1.0, fv = k + 1.0;
+        EXPECT_DOUBLE_EQ(fv, data.GetDataColumn(0)->GetDoubleColumn()->GetValues()[row]);
+        EXPECT_NEAR(std::hypot(fv, lv) * lv, data.GetDataColumn(1)->GetDoubleColumn()->GetValues()[row], 1e-12);
+      }
+    }
+  }
+  void SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure failure) {
+    for (const auto& instance : m_solutions.FindSolution(10)->GetInstances()) instance->SetPushFailure(failure);
+  }
+  // Offered the next update (still needing one), which then brings the model's values.
+  void ExpectTheNextUpdateToBringTheModel(rep::TraceData& data) {
+    rep::CentUpdTraceDefObject* next = data.GetCentralizedUpdateObject(false);
+    ASSERT_TRUE(next) << "the trace still needs an update";
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {next}, nullptr);
+    ExpectTheModel(data);
+    EXPECT_EQ(nullptr, data.GetCentralizedUpdateObject(false)) << "up to date";
+  }
+
   rep::SimValueDataCache m_cache;
   rep::OutputVariableMgr m_user{&m_solutions};
   SubsweepDefParamsContainer m_defs;
@@ -201,6 +264,75 @@ TEST_F(RoadTest, AbandonedOrFailedRunsLeaveTheTraceNeedingAnUpdate) {
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_TRUE(m_data->needsUpdate) << "a failed push is never up to date with values missing";
+}
+
+TEST_F(RoadTest, AThrowingProductLeavesThePlaceholderToTheNextUpdate) {
+  std::unique_ptr<rep::TraceData> data = MakeTraceData();
+  SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure::kThrow);
+  EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {data->GetCentralizedUpdateObject(false)}, nullptr),
+               std::runtime_error);
+  ExpectPlaceholder(*data);
+  SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure::kNone);
+  ExpectTheNextUpdateToBringTheModel(*data);
+}
+
+TEST_F(RoadTest, AThrowingMonitorLeavesThePlaceholderToTheNextUpdate) {
+  // Values in the cache first, so that every run below polls alike.
+  ExpectTheNextUpdateToBringTheModel(*MakeTraceData());
+  ThrowingMonitor counting(-1, false);
+  std::unique_ptr<rep::TraceData> counted = MakeTraceData();
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {counted->GetCentralizedUpdateObject(false)}, &counting);
+  ExpectTheModel(*counted);
+  EXPECT_EQ(std::vector<AString>({L"Populating trace data"}), counting.GetMessages());
+  EXPECT_GT(counting.GetTicks(), 0) << "the population ticks";
+  const int polls = counting.Polls();
+  ASSERT_GE(polls, 3);
+  struct Case {
+    const char* what;
+    int throwAtPoll;
+    bool throwOnMessage;
+  };
+  const Case cases[] = {
+      {"the first poll, before population", 0, false},
+      {"a poll during population", polls / 2, false},
+      {"the last poll, population done", polls - 1, false},
+      {"the message of population", -1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<rep::TraceData> data = MakeTraceData();
+    ThrowingMonitor monitor(c.throwAtPoll, c.throwOnMessage);
+    EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {data->GetCentralizedUpdateObject(false)}, &monitor),
+                 std::runtime_error);
+    ExpectPlaceholder(*data);
+    ExpectTheNextUpdateToBringTheModel(*data);
+  }
+}
+
+TEST_F(RoadTest, AUnitDeliveredTwiceOrAskedForTwiceIsLoadedOnce) {
+  rep::CentUpdTraceDefObject* object = MakeObject();
+  std::vector<CentralizedLoadUnitInfo> first, second;
+  object->GetNeededLoadUnits(first);
+  object->GetNeededLoadUnits(second);
+  ASSERT_EQ(2u, first.size());
+  ASSERT_EQ(first.size(), second.size());
+  for (size_t i = 0; i < first.size(); ++i) EXPECT_TRUE(first[i].IsSameUnitAs(second[i]));
+  CentralizedUpdateUtility::GetTestScript().deliverTwice = 0;
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+  for (const auto& instance : m_solutions.FindSolution(10)->GetInstances())
+    EXPECT_EQ(1, instance->GetNumPopulateCalls()) << "each point pushed once";
+  EXPECT_FALSE(m_data->needsUpdate);
+  CheckColumnsAgainstTheModel();
+}
+
+TEST_F(RoadTest, AnObjectThatCannotAskForItsUnitsLeavesTheTraceNeedingAnUpdate) {
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, nullptr);
+  ASSERT_FALSE(m_data->needsUpdate);
+  // Without a mediator or subsweeps (taken over by the object) there is nothing to ask for.
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {new rep::CentUpdTraceDefObject(m_data.get(), nullptr, nullptr, {}, false)},
+                                          nullptr);
+  EXPECT_SOFT_ASSERT("mSweepsMediator");
+  EXPECT_TRUE(m_data->needsUpdate);
 }
 
 TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) {

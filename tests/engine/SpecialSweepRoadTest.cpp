@@ -67,6 +67,17 @@ protected:
     m_data = std::make_unique<rep::TraceData>(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
                                               rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
   }
+  // The fixture's trace becomes one of these components over the same sweeps, in a report of its own.
+  void ShowInANewReport(const std::vector<AString>& expressions) {
+    rep::TraceDefinition trace(Mgr(), expressions, Dsd(),
+                               *dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID))
+                                    ->GetPointsetDefinition(),
+                               ExtTraceInfo(), 1, nullptr);
+    std::vector<long> ids;
+    Report(AddReport(L"Shown", {&trace})).GetTraceIDs(ids);
+    m_traceID = ids.at(0);
+    NewData();
+  }
   int Populations() {
     int n = 0;
     for (const auto& instance : Solution().GetInstances()) n += instance->GetNumPopulateCalls();
@@ -153,6 +164,58 @@ TEST_F(SpecialRoadTest, ConnectivityOnlyRefillsFromTheCacheWithoutAPush) {
   CheckAgainstTheModel();
 }
 
+// Placeholder data: one invalid point.
+void ExpectPlaceholder(rep::TraceData& data) {
+  EXPECT_FALSE(data.HasData());
+  ASSERT_EQ(1u, data.GetNumCurves());
+  ASSERT_EQ(1u, data.GetDataColumn(0)->GetCount());
+  EXPECT_TRUE(data.GetDataColumn(0)->IsInvalidAt(0));
+}
+
+// When the cache no longer holds the values, the refill leaves the trace to a full update.
+TEST_F(SpecialRoadTest, ConnectivityOnlyRefillWithoutTheValuesLeavesTheTraceNeedingAnUpdate) {
+  Update();
+  m_cache.ClearAll();
+  const int before = Populations();
+  Update(true);
+  EXPECT_SOFT_ASSERT("updatedConn");
+  EXPECT_SOFT_ASSERT("updatedConn");
+  EXPECT_EQ(before, Populations());
+  ExpectPlaceholder(*m_data);
+  rep::CentUpdTraceDefObject* next = m_data->GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(next) << "still needing an update";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {next}, nullptr);
+  EXPECT_EQ(before + 2, Populations());
+  CheckAgainstTheModel();
+}
+
+// A special leaf holding no column of a component's quantity gives no curve of half-filled columns:
+// the trace keeps its placeholder and needs an update.
+TEST_F(SpecialRoadTest, ASpecialLeafWithoutAQuantityColumnLeavesTheTraceNeedingAnUpdate) {
+  Solution().AddQuantity(L"B", ValueState(1, 15, 1));
+  for (const auto& instance : Solution().GetInstances()) {
+    refhost::ScriptedPush call;
+    auto primary = std::make_shared<DoubleColumn>();
+    primary->AppendValues({1, 2, 3});
+    auto a = std::make_shared<DoubleColumn>();
+    a->AppendValues({1, 2, 3});
+    call.quantities = {L"A"};
+    call.columns = {a};
+    call.primary = primary;
+    instance->SetScript({call});
+  }
+  ShowInANewReport({L"A", L"B"});
+  Update();
+  EXPECT_SOFT_ASSERT("&qtyCol");
+  EXPECT_SOFT_ASSERT("&qtyCol");
+  ExpectPlaceholder(*m_data);
+  EXPECT_EQ(1u, m_data->GetDataColumn(1)->GetCount());
+  rep::CentUpdTraceDefObject* next = m_data->GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(next) << "still needing an update";
+  m_data->ReleaseCentralizedUpdateObject(next);
+  delete static_cast<ICentralizedUpdateObject*>(static_cast<ISolutionPointSetUpdateObject*>(next));
+}
+
 // A matrix quantity on a special leaf is evaluated point by point, one row per element for every
 // component; the product pushes it by script, as a product with matrices would.
 TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
@@ -169,14 +232,7 @@ TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
     call.primary = primary;
     instance->SetScript({call});
   }
-  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"M", L"G"}, Dsd(),
-                             *dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID))
-                                  ->GetPointsetDefinition(),
-                             ExtTraceInfo(), 1, nullptr);
-  std::vector<long> ids;
-  Report(AddReport(L"Matrix", {&trace})).GetTraceIDs(ids);
-  m_traceID = ids.at(0);
-  NewData();
+  ShowInANewReport({L"M", L"G"});
   Update();
   EXPECT_EQ(std::vector<int>({2}), m_unitsAsked);
   ASSERT_EQ(2u, m_data->GetNumCurves());
