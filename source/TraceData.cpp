@@ -394,8 +394,15 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
       familyTargets = std::make_unique<FamilyValueTargets>(sweepValue, sweepColumn, offsetTime, offsetColumn);
   }
 
-  // The interpolation orders go into the components once the walk has created them.
-  std::vector<CharColumn*> interpSlots(colsToBeLoaded.size(), nullptr);
+  // The interpolation orders go into the components once the walk has created them; those never
+  // handed over (a monitor threw during the walk) go with the scope.
+  struct OrdersOfTheWalk {
+    std::vector<CharColumn*> slots;
+    ~OrdersOfTheWalk() {
+      for (CharColumn* column : slots) delete column;
+    }
+  } orders{std::vector<CharColumn*>(colsToBeLoaded.size(), nullptr)};
+  std::vector<CharColumn*>& interpSlots = orders.slots;
   std::vector<CharColumn**> interpColsToBeLoaded;
   for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
     interpColsToBeLoaded.push_back(interpComponent[k] != static_cast<size_t>(-1) ? &interpSlots[k] : nullptr);
@@ -408,9 +415,11 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
     connectivity->Accept(visitor);
     complete = visitor.IsComplete();
   }
-  for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
-    if (interpSlots[k] && interpComponent[k] < GetTraceComponentData().size())
-      GetTraceComponentData()[interpComponent[k]]->SetInterpColumn(interpSlots[k]);
+  for (size_t k = 0; k < colsToBeLoaded.size(); ++k) {
+    if (!interpSlots[k] || interpComponent[k] >= GetTraceComponentData().size()) continue;
+    GetTraceComponentData()[interpComponent[k]]->SetInterpColumn(interpSlots[k]);
+    interpSlots[k] = nullptr;
+  }
   // A curve left out: placeholder data, as for a run that could not evaluate.
   if (!complete) {
     InitializeData();

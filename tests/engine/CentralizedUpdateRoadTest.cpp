@@ -8,6 +8,7 @@
 #include "OutputVariableMgr.h"
 #include "CentUpdTraceDefObject.h"
 #include "EngineFixture.h"
+#include "ThrowingMonitor.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "PopulateTraceDataVisitor.h"
 #include "ReportDataManager.h"
@@ -84,26 +85,6 @@ public:
 private:
   long m_id;
   rep::ReportDataManager& m_mgr;
-};
-
-// A host's monitor that throws at one of its polls (counted from 0), or when told of population.
-class ThrowingMonitor : public RecordingProgressMonitor {
-public:
-  ThrowingMonitor(int throwAtPoll, bool throwOnMessage) : m_throwAt(throwAtPoll), m_throwOnMessage(throwOnMessage) {}
-  void SetMessage(const AString& message) override {
-    RecordingProgressMonitor::SetMessage(message);
-    if (m_throwOnMessage) throw std::runtime_error("monitor failure");
-  }
-  bool IsAbandoned() override {
-    if (m_polls++ == m_throwAt) throw std::runtime_error("monitor failure");
-    return false;
-  }
-  int Polls() const { return m_polls; }
-
-private:
-  int m_throwAt;
-  bool m_throwOnMessage;
-  int m_polls = 0;
 };
 
 // Solution 10 with S(F, L) = F + iL over F = 1 2 3 (minor) and L = 1 2 (major points).
@@ -279,7 +260,7 @@ TEST_F(RoadTest, AThrowingProductLeavesThePlaceholderToTheNextUpdate) {
 TEST_F(RoadTest, AThrowingMonitorLeavesThePlaceholderToTheNextUpdate) {
   // Values in the cache first, so that every run below polls alike.
   ExpectTheNextUpdateToBringTheModel(*MakeTraceData());
-  ThrowingMonitor counting(-1, false);
+  reptest::ThrowingMonitor counting;
   std::unique_ptr<rep::TraceData> counted = MakeTraceData();
   CentralizedUpdateUtility::UpdateObjects(nullptr, {counted->GetCentralizedUpdateObject(false)}, &counting);
   ExpectTheModel(*counted);
@@ -287,21 +268,22 @@ TEST_F(RoadTest, AThrowingMonitorLeavesThePlaceholderToTheNextUpdate) {
   EXPECT_GT(counting.GetTicks(), 0) << "the population ticks";
   const int polls = counting.Polls();
   ASSERT_GE(polls, 3);
+  const int ticks = counting.Ticks();
   struct Case {
     const char* what;
-    int throwAtPoll;
-    bool throwOnMessage;
+    reptest::ThrowAt at;
   };
   const Case cases[] = {
-      {"the first poll, before population", 0, false},
-      {"a poll during population", polls / 2, false},
-      {"the last poll, population done", polls - 1, false},
-      {"the message of population", -1, true},
+      {"the first poll, before population", {0, -1, false}},
+      {"a poll during population", {polls / 2, -1, false}},
+      {"the last poll, population done", {polls - 1, -1, false}},
+      {"the last tick", {-1, ticks - 1, false}},
+      {"the message of population", {-1, -1, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<rep::TraceData> data = MakeTraceData();
-    ThrowingMonitor monitor(c.throwAtPoll, c.throwOnMessage);
+    reptest::ThrowingMonitor monitor(c.at);
     EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {data->GetCentralizedUpdateObject(false)}, &monitor),
                  std::runtime_error);
     ExpectPlaceholder(*data);

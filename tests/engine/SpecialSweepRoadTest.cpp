@@ -1,5 +1,6 @@
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "OutputVariableMgr.h"
 #include "ReportDataManager.h"
 #include "SimValueDataCache.h"
+#include "ThrowingMonitor.h"
 #include "TraceData.h"
 #include "TraceComponentData.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
@@ -83,11 +85,11 @@ protected:
     for (const auto& instance : Solution().GetInstances()) n += instance->GetNumPopulateCalls();
     return n;
   }
-  void Update(bool connectivityOnly = false) {
+  void Update(bool connectivityOnly = false, IProgressMonitor* monitor = nullptr) {
     m_data->SetNeedsUpdate(true);
     rep::CentUpdTraceDefObject* object = m_data->GetCentralizedUpdateObject(connectivityOnly);
     ASSERT_TRUE(object);
-    CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, monitor);
   }
   double At(unsigned component, size_t row) {
     return m_data->GetDataColumn(component)->GetDoubleColumn()->GetValues().at(row);
@@ -214,6 +216,24 @@ TEST_F(SpecialRoadTest, ASpecialLeafWithoutAQuantityColumnLeavesTheTraceNeedingA
   ASSERT_TRUE(next) << "still needing an update";
   m_data->ReleaseCentralizedUpdateObject(next);
   delete static_cast<ICentralizedUpdateObject*>(static_cast<ISolutionPointSetUpdateObject*>(next));
+}
+
+// The orders columns the walk has made by the time a monitor throws go with the failed run.
+TEST_F(SpecialRoadTest, AMonitorThrowingDuringTheBulkFillLeavesThePlaceholder) {
+  Solution().SetSpecialPush(Push::kInterpolationOrders);
+  Update();
+  NewData();
+  reptest::ThrowingMonitor counting;
+  Update(false, &counting);
+  CheckAgainstTheModel();
+  ASSERT_GE(counting.Ticks(), 2);
+  NewData();
+  reptest::ThrowingMonitor throwing({-1, counting.Ticks() - 1, false});
+  EXPECT_THROW(Update(false, &throwing), std::runtime_error);
+  ExpectPlaceholder(*m_data);
+  Update();
+  CheckAgainstTheModel();
+  EXPECT_TRUE(m_data->GetTraceComponentData().at(0)->GetInterpColumn());
 }
 
 // A matrix quantity on a special leaf is evaluated point by point, one row per element for every
