@@ -268,7 +268,7 @@ TEST_F(RoadTest, AThrowingMonitorLeavesThePlaceholderToTheNextUpdate) {
   EXPECT_GT(counting.GetTicks(), 0) << "the population ticks";
   const int polls = counting.Polls();
   ASSERT_GE(polls, 3);
-  const int ticks = counting.Ticks();
+  const int ticks = counting.GetTicks();
   struct Case {
     const char* what;
     reptest::ThrowAt at;

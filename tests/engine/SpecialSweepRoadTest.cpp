@@ -226,9 +226,9 @@ TEST_F(SpecialRoadTest, AMonitorThrowingDuringTheBulkFillLeavesThePlaceholder) {
   reptest::ThrowingMonitor counting;
   Update(false, &counting);
   CheckAgainstTheModel();
-  ASSERT_GE(counting.Ticks(), 2);
+  ASSERT_GE(counting.GetTicks(), 2);
   NewData();
-  reptest::ThrowingMonitor throwing({-1, counting.Ticks() - 1, false});
+  reptest::ThrowingMonitor throwing({-1, counting.GetTicks() - 1, false});
   EXPECT_THROW(Update(false, &throwing), std::runtime_error);
   ExpectPlaceholder(*m_data);
   Update();
