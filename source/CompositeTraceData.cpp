@@ -312,9 +312,9 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
     lists.interpSlots.push_back(nullptr);
   }
 
+  bool complete = true;
   const std::set<Column*> colsToBePopulated(lists.columns.begin(), lists.columns.end());
   ORVEX_ASSERT(lists.columns.size()==lists.interpColumns.size());
-  bool complete = true;
   {
     FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(colsToBePopulated, progress);
     PopulateTraceDataVisitor visitor(lists.values, lists.columns, lists.interpColumns, parser, datasets, progress,
