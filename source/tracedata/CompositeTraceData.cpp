@@ -313,6 +313,7 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
     lists.interpSlots.push_back(nullptr);
   }
 
+  bool complete = true;
   const std::set<Column*> colsToBePopulated(lists.columns.begin(), lists.columns.end());
   ORVEX_ASSERT_TEXT(lists.columns.size()==lists.interpColumns.size(),
                     "colsToBePopulated.size()==interpColsToBePopulated.size()");
@@ -321,8 +322,15 @@ bool CompositeTraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonit
     PopulateTraceDataVisitor visitor(lists.values, lists.columns, lists.interpColumns, parser, datasets, progress,
                                      false, nullptr);
     connectivity->Accept(visitor);
+    complete = visitor.IsComplete();
   }
   lists.InstallInterpColumns();
+  // A curve left out: placeholder data, as for a run that could not evaluate.
+  if (!complete) {
+    InitializeData();
+    mDebugCentUpdObject = nullptr;
+    return false;
+  }
   if (connectivity->GetNumPoints() == 0) InitializeData();
   mDebugCentUpdObject = nullptr;
   return true;

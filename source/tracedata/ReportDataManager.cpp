@@ -31,6 +31,11 @@ namespace {
 
 ICentralizedUpdateObject* AsUpdateObject(CentUpdTraceDefObject* obj) { return static_cast<ISolutionPointSetUpdateObject*>(obj); }
 
+// An imported trace's data is held by its definition, never in the map.
+ImportedTraceDefinition* ImportedTraceOf(const ReportManager* mgr, long traceDefID) {
+  return dynamic_cast<ImportedTraceDefinition*>(mgr ? mgr->FindTrace(traceDefID) : nullptr);
+}
+
 }  // namespace
 
 ReportDataManager::ReportDataManager(ReportManager* mgr) : m_mgr(mgr) {}
@@ -41,9 +46,7 @@ ReportDataManager::~ReportDataManager() {
 }
 
 IAbstractTraceData* ReportDataManager::GetIAbstractTraceData(long traceDefID) {
-  // An imported trace's data is its own, never made here.
-  if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(m_mgr ? m_mgr->FindTrace(traceDefID) : nullptr))
-    return imported->GetTraceData();
+  if (ImportedTraceDefinition* imported = ImportedTraceOf(m_mgr, traceDefID)) return imported->GetTraceData();
   auto it = m_traceData.find(traceDefID);
   if (it != m_traceData.end()) {
     if (auto* data = dynamic_cast<TraceData*>(it->second)) return data->GetTraceDataForDisplay();
@@ -69,7 +72,11 @@ ITraceData* ReportDataManager::GetITraceData(long traceDefID) {
   return dynamic_cast<ITraceData*>(GetIAbstractTraceData(traceDefID));
 }
 
-bool ReportDataManager::HasTraceData(long traceDefID) const { return m_traceData.count(traceDefID) > 0; }
+bool ReportDataManager::HasTraceData(long traceDefID) const {
+  if (const ImportedTraceDefinition* imported = ImportedTraceOf(m_mgr, traceDefID))
+    return imported->GetTraceData() != nullptr;
+  return m_traceData.count(traceDefID) > 0;
+}
 
 bool ReportDataManager::DeleteTraceData(long traceDefID) {
   auto it = m_traceData.find(traceDefID);
@@ -333,7 +340,12 @@ bool ReportDataManager::DeleteTraceDataForCommand(IVelmorCommand* cmd) {
     addByReport(deleted);
     std::set<long> deletedReports;
     info->GetDeletedReportIDs(deletedReports);
-    for (long reportID : deletedReports) info->GetTraceIDsOfDeletedReport(ids, reportID);
+    for (long reportID : deletedReports) {
+      // The info's answer replaces the set it is given: each report's traces come in a set of their own.
+      std::set<long> ofReport;
+      info->GetTraceIDsOfDeletedReport(ofReport, reportID);
+      ids.insert(ofReport.begin(), ofReport.end());
+    }
   } else if (s2) {
     std::map<long, std::set<long>> added;
     info->GetNewTraceIDsByReport(added);

@@ -414,26 +414,45 @@ bool TraceData::PopulateData(CentUpdTraceDefObject& obj, IProgressMonitor* progr
       familyTargets = std::make_unique<FamilyValueTargets>(sweepValue, sweepColumn, offsetTime, offsetColumn);
   }
 
-  // The interpolation orders go into the components once the walk has created them.
-  std::vector<CharColumn*> interpSlots(colsToBeLoaded.size(), nullptr);
+  // The interpolation orders go into the components once the walk has created them; those never
+  // handed over (a monitor threw during the walk) go with the scope.
+  struct OrdersOfTheWalk {
+    std::vector<CharColumn*> slots;
+    ~OrdersOfTheWalk() {
+      for (CharColumn* column : slots) delete column;
+    }
+  } orders{std::vector<CharColumn*>(colsToBeLoaded.size(), nullptr)};
+  std::vector<CharColumn*>& interpSlots = orders.slots;
   std::vector<CharColumn**> interpColsToBeLoaded;
   for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
     interpColsToBeLoaded.push_back(interpComponent[k] != static_cast<size_t>(-1) ? &interpSlots[k] : nullptr);
   ORVEX_ASSERT(colsToBeLoaded.size()==interpColsToBeLoaded.size());
+  bool complete = true;
   {
     FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(columns, progress);
     PopulateTraceDataVisitor visitor(values, colsToBeLoaded, interpColsToBeLoaded, parser, datasets, progress,
                                      onePointPerCurve, familyTargets.get());
     connectivity->Accept(visitor);
+    complete = visitor.IsComplete();
   }
-  for (size_t k = 0; k < colsToBeLoaded.size(); ++k)
-    if (interpSlots[k] && interpComponent[k] < GetTraceComponentData().size())
-      GetTraceComponentData()[interpComponent[k]]->SetInterpColumn(interpSlots[k]);
+  for (size_t k = 0; k < colsToBeLoaded.size(); ++k) {
+    if (!interpSlots[k] || interpComponent[k] >= GetTraceComponentData().size()) continue;
+    GetTraceComponentData()[interpComponent[k]]->SetInterpColumn(interpSlots[k]);
+    interpSlots[k] = nullptr;
+  }
+  // A curve left out: placeholder data, as for a run that could not evaluate.
+  if (!complete) {
+    InitializeData();
+    mDebugCentUpdObject = nullptr;
+    return false;
+  }
   if (connectivity->GetNumPoints() == 0) InitializeData();
   if (convert) ConvertDigitalColumnsToDouble();
   CreateTraceDataForDisplay(progress);
-  mDebugCentUpdObject = nullptr;
+  // Polled while the object is still held: a monitor that throws here leaves the release to the
+  // update object's own way out.
   if (progress) progress->IsAbandoned();
+  mDebugCentUpdObject = nullptr;
   return true;
 }
 

@@ -102,14 +102,15 @@ void CentUpdTraceDefObject::GetNeededLoadUnits(std::vector<CentralizedLoadUnitIn
     for (const auto& entry : mNeededLoadUnits) units.push_back(entry.second);
     return;
   }
-  mLoadUnitsGathered = true;
-  // What the update cannot do without: it then asks for nothing and the trace stays to be updated.
+  // What the update cannot do without: it then asks for nothing and, never having gathered its
+  // units, the trace stays to be updated.
   if (!mQuantityInfo || !mQuantityParser || !mSweepsMediator || !mSubsweeps || !mTraceDefinition ||
       !mLoadContext->loadDefinition)
     return;
   // Data taken out of its manager asks for nothing more.
   ReportManager* manager = mTraceData->GetReportDataManager().GetManager();
   if (!manager) return;
+  mLoadUnitsGathered = true;
   QuantityIDMap quantities;
   MapLeafQuantitiesToSimValueIDs(quantities, *GetQuantityInfo(), manager->GetISimValueInfoCache(), mLoadContext->dsd,
                                  mVersionID);
@@ -152,7 +153,10 @@ void CentUpdTraceDefObject::NotifyOnLoad(const CentralizedLoadUnitInfo& unit, IP
   if (!mTraceData) return;
   const VariableValues& major = unit.GetMajorVariableValues();
   if (mUpdateConnectivityOnly) {
-    if (mNeededLoadUnits.erase(major)) UpdateSpecialSweepConnectivityFromCache(unit);
+    // A point the cache no longer holds stays requested: the trace is then offered the next update.
+    auto requested = mNeededLoadUnits.find(major);
+    if (requested != mNeededLoadUnits.end() && UpdateSpecialSweepConnectivityFromCache(unit))
+      mNeededLoadUnits.erase(requested);
     return;
   }
   const TraceExtendedLoadInfo* info = nullptr;
@@ -188,7 +192,7 @@ void CentUpdTraceDefObject::NotifyOnLoad(const CentralizedLoadUnitInfo& unit, IP
   if (ret_val && !(monitor && monitor->IsAbandoned())) mNeededLoadUnits.erase(requested);
 }
 
-void CentUpdTraceDefObject::UpdateSpecialSweepConnectivityFromCache(const CentralizedLoadUnitInfo& unit) {
+bool CentUpdTraceDefObject::UpdateSpecialSweepConnectivityFromCache(const CentralizedLoadUnitInfo& unit) {
   ORVEX_ASSERT(mSweepsMediator->DoSpecialSweepsExist());
   std::set<long> ids;
   for (size_t i = 0; i < unit.GetNumExtendedLoadInfos(); ++i)
@@ -201,31 +205,67 @@ void CentUpdTraceDefObject::UpdateSpecialSweepConnectivityFromCache(const Centra
   ISimValueDataCache* cache = mTraceData->GetReportDataManager().GetISimValueDataCacheForEdit();
   if (!connectivity || !cache) {
     ORVEX_ASSERT(0);
-    return;
+    return false;
   }
   bool updatedConn = CentUpdUtils::FillSpecialSweepConnectivityFromCache(
       *connectivity, unit.GetMajorVariableValues(), ids, *cache, *mSweepsMediator, mLoadContext->dsd, mVersionID);
   ORVEX_ASSERT(updatedConn);
+  return updatedConn;
 }
 
-void CentUpdTraceDefObject::NotifyDoneUpdate(IProgressMonitor* monitor) {
-  {
-    ScopedProfiler profile("CentUpdTraceDefObject::NotifyDoneUpdate");
-    if (monitor) monitor->IsAbandoned();
-    if (!mTraceData) {
-      delete static_cast<ISolutionPointSetUpdateObject*>(this);
-      return;
+namespace {
+
+// Ends an update on every way out of NotifyDoneUpdate, a host's monitor or product that throws
+// included: the object goes, and a trace whose population did not succeed keeps placeholder data
+// and is offered the next update.
+class DoneUpdateScope {
+public:
+  DoneUpdateScope(CentUpdTraceDefObject& object, AbstractDynamicTraceData* data) : m_object(object), m_data(data) {}
+  ~DoneUpdateScope() {
+    if (m_data && !m_populated) {
+      try {
+        // A population that returned has let go of the object itself.
+        if (!m_populationReturned) m_data->ReleaseCentralizedUpdateObject(&m_object);
+        // No curve of the run that failed stays behind the placeholder.
+        if (SPS2Connectivity* connectivity = m_data->GetConnectivity()) connectivity->ResetPointCurveData();
+        m_data->InitializeData();
+        m_data->SetNeedsUpdate(true);
+      } catch (...) {
+        // Already unwinding: the object must go all the same.
+      }
     }
-    mTraceData->UpdateTraceStateData();
-    // Units never pushed (not loaded, failed, abandoned) leave the trace to be updated again.
-    const bool missing = !mNeededLoadUnits.empty() || !mLoadUnitsGathered || !mQuantityInfo;
-    mTraceData->SetNeedsUpdate(missing);
-    for (const auto& entry : mNeededLoadUnits)
-      if (SPS2Connectivity* connectivity = mTraceData->GetConnectivity())
-        connectivity->DeleteAssociatedStructures(entry.first);
-    mTraceData->PopulateData(*this, monitor);
+    delete static_cast<ISolutionPointSetUpdateObject*>(&m_object);
   }
-  delete static_cast<ISolutionPointSetUpdateObject*>(this);
+  DoneUpdateScope(const DoneUpdateScope&) = delete;
+  DoneUpdateScope& operator=(const DoneUpdateScope&) = delete;
+
+  void PopulationReturned(bool populated) {
+    m_populationReturned = true;
+    m_populated = populated;
+  }
+
+private:
+  CentUpdTraceDefObject& m_object;   // deleted by the scope
+  AbstractDynamicTraceData* m_data;  // not owned; null when the data went before the update ended
+  bool m_populationReturned = false;
+  bool m_populated = false;
+};
+
+}  // namespace
+
+void CentUpdTraceDefObject::NotifyDoneUpdate(IProgressMonitor* monitor) {
+  DoneUpdateScope done(*this, mTraceData);
+  ScopedProfiler profile("CentUpdTraceDefObject::NotifyDoneUpdate");
+  if (monitor) monitor->IsAbandoned();
+  if (!mTraceData) return;
+  mTraceData->UpdateTraceStateData();
+  // Units never pushed (not loaded, failed, abandoned) leave the trace to be updated again.
+  const bool missing = !mNeededLoadUnits.empty() || !mLoadUnitsGathered || !mQuantityInfo;
+  mTraceData->SetNeedsUpdate(missing);
+  for (const auto& entry : mNeededLoadUnits)
+    if (SPS2Connectivity* connectivity = mTraceData->GetConnectivity())
+      connectivity->DeleteAssociatedStructures(entry.first);
+  done.PopulationReturned(mTraceData->PopulateData(*this, monitor));
 }
 
 }  // namespace rep

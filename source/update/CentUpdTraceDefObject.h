@@ -74,7 +74,8 @@ public:
   void DetachTraceData() { mTraceData = nullptr; }
 
 private:
-  void UpdateSpecialSweepConnectivityFromCache(const CentralizedLoadUnitInfo& unit);
+  // False when the connectivity could not be filled from the cache.
+  bool UpdateSpecialSweepConnectivityFromCache(const CentralizedLoadUnitInfo& unit);
 
   AbstractDynamicTraceData* mTraceData;          // not owned
   SweepsVariableInfoMediator2* mSweepsMediator;  // owned

@@ -380,7 +380,10 @@ void PopulateTraceDataVisitor::PopulateMinorPrimarySPS2ConnectivityUsingRegularA
         }
       } else {
         std::vector<TraceComponentColumns*> leftover;
-        if (!BulkPopulateTraceComponents(*leaf, leftover, conn, quantityIDs)) continue;
+        if (!BulkPopulateTraceComponents(*leaf, leftover, conn, quantityIDs)) {
+          m_complete = false;
+          continue;
+        }
         points = static_cast<unsigned>(n);
         for (size_t r = 0; r < leftover.size(); ++r) {
           const std::set<long> ids = CollectQuantityIDsOf(*leftover[r]);
@@ -482,7 +485,7 @@ bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryCon
       continue;
     }
     const Column* qtyCol = cache ? cache->GetQuantityColumn(GetSimValueIDFromValue(sv)) : nullptr;
-    ORVEX_ASSERT(&qtyCol);
+    ORVEX_ASSERT_TEXT(qtyCol, "&qtyCol");
     if (!qtyCol) return false;
     const Column* orders = record.interpOrderSlot && !fn && cache
                                ? cache->GetQuantityInterpOrderColumn(GetSimValueIDFromValue(sv))

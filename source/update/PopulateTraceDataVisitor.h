@@ -59,6 +59,9 @@ public:
   void Visit(const MinorPrimarySPS2Connectivity& connectivity) override;
   void Visit(const MajorPrimarySPS2Connectivity& connectivity) override;
 
+  // False once a leaf could not be filled: its curve is left out, and the trace needs another update.
+  bool IsComplete() const { return m_complete; }
+
   static unsigned LocalBlindlyUpdateTraceColumns(const std::vector<TraceComponentColumns*>& records, Provider& provider);
   static unsigned UpdateOneComponentColumn(const TraceComponentColumns& record, Provider& provider);
 
@@ -89,6 +92,7 @@ private:
   bool mPopulateOnlyOnePtPerCurve;
   IProgressMonitor* m_monitor;        // not owned, may be null
   std::unique_ptr<FamilyValueTargets> m_familyTargets;
+  bool m_complete = true;
 };
 
 }  // namespace rep

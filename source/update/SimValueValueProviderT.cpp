@@ -67,7 +67,8 @@ const typename SimValueValueProviderT<Parser>::Resolved& SimValueValueProviderT<
     const ValueBase* asking) {
   for (const Resolved& r : m_resolved) {
     if (r.asking != asking) continue;
-    ORVEX_ASSERT(r.column);
+    // Each read of a quantity without column complains, as the first did.
+    ORVEX_ASSERT_TEXT(r.column, "col");
     return r;
   }
   const long id = rep::GetSimValueIDFromValue(asking);
@@ -82,11 +83,21 @@ const typename SimValueValueProviderT<Parser>::Resolved& SimValueValueProviderT<
   return m_resolved.back();
 }
 
+namespace {
+
+// A row outside the column (-1 when the cache has none for the current variation) reads as
+// invalid, with the complaint of the column's own reads.
+bool RowInside(long row, size_t count) {
+  const bool inside = row >= 0 && static_cast<size_t>(row) < count;
+  ORVEX_ASSERT_TEXT(inside, "i<GetCount()");
+  return inside;
+}
+
+}  // namespace
+
 template <class Parser>
 int SimValueValueProviderT<Parser>::RowIn(const Column& column) const {
-  // A row outside the column (-1 when the cache has none for the current variation) reads as invalid.
-  bool inside = m_row >= 0 && static_cast<size_t>(m_row) < column.GetCount();
-  return inside ? m_row : -1;
+  return RowInside(m_row, column.GetCount()) ? m_row : -1;
 }
 
 template <class Parser>
@@ -113,7 +124,7 @@ double SimValueValueProviderT<Parser>::GetValue(const ValueBase* asking) {
   const DoubleColumn* qtyCol = r.doubles;
   ORVEX_ASSERT(qtyCol);
   const auto* values = r.doubleValues;
-  if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return DoubleColumn::kInvalidValue;
+  if (!values || !RowInside(m_row, values->size())) return DoubleColumn::kInvalidValue;
   return (*values)[static_cast<size_t>(m_row)];
 }
 
@@ -130,7 +141,7 @@ AComplex<double> SimValueValueProviderT<Parser>::GetComplexValue(const ValueBase
   const ComplexColumn* qtyCol = r.complex;
   ORVEX_ASSERT(qtyCol);
   const auto* values = r.complexValues;
-  if (!values || m_row < 0 || static_cast<size_t>(m_row) >= values->size()) return ComplexColumn::kInvalidValue;
+  if (!values || !RowInside(m_row, values->size())) return ComplexColumn::kInvalidValue;
   return (*values)[static_cast<size_t>(m_row)];
 }
 
@@ -142,7 +153,7 @@ void RowsFrom(const std::vector<T>& values, int first, size_t n, const T& invali
   out.assign(n, invalid);
   for (size_t i = 0; i < n; ++i) {
     const long row = static_cast<long>(first) + static_cast<long>(i);
-    if (row >= 0 && static_cast<size_t>(row) < values.size()) out[i] = values[static_cast<size_t>(row)];
+    if (RowInside(row, values.size())) out[i] = values[static_cast<size_t>(row)];
   }
 }
 
@@ -183,7 +194,7 @@ namespace {
 template <class ColumnKind, class Record>
 const Record* RecordAt(const ColumnKind* qtyCol, int row) {
   ORVEX_ASSERT(qtyCol);
-  if (!qtyCol || row < 0 || static_cast<size_t>(row) >= qtyCol->GetCount()) return &ColumnKind::kInvalidValue;
+  if (!qtyCol || !RowInside(row, qtyCol->GetCount())) return &ColumnKind::kInvalidValue;
   return &qtyCol->GetValues()[static_cast<size_t>(row)];
 }
 

@@ -1,11 +1,14 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "quantities/OutputVariableMgr.h"
 #include "update/CentUpdTraceDefObject.h"
 #include "EngineFixture.h"
+#include "ThrowingMonitor.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "update/PopulateTraceDataVisitor.h"
 #include "tracedata/ReportDataManager.h"
@@ -54,7 +57,7 @@ public:
     ++populations;
     x.ClearValues();
     y.ClearValues();
-    if (!object.GetQuantityInfo()) return false;
+    if (!object.GetQuantityInfo() || !object.GetSweepsMediator()) return false;
     rep::VersionedQuantityParser* parser = object.GetQuantityParser();
     std::vector<Value> expressions;
     {
@@ -145,6 +148,48 @@ protected:
     }
   }
 
+  // Computed data of the fixture's trace, as its manager would make it: placeholder data.
+  std::unique_ptr<rep::TraceData> MakeTraceData() {
+    auto* td = dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID));
+    auto data = std::make_unique<rep::TraceData>(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
+                                                 rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
+    data->InitializeData();
+    return data;
+  }
+  static void ExpectPlaceholder(rep::TraceData& data) {
+    EXPECT_FALSE(data.HasData());
+    ASSERT_EQ(1u, data.GetNumCurves());
+    ASSERT_EQ(2u, data.GetNumComponents());
+    for (unsigned c = 0; c < 2; ++c) {
+      ASSERT_EQ(1u, data.GetDataColumn(c)->GetCount());
+      EXPECT_TRUE(data.GetDataColumn(c)->IsInvalidAt(0));
+    }
+  }
+  static void ExpectTheModel(rep::TraceData& data) {
+    ASSERT_TRUE(data.HasData());
+    ASSERT_EQ(2u, data.GetNumCurves());
+    for (unsigned curve = 0; curve < 2; ++curve) {
+      ASSERT_EQ(3u, data.GetNumPointsInCurve(curve));
+      for (unsigned k = 0; k < 3; ++k) {
+        const size_t row = data.GetCurveOffset(curve) + k;
+        const double lv = curve + 1.0, fv = k + 1.0;
+        EXPECT_DOUBLE_EQ(fv, data.GetDataColumn(0)->GetDoubleColumn()->GetValues()[row]);
+        EXPECT_NEAR(std::hypot(fv, lv) * lv, data.GetDataColumn(1)->GetDoubleColumn()->GetValues()[row], 1e-12);
+      }
+    }
+  }
+  void SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure failure) {
+    for (const auto& instance : m_solutions.FindSolution(10)->GetInstances()) instance->SetPushFailure(failure);
+  }
+  // Offered the next update (still needing one), which then brings the model's values.
+  void ExpectTheNextUpdateToBringTheModel(rep::TraceData& data) {
+    rep::CentUpdTraceDefObject* next = data.GetCentralizedUpdateObject(false);
+    ASSERT_TRUE(next) << "the trace still needs an update";
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {next}, nullptr);
+    ExpectTheModel(data);
+    EXPECT_EQ(nullptr, data.GetCentralizedUpdateObject(false)) << "up to date";
+  }
+
   rep::SimValueDataCache m_cache;
   rep::OutputVariableMgr m_user{&m_solutions};
   SubsweepDefParamsContainer m_defs;
@@ -200,6 +245,76 @@ TEST_F(RoadTest, AbandonedOrFailedRunsLeaveTheTraceNeedingAnUpdate) {
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_SOFT_ASSERT("ret_val");
   EXPECT_TRUE(m_data->needsUpdate) << "a failed push is never up to date with values missing";
+}
+
+TEST_F(RoadTest, AThrowingProductLeavesThePlaceholderToTheNextUpdate) {
+  std::unique_ptr<rep::TraceData> data = MakeTraceData();
+  SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure::kThrow);
+  EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {data->GetCentralizedUpdateObject(false)}, nullptr),
+               std::runtime_error);
+  ExpectPlaceholder(*data);
+  SetPushFailure(refhost::ReferenceSolutionInstance::PushFailure::kNone);
+  ExpectTheNextUpdateToBringTheModel(*data);
+}
+
+TEST_F(RoadTest, AThrowingMonitorLeavesThePlaceholderToTheNextUpdate) {
+  // Values in the cache first, so that every run below polls alike.
+  ExpectTheNextUpdateToBringTheModel(*MakeTraceData());
+  reptest::ThrowingMonitor counting;
+  std::unique_ptr<rep::TraceData> counted = MakeTraceData();
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {counted->GetCentralizedUpdateObject(false)}, &counting);
+  ExpectTheModel(*counted);
+  EXPECT_EQ(std::vector<AString>({L"Populating trace data"}), counting.GetMessages());
+  EXPECT_GT(counting.GetTicks(), 0) << "the population ticks";
+  const int polls = counting.Polls();
+  ASSERT_GE(polls, 3);
+  const int ticks = counting.GetTicks();
+  struct Case {
+    const char* what;
+    reptest::ThrowAt at;
+  };
+  const Case cases[] = {
+      {"the first poll, before population", {0, -1, false}},
+      {"a poll during population", {polls / 2, -1, false}},
+      {"the last poll, population done", {polls - 1, -1, false}},
+      {"the last tick", {-1, ticks - 1, false}},
+      {"the message of population", {-1, -1, true}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<rep::TraceData> data = MakeTraceData();
+    reptest::ThrowingMonitor monitor(c.at);
+    EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {data->GetCentralizedUpdateObject(false)}, &monitor),
+                 std::runtime_error);
+    ExpectPlaceholder(*data);
+    ExpectTheNextUpdateToBringTheModel(*data);
+  }
+}
+
+TEST_F(RoadTest, AUnitDeliveredTwiceOrAskedForTwiceIsLoadedOnce) {
+  rep::CentUpdTraceDefObject* object = MakeObject();
+  std::vector<CentralizedLoadUnitInfo> first, second;
+  object->GetNeededLoadUnits(first);
+  object->GetNeededLoadUnits(second);
+  ASSERT_EQ(2u, first.size());
+  ASSERT_EQ(first.size(), second.size());
+  for (size_t i = 0; i < first.size(); ++i) EXPECT_TRUE(first[i].IsSameUnitAs(second[i]));
+  CentralizedUpdateUtility::GetTestScript().deliverTwice = 0;
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+  for (const auto& instance : m_solutions.FindSolution(10)->GetInstances())
+    EXPECT_EQ(1, instance->GetNumPopulateCalls()) << "each point pushed once";
+  EXPECT_FALSE(m_data->needsUpdate);
+  CheckColumnsAgainstTheModel();
+}
+
+TEST_F(RoadTest, AnObjectThatCannotAskForItsUnitsLeavesTheTraceNeedingAnUpdate) {
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {MakeObject()}, nullptr);
+  ASSERT_FALSE(m_data->needsUpdate);
+  // Without a mediator or subsweeps (taken over by the object) there is nothing to ask for.
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {new rep::CentUpdTraceDefObject(m_data.get(), nullptr, nullptr, {}, false)},
+                                          nullptr);
+  EXPECT_SOFT_ASSERT("mSweepsMediator");
+  EXPECT_TRUE(m_data->needsUpdate);
 }
 
 TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) {
@@ -340,18 +455,99 @@ TEST_F(RoadTest, ReportDataManagerHandsOutDataAndUpdateObjects) {
   CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr);
 }
 
+// The host hands the command to the manager once it is done, undone or redone; by then every
+// trace shown has data again, the touched ones included.
 TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
   rep::ReportDataManager& dm = *Mgr().GetDataManager();
-  ASSERT_TRUE(dm.GetITraceData(m_traceID));
-  VelmorCommand rename;
-  const long reportID = Mgr().GetReportIDOfTrace(m_traceID);
-  EXPECT_TRUE(Mgr().RenameReport(L"S", reportID, &rename));
-  EXPECT_FALSE(Mgr().UpdateTraceDataOnCommand(&rename)) << "no trace concerned";
-  EXPECT_TRUE(dm.HasTraceData(m_traceID));
-  VelmorCommand erase;
-  EXPECT_TRUE(Mgr().DeleteTraceDefinition(m_traceID, &erase));
-  EXPECT_TRUE(Mgr().UpdateTraceDataOnCommand(&erase));
-  EXPECT_FALSE(dm.HasTraceData(m_traceID));
+  rep::IBaseTraceDefinition* model = Mgr().GetTraceDefinition(m_traceID);
+  enum Touch { kNothing, kNewTrace, kEditedTrace, kEditedAndUpdated, kDeletedTrace, kOneReport, kTwoReports };
+  struct Case {
+    Touch touch;
+    bool dropsDoing, dropsUndoing, dropsRedoing;
+    const char* what;
+  };
+  const Case cases[] = {
+      {kNothing, false, false, false, "a renamed report"},
+      {kNewTrace, false, true, false, "a new trace"},
+      {kEditedTrace, false, true, true, "an edited trace"},
+      {kEditedAndUpdated, false, false, false, "an edited trace the command has updated"},
+      {kDeletedTrace, true, false, true, "a deleted trace"},
+      {kOneReport, true, false, true, "a deleted report"},
+      {kTwoReports, true, false, true, "two deleted reports"},
+  };
+  auto traceIDs = [&](long reportID) {
+    std::vector<long> ids;
+    Report(reportID).GetTraceIDs(ids);
+    return ids;
+  };
+  auto showEveryTrace = [&] {
+    std::vector<long> reports;
+    Mgr().GetReportIDs(reports);
+    for (long reportID : reports)
+      for (long id : traceIDs(reportID)) EXPECT_TRUE(dm.GetITraceData(id));
+  };
+  for (const Case& c : cases) {
+    for (VelmorCommand::State state : {VelmorCommand::kDoing, VelmorCommand::kUndoing, VelmorCommand::kRedoing}) {
+      SCOPED_TRACE(std::string(c.what) + (state == VelmorCommand::kDoing     ? ", doing"
+                                          : state == VelmorCommand::kUndoing ? ", undoing"
+                                                                             : ", redoing"));
+      const long a = AddReport(L"A", {model, model});
+      const long b = AddReport(L"B", {model});
+      const std::vector<long> inA = traceIDs(a), inB = traceIDs(b);
+      std::vector<long> touched;
+      VelmorCommand cmd;
+      switch (c.touch) {
+        case kNothing:
+          EXPECT_TRUE(Mgr().RenameReport(L"S", a, &cmd));
+          break;
+        case kNewTrace:
+          EXPECT_TRUE(Mgr().AddTraceDefinition(touched, {model}, a, &cmd));
+          break;
+        case kEditedTrace:
+        case kEditedAndUpdated:
+          EXPECT_TRUE(Mgr().RenameTraceDefinition(L"Edited", inA[0], &cmd));
+          if (c.touch == kEditedAndUpdated) {
+            EXPECT_TRUE(rep::MarkTracesUpdatedInCommand(&cmd, &m_owner));
+          }
+          touched = {inA[0]};
+          break;
+        case kDeletedTrace:
+          EXPECT_TRUE(Mgr().DeleteTraceDefinition(inA[0], &cmd));
+          touched = {inA[0]};
+          break;
+        case kOneReport:
+          EXPECT_TRUE(Mgr().DeleteReportDefinitions({b}, &cmd));
+          touched = inB;
+          break;
+        case kTwoReports:
+          EXPECT_TRUE(Mgr().DeleteReportDefinitions({a, b}, &cmd));
+          touched = inA;
+          touched.insert(touched.end(), inB.begin(), inB.end());
+          break;
+      }
+      cmd.EndDo();
+      showEveryTrace();
+      if (state != VelmorCommand::kDoing) {
+        cmd.Undo();
+        showEveryTrace();
+      }
+      if (state == VelmorCommand::kRedoing) {
+        cmd.Redo();
+        showEveryTrace();
+      }
+      const bool drops = state == VelmorCommand::kDoing     ? c.dropsDoing
+                         : state == VelmorCommand::kUndoing ? c.dropsUndoing
+                                                            : c.dropsRedoing;
+      const VelmorCommand::State after = cmd.GetState();
+      cmd.SetState(state);
+      EXPECT_EQ(drops, Mgr().UpdateTraceDataOnCommand(&cmd));
+      cmd.SetState(after);
+      for (long id : touched) EXPECT_EQ(!drops, dm.HasTraceData(id)) << "trace " << id;
+      EXPECT_TRUE(dm.HasTraceData(m_traceID)) << "a trace the command did not touch";
+      for (long id : touched) dm.DeleteTraceData(id);
+      Mgr().DeleteReportDefinitionsWithoutUndo({a, b});
+    }
+  }
 }
 
 // Runs the update of the report's traces, answering whether any trace needed one.

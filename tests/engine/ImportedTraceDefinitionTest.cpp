@@ -93,6 +93,31 @@ TEST_F(ImportedTraceDefinitionTest, SetTraceDataKeepsWhatItHoldsAndRefusesOtherK
   EXPECT_EQ(nullptr, trace->GetTraceData());
 }
 
+TEST_F(ImportedTraceDefinitionTest, DataManagerAnswersWhetherTheDefinitionHoldsData) {
+  rep::ReportDataManager& dm = *Mgr().GetDataManager();
+  std::unique_ptr<ImportedTraceDefinition> plain = MakeImported(PlainData(0));
+  std::unique_ptr<ImportedTraceDefinition> composite = MakeImported(CompositeData(0));
+  std::unique_ptr<ImportedTraceDefinition> empty = MakeImported(nullptr);
+  EXPECT_SOFT_ASSERT("dynamic_cast<ConcreteTraceData*>(data)||dynamic_cast<ConcreteCompositeTraceData*>(data)");
+  struct Case {
+    const char* what;
+    ImportedTraceDefinition* trace;
+    bool holds;
+  };
+  const Case cases[] = {
+      {"plain stored data", &AddToReport(*plain), true},
+      {"composite stored data", &AddToReport(*composite), true},
+      {"no data", &AddToReport(*empty), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.holds, dm.HasTraceData(c.trace->GetID()));
+    EXPECT_EQ(c.trace->GetTraceData(), dm.GetIAbstractTraceData(c.trace->GetID()));
+    EXPECT_FALSE(dm.DeleteTraceData(c.trace->GetID())) << "nothing of it in the manager's own data";
+    EXPECT_EQ(c.holds, dm.HasTraceData(c.trace->GetID()));
+  }
+}
+
 TEST_F(ImportedTraceDefinitionTest, ClonesAndCopiesAreIndependent) {
   std::unique_ptr<ImportedTraceDefinition> source = MakeImported(PlainData(0));
   const std::string sourceText = Text(source->GetTraceData());

@@ -139,6 +139,14 @@ TEST_F(PopulationTest, OnePointPerCurve) {
   ASSERT_EQ(2u, connectivity->GetFamilyCount());
   EXPECT_EQ(1u, connectivity->GetNumPointsInFamily(0));
   EXPECT_EQ(std::vector<double>({1, 1}), x.GetValues()) << "the first primary value of each leaf";
+  ASSERT_EQ(2u, y.GetCount());
+  for (unsigned curve = 0; curve < 2; ++curve) {
+    VariableValues family;
+    connectivity->GetVariableValuesForCurve(family, curve);
+    const double lv = family.GetVariableValue(l)->GetValue();
+    EXPECT_NEAR(std::hypot(1.0, lv) * lv, y.GetValues()[connectivity->GetFamilyOffset(curve)], 1e-12)
+        << "mag(S)*L at the first primary value of L=" << lv;
+  }
   EXPECT_EQ(3, datasets.GetCurrentPointIndex()) << "the running index moved by the leaf's count";
 }
 

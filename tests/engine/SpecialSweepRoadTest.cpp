@@ -1,5 +1,6 @@
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "quantities/SimValueDataCache.h"
 #include "tracedata/TraceData.h"
 #include "tracedata/TraceComponentData.h"
+#include "ThrowingMonitor.h"
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 #include "orvex/centupd/RecordingProgressMonitor.h"
 #include "postorvex/columns/Column.h"
@@ -67,16 +69,27 @@ protected:
     m_data = std::make_unique<rep::TraceData>(*Mgr().GetDataManager(), m_traceID, td->GetVersionID(),
                                               rep::GetVersionIDForPostprocessing(&m_solutions, Dsd()));
   }
+  // The fixture's trace becomes one of these components over the same sweeps, in a report of its own.
+  void ShowInANewReport(const std::vector<AString>& expressions) {
+    rep::TraceDefinition trace(Mgr(), expressions, Dsd(),
+                               *dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID))
+                                    ->GetPointsetDefinition(),
+                               ExtTraceInfo(), 1, nullptr);
+    std::vector<long> ids;
+    Report(AddReport(L"Shown", {&trace})).GetTraceIDs(ids);
+    m_traceID = ids.at(0);
+    NewData();
+  }
   int Populations() {
     int n = 0;
     for (const auto& instance : Solution().GetInstances()) n += instance->GetNumPopulateCalls();
     return n;
   }
-  void Update(bool connectivityOnly = false) {
+  void Update(bool connectivityOnly = false, IProgressMonitor* monitor = nullptr) {
     m_data->SetNeedsUpdate(true);
     rep::CentUpdTraceDefObject* object = m_data->GetCentralizedUpdateObject(connectivityOnly);
     ASSERT_TRUE(object);
-    CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, nullptr);
+    CentralizedUpdateUtility::UpdateObjects(nullptr, {object}, monitor);
   }
   double At(unsigned component, size_t row) {
     return m_data->GetDataColumn(component)->GetDoubleColumn()->GetValues().at(row);
@@ -154,6 +167,76 @@ TEST_F(SpecialRoadTest, ConnectivityOnlyRefillsFromTheCacheWithoutAPush) {
   CheckAgainstTheModel();
 }
 
+// Placeholder data: one invalid point.
+void ExpectPlaceholder(rep::TraceData& data) {
+  EXPECT_FALSE(data.HasData());
+  ASSERT_EQ(1u, data.GetNumCurves());
+  ASSERT_EQ(1u, data.GetDataColumn(0)->GetCount());
+  EXPECT_TRUE(data.GetDataColumn(0)->IsInvalidAt(0));
+}
+
+// When the cache no longer holds the values, the refill leaves the trace to a full update.
+TEST_F(SpecialRoadTest, ConnectivityOnlyRefillWithoutTheValuesLeavesTheTraceNeedingAnUpdate) {
+  Update();
+  m_cache.ClearAll();
+  const int before = Populations();
+  Update(true);
+  EXPECT_SOFT_ASSERT("updatedConn");
+  EXPECT_SOFT_ASSERT("updatedConn");
+  EXPECT_EQ(before, Populations());
+  ExpectPlaceholder(*m_data);
+  rep::CentUpdTraceDefObject* next = m_data->GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(next) << "still needing an update";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {next}, nullptr);
+  EXPECT_EQ(before + 2, Populations());
+  CheckAgainstTheModel();
+}
+
+// A special leaf holding no column of a component's quantity gives no curve of half-filled columns:
+// the trace keeps its placeholder and needs an update.
+TEST_F(SpecialRoadTest, ASpecialLeafWithoutAQuantityColumnLeavesTheTraceNeedingAnUpdate) {
+  Solution().AddQuantity(L"B", ValueState(1, 15, 1));
+  for (const auto& instance : Solution().GetInstances()) {
+    refhost::ScriptedPush call;
+    auto primary = std::make_shared<DoubleColumn>();
+    primary->AppendValues({1, 2, 3});
+    auto a = std::make_shared<DoubleColumn>();
+    a->AppendValues({1, 2, 3});
+    call.quantities = {L"A"};
+    call.columns = {a};
+    call.primary = primary;
+    instance->SetScript({call});
+  }
+  ShowInANewReport({L"A", L"B"});
+  Update();
+  EXPECT_SOFT_ASSERT("&qtyCol");
+  EXPECT_SOFT_ASSERT("&qtyCol");
+  ExpectPlaceholder(*m_data);
+  EXPECT_EQ(1u, m_data->GetDataColumn(1)->GetCount());
+  rep::CentUpdTraceDefObject* next = m_data->GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(next) << "still needing an update";
+  m_data->ReleaseCentralizedUpdateObject(next);
+  delete static_cast<ICentralizedUpdateObject*>(static_cast<ISolutionPointSetUpdateObject*>(next));
+}
+
+// The orders columns the walk has made by the time a monitor throws go with the failed run.
+TEST_F(SpecialRoadTest, AMonitorThrowingDuringTheBulkFillLeavesThePlaceholder) {
+  Solution().SetSpecialPush(Push::kInterpolationOrders);
+  Update();
+  NewData();
+  reptest::ThrowingMonitor counting;
+  Update(false, &counting);
+  CheckAgainstTheModel();
+  ASSERT_GE(counting.GetTicks(), 2);
+  NewData();
+  reptest::ThrowingMonitor throwing({-1, counting.GetTicks() - 1, false});
+  EXPECT_THROW(Update(false, &throwing), std::runtime_error);
+  ExpectPlaceholder(*m_data);
+  Update();
+  CheckAgainstTheModel();
+  EXPECT_TRUE(m_data->GetTraceComponentData().at(0)->GetInterpColumn());
+}
+
 // A matrix quantity on a special leaf is evaluated point by point, one row per element for every
 // component; the product pushes it by script, as a product with matrices would.
 TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
@@ -170,14 +253,7 @@ TEST_F(SpecialRoadTest, MatrixQuantityGivesOneRowPerElementOnASpecialLeaf) {
     call.primary = primary;
     instance->SetScript({call});
   }
-  rep::TraceDefinition trace(Mgr(), std::vector<AString>{L"M", L"G"}, Dsd(),
-                             *dynamic_cast<rep::TraceDefinition*>(Mgr().GetTraceDefinition(m_traceID))
-                                  ->GetPointsetDefinition(),
-                             ExtTraceInfo(), 1, nullptr);
-  std::vector<long> ids;
-  Report(AddReport(L"Matrix", {&trace})).GetTraceIDs(ids);
-  m_traceID = ids.at(0);
-  NewData();
+  ShowInANewReport({L"M", L"G"});
   Update();
   EXPECT_EQ(std::vector<int>({2}), m_unitsAsked);
   ASSERT_EQ(2u, m_data->GetNumCurves());

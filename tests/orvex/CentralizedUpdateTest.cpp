@@ -67,13 +67,16 @@ public:
   void IgnoreNotification(const void*) override { m_log.push_back(m_name + " ignore"); }
   void NotifyDoneUpdate(IProgressMonitor*) override {
     m_log.push_back(m_name + " done");
+    const bool throws = m_throwOnDone;
     delete this;
+    if (throws) throw std::runtime_error("object failure when done");
   }
   static Variable* Var() {
     static Variable v(L"L", Units::kNoUnit);
     return &v;
   }
   bool m_throwOnLoad = false;
+  bool m_throwOnDone = false;
   static int s_alive;
 
 private:
@@ -138,6 +141,25 @@ TEST(CentralizedUpdate, FailedLoadsAbandonAndThrowsStillEndEveryObject) {
     EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, {new Object("A", {1, 2}, log)}, nullptr),
                  std::runtime_error);
     EXPECT_EQ(Log({"A load 1 A", "A done"}), log);
+  }
+  struct DoneCase {
+    const char* why;
+    bool alsoOnLoad;
+    Log expected;
+  };
+  const DoneCase doneCases[] = {
+      {"on an untroubled run", false, {"A ignore", "B load 1 B", "C ignore", "A done", "B done", "C done"}},
+      {"after a throw on load", true, {"A ignore", "B load 1 B", "A done", "B done", "C done"}},
+  };
+  for (const DoneCase& c : doneCases) {
+    SCOPED_TRACE(c.why);
+    Log log;
+    auto* thrower = new Object("B", {1}, log);
+    thrower->m_throwOnDone = true;
+    thrower->m_throwOnLoad = c.alsoOnLoad;
+    std::vector<ICentralizedUpdateObject*> objects{new Object("A", {}, log), thrower, new Object("C", {}, log)};
+    EXPECT_THROW(CentralizedUpdateUtility::UpdateObjects(nullptr, objects, nullptr), std::runtime_error);
+    EXPECT_EQ(c.expected, log) << "the objects after the one that throws when done end too";
   }
   EXPECT_EQ(0, Object::s_alive);
 }

@@ -1,6 +1,7 @@
 #include "orvex/centupd/CentralizedUpdateUtility.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <stdexcept>
 
@@ -92,13 +93,21 @@ bool CentralizedUpdateUtility::UpdateObjects(IDerivedDataManager* manager,
                                              IProgressMonitor* monitor) {
   const TestScript script = Script();
   std::vector<bool> done(objects.size(), false);
+  // Every object is told, each deleting itself, even after one of them throws (a host's monitor
+  // may); the first exception goes on to the caller.
   auto finish = [&]() {
+    std::exception_ptr first;
     for (size_t i = 0; i < objects.size(); ++i) {
       if (done[i] || !objects[i]) continue;
       done[i] = true;
       Record(objects[i], "done", -1);
-      objects[i]->NotifyDoneUpdate(monitor);
+      try {
+        objects[i]->NotifyDoneUpdate(monitor);
+      } catch (...) {
+        if (!first) first = std::current_exception();
+      }
     }
+    if (first) std::rethrow_exception(first);
   };
 
   bool allLoaded = true;
