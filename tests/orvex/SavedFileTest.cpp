@@ -49,7 +49,8 @@ io::CBlock BigBlock() {
 // The system's writes, refused with ENOSPC once `budget` bytes went through: a disk that fills up.
 class SavedFileFailingAfter : public io::SavedFile {
 public:
-  SavedFileFailingAfter(const std::string& path, size_t budget) : SavedFile(path), m_budget(budget) {}
+  SavedFileFailingAfter(const std::string& path, size_t budget, Flush flush)
+      : SavedFile(path, flush), m_budget(budget) {}
 
 protected:
   ssize_t WriteSome(int fd, const char* data, size_t n) override {
@@ -180,13 +181,16 @@ TEST(SavedFile, KeepsPermissionsAndWritesThroughLinks) {
 // beside it, and the failure is answered.
 TEST(SavedFile, SaveFailingPartWayLeavesTheOldFile) {
   const std::string written(300000, 'n');
+  using Flush = io::SavedFile::Flush;
   struct Case {
     const char* before;  // null: no file there
     size_t budget;       // bytes written before the disk is full
+    Flush flush;
   };
   const Case cases[] = {
-      {"old project text", 0}, {"old project text", 1}, {"old project text", 65536},
-      {"old project text", 299999}, {nullptr, 4096},
+      {"old project text", 0, Flush::kToDisk},          {"old project text", 1, Flush::kToDisk},
+      {"old project text", 65536, Flush::kToDisk},      {"old project text", 299999, Flush::kToDisk},
+      {nullptr, 4096, Flush::kToDisk},                  {"old cache", 65536, Flush::kLeftToTheSystem},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.budget);
@@ -194,7 +198,7 @@ TEST(SavedFile, SaveFailingPartWayLeavesTheOldFile) {
     const std::string path = dir.File("p.txt");
     if (c.before) WriteFile(path, c.before);
     const std::set<std::string> names = NamesIn(dir.Path());
-    SavedFileFailingAfter out(path, c.budget);
+    SavedFileFailingAfter out(path, c.budget, c.flush);
     ASSERT_TRUE(out.Ok());
     bool all = true;
     for (size_t at = 0; at < written.size(); at += 65536)

@@ -59,7 +59,7 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-SavedFile::SavedFile(const std::string& path) : m_target(FollowLinks(path)) {
+SavedFile::SavedFile(const std::string& path, Flush flush) : m_target(FollowLinks(path)), m_flush(flush) {
   struct stat st;
   const bool exists = !m_target.empty() && ::stat(m_target.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
@@ -108,7 +108,7 @@ bool SavedFile::Close() {
     return !m_failed;
   }
   // Flushed before the rename: else a crash soon after could leave the new name on no bytes.
-  if (!m_failed && ::fsync(m_fd) != 0) m_failed = true;
+  if (!m_failed && m_flush == Flush::kToDisk && ::fsync(m_fd) != 0) m_failed = true;
   if (::close(m_fd) != 0) m_failed = true;
   m_fd = -1;
   if (!m_failed && ::rename(m_new.c_str(), m_target.c_str()) != 0) m_failed = true;
@@ -118,7 +118,7 @@ bool SavedFile::Close() {
     return false;
   }
   m_new.clear();
-  SyncFolderOf(m_target);
+  if (m_flush == Flush::kToDisk) SyncFolderOf(m_target);
   return true;
 }
 

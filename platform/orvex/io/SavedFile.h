@@ -18,8 +18,13 @@ namespace io {
 // A target that is there and is no regular file (a device) is written directly.
 class ORVEX_API SavedFile {
 public:
+  // Whether Close waits until the new file is on the disk before the rename. Without it a crash soon
+  // after a save may leave the target empty (on file systems that do not flush before the rename):
+  // only for files that can be made again and whose reader refuses a damaged one.
+  enum class Flush { kToDisk, kLeftToTheSystem };
+
   // Opens the new file; Ok() tells whether it could (a folder that cannot be written: false).
-  explicit SavedFile(const std::string& path);
+  explicit SavedFile(const std::string& path, Flush flush = Flush::kToDisk);
   // Closes as Close does.
   virtual ~SavedFile();
   SavedFile(const SavedFile&) = delete;
@@ -42,6 +47,7 @@ private:
   int m_fd = -1;           // -1 when it could not be opened or is closed
   std::string m_target;    // the file replaced, links followed
   std::string m_new;       // the file written beside it; empty when the target is written directly
+  Flush m_flush;
   bool m_failed = false;
 };
 

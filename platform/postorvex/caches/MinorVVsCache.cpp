@@ -324,7 +324,9 @@ bool MinorVVsCache::Write() {
   m_service->GetFullPath(path, kDirectory, m_file);
   std::string bytes;
   WriteToBytes(bytes);
-  io::SavedFile out(path.ToNarrow());
+  // A cache can be made again and a damaged file is refused when read: replaced whole, but not
+  // waited for on the disk, which for a thousand minor files took many times the writing.
+  io::SavedFile out(path.ToNarrow(), io::SavedFile::Flush::kLeftToTheSystem);
   out.Write(bytes.data(), bytes.size());
   return out.Close();
 }
