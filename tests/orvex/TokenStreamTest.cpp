@@ -270,7 +270,7 @@ TEST(TokenStream, FileStreamModes) {
     io::CToken_ostream out(file, 0x20);
     out << CBlock_value(2);
   }
-  EXPECT_EQ("2", reptest::ReadFileBytes(file.ToNarrow())) << "0x20 truncates";
+  EXPECT_EQ("2", reptest::ReadFileBytes(file.ToNarrow())) << "0x20 replaces the file";
   io::CToken_istream in(file, 0);
   EXPECT_SOFT_ASSERT("mode==1");
   CBlock_value v;

@@ -1,6 +1,5 @@
 #include "orvex/io/BigBuffer.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -92,117 +91,6 @@ void UnmapHugePages(void* p, size_t bytes) {
   (void)bytes;
   std::free(p);
 #endif
-}
-
-namespace detail {
-
-HugePageKeep::HugePageKeep(size_t maxBytes, Clock::duration maxAge, PieceFn forget, PieceFn release)
-    : m_maxBytes(maxBytes), m_maxAge(maxAge), m_forget(forget), m_release(release) {
-  // Keep then never allocates (it runs where memory is freed): with room for the most pieces of
-  // one huge page each that the bound holds, the oldest piece goes when there is no room left.
-  m_kept.reserve(std::max<size_t>(16, maxBytes / kHugePage));
-}
-
-HugePageKeep::~HugePageKeep() {
-  std::lock_guard<std::mutex> hold(m_lock);
-  while (!m_kept.empty()) ReleaseFront();
-}
-
-void* HugePageKeep::Take(size_t& bytes, Clock::time_point now) {
-  std::lock_guard<std::mutex> hold(m_lock);
-  ExpireLocked(now);
-  size_t best = m_kept.size();
-  for (size_t i = 0; i < m_kept.size(); ++i) {
-    const size_t n = m_kept[i].bytes;
-    if (n >= bytes && n / 2 <= bytes && (best == m_kept.size() || n < m_kept[best].bytes)) best = i;
-  }
-  if (best == m_kept.size()) return nullptr;
-  void* const p = m_kept[best].p;
-  bytes = m_kept[best].bytes;
-  m_bytes -= bytes;
-  m_kept.erase(m_kept.begin() + static_cast<std::ptrdiff_t>(best));
-  return p;
-}
-
-bool HugePageKeep::Keep(void* p, size_t bytes, Clock::time_point now) {
-  if (!p || bytes > m_maxBytes) return false;
-  m_forget(p, bytes);
-  std::lock_guard<std::mutex> hold(m_lock);
-  ExpireLocked(now);
-  while (!m_kept.empty() && (m_bytes + bytes > m_maxBytes || m_kept.size() == m_kept.capacity())) ReleaseFront();
-  m_kept.push_back(Kept{p, bytes, now});
-  m_bytes += bytes;
-  return true;
-}
-
-void HugePageKeep::Expire(Clock::time_point now) {
-  std::lock_guard<std::mutex> hold(m_lock);
-  ExpireLocked(now);
-}
-
-size_t HugePageKeep::KeptBytes() const {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return m_bytes;
-}
-
-size_t HugePageKeep::KeptPieces() const {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return m_kept.size();
-}
-
-void HugePageKeep::ExpireLocked(Clock::time_point now) {
-  while (!m_kept.empty() && now - m_kept.front().since > m_maxAge) ReleaseFront();
-}
-
-void HugePageKeep::ReleaseFront() {
-  const Kept oldest = m_kept.front();
-  m_kept.erase(m_kept.begin());
-  m_bytes -= oldest.bytes;
-  m_release(oldest.p, oldest.bytes);
-}
-
-}  // namespace detail
-
-namespace {
-
-// A tree read from a project file of 100 MB takes about 170 MB; kept pieces cost nothing once the
-// system needs their memory, and go at the first call after some seconds of no use.
-constexpr size_t kKeepBytes = size_t(256) << 20;
-constexpr auto kKeepAge = std::chrono::seconds(10);
-
-void ForgetContents(void* p, size_t bytes) {
-#if defined(__linux__) && defined(MADV_FREE)
-  (void)madvise(p, WholeHugePages(bytes), MADV_FREE);
-#else
-  (void)p;
-  (void)bytes;
-#endif
-}
-
-detail::HugePageKeep* Keep() {
-  if (!kMapPages) return nullptr;
-  // Never destroyed: memory may be given back after the statics are gone.
-  static detail::HugePageKeep* const keep = new detail::HugePageKeep(kKeepBytes, kKeepAge, ForgetContents, UnmapHugePages);
-  return keep;
-}
-
-}  // namespace
-
-void* TakeHugePages(size_t& bytes) {
-  bytes = WholeHugePages(bytes);
-  if (detail::HugePageKeep* keep = Keep())
-    if (void* p = keep->Take(bytes, detail::HugePageKeep::Clock::now())) return p;
-  return MapHugePages(bytes);
-}
-
-void ExpireKeptHugePages() {
-  if (detail::HugePageKeep* keep = Keep()) keep->Expire(detail::HugePageKeep::Clock::now());
-}
-
-void GiveBackHugePages(void* p, size_t bytes) {
-  if (!p) return;
-  detail::HugePageKeep* const keep = Keep();
-  if (!keep || !keep->Keep(p, WholeHugePages(bytes), detail::HugePageKeep::Clock::now())) UnmapHugePages(p, bytes);
 }
 
 }  // namespace io

@@ -2,13 +2,10 @@
 // of their own for the biggest. The first touch of fresh memory, not the copying, is what they cost.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <limits>
-#include <mutex>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "orvex/core/OrvexApi.h"
 
@@ -44,68 +41,6 @@ void PrepareBigFillOfCapacity(Container& c) {
 ORVEX_API void* MapHugePages(size_t bytes);
 // Gives back what MapHugePages(bytes) answered.
 ORVEX_API void UnmapHugePages(void* p, size_t bytes);
-
-// Pages of MapHugePages that their user is done with, kept a while for the next user: a read after
-// a read (a project opened again) then writes to pages touched already, which costs far less than
-// the system clearing fresh ones. Kept pages are handed back with MADV_FREE: the system may take
-// them whenever it needs memory, without writing them anywhere, so they cost it nothing; a write to
-// one it has not taken needs no page fault. Contents of a kept piece are not to be relied on.
-// Under the address sanitizer nothing is kept, so that it sees a use of memory given back.
-// A piece of MapHugePages(bytes), kept or new; `bytes` becomes its size (a kept piece may be
-// bigger). Null when the system refuses.
-ORVEX_API void* TakeHugePages(size_t& bytes);
-// Keeps the piece for a later TakeHugePages, or unmaps it when the keep is full.
-ORVEX_API void GiveBackHugePages(void* p, size_t bytes);
-// Unmaps the pieces kept past their time; for users that start work which may take none.
-ORVEX_API void ExpireKeptHugePages();
-
-namespace detail {
-
-// The keep behind TakeHugePages: at most `maxBytes`, each piece for at most `maxAge`. Pieces past
-// either bound are handed to `release` at the next call. Thread-safe. A piece kept is first handed
-// to `forget`, which may drop its contents.
-class ORVEX_API HugePageKeep {
-public:
-  using Clock = std::chrono::steady_clock;
-  using PieceFn = void (*)(void* p, size_t bytes);
-
-  HugePageKeep(size_t maxBytes, Clock::duration maxAge, PieceFn forget, PieceFn release);
-  // Releases every piece kept.
-  ~HugePageKeep();
-  HugePageKeep(const HugePageKeep&) = delete;
-  HugePageKeep& operator=(const HugePageKeep&) = delete;
-
-  // The smallest kept piece of at least `bytes` and at most twice that, its size into `bytes`;
-  // else null.
-  void* Take(size_t& bytes, Clock::time_point now);
-  // False, with nothing kept, when the piece alone is over the bound; the caller then releases it.
-  // Otherwise the oldest pieces go to make room.
-  bool Keep(void* p, size_t bytes, Clock::time_point now);
-  // Releases the pieces kept for longer than the bound.
-  void Expire(Clock::time_point now);
-
-  size_t KeptBytes() const;
-  size_t KeptPieces() const;
-
-private:
-  struct Kept {
-    void* p;
-    size_t bytes;
-    Clock::time_point since;
-  };
-  void ExpireLocked(Clock::time_point now);
-  void ReleaseFront();
-
-  const size_t m_maxBytes;
-  const Clock::duration m_maxAge;
-  const PieceFn m_forget;
-  const PieceFn m_release;
-  mutable std::mutex m_lock;
-  std::vector<Kept> m_kept;  // the oldest first
-  size_t m_bytes = 0;
-};
-
-}  // namespace detail
 
 // Allocator of buffers that may grow to many megabytes (a column's text): big ones are mapped by
 // MapHugePages, others come from the heap as usual.

@@ -21,13 +21,10 @@ constexpr size_t kAlign = alignof(void*);
 struct BlockArena::Piece {
   Piece* before;
   size_t bytes;  // of the whole piece
-  bool huge;     // from TakeHugePages, else from malloc
+  bool huge;     // from MapHugePages, else from malloc
 };
 
-BlockArena* BlockArena::Create() {
-  ExpireKeptHugePages();
-  return new BlockArena;
-}
+BlockArena* BlockArena::Create() { return new BlockArena; }
 
 void BlockArena::Release(BlockArena* arena) {
   if (arena && arena->m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete arena;
@@ -37,7 +34,7 @@ BlockArena::~BlockArena() {
   while (Piece* piece = m_pieces) {
     m_pieces = piece->before;
     if (piece->huge)
-      GiveBackHugePages(piece, piece->bytes);
+      UnmapHugePages(piece, piece->bytes);
     else
       std::free(piece);
   }
@@ -57,8 +54,10 @@ void* BlockArena::AllocateInNewPiece(size_t bytes) {
   size_t pieceBytes = std::max(m_nextPieceBytes, header + bytes);
   const bool huge = pieceBytes >= kHugePage;
   // Big pieces bypass malloc: asking it for them makes it tidy up the small blocks freed before.
-  // They may come from an arena gone before, their pages then touched already, and may be bigger.
-  void* const memory = huge ? TakeHugePages(pieceBytes) : std::malloc(pieceBytes);
+  // Mapped in whole huge pages, all of which the piece uses; unmapped with the arena, so that a tree
+  // freed gives its memory back to the system at once.
+  if (huge) pieceBytes = (pieceBytes + kHugePage - 1) & ~(kHugePage - 1);
+  void* const memory = huge ? MapHugePages(pieceBytes) : std::malloc(pieceBytes);
   if (!memory) throw std::bad_alloc();
   Piece* const piece = static_cast<Piece*>(memory);
   piece->before = m_pieces;

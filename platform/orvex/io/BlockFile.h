@@ -11,7 +11,8 @@ namespace io {
 
 class CAbstract_istream;
 
-// Writes one top block to the file (created or truncated): 0, or kWriteFailed.
+// Writes one top block to the file (created, or replaced whole): 0, or kWriteFailed; on failure
+// the file is left as it was.
 ORVEX_API ReadError WriteBlockFile(const LongFileName& file, const CBlock& block);
 // Reads a file holding one top block and nothing else: 0; kKeyMissing when the file cannot be
 // opened; kConversionFailed when its text is damaged. On failure the block is left unchanged and

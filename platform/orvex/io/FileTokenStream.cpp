@@ -43,7 +43,7 @@ bool CToken_istream::SeekBack(size_t n) {
 
 CToken_ostream::CToken_ostream(const LongFileName& file, int mode) : CAbstract_ostream(kFileFlushAt) {
   ORVEX_ASSERT(mode==0x20);
-  m_file = std::make_unique<OverwrittenFile>(file.ToNarrow());
+  m_file = std::make_unique<SavedFile>(file.ToNarrow());
   if (!m_file->Ok()) SetFail();
 }
 
@@ -52,7 +52,10 @@ CToken_ostream::~CToken_ostream() { Close(); }
 void CToken_ostream::Close() {
   if (!m_file) return;
   FlushNow();
-  if (!m_file->Close()) SetFail();
+  if (Fail())
+    m_file->Abandon();
+  else if (!m_file->Close())
+    SetFail();
   m_file.reset();
 }
 

@@ -6,12 +6,12 @@
 
 #include "orvex/core/OrvexApi.h"
 #include "orvex/io/LongFileName.h"
-#include "orvex/io/OverwrittenFile.h"
+#include "orvex/io/SavedFile.h"
 #include "orvex/io/TokenStream.h"
 
 namespace io {
 
-// Mode of CToken_ostream: create the file or truncate it.
+// Mode of CToken_ostream: create the file or replace it.
 const int kTokenStreamCreate = 0x20;
 // Mode of CToken_istream: read.
 const int kTokenStreamRead = 1;
@@ -34,21 +34,22 @@ private:
   bool m_seekable = false;
 };
 
-// Writes a file, buffered, over what it held (see OverwrittenFile). Write errors fail the stream;
+// Writes a file, buffered, whole or not at all (see SavedFile). Write errors fail the stream;
 // nothing is thrown.
 class ORVEX_API CToken_ostream : public CAbstract_ostream {
 public:
   CToken_ostream(const LongFileName& file, int mode);
   ~CToken_ostream() override;
 
-  // Writes what is buffered and closes the file; a failed write or close fails the stream.
+  // Writes what is buffered and puts the file in place of the one it replaces; a failed write or
+  // close fails the stream, and a failed stream leaves the file it would replace as it was.
   void Close();
 
 protected:
   void FlushBytes(const char* data, size_t n) override;
 
 private:
-  std::unique_ptr<OverwrittenFile> m_file;  // null once closed
+  std::unique_ptr<SavedFile> m_file;  // null once closed
 };
 
 }  // namespace io

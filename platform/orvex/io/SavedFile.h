@@ -1,0 +1,54 @@
+// A file saved whole or not at all: the project file, the cache header and the minor cache files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <sys/types.h>
+
+#include "orvex/core/OrvexApi.h"
+
+namespace io {
+
+// The bytes go to a new file beside the target, in the same folder so that the rename stays on one
+// file system; Close flushes it to the disk and renames it over the target. A crash, a full disk or
+// a killed process in the middle of a save then leaves the file as it was before the save, never
+// old bytes behind new ones. On any failure the new file is removed and the target is untouched.
+// The target keeps its permissions; a symbolic link is followed, and the file it names is replaced.
+// A target that is there and is no regular file (a device) is written directly.
+class ORVEX_API SavedFile {
+public:
+  // Whether Close waits until the new file is on the disk before the rename. Without it a crash soon
+  // after a save may leave the target empty (on file systems that do not flush before the rename):
+  // only for files that can be made again and whose reader refuses a damaged one.
+  enum class Flush { kToDisk, kLeftToTheSystem };
+
+  // Opens the new file; Ok() tells whether it could (a folder that cannot be written: false).
+  explicit SavedFile(const std::string& path, Flush flush = Flush::kToDisk);
+  // Closes as Close does.
+  virtual ~SavedFile();
+  SavedFile(const SavedFile&) = delete;
+  SavedFile& operator=(const SavedFile&) = delete;
+
+  bool Ok() const { return !m_failed; }
+  // Appends the bytes; false (and from then on Ok() false) when the system refuses them.
+  bool Write(const char* data, size_t n);
+  // Puts what was written in place of the target; false, with the target untouched, when anything
+  // failed. A second call answers the first's result.
+  bool Close();
+  // Removes the new file, the target left as it was (a stream that failed for reasons of its own).
+  void Abandon();
+
+protected:
+  // One write call of the system; a seam for tests that make it fail part way.
+  virtual ssize_t WriteSome(int fd, const char* data, size_t n);
+
+private:
+  int m_fd = -1;           // -1 when it could not be opened or is closed
+  std::string m_target;    // the file replaced, links followed
+  std::string m_new;       // the file written beside it; empty when the target is written directly
+  Flush m_flush;
+  bool m_failed = false;
+};
+
+}  // namespace io

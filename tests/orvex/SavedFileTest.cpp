@@ -1,0 +1,338 @@
+#include "orvex/io/SavedFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "RepTest.h"
+#include "orvex/io/BlockFile.h"
+#include "orvex/io/FileTokenStream.h"
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::set<std::string> NamesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A block whose text is many times the size of a small file's.
+io::CBlock BigBlock() {
+  io::CBlock big(L"Project");
+  for (int i = 0; i < 20000; ++i) big << io::CBlock_named_value(L"Value", i);
+  return big;
+}
+
+// The system's writes, refused with ENOSPC once `budget` bytes went through: a disk that fills up.
+class SavedFileFailingAfter : public io::SavedFile {
+public:
+  SavedFileFailingAfter(const std::string& path, size_t budget, Flush flush)
+      : SavedFile(path, flush), m_budget(budget) {}
+
+protected:
+  ssize_t WriteSome(int fd, const char* data, size_t n) override {
+    if (m_budget == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const ssize_t put = SavedFile::WriteSome(fd, data, std::min(n, m_budget));
+    if (put > 0) m_budget -= static_cast<size_t>(put);
+    return put;
+  }
+
+private:
+  size_t m_budget;
+};
+
+TEST(SavedFile, HoldsExactlyWhatWasWritten) {
+  struct Case {
+    const char* what;
+    const char* before;  // null: no file there
+    std::string written;
+  };
+  const Case cases[] = {
+      {"a new file", nullptr, "new"},
+      {"longer content cut", "0123456789abcdef", "short"},
+      {"shorter content grown", "ab", std::string(300000, 'x') + "end"},
+      {"emptied", "something", ""},
+  };
+  for (const Case& c : cases) {
+    reptest::TempDir dir;
+    const std::string path = dir.File("f.bin");
+    if (c.before) WriteFile(path, c.before);
+    io::SavedFile out(path);
+    ASSERT_TRUE(out.Ok()) << c.what;
+    // In two writes, as a buffered stream hands its bytes over.
+    const size_t half = c.written.size() / 2;
+    EXPECT_TRUE(out.Write(c.written.data(), half)) << c.what;
+    EXPECT_TRUE(out.Write(c.written.data() + half, c.written.size() - half)) << c.what;
+    EXPECT_TRUE(out.Close()) << c.what;
+    EXPECT_TRUE(out.Close()) << c.what << ": a second close answers the first";
+    EXPECT_EQ(c.written, reptest::ReadFileBytes(path)) << c.what;
+    EXPECT_EQ(std::set<std::string>{"f.bin"}, NamesIn(dir.Path())) << c.what << ": nothing left beside it";
+  }
+}
+
+TEST(SavedFile, FailuresAreReported) {
+  reptest::TempDir dir;
+  io::SavedFile absent(dir.File("absent/f.bin"));
+  EXPECT_FALSE(absent.Ok());
+  EXPECT_FALSE(absent.Write("x", 1));
+  EXPECT_FALSE(absent.Close());
+
+  // A device is written where it is, never replaced.
+  io::SavedFile device("/dev/null");
+  EXPECT_TRUE(device.Write("x", 1));
+  EXPECT_TRUE(device.Close());
+  struct stat st;
+  ASSERT_EQ(0, ::stat("/dev/null", &st));
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+  io::SavedFile closed(dir.File("c.bin"));
+  EXPECT_TRUE(closed.Close());
+  EXPECT_FALSE(closed.Write("x", 1)) << "written after closing";
+  EXPECT_FALSE(closed.Close());
+}
+
+TEST(SavedFile, BlockFileRewrittenShorterReadsBack) {
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("p.txt")));
+  ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, BigBlock()));
+  io::CBlock small(L"Project");
+  small << io::CBlock_named_value(L"Value", 1);
+  ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, small));
+  io::CBlock read;
+  ASSERT_EQ(io::kNoError, io::ReadBlockFile(file, read)) << "no old text after the new block";
+  EXPECT_EQ(small, read);
+  struct stat st;
+  ASSERT_EQ(0, ::stat(file.ToNarrow().c_str(), &st));
+  EXPECT_EQ(reptest::ReadFileBytes(file.ToNarrow()).size(), size_t(st.st_size));
+}
+
+TEST(SavedFile, KeepsPermissionsAndWritesThroughLinks) {
+  reptest::TempDir dir;
+  const std::string real = dir.File("real.txt");
+  WriteFile(real, "old");
+  ASSERT_EQ(0, ::chmod(real.c_str(), 0640));
+  ASSERT_EQ(0, ::mkdir(dir.File("sub").c_str(), 0755));
+  ASSERT_EQ(0, ::symlink("../real.txt", dir.File("sub/relative").c_str()));
+  ASSERT_EQ(0, ::symlink(dir.File("sub/relative").c_str(), dir.File("absolute").c_str()));
+  ASSERT_EQ(0, ::symlink("later.txt", dir.File("dangling").c_str()));
+  struct Case {
+    const char* what;
+    std::string path;      // saved through
+    std::string replaced;  // the file that gets the bytes
+  };
+  const Case cases[] = {
+      {"the file itself", real, real},
+      {"a relative link in a folder of its own", dir.File("sub/relative"), real},
+      {"a link to a link", dir.File("absolute"), real},
+      {"a link to a file not made yet", dir.File("dangling"), dir.File("later.txt")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string text = std::string("through ") + c.what;
+    io::SavedFile out(c.path);
+    ASSERT_TRUE(out.Ok());
+    EXPECT_TRUE(out.Write(text.data(), text.size()));
+    EXPECT_TRUE(out.Close());
+    EXPECT_EQ(text, reptest::ReadFileBytes(c.replaced));
+    struct stat st;
+    ASSERT_EQ(0, ::lstat(c.path.c_str(), &st));
+    EXPECT_EQ(c.path != c.replaced, S_ISLNK(st.st_mode)) << "a link stays a link";
+  }
+  EXPECT_EQ(mode_t(0640), ModeOf(real));
+  EXPECT_EQ((std::set<std::string>{"real.txt", "sub", "absolute", "dangling", "later.txt"}), NamesIn(dir.Path()));
+  EXPECT_EQ(std::set<std::string>{"relative"}, NamesIn(dir.File("sub")));
+  // A loop of links is refused, not replaced by a file.
+  ASSERT_EQ(0, ::symlink("loop", dir.File("loop").c_str()));
+  io::SavedFile loop(dir.File("loop"));
+  EXPECT_FALSE(loop.Ok());
+  EXPECT_FALSE(loop.Close());
+  struct stat st;
+  ASSERT_EQ(0, ::lstat(dir.File("loop").c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+// A disk that fills up in the middle of a save: the old file stays byte for byte, nothing is left
+// beside it, and the failure is answered.
+TEST(SavedFile, SaveFailingPartWayLeavesTheOldFile) {
+  const std::string written(300000, 'n');
+  using Flush = io::SavedFile::Flush;
+  struct Case {
+    const char* before;  // null: no file there
+    size_t budget;       // bytes written before the disk is full
+    Flush flush;
+  };
+  const Case cases[] = {
+      {"old project text", 0, Flush::kToDisk},          {"old project text", 1, Flush::kToDisk},
+      {"old project text", 65536, Flush::kToDisk},      {"old project text", 299999, Flush::kToDisk},
+      {nullptr, 4096, Flush::kToDisk},                  {"old cache", 65536, Flush::kLeftToTheSystem},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.budget);
+    reptest::TempDir dir;
+    const std::string path = dir.File("p.txt");
+    if (c.before) WriteFile(path, c.before);
+    const std::set<std::string> names = NamesIn(dir.Path());
+    SavedFileFailingAfter out(path, c.budget, c.flush);
+    ASSERT_TRUE(out.Ok());
+    bool all = true;
+    for (size_t at = 0; at < written.size(); at += 65536)
+      all = out.Write(written.data() + at, std::min<size_t>(65536, written.size() - at)) && all;
+    EXPECT_FALSE(all);
+    EXPECT_FALSE(out.Ok());
+    EXPECT_FALSE(out.Close());
+    EXPECT_EQ(names, NamesIn(dir.Path()));
+    if (c.before) {
+      EXPECT_EQ(c.before, reptest::ReadFileBytes(path));
+    }
+  }
+}
+
+// A stream that failed for reasons of its own replaces nothing, even with every write accepted.
+TEST(SavedFile, FailedStreamReplacesNothing) {
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("HDR1.dat")));
+  WriteFile(file.ToNarrow(), "old header");
+  io::CToken_ostream out(file, io::kTokenStreamCreate);
+  out << BigBlock();
+  out.SetFail();
+  out.Close();
+  EXPECT_TRUE(out.Fail());
+  EXPECT_EQ("old header", reptest::ReadFileBytes(file.ToNarrow()));
+  EXPECT_EQ(std::set<std::string>{"HDR1.dat"}, NamesIn(dir.Path()));
+}
+
+// The size limit of a process: the system refuses bytes past it (EFBIG, with SIGXFSZ ignored), or
+// kills the process. Either way the project saved is left as it was.
+TEST(SavedFile, SaveOverTheFileSizeLimitLeavesTheOldFile) {
+  struct Case {
+    const char* what;
+    bool killed;  // SIGXFSZ left to its default
+  };
+  const Case cases[] = {{"write refused", false}, {"process killed", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    reptest::TempDir dir;
+    const LongFileName file(AString::FromUtf8(dir.File("p.txt")));
+    io::CBlock old(L"Project");
+    old << io::CBlock_named_value(L"Name", L"kept");
+    ASSERT_EQ(io::kNoError, io::WriteBlockFile(file, old));
+    const std::string before = reptest::ReadFileBytes(file.ToNarrow());
+    const io::CBlock big = BigBlock();
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      const rlimit limit{65536, 65536};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(100);
+      if (!c.killed) std::signal(SIGXFSZ, SIG_IGN);
+      ::_exit(io::WriteBlockFile(file, big) == io::kWriteFailed ? 0 : 101);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    if (c.killed) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      EXPECT_EQ(std::set<std::string>{"p.txt"}, NamesIn(dir.Path()));
+    }
+    EXPECT_EQ(before, reptest::ReadFileBytes(file.ToNarrow()));
+  }
+}
+
+// Saves into a folder that cannot be written fail with the write error and change nothing.
+void ExpectRefusedSave(const std::string& folder, const std::string& path) {
+  const std::set<std::string> names = NamesIn(folder);
+  const std::string before = reptest::ReadFileBytes(path);
+  EXPECT_EQ(io::kWriteFailed, io::WriteBlockFile(LongFileName(AString::FromUtf8(path)), BigBlock()));
+  EXPECT_EQ(names, NamesIn(folder));
+  EXPECT_EQ(before, reptest::ReadFileBytes(path));
+}
+
+TEST(SavedFile, SaveWhereTheFolderIsAFileFails) {
+  reptest::TempDir dir;
+  WriteFile(dir.File("plain"), "a file, not a folder");
+  ExpectRefusedSave(dir.Path(), dir.File("plain/p.txt"));
+  EXPECT_EQ("a file, not a folder", reptest::ReadFileBytes(dir.File("plain")));
+}
+
+// A folder made read-only; for root, whom permissions do not stop, also immutable where the file
+// system allows it.
+class ReadOnlyFolder {
+public:
+  explicit ReadOnlyFolder(const std::string& path) : m_path(path) {
+    ::chmod(m_path.c_str(), 0555);
+    if (::geteuid() != 0) return;
+    m_fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags |= FS_IMMUTABLE_FL;
+      m_immutable = ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+  }
+  ~ReadOnlyFolder() {
+    if (m_immutable) {
+      int flags = 0;
+      if (::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags &= ~FS_IMMUTABLE_FL;
+        EXPECT_EQ(0, ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags));
+      }
+    }
+    if (m_fd >= 0) ::close(m_fd);
+    ::chmod(m_path.c_str(), 0755);
+  }
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+  // Whether a new file really is refused there.
+  bool Holds() const {
+    const std::string probe = m_path + "/probe";
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return true;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return false;
+  }
+
+private:
+  std::string m_path;
+  int m_fd = -1;
+  bool m_immutable = false;
+};
+
+TEST(SavedFile, SaveIntoAReadOnlyFolderFails) {
+  reptest::TempDir dir;
+  const std::string folder = dir.File("project");
+  ASSERT_EQ(0, ::mkdir(folder.c_str(), 0755));
+  const std::string path = folder + "/p.txt";
+  WriteFile(path, "old project text");
+  ReadOnlyFolder readOnly(folder);
+  if (!readOnly.Holds()) GTEST_SKIP() << "no folder here refuses a new file";
+  ExpectRefusedSave(folder, path);
+}
+
+}  // namespace
