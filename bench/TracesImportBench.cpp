@@ -1,7 +1,8 @@
 // Import of generated data files through the whole road (ReportDefinition::ImportTracesFromFile),
 // against a bare std::from_chars pass over the same bytes, the ceiling. Files of 1 M rows of 4
 // full-precision doubles (about 78 MB), read from the page cache; bytes are the file's bytes.
-// Also the import of many y columns of one name, per trace, to show naming stays linear.
+// Also the import of many y columns of one name, per trace, to show naming stays linear, and of
+// long hostile "txt" lines beside plain ones of the same length.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -130,8 +131,48 @@ void BM_ImportColumnsOfOneName(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * columns);
 }
 
+// "txt" files whose one long line (1 MB) is cut and then refused: a plain data line, a data line
+// of signs before spaces without any "i" to close them, and a header of "[" without "]"; each
+// shape also with a non-ASCII character, which sends the data line down the wide path.
+const size_t kLongLine = size_t(1) << 20;
+
+std::string LongLineFile(const std::string& shape) {
+  const bool header = shape.find("header") != std::string::npos;
+  const bool wide = shape.find("wide") != std::string::npos;
+  std::string bytes = "generated\n\n\n\n\n";
+  if (!header) bytes += "T A\n--\n";
+  std::string line = wide ? "\xC3\xA9" : "";
+  const char* unit = shape.find("signs") != std::string::npos ? "+ " : shape.find("brackets") != std::string::npos ? "[ " : header ? "a " : "1 ";
+  while (line.size() < kLongLine) line += unit;
+  bytes += line + "\n";
+  const std::string path = std::string(P_tmpdir) + "/rep_import_line_" + shape + std::to_string(getpid()) + ".txt";
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  return path;
+}
+
+void ImportLongLine(benchmark::State& state, const std::string& shape) {
+  const std::string path = LongLineFile(shape);
+  for (auto _ : state) {
+    rep::ReportManager mgr(nullptr, true);
+    std::unique_ptr<rep::IReportDefinition> created = mgr.CreateReportDefinition({}, L"Bench");
+    auto* report = dynamic_cast<rep::ReportDefinition*>(mgr.GetReportDefinition(mgr.AddReportDefinition(*created, nullptr)));
+    if (report->ImportTracesFromFile(AString::FromUtf8(path), nullptr, 1)) state.SkipWithError("the line was taken");
+    orvex::test::Messages().Clear();
+  }
+  std::remove(path.c_str());
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kLongLine));
+}
+
+void BM_TxtLine(benchmark::State& state, const char* shape) { ImportLongLine(state, shape); }
+
 }  // namespace
 
+BENCHMARK_CAPTURE(BM_TxtLine, plain, "plain")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TxtLine, signs, "signs")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TxtLine, wide_plain, "wide_plain")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TxtLine, wide_signs, "wide_signs")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TxtLine, header_plain, "header_plain")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_TxtLine, header_brackets, "header_brackets")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FromCharsCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportTxt)->Unit(benchmark::kMillisecond);
@@ -144,6 +185,11 @@ int main(int argc, char** argv) {
       {"BM_ImportTxt", "BM_FromCharsTxt", "txt import in %.2f times from_chars over the same bytes\n"},
       {"BM_ImportColumnsOfOneName/2000", "BM_ImportColumnsOfOneName/200",
        "time per column at 2 000 columns of one name: %.2f times that at 200 (linear: near 1)\n", 0.1},
+      {"BM_TxtLine/signs", "BM_TxtLine/plain", "txt data line of signs without an i: %.2f times a plain line (linear: within 2)\n"},
+      {"BM_TxtLine/wide_signs", "BM_TxtLine/wide_plain",
+       "non-ASCII txt data line of signs: %.2f times a plain non-ASCII line (linear: within 2)\n"},
+      {"BM_TxtLine/header_brackets", "BM_TxtLine/header_plain",
+       "txt header of [ without ]: %.2f times a header of plain names (linear: within 2)\n"},
   });
   return RunBenchmarks(argc, argv, reporter);
 }

@@ -8,9 +8,12 @@
 namespace rep {
 
 // Write the bytes to a data file of their kind and import it into a report through the whole
-// import road; touch every point of what was added. Each answers 1 when the import succeeded,
-// else 0. A bad file gives a numbered message, never a soft assertion: any assertion is left
-// recorded as a fault, and so is an import that failed without a message.
+// import road. Each answers 1 when the import succeeded, else 0. What was imported must come
+// again from a second import of the same bytes, and from its export form read into a fresh
+// report: names, expressions, units, curves and every value's bits. A refused file must post its
+// message and leave the report's written form as it was. A bad file gives a numbered message,
+// never a soft assertion: any assertion is left recorded as a fault, and so is every check above
+// that fails.
 int FuzzImportTxt(const uint8_t* data, size_t size);
 int FuzzImportCsv(const uint8_t* data, size_t size);
 int FuzzImportTab(const uint8_t* data, size_t size);

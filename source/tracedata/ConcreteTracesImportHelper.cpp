@@ -1,5 +1,6 @@
 #include "tracedata/ConcreteTracesImportHelper.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -116,14 +117,17 @@ void SplitRow(const Ch* b, const Ch* e, bool (*isWs)(Ch), Emit emit) {
     return;
   }
   const Ch* p = b;
+  // The next "i" at or after the sign last looked at, e when none is left: a line of many signs
+  // is searched once, not once per sign.
+  const Ch* nextI = b;
   while (p != e) {
     const Ch* start = p;
     while (p != e && !isWs(*p)) ++p;
     const Ch* end = p;
     while (p != e && isWs(*p)) ++p;
     if (e - p > 1 && (*p == Ch('+') || *p == Ch('-')) && p[1] == Ch(' ')) {
-      const Ch* i = p;
-      while (i != e && *i != Ch('i')) ++i;
+      if (nextI < p) nextI = std::find(p, e, Ch('i'));
+      const Ch* i = nextI;
       // Without an "i" later on the line the sign is a cell of its own.
       if (i != e) {
         emit(start, end, p, i + 1);
@@ -137,6 +141,53 @@ void SplitRow(const Ch* b, const Ch* e, bool (*isWs)(Ch), Emit emit) {
 }
 
 bool IsWsWide(wchar_t c) { return IsWs(c); }
+
+// The argument of the header message when the file's lines end in a carriage return alone: the
+// reader sees one line, and the message alone would blame the header.
+const wchar_t* const kCrOnlyCause = L"the lines end in CR alone; save the file with LF or CR LF line ends";
+
+// A line that still holds a carriage return and is the last one is the whole of such a file.
+bool EndsCrOnlyFile(const AString& line, io::CAbstract_istream& in) {
+  return line.find(L'\r') != AString::npos && in.AtEof();
+}
+
+bool IsNaN(const Value& value) {
+  if (value.GetParameterType() == val::kComplexParam) {
+    const AComplex<double> c = value.GetComplexValue();
+    return std::isnan(c.Real()) || std::isnan(c.Imag());
+  }
+  return std::isnan(value.GetValue());
+}
+
+// A real or complex constant written as a number (not a name such as pi).
+bool IsNumberText(const AString& text, Value& value) {
+  const wchar_t c = text.empty() ? 0 : text[0];
+  if (!(std::iswdigit(static_cast<wint_t>(c)) || c == L'.' || c == L'+' || c == L'-')) return false;
+  if (!value.SetValueText(text, 90) || !value.IsConstant()) return false;
+  const val::ParameterType type = value.GetParameterType();
+  return type == val::kDoubleParam || type == val::kComplexParam;
+}
+
+bool HoldsOnlyNumbers(const AString& line) {
+  std::vector<AString> cells;
+  ConcreteTracesImportHelper::SplitDataRow(line, cells);
+  Value value;
+  for (const AString& cell : cells)
+    if (!IsNumberText(cell, value)) return false;
+  return true;
+}
+
+// "1 dB" as "1dB": a number, blanks and a unit name, the blanks dropped. Empty when the text has
+// another shape.
+AString JoinNumberAndUnit(const AString& text) {
+  const size_t blank = text.find_first_of(L" \t");
+  if (blank == AString::npos) return AString();
+  const size_t unit = text.find_first_not_of(L" \t", blank);
+  if (unit == AString::npos || text.find_first_of(L" \t", unit) != AString::npos) return AString();
+  const AString unitName = text.substr(unit);
+  if (!Units::GetUnitDef(unitName, static_cast<Units::UnitType>(15))) return AString();
+  return text.substr(0, blank) + unitName;
+}
 
 AString FromBytes(const ConcreteTracesImportHelper::Cell& cell) {
   return AString::FromUtf8(std::string(cell.b, cell.e));
@@ -173,10 +224,16 @@ void ReadCell(const ConcreteTracesImportHelper::Cell& cell, bool trim, Units::Fu
   if (trim) out.text.Trim();
   out.empty = out.text.empty();
   if (out.empty) return;
+  bool read = value.SetValueText(out.text, units);
+  if (!read) {
+    const AString joined = JoinNumberAndUnit(out.text);
+    read = !joined.empty() && value.SetValueText(joined, units);
+  }
   // A cell that names a variable is no data: it would be evaluated at whatever value it has.
-  if (!value.SetValueText(out.text, units) || !value.IsConstant()) return;
+  if (!read || !value.IsConstant()) return;
   out.type = value.GetParameterType();
-  out.valid = out.type == val::kDoubleParam || out.type == val::kComplexParam;
+  // NaN is no reading: the cell is as unreadable as a word.
+  out.valid = (out.type == val::kDoubleParam || out.type == val::kComplexParam) && !IsNaN(value);
 }
 
 void AppendCell(Column& column, const CellValue& cell, const Value& value) {
@@ -245,10 +302,18 @@ bool ConcreteTracesImportHelper::ReadWhitespaceSeparatedFile() {
     io::CToken_istream in(LongFileName(m_fileName), 1);
     const char* b = nullptr;
     const char* e = nullptr;
-    for (int line = 1; line <= 5; ++line) in.NextLineBytes(b, e);
+    bool crOnly = false;
+    for (int line = 1; line <= 5; ++line) {
+      if (in.NextLineBytes(b, e) && std::memchr(b, '\r', static_cast<size_t>(e - b)) && in.AtEof()) crOnly = true;
+    }
     AString header = in.NewLine();
     TrimTrailingControlCharacters(header);
-    if (!ProcessHeaderLine(header)) {
+    if (crOnly || EndsCrOnlyFile(header, in)) {
+      PostError(17025, kCrOnlyCause);
+      return false;
+    }
+    // A header of numbers is a data row: the file has no header where it must have one.
+    if (HoldsOnlyNumbers(header) || !ProcessHeaderLine(header)) {
       PostError(17025);
       return false;
     }
@@ -269,6 +334,10 @@ bool ConcreteTracesImportHelper::ReadDelimitedFile(const AString& delimiter) {
     // A byte-order mark is no part of the first column's name.
     if (!header.empty() && header[0] == 0xFEFF) header.erase(0, 1);
     TrimTrailingControlCharacters(header);
+    if (EndsCrOnlyFile(header, in)) {
+      PostError(17025, kCrOnlyCause);
+      return false;
+    }
     if (!ProcessDelimitedHeaderLine(header, delimiter)) {
       PostError(17025);
       return false;
@@ -427,13 +496,17 @@ size_t ConcreteTracesImportHelper::SplitAtWhitespace(const AString& line, std::v
   cells.clear();
   const AString text = line.Trimmed();
   const wchar_t* p = text.c_str();
+  // The next "]" at or after the last "[" looked at, null when none is left: a line of many "["
+  // is searched once, not once per "[".
+  const wchar_t* nextClose = p;
   while (*p) {
     const wchar_t* end = FindWhitespace(p);
     AString cell = AString(p, static_cast<size_t>(end - p)).Trimmed();
     p = SkipWhitespace(end);
     if (*p == L'[') {
       cell += L" ";
-      if (const wchar_t* close = FindFirstOf(p, L"]")) {
+      if (nextClose && nextClose < p) nextClose = FindFirstOf(p, L"]");
+      if (const wchar_t* close = nextClose) {
         cell.append(p, static_cast<size_t>(close - p) + 1);
         p = close + 1;
       } else {

@@ -55,6 +55,8 @@ public:
   // File-managed when `service` is not null. The names and flags are kept, never acted on.
   static Column* CreateColumn2(val::ParameterType type, Units::FullUnitType units, IManagedFileService* service,
                                const AString& name1, const AString& name2, bool flag1, bool flag2);
+  // Test hook: after `after` further columns made by CreateColumn2, the next n answer null.
+  static void FailNextCreations(int n, int after = 0);
 
   // A new column of a's kind and unit with a's values that occur in b, in a's order: numbers
   // compared in SI with relative tolerance 1e-12, texts exactly. Null when none occurs.

@@ -34,6 +34,32 @@ std::string FailingWritesLeft() {
 
 const bool s_registered = orvex::test::RegisterGlobalState({"column write failures", &ResetFailingWrites, &FailingWritesLeft});
 
+int s_createdBeforeFailing = 0;
+int s_failNextCreations = 0;
+
+void ResetFailingCreations() { s_createdBeforeFailing = s_failNextCreations = 0; }
+
+std::string FailingCreationsLeft() {
+  if (s_failNextCreations <= 0) return std::string();
+  const std::string out = "Column::FailNextCreations: " + std::to_string(s_failNextCreations) + " creation(s) still to fail";
+  ResetFailingCreations();
+  return out;
+}
+
+const bool s_registeredCreations =
+    orvex::test::RegisterGlobalState({"column creation failures", &ResetFailingCreations, &FailingCreationsLeft});
+
+// Takes one pending failure, once the creations to let through have passed.
+bool CreationMustFail() {
+  if (s_failNextCreations <= 0) return false;
+  if (s_createdBeforeFailing > 0) {
+    --s_createdBeforeFailing;
+    return false;
+  }
+  --s_failNextCreations;
+  return true;
+}
+
 // Takes one pending failure.
 bool WriteMustFail() {
   if (s_failNextWrites <= 0) return false;
@@ -44,6 +70,11 @@ bool WriteMustFail() {
 }  // namespace
 
 void Column::FailNextWrites(int n) { s_failNextWrites = n > 0 ? n : 0; }
+
+void Column::FailNextCreations(int n, int after) {
+  s_failNextCreations = n > 0 ? n : 0;
+  s_createdBeforeFailing = after > 0 ? after : 0;
+}
 
 Column* Column::CreateColumn(val::ParameterType type, Units::FullUnitType units) {
   switch (static_cast<int>(type)) {
@@ -66,6 +97,7 @@ Column* Column::CreateColumn(val::ParameterType type, Units::FullUnitType units)
 
 Column* Column::CreateColumn2(val::ParameterType type, Units::FullUnitType units, IManagedFileService* service,
                               const AString& name1, const AString& name2, bool flag1, bool flag2) {
+  if (CreationMustFail()) return nullptr;
   Column* column = CreateColumn(type, units);
   if (!column) return nullptr;
   column->m_name1 = name1;

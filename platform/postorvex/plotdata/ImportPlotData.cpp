@@ -99,7 +99,8 @@ bool CImportPlotData::Read() {
 
 bool CImportPlotData::ReadText(const std::string& text) {
   bool header = false, haveX = false, haveY = false, inCurve = false;
-  size_t pos = 0;
+  // Editors put a UTF-8 byte-order mark before the first line.
+  size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (pos < text.size()) {
     size_t nl = text.find('\n', pos);
     if (nl == std::string::npos) nl = text.size();

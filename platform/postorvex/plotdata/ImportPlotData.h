@@ -12,8 +12,9 @@ struct PlotDataCurve {
   std::vector<double> y;
 };
 
-// The format, line by line (UTF-8; blank lines and lines starting with # are ignored; keywords in
-// any case; strings in double quotes with \" and \\ escapes):
+// The format, line by line (UTF-8, a leading byte-order mark skipped; blank lines and lines
+// starting with # are ignored; keywords in any case; strings in double quotes with \" and
+// \\ escapes):
 //   PLOTDATA 1
 //   XAXIS "Freq [GHz]"
 //   YAXIS "Y Axis"
