@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "TracesImportFuzzEntry.h"
+#include "TracesWithDataFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rep::FuzzReportsWithData(data, size);
