@@ -20,10 +20,11 @@ namespace rep {
 
 namespace {
 
+// An empty report, added last.
 ReportDefinition& NewReport(ReportManager& mgr, const AString& name) {
-  std::unique_ptr<IReportDefinition> report = mgr.CreateReportDefinition({}, name);
-  const long id = mgr.AddReportDefinition(*report, nullptr);
-  return *dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(id));
+  std::unique_ptr<IReportDefinition> report = mgr.CreateReportDefinition(name);
+  mgr.AddReportDefinition(*report, nullptr);
+  return *mgr.GetReports().back();
 }
 
 void TouchTraces(const ReportDefinition& report) {
