@@ -47,6 +47,7 @@ std::string ReadFile(refhost::TempDirManagedFileService& files, const AString& n
 
 // What the cache readers raise by design on a damaged header or minor cache file.
 const std::vector<rep::NamedAssert> kDamagedCacheAsserts = {
+    {"SimValueInfoServer", "0"},
 };
 
 // Writes the cache into a project block and answers the text of the header file it names.
