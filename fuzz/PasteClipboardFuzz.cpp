@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes as a clipboard pasted as reports and as traces, each undone and redone.
+// Feeds arbitrary bytes as a clipboard pasted as reports and as traces, each undone and redone; a
+// project that undo or redo does not give back as it was written, or any soft assertion other than
+// those the paste raises on a damaged clipboard, is a crash.
 #include <cstdint>
 
 #include "FuzzCheck.h"
@@ -6,6 +8,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   repfuzz::FuzzPasteClipboard(data, size);
-  AbortOnEntryCheck("PasteClipboardFuzzEntry");
+  AbortOnEntryCheck(nullptr);
   return 0;
 }

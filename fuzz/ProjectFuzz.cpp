@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes as a project file read, written, read and written again.
+// Feeds arbitrary bytes as a project file read, written, read and written again; a broken round
+// trip or any soft assertion other than those the project reader raises on damaged input is a crash.
 #include <cstdint>
 
 #include "FuzzCheck.h"
@@ -6,6 +7,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   repfuzz::FuzzProject(data, size);
-  AbortOnEntryCheck("ProjectFuzzEntry");
+  AbortOnEntryCheck(nullptr);
   return 0;
 }

@@ -1,7 +1,6 @@
 // The entry that the fuzz target BlockFileFuzz drives and that the tests replay its kept inputs through.
-// It answers 1 for an input it read whole and 0 for one it refused. A broken round trip is a soft
-// assertion raised in the entry's own file; what the readers raise on damaged input is their answer
-// to it, not a fault.
+// It answers 1 for an input it read whole and 0 for one it refused. The block reader answers damaged
+// text with an error, never a soft assertion: any one raised stays recorded as a fault.
 #pragma once
 
 #include <cstddef>

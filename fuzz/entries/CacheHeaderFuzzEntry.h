@@ -1,7 +1,7 @@
 // The entry that the fuzz target CacheHeaderFuzz drives and that the tests replay its kept inputs through.
-// It answers 1 for an input it read whole and 0 for one it refused. A broken round trip is a soft
-// assertion raised in the entry's own file; what the readers raise on damaged input is their answer
-// to it, not a fault.
+// It answers 1 for an input it read whole and 0 for one it refused. The soft assertions that the
+// cache readers raise on damaged files are their answer to them and are forgotten; any other one (a
+// broken round trip, a reread of the written files that asserts) stays recorded as a fault.
 #pragma once
 
 #include <cstddef>

@@ -14,10 +14,7 @@
 
 namespace rep {
 
-namespace {
-
-// Reads every row that a curve claims in every column of the data; answers the invalid entries.
-size_t TouchEveryPoint(ConcreteTraceData& data) {
+size_t TouchEveryStoredPoint(ConcreteTraceData& data) {
   size_t invalid = 0;
   std::vector<const Column*> columns;
   for (unsigned d = 0; d < data.GetNumComponents(); ++d) {
@@ -44,6 +41,8 @@ size_t TouchEveryPoint(ConcreteTraceData& data) {
   ORVEX_ASSERT(curvesInSurfaces<=data.GetNumCurves());
   return invalid;
 }
+
+namespace {
 
 // The soft assertions, by source and text, that reading damaged stored data raises by design.
 const std::vector<NamedAssert> kDamagedInputAsserts = {
@@ -80,7 +79,7 @@ int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   size_t before = orvex::test::Asserts().Count();
   const io::ReadError status = stored.DoDataExchange(block, true);
   ForgetDamagedInputAsserts(before);
-  TouchEveryPoint(stored);
+  TouchEveryStoredPoint(stored);
 
   // What was kept is whole: it writes, reads back without an error, and writes the same again.
   io::CBlock written(stored.GetBlockName());
@@ -94,7 +93,7 @@ int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   std::unique_ptr<ConcreteTraceData> clone(stored.Clone());
   // No owner: digital columns become doubles.
   clone->ConvertDigitalColumnsToDouble();
-  TouchEveryPoint(*clone);
+  TouchEveryStoredPoint(*clone);
 
   // The same bytes as the components of the export form.
   ConcreteTraceData exported(mgr, id::invalidID);

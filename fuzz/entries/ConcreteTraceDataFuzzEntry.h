@@ -17,6 +17,12 @@ namespace rep {
 // or kept data that does not read back whole and unchanged.
 int FuzzConcreteTraceData(const uint8_t* data, size_t size);
 
+class ConcreteTraceData;
+
+// Reads every row that a curve claims in every column of the data; answers the invalid entries. A
+// curve that reaches past a column is a soft assertion.
+size_t TouchEveryStoredPoint(ConcreteTraceData& data);
+
 // A soft assertion that a reader raises by design on damaged input: source base name and text.
 struct NamedAssert {
   std::string file;

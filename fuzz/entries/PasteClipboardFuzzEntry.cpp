@@ -1,5 +1,6 @@
 #include "PasteClipboardFuzzEntry.h"
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,9 +12,11 @@
 #include "reports/ReportManager.h"
 #include "quantities/SimValueDataCache.h"
 #include "reports/TraceDefinition.h"
+#include "ConcreteTraceDataFuzzEntry.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/BlockFile.h"
+#include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/ValueState.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "refhost/RecordingPasteListener.h"
@@ -86,24 +89,65 @@ bool IDsAndNamesUnique(const Reports& reports, long reportID) {
   return true;
 }
 
+// What the paste readers raise by design on a damaged clipboard.
+const std::vector<rep::NamedAssert> kDamagedClipboardAsserts = {
+    {"ReportCopyPasteMgr", "0"},
+    {"ReportDefinition", "0"},
+};
+
+// The project as the manager writes it, but for the state of its ID servers: IDs handed out stay
+// taken when the command that took them is undone.
+std::string Written(rep::ReportManager& mgr) {
+  io::CBlock project(L"Project");
+  dynamic_cast<io::CStreamio_block_object&>(mgr).DoDataExchange(project, false);
+  const io::CBlock* written = project.FindBlock(L"ReportManager");
+  if (!written) return io::BlockToText(project).ToUtf8();
+  io::CBlock kept(written->GetName());
+  for (size_t i = 0; i < written->GetNumItems(); ++i) {
+    const AString& name = written->GetItemName(i);
+    if (name == L"NextUniqueID" || name == L"NextVersID") continue;
+    switch (written->GetItemKind(i)) {
+      case io::CBlock::kBlock: kept << *written->GetBlock(i); break;
+      case io::CBlock::kNamedValue: kept << *written->GetNamedValue(i); break;
+      case io::CBlock::kFunc: kept << *written->GetFunc(i); break;
+      case io::CBlock::kVec: kept << *written->GetVec(i); break;
+    }
+  }
+  return io::BlockToText(kept).ToUtf8();
+}
+
+// The written project is the one expected; a soft assertion and both texts on stderr when not.
+void ExpectWritten(const std::string& expected, rep::ReportManager& mgr, const char* when) {
+  const std::string written = Written(mgr);
+  const bool same = written == expected;
+  ORVEX_ASSERT(same);
+  if (!same) std::fprintf(stderr, "%s, expected:\n%s\nwritten:\n%s\n", when, expected.c_str(), written.c_str());
+}
+
 // One paste with its command: checks what it leaves, then that undo and redo give back each state.
 bool PasteAndCheck(Host& host, const io::CBlock& clipboard, bool asReports) {
   const Reports before = Held(*host.mgr);
+  const std::string textBefore = Written(*host.mgr);
   io::CBlock taken(clipboard);
   refhost::RecordingPasteListener listener;
   VelmorCommand cmd;
+  const size_t assertsBefore = orvex::test::Asserts().Count();
   const bool pasted = asReports ? host.mgr->PasteReports(taken, &listener, &cmd)
                                 : host.mgr->PasteTraces(host.reportID, taken, &listener, &cmd);
+  rep::ForgetNamedAsserts(assertsBefore, kDamagedClipboardAsserts);
   cmd.EndDo();
   const Reports after = Held(*host.mgr);
+  const std::string textAfter = Written(*host.mgr);
   ORVEX_ASSERT(IDsAndNamesUnique(after, host.reportID));
   if (!pasted) ORVEX_ASSERT(after == before);
   cmd.Undo();
   const bool undone = Held(*host.mgr) == before;
   ORVEX_ASSERT(undone);
+  ExpectWritten(textBefore, *host.mgr, "after undo");
   cmd.Redo();
   const bool redone = Held(*host.mgr) == after;
   ORVEX_ASSERT(redone);
+  ExpectWritten(textAfter, *host.mgr, "after redo");
   return pasted;
 }
 

@@ -57,32 +57,6 @@ void TouchTraces(const ReportDefinition& report) {
     if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) TouchEveryPoint(imported->GetTraceData());
 }
 
-const std::vector<NamedAssert> kDamagedTracesAsserts = {
-    {"ReportDefinition", "0"},
-    {"ReportDefinition", "tdBlock"},
-    {"ReportDefinition", "bIsNumber"},
-    {"ReportDefinition", "curveFunc"},
-    {"ReportDefinition", "!\"Block for primary column not found\""},
-    {"CommonTraceData", "!\"Primary block exists, but no name?!\""},
-    {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
-    {"ConcreteTraceData", "col"},
-    {"ConcreteCompositeTraceData", "0"},
-    {"ConcreteCompositeTraceData", "col"},
-    {"GravikUtils", "col"},
-};
-
-// A report item that is no block is skipped; the damage of its traces is theirs.
-const std::vector<NamedAssert> kDamagedReportsAsserts = [] {
-  std::vector<NamedAssert> named = kDamagedTracesAsserts;
-  named.push_back({"ReportManager", "rBlock"});
-  return named;
-}();
-
-const std::vector<NamedAssert> kNoPrimarySweepAsserts = {
-    {"ReportDefinition", "!\"Block for primary column not found\""},
-    {"CommonTraceData", "!\"Primary block exists, but no column?!\""},
-};
-
 // One value's bits as text; every NaN alike, as a payload need not survive the text form.
 void AppendBits(std::string& out, double v) {
   if (std::isnan(v)) {
@@ -196,78 +170,5 @@ int FuzzImportTxt(const uint8_t* data, size_t size) { return FuzzImportDataFile(
 int FuzzImportCsv(const uint8_t* data, size_t size) { return FuzzImportDataFile("csv", data, size); }
 int FuzzImportTab(const uint8_t* data, size_t size) { return FuzzImportDataFile("tab", data, size); }
 int FuzzImportDat(const uint8_t* data, size_t size) { return FuzzImportDataFile("dat", data, size); }
-
-int FuzzTracesWithData(const uint8_t* data, size_t size) {
-  io::CBlock block;
-  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
-  ReportManager mgr(nullptr, true);
-  ReportDefinition& report = NewReport(mgr, L"Read");
-  const size_t before = orvex::test::Asserts().Count();
-  const bool whole = report.ReadTracesWithData(block, nullptr, nullptr);
-  ForgetNamedAsserts(before, kDamagedTracesAsserts);
-  TouchTraces(report);
-
-  // What was added travels again, whole.
-  std::vector<long> ids;
-  report.GetTraceIDs(ids);
-  io::CBlock written(L"Clip");
-  ORVEX_ASSERT(report.WriteTracesWithData(written, ids));
-  ReportDefinition& again = NewReport(mgr, L"Again");
-  const size_t beforeAgain = orvex::test::Asserts().Count();
-  const bool readAgain = again.ReadTracesWithData(written, nullptr, nullptr);
-  // Data without a primary sweep column travels with the reader's note that it has none.
-  ForgetNamedAsserts(beforeAgain, kNoPrimarySweepAsserts);
-  ORVEX_ASSERT(readAgain);
-  ORVEX_ASSERT(again.GetTraces().size()==report.GetTraces().size());
-  return whole ? 1 : 0;
-}
-
-int FuzzReportsWithData(const uint8_t* data, size_t size) {
-  io::CBlock block;
-  if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
-  // Whole when every item is a report block whose traces all come.
-  bool whole = true;
-  std::vector<size_t> wanted;
-  for (size_t i = 0; i < block.GetNumItems(); ++i) {
-    const io::CBlock* item = block.GetBlock(i);
-    if (!item) {
-      whole = false;
-      continue;
-    }
-    const io::CBlock* traces = item->FindBlock(L"Traces");
-    if (!traces) whole = false;
-    wanted.push_back(traces ? traces->GetNumItems() : 0);
-  }
-  ReportManager mgr(nullptr, true);
-  const size_t before = orvex::test::Asserts().Count();
-  mgr.ReadReportsWithData(block, nullptr, nullptr);
-  ForgetNamedAsserts(before, kDamagedReportsAsserts);
-  std::vector<long> ids;
-  mgr.GetReportIDs(ids);
-  ORVEX_ASSERT(ids.size()==wanted.size());
-  for (size_t i = 0; i < ids.size() && i < wanted.size(); ++i) {
-    const auto* report = dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(ids[i]));
-    TouchTraces(*report);
-    if (report->GetTraces().size() != wanted[i]) whole = false;
-  }
-
-  // What was read travels again, whole, into another manager.
-  io::CBlock written(L"Clip");
-  ORVEX_ASSERT(mgr.WriteReportsWithData(written, ids));
-  ReportManager again(nullptr, true);
-  const size_t beforeAgain = orvex::test::Asserts().Count();
-  again.ReadReportsWithData(written, nullptr, nullptr);
-  ForgetNamedAsserts(beforeAgain, kNoPrimarySweepAsserts);
-  std::vector<long> idsAgain;
-  again.GetReportIDs(idsAgain);
-  ORVEX_ASSERT(idsAgain.size()==ids.size());
-  for (size_t i = 0; i < ids.size() && i < idsAgain.size(); ++i) {
-    std::vector<long> traces, tracesAgain;
-    mgr.GetReportDefinition(ids[i])->GetTraceIDs(traces);
-    again.GetReportDefinition(idsAgain[i])->GetTraceIDs(tracesAgain);
-    ORVEX_ASSERT(traces.size()==tracesAgain.size());
-  }
-  return whole ? 1 : 0;
-}
 
 }  // namespace rep

@@ -1,5 +1,5 @@
 // The entries through which fuzzing, and the replay of its kept inputs, drive the import of data
-// files and the readers of the export forms of traces and of whole reports.
+// files.
 #pragma once
 
 #include <cstddef>
@@ -18,16 +18,5 @@ int FuzzImportTxt(const uint8_t* data, size_t size);
 int FuzzImportCsv(const uint8_t* data, size_t size);
 int FuzzImportTab(const uint8_t* data, size_t size);
 int FuzzImportDat(const uint8_t* data, size_t size);
-
-// Reads the bytes as the block text of a block holding "Traces" into a report, touches every point
-// of every trace added, and writes and reads the added traces once more: they must all travel.
-// Answers 1 when every trace read, else 0. The assertions that the reader raises on damaged
-// input are forgotten; any other one stays recorded as a fault.
-int FuzzTracesWithData(const uint8_t* data, size_t size);
-
-// Reads the bytes as the block text of whole reports with their data into a fresh manager,
-// touches every point, and writes and reads the reports once more: they must all travel, with
-// as many traces. Answers 1 when every item was a report whose traces all read, else 0.
-int FuzzReportsWithData(const uint8_t* data, size_t size);
 
 }  // namespace rep

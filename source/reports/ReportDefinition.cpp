@@ -783,7 +783,9 @@ bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<
     if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) {
       source = imported->GetSourceDescription();
       data = imported->GetTraceData();
-      if (data) dataName = data->GetTraceName();
+      // A name the data only borrows from its definition would be read back as its own.
+      if (auto* plain = dynamic_cast<ConcreteTraceData*>(data)) dataName = plain->GetOwnTraceName();
+      if (auto* tree = dynamic_cast<ConcreteCompositeTraceData*>(data)) dataName = tree->GetOwnTraceName();
     } else {
       ISolutionManagerForReports* solMgr = mMgr.GetISolutionManagerForReports();
       if (auto* computed = dynamic_cast<TraceDefinition*>(trace))
@@ -814,12 +816,13 @@ bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<
     io::CBlock sweepInfo(kPrimarySweepInfo);
     if (written) {
       sweepInfo << io::NamedValue(kPrimarySweepName, sweep ? sweep->GetPrimarySweepName() : AString());
+      // Empty without a column: the reader takes a missing block for damage.
+      io::CBlock columnBlock(kPrimarySweepCol);
       if (const Column* column = sweep ? sweep->GetPrimarySweepColumn() : nullptr) {
         FileColumnManager::LoadAndOptionallyUnloadCtxt loaded(column);
-        io::CBlock columnBlock(kPrimarySweepCol);
         written = column->WriteColumn(columnBlock) == io::kNoError;
-        sweepInfo << std::move(columnBlock);
       }
+      sweepInfo << std::move(columnBlock);
     }
     if (!written) {
       ORVEX_ASSERT(0);

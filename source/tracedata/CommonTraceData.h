@@ -34,6 +34,8 @@ public:
   TraceCurveData& GetCurveData() { return m_curveData; }
 
   void SetTraceName(const AString& name) { m_traceName = name; }
+  // Empty when the data has no name of its own and shows the trace definition's.
+  const AString& GetOwnTraceName() const { return m_traceName; }
   void SetPrimarySweepName(const AString& name) { m_primarySweepName = name; }
   // Owns the column and deletes the one held so far; null is allowed.
   void SetPrimarySweepColumn(Column* column);

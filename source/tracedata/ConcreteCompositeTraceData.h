@@ -26,6 +26,7 @@ public:
   void SetTraceDefID(long traceDefID) { m_header.SetTraceDefID(traceDefID); }
   long GetTraceDefID() const { return m_header.GetTraceDefID(); }
   void SetTraceName(const AString& name) { m_header.SetTraceName(name); }
+  const AString& GetOwnTraceName() const { return m_header.GetOwnTraceName(); }
   // Owns the column and deletes the one held so far.
   void SetPrimarySweepColumn(Column* column) { m_header.SetPrimarySweepColumn(column); }
   void SetPrimarySweepName(const AString& name) { m_header.SetPrimarySweepName(name); }

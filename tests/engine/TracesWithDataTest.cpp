@@ -148,6 +148,71 @@ TEST_F(TracesWithDataTest, WriterLeavesOutWhatCannotTravel) {
   EXPECT_EQ(nullptr, none.FindBlock(L"Traces"));
 }
 
+// Data showing its definition's name travels without a name, so each copy shows its own
+// definition's name, renames included; a name the data holds itself travels with it.
+TEST_F(TracesWithDataTest, DataNamesTravelOnlyWhenTheDataHoldsOne) {
+  ConcreteTraceData* namedPlain = PlainData();
+  namedPlain->SetTraceName(L"Lab");
+  ConcreteCompositeTraceData* namedTree = CompositeData();
+  namedTree->SetTraceName(L"Lab");
+  std::vector<long> ids = AddImported({PlainData(), CompositeData()}, L"Y Component 1");
+  for (long id : AddImported({namedPlain, namedTree}, L"Other")) ids.push_back(id);
+  io::CBlock block(L"Clip");
+  ASSERT_TRUE(Mgr().WriteTracesWithData(block, m_reportID, ids));
+  for (int copy = 0; copy < 2; ++copy) {
+    io::CBlock reread;
+    ASSERT_TRUE(io::BlockFromText(io::BlockToText(block), reread));
+    ASSERT_TRUE(m_target.ReadTracesWithData(m_targetReport, reread, nullptr, nullptr));
+  }
+  const auto dataName = [](const rep::BaseTraceDefinition* trace) {
+    return dynamic_cast<const ImportedTraceDefinition*>(trace)->GetTraceData()->GetTraceName();
+  };
+  const std::vector<rep::BaseTraceDefinition*> read(Target().GetTraces().begin(), Target().GetTraces().end());
+  ASSERT_EQ(8u, read.size());
+  for (size_t i = 0; i < read.size(); ++i) {
+    SCOPED_TRACE(read[i]->GetName().ToUtf8());
+    const bool named = i % 4 >= 2;
+    EXPECT_EQ(named ? AString(L"Lab") : read[i]->GetName(), dataName(read[i]));
+  }
+  EXPECT_EQ(AString(L"Y Component 1"), dataName(read[0]));
+  EXPECT_NE(dataName(read[0]), dataName(read[4]));
+  VelmorCommand cmd;
+  ASSERT_TRUE(m_target.RenameTraceDefinition(L"Renamed", read[5]->GetID(), &cmd));
+  cmd.EndDo();
+  EXPECT_EQ(AString(L"Renamed"), dataName(read[5]));
+}
+
+// A computed trace before its first update has no primary sweep column; it travels, and travels
+// again, without the reader taking it for damage.
+TEST_F(TracesWithDataTest, DataWithoutPrimarySweepColumnTravelsAgain) {
+  io::CBlock block(L"Clip");
+  EXPECT_TRUE(Mgr().WriteTracesWithData(block, m_reportID, {m_traceID}));
+  EXPECT_SOFT_ASSERT("!mPrimarySweepName.empty()");
+  EXPECT_SOFT_ASSERT("!\"No primary sweep column?\"");
+  ASSERT_TRUE(m_target.ReadTracesWithData(m_targetReport, block, nullptr, nullptr));
+  ASSERT_EQ(1u, Target().GetTraces().size());
+  const long readID = Target().GetTraces().front()->GetID();
+  io::CBlock again(L"Clip");
+  ASSERT_TRUE(m_target.WriteTracesWithData(again, m_targetReport, {readID}));
+  const io::CBlock* sweep = block.FindBlock(L"Traces")->GetBlock(0)->FindBlock(L"PrimarySweepInfo");
+  const io::CBlock* sweepAgain = again.FindBlock(L"Traces")->GetBlock(0)->FindBlock(L"PrimarySweepInfo");
+  ASSERT_NE(nullptr, sweep);
+  ASSERT_NE(nullptr, sweepAgain);
+  EXPECT_EQ(io::BlockToText(*sweep), io::BlockToText(*sweepAgain));
+  EXPECT_TRUE(Target().ReadTracesWithData(again, nullptr, nullptr));
+
+  // Written before the empty column block was: read as before, with the reader's note.
+  std::wstring old = io::BlockToText(block);
+  const size_t at = old.find(L"PrimarySweepCol");
+  ASSERT_NE(std::wstring::npos, at);
+  old.erase(at, old.find(L'}', at) + 1 - at);
+  io::CBlock oldBlock;
+  ASSERT_TRUE(io::BlockFromText(old, oldBlock));
+  EXPECT_TRUE(Target().ReadTracesWithData(oldBlock, nullptr, nullptr));
+  EXPECT_SOFT_ASSERT("!\"Primary block exists, but no column?!\"");
+  EXPECT_EQ(3u, Target().GetTraces().size());
+}
+
 // The layout with numbered component blocks, which nothing writes any more.
 TEST_F(TracesWithDataTest, AlternativeLayoutReadsAsPlainData) {
   const char* const text = R"(Clip {

@@ -1,5 +1,6 @@
 #include "RepTest.h"
 #include "TracesImportFuzzEntry.h"
+#include "TracesWithDataFuzzEntry.h"
 
 // Every kept input of the import and export-form fuzz targets, under the sanitizers here. Kept
 // inputs are named for what they are; a crash found later may be either.

@@ -284,6 +284,7 @@ TEST(BlockText, ReadsTheSameWhereverTheBufferEnds) {
       "Top {\n  Key 5\n}\n",
       "Top {\n  K = 1\n",
       "Top",
+      "\xEF\xBB\xBFTop {\n  K = 1\n}\n",
   };
   for (const std::string& text : texts) {
     SCOPED_TRACE(text);
@@ -302,6 +303,49 @@ TEST(BlockText, ReadsTheSameWhereverTheBufferEnds) {
       EXPECT_EQ(WriteUtf8(fromPlace), WriteUtf8(fromTrickle));
     }
   }
+}
+
+// Editors put a byte-order mark before the text of a project or clipboard they saved; only there
+// is it no part of the text.
+TEST(BlockText, ReadsPastALeadingByteOrderMark) {
+  struct Case {
+    std::string text;
+    const char* error;  // null: reads as the text without its mark
+  };
+  const std::string mark = "\xEF\xBB\xBF";
+  const Case cases[] = {
+      {mark + "Top {\n  K = 1\n}\n", nullptr},
+      {mark + "# saved by hand\nTop { K = 1 }", nullptr},
+      {mark + "\"Top\" { K = 1 }", nullptr},
+      {mark, "line 1: no block found"},
+      {" " + mark + "Top { K = 1 }", "line 1: a block name was expected, found '\xEF\xBB\xBF'"},
+      {"\xEF\xBBTop { K = 1 }", "line 1: a block name was expected, found '\xEF\xBF\xBD'"},  // half a mark
+      {"Top { K = 1 }\n" + mark, "line 2: text follows the end of block 'Top'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    reptest::TempDir dir;
+    reptest::WriteFileBytes(dir.File("t.blk"), c.text);
+    CBlock fromFile, fromText, fromPlace;
+    AString fileError, textError, placeError;
+    const bool fileOk =
+        io::ReadBlockFile(LongFileName(AString::FromUtf8(dir.File("t.blk"))), fromFile, &fileError) == io::kNoError;
+    const bool textOk = io::BlockFromText(AString::FromUtf8(c.text), fromText, &textError);
+    io::CStringToken_istream inPlace(c.text.data(), c.text.size());
+    const bool placeOk = io::ReadSingleBlock(inPlace, fromPlace, &placeError);
+    EXPECT_EQ(c.error ? c.error : "", fileError.ToUtf8());
+    EXPECT_EQ(c.error ? c.error : "", textError.ToUtf8());
+    EXPECT_EQ(c.error ? c.error : "", placeError.ToUtf8());
+    EXPECT_EQ(c.error == nullptr, fileOk && textOk && placeOk);
+    if (c.error) continue;
+    const CBlock want = ReadOk(c.text.substr(mark.size()));
+    EXPECT_TRUE(want == fromFile);
+    EXPECT_TRUE(want == fromText);
+    EXPECT_TRUE(want == fromPlace);
+  }
+  // Tokens read one by one start past the mark too.
+  io::CStringToken_istream tokens(mark + "Top { }");
+  EXPECT_TRUE(tokens.IsNextToken(L"Top"));
 }
 
 // Trees read one after the other take memory that earlier trees gave back; trees alive at once

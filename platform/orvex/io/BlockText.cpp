@@ -650,6 +650,7 @@ private:
 CAbstract_istream& CAbstract_istream::operator>>(CBlock& block) {
   if (m_fail) return *this;
   CBlock read;
+  SkipByteOrderMark();
   detail::BlockTextReader reader(*this);
   m_lastUndoable = false;
   if (reader.ReadTopBlock(read))

@@ -139,6 +139,7 @@ void CAbstract_istream::SetInput(std::string utf8) {
   m_inPlaceSize = 0;
   m_pos = 0;
   m_srcEnd = true;
+  m_markChecked = false;
 }
 
 void CAbstract_istream::SetInputInPlace(const char* utf8, size_t n) {
@@ -148,6 +149,7 @@ void CAbstract_istream::SetInputInPlace(const char* utf8, size_t n) {
   m_inPlaceSize = utf8 ? n : 0;
   m_pos = 0;
   m_srcEnd = true;
+  m_markChecked = false;
 }
 
 size_t CAbstract_istream::ReadBytes(char*, size_t) { return 0; }
@@ -410,7 +412,17 @@ BigString CAbstract_istream::TakeAsciiText(RawToken& t) {
   return BigString(t.numBegin, t.numEnd);
 }
 
+void CAbstract_istream::SkipByteOrderMark() {
+  if (m_markChecked) return;
+  m_markChecked = true;
+  static const char kMark[] = "\xEF\xBB\xBF";
+  while (Size() - m_pos < 3 && Grow()) {
+  }
+  if (Size() - m_pos >= 3 && std::memcmp(Data() + m_pos, kMark, 3) == 0) m_pos += 3;
+}
+
 bool CAbstract_istream::LexFromBytes(RawToken& t) {
+  SkipByteOrderMark();
   for (;;) {
     size_t consumed = 0;
     int lines = 0;

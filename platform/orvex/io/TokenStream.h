@@ -138,6 +138,8 @@ private:
   BigString TakeAsciiText(RawToken& t);
   // The next token without consuming it (kept on the put-back stack); null on a failed stream.
   const CToken* Peek();
+  // Editors put a UTF-8 byte-order mark before the text; skipped once, before the first token.
+  void SkipByteOrderMark();
   // Unescapes quoted text into m_tokText; false (with m_lexError) on a bad escape.
   bool DecodeString(const char* b, const char* e);
   void FromPutBack(const CToken& token, RawToken& t);
@@ -171,6 +173,7 @@ private:
   int m_linesBefore = 0;                   // line ends that Scan passed before that text
   BigString m_longText;                    // bytes of the last long quoted text, see LexLongText
   bool m_longRefused = false;              // the text at m_openQuote is read the buffer's way
+  bool m_markChecked = false;              // the input's start was looked at for a byte-order mark
 };
 
 // Writes tokens, values and block trees as UTF-8 text, buffered; subclasses take the bytes.

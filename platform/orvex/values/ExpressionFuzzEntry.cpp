@@ -1,5 +1,8 @@
 #include "orvex/values/ExpressionFuzzEntry.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,7 +90,22 @@ private:
   AnyDataset m_dummy{&m_dummyY, nullptr};
 };
 
-int ParseAll(const AString& text, AnyNameParser& parser) {
+// Bit for bit, with every NaN equal to every other.
+bool SameBits(double a, double b) {
+  if (std::isnan(a) && std::isnan(b)) return true;
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool SameValue(const Value& a, const Value& b) {
+  const AComplex<double> ca = a.GetComplexValue();
+  const AComplex<double> cb = b.GetComplexValue();
+  return SameBits(ca.real(), cb.real()) && SameBits(ca.imag(), cb.imag());
+}
+
+// Where the variable's values meet the edges of the functions: zero, a negative, a huge value.
+const double kValuesOfX[] = {2.0, 0.0, -1.5, 1e300};
+
+int ParseAll(const AString& text, AnyNameParser& parser, const Variable& x) {
   InstalledParserScope installed(&parser);
   Value v(text, Units::kNoUnit);
   std::vector<AString> labels;
@@ -103,8 +121,20 @@ int ParseAll(const AString& text, AnyNameParser& parser) {
   DefaultValueTextGeneratorStrategy strategy;
   AString again = ValueTextGenerator(v, strategy).GetNewValueText();
   Value reparsed(again, Units::kNoUnit);
-  // The canonical text of a valid expression always reads back.
+  // The canonical text of a valid expression always reads back, as the same expression.
   ORVEX_ASSERT(reparsed.IsValidText());
+  if (!reparsed.IsValidText()) return 1;
+  ORVEX_ASSERT(reparsed.GetParameterType()==v.GetParameterType());
+  for (double at : kValuesOfX) {
+    VariableValueContext scope(&x, Value(at, Units::kGHz));
+    const bool same = SameValue(v, reparsed);
+    ORVEX_ASSERT(same);
+    if (!same) {
+      std::fprintf(stderr, "x = %.17g: '%s' and its canonical text '%s' differ\n", at, text.ToUtf8().c_str(),
+                   again.ToUtf8().c_str());
+      break;
+    }
+  }
   return 1;
 }
 
@@ -117,7 +147,7 @@ int FuzzExpression(const uint8_t* data, size_t size) {
   ns.AddVariable(&x);
   VariableValueContext at(&x, Value(2.0, Units::kGHz));
   AnyNameParser parser;
-  return ParseAll(text, parser);
+  return ParseAll(text, parser, x);
 }
 
 }  // namespace val
