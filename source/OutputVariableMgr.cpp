@@ -218,11 +218,11 @@ bool OutputVariableMgr::ValidateExpression(const OutputVariableDefParams& def,
     PostOutputVariableMessage(kInvalidExpression, expression);
     return false;
   }
-  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg;
-  {
-    ParserForSolution parser(m_solMgr, const_cast<OutputVariableMgr*>(this), m_infoServer, dsd);
-    if (parser) msg.reset(ValidateExpressions(*parser, {expression}));
-  }
+  // The record lists output variables that the parser owns (those the solution defines): the
+  // parser outlives every read of them.
+  ParserForSolution parser(m_solMgr, const_cast<OutputVariableMgr*>(this), m_infoServer, dsd);
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(
+      parser ? ValidateExpressions(*parser, {expression}) : nullptr);
   if (!msg) {
     PostOutputVariableMessage(kInvalidExpression, expression);
     return false;

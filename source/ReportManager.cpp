@@ -811,16 +811,26 @@ bool ReportManager::DetectDimensionReducingFunction(VersionedQuantityParser& par
   return strategy.GetResult();
 }
 
-CompositeReferencedPostprocessingQuantityMsg* ReportManager::BuildQuantityRecordOfTrace(
-    const TraceDefinition& trace) const {
+void ReportManager::CollectQuantityNamesOfTrace(std::set<AString, AString::NoCaseLess>& names,
+                                                const TraceDefinition& trace) const {
   std::vector<AString> expressions;
   trace.GetTraceExpressions(expressions);
   IOutputVariableMgr* outputVariables = const_cast<ReportManager*>(this)->GetIOutputVariableMgrForEdit();
+  // The record lists output variables that the parser owns: it outlives every read of them.
   ParserForSolution parser(GetISolutionManagerForReports(), outputVariables, GetISimValueInfoCache(),
                            trace.GetDesignSolutionDefinitionRef());
-  if (!parser) return nullptr;
+  if (!parser) return;
   std::vector<bool> valid;
-  return BuildReferencedQuantityMsg(valid, *parser, expressions);
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(
+      BuildReferencedQuantityMsg(valid, *parser, expressions));
+  if (!record) return;
+  std::vector<AString> quantities;
+  record->GetAllSimValueQuantities(quantities);
+  record->GetAllCompositeQuantities(quantities);
+  names.insert(quantities.begin(), quantities.end());
+  std::vector<ContextVariable*> used;
+  record->GetAllOutputVariables(used);
+  for (const ContextVariable* variable : used) names.insert(variable->GetName());
 }
 
 bool ReportManager::IsCompositeTrace(long traceID) {
@@ -848,15 +858,7 @@ void ReportManager::OnNewSolution(TraceQuantityNames& names) const {
       if (!trace) continue;
       std::set<AString, AString::NoCaseLess>& entry = names[traceID];
       entry.clear();
-      std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(BuildQuantityRecordOfTrace(*trace));
-      if (!record) continue;
-      std::vector<AString> quantities;
-      record->GetAllSimValueQuantities(quantities);
-      record->GetAllCompositeQuantities(quantities);
-      entry.insert(quantities.begin(), quantities.end());
-      std::vector<ContextVariable*> outputVariables;
-      record->GetAllOutputVariables(outputVariables);
-      for (const ContextVariable* variable : outputVariables) entry.insert(variable->GetName());
+      CollectQuantityNamesOfTrace(entry, *trace);
     }
   }
 }

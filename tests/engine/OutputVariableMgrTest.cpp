@@ -109,18 +109,25 @@ TEST_F(OutputVariableMgrTest, ListsForASolutionLeaveOutInvalidVariablesSilently)
   Adopt(L"A", L"Gain+");     // does not parse
   Adopt(L"C", L"Label");     // not a number
   Adopt(L"D", L"S11+B");
-  EXPECT_EQ((std::vector<AString>{L"B", L"A", L"C", L"D"}), Names());
+  Adopt(L"E", L"SolVar+1");  // over a variable that the solution defines
+  EXPECT_EQ((std::vector<AString>{L"B", L"A", L"C", L"D", L"E"}), Names());
 
   std::vector<AString> names;
   const DesignSolutionDefinition dsd = Dsd();
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableNames(names, &dsd);
-  EXPECT_EQ((std::vector<AString>{L"B", L"D"}), names);
+  EXPECT_EQ((std::vector<AString>{L"B", L"D", L"E"}), names);
+  std::vector<long> ids;
+  m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableIDs(ids, &dsd);
+  EXPECT_EQ((std::vector<long>{1, 4, 5}), ids);
+  std::vector<OutputVariable*> variables;
+  m_mgr.GetOutputVariables(variables, &dsd);
+  EXPECT_EQ(3u, variables.size());
   EXPECT_TRUE(Messages().Delivered().empty());
 
-  std::vector<long> ids{5};
+  ids = {5};
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableIDs(ids, nullptr);
   EXPECT_SOFT_ASSERT("outVarIDVec.size() == 0");
-  EXPECT_EQ(5u, ids.size());  // appended all the same
+  EXPECT_EQ(6u, ids.size());  // appended all the same
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableNames(names, nullptr);
   EXPECT_SOFT_ASSERT("outVarNamesVec.size() == 0");
 }
@@ -168,6 +175,8 @@ TEST_F(OutputVariableMgrTest, ExpressionValidationAndItsMessages) {
   const Case cases[] = {
       {L"X", L"Gain*2+S11", 10, 0, L""},
       {L"X", L"Twice+1", 10, 0, L""},
+      {L"X", L"SolVar*2", 10, 0, L""},               // a variable that the solution defines
+      {L"solvar", L"SolVar*2", 10, 24576, L"solvar"},
       {L"X", L"Gain+", 10, 24559, L"Gain+"},
       {L"X", L"Label", 10, 24559, L"Label"},         // a text, not a number
       {L"X", L"Broken*2", 10, 24559, L"Broken*2"},   // uses a variable that does not parse
@@ -513,6 +522,13 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
   EXPECT_EQ(std::make_pair(24748, AString(L"Twice")), TakeMessage());
   EXPECT_FALSE(products.EvaluateOutputVariable(result, L"Twice", VariableValues(), Dsd(), nullptr));
   EXPECT_FALSE(products.EvaluateOutputVariable(result, L"Twice", VariableValues(), Dsd(), &design));
+  EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
+  EXPECT_TRUE(Messages().Posted().empty());
+
+  // An expression over a variable that the solution defines is validated and reaches the evaluation.
+  Create(L"FromSolution", L"SolVar*2");
+  OutputVariableDefParams fromSolution(id::invalidID, L"FromSolution", L"SolVar*2");
+  EXPECT_FALSE(m_mgr.EvaluateOutputVariable(result, L"", fromSolution, Dsd(), &design));
   EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
   EXPECT_TRUE(Messages().Posted().empty());
 }
