@@ -1,6 +1,7 @@
 #include "ReportManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 #include <unordered_map>
 
@@ -54,6 +55,9 @@ namespace {
 const wchar_t* const kReports = L"Reports";
 const wchar_t* const kNextVersID = L"NextVersID";
 const wchar_t* const kReportID = L"ReportID";
+
+// A next ID that a server reaches by issuing IDs that a file may carry.
+bool IsIDServerState(long next) { return next >= INT32_MIN && next <= id::endID; }
 }  // namespace
 
 ReportManager::ReportManager(IReportManagerOwner* owner, bool /*mostDerived*/)
@@ -899,6 +903,12 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   }
   m_idServer.ResetNextUniqueID(*manager);
   if (const io::CBlock* nextVers = manager->FindBlock(kNextVersID)) m_versionIDServer.ResetNextUniqueID(*nextVers);
+  for (VelmorIDServer* server : {&m_idServer, &m_versionIDServer}) {
+    // A state that no server reaches is damage: the held IDs decide where the server goes on.
+    if (IsIDServerState(server->PeekNextUniqueID())) continue;
+    RecordError(io::kConversionFailed);
+    server->SetNextUniqueID(id::initialID);
+  }
   AdvanceIDServersPastLoaded();
   // An ID drawn while reading came from the server before its state was read back, and may
   // repeat one that another loaded report or trace carries.
@@ -917,8 +927,9 @@ void ReportManager::AdvanceIDServersPastLoaded() {
     }
   }
   // A lost or stale server state must never hand out an ID that a held object already carries.
-  while (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.GetNewUniqueID();
-  while (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.GetNewUniqueID();
+  // The reads keep every ID below id::endID, so one past the highest is a state a server reaches.
+  if (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.SetNextUniqueID(highestVersion + 1);
+  if (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.SetNextUniqueID(highestID + 1);
 }
 
 bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs) {

@@ -1,4 +1,5 @@
 #include <functional>
+#include <map>
 
 #include "EngineFixture.h"
 #include "orvex/io/BlockFile.h"
@@ -485,4 +486,111 @@ TEST_F(ProjectBlockTest, DisplaySettingsOfEveryTraceSurviveTheLoad) {
     }
   }
   EXPECT_EQ(42u, compared);
+}
+
+// IDs that a hostile or damaged project names beyond what a server issues within 32 bits: the
+// servers move past the held IDs in one step, and an ID out of range is damage (the report is
+// renumbered, the trace left out, the version and the server state drawn again).
+TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
+  const std::wstring text = LR"(Project {
+  ReportManager {
+    Reports {
+      A {
+        ReportID = @R
+        ReportName = "A"
+        TraceDef {
+          TraceDefinitionType = "TraceDefinition"
+          DesignSolnDefn {
+            DesignID = 100
+            SolutionID = 10
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          ID = @T
+          Name = "y"
+          TieNameToExpr = true
+          Components {
+            TraceComponentDefinition {
+              Expr = "y"
+            }
+          }
+          ExtendedTraceInfo {
+            YAxis = 0
+            OffsetTime = "0"
+            OffsetTimeUnits = 90
+            SweepValue = "0"
+            SweepValueUnits = 90
+          }
+          TraceFamiliesDisplayDefinition {
+            DisplayFamiliesType = "DisplayAll"
+          }
+          VersionID = @V
+          PointsetDefinition {
+            SubsweepDefParams {
+            }
+            FamilyBlock()
+          }
+          DesignInstanceID = 1
+        }
+      }
+    }
+    NextUniqueID = @N
+    NextVersID {
+      NextUniqueID = @W
+    }
+  }
+}
+)";
+  struct Case {
+    const char* why;
+    wchar_t key;
+    const wchar_t* value;
+    bool readError;
+    long reportID;
+    size_t traces;
+    long nextID, nextVersion;
+  };
+  const Case cases[] = {
+      {"report ID at the top of the range", L'R', L"2147483646", false, 2147483646, 1, 2147483647, 4},
+      {"report ID one past the range", L'R', L"2147483647", true, 4, 1, 5, 4},
+      {"report ID far past the range", L'R', L"9223372036854775807", true, 4, 1, 5, 4},
+      {"report ID far below the range", L'R', L"-9223372036854775807", true, 4, 1, 5, 4},
+      {"trace ID at the top of the range", L'T', L"2147483646", false, 1, 1, 2147483647, 4},
+      {"trace ID far past the range", L'T', L"9223372036854775807", true, 1, 0, 4, 4},
+      {"version ID at the top of the range", L'V', L"2147483646", false, 1, 1, 4, 2147483647},
+      {"version ID far past the range", L'V', L"9223372036854775807", true, 1, 1, 4, 4},
+      {"next ID at the top a server reaches", L'N', L"2147483647", false, 1, 1, 2147483647, 4},
+      {"next ID past the top a server reaches", L'N', L"2147483648", true, 1, 1, 3, 4},
+      {"next ID far past the range", L'N', L"9223372036854775807", true, 1, 1, 3, 4},
+      {"next version far past the range", L'W', L"9223372036854775807", true, 1, 1, 4, 4},
+  };
+  const std::map<wchar_t, const wchar_t*> defaults{{L'R', L"1"}, {L'T', L"2"}, {L'V', L"3"}, {L'N', L"4"}, {L'W', L"4"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::wstring project = text;
+    for (const auto& d : defaults) {
+      const size_t at = project.find(std::wstring(L"@") + d.first);
+      project.replace(at, 2, d.first == c.key ? c.value : d.second);
+    }
+    io::CBlock block;
+    ASSERT_TRUE(io::BlockFromText(AString(project), block));
+    rep::ReportManager fresh(&m_owner, true);
+    EXPECT_EQ(c.readError, fresh.DoDataExchange(block, true) != io::kNoError);
+    ASSERT_EQ(1u, Reports(fresh).size());
+    EXPECT_EQ(c.reportID, Reports(fresh)[0].first);
+    const std::vector<TraceSummary> traces = Traces(fresh);
+    ASSERT_EQ(c.traces, traces.size());
+    EXPECT_EQ(c.nextID, fresh.PeekNextUniqueID());
+    EXPECT_EQ(c.nextVersion, fresh.PeekNextVersionID());
+    for (const TraceSummary& t : traces) EXPECT_LT(t.version, fresh.PeekNextVersionID());
+
+    // What was read writes a project that reads back whole and alike.
+    io::CBlock written(L"Project");
+    fresh.DoDataExchange(written, false);
+    rep::ReportManager again(&m_owner, true);
+    EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
+    io::CBlock rewritten(L"Project");
+    again.DoDataExchange(rewritten, false);
+    EXPECT_EQ(io::BlockToText(written), io::BlockToText(rewritten));
+  }
 }
