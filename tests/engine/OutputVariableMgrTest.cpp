@@ -533,6 +533,47 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
   EXPECT_TRUE(Messages().Posted().empty());
 }
 
+// A variable held at the top of the range leaves no ID that a read would take back: nothing new
+// gets one, and what is saved reads back whole.
+TEST_F(OutputVariableMgrTest, NoIDIsHandedOutThatAReadRefuses) {
+  OutputVariable top(L"Top");
+  top.SetID(2147483646);
+  top.SetValueBaseText(L"Gain", ValueState(1, 15, 1));
+  io::CBlock sub(L"OutputVariables");
+  io::CBlock_func item(L"Top");
+  top.WriteToFunc(item);
+  sub << item;
+  io::CBlock block(L"Project");
+  block << sub;
+  ASSERT_EQ(io::kNoError, m_mgr.DoDataExchange(block, true));
+  ASSERT_NE(nullptr, m_mgr.GetOutputVariable(2147483646));
+
+  OutputVariableDefParams def(id::invalidID, L"New", L"Gain*2");
+  VelmorCommand cmd;
+  EXPECT_FALSE(m_mgr.CreateOutputVariable(def, Dsd(), &cmd));
+  EXPECT_EQ(std::make_pair(24464, AString(L"No ID is left for the output variable \"New\".")), TakeMessage());
+  auto* other = new OutputVariable(L"Other");
+  EXPECT_FALSE(m_mgr.ChangeOutputVariableID(other));
+  delete other;
+
+  rep::OutputVariableMgr pasted(&m_solutions);
+  auto* p = new OutputVariable(L"Pasted");
+  p->SetValueBaseText(L"Gain", ValueState(1, 15, 1));
+  ASSERT_TRUE(pasted.ChangeOutputVariableID(p));
+  EXPECT_TRUE(pasted.PrepareForPaste(m_mgr));
+  EXPECT_EQ(std::make_pair(24464, AString(L"No ID is left for the output variable \"Pasted\".")), TakeMessage());
+  std::vector<OutputVariable*> left;
+  pasted.GetOutputVariables(left, nullptr);
+  EXPECT_TRUE(left.empty());
+
+  io::CBlock saved(L"Project");
+  m_mgr.DoDataExchange(saved, false);
+  rep::OutputVariableMgr back(&m_solutions);
+  EXPECT_EQ(io::kNoError, back.DoDataExchange(saved, true));
+  EXPECT_EQ(Names(), (std::vector<AString>{L"Top"}));
+  ASSERT_NE(nullptr, back.GetOutputVariable(2147483646));
+}
+
 TEST_F(OutputVariableMgrTest, ValueStateOfAnExpressionTheSolutionDefines) {
   ValueState state;
   AString expression;
