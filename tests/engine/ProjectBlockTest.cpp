@@ -60,6 +60,45 @@ protected:
     return out;
   }
 
+  // A trace block of a project file; `versionLine`, when not empty, is
+  // the line that keeps its version.
+  static std::wstring TraceBlockText(const std::wstring& id, const std::wstring& versionLine) {
+    return LR"(
+        TraceDef {
+          TraceDefinitionType = "TraceDefinition"
+          DesignSolnDefn {
+            DesignID = 100
+            SolutionID = 10
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          ID = )" + id + LR"(
+          Name = "y"
+          TieNameToExpr = true
+          Components {
+            TraceComponentDefinition {
+              Expr = "y"
+            }
+          }
+          ExtendedTraceInfo {
+            YAxis = 0
+            OffsetTime = "0"
+            OffsetTimeUnits = 90
+            SweepValue = "0"
+            SweepValueUnits = 90
+          }
+          TraceFamiliesDisplayDefinition {
+            DisplayFamiliesType = "DisplayAll"
+          }
+)" + versionLine + LR"(          PointsetDefinition {
+            SubsweepDefParams {
+            }
+            FamilyBlock()
+          }
+          DesignInstanceID = 1
+        })";
+  }
+
   reptest::TempDir m_dir;
 };
 
@@ -392,41 +431,7 @@ TEST_F(ProjectBlockTest, ServerStatesBelowTheLoadedIDsAreAdvanced) {
 // A project written before traces kept their version IDs: each trace gets one that no other
 // trace holds and that the manager will not issue again; from then on it is saved.
 TEST_F(ProjectBlockTest, OlderTraceBlocksWithoutVersionIDs) {
-  std::wstring trace = LR"(
-        TraceDef {
-          TraceDefinitionType = "TraceDefinition"
-          DesignSolnDefn {
-            DesignID = 100
-            SolutionID = 10
-            ReportType = 1
-            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
-          }
-          ID = @
-          Name = "y"
-          TieNameToExpr = true
-          Components {
-            TraceComponentDefinition {
-              Expr = "y"
-            }
-          }
-          ExtendedTraceInfo {
-            YAxis = 0
-            OffsetTime = "0"
-            OffsetTimeUnits = 90
-            SweepValue = "0"
-            SweepValueUnits = 90
-          }
-          TraceFamiliesDisplayDefinition {
-            DisplayFamiliesType = "DisplayAll"
-          }
-          PointsetDefinition {
-            SubsweepDefParams {
-            }
-            FamilyBlock()
-          }
-          DesignInstanceID = 1
-        })";
-  auto withID = [&](const wchar_t* id) { return std::wstring(trace).replace(trace.find(L'@'), 1, id); };
+  auto withID = [](const wchar_t* id) { return TraceBlockText(id, L""); };
   const std::wstring text = L"Project {\n  ReportManager {\n    Reports {\n      A {\n        ReportID = 1\n"
                             L"        ReportName = \"A\"" + withID(L"2") + withID(L"3") +
                             L"\n      }\n    }\n    NextUniqueID = 4\n    NextVersID {\n      NextUniqueID = 6\n"
@@ -492,55 +497,11 @@ TEST_F(ProjectBlockTest, DisplaySettingsOfEveryTraceSurviveTheLoad) {
 // servers move past the held IDs in one step, and an ID out of range is damage (the report is
 // renumbered, the trace left out, the version and the server state drawn again).
 TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
-  const std::wstring text = LR"(Project {
-  ReportManager {
-    Reports {
-      A {
-        ReportID = @R
-        ReportName = "A"
-        TraceDef {
-          TraceDefinitionType = "TraceDefinition"
-          DesignSolnDefn {
-            DesignID = 100
-            SolutionID = 10
-            ReportType = 1
-            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
-          }
-          ID = @T
-          Name = "y"
-          TieNameToExpr = true
-          Components {
-            TraceComponentDefinition {
-              Expr = "y"
-            }
-          }
-          ExtendedTraceInfo {
-            YAxis = 0
-            OffsetTime = "0"
-            OffsetTimeUnits = 90
-            SweepValue = "0"
-            SweepValueUnits = 90
-          }
-          TraceFamiliesDisplayDefinition {
-            DisplayFamiliesType = "DisplayAll"
-          }
-          VersionID = @V
-          PointsetDefinition {
-            SubsweepDefParams {
-            }
-            FamilyBlock()
-          }
-          DesignInstanceID = 1
-        }
-      }
-    }
-    NextUniqueID = @N
-    NextVersID {
-      NextUniqueID = @W
-    }
-  }
-}
-)";
+  const std::wstring text = L"Project {\n  ReportManager {\n    Reports {\n      A {\n        ReportID = @R\n"
+                            L"        ReportName = \"A\"" +
+                            TraceBlockText(L"@T", L"          VersionID = @V\n") +
+                            L"\n      }\n    }\n    NextUniqueID = @N\n    NextVersID {\n      NextUniqueID = @W\n"
+                            L"    }\n  }\n}\n";
   struct Case {
     const char* why;
     wchar_t key;
