@@ -912,8 +912,16 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   AdvanceIDServersPastLoaded();
   // An ID drawn while reading came from the server before its state was read back, and may
   // repeat one that another loaded report or trace carries.
-  for (ReportDefinition* report : drawnIDs) report->SetReportID(GetNewUniqueID());
+  for (ReportDefinition* report : drawnIDs) report->SetReportID(DrawIDForLoadedReport());
   return GetReadStatus();
+}
+
+long ReportManager::DrawIDForLoadedReport() {
+  if (id::IsStorable(PeekNextUniqueID())) return GetNewUniqueID();
+  InvalidateHeldIDs();
+  long free = id::initialID;
+  while (IsHeldID(free)) ++free;
+  return free;
 }
 
 void ReportManager::AdvanceIDServersPastLoaded() {

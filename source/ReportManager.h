@@ -288,6 +288,9 @@ private:
   // Appends to drawnIDs (when given) the reports that took a new ID because their block held none.
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
+  // A new ID for a report loaded without one; when the server has none left that a read takes
+  // back, the lowest ID that no held object carries, which the server never issues again.
+  long DrawIDForLoadedReport();
   bool IsHeldID(long id) const;
   // Where a held trace sits; the first in list order when a damaged project repeats an ID.
   struct HeldTrace {

@@ -555,3 +555,27 @@ TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
     EXPECT_EQ(io::BlockToText(written), io::BlockToText(rewritten));
   }
 }
+
+// The server stands at the top of the range after the load: the report that read no ID takes one
+// that no held object carries instead of one that the next read refuses.
+TEST_F(ProjectBlockTest, AReportWithoutIDBesideOneAtTheTopGetsAFreeID) {
+  io::CBlock project;
+  ASSERT_TRUE(io::BlockFromText(AString(L"Project {\n ReportManager {\n  Reports {\n   A {\n    ReportName = \"A\"\n   }\n"
+                                        L"   B {\n    ReportID = 2147483646\n    ReportName = \"B\"\n   }\n  }\n"
+                                        L"  NextVersID {\n  }\n }\n}\n"),
+                                project));
+  rep::ReportManager fresh(&m_owner, true);
+  fresh.DoDataExchange(project, true);
+  EXPECT_SOFT_ASSERT("0");  // A's block holds no ID
+  const auto reports = Reports(fresh);
+  ASSERT_EQ(2u, reports.size());
+  EXPECT_EQ(2147483646, reports[1].first);
+  EXPECT_NE(2147483646, reports[0].first);
+  EXPECT_TRUE(id::IsStorable(reports[0].first));
+
+  io::CBlock written(L"Project");
+  fresh.DoDataExchange(written, false);
+  rep::ReportManager again(&m_owner, true);
+  EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
+  EXPECT_EQ(reports, Reports(again));
+}
