@@ -41,6 +41,7 @@ const AString kOutputVariablesBlock(L"OutputVariables");
 
 enum MessageID {
   kNotDeletable = 17032,
+  kTextMessage = 24464,
   kNameExists = 24527,
   kNoSuchVariable = 24555,
   kNameIsQuantity = 24557,
@@ -70,8 +71,12 @@ IMessageHandler* GlobalMessageHandler() { return GetGlobalIMessageManager()->Get
 
 bool IsDoubleOrComplex(val::ParameterType type) { return type == 1 || type == 2; }
 
-// IDs stay within the 32-bit range, and an ID read must leave room for the next one.
-bool IsStorableID(long id) { return id >= id::initialID && id < INT32_MAX; }
+// An ID that a read takes back: one the server issues, within 32 bits, leaving room for the next.
+bool IsStorableID(long id) { return id >= id::initialID && id::IsStorable(id); }
+
+void PostNoIDLeft(const AString& name) {
+  PostOutputVariableMessage(kTextMessage, L"No ID is left for the output variable \"" + name + L"\".");
+}
 
 OutputVariableDefParams DefinitionOf(const OutputVariable& variable) {
   return OutputVariableDefParams(variable.GetID(), variable.GetName(), variable.GetValueBaseText());
@@ -218,11 +223,11 @@ bool OutputVariableMgr::ValidateExpression(const OutputVariableDefParams& def,
     PostOutputVariableMessage(kInvalidExpression, expression);
     return false;
   }
-  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg;
-  {
-    ParserForSolution parser(m_solMgr, const_cast<OutputVariableMgr*>(this), m_infoServer, dsd);
-    if (parser) msg.reset(ValidateExpressions(*parser, {expression}));
-  }
+  // The record lists output variables that the parser owns (those the solution defines): the
+  // parser outlives every read of them.
+  ParserForSolution parser(m_solMgr, const_cast<OutputVariableMgr*>(this), m_infoServer, dsd);
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> msg(
+      parser ? ValidateExpressions(*parser, {expression}) : nullptr);
   if (!msg) {
     PostOutputVariableMessage(kInvalidExpression, expression);
     return false;
@@ -255,9 +260,12 @@ bool OutputVariableMgr::CreateOutputVariable(OutputVariableDefParams& def, const
   ORVEX_ASSERT(newVar);
   if (!newVar) return false;
   if (!cmd || !SetVariableDefinition(*newVar, def, dsd)) return false;
+  if (!IssueNewID(*newVar)) {
+    PostNoIDLeft(def.GetName());
+    return false;
+  }
 
   OutputVariable* variable = newVar.release();
-  variable->SetID(m_idServer.GetNewUniqueID());
   m_variables[variable->GetID()] = variable;
   auto* delta = new MapDeltaState<long, OutputVariable>(&m_variables, true, nullptr, true);
   delta->RecordChange(variable->GetID(), variable, true);
@@ -297,9 +305,15 @@ bool OutputVariableMgr::DeleteOutputVariable(OutputVariableDefParams& def, IVelm
 }
 
 bool OutputVariableMgr::ChangeOutputVariableID(OutputVariable* variable) {
-  if (!variable || m_variables.count(variable->GetID()) != 0) return false;
-  variable->SetID(m_idServer.GetNewUniqueID());
+  if (!variable || m_variables.count(variable->GetID()) != 0 || !IssueNewID(*variable)) return false;
   m_variables[variable->GetID()] = variable;
+  return true;
+}
+
+bool OutputVariableMgr::IssueNewID(OutputVariable& variable) {
+  // An ID that no read takes back would lose the variable with the next save.
+  if (!IsStorableID(m_idServer.PeekNextUniqueID())) return false;
+  variable.SetID(m_idServer.GetNewUniqueID());
   return true;
 }
 
@@ -445,7 +459,11 @@ void OutputVariableMgr::CheckTypesAgainst(const OutputVariableMgr& target) {
 void OutputVariableMgr::AssignIDsFrom(OutputVariableMgr& target) {
   OutputVariableMap renumbered;
   for (auto& entry : m_variables) {
-    entry.second->SetID(target.m_idServer.GetNewUniqueID());
+    if (!target.IssueNewID(*entry.second)) {
+      PostNoIDLeft(entry.second->GetName());
+      delete entry.second;
+      continue;
+    }
     renumbered[entry.second->GetID()] = entry.second;
   }
   m_variables.swap(renumbered);
@@ -521,9 +539,7 @@ void OutputVariableMgr::AdvanceIDServerPastHeld() {
   // A damaged next ID would hand out IDs that the next read refuses, losing those variables.
   const long next = m_idServer.PeekNextUniqueID();
   if (next > highest && IsStorableID(next)) return;
-  io::CBlock state;
-  VelmorIDServer(highest + 1, false).WriteNextUniqueID(state);
-  m_idServer.ResetNextUniqueID(state);
+  m_idServer.SetNextUniqueID(highest + 1);
 }
 
 }  // namespace rep

@@ -91,7 +91,10 @@ private:
   // Drops, after an assertion, each variable whose name the target holds with another type: a
   // paste must not add a second variable of a name the target holds.
   void CheckTypesAgainst(const OutputVariableMgr& target);
+  // Drops, with a message, each variable for which the target has no ID left.
   void AssignIDsFrom(OutputVariableMgr& target);
+  // False, with the ID unchanged, when the server has no ID left that a read takes back.
+  bool IssueNewID(OutputVariable& variable);
   // New IDs must exceed every ID held.
   void AdvanceIDServerPastHeld();
 

@@ -148,6 +148,8 @@ void SimValueInfoServer::Record(long id, const SimValueParams& params) {
 io::ReadError SimValueInfoServer::ReadFromBlock(const io::CBlock& block) {
   const long issuedBefore = m_idServer.PeekNextUniqueID();
   m_idServer.ResetNextUniqueID(block);
+  // A state beyond what a server reaches within 32 bits is damage: the server goes on as it was.
+  if (m_idServer.PeekNextUniqueID() > id::endID) m_idServer.SetNextUniqueID(issuedBefore);
 
   for (size_t i = 0; i < block.GetNumItems(); ++i) {
     const io::CBlock* entry = block.GetBlock(i);
@@ -155,7 +157,7 @@ io::ReadError SimValueInfoServer::ReadFromBlock(const io::CBlock& block) {
     // A damaged entry is skipped, never recorded under another entry's ID.
     long id = id::invalidID;
     *entry >> io::NamedValue(kID, id);
-    if (!entry->Found() || id == id::invalidID) {
+    if (!entry->Found() || id == id::invalidID || !id::IsStorable(id)) {
       entry->ResetFound();
       continue;
     }

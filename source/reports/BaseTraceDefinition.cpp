@@ -213,7 +213,13 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     return GetReadStatus();
   }
 
-  RecordError(io::DoDataExchange(block, true, kID, m_id, io::kReturnCode));
+  long readID = m_id;
+  RecordError(io::DoDataExchange(block, true, kID, readID, io::kReturnCode));
+  // An ID that no server issues within 32 bits is damage: the trace keeps the one it had.
+  if (id::IsStorable(readID))
+    m_id = readID;
+  else
+    RecordError(io::kConversionFailed);
   RecordError(m_undoVersion.DoDataExchange(block, true));
   AString name = m_traceParams.GetName();
   bool tied = m_traceParams.GetIsNameTiedToExpressionFlag();
@@ -241,8 +247,14 @@ io::ReadError BaseTraceDefinition::DoDataExchange(io::CBlock& block, bool read) 
     RecordError(m_familiesDisplay.DoDataExchange(*families, true));
   // Older blocks carry no version: the one drawn at construction stands.
   long versionID = m_versionID.m_versionID;
-  if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError)
-    m_versionID.m_versionID = versionID;
+  m_keptVersionOverDamagedOne = false;
+  if (io::DoDataExchange(block, true, kVersionID, versionID, io::kReturnCode) == io::kNoError) {
+    m_keptVersionOverDamagedOne = !id::IsStorable(versionID);
+    if (m_keptVersionOverDamagedOne)
+      RecordError(io::kConversionFailed);
+    else
+      m_versionID.m_versionID = versionID;
+  }
   return GetReadStatus();
 }
 

@@ -105,6 +105,8 @@ public:
   virtual void UpdateTraceExpressions(const QuantityRenameMap& renames, IVelmorCommand* cmd) = 0;
 
   io::ReadError DoDataExchange(io::CBlock& block, bool read) override;
+  // Whether the last read found a version ID beyond 32 bits and kept the one the trace had.
+  bool KeptVersionOverDamagedOne() const { return m_keptVersionOverDamagedOne; }
   // The sub-block of a trace's block that holds its display settings; null when there is none.
   static const io::CBlock* FindExtTraceInfoBlock(const io::CBlock& traceBlock);
 
@@ -133,6 +135,7 @@ private:
   CUndoableVersion m_undoVersion;
   VersionIDRecord m_versionID;
   TraceFamiliesDisplayDefinition m_familiesDisplay;
+  bool m_keptVersionOverDamagedOne = false;
 };
 
 }  // namespace rep

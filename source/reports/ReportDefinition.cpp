@@ -595,12 +595,16 @@ io::ReadError ReportDefinition::ReadReportBlock(io::CBlock& block) {
   block >> io::NamedValue(L"ReportName", name);
   const bool nameFound = block.Found();
   if (!idFound || !nameFound) ORVEX_ASSERT(0);
+  // An ID that no server issues within 32 bits is damage: the report is renumbered.
+  const bool idUsable = idFound && id::IsStorable(id);
   // Each value that was read is taken, so that a lost name does not cost the report its ID.
-  if (idFound) SetReportID(id);
+  if (idUsable) SetReportID(id);
   if (nameFound) SetReportName(name);
   // A report without a readable ID must not share one with another report.
-  if (!idFound && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
-  return ReadTraceDefBlocks(block);
+  if (!idUsable && GetReportID() == id::invalidID) SetReportID(mMgr.GetNewUniqueID());
+  const io::ReadError traces = ReadTraceDefBlocks(block);
+  if (idUsable || !idFound || traces != io::kNoError) return traces;
+  return io::kConversionFailed;
 }
 
 io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
@@ -641,6 +645,11 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
       RecordError(lost);
       result = lost;
       continue;
+    }
+    if (trace->KeptVersionOverDamagedOne()) {
+      // Kept with the version it drew, but the report says it was not read whole.
+      RecordError(io::kConversionFailed);
+      result = io::kConversionFailed;
     }
     m_traces.push_back(trace.release());
   }

@@ -1,6 +1,7 @@
 #include "reports/ReportManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 #include <unordered_map>
 
@@ -54,6 +55,9 @@ namespace {
 const wchar_t* const kReports = L"Reports";
 const wchar_t* const kNextVersID = L"NextVersID";
 const wchar_t* const kReportID = L"ReportID";
+
+// A next ID that a server reaches by issuing IDs that a file may carry.
+bool IsIDServerState(long next) { return next >= INT32_MIN && next <= id::endID; }
 }  // namespace
 
 ReportManager::ReportManager(IReportManagerOwner* owner, bool /*mostDerived*/)
@@ -811,16 +815,26 @@ bool ReportManager::DetectDimensionReducingFunction(VersionedQuantityParser& par
   return strategy.GetResult();
 }
 
-CompositeReferencedPostprocessingQuantityMsg* ReportManager::BuildQuantityRecordOfTrace(
-    const TraceDefinition& trace) const {
+void ReportManager::CollectQuantityNamesOfTrace(std::set<AString, AString::NoCaseLess>& names,
+                                                const TraceDefinition& trace) const {
   std::vector<AString> expressions;
   trace.GetTraceExpressions(expressions);
   IOutputVariableMgr* outputVariables = const_cast<ReportManager*>(this)->GetIOutputVariableMgrForEdit();
+  // The record lists output variables that the parser owns: it outlives every read of them.
   ParserForSolution parser(GetISolutionManagerForReports(), outputVariables, GetISimValueInfoCache(),
                            trace.GetDesignSolutionDefinitionRef());
-  if (!parser) return nullptr;
+  if (!parser) return;
   std::vector<bool> valid;
-  return BuildReferencedQuantityMsg(valid, *parser, expressions);
+  std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(
+      BuildReferencedQuantityMsg(valid, *parser, expressions));
+  if (!record) return;
+  std::vector<AString> quantities;
+  record->GetAllSimValueQuantities(quantities);
+  record->GetAllCompositeQuantities(quantities);
+  names.insert(quantities.begin(), quantities.end());
+  std::vector<ContextVariable*> used;
+  record->GetAllOutputVariables(used);
+  for (const ContextVariable* variable : used) names.insert(variable->GetName());
 }
 
 bool ReportManager::IsCompositeTrace(long traceID) {
@@ -848,15 +862,7 @@ void ReportManager::OnNewSolution(TraceQuantityNames& names) const {
       if (!trace) continue;
       std::set<AString, AString::NoCaseLess>& entry = names[traceID];
       entry.clear();
-      std::unique_ptr<CompositeReferencedPostprocessingQuantityMsg> record(BuildQuantityRecordOfTrace(*trace));
-      if (!record) continue;
-      std::vector<AString> quantities;
-      record->GetAllSimValueQuantities(quantities);
-      record->GetAllCompositeQuantities(quantities);
-      entry.insert(quantities.begin(), quantities.end());
-      std::vector<ContextVariable*> outputVariables;
-      record->GetAllOutputVariables(outputVariables);
-      for (const ContextVariable* variable : outputVariables) entry.insert(variable->GetName());
+      CollectQuantityNamesOfTrace(entry, *trace);
     }
   }
 }
@@ -897,11 +903,25 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   }
   m_idServer.ResetNextUniqueID(*manager);
   if (const io::CBlock* nextVers = manager->FindBlock(kNextVersID)) m_versionIDServer.ResetNextUniqueID(*nextVers);
+  for (VelmorIDServer* server : {&m_idServer, &m_versionIDServer}) {
+    // A state that no server reaches is damage: the held IDs decide where the server goes on.
+    if (IsIDServerState(server->PeekNextUniqueID())) continue;
+    RecordError(io::kConversionFailed);
+    server->SetNextUniqueID(id::initialID);
+  }
   AdvanceIDServersPastLoaded();
   // An ID drawn while reading came from the server before its state was read back, and may
   // repeat one that another loaded report or trace carries.
-  for (ReportDefinition* report : drawnIDs) report->SetReportID(GetNewUniqueID());
+  for (ReportDefinition* report : drawnIDs) report->SetReportID(DrawIDForLoadedReport());
   return GetReadStatus();
+}
+
+long ReportManager::DrawIDForLoadedReport() {
+  if (id::IsStorable(PeekNextUniqueID())) return GetNewUniqueID();
+  InvalidateHeldIDs();
+  long free = id::initialID;
+  while (IsHeldID(free)) ++free;
+  return free;
 }
 
 void ReportManager::AdvanceIDServersPastLoaded() {
@@ -915,8 +935,9 @@ void ReportManager::AdvanceIDServersPastLoaded() {
     }
   }
   // A lost or stale server state must never hand out an ID that a held object already carries.
-  while (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.GetNewUniqueID();
-  while (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.GetNewUniqueID();
+  // The reads keep every ID below id::endID, so one past the highest is a state a server reaches.
+  if (m_versionIDServer.PeekNextUniqueID() <= highestVersion) m_versionIDServer.SetNextUniqueID(highestVersion + 1);
+  if (m_idServer.PeekNextUniqueID() <= highestID) m_idServer.SetNextUniqueID(highestID + 1);
 }
 
 bool ReportManager::WriteReportsOfBlock(io::CBlock& block, const std::vector<long>& reportIDs) {

@@ -24,7 +24,6 @@ class IReportManagerOwner;
 class ISolutionManagerForReports;
 class ISimValueInfoCache;
 class IReportPasteListener;
-class CompositeReferencedPostprocessingQuantityMsg;
 class ExtTraceInfo;
 
 namespace rep {
@@ -282,13 +281,16 @@ private:
   bool CollectTraceDataWithData(std::vector<const ITraceData*>& data, const IReportDefinition& report);
   // What the solution of the design solution appends for its context; 0 for a solution the host lacks.
   int CountEntries(std::vector<Variable*>& out, const DesignSolutionDefinition& dsd, const VariableValues* variation);
-  // The record of the trace's component expressions for its design solution; null when no parser
-  // can be made for it.
-  CompositeReferencedPostprocessingQuantityMsg* BuildQuantityRecordOfTrace(const TraceDefinition& trace) const;
+  // Adds the quantities and output variables that the trace's component expressions name for its
+  // design solution; nothing when no parser can be made for it.
+  void CollectQuantityNamesOfTrace(std::set<AString, AString::NoCaseLess>& names, const TraceDefinition& trace) const;
   void DeleteTraceDataOf(const std::vector<long>& traceIDs);
   // Appends to drawnIDs (when given) the reports that took a new ID because their block held none.
   io::ReadError ReadReportsNotingDrawnIDs(io::CBlock& block, std::vector<ReportDefinition*>* drawnIDs);
   void AdvanceIDServersPastLoaded();
+  // A new ID for a report loaded without one; when the server has none left that a read takes
+  // back, the lowest ID that no held object carries, which the server never issues again.
+  long DrawIDForLoadedReport();
   bool IsHeldID(long id) const;
   // Where a held trace sits; the first in list order when a damaged project repeats an ID.
   struct HeldTrace {

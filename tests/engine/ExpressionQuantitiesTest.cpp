@@ -217,12 +217,14 @@ TEST_F(ExpressionQuantitiesTest, DatasetArgumentsDecideTheFlagAfresh) {
 }
 
 TEST_F(ExpressionQuantitiesTest, CompositeTestAndQuantityNamesOfNewSolution) {
+  m_solutions.FindSolution(10)->AddOutputVariable(L"SolVar", L"Im*3");
   auto plain = MakeTrace({L"S11", L"Twice"});
   auto composite = MakeTrace({L"Field"});
-  long reportID = AddReport(L"R", {plain.get(), composite.get()});
+  auto overSolution = MakeTrace({L"Freq", L"SolVar*2"});  // a variable that the solution defines
+  long reportID = AddReport(L"R", {plain.get(), composite.get(), overSolution.get()});
   std::vector<long> traceIDs;
   Report(reportID).GetTraceIDs(traceIDs);
-  ASSERT_EQ(2u, traceIDs.size());
+  ASSERT_EQ(3u, traceIDs.size());
   EXPECT_FALSE(Mgr().IsCompositeTrace(traceIDs[0]));
   EXPECT_TRUE(Mgr().IsCompositeTrace(traceIDs[1]));
   EXPECT_FALSE(Mgr().IsCompositeTrace(424242));
@@ -231,9 +233,10 @@ TEST_F(ExpressionQuantitiesTest, CompositeTestAndQuantityNamesOfNewSolution) {
   rep::TraceQuantityNames names;
   names[traceIDs[0]] = {L"stale"};
   Mgr().OnNewSolution(names);
-  ASSERT_EQ(2u, names.size());
+  ASSERT_EQ(3u, names.size());
   EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"S11", L"S21", L"Twice"}), names[traceIDs[0]]);
   EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"Field"}), names[traceIDs[1]]);
+  EXPECT_EQ((std::set<AString, AString::NoCaseLess>{L"Im", L"SolVar"}), names[traceIDs[2]]);
 }
 
 }  // namespace

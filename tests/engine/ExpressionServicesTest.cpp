@@ -21,7 +21,7 @@ namespace {
 using orvex::test::Messages;
 
 // Solution 10 knows Gain (double), S11 (complex), Label (a text), the composite Field = {Re, Im}
-// and the swept variable Freq; the user defines Twice = Gain*2 and Broken = "Gain+", which cannot
+// and the swept variable Freq, and defines SolVar = Gain*3; the user defines Twice = Gain*2 and Broken = "Gain+", which cannot
 // be activated.
 class ExpressionServicesTest : public reptest::EngineFixture {
 protected:
@@ -34,6 +34,7 @@ protected:
     s.AddQuantity(L"Re", ValueState(1, 15, 1));
     s.AddQuantity(L"Im", ValueState(1, 15, 1));
     s.AddCompositeQuantity(L"Field", 2, {L"Re", L"Im"});
+    s.AddOutputVariable(L"SolVar", L"Gain*3");
     s.SetDescribesQuantitiesByTypeParams(true);
     s.AddSweep(s.FindVariable(L"Freq"), {1, 2, 3});
     m_owner.SetSimValueCache(&m_cache);
@@ -75,6 +76,7 @@ TEST_F(ExpressionServicesTest, ATableOfExpressions) {
       {L"Gain+", false, 0, false, nullptr},
       {L"Field", true, 0, false, nullptr},  // a composite name: valid, type 0, never reducing
       {L"Twice+1", true, 1, false, nullptr},
+      {L"SolVar*2", true, 1, false, nullptr},
       {L"Broken+1", false, 0, false, nullptr},  // parses, but its variable cannot be activated
       {L"Label", true, 10, false, nullptr},  // neither double nor complex: no function, no reduction
       {L"max(Gain, Freq)", true, 1, true, L"max"},

@@ -270,17 +270,30 @@ TEST_F(OutputVariableEvaluationTest, FailuresAnswerFalseAndLeaveTheResult) {
 }
 
 TEST_F(OutputVariableEvaluationTest, TheOutputVariableManagersFacesReachTheEvaluation) {
+  m_solutions.FindSolution(10)->AddOutputVariable(L"SolVar", L"Y*3");
   refhost::ReferenceDesign design;
   design.SetISimValueCache(&m_cache);
-  OutputVariableDefParams def(id::invalidID, L"Twice", L"Y*2");
-  VelmorCommand cmd;
-  ASSERT_TRUE(m_user.CreateOutputVariable(def, Dsd(), &cmd));
-  Value result(Units::kNoUnit);
-  IOutputVariableMgrForProducts& products = *m_user.GetIOutputVariableMgrForProducts();
-  ASSERT_TRUE(products.EvaluateOutputVariable(result, L"Twice", At(10, {{L"F", 1.5}, {L"L", 2}}), Dsd(), &design));
-  EXPECT_NEAR(34, result.GetValue(), 1e-12);
-  ASSERT_TRUE(m_user.EvaluateOutputVariable(result, L"F=3, L=1", def, Dsd(), &design));
-  EXPECT_NEAR(62, result.GetValue(), 1e-12);
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* expression;
+    double between, atTheEnd;  // at F = 1.5, L = 2 and at F = 3, L = 1
+  };
+  const Case cases[] = {
+      {L"Twice", L"Y*2", 34, 62},
+      {L"FromSolution", L"SolVar*2", 102, 186},  // over a variable that the solution defines
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.name).ToUtf8());
+    OutputVariableDefParams def(id::invalidID, c.name, c.expression);
+    VelmorCommand cmd;
+    ASSERT_TRUE(m_user.CreateOutputVariable(def, Dsd(), &cmd));
+    Value result(Units::kNoUnit);
+    IOutputVariableMgrForProducts& products = *m_user.GetIOutputVariableMgrForProducts();
+    ASSERT_TRUE(products.EvaluateOutputVariable(result, c.name, At(10, {{L"F", 1.5}, {L"L", 2}}), Dsd(), &design));
+    EXPECT_NEAR(c.between, result.GetValue(), 1e-12);
+    ASSERT_TRUE(m_user.EvaluateOutputVariable(result, L"F=3, L=1", def, Dsd(), &design));
+    EXPECT_NEAR(c.atTheEnd, result.GetValue(), 1e-12);
+  }
 }
 
 TEST_F(OutputVariableEvaluationTest, TemporaryReportsTakeUniqueNames) {

@@ -109,18 +109,25 @@ TEST_F(OutputVariableMgrTest, ListsForASolutionLeaveOutInvalidVariablesSilently)
   Adopt(L"A", L"Gain+");     // does not parse
   Adopt(L"C", L"Label");     // not a number
   Adopt(L"D", L"S11+B");
-  EXPECT_EQ((std::vector<AString>{L"B", L"A", L"C", L"D"}), Names());
+  Adopt(L"E", L"SolVar+1");  // over a variable that the solution defines
+  EXPECT_EQ((std::vector<AString>{L"B", L"A", L"C", L"D", L"E"}), Names());
 
   std::vector<AString> names;
   const DesignSolutionDefinition dsd = Dsd();
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableNames(names, &dsd);
-  EXPECT_EQ((std::vector<AString>{L"B", L"D"}), names);
+  EXPECT_EQ((std::vector<AString>{L"B", L"D", L"E"}), names);
+  std::vector<long> ids;
+  m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableIDs(ids, &dsd);
+  EXPECT_EQ((std::vector<long>{1, 4, 5}), ids);
+  std::vector<OutputVariable*> variables;
+  m_mgr.GetOutputVariables(variables, &dsd);
+  EXPECT_EQ(3u, variables.size());
   EXPECT_TRUE(Messages().Delivered().empty());
 
-  std::vector<long> ids{5};
+  ids = {5};
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableIDs(ids, nullptr);
   EXPECT_SOFT_ASSERT("outVarIDVec.size() == 0");
-  EXPECT_EQ(5u, ids.size());  // appended all the same
+  EXPECT_EQ(6u, ids.size());  // appended all the same
   m_mgr.GetIOutputVariableMgrForProducts()->GetOutputVariableNames(names, nullptr);
   EXPECT_SOFT_ASSERT("outVarNamesVec.size() == 0");
 }
@@ -168,6 +175,8 @@ TEST_F(OutputVariableMgrTest, ExpressionValidationAndItsMessages) {
   const Case cases[] = {
       {L"X", L"Gain*2+S11", 10, 0, L""},
       {L"X", L"Twice+1", 10, 0, L""},
+      {L"X", L"SolVar*2", 10, 0, L""},               // a variable that the solution defines
+      {L"solvar", L"SolVar*2", 10, 24576, L"solvar"},
       {L"X", L"Gain+", 10, 24559, L"Gain+"},
       {L"X", L"Label", 10, 24559, L"Label"},         // a text, not a number
       {L"X", L"Broken*2", 10, 24559, L"Broken*2"},   // uses a variable that does not parse
@@ -515,6 +524,54 @@ TEST_F(OutputVariableMgrTest, EvaluationChecksAndTheirMessages) {
   EXPECT_FALSE(products.EvaluateOutputVariable(result, L"Twice", VariableValues(), Dsd(), &design));
   EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
   EXPECT_TRUE(Messages().Posted().empty());
+
+  // An expression over a variable that the solution defines is validated and reaches the evaluation.
+  Create(L"FromSolution", L"SolVar*2");
+  OutputVariableDefParams fromSolution(id::invalidID, L"FromSolution", L"SolVar*2");
+  EXPECT_FALSE(m_mgr.EvaluateOutputVariable(result, L"", fromSolution, Dsd(), &design));
+  EXPECT_SOFT_ASSERT("subsweepDef.Size()>0");
+  EXPECT_TRUE(Messages().Posted().empty());
+}
+
+// A variable held at the top of the range leaves no ID that a read would take back: nothing new
+// gets one, and what is saved reads back whole.
+TEST_F(OutputVariableMgrTest, NoIDIsHandedOutThatAReadRefuses) {
+  OutputVariable top(L"Top");
+  top.SetID(2147483646);
+  top.SetValueBaseText(L"Gain", ValueState(1, 15, 1));
+  io::CBlock sub(L"OutputVariables");
+  io::CBlock_func item(L"Top");
+  top.WriteToFunc(item);
+  sub << item;
+  io::CBlock block(L"Project");
+  block << sub;
+  ASSERT_EQ(io::kNoError, m_mgr.DoDataExchange(block, true));
+  ASSERT_NE(nullptr, m_mgr.GetOutputVariable(2147483646));
+
+  OutputVariableDefParams def(id::invalidID, L"New", L"Gain*2");
+  VelmorCommand cmd;
+  EXPECT_FALSE(m_mgr.CreateOutputVariable(def, Dsd(), &cmd));
+  EXPECT_EQ(std::make_pair(24464, AString(L"No ID is left for the output variable \"New\".")), TakeMessage());
+  auto* other = new OutputVariable(L"Other");
+  EXPECT_FALSE(m_mgr.ChangeOutputVariableID(other));
+  delete other;
+
+  rep::OutputVariableMgr pasted(&m_solutions);
+  auto* p = new OutputVariable(L"Pasted");
+  p->SetValueBaseText(L"Gain", ValueState(1, 15, 1));
+  ASSERT_TRUE(pasted.ChangeOutputVariableID(p));
+  EXPECT_TRUE(pasted.PrepareForPaste(m_mgr));
+  EXPECT_EQ(std::make_pair(24464, AString(L"No ID is left for the output variable \"Pasted\".")), TakeMessage());
+  std::vector<OutputVariable*> left;
+  pasted.GetOutputVariables(left, nullptr);
+  EXPECT_TRUE(left.empty());
+
+  io::CBlock saved(L"Project");
+  m_mgr.DoDataExchange(saved, false);
+  rep::OutputVariableMgr back(&m_solutions);
+  EXPECT_EQ(io::kNoError, back.DoDataExchange(saved, true));
+  EXPECT_EQ(Names(), (std::vector<AString>{L"Top"}));
+  ASSERT_NE(nullptr, back.GetOutputVariable(2147483646));
 }
 
 TEST_F(OutputVariableMgrTest, ValueStateOfAnExpressionTheSolutionDefines) {

@@ -1,4 +1,5 @@
 #include <functional>
+#include <map>
 
 #include "EngineFixture.h"
 #include "orvex/io/BlockFile.h"
@@ -57,6 +58,45 @@ protected:
       }
     }
     return out;
+  }
+
+  // A trace block of a project file; `versionLine`, when not empty, is
+  // the line that keeps its version.
+  static std::wstring TraceBlockText(const std::wstring& id, const std::wstring& versionLine) {
+    return LR"(
+        TraceDef {
+          TraceDefinitionType = "TraceDefinition"
+          DesignSolnDefn {
+            DesignID = 100
+            SolutionID = 10
+            ReportType = 1
+            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
+          }
+          ID = )" + id + LR"(
+          Name = "y"
+          TieNameToExpr = true
+          Components {
+            TraceComponentDefinition {
+              Expr = "y"
+            }
+          }
+          ExtendedTraceInfo {
+            YAxis = 0
+            OffsetTime = "0"
+            OffsetTimeUnits = 90
+            SweepValue = "0"
+            SweepValueUnits = 90
+          }
+          TraceFamiliesDisplayDefinition {
+            DisplayFamiliesType = "DisplayAll"
+          }
+)" + versionLine + LR"(          PointsetDefinition {
+            SubsweepDefParams {
+            }
+            FamilyBlock()
+          }
+          DesignInstanceID = 1
+        })";
   }
 
   reptest::TempDir m_dir;
@@ -391,41 +431,7 @@ TEST_F(ProjectBlockTest, ServerStatesBelowTheLoadedIDsAreAdvanced) {
 // A project written before traces kept their version IDs: each trace gets one that no other
 // trace holds and that the manager will not issue again; from then on it is saved.
 TEST_F(ProjectBlockTest, OlderTraceBlocksWithoutVersionIDs) {
-  std::wstring trace = LR"(
-        TraceDef {
-          TraceDefinitionType = "TraceDefinition"
-          DesignSolnDefn {
-            DesignID = 100
-            SolutionID = 10
-            ReportType = 1
-            SimValueContext(3, 0, 2, 0, 1.0, 1.0, 0.0, 0.0)
-          }
-          ID = @
-          Name = "y"
-          TieNameToExpr = true
-          Components {
-            TraceComponentDefinition {
-              Expr = "y"
-            }
-          }
-          ExtendedTraceInfo {
-            YAxis = 0
-            OffsetTime = "0"
-            OffsetTimeUnits = 90
-            SweepValue = "0"
-            SweepValueUnits = 90
-          }
-          TraceFamiliesDisplayDefinition {
-            DisplayFamiliesType = "DisplayAll"
-          }
-          PointsetDefinition {
-            SubsweepDefParams {
-            }
-            FamilyBlock()
-          }
-          DesignInstanceID = 1
-        })";
-  auto withID = [&](const wchar_t* id) { return std::wstring(trace).replace(trace.find(L'@'), 1, id); };
+  auto withID = [](const wchar_t* id) { return TraceBlockText(id, L""); };
   const std::wstring text = L"Project {\n  ReportManager {\n    Reports {\n      A {\n        ReportID = 1\n"
                             L"        ReportName = \"A\"" + withID(L"2") + withID(L"3") +
                             L"\n      }\n    }\n    NextUniqueID = 4\n    NextVersID {\n      NextUniqueID = 6\n"
@@ -485,4 +491,91 @@ TEST_F(ProjectBlockTest, DisplaySettingsOfEveryTraceSurviveTheLoad) {
     }
   }
   EXPECT_EQ(42u, compared);
+}
+
+// IDs that a hostile or damaged project names beyond what a server issues within 32 bits: the
+// servers move past the held IDs in one step, and an ID out of range is damage (the report is
+// renumbered, the trace left out, the version and the server state drawn again).
+TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
+  const std::wstring text = L"Project {\n  ReportManager {\n    Reports {\n      A {\n        ReportID = @R\n"
+                            L"        ReportName = \"A\"" +
+                            TraceBlockText(L"@T", L"          VersionID = @V\n") +
+                            L"\n      }\n    }\n    NextUniqueID = @N\n    NextVersID {\n      NextUniqueID = @W\n"
+                            L"    }\n  }\n}\n";
+  struct Case {
+    const char* why;
+    wchar_t key;
+    const wchar_t* value;
+    bool readError;
+    long reportID;
+    size_t traces;
+    long nextID, nextVersion;
+  };
+  const Case cases[] = {
+      {"report ID at the top of the range", L'R', L"2147483646", false, 2147483646, 1, 2147483647, 4},
+      {"report ID one past the range", L'R', L"2147483647", true, 4, 1, 5, 4},
+      {"report ID far past the range", L'R', L"9223372036854775807", true, 4, 1, 5, 4},
+      {"report ID far below the range", L'R', L"-9223372036854775807", true, 4, 1, 5, 4},
+      {"trace ID at the top of the range", L'T', L"2147483646", false, 1, 1, 2147483647, 4},
+      {"trace ID far past the range", L'T', L"9223372036854775807", true, 1, 0, 4, 4},
+      {"version ID at the top of the range", L'V', L"2147483646", false, 1, 1, 4, 2147483647},
+      {"version ID far past the range", L'V', L"9223372036854775807", true, 1, 1, 4, 4},
+      {"next ID at the top a server reaches", L'N', L"2147483647", false, 1, 1, 2147483647, 4},
+      {"next ID past the top a server reaches", L'N', L"2147483648", true, 1, 1, 3, 4},
+      {"next ID far past the range", L'N', L"9223372036854775807", true, 1, 1, 3, 4},
+      {"next version far past the range", L'W', L"9223372036854775807", true, 1, 1, 4, 4},
+  };
+  const std::map<wchar_t, const wchar_t*> defaults{{L'R', L"1"}, {L'T', L"2"}, {L'V', L"3"}, {L'N', L"4"}, {L'W', L"4"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::wstring project = text;
+    for (const auto& d : defaults) {
+      const size_t at = project.find(std::wstring(L"@") + d.first);
+      project.replace(at, 2, d.first == c.key ? c.value : d.second);
+    }
+    io::CBlock block;
+    ASSERT_TRUE(io::BlockFromText(AString(project), block));
+    rep::ReportManager fresh(&m_owner, true);
+    EXPECT_EQ(c.readError, fresh.DoDataExchange(block, true) != io::kNoError);
+    ASSERT_EQ(1u, Reports(fresh).size());
+    EXPECT_EQ(c.reportID, Reports(fresh)[0].first);
+    const std::vector<TraceSummary> traces = Traces(fresh);
+    ASSERT_EQ(c.traces, traces.size());
+    EXPECT_EQ(c.nextID, fresh.PeekNextUniqueID());
+    EXPECT_EQ(c.nextVersion, fresh.PeekNextVersionID());
+    for (const TraceSummary& t : traces) EXPECT_LT(t.version, fresh.PeekNextVersionID());
+
+    // What was read writes a project that reads back whole and alike.
+    io::CBlock written(L"Project");
+    fresh.DoDataExchange(written, false);
+    rep::ReportManager again(&m_owner, true);
+    EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
+    io::CBlock rewritten(L"Project");
+    again.DoDataExchange(rewritten, false);
+    EXPECT_EQ(io::BlockToText(written), io::BlockToText(rewritten));
+  }
+}
+
+// The server stands at the top of the range after the load: the report that read no ID takes one
+// that no held object carries instead of one that the next read refuses.
+TEST_F(ProjectBlockTest, AReportWithoutIDBesideOneAtTheTopGetsAFreeID) {
+  io::CBlock project;
+  ASSERT_TRUE(io::BlockFromText(AString(L"Project {\n ReportManager {\n  Reports {\n   A {\n    ReportName = \"A\"\n   }\n"
+                                        L"   B {\n    ReportID = 2147483646\n    ReportName = \"B\"\n   }\n  }\n"
+                                        L"  NextVersID {\n  }\n }\n}\n"),
+                                project));
+  rep::ReportManager fresh(&m_owner, true);
+  fresh.DoDataExchange(project, true);
+  EXPECT_SOFT_ASSERT("0");  // A's block holds no ID
+  const auto reports = Reports(fresh);
+  ASSERT_EQ(2u, reports.size());
+  EXPECT_EQ(2147483646, reports[1].first);
+  EXPECT_NE(2147483646, reports[0].first);
+  EXPECT_TRUE(id::IsStorable(reports[0].first));
+
+  io::CBlock written(L"Project");
+  fresh.DoDataExchange(written, false);
+  rep::ReportManager again(&m_owner, true);
+  EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
+  EXPECT_EQ(reports, Reports(again));
 }

@@ -412,6 +412,34 @@ TEST_F(InfoBlockTest, RoundTripOfIDsAndTypeInformation) {
   EXPECT_GT(read.GetSimValueID(params, L"New", Dsd(10), 1), mode);
 }
 
+// A cache header naming IDs beyond 32 bits: such an entry is dropped and such a state ignored, so
+// that the next ID issued is one that a later read takes back.
+TEST_F(InfoBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
+  struct Case {
+    const wchar_t* next;
+    const wchar_t* entryID;
+    long heldIDs;
+    long issued;
+  };
+  const Case cases[] = {
+      {L"9", L"3", 1, 9},
+      {L"9", L"9223372036854775807", 0, 9},
+      {L"9", L"2147483647", 0, 9},
+      {L"9223372036854775807", L"3", 1, 4},
+      {L"2147483648", L"3", 1, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(AString(c.next).ToUtf8() + " " + AString(c.entryID).ToUtf8());
+    rep::SimValueInfoServer server(&m_host);
+    EXPECT_EQ(io::kNoError, server.ReadFromBlock(FromText(
+                                AString(L"SimValueInfos {\n NextUniqueID = ") + c.next + L"\n SimValue { ID = " +
+                                c.entryID + L" SimValueParams { QuantityText = \"A\" ValueState(1, 15, 1, 90) } }\n}\n")));
+    EXPECT_EQ(static_cast<size_t>(c.heldIDs), server.GetNumIDs());
+    SimValueParams params;
+    EXPECT_EQ(c.issued, server.GetSimValueID(params, L"Gain", Dsd(10), 1));
+  }
+}
+
 TEST_F(InfoBlockTest, EmptyLevelsAreWrittenAndReadBack) {
   rep::SimValueInfoServer server(&m_host);
   io::CBlock none(L"SimValueInfos");

@@ -71,3 +71,11 @@ TEST(VelmorIDServer, AssertsPastThirtyTwoBits) {
   EXPECT_EQ(0x7FFFFFFF, server.GetNewUniqueID());
   EXPECT_SOFT_ASSERT("nextID < 0x7FFFFFFF");
 }
+
+TEST(VelmorIDServer, SetMovesInOneStepAndStillSkipsTheInvalidID) {
+  VelmorIDServer server;
+  server.SetNextUniqueID(0x7FFFFFFE);
+  EXPECT_EQ(0x7FFFFFFE, server.GetNewUniqueID());
+  server.SetNextUniqueID(id::invalidID);
+  EXPECT_EQ(0, server.GetNewUniqueID());
+}

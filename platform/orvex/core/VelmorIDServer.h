@@ -18,6 +18,8 @@ public:
   // The next ID; IDs never repeat and never equal id::invalidID.
   long GetNewUniqueID();
   long PeekNextUniqueID() const;
+  // Moves the server to `next` in one step, forwards or back.
+  void SetNextUniqueID(long next) { m_next = next; }
 
   // Appends the next ID as a named value: the server's name, or "NextUniqueID" without one.
   void WriteNextUniqueID(io::CBlock& block) const;
