@@ -289,7 +289,7 @@ public:
     Pair("BM_ProjectLoad", "BM_ProjectRead");
     Pair("BM_ProjectBuild", "BM_ProjectRead");
     if (m_rate.count("BM_ProjectRead")) PrintPeakGrowth();
-    std::printf("\nfirst run in a fresh process (median of 3) beside the warm figure above:\n");
+    std::printf("\nfirst run in a fresh process (median of 5) beside the warm figure above:\n");
     std::printf("%-22s %10s %10s   %-18s %10s %8s %8s\n", "figure", "first ms", "warm ms", "baseline", "first ms",
                 "ratio", "warm");
     FirstPair("BM_NumbersBlockRead", "BM_NumbersFromChars", "");

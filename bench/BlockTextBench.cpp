@@ -190,7 +190,7 @@ public:
     if (w > 0 && raw > 0)
       std::printf("\nblock text write %.1f ms, fwrite of the same bytes %.1f ms: %.2fx\n", w, raw, w / raw);
     const double memory = Median("BM_BlockTextWriteMemory");
-    std::printf("first run in a fresh process (median of 3), warm figure beside it:\n");
+    std::printf("first run in a fresh process (median of 5), warm figure beside it:\n");
     const std::pair<const char*, double> cases[] = {
         {"BlockTextWriteMemory", memory}, {"BlockTextWriteFile", w}, {"RawFwriteText", raw}};
     for (const auto& c : cases) {

@@ -26,11 +26,12 @@ inline bool FirstRunArguments(int argc, char** argv, std::string& what, std::str
 // What the child prints: the seconds of its run, negative when it failed.
 inline void PrintFirstRunSeconds(double seconds) { std::printf("%.6f\n", seconds); }
 
-// The median of three fresh processes, in milliseconds; 0 when a run failed.
+// The median of five fresh processes, in milliseconds; 0 when a run failed: a first run varies far
+// more from one process to the next than repeated runs do.
 inline double FirstRunMs(const std::string& what, const std::string& file) {
   const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --first-run=" + what + " --file=" + file;
   std::vector<double> ms;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     std::FILE* child = popen(command.c_str(), "r");
     if (!child) return 0;
     double seconds = -1;
