@@ -162,7 +162,8 @@ void BM_CacheFilesRead(benchmark::State& state) {
 }
 
 // The same doubles, one file per major variation as the cache writes them, each saved as the cache
-// saves its files; `rewrite` replaces files already there, as a second save of the cache does.
+// saves its minor files: a new file renamed over the old one, not waited for on the disk; `rewrite`
+// replaces files already there, as a second save of the cache does.
 void RawWrite(benchmark::State& state, bool rewrite) {
   const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
   std::vector<double> data(perMajor, 1.0 / 7.0);
@@ -170,9 +171,10 @@ void RawWrite(benchmark::State& state, bool rewrite) {
   std::filesystem::create_directories(dir);
   auto writeAll = [&] {
     for (size_t m = 0; m < majors; ++m) {
-      const bool saved = RawSave(dir + "/" + std::to_string(m), [&](std::FILE* f) {
-        return std::fwrite(data.data(), sizeof(double), perMajor, f) == perMajor;
-      });
+      const bool saved = RawSave(
+          dir + "/" + std::to_string(m),
+          [&](std::FILE* f) { return std::fwrite(data.data(), sizeof(double), perMajor, f) == perMajor; },
+          false);
       if (!saved) state.SkipWithError("write failed");
     }
   };
