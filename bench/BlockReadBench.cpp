@@ -290,8 +290,8 @@ public:
     Pair("BM_ProjectBuild", "BM_ProjectRead");
     if (m_rate.count("BM_ProjectRead")) PrintPeakGrowth();
     std::printf("\nfirst run in a fresh process (median of 5) beside the warm figure above:\n");
-    std::printf("%-22s %10s %10s   %-18s %10s %8s %8s\n", "figure", "first ms", "warm ms", "baseline", "first ms",
-                "ratio", "warm");
+    std::printf("%-18s %9s %8s   %-18s %9s %8s %8s %8s\n", "figure", "first ms", "warm ms", "baseline", "first ms",
+                "warm ms", "first", "warm");
     FirstPair("BM_NumbersBlockRead", "BM_NumbersFromChars", "");
     if (m_rate.count("BM_ProjectRead")) FirstPair("BM_ProjectRead", "BM_ProjectFread", SharedProject().file.ToNarrow());
   }
@@ -303,21 +303,20 @@ private:
     if (f == m_rate.end() || b == m_rate.end()) return;
     std::printf("%-22s %10.1f   %-18s %10.1f %8.3f\n", figure + 3, f->second, baseline + 3, b->second, f->second / b->second);
   }
-  // Ratios as rates: the baseline's time over the figure's.
+  // Ratios as rates, of wall times: the baseline's time over the figure's.
   void FirstPair(const char* figure, const char* baseline, const std::string& file) {
     const double f = FirstRunMs(figure + 3, file);
     const double b = FirstRunMs(baseline + 3, file);
-    const auto warm = m_time.find(figure);
-    const auto fRate = m_rate.find(figure), bRate = m_rate.find(baseline);
-    if (f <= 0 || b <= 0 || warm == m_time.end() || fRate == m_rate.end() || bRate == m_rate.end()) {
-      std::printf("%-22s could not be measured\n", figure + 3);
+    const auto fWarm = m_time.find(figure), bWarm = m_time.find(baseline);
+    if (f <= 0 || b <= 0 || fWarm == m_time.end() || bWarm == m_time.end()) {
+      std::printf("%-18s could not be measured\n", figure + 3);
       return;
     }
-    std::printf("%-22s %10.1f %10.1f   %-18s %10.1f %8.3f %8.3f\n", figure + 3, f, warm->second, baseline + 3, b, b / f,
-                fRate->second / bRate->second);
+    std::printf("%-18s %9.1f %8.1f   %-18s %9.1f %8.1f %8.3f %8.3f\n", figure + 3, f, fWarm->second, baseline + 3, b,
+                bWarm->second, b / f, bWarm->second / fWarm->second);
   }
   std::map<std::string, double> m_rate;
-  std::map<std::string, double> m_time;  // ms per iteration, as m_rate
+  std::map<std::string, double> m_time;  // wall ms per iteration, of the same runs as m_rate
   std::map<std::string, double> m_median;
 };
 
