@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "BenchMain.h"
 #include "RawSave.h"
+#include "BenchMain.h"
 #include "ConcreteTraceData.h"
 #include "ReportManager.h"
 #include "orvex/io/BlockFile.h"

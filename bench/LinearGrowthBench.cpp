@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "BenchMain.h"
-#include "BenchReports.h"
 #include "FirstRun.h"
+#include "BenchReports.h"
 #include "PointsetDefinition.h"
 #include "RatioReporter.h"
 #include "ReportDefinition.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "BaselineRatioReporter.h"
-#include "BenchMain.h"
 #include "RawSave.h"
+#include "BenchMain.h"
 #include "SimValueDataCache.h"
 #include "SimValueInfoServer.h"
 #include "orvex/io/Block.h"
