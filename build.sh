@@ -2,8 +2,9 @@
 # Builds the engine and either runs the demo host, every test, or the fuzz targets.
 #   ./build.sh demo            release build, then the demo host program (its files go to build/demo)
 #   ./build.sh test            debug build with AddressSanitizer and UndefinedBehaviorSanitizer, then
-#                              CTest; when clang is installed, also builds the fuzz targets and runs
-#                              each a fixed number of times from its kept inputs
+#                              CTest; then compiles the benchmarks' sources without sanitizers; when
+#                              clang is installed, also builds the fuzz targets and runs each a fixed
+#                              number of times from its kept inputs
 #   ./build.sh fuzz [seconds]  installs clang when missing, builds everything with clang and runs
 #                              each fuzz target for the given seconds (60) from its kept inputs,
 #                              REP_JOBS targets at a time
@@ -56,13 +57,18 @@ build() {
   shift 2
   echo "building $dir"
   quietly "$dir/configure.log" cmake -S . -B "$dir" -G Ninja "$@"
-  if [ "$targets" = all ]; then
+  if [ "$targets" = none ]; then
+    return
+  elif [ "$targets" = all ]; then
     quietly "$dir/build.log" cmake --build "$dir" -j "$jobs"
   else
     # shellcheck disable=SC2086
     quietly "$dir/build.log" cmake --build "$dir" -j "$jobs" --target $targets
   fi
 }
+
+# The object files of the benchmark programs, as build targets of build/bench.
+bench_objects() { ninja -C build/bench -t targets all | sed -n 's|^\(bench/CMakeFiles/[^:]*\.o\): .*|\1|p'; }
 
 fuzz_targets() { for f in fuzz/*Fuzz.cpp; do basename "$f" .cpp; done; }
 
@@ -109,10 +115,16 @@ case "$what" in
     ./build/release/examples/rep_demo "$PWD/build/release/source/librep.so" "$PWD/build/demo"
     ;;
   test)
-    build build/asan all -DCMAKE_BUILD_TYPE=Debug -DREP_SANITIZE=ON
+    build build/asan all -DCMAKE_BUILD_TYPE=Debug -DREP_SANITIZE=ON -DREP_BUILD_BENCH=OFF
     (cd build/asan &&
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure -j "$jobs")
+    # The benchmarks are never run here: their sources are compiled, unoptimised and without the
+    # sanitizers, to prove that they still compile; bench/run_figures.sh builds and runs them.
+    build build/bench none -DREP_SANITIZE=OFF -DREP_BUILD_BENCH=ON
+    echo "compiling the benchmarks"
+    # shellcheck disable=SC2046
+    quietly build/bench/build.log cmake --build build/bench -j "$jobs" --target $(bench_objects)
     if command -v clang++ >/dev/null; then
       # The targets and the plug-in only: the tests were built above.
       build build/fuzz "$(fuzz_targets | tr '\n' ' ')rep" "${fuzz_options[@]}"

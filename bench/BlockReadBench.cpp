@@ -22,6 +22,7 @@
 
 #include "BenchColumns.h"
 #include "BenchMain.h"
+#include "FirstRun.h"
 #include "BenchReports.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/TokenStream.h"
@@ -41,37 +42,43 @@ const std::string& NumbersText() {
   return text;
 }
 
+double SumNumbers(const std::string& text) {
+  const char* p = text.data();
+  const char* const e = p + text.size();
+  double sum = 0;
+  while (p != e) {
+    const char c = *p;
+    if ((c >= '0' && c <= '9') || c == '-') {
+      double d = 0;
+      const auto r = std::from_chars(p, e, d);
+      if (r.ec == std::errc()) {
+        sum += d;
+        p = r.ptr;
+        continue;
+      }
+    }
+    ++p;
+  }
+  return sum;
+}
+
+bool ReadNumbers(const std::string& text, io::CBlock& read) {
+  io::CStringToken_istream in(text.data(), text.size());
+  in >> read;
+  return !in.Fail();
+}
+
 void BM_NumbersFromChars(benchmark::State& state) {
   const std::string& text = NumbersText();
-  for (auto _ : state) {
-    const char* p = text.data();
-    const char* const e = p + text.size();
-    double sum = 0;
-    while (p != e) {
-      const char c = *p;
-      if ((c >= '0' && c <= '9') || c == '-') {
-        double d = 0;
-        const auto r = std::from_chars(p, e, d);
-        if (r.ec == std::errc()) {
-          sum += d;
-          p = r.ptr;
-          continue;
-        }
-      }
-      ++p;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(SumNumbers(text));
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 
 void BM_NumbersBlockRead(benchmark::State& state) {
   const std::string& text = NumbersText();
   for (auto _ : state) {
-    io::CStringToken_istream in(text.data(), text.size());
     io::CBlock read;
-    in >> read;
-    if (in.Fail()) state.SkipWithError("read failed");
+    if (!ReadNumbers(text, read)) state.SkipWithError("read failed");
     benchmark::DoNotOptimize(read);
     state.PauseTiming();
     read.Clear();
@@ -116,16 +123,20 @@ Project& SharedProject() {
   return p;
 }
 
+// Into fresh memory each time, as a reader that ends with data of its own must use.
+bool FreadFile(const std::string& path, size_t bytes) {
+  std::unique_ptr<char[]> buf(new char[bytes]);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  const bool ok = f && std::fread(buf.get(), 1, bytes, f) == bytes;
+  if (f) std::fclose(f);
+  benchmark::DoNotOptimize(buf.get());
+  return ok;
+}
+
 void BM_ProjectFread(benchmark::State& state) {
   Project& p = SharedProject();
-  for (auto _ : state) {
-    // Fresh memory each time, as a reader that ends with data of its own must use.
-    std::unique_ptr<char[]> buf(new char[size_t(p.bytes)]);
-    std::FILE* f = std::fopen(p.file.ToNarrow().c_str(), "rb");
-    if (!f || std::fread(buf.get(), 1, size_t(p.bytes), f) != size_t(p.bytes)) state.SkipWithError("fread failed");
-    if (f) std::fclose(f);
-    benchmark::DoNotOptimize(buf.get());
-  }
+  for (auto _ : state)
+    if (!FreadFile(p.file.ToNarrow(), size_t(p.bytes))) state.SkipWithError("fread failed");
   state.SetBytesProcessed(state.iterations() * p.bytes);
 }
 
@@ -227,6 +238,28 @@ void PrintPeakGrowth() {
               double(p.bytes) / 1e6 / readSeconds, freeSeconds * 1e3);
 }
 
+// ---- first runs, each in a fresh process (see FirstRun.h) ----
+
+double FirstRunSeconds(const std::string& what, const std::string& file) {
+  // Made before the clock starts, and the tree freed after it stops: only the read is timed.
+  const bool numbers = what == "NumbersFromChars" || what == "NumbersBlockRead";
+  const std::string text = numbers ? MakeNumbersText() : std::string();
+  const size_t bytes = numbers ? 0 : size_t(std::filesystem::file_size(file));
+  io::CBlock read;
+  const auto start = std::chrono::steady_clock::now();
+  bool ok = false;
+  if (what == "NumbersFromChars")
+    ok = SumNumbers(text) != 0;
+  else if (what == "NumbersBlockRead")
+    ok = ReadNumbers(text, read);
+  else if (what == "ProjectFread")
+    ok = FreadFile(file, bytes);
+  else if (what == "ProjectRead")
+    ok = io::ReadBlockFile(LongFileName(AString::FromUtf8(file)), read) == io::kNoError;
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return ok ? seconds : -1;
+}
+
 // After the usual table, each figure beside its baseline: their rates (the median of the
 // repetitions when there are any, else the last run) and the ratio.
 class RatioReporter : public BenchConsoleReporter {
@@ -237,10 +270,14 @@ public:
       if (run.error_occurred) continue;
       const auto bytes = run.counters.find("bytes_per_second");
       if (bytes == run.counters.end()) continue;
-      if (run.run_type == Run::RT_Iteration && !m_median.count(run.benchmark_name()))
+      const double ms = run.iterations > 0 ? run.real_accumulated_time / double(run.iterations) * 1e3 : 0;
+      if (run.run_type == Run::RT_Iteration && !m_median.count(run.benchmark_name())) {
         m_rate[run.benchmark_name()] = bytes->second.value / 1e6;
-      else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        m_time[run.benchmark_name()] = ms;
+      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
         m_rate[run.run_name.str()] = m_median[run.run_name.str()] = bytes->second.value / 1e6;
+        m_time[run.run_name.str()] = ms;
+      }
     }
   }
   void Finalize() override {
@@ -252,6 +289,11 @@ public:
     Pair("BM_ProjectLoad", "BM_ProjectRead");
     Pair("BM_ProjectBuild", "BM_ProjectRead");
     if (m_rate.count("BM_ProjectRead")) PrintPeakGrowth();
+    std::printf("\nfirst run in a fresh process (median of 5) beside the warm figure above:\n");
+    std::printf("%-18s %9s %8s   %-18s %9s %8s %8s %8s\n", "figure", "first ms", "warm ms", "baseline", "first ms",
+                "warm ms", "first", "warm");
+    FirstPair("BM_NumbersBlockRead", "BM_NumbersFromChars", "");
+    if (m_rate.count("BM_ProjectRead")) FirstPair("BM_ProjectRead", "BM_ProjectFread", SharedProject().file.ToNarrow());
   }
 
 private:
@@ -261,7 +303,20 @@ private:
     if (f == m_rate.end() || b == m_rate.end()) return;
     std::printf("%-22s %10.1f   %-18s %10.1f %8.3f\n", figure + 3, f->second, baseline + 3, b->second, f->second / b->second);
   }
+  // Ratios as rates, of wall times: the baseline's time over the figure's.
+  void FirstPair(const char* figure, const char* baseline, const std::string& file) {
+    const double f = FirstRunMs(figure + 3, file);
+    const double b = FirstRunMs(baseline + 3, file);
+    const auto fWarm = m_time.find(figure), bWarm = m_time.find(baseline);
+    if (f <= 0 || b <= 0 || fWarm == m_time.end() || bWarm == m_time.end()) {
+      std::printf("%-18s could not be measured\n", figure + 3);
+      return;
+    }
+    std::printf("%-18s %9.1f %8.1f   %-18s %9.1f %8.1f %8.3f %8.3f\n", figure + 3, f, fWarm->second, baseline + 3, b,
+                bWarm->second, b / f, bWarm->second / fWarm->second);
+  }
   std::map<std::string, double> m_rate;
+  std::map<std::string, double> m_time;  // wall ms per iteration, of the same runs as m_rate
   std::map<std::string, double> m_median;
 };
 
@@ -279,6 +334,11 @@ int main(int argc, char** argv) {
   const char kMeasure[] = "--measure-read=";
   if (argc == 2 && std::strncmp(argv[1], kMeasure, sizeof kMeasure - 1) == 0) {
     MeasureRead(argv[1] + sizeof kMeasure - 1);
+    return 0;
+  }
+  std::string what, file;
+  if (FirstRunArguments(argc, argv, what, file)) {
+    PrintFirstRunSeconds(FirstRunSeconds(what, file));
     return 0;
   }
   RatioReporter reporter;

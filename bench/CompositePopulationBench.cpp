@@ -4,10 +4,7 @@
 // and the write of a deeply nested tree beside a flat one.
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -213,15 +210,8 @@ BENCHMARK(BM_WriteFlatTree)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Both sides fill 24 MB of fresh columns per run. By default glibc hands large blocks back to the
-  // system when freed, so each run pays first-touch page faults (three quarters of either profile
-  // on a virtual machine) and the figure measures the kernel. Kept memory measures the population;
-  // REP_BENCH_FRESH_PAGES=1 keeps glibc's defaults.
-  const char* fresh = std::getenv("REP_BENCH_FRESH_PAGES");
-  if (!fresh || std::string(fresh) != "1") {
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  }
+  // Both sides fill 24 MB of fresh columns per run, under glibc's defaults as a host runs them: large
+  // blocks go back to the system when freed, so each run pays its first touches of fresh pages.
   BaselineRatioReporter reporter("BM_CompositeTrace", "BM_ThreePlainTraces",
                                  "a composite trace of three constituents populates in %.2f times three plain traces "
                                  "of them (goal: within 1.1)\n");

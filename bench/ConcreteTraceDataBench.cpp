@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "RawSave.h"
 #include "BenchMain.h"
 #include "tracedata/ConcreteTraceData.h"
 #include "reports/ReportManager.h"
@@ -66,10 +67,13 @@ void RawFileWriteRead(benchmark::State& state, bool fresh) {
   const std::string path = TempPath(fresh ? "rawtracefresh" : "rawtrace");
   std::vector<double> reused(kRows);
   for (auto _ : state) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    for (const std::vector<double>* column : DoublesOf(*data)) std::fwrite(column->data(), sizeof(double), kRows, f);
-    std::fclose(f);
-    f = std::fopen(path.c_str(), "rb");
+    const bool saved = RawSave(path, [&](std::FILE* out) {
+      for (const std::vector<double>* column : DoublesOf(*data))
+        if (std::fwrite(column->data(), sizeof(double), kRows, out) != kRows) return false;
+      return true;
+    });
+    if (!saved) state.SkipWithError("write failed");
+    FILE* f = std::fopen(path.c_str(), "rb");
     for (int c = 0; c < 3; ++c) {
       std::unique_ptr<double[]> own(fresh ? new double[kRows] : nullptr);
       double* const back = fresh ? own.get() : reused.data();

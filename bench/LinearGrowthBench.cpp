@@ -1,10 +1,12 @@
 // Work that must grow no faster than its items: each case runs at two sizes ten times apart and
-// the run ends with the time per item at both sizes and their ratio (goal: at most 1.5).
+// the run ends with the time per item at both sizes and their ratio (goal: at most 1.5), then the
+// first and second write of the large project in a fresh process.
 // REP_BENCH_SMALL=<n> sets the small size of the report cases (default 1000).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "BenchMain.h"
+#include "FirstRun.h"
 #include "BenchReports.h"
 #include "reports/PointsetDefinition.h"
 #include "RatioReporter.h"
@@ -57,17 +60,32 @@ void BM_ReportsWrite(benchmark::State& state) {
   Design design;
   rep::ReportManager mgr(&design.owner, true);
   AddReports(mgr, state.range(0), nullptr);
-  {
-    // Once untimed, so the heap has grown to the tree's size before the timed writes.
-    io::CBlock warm(L"Project");
-    mgr.DoDataExchange(warm, false);
-  }
+  // The first write is timed with the others: it is the one that grows the heap to the tree's size.
   for (auto _ : state) {
     io::CBlock project(L"Project");
     mgr.DoDataExchange(project, false);
     benchmark::DoNotOptimize(project);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// One write as BM_ReportsWrite times it, in a fresh process (see FirstRun.h): its first, or the
+// one after it.
+double FreshProcessWriteSeconds(long reports, bool second) {
+  Design design;
+  rep::ReportManager mgr(&design.owner, true);
+  AddReports(mgr, reports, nullptr);
+  if (second) {
+    io::CBlock project(L"Project");
+    mgr.DoDataExchange(project, false);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  {
+    io::CBlock project(L"Project");
+    mgr.DoDataExchange(project, false);
+    if (project.GetNumItems() == 0) return -1;
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_ReportsRead(benchmark::State& state) {
@@ -188,9 +206,43 @@ void BM_SharedValueHolders(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// After the ratios, the first write of the large project in a fresh process beside the second,
+// which finds the heap grown to the tree's size, and the writes above.
+class GrowthReporter : public RatioReporter {
+public:
+  explicit GrowthReporter(long reports) : m_reports(reports) {}
+  void ReportRuns(const std::vector<Run>& runs) override {
+    RatioReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0 &&
+          run.benchmark_name().rfind("BM_ReportsWrite/" + std::to_string(m_reports) + "/", 0) == 0)
+        m_writeMs = run.real_accumulated_time / double(run.iterations) * 1e3;
+  }
+  void Finalize() override {
+    RatioReporter::Finalize();
+    if (m_writeMs <= 0) return;
+    const double first = FirstRunMs("ReportsWrite", std::to_string(m_reports));
+    const double second = FirstRunMs("ReportsWriteSecond", std::to_string(m_reports));
+    if (first > 0 && second > 0)
+      std::printf("\nwrite of %ld reports in a fresh process (median of 5): first %.0f ms, second %.0f ms, "
+                  "first/second %.2f; in this process %.0f ms\n",
+                  m_reports, first, second, first / second, m_writeMs);
+  }
+
+private:
+  long m_reports;
+  double m_writeMs = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string what, reports;
+  if (FirstRunArguments(argc, argv, what, reports)) {
+    const bool known = what == "ReportsWrite" || what == "ReportsWriteSecond";
+    PrintFirstRunSeconds(known ? FreshProcessWriteSeconds(std::atol(reports.c_str()), what != "ReportsWrite") : -1);
+    return 0;
+  }
   const long small = SmallReports();
   benchmark::RegisterBenchmark("BM_ReportsWrite", BM_ReportsWrite)
       ->Arg(small)->Arg(small * 10)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -203,6 +255,6 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("BM_RawFileCreates", BM_RawFileCreates)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_TempDirFileNames", BM_TempDirFileNames)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_SharedValueHolders", BM_SharedValueHolders)->Arg(1000)->Arg(10000);
-  RatioReporter reporter;
+  GrowthReporter reporter(small * 10);
   return RunBenchmarks(argc, argv, reporter);
 }

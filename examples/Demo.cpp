@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,7 +69,7 @@
 #include "postorvex/sweeps/SubsweepDefParamsContainer.h"
 #include "postorvex/traceinfo/ExtTraceInfo.h"
 #include "postorvex/variation/VariableValuesDefParams.h"
-#include "orvex/core/MessageLog.h"
+#include "orvex/core/MessageCatalogue.h"
 #include "refhost/RecordingPasteListener.h"
 #include "refhost/ReferenceDesign.h"
 #include "refhost/ReferenceDesktop.h"
@@ -80,6 +81,20 @@ namespace {
 namespace fs = std::filesystem;
 
 void Print(const char* what) { std::printf("%s\n", what); }
+
+// Each step of the demo starts under a heading of its own, numbered, so that a long output reads
+// as a list of steps.
+void Heading(const char* title) {
+  static int step = 0;
+  std::printf("\n== %d. %s ==\n", ++step, title);
+}
+
+// A message as the user would see it: its number, its severity and its text.
+void PrintMessage(const VelmorMessage& message) {
+  const char* severity = message.GetSeverity() == VelmorMessage::kError ? "error" : "warning";
+  std::printf("  message %d (%s): %s\n", message.GetMessageID(), severity,
+              orvex::MessageDisplayText(message).ToUtf8().c_str());
+}
 
 // The cache files go under the demo's own folder and stay there.
 class FolderFileService : public IManagedFileService {
@@ -586,11 +601,7 @@ bool ShowPasteRoad(rep::IReportManagerFactory& factory) {
               second.solutions.GetSolution(solutionID)->GetName().ToUtf8().c_str());
   if (!rebuilt) return false;
   PrintPointset(*rebuilt);
-  for (const auto& posted : orvex::test::Messages().Posted()) {
-    std::string args;
-    for (const AString& a : posted.message.GetArgs()) args += (args.empty() ? "" : ", ") + a.ToUtf8();
-    std::printf("  message %d (%s)\n", posted.message.GetMessageID(), args.c_str());
-  }
+  for (const auto& posted : orvex::test::Messages().Posted()) PrintMessage(posted.message);
   std::vector<long> ids;
   second.mgr->GetReportIDs(ids);
   paste.Undo();
@@ -783,9 +794,7 @@ bool ShowSweepRepairRoad(rep::IReportManagerFactory& factory, refhost::Reference
     mgr->UpdateReportsOnCommand(&remove);
     remove.EndDo();
     PrintSweeps("after removing the sweep of Freq, the solution sweeps", solution);
-    for (const orvex::test::PostedMessage& posted : orvex::test::Messages().Posted())
-      std::printf("message %d posted for \"%s\"\n", posted.message.GetMessageID(),
-                  posted.message.GetArgs().empty() ? "" : posted.message.GetArgs()[0].ToUtf8().c_str());
+    for (const orvex::test::PostedMessage& posted : orvex::test::Messages().Posted()) PrintMessage(posted.message);
     const std::string repaired = TraceText(*mgr, reportID);
     std::printf("trace repaired: %s\n", repaired.c_str());
     remove.Undo();
@@ -1000,6 +1009,8 @@ int main(int argc, char** argv) {
   owner.SetSolutionManager(&solutions);
 
   int status = 0;
+  bool firstOk = true;
+  Heading("Reports defined, edited with undo, saved and loaded");
   {
     std::unique_ptr<rep::IReportManager> mgr = entry()->CreateReportManager(&owner);
     if (!mgr) {
@@ -1044,7 +1055,7 @@ int main(int argc, char** argv) {
     const LongFileName file(AString::FromUtf8(path));
     if (io::WriteBlockFile(file, project) != io::kNoError) {
       std::fprintf(stderr, "could not write %s\n", path.c_str());
-      status = 1;
+      firstOk = false;
     }
     std::printf("saved to %s\n", path.c_str());
 
@@ -1053,47 +1064,63 @@ int main(int argc, char** argv) {
     if (io::ReadBlockFile(file, loaded) != io::kNoError ||
         dynamic_cast<io::CStreamio_block_object*>(fresh.get())->DoDataExchange(loaded, true) != io::kNoError) {
       std::fprintf(stderr, "could not read %s back\n", path.c_str());
-      status = 1;
+      firstOk = false;
     }
     PrintReports("loaded into a fresh manager:", *fresh);
   }
-  if (!ImportRoad(*entry(), owner, folder)) {
-    std::fprintf(stderr, "the import road failed\n");
-    status = 1;
+  if (!firstOk) status = 1;
+  struct Step {
+    const char* heading;
+    const char* shows;  // for the summary
+    std::function<bool()> run;
+  };
+  rep::IReportManagerFactory& factory = *entry();
+  const Step steps[] = {
+      {"Import a data file", "a csv file imported as traces, saved, loaded and carried with its data",
+       [&] { return ImportRoad(factory, owner, folder); }},
+      {"Main job: traces updated from a swept solution",
+       "a swept solution's curves computed through the centralized update, carried with their data, served "
+       "again from the cache",
+       [&] { return MainJob(factory, folder); }},
+      {"A composite trace as a tree", "a composite trace's component tree and its curves",
+       [&] { return CompositeTraceAsTree(factory); }},
+      {"Statistics and a histogram across families", "statistics and a histogram across trace families",
+       [&] { return ShowFamilyStatistics(factory); }},
+      {"The solution-value cache", "quantity values pushed, the cache files written and read back bit for bit",
+       [&] { return ShowCacheRoad(factory, solutions, folder); }},
+      {"Output variables", "an output variable defined, used, validated, edited, undone, saved and reloaded",
+       [&] { return ShowOutputVariableRoad(factory, solutions, owner, folder); }},
+      {"A sweep taken out of a solution", "a trace repaired to follow the sweep left, and undone",
+       [&] { return ShowSweepRepairRoad(factory, solutions, owner); }},
+      {"Paste into another design", "a report pasted where the sweep values differ, with its messages, undone and redone",
+       [&] { return ShowPasteRoad(factory); }},
+      {"Evaluation and extraction for a product", "an output variable evaluated between sweep points, and traces extracted for a product",
+       [&] { return ShowExtractionRoad(factory); }},
+  };
+  std::vector<bool> passed;
+  for (const Step& step : steps) {
+    Heading(step.heading);
+    passed.push_back(step.run());
+    if (!passed.back()) {
+      std::fprintf(stderr, "failed: %s\n", step.heading);
+      status = 1;
+    }
   }
-  if (!MainJob(*entry(), folder)) {
-    std::fprintf(stderr, "the main job failed\n");
-    status = 1;
-  }
-  if (!CompositeTraceAsTree(*entry())) {
-    std::fprintf(stderr, "the composite trace failed\n");
-    status = 1;
-  }
-  if (!ShowFamilyStatistics(*entry())) {
-    std::fprintf(stderr, "the family statistics failed\n");
-    status = 1;
-  }
-  if (!ShowCacheRoad(*entry(), solutions, folder)) {
-    std::fprintf(stderr, "the cache road failed\n");
-    status = 1;
-  }
-  if (!ShowOutputVariableRoad(*entry(), solutions, owner, folder)) {
-    std::fprintf(stderr, "the output-variable road failed\n");
-    status = 1;
-  }
-  if (!ShowSweepRepairRoad(*entry(), solutions, owner)) {
-    std::fprintf(stderr, "the sweep repair road failed\n");
-    status = 1;
-  }
-  if (!ShowPasteRoad(*entry())) {
-    std::fprintf(stderr, "the paste road failed\n");
-    status = 1;
-  }
-  if (!ShowExtractionRoad(*entry())) {
-    std::fprintf(stderr, "the extraction road failed\n");
-    status = 1;
-  }
-  std::printf("the files written are kept in %s\n", folder.c_str());
+
+  Heading("Summary");
+  std::printf("  %-4s reports defined, renamed with undo and redo, saved and loaded\n", firstOk ? "ok" : "FAIL");
+  for (size_t i = 0; i < passed.size(); ++i) std::printf("  %-4s %s\n", passed[i] ? "ok" : "FAIL", steps[i].shows);
+  std::printf("the files written are kept in %s:\n", folder.c_str());
+  const char* const files[][2] = {
+      {"project.txt", "the project of the first step"},
+      {"measured.csv", "the imported data file"},
+      {"imported_project.txt", "the project holding the imported traces"},
+      {"return_loss.csv", "the main job's curves"},
+      {"carried_plot.txt", "the main job's report plot data, carried into a fresh manager"},
+      {"outputvars_project.txt", "the project with output variables"},
+      {"svcache/", "the cache files: the header HDR1.dat and one minor cache file per major variation"},
+  };
+  for (const auto& file : files) std::printf("  %-24s %s\n", file[0], file[1]);
   Print(status == 0 ? "done" : "failed");
   return status;
 }

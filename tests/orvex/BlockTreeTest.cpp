@@ -3,6 +3,8 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "RepTest.h"
 #include "orvex/io/Block.h"
@@ -292,6 +294,26 @@ TEST(Block, NamesOfManyItemsLiveAsLongAsTheirHolders) {
   EXPECT_EQ(L"Name", kept.GetKey());
   EXPECT_EQ(L"Text", kept.GetValue().GetString());
   EXPECT_EQ(L"Text", func.GetUnnamedValue(0)->GetString());
+}
+
+// A tree written from objects takes its names from a few texts in the code: equal names share
+// one text instead of each item holding its own. Names that the table let go of, or made on a
+// thread that ended, live on with their holders.
+TEST(Block, WrittenNamesShareTheirText) {
+  const CBlock a(L"TraceDef"), b(L"TraceDef");
+  EXPECT_EQ(&a.GetName(), &b.GetName());
+  const CBlock_named_value k1(L"Expression", CBlock_value(1)), k2(L"Expression", CBlock_value(2));
+  EXPECT_EQ(&k1.GetKey(), &k2.GetKey());
+  const CBlock_func f1(L"Variation"), f2(L"Variation");
+  EXPECT_EQ(&f1.GetName(), &f2.GetName());
+
+  std::vector<CBlock> many;
+  for (int i = 0; i < 5000; ++i) many.emplace_back(AString(L"Name") + std::to_wstring(i));
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(AString(L"Name") + std::to_wstring(i), many[size_t(i)].GetName());
+
+  CBlock fromThread;
+  std::thread([&] { fromThread = CBlock(L"MadeOnAThread"); }).join();
+  EXPECT_EQ(L"MadeOnAThread", fromThread.GetName());
 }
 
 TEST(Block, PointerSharesAndAppendCopiesThePointee) {

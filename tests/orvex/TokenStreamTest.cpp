@@ -138,6 +138,24 @@ TEST(TokenStream, WriterSeparatesValuesAndItems) {
   EXPECT_EQ(AString::FromUtf8(out.Utf8()), out.Text());
 }
 
+// A text kept in memory (a clipboard) moves to a bigger buffer only a few times as it grows to
+// megabytes: each move copies all that is held into memory never touched, which costs more than
+// writing it.
+TEST(TokenStream, TextInMemoryMovesRarelyAsItGrows) {
+  io::CStringToken_ostream out;
+  const char* at = out.Utf8().data();
+  int moves = 0;
+  while (out.Utf8().size() < (size_t(10) << 20)) {
+    out << CBlock_named_value(L"Value", 1234567.25);
+    if (out.Utf8().data() == at) continue;
+    at = out.Utf8().data();
+    if (out.Utf8().size() > (size_t(1) << 20)) ++moves;
+  }
+  EXPECT_FALSE(out.Fail());
+  EXPECT_LE(moves, 2) << "moves to a bigger buffer past the first megabyte";
+  EXPECT_EQ("Value = 1234567.25\n", out.Utf8().substr(out.Utf8().size() - 19));
+}
+
 TEST(TokenStream, HeaderFileOfNamedValuesAndBlocks) {
   reptest::TempDir dir;
   const LongFileName file(AString::FromUtf8(dir.File("HDR1.dat")));

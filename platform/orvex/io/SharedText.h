@@ -18,8 +18,9 @@ public:
   };
 
   CSharedText() = default;
-  explicit CSharedText(const AString& text) : m_rep(Make(AString(text))) {}
-  explicit CSharedText(AString&& text) : m_rep(Make(std::move(text))) {}
+  // Names (of blocks, keys and functions) come this way: see MakeName.
+  explicit CSharedText(const AString& text) : m_rep(MakeName(text)) {}
+  explicit CSharedText(AString&& text) : m_rep(MakeName(text)) {}
   CSharedText(const CSharedText& o) noexcept : m_rep(Retain(o.m_rep)) {}
   CSharedText(CSharedText&& o) noexcept : m_rep(o.m_rep) { o.m_rep = nullptr; }
   CSharedText& operator=(const CSharedText& o) noexcept {
@@ -38,6 +39,8 @@ public:
   // For holders that keep the bare representation (a value's union): null is the empty text.
   // Make answers a representation with one reference; Retain adds one and Release drops one.
   static Rep* Make(AString&& text);
+  // The same for a name: the one made last for an equal short text on this thread, shared.
+  static Rep* MakeName(const AString& text);
   static Rep* Retain(Rep* rep) {
     if (rep) rep->refs.fetch_add(1, std::memory_order_relaxed);
     return rep;

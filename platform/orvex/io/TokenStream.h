@@ -224,6 +224,7 @@ private:
   // of many megabytes costs a page fault per 4 KiB, more than writing its bytes.
   static constexpr size_t kGrowFrom = size_t(1) << 20;
   static constexpr size_t kGrowAhead = size_t(1) << 16;
+  static constexpr size_t kGrowFarUpTo = size_t(64) << 20;
   void GrowAhead();
   void StartItemLine();
   // Bytes after what is buffered: handed on at once when the stream flushes as it goes.
