@@ -14,6 +14,7 @@
 #include "orvex/io/BigBuffer.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/DoublesBase64.h"
+#include "orvex/values/Units.h"
 #include "postorvex/columns/ColumnImpl.h"
 #include "postorvex/columns/ValuesText.h"
 
@@ -393,6 +394,11 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
   }
   if (type < INT32_MIN || type > INT32_MAX || units < INT32_MIN || units > INT32_MAX) {
     error = AString(L"ColumnType or ColumnUnits out of range");
+    return nullptr;
+  }
+  // Every conversion of the values goes through the unit: one no table knows is damage.
+  if (!Units::IsKnown(static_cast<Units::FullUnitType>(units))) {
+    error = AString::Format(L"unknown unit %d", units);
     return nullptr;
   }
   const size_t rows = static_cast<size_t>(count);
