@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 #include <fcntl.h>
@@ -225,6 +226,22 @@ TEST(SavedFile, FailedStreamReplacesNothing) {
   EXPECT_TRUE(out.Fail());
   EXPECT_EQ("old header", reptest::ReadFileBytes(file.ToNarrow()));
   EXPECT_EQ(std::set<std::string>{"HDR1.dat"}, NamesIn(dir.Path()));
+}
+
+// A save that an exception leaves part way replaces nothing: the stream's end during unwinding
+// is no Close.
+TEST(SavedFile, SaveLeftByAnExceptionReplacesNothing) {
+  reptest::TempDir dir;
+  const LongFileName file(AString::FromUtf8(dir.File("project.txt")));
+  WriteFile(file.ToNarrow(), "old project");
+  try {
+    io::CToken_ostream out(file, io::kTokenStreamCreate);
+    out << BigBlock();
+    throw std::runtime_error("out of memory half way");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ("old project", reptest::ReadFileBytes(file.ToNarrow()));
+  EXPECT_EQ(std::set<std::string>{"project.txt"}, NamesIn(dir.Path()));
 }
 
 // The size limit of a process: the system refuses bytes past it (EFBIG, with SIGXFSZ ignored), or

@@ -1,6 +1,7 @@
 #include "orvex/io/FileTokenStream.h"
 
 #include <climits>
+#include <exception>
 
 #include "orvex/core/Assert.h"
 
@@ -41,13 +42,20 @@ bool CToken_istream::SeekBack(size_t n) {
   return m_file && n <= static_cast<size_t>(LONG_MAX) && std::fseek(m_file, -static_cast<long>(n), SEEK_CUR) == 0;
 }
 
-CToken_ostream::CToken_ostream(const LongFileName& file, int mode) : CAbstract_ostream(kFileFlushAt) {
+CToken_ostream::CToken_ostream(const LongFileName& file, int mode)
+    : CAbstract_ostream(kFileFlushAt), m_uncaught(std::uncaught_exceptions()) {
   ORVEX_ASSERT(mode==0x20);
   m_file = std::make_unique<SavedFile>(file.ToNarrow());
   if (!m_file->Ok()) SetFail();
 }
 
-CToken_ostream::~CToken_ostream() { Close(); }
+CToken_ostream::~CToken_ostream() {
+  if (m_file && std::uncaught_exceptions() > m_uncaught) {
+    m_file->Abandon();
+    return;
+  }
+  Close();
+}
 
 void CToken_ostream::Close() {
   if (!m_file) return;

@@ -35,7 +35,7 @@ private:
 };
 
 // Writes a file, buffered, whole or not at all (see SavedFile). Write errors fail the stream;
-// nothing is thrown.
+// nothing is thrown. Its end closes it, unless an exception unwinds: then the file is left as it was.
 class ORVEX_API CToken_ostream : public CAbstract_ostream {
 public:
   CToken_ostream(const LongFileName& file, int mode);
@@ -50,6 +50,7 @@ protected:
 
 private:
   std::unique_ptr<SavedFile> m_file;  // null once closed
+  int m_uncaught;                     // exceptions in flight when it was opened
 };
 
 }  // namespace io

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <exception>
 #include <vector>
 
 #include <fcntl.h>
@@ -59,7 +60,8 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-SavedFile::SavedFile(const std::string& path, Flush flush) : m_target(FollowLinks(path)), m_flush(flush) {
+SavedFile::SavedFile(const std::string& path, Flush flush)
+    : m_target(FollowLinks(path)), m_flush(flush), m_uncaught(std::uncaught_exceptions()) {
   struct stat st;
   const bool exists = !m_target.empty() && ::stat(m_target.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
@@ -80,7 +82,12 @@ SavedFile::SavedFile(const std::string& path, Flush flush) : m_target(FollowLink
   if (::fchmod(m_fd, st.st_mode & 07777) != 0) m_failed = true;
 }
 
-SavedFile::~SavedFile() { Close(); }
+SavedFile::~SavedFile() {
+  if (std::uncaught_exceptions() > m_uncaught)
+    Abandon();
+  else
+    Close();
+}
 
 ssize_t SavedFile::WriteSome(int fd, const char* data, size_t n) { return ::write(fd, data, n); }
 

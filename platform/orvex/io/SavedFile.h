@@ -25,7 +25,8 @@ public:
 
   // Opens the new file; Ok() tells whether it could (a folder that cannot be written: false).
   explicit SavedFile(const std::string& path, Flush flush = Flush::kToDisk);
-  // Closes as Close does.
+  // Closes as Close does; while an exception unwinds, abandons instead: what was written may be a
+  // part of the file only.
   virtual ~SavedFile();
   SavedFile(const SavedFile&) = delete;
   SavedFile& operator=(const SavedFile&) = delete;
@@ -49,6 +50,7 @@ private:
   std::string m_new;       // the file written beside it; empty when the target is written directly
   Flush m_flush;
   bool m_failed = false;
+  int m_uncaught;          // exceptions in flight when it was opened
 };
 
 }  // namespace io
