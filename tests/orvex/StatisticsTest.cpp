@@ -52,6 +52,9 @@ TEST(Statistics, TableOfCases) {
       {{-0x1.8p1023, 0x1.cp1023}, S::kMedian, true, 0x1p1020, "median of values whose difference overflows"},
       {{3 * tiny, 2 * tiny}, S::kMedian, true, 2 * tiny, "median of subnormals, a tie to even"},
       {{-inf, inf}, S::kMedian, true, nan, "median of both infinities"},
+      {{0x1p1022, -0x1p1022}, S::kVariance, true, inf, "variance past the largest double"},
+      {{0x1p1022, -0x1p1022}, S::kStdDev, true, std::sqrt(2.0) * 0x1p1022, "stddev whose squares overflow"},
+      {{1, inf}, S::kStdDev, true, nan, "stddev with inf"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);

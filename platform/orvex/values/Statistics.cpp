@@ -240,6 +240,22 @@ double Variance(const double* v, size_t n) {
   return CompensatedTotal(n, SquaredDeviations{v, x0, m}) / static_cast<double>(n - 1);
 }
 
+// A variance past the range can still have its root within it: the values are then scaled by a
+// power of two, exact, before their deviations are squared, as for rms.
+double StdDev(const double* v, size_t n) {
+  const double variance = Variance(v, n);
+  if (std::isfinite(variance)) return std::sqrt(variance);
+  double largest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!std::isfinite(v[i])) return std::sqrt(variance);
+    largest = std::max(largest, std::fabs(v[i]));
+  }
+  const int k = std::clamp(-std::ilogb(largest), -1022, 1022);
+  std::vector<double> scaled(v, v + n);
+  for (double& x : scaled) x = std::ldexp(x, k);
+  return std::sqrt(Variance(scaled.data(), n)) * std::ldexp(1.0, -k);
+}
+
 // The first of the largest (or smallest) values, as max_element and min_element find it. Equal
 // values can differ only as zeros do, so the sign of a zero result is the first zero's. No NaN is
 // given.
@@ -308,7 +324,7 @@ bool ComputeStatistic(Statistic s, const double* v, size_t n, double& out) {
     case Statistic::kPeakToPeak: out = Max(v, n) - Min(v, n); break;
     case Statistic::kMean: out = Mean(v, n); break;
     case Statistic::kVariance: out = Variance(v, n); break;
-    case Statistic::kStdDev: out = std::sqrt(Variance(v, n)); break;
+    case Statistic::kStdDev: out = StdDev(v, n); break;
     case Statistic::kMedian: out = Median(v, n); break;
     case Statistic::kSum: out = Quotient(v, n, 1); break;
     case Statistic::kRms: out = Rms(v, n); break;
