@@ -24,6 +24,18 @@ protected:
     return fresh;
   }
 
+  // What `mgr` holds, written and read into another fresh manager, which writes the same text.
+  std::unique_ptr<rep::ReportManager> ExpectWrittenAlikeAfterARead(rep::ReportManager& mgr) {
+    io::CBlock written(L"Project");
+    mgr.DoDataExchange(written, false);
+    auto again = std::make_unique<rep::ReportManager>(&m_owner, true);
+    EXPECT_EQ(io::kNoError, again->DoDataExchange(written, true));
+    io::CBlock rewritten(L"Project");
+    again->DoDataExchange(rewritten, false);
+    EXPECT_EQ(io::BlockToText(written), io::BlockToText(rewritten));
+    return again;
+  }
+
   static std::vector<std::pair<long, AString>> Reports(const rep::ReportManager& mgr) {
     std::vector<long> ids;
     mgr.GetReportIDs(ids);
@@ -329,13 +341,7 @@ TEST_F(ProjectBlockTest, DamagedReportBlocksKeepWhatCanBeRead) {
     EXPECT_EQ(c.tracesKept, dynamic_cast<rep::ReportDefinition*>(fresh.GetReportDefinition(ids[0]))->GetTraces().size());
     for (const TraceSummary& t : Traces(fresh)) EXPECT_NE(-1, t.id);
     // What was kept writes, reads and writes again alike.
-    io::CBlock first(L"Project");
-    fresh.DoDataExchange(first, false);
-    rep::ReportManager again(&m_owner, true);
-    EXPECT_EQ(io::kNoError, again.DoDataExchange(first, true));
-    io::CBlock second(L"Project");
-    again.DoDataExchange(second, false);
-    EXPECT_EQ(io::BlockToText(first), io::BlockToText(second));
+    ExpectWrittenAlikeAfterARead(fresh);
   }
 }
 
@@ -546,13 +552,7 @@ TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
     for (const TraceSummary& t : traces) EXPECT_LT(t.version, fresh.PeekNextVersionID());
 
     // What was read writes a project that reads back whole and alike.
-    io::CBlock written(L"Project");
-    fresh.DoDataExchange(written, false);
-    rep::ReportManager again(&m_owner, true);
-    EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
-    io::CBlock rewritten(L"Project");
-    again.DoDataExchange(rewritten, false);
-    EXPECT_EQ(io::BlockToText(written), io::BlockToText(rewritten));
+    ExpectWrittenAlikeAfterARead(fresh);
   }
 }
 
@@ -573,9 +573,5 @@ TEST_F(ProjectBlockTest, AReportWithoutIDBesideOneAtTheTopGetsAFreeID) {
   EXPECT_NE(2147483646, reports[0].first);
   EXPECT_TRUE(id::IsStorable(reports[0].first));
 
-  io::CBlock written(L"Project");
-  fresh.DoDataExchange(written, false);
-  rep::ReportManager again(&m_owner, true);
-  EXPECT_EQ(io::kNoError, again.DoDataExchange(written, true));
-  EXPECT_EQ(reports, Reports(again));
+  EXPECT_EQ(reports, Reports(*ExpectWrittenAlikeAfterARead(fresh)));
 }
