@@ -18,7 +18,7 @@
 #include "tracedata/ConcreteCompositeTraceData.h"
 #include "reports/GravikUtils.h"
 #include "quantities/OutputVariableMgr.h"
-#include "update/PopulateTraceDataVisitor.h"
+#include "tracedata/PopulateTraceDataVisitor.h"
 #include "reports/ReportManager.h"
 #include "quantities/SimValueDataCache.h"
 #include "quantities/SimValueInfoServer.h"

@@ -17,7 +17,7 @@
 #include "quantities/OutputVariableMgr.h"
 #include "update/CentUpdUtils.h"
 #include "reports/GravikUtils.h"
-#include "update/PopulateTraceDataVisitor.h"
+#include "tracedata/PopulateTraceDataVisitor.h"
 #include "quantities/SimValueDataCache.h"
 #include "quantities/SimValueInfoServer.h"
 #include "update/SweepsVariableInfoMediator2.h"

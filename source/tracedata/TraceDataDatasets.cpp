@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "reports/GravikUtils.h"
-#include "update/PopulateTraceDataVisitor.h"
-#include "update/SimDatasetValueEvaluationContextRestorer2.h"
+#include "tracedata/PopulateTraceDataVisitor.h"
+#include "tracedata/SimDatasetValueEvaluationContextRestorer2.h"
 #include "orvex/core/Assert.h"
 #include "orvex/core/Ids.h"
 #include "orvex/values/IVariableNameSpaceSetupper.h"

@@ -10,7 +10,7 @@
 #include "EngineFixture.h"
 #include "ThrowingMonitor.h"
 #include "Gravik/ITraceDataInterfaces.h"
-#include "update/PopulateTraceDataVisitor.h"
+#include "tracedata/PopulateTraceDataVisitor.h"
 #include "tracedata/ReportDataManager.h"
 #include "quantities/SimValueDataCache.h"
 #include "update/SweepsVariableInfoMediator2.h"

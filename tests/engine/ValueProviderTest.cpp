@@ -4,10 +4,10 @@
 
 #include "quantities/OutputVariableMgr.h"
 #include "RepTest.h"
-#include "update/SimDatasetValueEvaluationContextRestorer2.h"
+#include "tracedata/SimDatasetValueEvaluationContextRestorer2.h"
 #include "quantities/SimValueDataCache.h"
 #include "quantities/SimValueInfoServer.h"
-#include "update/SimValueValueProviderT.h"
+#include "tracedata/SimValueValueProviderT.h"
 #include "quantities/VersionedQuantityParser.h"
 #include "orvex/values/MatrixValue.h"
 #include "orvex/values/VariableNameSpace.h"

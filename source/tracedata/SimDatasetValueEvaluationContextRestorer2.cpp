@@ -1,4 +1,4 @@
-#include "update/SimDatasetValueEvaluationContextRestorer2.h"
+#include "tracedata/SimDatasetValueEvaluationContextRestorer2.h"
 
 #include "quantities/SimDatasetValue.h"
 #include "quantities/VersionedQuantityParser.h"

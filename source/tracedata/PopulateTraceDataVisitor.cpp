@@ -1,9 +1,9 @@
-#include "update/PopulateTraceDataVisitor.h"
+#include "tracedata/PopulateTraceDataVisitor.h"
 
 #include "reports/GravikUtils.h"
 #include "quantities/ScopedProfiler.h"
 #include "quantities/SimValue2.h"
-#include "update/SimValueValueProviderT.h"
+#include "tracedata/SimValueValueProviderT.h"
 #include "tracedata/TraceDataDatasets.h"
 #include "quantities/VersionedQuantityParser.h"
 #include "orvex/centupd/IProgressMonitor.h"

@@ -1,4 +1,4 @@
-#include "update/SimValueValueProviderT.h"
+#include "tracedata/SimValueValueProviderT.h"
 
 #include "quantities/SimValue2.h"
 #include "quantities/VersionedQuantityParser.h"
