@@ -52,6 +52,7 @@
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/SavedFile.h"
 #include "orvex/io/StreamioBlockObject.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -94,6 +95,27 @@ void PrintMessage(const VelmorMessage& message) {
   const char* severity = message.GetSeverity() == VelmorMessage::kError ? "error" : "warning";
   std::printf("  message %d (%s): %s\n", message.GetMessageID(), severity,
               orvex::MessageDisplayText(message).ToUtf8().c_str());
+}
+
+// A save that failed, as the user is told of it: what was saved and why it failed.
+void PrintSaveFailure(const char* what) {
+  const std::string why = io::LastSaveFailure();
+  std::fprintf(stderr, "could not save %s%s%s\n", what, why.empty() ? "" : ": ", why.c_str());
+}
+
+// Writes the project block to the file; on failure says why.
+bool SaveProject(const io::CBlock& project, const LongFileName& file) {
+  io::ForgetSaveFailure();
+  if (io::WriteBlockFile(file, project) == io::kNoError) return true;
+  PrintSaveFailure("the project");
+  return false;
+}
+
+bool SaveCacheFiles(ISimValueCache& cache, io::CBlock& project) {
+  io::ForgetSaveFailure();
+  if (cache.WriteCacheFiles(project)) return true;
+  PrintSaveFailure("the cache files");
+  return false;
 }
 
 // The cache files go under the demo's own folder and stay there.
@@ -191,7 +213,7 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
   std::printf("pushed %zu variations of %zu frequencies\n", kLengths.size(), kFrequencies.size());
 
   io::CBlock project(L"Project");
-  if (!cache->WriteCacheFiles(project)) return false;
+  if (!SaveCacheFiles(*cache, project)) return false;
   AString header;
   io::DoDataExchange(project, true, L"CacheHeaderFile", header);
   std::printf("cache written: header %s\n", (folder / "svcache" / header.ToUtf8()).c_str());
@@ -354,7 +376,7 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
     ok = ok && loader.loads == 0;
   }
   io::CBlock project(L"Project");
-  ok = ok && cache->WriteCacheFiles(project);
+  ok = ok && SaveCacheFiles(*cache, project);
   std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
   fresh->ReadCacheFiles(project);
   std::printf("cache files written and read back into a fresh cache\n");
@@ -502,7 +524,7 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
   const LongFileName file(AString::FromUtf8(path));
   io::CBlock loaded;
   std::unique_ptr<rep::IReportManager> reloaded = factory.CreateReportManager(&owner);
-  const bool saved = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError &&
+  const bool saved = SaveProject(project, file) && io::ReadBlockFile(file, loaded) == io::kNoError &&
                      dynamic_cast<io::CStreamio_block_object*>(reloaded.get())->DoDataExchange(loaded, true) == io::kNoError;
   if (!saved) return false;
   PrintImportedTraces("saved and loaded:", *reloaded, reportID);
@@ -708,7 +730,7 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
     const LongFileName file(AString::FromUtf8((folder / "outputvars_project.txt").string()));
     io::CBlock loaded;
-    ok = io::WriteBlockFile(file, project) == io::kNoError && io::ReadBlockFile(file, loaded) == io::kNoError && ok;
+    ok = SaveProject(project, file) && io::ReadBlockFile(file, loaded) == io::kNoError && ok;
 
     std::unique_ptr<IOutputVariableMgr> freshVariables(factory.CreateOutputVariableMgr(&solutions));
     owner.SetOutputVariableMgr(freshVariables.get());
@@ -1053,20 +1075,19 @@ int main(int argc, char** argv) {
     saving->DoDataExchange(project, false);
     const std::string path = (folder / "project.txt").string();
     const LongFileName file(AString::FromUtf8(path));
-    if (io::WriteBlockFile(file, project) != io::kNoError) {
-      std::fprintf(stderr, "could not write %s\n", path.c_str());
+    if (!SaveProject(project, file)) {
       firstOk = false;
+    } else {
+      std::printf("saved to %s\n", path.c_str());
+      io::CBlock loaded;
+      std::unique_ptr<rep::IReportManager> fresh = entry()->CreateReportManager(&owner);
+      if (io::ReadBlockFile(file, loaded) != io::kNoError ||
+          dynamic_cast<io::CStreamio_block_object*>(fresh.get())->DoDataExchange(loaded, true) != io::kNoError) {
+        std::fprintf(stderr, "could not read %s back\n", path.c_str());
+        firstOk = false;
+      }
+      PrintReports("loaded into a fresh manager:", *fresh);
     }
-    std::printf("saved to %s\n", path.c_str());
-
-    io::CBlock loaded;
-    std::unique_ptr<rep::IReportManager> fresh = entry()->CreateReportManager(&owner);
-    if (io::ReadBlockFile(file, loaded) != io::kNoError ||
-        dynamic_cast<io::CStreamio_block_object*>(fresh.get())->DoDataExchange(loaded, true) != io::kNoError) {
-      std::fprintf(stderr, "could not read %s back\n", path.c_str());
-      firstOk = false;
-    }
-    PrintReports("loaded into a fresh manager:", *fresh);
   }
   if (!firstOk) status = 1;
   struct Step {

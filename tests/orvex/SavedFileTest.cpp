@@ -7,15 +7,21 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,6 +213,8 @@ TEST(SavedFile, SaveFailingPartWayLeavesTheOldFile) {
     EXPECT_FALSE(all);
     EXPECT_FALSE(out.Ok());
     EXPECT_FALSE(out.Close());
+    EXPECT_EQ(path + ": No space left on device (a save needs room for a second copy of the file)",
+              io::LastSaveFailure());
     EXPECT_EQ(names, NamesIn(dir.Path()));
     if (c.before) {
       EXPECT_EQ(c.before, reptest::ReadFileBytes(path));
@@ -224,6 +232,7 @@ TEST(SavedFile, FailedStreamReplacesNothing) {
   out.SetFail();
   out.Close();
   EXPECT_TRUE(out.Fail());
+  EXPECT_EQ(file.ToNarrow() + ": the save was broken off, the file is as it was", io::LastSaveFailure());
   EXPECT_EQ("old header", reptest::ReadFileBytes(file.ToNarrow()));
   EXPECT_EQ(std::set<std::string>{"HDR1.dat"}, NamesIn(dir.Path()));
 }
@@ -350,6 +359,192 @@ TEST(SavedFile, SaveIntoAReadOnlyFolderFails) {
   ReadOnlyFolder readOnly(folder);
   if (!readOnly.Holds()) GTEST_SKIP() << "no folder here refuses a new file";
   ExpectRefusedSave(folder, path);
+}
+
+// Runs `body` in a child process and answers its exit code, or -1 when a signal ended it. An alarm
+// ends a child that hangs.
+int InChild(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(20);
+    ::_exit(body());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Makes a child an ordinary user (from root: nobody), for whom permissions count.
+bool BecomeUnprivileged() {
+  if (::geteuid() != 0) return true;
+  return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+// How a save in a child ended, for the parent to check.
+enum SaveEnd { kSaved = 0, kRefusedAsExpected = 1, kRefusedOtherwise = 2, kCannotPrepare = 3 };
+
+// A file the user keeps read-only is not replaced behind the permission, as the rename alone would
+// allow; root writes it, as in place.
+TEST(SavedFile, ReadOnlyFileIsRefusedAsInPlace) {
+  struct Case {
+    const char* what;
+    bool unprivileged;
+  };
+  const Case cases[] = {{"an ordinary user", true}, {"root", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.unprivileged && ::geteuid() != 0) continue;
+    reptest::TempDir dir;
+    if (c.unprivileged && ::geteuid() == 0) {
+      ASSERT_EQ(0, ::chown(dir.Path().c_str(), 65534, 65534));
+    }
+    const std::string path = dir.File("p.txt");
+    const int end = InChild([&] {
+      if (c.unprivileged && !BecomeUnprivileged()) return int(kCannotPrepare);
+      WriteFile(path, "old project");
+      if (::chmod(path.c_str(), 0444) != 0) return int(kCannotPrepare);
+      io::ForgetSaveFailure();
+      if (io::WriteBlockFile(LongFileName(AString::FromUtf8(path)), BigBlock()) == io::kNoError) return int(kSaved);
+      return int(io::LastSaveFailure() == path + ": Permission denied" ? kRefusedAsExpected : kRefusedOtherwise);
+    });
+    EXPECT_EQ(c.unprivileged ? kRefusedAsExpected : kSaved, end);
+    EXPECT_EQ(c.unprivileged, reptest::ReadFileBytes(path) == "old project");
+    EXPECT_EQ(mode_t(0444), ModeOf(path));
+    EXPECT_EQ(std::set<std::string>{"p.txt"}, NamesIn(dir.Path()));
+  }
+}
+
+// A save killed part way leaves its new file; the next save of that target removes it, but not the
+// file of a save still being written, nor what another target's saves left.
+TEST(SavedFile, NextSaveRemovesWhatAKilledSaveLeft) {
+  reptest::TempDir dir;
+  const std::string path = dir.File("p.txt");
+  WriteFile(path, "old");
+  const std::string others = ".q.txt.save-1-0";
+  WriteFile(dir.File(others), "another target's");
+  io::SavedFile live(path);
+  ASSERT_TRUE(live.Write("live", 4));
+  const std::set<std::string> whileLive = NamesIn(dir.Path());
+  ASSERT_EQ(3u, whileLive.size());
+
+  int ready[2];
+  ASSERT_EQ(0, ::pipe(ready));
+  const pid_t child = ::fork();
+  ASSERT_NE(-1, child);
+  if (child == 0) {
+    io::SavedFile killed(path);
+    const std::string half(100000, 'k');
+    killed.Write(half.data(), half.size());
+    (void)!::write(ready[1], "x", 1);
+    for (;;) ::pause();
+  }
+  char got = 0;
+  EXPECT_EQ(1, ::read(ready[0], &got, 1));
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ASSERT_EQ(4u, NamesIn(dir.Path()).size()) << "the killed save left its file";
+
+  io::SavedFile next(path);
+  EXPECT_TRUE(next.Write("next", 4));
+  EXPECT_TRUE(next.Close());
+  EXPECT_EQ(whileLive, NamesIn(dir.Path()));
+  EXPECT_EQ("next", reptest::ReadFileBytes(path));
+
+  EXPECT_TRUE(live.Close()) << "the live save's file was left to it";
+  EXPECT_EQ("live", reptest::ReadFileBytes(path));
+  EXPECT_EQ((std::set<std::string>{"p.txt", others}), NamesIn(dir.Path()));
+}
+
+// What is neither a regular file nor a device at the path is refused at once, by the save and by
+// the reader; a FIFO without a writer or reader would hold either forever.
+TEST(SavedFile, FifoOrSocketIsRefusedPromptly) {
+  reptest::TempDir dir;
+  const std::string fifo = dir.File("fifo.txt");
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0644));
+  const std::string socket = dir.File("socket.txt");
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socket.size(), sizeof(address.sun_path));
+  std::copy(socket.begin(), socket.end(), address.sun_path);
+  ASSERT_EQ(0, ::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof(address)));
+  const std::string refused = "neither a regular file nor a device";
+  for (const std::string& path : {fifo, socket}) {
+    SCOPED_TRACE(path);
+    const LongFileName file(AString::FromUtf8(path));
+    const int end = InChild([&] {
+      io::ForgetSaveFailure();
+      if (io::WriteBlockFile(file, BigBlock()) == io::kNoError) return int(kSaved);
+      return int(io::LastSaveFailure() == path + ": " + refused ? kRefusedAsExpected : kRefusedOtherwise);
+    });
+    EXPECT_EQ(kRefusedAsExpected, end) << "the save";
+    const int read = InChild([&] {
+      io::CBlock block;
+      AString error;
+      if (io::ReadBlockFile(file, block, &error) != io::kKeyMissing) return 4;
+      return int(error.ToUtf8() == "line 1: the file '" + path + "' cannot be opened: " + refused ? kRefusedAsExpected
+                                                                                         : kRefusedOtherwise);
+    });
+    EXPECT_EQ(kRefusedAsExpected, read) << "the read";
+  }
+  ::close(listening);
+  struct stat st;
+  ASSERT_EQ(0, ::lstat(fifo.c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ((std::set<std::string>{"fifo.txt", "socket.txt"}), NamesIn(dir.Path()));
+}
+
+// A read-only file system in a folder of the test's, where this process may mount one.
+class ReadOnlyMount {
+public:
+  explicit ReadOnlyMount(const std::string& folder) : m_folder(folder) {
+    m_mounted = ::mkdir(folder.c_str(), 0755) == 0 &&
+                ::mount("tmpfs", folder.c_str(), "tmpfs", MS_RDONLY | MS_NOSUID | MS_NODEV, "size=64k") == 0;
+  }
+  ~ReadOnlyMount() {
+    if (m_mounted) {
+      EXPECT_EQ(0, ::umount(m_folder.c_str()));
+    }
+  }
+  ReadOnlyMount(const ReadOnlyMount&) = delete;
+  ReadOnlyMount& operator=(const ReadOnlyMount&) = delete;
+  bool Mounted() const { return m_mounted; }
+
+private:
+  std::string m_folder;
+  bool m_mounted = false;
+};
+
+// A failed save tells why, with the path: the system's text for what went wrong.
+TEST(SavedFile, FailedSaveTellsWhy) {
+  reptest::TempDir dir;
+  ASSERT_EQ(0, ::mkdir(dir.File("folder").c_str(), 0755));
+  WriteFile(dir.File("plain"), "a file, not a folder");
+  ASSERT_EQ(0, ::symlink("loop", dir.File("loop").c_str()));
+  ReadOnlyMount readOnly(dir.File("mounted"));
+  struct Case {
+    std::string path;
+    const char* why;
+  };
+  std::vector<Case> cases = {
+      {dir.File("folder"), "Is a directory"},
+      {dir.File("plain/p.txt"), "Not a directory"},
+      {dir.File("absent/p.txt"), "No such file or directory"},
+      {dir.File("loop"), "Too many levels of symbolic links"},
+  };
+  if (readOnly.Mounted()) cases.push_back({dir.File("mounted/p.txt"), "Read-only file system"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    io::ForgetSaveFailure();
+    EXPECT_EQ(io::kWriteFailed, io::WriteBlockFile(LongFileName(AString::FromUtf8(c.path)), BigBlock()));
+    EXPECT_EQ(c.path + ": " + c.why, io::LastSaveFailure());
+  }
+  // Kept until the next failure: a save of another file in between does not hide it.
+  EXPECT_EQ(io::kNoError, io::WriteBlockFile(LongFileName(AString::FromUtf8(dir.File("ok.txt"))), BigBlock()));
+  EXPECT_EQ(cases.back().path + ": " + cases.back().why, io::LastSaveFailure());
+  if (!readOnly.Mounted()) GTEST_SKIP() << "no read-only file system could be mounted here";
 }
 
 }  // namespace

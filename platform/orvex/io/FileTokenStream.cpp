@@ -1,6 +1,7 @@
 #include "orvex/io/FileTokenStream.h"
 
 #include <climits>
+#include <string>
 #include <exception>
 
 #include "orvex/core/Assert.h"
@@ -15,9 +16,10 @@ constexpr size_t kFileFlushAt = size_t(1) << 18;
 
 CToken_istream::CToken_istream(const LongFileName& file, int mode) {
   ORVEX_ASSERT(mode==1);
-  m_file = std::fopen(file.ToNarrow().c_str(), "rb");
+  std::string reason;
+  m_file = OpenToRead(file.ToNarrow(), &reason);
   if (!m_file) {
-    SetFail(L"the file '" + file.GetPath() + L"' cannot be opened");
+    SetFail(L"the file '" + file.GetPath() + L"' cannot be opened: " + AString::FromUtf8(reason));
     return;
   }
   m_seekable = std::ftell(m_file) >= 0;

@@ -16,7 +16,8 @@ const int kTokenStreamCreate = 0x20;
 // Mode of CToken_istream: read.
 const int kTokenStreamRead = 1;
 
-// Reads a file. A file that cannot be opened fails the stream at once.
+// Reads a file. A file that cannot be opened, or that is neither a regular file nor a device, fails
+// the stream at once.
 class ORVEX_API CToken_istream : public CAbstract_istream {
 public:
   CToken_istream(const LongFileName& file, int mode);

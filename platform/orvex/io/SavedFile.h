@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include <sys/types.h>
@@ -15,7 +16,11 @@ namespace io {
 // a killed process in the middle of a save then leaves the file as it was before the save, never
 // old bytes behind new ones. On any failure the new file is removed and the target is untouched.
 // The target keeps its permissions; a symbolic link is followed, and the file it names is replaced.
-// A target that is there and is no regular file (a device) is written directly.
+// A target that the user may not write is refused (EACCES), as writing it in place would be.
+// A target that is there and is a device is written directly; a FIFO, a socket or a folder is
+// refused. The new file is held locked until the rename, and a save first removes the files of its
+// target's name pattern that no save holds: what a killed save left behind.
+// A failure also sets the thread's LastSaveFailure().
 class ORVEX_API SavedFile {
 public:
   // Whether Close waits until the new file is on the disk before the rename. Without it a crash soon
@@ -45,6 +50,10 @@ protected:
   virtual ssize_t WriteSome(int fd, const char* data, size_t n);
 
 private:
+  // Fails the save; the first failure of a file gives the thread's LastSaveFailure() its reason.
+  void Fail(int error, const char* reason = nullptr);
+
+  std::string m_path;      // as the caller named it, for the failure's text
   int m_fd = -1;           // -1 when it could not be opened or is closed
   std::string m_target;    // the file replaced, links followed
   std::string m_new;       // the file written beside it; empty when the target is written directly
@@ -52,5 +61,16 @@ private:
   bool m_failed = false;
   int m_uncaught;          // exceptions in flight when it was opened
 };
+
+// Why the last save on this thread that failed did so: the file's path and the system's reason
+// ("/p/project.txt: No space left on device"); kept until the next failure or ForgetSaveFailure().
+// Lets whoever saves tell the user why, where the save itself answers only false.
+ORVEX_API std::string LastSaveFailure();
+ORVEX_API void ForgetSaveFailure();
+
+// Opens a file to read, buffered. Never waits on the other end of a FIFO or a socket: what is
+// neither a regular file nor a device nor a folder (which fails at its first read) is refused. Null on failure, with `reason` (when given) the
+// system's text or why the kind is refused.
+ORVEX_API std::FILE* OpenToRead(const std::string& path, std::string* reason = nullptr);
 
 }  // namespace io

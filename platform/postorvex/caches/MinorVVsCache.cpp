@@ -340,7 +340,7 @@ bool MinorVVsCache::Read(AString* error) {
   m_service->GetFullPath(path, kDirectory, m_file);
   // Unbuffered: the file comes in one read, straight into words, so that the columns' payloads
   // lie aligned.
-  std::FILE* f = std::fopen(path.ToNarrow().c_str(), "rb");
+  std::FILE* f = io::OpenToRead(path.ToNarrow());
   bool read = f && std::setvbuf(f, nullptr, _IONBF, 0) == 0 && std::fseek(f, 0, SEEK_END) == 0;
   const long size = read ? std::ftell(f) : -1;
   read = read && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
