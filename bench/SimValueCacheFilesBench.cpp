@@ -135,7 +135,7 @@ void BM_CacheFilesWrite(benchmark::State& state) {
   SetBytes(state, f.doubles);
 }
 
-// Saved again: every minor cache already has its file name, so no name is made.
+// Saved again: every minor file goes to a new name, and those of the save before are removed.
 void BM_CacheFilesRewrite(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   io::CBlock first;

@@ -50,12 +50,17 @@ const std::vector<rep::NamedAssert> kDamagedCacheAsserts = {
     {"SimValueInfoServer", "0"},
 };
 
-// Writes the cache into a project block and answers the text of the header file it names.
+// Writes the cache into a project block and answers the text of the header file it names, without
+// the names of the minor files: each save gives them new ones.
 std::string WrittenHeader(ISimValueCache& cache, refhost::TempDirManagedFileService& files, io::CBlock& project) {
   cache.WriteCacheFiles(project);
   AString header;
   io::DoDataExchange(project, true, L"CacheHeaderFile", header);
-  return header.empty() ? std::string() : ReadFile(files, header);
+  std::string text = header.empty() ? std::string() : ReadFile(files, header);
+  const std::string key = "MinorCacheFile = \"";
+  for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + key.size()))
+    text.erase(at + key.size(), text.find('"', at + key.size()) - (at + key.size()));
+  return text;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "quantities/ContextVersionCacheT.tmpl_impl"
 #include "reports/GravikUtils.h"
 #include "quantities/NearlyEqual.h"
+#include "quantities/SimValueCacheSave.h"
 #include "quantities/SimValueInfoServer.h"
 #include "hostapi/ISolutionContextObject.h"
 #include "hostapi/ISolutionForReports.h"
@@ -107,6 +108,14 @@ void FreeBranches(ConnectedVVObject& majors, const VariableValues& variation) {
   std::list<VVLeafData*> removed;
   majors.DeleteBranchesAssociatedWithVariableValue(removed, variation);
   FreeMinorCaches(removed);
+}
+
+// The minor-cache files a header's tree names, wherever they stand within the tree's depth.
+void CollectMinorFiles(const io::CBlock& block, std::set<AString>& out, int levelsLeft = 7) {
+  AString name;
+  if (ReadKey(block, kMinorCacheFile, name)) out.insert(name);
+  if (levelsLeft > 0)
+    for (const io::CBlock* child : ChildBlocks(block)) CollectMinorFiles(*child, out, levelsLeft - 1);
 }
 
 std::list<VVLeafData*> AllData(ConnectedVVObject& majors) {
@@ -423,32 +432,42 @@ void SimValueDataCache::DeleteEntriesOfObsoleteVersions() {
 
 // ---- Cache files
 
-bool SimValueDataCache::BuildCacheBlock(io::CBlock& cache) {
-  bool allMinorsWritten = true;
+bool SimValueDataCache::BuildCacheBlock(io::CBlock& cache, SimValueCacheSave& save, std::set<AString>& named) {
+  bool written = true;
   m_cache.WriteTree(cache, kMajorVVMap, [&](io::CBlock& versionBlock, const ConnectedVVObject* majors) {
     for (const CompositeVVObject* point : majors->GetPoints()) {
+      if (!written) return;
       if (!point) {
         ORVEX_ASSERT(!"No compobj? seems weird, investigate!");
         continue;
       }
       MinorVVsCache* minorVVsCache = AsMinorVVsCache(majors->GetDataForCompVVObject(point));
       if (!minorVVsCache) continue;
-      // A cache whose file is not written is left out: the header never names a stale file.
-      if (!minorVVsCache->Write()) {
-        allMinorsWritten = false;
-        continue;
+      if (!save.WriteMinor(*minorVVsCache)) {
+        written = false;
+        return;
       }
       io::CBlock minorBlock(kMinorVVMap);
       minorBlock << io::NamedValue(kMajorVariation, point->GetVariableValues().GetVariationKey(true, nullptr, nullptr));
       const AString minorCacheFile = minorVVsCache->GetCacheFile();
       ORVEX_ASSERT(!minorCacheFile.empty());
       minorBlock << io::NamedValue(kMinorCacheFile, minorCacheFile);
+      named.insert(minorCacheFile);
       versionBlock << std::move(minorBlock);
     }
   });
-  return allMinorsWritten;
+  return written;
 }
 
+bool SimValueDataCache::SaveFailed(io::CBlock& projectBlock) const {
+  ORVEX_ASSERT(!"Could not write simvalue cache2 file");
+  // The host saves the project all the same: without the name the intact cache would be lost.
+  if (m_headerOnDisk) projectBlock << io::NamedValue(kCacheHeaderFile, m_headerFile);
+  return false;
+}
+
+// The header is the save's commit: the minor-cache files go to names the header on disk does not
+// name, the header is replaced last, and only then go the files it no longer names.
 bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
   IManagedFileService* files = FileService();
   if (m_headerFile.empty()) {
@@ -458,22 +477,20 @@ bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
       return false;
     }
     m_headerFile = name;
+    m_headerOnDisk = false;
+    m_minorFilesOnDisk.clear();
   }
-  if (!files) {
-    ORVEX_ASSERT(!"Could not write simvalue cache2 file");
-    return false;
-  }
+  if (!files) return SaveFailed(projectBlock);
 
+  SimValueCacheSave save(*files, m_headerFile, m_minorFilesOnDisk);
   io::CBlock cache(kSimValueCache);
-  const bool allMinorsWritten = BuildCacheBlock(cache);
+  std::set<AString> named;
+  if (!BuildCacheBlock(cache, save, named)) return SaveFailed(projectBlock);
 
   LongFileName path;
   files->GetFullPath(path, kCacheDirectory, m_headerFile);
   io::CToken_ostream out(path, io::kTokenStreamCreate);
-  if (out.Fail()) {
-    ORVEX_ASSERT(!"Could not write simvalue cache2 file");
-    return false;
-  }
+  if (out.Fail()) return SaveFailed(projectBlock);
   out << io::NamedValue(kSimValueCacheVersionID, kCacheVersion);
   io::CBlock infos(kSimValueInfos);
   const bool ret_val = m_infoServer->WriteToBlock(infos);
@@ -481,19 +498,21 @@ bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
   out << infos;
   out << cache;
   out.Close();
-  if (out.Fail()) {
-    ORVEX_ASSERT(!"Could not write simvalue cache2 file");
-    return false;
-  }
+  if (out.Fail()) return SaveFailed(projectBlock);
 
+  save.Commit(named);
+  m_headerOnDisk = true;
+  m_minorFilesOnDisk.swap(named);
   projectBlock << io::NamedValue(kCacheHeaderFile, m_headerFile);
-  return allMinorsWritten;
+  return true;
 }
 
 int SimValueDataCache::ReadCacheFiles(const io::CBlock& projectBlock) {
   AString name;
   if (!ReadKey(projectBlock, kCacheHeaderFile, name)) return 0;
   m_headerFile = name;
+  m_headerOnDisk = false;
+  m_minorFilesOnDisk.clear();
   if (name.empty()) return 0;
   IManagedFileService* files = FileService();
   if (!files) {
@@ -508,6 +527,7 @@ int SimValueDataCache::ReadCacheFiles(const io::CBlock& projectBlock) {
     m_headerFile.clear();
     return 0;
   }
+  m_headerOnDisk = true;
 
   double version = -1.0;
   in >> io::NamedValue(kSimValueCacheVersionID, version);
@@ -526,6 +546,8 @@ int SimValueDataCache::ReadCacheFiles(const io::CBlock& projectBlock) {
   // A header cut short is as unusable as one of another version.
   if (in.Fail() || cache.GetName() != kSimValueCache) bad = true;
   in.Close();
+  // Even a refused header names files that its replacement must remove.
+  CollectMinorFiles(cache, m_minorFilesOnDisk);
 
   if (bad) {
     ClearAll();

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 
 #include "quantities/ContextVersionCacheT.h"
 #include "quantities/SweepPointsStore.h"
@@ -18,6 +19,7 @@ class VVLeafData;
 
 namespace rep {
 
+class SimValueCacheSave;
 class SimValueInfoServer;
 
 // The values live in the post-processing library's objects: per version a ConnectedVVObject over
@@ -138,8 +140,11 @@ private:
   // The quantity's text, empty when the ID is unknown.
   AString QuantityText(long id) const;
 
-  // The "SimValueCache" tree of the header file; false when a minor-cache file was not written.
-  bool BuildCacheBlock(io::CBlock& cache);
+  // The "SimValueCache" tree of the header file, each minor-cache file written by `save` and its
+  // name added to `named`; false, at the first minor-cache file that is not written.
+  bool BuildCacheBlock(io::CBlock& cache, SimValueCacheSave& save, std::set<AString>& named);
+  // A save that did not replace the header: the project goes on naming the header on disk.
+  bool SaveFailed(io::CBlock& projectBlock) const;
   // Reads the "SimValueCache" tree, adding to what is held.
   void ReadCacheBlock(const io::CBlock& cache);
   IManagedFileService* FileService() const;
@@ -148,6 +153,8 @@ private:
   ISolutionManagerForReports* m_solMgr;              // not owned
   std::unique_ptr<SimValueInfoServer> m_infoServer;  // the project's quantity information
   AString m_headerFile;                              // empty until first written or read
+  bool m_headerOnDisk = false;                       // a header of that name was written or read
+  std::set<AString> m_minorFilesOnDisk;              // the minor-cache files that header names
   SweepPointsStore m_sweepPoints;
 };
 

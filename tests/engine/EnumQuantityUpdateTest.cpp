@@ -1,14 +1,13 @@
 #include <memory>
 #include <vector>
 
+#include "CountedReportUpdate.h"
 #include "EngineFixture.h"
 #include "Gravik/IReportDataManager.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "quantities/OutputVariableMgr.h"
 #include "quantities/SimValueDataCache.h"
 #include "quantities/SimValueInfoServer.h"
-#include "orvex/centupd/CentralizedUpdateUtility.h"
-#include "orvex/centupd/IDerivedDataManager.h"
 #include "orvex/io/Block.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
@@ -18,15 +17,6 @@
 #include "postorvex/sweeps/SweepBase.h"
 
 namespace {
-
-class CountingLoader : public IDerivedDataManager {
-public:
-  bool LoadUnit(const CentralizedLoadUnitInfo&) override {
-    ++loads;
-    return true;
-  }
-  int loads = 0;
-};
 
 // Solution 10 with the enumeration quantity Mode(F, L) = 10 L + F over F = 1 2 3 (minor) and
 // L = 1 2 (major points), plotted as F and Mode.
@@ -69,15 +59,7 @@ protected:
   static int Model(double f, double l) { return static_cast<int>(10 * l + f); }
   static DesignSolutionDefinition Dsd() { return DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)); }
 
-  int Update() {
-    rep::IReportDataManager* data = Mgr().GetReportDataManagerForEdit();
-    data->SetNeedsUpdateForSolution(100, 10);
-    std::vector<ICentralizedUpdateObject*> objects;
-    data->GetCentralizedUpdateObjects(objects, m_reportID);
-    CountingLoader loader;
-    CentralizedUpdateUtility::UpdateObjects(&loader, objects, nullptr);
-    return loader.loads;
-  }
+  int Update() { return reptest::UpdateReportCountingLoads(Mgr(), m_reportID, 100, 10); }
 
   // The trace's Mode column holds the model's value at every point, as its kind holds numbers.
   void ExpectModelValues(bool keepsDigital) {

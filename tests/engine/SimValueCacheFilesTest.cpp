@@ -4,7 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <map>
+#include <set>
 
+#include "FailingFileService.h"
 #include "SimValueCacheFixture.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/NamedValue.h"
@@ -22,6 +25,19 @@ protected:
   std::string HeaderText() const { return reptest::ReadFileBytes(FullPath(m_cache.GetHeaderFileName()).ToUtf8()); }
   void SetHeaderText(const std::string& text) {
     reptest::WriteFileBytes(FullPath(m_cache.GetHeaderFileName()).ToUtf8(), text);
+  }
+  std::string Folder() const { return std::filesystem::path(FullPath(L"x").ToUtf8()).parent_path().string(); }
+  // The files of the cache folder, with their bytes.
+  std::map<std::string, std::string> FolderFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder()))
+      files[entry.path().filename().string()] = reptest::ReadFileBytes(entry.path().string());
+    return files;
+  }
+  void PutBackFolder(const std::map<std::string, std::string>& files) const {
+    for (const auto& entry : FolderFiles())
+      if (!files.count(entry.first)) std::filesystem::remove(Folder() + "/" + entry.first);
+    for (const auto& file : files) reptest::WriteFileBytes(Folder() + "/" + file.first, file.second);
   }
 
   MinorSweepCache* FindIn(rep::SimValueDataCache& cache, double l, double w, long version = 1) const {
@@ -63,6 +79,8 @@ protected:
         for (const auto& c : s.second) n += c.second.size();
     return n;
   }
+
+  reptest::FailingFileService m_failing{*ManagedFileService::GetInstance()};
 };
 
 // Values that a text form easily gets wrong.
@@ -90,7 +108,7 @@ const std::string kRichTree = R"(SimValueCache {
             VersionID = 4
             MinorVVMap {
               MajorVariation = "L=3mm, W=1mm"
-              MinorCacheFile = "MVC1.dat"
+              MinorCacheFile = "HDR1-MVC1.dat"
             }
           }
         }
@@ -103,18 +121,18 @@ const std::string kRichTree = R"(SimValueCache {
             VersionID = 1
             MinorVVMap {
               MajorVariation = "L=1mm, W=1mm"
-              MinorCacheFile = "MVC2.dat"
+              MinorCacheFile = "HDR1-MVC2.dat"
             }
             MinorVVMap {
               MajorVariation = "L=2mm, W=1mm"
-              MinorCacheFile = "MVC3.dat"
+              MinorCacheFile = "HDR1-MVC3.dat"
             }
           }
           MajorVVMap {
             VersionID = 2
             MinorVVMap {
               MajorVariation = "L=1mm, W=1mm"
-              MinorCacheFile = "MVC4.dat"
+              MinorCacheFile = "HDR1-MVC4.dat"
             }
           }
           MajorVVMap {
@@ -130,7 +148,7 @@ const std::string kRichTree = R"(SimValueCache {
             VersionID = 1
             MinorVVMap {
               MajorVariation = "L=1mm, W=2mm"
-              MinorCacheFile = "MVC5.dat"
+              MinorCacheFile = "HDR1-MVC5.dat"
             }
           }
         }
@@ -146,7 +164,7 @@ const std::string kRichTree = R"(SimValueCache {
             VersionID = 1
             MinorVVMap {
               MajorVariation = "L=4mm, W=1mm"
-              MinorCacheFile = "MVC6.dat"
+              MinorCacheFile = "HDR1-MVC6.dat"
             }
           }
         }
@@ -170,7 +188,7 @@ const std::string kRichTree = R"(SimValueCache {
             VersionID = 9
             MinorVVMap {
               MajorVariation = "L=5mm, W=1mm"
-              MinorCacheFile = "MVC7.dat"
+              MinorCacheFile = "HDR1-MVC7.dat"
             }
           }
         }
@@ -199,7 +217,7 @@ const std::string kRichTreeReread = R"(SimValueCache {
             VersionID = 4
             MinorVVMap {
               MajorVariation = "L=3mm, W=1mm"
-              MinorCacheFile = "MVC1.dat"
+              MinorCacheFile = "HDR1-MVC8.dat"
             }
           }
         }
@@ -212,18 +230,18 @@ const std::string kRichTreeReread = R"(SimValueCache {
             VersionID = 1
             MinorVVMap {
               MajorVariation = "L=1mm, W=1mm"
-              MinorCacheFile = "MVC2.dat"
+              MinorCacheFile = "HDR1-MVC9.dat"
             }
             MinorVVMap {
               MajorVariation = "L=2mm, W=1mm"
-              MinorCacheFile = "MVC3.dat"
+              MinorCacheFile = "HDR1-MVC10.dat"
             }
           }
           MajorVVMap {
             VersionID = 2
             MinorVVMap {
               MajorVariation = "L=1mm, W=1mm"
-              MinorCacheFile = "MVC4.dat"
+              MinorCacheFile = "HDR1-MVC11.dat"
             }
           }
         }
@@ -236,7 +254,7 @@ const std::string kRichTreeReread = R"(SimValueCache {
             VersionID = 1
             MinorVVMap {
               MajorVariation = "L=1mm, W=2mm"
-              MinorCacheFile = "MVC5.dat"
+              MinorCacheFile = "HDR1-MVC12.dat"
             }
           }
         }
@@ -269,7 +287,7 @@ const std::string kRichTreeReread = R"(SimValueCache {
             VersionID = 9
             MinorVVMap {
               MajorVariation = "L=5mm, W=1mm"
-              MinorCacheFile = "MVC7.dat"
+              MinorCacheFile = "HDR1-MVC13.dat"
             }
           }
         }
@@ -398,13 +416,16 @@ TEST_F(CacheFilesTest, DamagedHeadersLeaveAnEmptyConsistentCache) {
       {"", "empty file", 0},
       {"\x01\xff garbage {{{", "garbage", 0},
       {replaced("ContextMap", "Whatever"), "children are taken by position", 2},
-      {replaced("MinorCacheFile = \"MVC1.dat\"", "MinorCacheFile = \"missing.dat\""), "a minor file missing", 1},
+      {replaced("MinorCacheFile = \"HDR1-MVC1.dat\"", "MinorCacheFile = \"missing.dat\""), "a minor file missing", 1},
       {replaced("MajorVariation = \"L=1mm, W=1mm\"", "MajorVariation = \"Q=1mm\""), "an unknown variable", 1},
       {replacedAfter("MajorVVMap", "VersionID = 1", "VersionID = \"one\""), "a version ID that is no number", 0},
   };
   const size_t minorsBefore = MinorVVsCache::GetInstanceCount();
+  // Each case's write replaces the files that the next case reads.
+  const std::map<std::string, std::string> written = FolderFiles();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
+    PutBackFolder(written);
     SetHeaderText(c.text);
     rep::SimValueDataCache fresh(&m_host);
     EXPECT_EQ(0, fresh.ReadCacheFiles(project));
@@ -420,8 +441,8 @@ TEST_F(CacheFilesTest, DamagedHeadersLeaveAnEmptyConsistentCache) {
   EXPECT_EQ(minorsBefore, MinorVVsCache::GetInstanceCount());
 
   // A minor file whose content is damaged is not installed; the others are.
-  SetHeaderText(good);
-  reptest::WriteFileBytes(FullPath(L"MVC1.dat").ToUtf8(), "MinorVVsCache { FormatVersion = 1 SweepConnectivity {");
+  PutBackFolder(written);
+  reptest::WriteFileBytes(FullPath(L"HDR1-MVC1.dat").ToUtf8(), "MinorVVsCache { FormatVersion = 1 SweepConnectivity {");
   rep::SimValueDataCache partial(&m_host);
   partial.ReadCacheFiles(project);
   ExpectConsistent(partial);
@@ -452,32 +473,101 @@ TEST_F(CacheFilesTest, ReadingOverHeldEntriesReplacesThem) {
   ExpectConsistent(m_cache);
 
   // The replaced caches had written the very files now read: those files stay.
-  EXPECT_TRUE(std::filesystem::exists(FullPath(L"MVC1.dat").ToUtf8()));
+  EXPECT_TRUE(std::filesystem::exists(FullPath(L"HDR1-MVC1.dat").ToUtf8()));
   rep::SimValueDataCache reopened(&m_host);
   reopened.ReadCacheFiles(project);
   EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(reopened, 1, 1), m_gain));
   EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(reopened, 2, 1), m_gain));
 }
 
-TEST_F(CacheFilesTest, AMinorFileThatCannotBeWrittenFailsTheWrite) {
+TEST_F(CacheFilesTest, ASaveFailingAtAnyFileLeavesThePreviousSaveWhole) {
+  m_host.SetManagedFileService(&m_failing);
+  // A save asks for the paths of its two minor files, then for the header's.
+  struct Case {
+    int failingPath;
+    const char* why;
+  };
+  const Case cases[] = {
+      {1, "the first minor file fails"},
+      {2, "the second minor file fails"},
+      {3, "the header fails"},
+      {0, "nothing fails"},
+  };
+  double base = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    base += 100;
+    Push(1, 1, base);
+    Push(2, 1, base);
+    io::CBlock previous;
+    ASSERT_TRUE(m_cache.WriteCacheFiles(previous));
+    Push(1, 1, base + 50);
+    Push(2, 1, base + 50);
+    m_failing.FailPathNumber(c.failingPath);
+    io::CBlock project;
+    const bool saved = m_cache.WriteCacheFiles(project);
+    m_failing.FailPathNumber(0);
+    EXPECT_EQ(c.failingPath == 0, saved);
+    if (!saved) {
+      EXPECT_SOFT_ASSERT("!\"Could not write simvalue cache2 file\"");
+    }
+
+    // The project saved after the cache reads back one save, whole.
+    rep::SimValueDataCache reopened(&m_host);
+    reopened.ReadCacheFiles(project);
+    const double expected = saved ? base + 50 : base;
+    for (double l : {1.0, 2.0})
+      EXPECT_EQ((std::vector<double>{expected + 1, expected + 2, expected + 3}), Values(FindIn(reopened, l, 1), m_gain))
+          << "L=" << l;
+    // Nothing is left but the header and the minor files it names.
+    EXPECT_EQ(3u, FolderFiles().size());
+  }
+  m_host.SetManagedFileService(ManagedFileService::GetInstance());
+}
+
+TEST_F(CacheFilesTest, ASaveRemovesWhatItsHeaderNoLongerNamesAndLeftoversOfItsOwnNamingOnly) {
   Push(1, 1, 10);
   Push(2, 1, 20);
-  io::CBlock first;
-  ASSERT_TRUE(m_cache.WriteCacheFiles(first));
-  // The first minor cache's file becomes a folder: it cannot be written again.
-  const std::string minorFile = FullPath(L"MVC1.dat").ToUtf8();
-  std::filesystem::remove(minorFile);
-  std::filesystem::create_directory(minorFile);
-  io::CBlock second;
-  EXPECT_FALSE(m_cache.WriteCacheFiles(second));
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  // As earlier versions named the minor files, and names of files that are no minor files.
+  std::string header = HeaderText();
+  for (const char* name : {"HDR1-MVC1.dat", "HDR1-MVC2.dat"}) {
+    const std::string old = std::string("MVC") + (name + 8);
+    std::filesystem::rename(Folder() + "/" + name, Folder() + "/" + old);
+    header.replace(header.find(name), std::strlen(name), old);
+  }
+  const std::string outside = std::filesystem::path(Folder()).parent_path().string() + "/outside.dat";
+  reptest::WriteFileBytes(outside, "not the cache's");
+  std::string noMinorFiles;
+  for (const char* name : {"../outside.dat", "HDR2.dat", "HDR1.dat"})
+    noMinorFiles += std::string("MinorVVMap {\nMajorVariation = \"L=3mm, W=1mm\"\nMinorCacheFile = \"") + name + "\"\n}\n";
+  const std::string lastMinor = "            }\n          }\n";
+  ASSERT_NE(std::string::npos, header.find(lastMinor));
+  header.insert(header.find(lastMinor) + 14, noMinorFiles);
+  SetHeaderText(header);
+  rep::SimValueDataCache reopened(&m_host);
+  reopened.ReadCacheFiles(project);
+  EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(reopened, 1, 1), m_gain));
+  EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(reopened, 2, 1), m_gain));
 
-  // The header names only what was written.
-  EXPECT_EQ(std::string::npos, HeaderText().find("MVC1.dat"));
-  rep::SimValueDataCache fresh(&m_host);
-  fresh.ReadCacheFiles(second);
-  ExpectConsistent(fresh);
-  EXPECT_EQ(nullptr, FindIn(fresh, 1, 1));
-  EXPECT_NE(nullptr, FindIn(fresh, 2, 1));
+  // Leftovers of saves a crash cut short, beside files of other caches and of other names.
+  const std::vector<std::string> leftovers = {"HDR1-MVC7.dat", "HDR1-MVC12.dat"};
+  const std::vector<std::string> others = {"HDR12-MVC1.dat", "HDR2-MVC1.dat", "HDR2.dat",  "HDR1-MVC.dat",      "HDR1-MVC1x.dat",
+                                           "MVC9.dat",       "HDR1-MVCx.dat", "HDR1-MVC3.dat.bak", "notes.txt"};
+  for (const auto& names : {leftovers, others})
+    for (const std::string& name : names) reptest::WriteFileBytes(Folder() + "/" + name, "x");
+  io::CBlock again;
+  ASSERT_TRUE(reopened.WriteCacheFiles(again));
+  const std::map<std::string, std::string> files = FolderFiles();
+  for (const std::string& name : others) EXPECT_TRUE(files.count(name)) << name;
+  for (const char* name : {"MVC1.dat", "MVC2.dat", "HDR1-MVC7.dat", "HDR1-MVC12.dat"})
+    EXPECT_FALSE(files.count(name)) << name;
+  EXPECT_EQ(others.size() + 3, files.size()) << "the header, its two minor files and the others";
+  EXPECT_TRUE(std::filesystem::exists(outside));
+  rep::SimValueDataCache third(&m_host);
+  third.ReadCacheFiles(again);
+  EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(third, 2, 1), m_gain));
 }
 
 TEST_F(CacheFilesTest, TheHeaderTreeIsWrittenAsItAlwaysWas) {
@@ -539,7 +629,7 @@ TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedOrOpenedFailsTheWrite) {
   EXPECT_EQ(AString(), m_cache.GetHeaderFileName());
   EXPECT_EQ(0u, project.GetNumItems());
 
-  // A named header that cannot be opened: the project block gets no name, the next write can.
+  // A named header that cannot be opened: the project block goes on naming it, the next write can.
   std::filesystem::remove(folder);
   ASSERT_TRUE(m_cache.WriteCacheFiles(project));
   const AString name = m_cache.GetHeaderFileName();
@@ -549,7 +639,9 @@ TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedOrOpenedFailsTheWrite) {
   io::CBlock failed;
   EXPECT_FALSE(m_cache.WriteCacheFiles(failed));
   EXPECT_SOFT_ASSERT("!\"Could not write simvalue cache2 file\"");
-  EXPECT_EQ(0u, failed.GetNumItems());
+  AString named;
+  EXPECT_TRUE(io::DoDataExchange(failed, true, L"CacheHeaderFile", named) == io::kNoError);
+  EXPECT_EQ(name, named);
   EXPECT_EQ(name, m_cache.GetHeaderFileName());
   std::filesystem::remove(header);
   io::CBlock again;
