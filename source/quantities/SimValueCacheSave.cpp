@@ -56,14 +56,14 @@ bool SimValueCacheSave::IsOwnMinorFile(const AString& header, const AString& nam
 bool SimValueCacheSave::WriteMinor(MinorVVsCache& minor) {
   AString name;
   do {
-    // A file that the header on disk names may have gone (an invalidated cache removes its
-    // own): its name is free again, but not for this save.
+    // A file that the header on disk names may have gone (removed by hand, or by an earlier
+    // version when its cache was freed): its name is free again, but not for this save.
     if (!m_files.MakeUniqueFileName(name, kCacheDirectory, m_prefix)) return false;
     m_made.push_back(name);
   } while (m_onDisk.count(name));
   m_renamed.emplace_back(&minor, minor.GetCacheFile());
-  minor.SetCacheFile(name);
-  return minor.Write();
+  // The name is this save's alone until the header names it: no file beside it is needed.
+  return minor.WriteToFreshFile(name);
 }
 
 void SimValueCacheSave::Commit(const std::set<AString>& named) {

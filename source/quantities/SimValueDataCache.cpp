@@ -98,6 +98,8 @@ void FreeMinorCaches(const std::list<VVLeafData*>& removed) {
       delete datum;
       continue;
     }
+    // The header on disk may name its file: it stays until a save commits a header that does not.
+    minorVVsCache->SetCacheFile(AString());
     minorVVsCache->Invalidate();
     delete minorVVsCache;
   }

@@ -525,6 +525,26 @@ TEST_F(CacheFilesTest, ASaveFailingAtAnyFileLeavesThePreviousSaveWhole) {
   m_host.SetManagedFileService(ManagedFileService::GetInstance());
 }
 
+TEST_F(CacheFilesTest, FreedEntriesKeepTheirFilesUntilTheNextSaveCommits) {
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const std::map<std::string, std::string> saved = FolderFiles();
+  ASSERT_EQ(3u, saved.size());
+
+  // The project on disk still names this header: its files must stay whole.
+  m_cache.DeleteSolutionData(100, 10);
+  EXPECT_EQ(saved, FolderFiles());
+  rep::SimValueDataCache reopened(&m_host);
+  reopened.ReadCacheFiles(project);
+  EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(reopened, 2, 1), m_gain));
+
+  io::CBlock again;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(again));
+  EXPECT_EQ(1u, FolderFiles().size()) << "only the header, which names no file now";
+}
+
 TEST_F(CacheFilesTest, ASaveRemovesWhatItsHeaderNoLongerNamesAndLeftoversOfItsOwnNamingOnly) {
   Push(1, 1, 10);
   Push(2, 1, 20);

@@ -126,10 +126,14 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-SavedFile::SavedFile(const std::string& path, Flush flush)
+SavedFile::SavedFile(const std::string& path, Flush flush, Target target)
     : m_path(path), m_target(FollowLinks(path)), m_flush(flush), m_uncaught(std::uncaught_exceptions()) {
   if (m_target.empty()) {
     Fail(path.empty() ? ENOENT : ELOOP);
+    return;
+  }
+  if (target == Target::kFresh) {
+    OpenFresh();
     return;
   }
   struct stat st;
@@ -181,6 +185,18 @@ SavedFile::~SavedFile() {
     Close();
 }
 
+void SavedFile::OpenFresh() {
+  m_fresh = true;
+  m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+  struct stat opened;
+  if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
+    Fail(errno);
+  else if (!S_ISREG(opened.st_mode))
+    Fail(0, kWrongKind);
+  else if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    Fail(errno);
+}
+
 ssize_t SavedFile::WriteSome(int fd, const char* data, size_t n) { return ::write(fd, data, n); }
 
 bool SavedFile::Write(const char* data, size_t n) {
@@ -202,6 +218,7 @@ bool SavedFile::Write(const char* data, size_t n) {
 bool SavedFile::Close() {
   if (m_fd < 0) return !m_failed;
   if (m_new.empty()) {
+    if (m_fresh && !m_failed && m_flush == Flush::kToDisk && ::fsync(m_fd) != 0) Fail(errno);
     if (::close(m_fd) != 0) Fail(errno);
     m_fd = -1;
     return !m_failed;

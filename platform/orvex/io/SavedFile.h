@@ -27,9 +27,12 @@ public:
   // after a save may leave the target empty (on file systems that do not flush before the rename):
   // only for files that can be made again and whose reader refuses a damaged one.
   enum class Flush { kToDisk, kLeftToTheSystem };
+  // kFresh: the target is a name made for this save alone, which nothing names yet; it is written
+  // where it stands, with no file beside it, and on failure left to whoever made the name.
+  enum class Target { kReplaced, kFresh };
 
   // Opens the new file; Ok() tells whether it could (a folder that cannot be written: false).
-  explicit SavedFile(const std::string& path, Flush flush = Flush::kToDisk);
+  explicit SavedFile(const std::string& path, Flush flush = Flush::kToDisk, Target target = Target::kReplaced);
   // Closes as Close does; while an exception unwinds, abandons instead: what was written may be a
   // part of the file only.
   virtual ~SavedFile();
@@ -52,12 +55,14 @@ protected:
 private:
   // Fails the save; the first failure of a file gives the thread's LastSaveFailure() its reason.
   void Fail(int error, const char* reason = nullptr);
+  void OpenFresh();
 
   std::string m_path;      // as the caller named it, for the failure's text
   int m_fd = -1;           // -1 when it could not be opened or is closed
   std::string m_target;    // the file replaced, links followed
   std::string m_new;       // the file written beside it; empty when the target is written directly
   Flush m_flush;
+  bool m_fresh = false;    // a fresh name, written where it stands
   bool m_failed = false;
   int m_uncaught;          // exceptions in flight when it was opened
 };
@@ -69,8 +74,8 @@ ORVEX_API std::string LastSaveFailure();
 ORVEX_API void ForgetSaveFailure();
 
 // Opens a file to read, buffered. Never waits on the other end of a FIFO or a socket: what is
-// neither a regular file nor a device nor a folder (which fails at its first read) is refused. Null on failure, with `reason` (when given) the
-// system's text or why the kind is refused.
+// neither a regular file nor a device nor a folder (which fails at its first read) is refused.
+// Null on failure, with `reason` (when given) the system's text or why the kind is refused.
 ORVEX_API std::FILE* OpenToRead(const std::string& path, std::string* reason = nullptr);
 
 }  // namespace io

@@ -320,13 +320,24 @@ bool MinorVVsCache::Write() {
     m_file.clear();
     return false;
   }
+  return WriteFile(false);
+}
+
+bool MinorVVsCache::WriteToFreshFile(const AString& name) {
+  if (!m_service || name.empty()) return false;
+  m_file = name;
+  return WriteFile(true);
+}
+
+bool MinorVVsCache::WriteFile(bool fresh) {
   LongFileName path;
   m_service->GetFullPath(path, kDirectory, m_file);
   std::string bytes;
   WriteToBytes(bytes);
-  // A cache can be made again and a damaged file is refused when read: replaced whole, but not
-  // waited for on the disk, which for a thousand minor files took many times the writing.
-  io::SavedFile out(path.ToNarrow(), io::SavedFile::Flush::kLeftToTheSystem);
+  // A cache can be made again and a damaged file is refused when read: not waited for on the
+  // disk, which for a thousand minor files took many times the writing.
+  io::SavedFile out(path.ToNarrow(), io::SavedFile::Flush::kLeftToTheSystem,
+                    fresh ? io::SavedFile::Target::kFresh : io::SavedFile::Target::kReplaced);
   out.Write(bytes.data(), bytes.size());
   return out.Close();
 }

@@ -58,6 +58,9 @@ public:
   // Names the file once through the service (folder "svcache", prefix "MVC") and writes it.
   // False when there is no service, no name can be made or the file cannot be written.
   bool Write();
+  // Takes `name`, a file just made for this cache that nothing names yet, and writes it there
+  // directly: a write cut short leaves only that name, for its maker to remove.
+  bool WriteToFreshFile(const AString& name);
   const AString& GetCacheFile() const { return m_file; }
   void SetCacheFile(const AString& name) { m_file = name; }
   // Reads the named file; variables are resolved by name in the current name spaces and among
@@ -85,6 +88,7 @@ private:
   static void DeleteSweepCaches(const ConnectedVVObject& connectivity);
   void Clear();
   void DeleteFile();
+  bool WriteFile(bool fresh);
 
   IManagedFileService* m_service;  // not owned; may be null
   std::vector<SweepEntry> m_sweeps;  // in the order added, so the file keeps one order
