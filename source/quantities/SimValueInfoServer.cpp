@@ -65,6 +65,8 @@ long SimValueInfoServer::GetSimValueID(SimValueParams& params, const AString& qu
     params = built;
     return found->second;
   }
+  // With no ID left the quantity gets none: one at the end of the range would not read back.
+  if (m_idServer.CountIDsLeft() == 0) return id::invalidID;
   const long id = m_idServer.GetNewUniqueID();
   m_idsByParams[built] = id;
   m_paramsByID[id] = built;

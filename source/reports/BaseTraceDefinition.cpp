@@ -153,6 +153,7 @@ bool BaseTraceDefinition::SetNameWithUndo(const AString& name, bool tiedToExpres
 
 bool BaseTraceDefinition::SetExtendedTraceInfoWithUndo(const ExtTraceInfo& info, IVelmorCommand* cmd) {
   if (!cmd) return false;
+  if (!mMgr.HasIDsLeftFor(ReportManager::Named(L"trace", GetName()), 0, 1)) return false;
   cmd->RecordUndoable(m_extTraceInfo);
   AddVersionToCommand(cmd);
   m_extTraceInfo = info;

@@ -259,6 +259,27 @@ void RenewVersionIDs(const Traces& pasted) {
   for (BaseTraceDefinition* trace : pasted) trace->UpdateVersionID();
 }
 
+// The reports on the clipboard and the blocks within them, each of which may be read as a trace:
+// what a paste takes at most.
+struct ClipboardCounts {
+  long reports = 0;
+  long traces = 0;
+};
+
+ClipboardCounts CountClipboard(const io::CBlock& clipboard) {
+  ClipboardCounts counts;
+  const io::CBlock* reports = clipboard.FindBlock(kReports);
+  if (!reports) return counts;
+  for (size_t i = 0; i < reports->GetNumItems(); ++i) {
+    const io::CBlock* report = reports->GetItemKind(i) == io::CBlock::kBlock ? reports->GetBlock(i) : nullptr;
+    if (!report) continue;
+    ++counts.reports;
+    for (size_t j = 0; j < report->GetNumItems(); ++j)
+      if (report->GetItemKind(j) == io::CBlock::kBlock) ++counts.traces;
+  }
+  return counts;
+}
+
 }  // namespace
 
 std::unique_ptr<ReportManager> ReportCopyPasteMgr::ReadPastedReports(io::CBlock& clipboard,
@@ -281,6 +302,12 @@ bool ReportCopyPasteMgr::PasteTraces(long reportID, io::CBlock& clipboard, IRepo
   auto* target = dynamic_cast<ReportDefinition*>(m_mgr->GetReportDefinition(reportID));
   // Without a command the paste could be neither recorded nor undone.
   if (!cmd || !listener || !target) return false;
+  // Each pasted trace takes a new ID and a new version: asked before the paste adds anything, its
+  // output variables too.
+  const long traces = CountClipboard(clipboard).traces;
+  if (!m_mgr->HasIDsLeftFor(L"the traces pasted into " + ReportManager::Named(L"report", target->GetReportName()),
+                            traces, traces))
+    return false;
   std::unique_ptr<ReportManager> pasted = ReadPastedReports(clipboard, *listener, cmd);
   if (!pasted) return false;
   pasted->AssignNewTraceIDs(*m_mgr, listener);
@@ -311,6 +338,9 @@ bool ReportCopyPasteMgr::PasteTraces(long reportID, io::CBlock& clipboard, IRepo
 
 bool ReportCopyPasteMgr::PasteReports(io::CBlock& clipboard, IReportPasteListener* listener, IVelmorCommand* cmd) {
   if (!cmd || !listener) return false;
+  // Each pasted report takes a new ID, each of its traces a new ID and a new version.
+  const ClipboardCounts counts = CountClipboard(clipboard);
+  if (!m_mgr->HasIDsLeftFor(L"the pasted reports", counts.reports + counts.traces, counts.traces)) return false;
   std::unique_ptr<ReportManager> pasted = ReadPastedReports(clipboard, *listener, cmd);
   if (!pasted) return false;
   pasted->AssignNewIDs(*m_mgr, listener);

@@ -265,6 +265,12 @@ bool ReportDefinition::RenameWithUndo(const AString& name, IVelmorCommand* cmd) 
 bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std::vector<IBaseTraceDefinition*>& sources,
                                            IVelmorCommand* cmd) {
   const ReportManager::HeldIDsEdit edit(mMgr);
+  // Each copy joins with a new ID and version ID.
+  const long copies = static_cast<long>(sources.size());
+  const AString what = copies == 1 && sources[0]
+                           ? ReportManager::Named(L"trace", sources[0]->GetName())
+                           : L"the traces added to " + ReportManager::Named(L"report", GetReportName());
+  if (!mMgr.HasIDsLeftFor(what, copies, copies + ReportManager::VersionIDsDrawnByCopying(sources))) return false;
   ReportDefinitionCmdInfo* info = nullptr;
   ListDeltaState<BaseTraceDefinition*>* delta = nullptr;
   if (cmd) {
@@ -342,6 +348,11 @@ void ReportDefinition::DeleteTraceDefinitionsWithoutUndo(const std::vector<long>
 bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelmorCommand* cmd) {
   const ReportManager::HeldIDsEdit edit(mMgr);
   if (!cmd || &source == this) return false;
+  // Counted as if every copy needed an ID of its own.
+  const long copies = static_cast<long>(source.m_traces.size());
+  if (!mMgr.HasIDsLeftFor(ReportManager::Named(L"report", GetReportName()), copies,
+                          copies + ReportManager::VersionIDsDrawnByCopying(source.m_traces)))
+    return false;
   cmd->RecordUndoable(m_params);
   auto* delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   // Removals are recorded from the back so that each position is right when undone in reverse.
@@ -382,6 +393,7 @@ bool ReportDefinition::ReplaceTraceDefinition(const IBaseTraceDefinition& newDef
   ORVEX_ASSERT(oldTraceDef);
   // Only a computed trace can take a computed definition's place.
   if (!oldTraceDef || !dynamic_cast<const TraceDefinition*>(&newDef)) return false;
+  if (!mMgr.HasIDsLeftFor(ReportManager::Named(L"trace", oldTraceDef->GetName()), 0, 1)) return false;
   if (ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit())) {
     info->AddEditedTrace(GetReportID(), traceID);
     info->AddReportFlags(GetReportID(), ReportDefinitionCmdInfo::kTraceReplaced);
@@ -732,6 +744,10 @@ bool ReportDefinition::ImportTracesFromFile(const AString& fileName, IVelmorComm
   }
   ConcreteTracesImportHelper importer(fileName, this);
   if (!importer.ImportFile()) return false;
+  // Each curve set imported becomes a trace with a new ID and a version of its own.
+  const long made = static_cast<long>(importer.GetYComponents().size());
+  if (!mMgr.HasIDsLeftFor(L"the traces imported into " + ReportManager::Named(L"report", GetReportName()), made, made))
+    return false;
   std::vector<ImportedTraceDefinition*> traces;
   importer.CreateTraceDefinitions(traces, code);
   return AddNewTraceDefinitions(std::vector<BaseTraceDefinition*>(traces.begin(), traces.end()), cmd);
@@ -870,6 +886,10 @@ bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListene
   io::CBlock* traces = block.FindBlockForEdit(kTraces);
   block.ResetFound(true);
   if (!traces) return false;
+  // Each trace read takes a new ID and draws a version; counted for every item, read or not.
+  const long items = static_cast<long>(traces->GetNumItems());
+  if (!mMgr.HasIDsLeftFor(L"the traces read into " + ReportManager::Named(L"report", GetReportName()), items, items))
+    return false;
   bool whole = true;
   std::vector<BaseTraceDefinition*> kept;
   for (size_t item = 0; item < traces->GetNumItems(); ++item) {

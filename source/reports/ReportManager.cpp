@@ -9,6 +9,7 @@
 #include "reports/ExtTraceInfoReadMemo.h"
 #include "Gravik/ISimValueCache.h"
 #include "reports/GravikUtils.h"
+#include "reports/ImportedTraceDefinition.h"
 #include "reports/PointsetDefinition.h"
 #include "tracedata/ReportDataManager.h"
 #include "reports/ReportDefinition.h"
@@ -20,6 +21,7 @@
 #include "quantities/VersionedQuantityParser.h"
 #include "orvex/core/IMessageManager.h"
 #include "orvex/core/MessageQueueRestorer.h"
+#include "orvex/core/VelmorMessage.h"
 #include "orvex/values/IValueParser.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Variable.h"
@@ -56,8 +58,19 @@ const wchar_t* const kReports = L"Reports";
 const wchar_t* const kNextVersID = L"NextVersID";
 const wchar_t* const kReportID = L"ReportID";
 
-// A next ID that a server reaches by issuing IDs that a file may carry.
+// A next ID that a server reaches by issuing IDs that a file may carry; at id::endID it has none
+// left.
 bool IsIDServerState(long next) { return next >= INT32_MIN && next <= id::endID; }
+
+// The message whose text lives in the engine, as output variables post it.
+constexpr int kTextMessage = 24464;
+
+template <class Traces>
+long CountVersionIDsDrawnByCopying(const Traces& traces) {
+  return static_cast<long>(std::count_if(traces.begin(), traces.end(), [](const IBaseTraceDefinition* t) {
+    return dynamic_cast<const ImportedTraceDefinition*>(t) != nullptr;
+  }));
+}
 }  // namespace
 
 ReportManager::ReportManager(IReportManagerOwner* owner, bool /*mostDerived*/)
@@ -141,6 +154,7 @@ std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(
     const IPointsetDefinition& pointset, const ExtTraceInfo& info,
     const TraceFamiliesDisplayParameters* familiesParams) {
   ORVEX_ASSERT(name.size() > 0);
+  if (!HasIDsLeftFor(Named(L"trace", name), 0, 1)) return nullptr;
   return std::unique_ptr<IBaseTraceDefinition>(new TraceDefinition(
       *this, name, expressions, dsd, pointset, info, GetDesignInstanceID(), false, familiesParams));
 }
@@ -148,6 +162,7 @@ std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(
 std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(
     const std::vector<AString>& expressions, const DesignSolutionDefinition& dsd, const IPointsetDefinition& pointset,
     const ExtTraceInfo& info, const TraceFamiliesDisplayParameters* familiesParams) {
+  if (!HasIDsLeftFor(Named(L"trace", expressions.empty() ? AString() : expressions.back()), 0, 1)) return nullptr;
   return std::unique_ptr<IBaseTraceDefinition>(
       new TraceDefinition(*this, expressions, dsd, pointset, info, GetDesignInstanceID(), familiesParams));
 }
@@ -157,6 +172,7 @@ std::unique_ptr<IBaseTraceDefinition> ReportManager::CreateTraceDefinition(const
                                                                            const DesignSolutionDefinition& dsd,
                                                                            const IPointsetDefinition& pointset,
                                                                            const ExtTraceInfo& info) {
+  if (!HasIDsLeftFor(Named(L"trace", name), 0, 1)) return nullptr;
   return std::unique_ptr<IBaseTraceDefinition>(
       new TraceDefinition(*this, name, expressions, dsd, pointset, info, GetDesignInstanceID(), true, nullptr));
 }
@@ -167,6 +183,9 @@ std::unique_ptr<IReportDefinition> ReportManager::CreateReportDefinition(const A
 
 std::unique_ptr<IReportDefinition> ReportManager::CreateReportDefinition(
     const std::vector<IBaseTraceDefinition*>& traces, const AString& name) {
+  // Each copy of a trace joins with a new ID and version ID.
+  const long copies = static_cast<long>(traces.size());
+  if (!HasIDsLeftFor(Named(L"report", name), copies, copies + VersionIDsDrawnByCopying(traces))) return nullptr;
   return std::unique_ptr<IReportDefinition>(new ReportDefinition(*this, name, traces));
 }
 
@@ -321,11 +340,55 @@ long ReportManager::GetReportIDOfTrace(long traceID) const {
   return report ? report->GetReportID() : id::invalidID;
 }
 
+// ---- IDs ----
+
+bool ReportManager::HasIDsLeftFor(const AString& what, long ids, long versionIDs) {
+  const wchar_t* missing = nullptr;
+  if (m_idServer.CountIDsLeft() < ids)
+    missing = L"ID";
+  else if (m_versionIDServer.CountIDsLeft() < versionIDs)
+    missing = L"version ID";
+  if (!missing) return true;
+  VelmorMessage msg(VelmorMessage::kError, 0, kTextMessage, 0, 6, MessageManagerStrings::kNullStr,
+                    MessageManagerStrings::kNullStr, false);
+  msg.AddArg(AString(L"No ") + missing + L" is left for " + what + L".", 0);
+  if (IMessageManager* manager = GetGlobalIMessageManager()) manager->PostMessage(msg);
+  return false;
+}
+
+AString ReportManager::Named(const wchar_t* kind, const AString& name) {
+  return AString(L"the ") + kind + L" \"" + name + L"\"";
+}
+
+long ReportManager::VersionIDsDrawnByCopying(const std::vector<IBaseTraceDefinition*>& traces) {
+  return CountVersionIDsDrawnByCopying(traces);
+}
+
+long ReportManager::VersionIDsDrawnByCopying(const std::list<BaseTraceDefinition*>& traces) {
+  return CountVersionIDsDrawnByCopying(traces);
+}
+
 // ---- editing ----
 
 long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) {
   // The copy is bound to this manager: the one that made the report may go first.
   const auto* source = dynamic_cast<const ReportDefinition*>(&report);
+  // A report added twice, or made by another manager, brings trace IDs that this manager holds
+  // or may issue later: its copies then get their own. The copies carry the source's IDs.
+  auto needsNewTraceIDs = [this](long reportID, const std::vector<long>& traceIDs) {
+    std::set<long> seen;
+    return std::any_of(traceIDs.begin(), traceIDs.end(), [&](long id) {
+      return id == reportID || !IsTraceIDFree(id) || !seen.insert(id).second;
+    });
+  };
+  std::vector<long> traceIDs;
+  if (source) {
+    source->GetTraceIDs(traceIDs);
+    const long renumbered = needsNewTraceIDs(PeekNextUniqueID(), traceIDs) ? static_cast<long>(traceIDs.size()) : 0;
+    if (!HasIDsLeftFor(Named(L"report", source->GetReportName()), 1 + renumbered,
+                       renumbered + VersionIDsDrawnByCopying(source->GetTraces())))
+      return id::invalidID;
+  }
   ReportDefinition* clone = source ? new ReportDefinition(*source, *this) : nullptr;
   if (!clone) {
     ORVEX_ASSERT(clone);
@@ -333,13 +396,9 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
   }
   auto* delta = cmd ? new HeldIDsListDelta<ReportDefinition*>(*this, m_reports) : nullptr;
   clone->SetReportID(GetNewUniqueID());
-  // A report added twice, or made by another manager, brings trace IDs that this manager holds
-  // or may issue later: its copies then get their own.
-  std::vector<long> traceIDs;
+  traceIDs.clear();
   clone->GetTraceIDs(traceIDs);
-  std::set<long> seen;
-  auto taken = [&](long id) { return id == clone->GetReportID() || !IsTraceIDFree(id) || !seen.insert(id).second; };
-  if (std::any_of(traceIDs.begin(), traceIDs.end(), taken)) {
+  if (needsNewTraceIDs(clone->GetReportID(), traceIDs)) {
     for (BaseTraceDefinition* trace : clone->GetTraces()) {
       const long versionID = GetNewVersionID();
       trace->SetIDAndVersionID(GetNewUniqueID(), versionID);
@@ -1086,6 +1145,8 @@ void ReportManager::ReadReportsWithData(io::CBlock& block, IReportPasteListener*
     rBlock->ResetFound(true);
     std::unique_ptr<IReportDefinition> created = CreateReportDefinition(newName);
     const long newID = AddReportDefinition(*created, cmd);
+    // Refused, with its message: no ID is left for the report.
+    if (newID == id::invalidID) continue;
     if (listener) listener->OnReportIDChanged(oldID, newID);
     ReadTracesWithData(newID, *rBlock, listener, cmd);
   }

@@ -160,6 +160,16 @@ public:
   long GetNewVersionID() { return m_versionIDServer.GetNewUniqueID(); }
   long PeekNextUniqueID() const { return m_idServer.PeekNextUniqueID(); }
   long PeekNextVersionID() const { return m_versionIDServer.PeekNextUniqueID(); }
+  // Whether `ids` report or trace IDs and `versionIDs` version IDs are left to issue. When not,
+  // tells the user that none is left for `what` (such as: the trace "T") and answers false: each
+  // creation asks before it changes anything, so that a refusal loses nothing.
+  bool HasIDsLeftFor(const AString& what, long ids, long versionIDs);
+  // `the report "R"`, `the trace "T"`: what a creation names when no ID is left for it.
+  static AString Named(const wchar_t* kind, const AString& name);
+  // The version IDs that copies of these traces draw as they are made: a copy of stored data is
+  // built anew.
+  static long VersionIDsDrawnByCopying(const std::vector<IBaseTraceDefinition*>& traces);
+  static long VersionIDsDrawnByCopying(const std::list<BaseTraceDefinition*>& traces);
 
   // Editing (slots 21 to 30, 33, 34, 50, 51)
   long AddReportDefinition(const IReportDefinition& report, IVelmorCommand* cmd) override;

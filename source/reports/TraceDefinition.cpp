@@ -217,6 +217,8 @@ void TraceDefinition::RecordEditInCommand(IVelmorCommand* cmd, bool recordAsEdit
     info->AddEditedTrace(report->GetReportID(), GetID());
     info->AddReportFlags(report->GetReportID(), ReportDefinitionCmdInfo::kTraceReplaced);
   }
+  // With no version ID left the trace keeps its own; the user is told.
+  if (!GetManagerForEdit().HasIDsLeftFor(ReportManager::Named(L"trace", GetName()), 0, 1)) return;
   AddVersionToCommand(cmd);
   UpdateVersionID();
 }

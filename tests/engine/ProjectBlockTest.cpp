@@ -499,7 +499,8 @@ TEST_F(ProjectBlockTest, DisplaySettingsOfEveryTraceSurviveTheLoad) {
   EXPECT_EQ(42u, compared);
 }
 
-// IDs that a hostile or damaged project names beyond what a server issues within 32 bits: the
+// IDs that a hostile or damaged project names beyond what a server issues within 32 bits (the
+// end of the range, 2147483647, is the state of a server with no ID left, never an ID): the
 // servers move past the held IDs in one step, and an ID out of range is damage (the report is
 // renumbered, the trace left out, the version and the server state drawn again).
 TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
@@ -519,7 +520,7 @@ TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
   };
   const Case cases[] = {
       {"report ID at the top of the range", L'R', L"2147483646", false, 2147483646, 1, 2147483647, 4},
-      {"report ID one past the range", L'R', L"2147483647", true, 4, 1, 5, 4},
+      {"report ID at the end of the range, which no server issues", L'R', L"2147483647", true, 4, 1, 5, 4},
       {"report ID far past the range", L'R', L"9223372036854775807", true, 4, 1, 5, 4},
       {"report ID far below the range", L'R', L"-9223372036854775807", true, 4, 1, 5, 4},
       {"trace ID at the top of the range", L'T', L"2147483646", false, 1, 1, 2147483647, 4},

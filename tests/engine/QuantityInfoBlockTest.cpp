@@ -413,7 +413,8 @@ TEST_F(InfoBlockTest, RoundTripOfIDsAndTypeInformation) {
 }
 
 // A cache header naming IDs beyond 32 bits: such an entry is dropped and such a state ignored, so
-// that the next ID issued is one that a later read takes back.
+// that the next ID issued is one that a later read takes back. A server read at the end of the
+// range issues none.
 TEST_F(InfoBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
   struct Case {
     const wchar_t* next;
@@ -427,6 +428,7 @@ TEST_F(InfoBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
       {L"9", L"2147483647", 0, 9},
       {L"9223372036854775807", L"3", 1, 4},
       {L"2147483648", L"3", 1, 4},
+      {L"2147483647", L"3", 1, id::invalidID},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(AString(c.next).ToUtf8() + " " + AString(c.entryID).ToUtf8());

@@ -5,11 +5,14 @@
 
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
+#include "PasteFixture.h"
 #include "tracedata/ReportDataManager.h"
 #include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/I18n.h"
+#include "orvex/io/BlockFile.h"
 #include "orvex/values/VariableValues.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
+#include "postorvex/outputvars/OutputVariable.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "refhost/RecordingPasteListener.h"
 
@@ -1143,4 +1146,180 @@ TEST_F(ReportManagerTest, UndoOfManyScatteredEditsIsExact) {
   EXPECT_EQ(ids, restored);
   cmd.Redo();
   EXPECT_EQ(done, ReportNames());
+}
+
+// A project read with its report at the last ID a server issues, or its trace at the last version:
+// each creation that needs an ID or a version is refused with a message before it changes
+// anything, and what is held is saved and read back whole.
+TEST(ReportManagerIDs, CreationsAtTheTopOfTheRangeAreRefused) {
+  constexpr long kLastIssued = 2147483646;
+  enum Top { kID, kVersion };
+  struct Target {
+    reptest::PasteDesign& design;
+    rep::ReportManager& mgr;
+    long reportID, traceID;
+    reptest::PasteDesign& source;
+    long sourceReport;
+    VelmorCommand& cmd;
+    refhost::RecordingPasteListener& listener;
+    const std::string& csv;
+  };
+  auto heldTrace = [](Target& t) -> rep::BaseTraceDefinition& { return *t.mgr.FindTrace(t.traceID); };
+  auto sourceTraceIDs = [](Target& t) {
+    std::vector<long> ids;
+    t.source.Report(t.sourceReport).GetTraceIDs(ids);
+    return ids;
+  };
+  // Each tried with no ID left, and with no version left.
+  auto addTrace = [&](Target& t) {
+    std::vector<long> added;
+    return t.mgr.AddTraceDefinition(added, {&heldTrace(t)}, t.reportID, &t.cmd);
+  };
+  auto pasteTraces = [&](Target& t) {
+    io::CBlock clipboard(L"Clipboard");
+    EXPECT_TRUE(t.source.mgr->CopyTraces(clipboard, nullptr, t.sourceReport, sourceTraceIDs(t)));
+    return t.mgr.PasteTraces(t.reportID, clipboard, &t.listener, &t.cmd);
+  };
+  struct Case {
+    const char* why;
+    Top top;
+    std::function<bool(Target&)> create;  // whether it answered that it created
+    const wchar_t* message;
+  };
+  const Case cases[] = {
+      {"a new report", kID,
+       [](Target& t) {
+         return t.mgr.AddReportDefinition(*t.mgr.CreateReportDefinition(L"New"), &t.cmd) != id::invalidID;
+       },
+       L"No ID is left for the report \"New\"."},
+      {"a new report holding a copy of a trace", kID,
+       [&](Target& t) { return t.mgr.CreateReportDefinition({&heldTrace(t)}, L"New") != nullptr; },
+       L"No ID is left for the report \"New\"."},
+      {"a trace added to a report", kID,
+       addTrace,
+       L"No ID is left for the trace \"T\"."},
+      {"traces pasted into a report", kID,
+       pasteTraces,
+       L"No ID is left for the traces pasted into the report \"Held\"."},
+      {"reports pasted", kID,
+       [](Target& t) {
+         io::CBlock clipboard(L"Clipboard");
+         EXPECT_TRUE(t.source.mgr->CopyReports(clipboard, nullptr, {t.sourceReport}));
+         return t.mgr.PasteReports(clipboard, &t.listener, &t.cmd);
+       },
+       L"No ID is left for the pasted reports."},
+      {"traces read with their data", kID,
+       [&](Target& t) {
+         io::CBlock block(L"R");
+         EXPECT_TRUE(t.source.mgr->WriteTracesWithData(block, t.sourceReport, sourceTraceIDs(t)));
+         return t.mgr.ReadTracesWithData(t.reportID, block, &t.listener, &t.cmd);
+       },
+       L"No ID is left for the traces read into the report \"Held\"."},
+      {"reports read with their data", kID,
+       [](Target& t) {
+         io::CBlock block(L"Reports");
+         EXPECT_TRUE(t.source.mgr->WriteReportsWithData(block, {t.sourceReport}));
+         std::vector<long> before, after;
+         t.mgr.GetReportIDs(before);
+         t.mgr.ReadReportsWithData(block, &t.listener, &t.cmd);
+         t.mgr.GetReportIDs(after);
+         return before != after;
+       },
+       L"No ID is left for the report \"R\"."},
+      {"traces imported from a file", kID,
+       [](Target& t) { return t.mgr.ImportTracesFromFile(t.reportID, AString::FromUtf8(t.csv), &t.cmd, 1); },
+       L"No ID is left for the traces imported into the report \"Held\"."},
+      {"a new trace definition", kVersion,
+       [&](Target& t) {
+         const auto& held = dynamic_cast<const rep::TraceDefinition&>(heldTrace(t));
+         return t.mgr.CreateTraceDefinition(L"New", {L"Gain"}, held.GetDesignSolutionDefinitionRef(),
+                                            *held.GetPointsetDefinition(), ExtTraceInfo()) != nullptr;
+       },
+       L"No version ID is left for the trace \"New\"."},
+      {"a trace added to a report, at the last version", kVersion,
+       addTrace,
+       L"No version ID is left for the trace \"T\"."},
+      {"a trace replaced", kVersion,
+       [&](Target& t) {
+         std::unique_ptr<rep::IBaseTraceDefinition> edited(heldTrace(t).CloneDefinition());
+         return t.mgr.ReplaceTraceDefinition(*edited, t.traceID, &t.cmd);
+       },
+       L"No version ID is left for the trace \"T\"."},
+      {"a trace's extended information set", kVersion,
+       [](Target& t) {
+         ExtTraceInfo info;
+         info.SetYAxis(rep::kYAxis2);
+         return t.mgr.SetTraceExtendedTraceInfo(info, t.traceID, &t.cmd);
+       },
+       L"No version ID is left for the trace \"T\"."},
+      {"traces pasted into a report, at the last version", kVersion,
+       pasteTraces,
+       L"No version ID is left for the traces pasted into the report \"Held\"."},
+      {"a trace whose solution's data a command changed", kVersion,
+       [&](Target& t) {
+         const long version = heldTrace(t).GetVersionID();
+         t.design.owner.SetUpdateTracesOnCommand(true);
+         t.design.solutions.FindSolution(21)->SetCommandChangesData(&t.cmd);
+         t.mgr.UpdateReportsOnCommand(&t.cmd);
+         return heldTrace(t).GetVersionID() != version;
+       },
+       L"No version ID is left for the trace \"T\"."},
+  };
+  reptest::TempDir dir;
+  const std::string csv = dir.File("imported.csv");
+  reptest::WriteFileBytes(csv, "T [s],A\n1,2\n");
+  auto written = [](reptest::PasteDesign& d) {
+    io::CBlock project(L"Project");
+    d.mgr->DoDataExchange(project, false);
+    d.outputVariables.DoDataExchange(project, false);
+    return project;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    reptest::PasteDesign source(1, 100);
+    source.AddSolution(10, L"Run1", {1, 2, 3});
+    // An output variable goes with the trace that uses it.
+    auto* twice = new OutputVariable(L"Twice");
+    twice->SetValueBaseText(L"Gain*2", ValueState(1, 15, 1));
+    ASSERT_TRUE(source.outputVariables.ChangeOutputVariableID(twice));
+    std::unique_ptr<rep::TraceDefinition> sourceTrace =
+        source.MakeTrace(10, L"S", {L"Twice"}, reptest::Subsweeps({reptest::FreqSelection({1, 2})}));
+    const long sourceReport = source.AddReport(L"R", {sourceTrace.get()});
+
+    // The design at the top: its report, or its trace's version, the last a server issues.
+    reptest::PasteDesign design(2, 200);
+    design.AddSolution(21, L"RUN1", {1, 2, 3});
+    std::unique_ptr<rep::TraceDefinition> trace =
+        design.MakeTrace(21, L"T", {L"Gain"}, reptest::Subsweeps({reptest::FreqSelection({1})}));
+    rep::ReportDefinition& held = design.Report(design.AddReport(L"Held", {trace.get()}));
+    if (c.top == kID) held.SetReportID(kLastIssued);
+    if (c.top == kVersion) held.GetTraces().front()->SetIDAndVersionID(held.GetTraces().front()->GetID(), kLastIssued);
+    design.mgr->InvalidateHeldIDs();
+    io::CBlock project = written(design);
+    design.mgr = std::make_unique<rep::ReportManager>(&design.owner, true);
+    ASSERT_EQ(io::kNoError, design.mgr->DoDataExchange(project, true));
+    EXPECT_EQ(id::endID, c.top == kID ? design.mgr->PeekNextUniqueID() : design.mgr->PeekNextVersionID());
+    const std::vector<long> reportIDs = design.ReportIDs();
+    ASSERT_EQ(1u, reportIDs.size());
+    std::vector<long> traceIDs;
+    design.Report(reportIDs[0]).GetTraceIDs(traceIDs);
+    ASSERT_EQ(1u, traceIDs.size());
+    const std::string before = io::BlockToText(written(design)).ToUtf8();
+    orvex::test::Messages().Clear();
+
+    VelmorCommand cmd;
+    refhost::RecordingPasteListener listener;
+    Target target{design, *design.mgr, reportIDs[0], traceIDs[0], source, sourceReport, cmd, listener, csv};
+    EXPECT_FALSE(c.create(target));
+    EXPECT_EQ(std::vector<std::vector<AString>>({{L"24464", c.message}}), reptest::PostedWithArgs());
+    orvex::test::Messages().Clear();
+    EXPECT_EQ(before, io::BlockToText(written(design)).ToUtf8()) << "a refused creation changed what is held";
+
+    rep::ReportManager reread(&design.owner, true);
+    io::CBlock saved = written(design);
+    EXPECT_EQ(io::kNoError, reread.DoDataExchange(saved, true));
+    std::vector<long> rereadTraces;
+    reread.GetReportDefinition(reportIDs[0])->GetTraceIDs(rereadTraces);
+    EXPECT_EQ(traceIDs, rereadTraces);
+  }
 }

@@ -65,11 +65,23 @@ TEST(VelmorIDServer, NeverIssuesTheInvalidID) {
   EXPECT_EQ(1, server.GetNewUniqueID()) << "a copy draws on its own";
 }
 
-TEST(VelmorIDServer, AssertsPastThirtyTwoBits) {
-  VelmorIDServer server(0x7FFFFFFE);
+// At the end of the range no ID is left: the server refuses rather than issue one that no read
+// takes back, and stays where it is.
+TEST(VelmorIDServer, RefusesAtTheEndOfTheRange) {
+  VelmorIDServer server(0x7FFFFFFD);
+  EXPECT_EQ(2, server.CountIDsLeft());
+  EXPECT_EQ(0x7FFFFFFD, server.GetNewUniqueID());
   EXPECT_EQ(0x7FFFFFFE, server.GetNewUniqueID());
-  EXPECT_EQ(0x7FFFFFFF, server.GetNewUniqueID());
+  EXPECT_EQ(0, server.CountIDsLeft());
+  EXPECT_EQ(id::invalidID, server.GetNewUniqueID());
   EXPECT_SOFT_ASSERT("nextID < 0x7FFFFFFF");
+  EXPECT_EQ(id::endID, server.PeekNextUniqueID());
+  server.SetNextUniqueID(id::endID + 5);
+  EXPECT_EQ(0, server.CountIDsLeft());
+  EXPECT_EQ(id::invalidID, server.GetNewUniqueID());
+  EXPECT_SOFT_ASSERT("nextID < 0x7FFFFFFF");
+  // Below the invalid ID, which is skipped, the count leaves it out.
+  EXPECT_EQ(id::endID + 2, VelmorIDServer(-3).CountIDsLeft());
 }
 
 TEST(VelmorIDServer, SetMovesInOneStepAndStillSkipsTheInvalidID) {

@@ -15,9 +15,13 @@ public:
   // `shared` is kept and has no effect. The name, when given, is the key of the stored state.
   explicit VelmorIDServer(long initial = id::initialID, bool shared = false, const AString& name = AString());
 
-  // The next ID; IDs never repeat and never equal id::invalidID.
+  // The next ID; IDs never repeat and never equal id::invalidID. A server at id::endID has none
+  // left: it answers id::invalidID after the assertion and stays there, since an ID of endID or
+  // beyond is one that no read takes back.
   long GetNewUniqueID();
   long PeekNextUniqueID() const;
+  // How many more IDs the server issues before it reaches id::endID.
+  long CountIDsLeft() const;
   // Moves the server to `next` in one step, forwards or back.
   void SetNextUniqueID(long next) { m_next = next; }
 
