@@ -150,17 +150,26 @@ void ImportedTraceDefinition::SetTraceData(IAbstractTraceData* data) {
 }
 
 void ImportedTraceDefinition::ConvertDigitalColumnsOnCommand(IVelmorCommand* cmd) {
-  auto* plain = dynamic_cast<ConcreteTraceData*>(m_data.get());
-  if (!plain) return;
+  if (!dynamic_cast<ConcreteTraceData*>(m_data.get())) return;
   ReportManager& mgr = GetManagerForEdit();
+  std::set<long> newIDs;
+  if (GetNewTraceIDsOfCommand(newIDs, cmd, mgr, mgr.GetReportIDOfTrace(GetID()))) ConvertDigitalColumnsIfNew(newIDs);
+}
+
+void ImportedTraceDefinition::ConvertDigitalColumnsIfNew(const std::set<long>& newTraceIDs) {
+  auto* plain = dynamic_cast<ConcreteTraceData*>(m_data.get());
+  if (plain && newTraceIDs.count(GetID()) != 0) plain->ConvertDigitalColumnsToDouble();
+}
+
+bool ImportedTraceDefinition::GetNewTraceIDsOfCommand(std::set<long>& out, IVelmorCommand* cmd, ReportManager& mgr,
+                                                      long reportID) {
   IReportManagerOwner* owner = mgr.GetOwnerForEdit();
-  if (!owner) return;
+  if (!owner) return false;
   auto* info = dynamic_cast<IReportDefinitionCmdInfo*>(
       owner->GetContextedInfoFromCmd(cmd, owner->GetCmdInfoSourceForReports()));
-  if (!info) return;
-  std::set<long> newIDs;
-  info->GetNewTraceIDs(newIDs, mgr.GetReportIDOfTrace(GetID()));
-  if (newIDs.count(GetID()) != 0) plain->ConvertDigitalColumnsToDouble();
+  if (!info) return false;
+  info->GetNewTraceIDs(out, reportID);
+  return true;
 }
 
 IAbstractTraceData* ImportedTraceDefinition::CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 
 #include "reports/BaseTraceDefinition.h"
 #include "Gravik/IImportedTraceDefinition.h"
@@ -58,6 +59,11 @@ public:
   void SetTraceData(IAbstractTraceData* data);
   // Converts digital columns only when the command has just added this trace to its report.
   void ConvertDigitalColumnsOnCommand(IVelmorCommand* cmd);
+  // The same with the IDs that the command added to the trace's report, for a caller that asks
+  // for them once for all its traces.
+  void ConvertDigitalColumnsIfNew(const std::set<long>& newTraceIDs);
+  // The traces the command added to the report; false when the command holds no report record.
+  static bool GetNewTraceIDsOfCommand(std::set<long>& out, IVelmorCommand* cmd, ReportManager& mgr, long reportID);
 
   // A deep copy of stored data of either kind, for that manager; null for null or another kind.
   static IAbstractTraceData* CloneTraceData(const IAbstractTraceData* data, ReportManager& mgr);

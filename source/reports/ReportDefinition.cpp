@@ -18,6 +18,7 @@
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ListDeltaState.h"
 #include "reports/ReportDefinitionCmdInfo.h"
+#include "reports/RemovalsByID.h"
 #include "reports/ReportManager.h"
 #include "reports/TraceDefinition.h"
 #include "reports/TraceDefinitionPasteHelper.h"
@@ -51,6 +52,8 @@ BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source, ReportM
   const auto* base = dynamic_cast<const BaseTraceDefinition*>(source);
   return base ? base->CloneForManager(mgr) : nullptr;
 }
+
+long TraceIDOf(const BaseTraceDefinition* trace) { return trace->GetID(); }
 
 // Names many new traces as MakeTraceNameUnique would one by one, without probing the same
 // candidates again for every trace of one name.
@@ -157,17 +160,21 @@ BaseTraceDefinition* ReportDefinition::FindTrace(long traceID) const {
   return nullptr;
 }
 
-IBaseTraceDefinition* ReportDefinition::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
-
-std::list<BaseTraceDefinition*>::iterator ReportDefinition::FindTraceIter(long traceID, unsigned* position) {
-  unsigned pos = 0;
-  for (auto it = m_traces.begin(); it != m_traces.end(); ++it, ++pos) {
-    if ((*it)->GetID() != traceID) continue;
-    if (position) *position = pos;
-    return it;
+std::vector<BaseTraceDefinition*> ReportDefinition::FindTraces(const std::vector<long>& traceIDs) const {
+  std::unordered_map<long, BaseTraceDefinition*> byID;
+  byID.reserve(m_traces.size());
+  // emplace keeps the first: FindTrace answers the first in list order too.
+  for (BaseTraceDefinition* trace : m_traces) byID.emplace(trace->GetID(), trace);
+  std::vector<BaseTraceDefinition*> found;
+  found.reserve(traceIDs.size());
+  for (long id : traceIDs) {
+    auto it = byID.find(id);
+    found.push_back(it == byID.end() ? nullptr : it->second);
   }
-  return m_traces.end();
+  return found;
 }
+
+IBaseTraceDefinition* ReportDefinition::GetTraceDefinition(long traceID) const { return FindTrace(traceID); }
 
 IReportDefinition* ReportDefinition::Clone() const { return new ReportDefinition(*this); }
 
@@ -203,8 +210,12 @@ void ReportDefinition::SetDesignInstanceID(long designInstanceID) {
 void ReportDefinition::HandleCommandForImportedTraces(IVelmorCommand* cmd) {
   IReportManagerOwner* owner = mMgr.GetOwnerForEdit();
   if (owner && owner->DoesReportKeepDigitalColumns(GetReportID())) return;
+  // Asked once for the report: a copy of an import's new IDs for each of its traces grows with
+  // the square of their number.
+  std::set<long> newIDs;
+  if (!ImportedTraceDefinition::GetNewTraceIDsOfCommand(newIDs, cmd, mMgr, GetReportID()) || newIDs.empty()) return;
   for (BaseTraceDefinition* trace : m_traces)
-    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) imported->ConvertDigitalColumnsOnCommand(cmd);
+    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) imported->ConvertDigitalColumnsIfNew(newIDs);
 }
 
 void ReportDefinition::GetNames(std::list<AString>& names) const {
@@ -315,14 +326,15 @@ bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinit
 bool ReportDefinition::DeleteTraceDefinitions(const std::vector<long>& traceIDs, IVelmorCommand* cmd) {
   const ReportManager::HeldIDsEdit edit(mMgr);
   if (traceIDs.empty() || !cmd) return false;
+  RemovalsByID<BaseTraceDefinition*> removals(m_traces, TraceIDOf);
   for (long id : traceIDs)
-    if (!FindTrace(id)) return false;
+    if (!removals.Held(id)) return false;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, mMgr.GetOwnerForEdit());
   auto* delta = new HeldIDsListDelta<BaseTraceDefinition*>(mMgr, m_traces);
   for (long id : traceIDs) {
     unsigned position = 0;
-    auto it = FindTraceIter(id, &position);
-    const bool found = it != m_traces.end();
+    auto it = m_traces.end();
+    const bool found = removals.Take(id, it, position);
     ORVEX_ASSERT(found);
     if (!found) continue;
     BaseTraceDefinition* trace = *it;
@@ -336,9 +348,11 @@ bool ReportDefinition::DeleteTraceDefinitions(const std::vector<long>& traceIDs,
 
 void ReportDefinition::DeleteTraceDefinitionsWithoutUndo(const std::vector<long>& traceIDs) {
   const ReportManager::HeldIDsEdit edit(mMgr);
+  RemovalsByID<BaseTraceDefinition*> removals(m_traces, TraceIDOf);
   for (long id : traceIDs) {
-    auto it = FindTraceIter(id);
-    if (it == m_traces.end()) continue;
+    auto it = m_traces.end();
+    unsigned position = 0;
+    if (!removals.Take(id, it, position)) continue;
     BaseTraceDefinition* trace = *it;
     m_traces.erase(it);
     delete trace;
@@ -363,7 +377,8 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
   // The copies join the list through the delta too, so that undo takes them out again.
   // A copy keeps its ID unless another trace or report carries it or this manager never issued
   // it: lookups by trace ID, and the trace data keyed by it, would otherwise find only one of two.
-  auto needsOwnID = [&](long id) { return id == ownID || FindTrace(id) || !mMgr.IsTraceIDFree(id); };
+  std::unordered_set<long> copied;
+  auto needsOwnID = [&](long id) { return id == ownID || copied.count(id) || !mMgr.IsTraceIDFree(id); };
   for (const BaseTraceDefinition* trace : source.m_traces) {
     BaseTraceDefinition* clone = CloneIntoReport(trace, mMgr);
     if (!clone) continue;
@@ -372,6 +387,7 @@ bool ReportDefinition::SetTraceDefinitions(const ReportDefinition& source, IVelm
       clone->SetIDAndVersionID(mMgr.GetNewUniqueID(), versionID);
     }
     m_traces.push_back(clone);
+    copied.insert(clone->GetID());
     delta->AddChange(clone, static_cast<unsigned>(m_traces.size() - 1), true);
   }
   cmd->AddDeltaState(delta);
@@ -467,8 +483,7 @@ void ReportDefinition::UpdateTraceExpressions(const QuantityRenameMap& renames, 
 
 void ReportDefinition::ActivateOutputVariablesOfTraces(std::set<long>& outputVariableIDs,
                                                        const std::vector<long>& traceIDs) {
-  for (long id : traceIDs) {
-    BaseTraceDefinition* trace = FindTrace(id);
+  for (BaseTraceDefinition* trace : FindTraces(traceIDs)) {
     if (!trace) {
       ORVEX_ASSERT(0);
       continue;
@@ -585,8 +600,7 @@ bool ReportDefinition::WriteReportBlock(io::CBlock& block, const std::vector<lon
 }
 
 void ReportDefinition::WriteTraceDefBlock(io::CBlock& block, const std::vector<long>& traceIDs) {
-  for (long id : traceIDs) {
-    BaseTraceDefinition* baseTraceDef = FindTrace(id);
+  for (BaseTraceDefinition* baseTraceDef : FindTraces(traceIDs)) {
     ORVEX_ASSERT(baseTraceDef);
     // Nothing to write for a trace the report does not hold.
     if (!baseTraceDef) continue;
@@ -795,8 +809,10 @@ bool CurvesFitTheData(IAbstractTraceData& data) {
 bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<long>& traceIDs) {
   bool whole = true;
   io::CBlock traces(kTraces);
-  for (long traceID : traceIDs) {
-    BaseTraceDefinition* trace = FindTrace(traceID);
+  const std::vector<BaseTraceDefinition*> found = FindTraces(traceIDs);
+  for (size_t i = 0; i < traceIDs.size(); ++i) {
+    const long traceID = traceIDs[i];
+    BaseTraceDefinition* trace = found[i];
     if (!trace) {
       whole = false;
       continue;

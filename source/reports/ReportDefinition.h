@@ -69,6 +69,9 @@ public:
 
   ReportManager& GetReportManager() const { return mMgr; }
   BaseTraceDefinition* FindTrace(long traceID) const;
+  // The trace of each ID, in the IDs' order (null for an ID the report lacks), found in one pass
+  // over the list: a FindTrace per ID walks the list once per ID.
+  std::vector<BaseTraceDefinition*> FindTraces(const std::vector<long>& traceIDs) const;
   const std::list<BaseTraceDefinition*>& GetTraces() const { return m_traces; }
 
   // Naming
@@ -145,7 +148,6 @@ private:
 
   // One trace block of "Traces"; null when the trace fails.
   std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener);
-  std::list<BaseTraceDefinition*>::iterator FindTraceIter(long traceID, unsigned* position = nullptr);
   void RebindTraces(IReportPasteListener* listener, bool (TraceDefinition::*rebind)(IReportPasteListener*));
 
   std::list<BaseTraceDefinition*> m_traces;  // owned, in report order

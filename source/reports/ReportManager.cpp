@@ -12,6 +12,7 @@
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/PointsetDefinition.h"
 #include "tracedata/ReportDataManager.h"
+#include "reports/RemovalsByID.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportDefinitionCmdInfo.h"
 #include "reports/TraceDefinition.h"
@@ -57,6 +58,8 @@ namespace {
 const wchar_t* const kReports = L"Reports";
 const wchar_t* const kNextVersID = L"NextVersID";
 const wchar_t* const kReportID = L"ReportID";
+
+long ReportIDOf(const ReportDefinition* report) { return report->GetReportID(); }
 
 // A next ID that a server reaches by issuing IDs that a file may carry; at id::endID it has none
 // left.
@@ -426,15 +429,15 @@ long ReportManager::AddReportDefinition(const IReportDefinition& report, IVelmor
 bool ReportManager::DeleteReportDefinitions(const std::vector<long>& reportIDs, IVelmorCommand* cmd) {
   const HeldIDsEdit edit(*this);
   if (reportIDs.empty() || !cmd) return false;
+  RemovalsByID<ReportDefinition*> removals(m_reports, ReportIDOf);
   for (long id : reportIDs)
-    if (!GetReportDefinition(id)) return false;
+    if (!removals.Held(id)) return false;
   ReportDefinitionCmdInfo* info = GetOrCreateReportDefinitionCmdInfo(cmd, m_owner);
   auto* delta = new HeldIDsListDelta<ReportDefinition*>(*this, m_reports);
   for (long id : reportIDs) {
     unsigned position = 0;
-    auto it = m_reports.begin();
-    for (; it != m_reports.end() && (*it)->GetReportID() != id; ++it) ++position;
-    const bool found = it != m_reports.end();
+    auto it = m_reports.end();
+    const bool found = removals.Take(id, it, position);
     ORVEX_ASSERT(found);
     if (!found) continue;
     ReportDefinition* report = *it;
@@ -451,10 +454,11 @@ bool ReportManager::DeleteReportDefinitions(const std::vector<long>& reportIDs, 
 
 void ReportManager::DeleteReportDefinitionsWithoutUndo(const std::vector<long>& reportIDs) {
   const HeldIDsEdit edit(*this);
+  RemovalsByID<ReportDefinition*> removals(m_reports, ReportIDOf);
   for (long id : reportIDs) {
-    auto it = std::find_if(m_reports.begin(), m_reports.end(),
-                           [id](const ReportDefinition* r) { return r->GetReportID() == id; });
-    if (it == m_reports.end()) continue;
+    auto it = m_reports.end();
+    unsigned position = 0;
+    if (!removals.Take(id, it, position)) continue;
     ReportDefinition* report = *it;
     std::vector<long> traceIDs;
     report->GetTraceIDs(traceIDs);
@@ -916,10 +920,11 @@ void ReportManager::OnNewSolution(TraceQuantityNames& names) const {
     std::vector<long> traceIDs;
     report->GetTraceIDs(traceIDs);
     std::sort(traceIDs.begin(), traceIDs.end());
-    for (long traceID : traceIDs) {
-      auto* trace = dynamic_cast<TraceDefinition*>(report->GetTraceDefinition(traceID));
+    const std::vector<BaseTraceDefinition*> traces = report->FindTraces(traceIDs);
+    for (size_t i = 0; i < traceIDs.size(); ++i) {
+      auto* trace = dynamic_cast<TraceDefinition*>(traces[i]);
       if (!trace) continue;
-      std::set<AString, AString::NoCaseLess>& entry = names[traceID];
+      std::set<AString, AString::NoCaseLess>& entry = names[traceIDs[i]];
       entry.clear();
       CollectQuantityNamesOfTrace(entry, *trace);
     }

@@ -668,13 +668,12 @@ bool ConcreteTracesImportHelper::ReadPlotDataFile() {
 
 void ConcreteTracesImportHelper::CreateTraceDefinitions(std::vector<ImportedTraceDefinition*>& out, int reportType) {
   ReportManager& mgr = m_owner->GetReportManager();
+  // The report gains none of these traces here: its first trace is the same for every column.
+  const IBaseTraceDefinition* first = m_owner->GetTraces().empty() ? nullptr : m_owner->GetTraces().front();
   for (size_t k = 0; k < m_yComponents.size(); ++k) {
     ExtTraceInfo info;
     info.SetYAxis(kYAxis1);
     if (reportType == kTimeReportTypeA || reportType == kTimeReportTypeB) {
-      std::vector<long> ids;
-      m_owner->GetTraceIDs(ids);
-      const IBaseTraceDefinition* first = ids.empty() ? nullptr : m_owner->GetTraceDefinition(ids.front());
       if (first) {
         const ExtTraceInfo firstInfo = first->GetExtendedTraceInfo();
         info.SetOffsetTime(firstInfo.GetOffsetTime());

@@ -10,6 +10,7 @@
 #include "reports/ImportedTraceDefinition.h"
 #include "RepTest.h"
 #include "StoredTraceFixture.h"
+#include "orvex/core/I18n.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/Block.h"
@@ -255,6 +256,34 @@ TEST_F(ImportTest, OneUndoRemovesAWholeImportAndAMissingFilePostsOnce) {
   ASSERT_EQ(std::vector<int>({17006}), orvex::test::Messages().PostedIDs());
   EXPECT_EQ(name, orvex::test::Messages().Posted()[0].message.GetArgs()[0]);
   EXPECT_EQ(before + 2, Report(m_reportID).GetTraces().size());
+}
+
+// A header "x,a,a,…" and one data line: one trace per column, handled by the command that added
+// them and written with their data. (Work that grows with the square of the traces once took
+// tens of seconds here: ReportDefinitionTest checks the growth itself.)
+TEST_F(ImportTest, AWideFileImportsAndTravelsWithItsData) {
+  const size_t columns = 10000;
+  std::string header = "x";
+  std::string line = "1";
+  for (size_t c = 1; c < columns; ++c) {
+    header += ",a";
+    line += ",2";
+  }
+  const long reportID = AddReport(L"Wide");
+  VelmorCommand cmd;
+  ASSERT_TRUE(Report(reportID).ImportTracesFromFile(AString::FromUtf8(WriteFile("wide.csv", header + "\n" + line + "\n")),
+                                                    &cmd, 1));
+  cmd.EndDo();
+  Mgr().HandleCommandForImportedTraces(&cmd);
+  std::vector<long> ids;
+  Report(reportID).GetTraceIDs(ids);
+  ASSERT_EQ(columns - 1, ids.size());
+  io::CBlock block(L"Clip");
+  ASSERT_TRUE(Mgr().WriteTracesWithData(block, reportID, ids));
+  const io::CBlock* traces = block.FindBlock(L"Traces");
+  ASSERT_NE(nullptr, traces);
+  ASSERT_EQ(ids.size(), traces->GetNumItems());
+  EXPECT_EQ(i18n::MakeNumberString(ids.back()), traces->GetBlock(ids.size() - 1)->GetName());
 }
 
 // Plain cells go through from_chars, every other cell through the value parser: the two give

@@ -1,9 +1,14 @@
+#include <algorithm>
+#include <functional>
+
 #include "EngineFixture.h"
+#include "StoredTraceFixture.h"
 #include "reports/ListDeltaState.h"
 #include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/MessageLog.h"
 #include "postorvex/sweeps/RegularSubsweepDefParams.h"
 #include "refhost/RecordingPasteListener.h"
+#include "reports/ImportedTraceDefinition.h"
 
 using reptest::EngineFixture;
 
@@ -294,4 +299,161 @@ TEST_F(ReportDefinitionTest, OutputVariablesOfUnknownTracesAreSkipped) {
   EXPECT_SOFT_ASSERT("0");
   EXPECT_NO_SOFT_ASSERT();  // the known trace is still asked
   EXPECT_TRUE(activated.empty());
+}
+
+namespace {
+
+// An imported trace that counts how often its ID is asked for: a walk of the report's list for
+// each ID asks every trace once per ID.
+class CountingTrace : public rep::ImportedTraceDefinition {
+public:
+  CountingTrace(rep::ReportManager& mgr, long& asked)
+      : ImportedTraceDefinition(mgr, L"src.csv", L"T", {L"Freq", L"Y"}, ExtTraceInfo(), false), m_asked(asked) {}
+  long GetID() const override {
+    ++m_asked;
+    return ImportedTraceDefinition::GetID();
+  }
+
+private:
+  long& m_asked;
+};
+
+// A command record that counts the trace IDs it hands out in the same count: a copy of a
+// command's new trace IDs for each trace grows with the square of the traces.
+class CountingCmdInfo : public rep::ReportDefinitionCmdInfo {
+public:
+  explicit CountingCmdInfo(long& asked) : m_asked(asked) {}
+  void GetNewTraceIDs(std::set<long>& ids, long reportID) const override {
+    ReportDefinitionCmdInfo::GetNewTraceIDs(ids, reportID);
+    m_asked += static_cast<long>(ids.size());
+  }
+
+private:
+  long& m_asked;
+};
+
+}  // namespace
+
+// Each operation over all the traces of a report, at two sizes four times apart: what it asks of
+// each trace must not grow with the number of traces.
+TEST_F(ReportDefinitionTest, WorkOverTraceIDsGrowsWithTheTraces) {
+  reptest::TempDir dir;
+  auto report = [](rep::ReportManager& mgr, long r) { return dynamic_cast<rep::ReportDefinition*>(mgr.GetReportDefinition(r)); };
+  struct Case {
+    const char* what;
+    std::function<void(rep::ReportManager&, long reportID, const std::vector<long>& ids, long& asked)> run;
+  };
+  const Case cases[] = {
+      {"traces written with their data",
+       [](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         io::CBlock block(L"Clip");
+         EXPECT_TRUE(mgr.WriteTracesWithData(block, r, ids));
+       }},
+      {"report block written",
+       [](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         io::CBlock block(L"Reports");
+         EXPECT_TRUE(mgr.WriteReportBlock(block, r, ids));
+       }},
+      {"output variables of the traces",
+       [&](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         std::set<long> used;
+         report(mgr, r)->ActivateOutputVariablesOfTraces(used, ids);
+       }},
+      {"traces deleted with undo, last first",
+       [&](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         VelmorCommand cmd;
+         EXPECT_TRUE(report(mgr, r)->DeleteTraceDefinitions(std::vector<long>(ids.rbegin(), ids.rend()), &cmd));
+         cmd.EndDo();
+         cmd.Undo();
+       }},
+      {"traces deleted without undo, last first",
+       [](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         mgr.DeleteTraceDefinitionsWithoutUndo(r, std::vector<long>(ids.rbegin(), ids.rend()));
+       }},
+      {"traces of a new solution",
+       [](rep::ReportManager& mgr, long, const std::vector<long>&, long&) {
+         rep::TraceQuantityNames names;
+         mgr.OnNewSolution(names);
+       }},
+      {"a command that added the traces",
+       [](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long& asked) {
+         VelmorCommand cmd;
+         auto* info = new CountingCmdInfo(asked);
+         IReportManagerOwner* owner = mgr.GetOwnerForEdit();
+         owner->AddContextedInfoToCmd(&cmd, info, owner->GetCmdInfoSourceForReports());
+         for (long id : ids) info->AddNewTrace(r, id);
+         mgr.HandleCommandForImportedTraces(&cmd);
+       }},
+      {"columns imported into a time report",
+       [&](rep::ReportManager& mgr, long r, const std::vector<long>& ids, long&) {
+         std::string header = "T";
+         std::string line = "1";
+         for (size_t c = 0; c < ids.size(); ++c) {
+           header += ",a";
+           line += ",2";
+         }
+         const std::string path = dir.File("time.csv");
+         reptest::WriteFileBytes(path, header + "\n" + line + "\n");
+         VelmorCommand cmd;
+         EXPECT_TRUE(report(mgr, r)->ImportTracesFromFile(AString::FromUtf8(path), &cmd, 0x70000001));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    double askedPerTrace[2] = {0, 0};
+    const size_t sizes[2] = {100, 400};
+    for (int s = 0; s < 2; ++s) {
+      long asked = 0;
+      rep::ReportManager mgr(&m_owner, true);
+      std::unique_ptr<rep::IReportDefinition> created = mgr.CreateReportDefinition(L"R");
+      const long r = mgr.AddReportDefinition(*created, nullptr);
+      std::vector<rep::BaseTraceDefinition*> traces;
+      for (size_t i = 0; i < sizes[s]; ++i) {
+        auto* trace = new CountingTrace(mgr, asked);
+        trace->SetIDAndVersionID(mgr.GetNewUniqueID(), mgr.GetNewVersionID());
+        trace->SetTraceData(reptest::TwoCurvesOverFreq(mgr, trace->GetID()));
+        traces.push_back(trace);
+      }
+      report(mgr, r)->AddNewTraceDefinitions(traces, nullptr);
+      std::vector<long> ids;
+      report(mgr, r)->GetTraceIDs(ids);
+      asked = 0;
+      c.run(mgr, r, ids, asked);
+      askedPerTrace[s] = double(asked) / double(sizes[s]);
+    }
+    EXPECT_LE(askedPerTrace[1], 1.5 * askedPerTrace[0] + 1) << askedPerTrace[0] << " then " << askedPerTrace[1];
+  }
+}
+
+// Each removal is recorded where the trace stands once those removed before it are gone: undo
+// puts every trace back in its place, and redo takes the same ones out again.
+TEST_F(ReportDefinitionTest, DeletedTracesComeBackInTheirPlaces) {
+  const std::vector<std::vector<size_t>> orders = {{2, 0}, {1, 3, 0}, {3, 2, 1, 0}, {0, 4, 2}};
+  for (const std::vector<size_t>& order : orders) {
+    auto x = MakeTrace({L"x"});
+    const long r = AddReport(L"R" + AString(std::to_wstring(order.size() * 10 + order[0])),
+                             {x.get(), x.get(), x.get(), x.get(), x.get()});
+    std::vector<long> ids;
+    Report(r).GetTraceIDs(ids);
+    std::vector<long> gone;
+    std::vector<long> kept = ids;
+    for (size_t i : order) {
+      gone.push_back(ids[i]);
+      kept.erase(std::find(kept.begin(), kept.end(), ids[i]));
+    }
+    VelmorCommand cmd;
+    ASSERT_TRUE(Report(r).DeleteTraceDefinitions(gone, &cmd));
+    cmd.EndDo();
+    std::vector<long> now;
+    Report(r).GetTraceIDs(now);
+    EXPECT_EQ(kept, now);
+    cmd.Undo();
+    now.clear();
+    Report(r).GetTraceIDs(now);
+    EXPECT_EQ(ids, now);
+    cmd.Redo();
+    now.clear();
+    Report(r).GetTraceIDs(now);
+    EXPECT_EQ(kept, now);
+  }
 }
