@@ -9,6 +9,7 @@
 #include "Gravik/ITraceDataInterfaces.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ReportDefinition.h"
+#include "reports/ReportManager.h"
 #include "postorvex/columns/Column.h"
 #include "postorvex/columns/ComplexColumn.h"
 #include "postorvex/columns/DoubleColumn.h"
@@ -92,6 +93,13 @@ std::string TracesContent(const ReportDefinition& report) {
     if (!imported) continue;
     out += " primary " + imported->GetPrimarySweepName().ToUtf8() + "\n" + TraceDataContent(imported->GetTraceData());
   }
+  return out;
+}
+
+std::string ReportsContent(const ReportManager& mgr) {
+  std::string out;
+  for (const ReportDefinition* report : mgr.GetReports())
+    out += "report " + report->GetReportName().ToUtf8() + "\n" + TracesContent(*report);
   return out;
 }
 

@@ -10,6 +10,7 @@ class IAbstractTraceData;
 namespace rep {
 
 class ReportDefinition;
+class ReportManager;
 
 // The column's type, units, count and every value's bits; every NaN alike, as a payload need not
 // survive the text form.
@@ -21,5 +22,8 @@ std::string TraceDataContent(IAbstractTraceData* data);
 
 // Each trace of the report, IDs aside: its name, component expressions and data.
 std::string TracesContent(const ReportDefinition& report);
+
+// Each report of the manager by its name, then its traces.
+std::string ReportsContent(const ReportManager& mgr);
 
 }  // namespace rep
