@@ -12,6 +12,7 @@
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "postorvex/columns/Column.h"
+#include "TraceDataContent.h"
 
 namespace rep {
 
@@ -54,12 +55,15 @@ void TouchEveryPoint(ConcreteCompositeTraceData& data) {
   }
 }
 
-// Writes the data's block, reads it into fresh data and writes that again: both writes agree.
+// Writes the data's block, reads its text into fresh data, which holds what the data held, and
+// writes that again: both writes agree.
 void ExpectWholeRoundTrip(ReportManager& mgr, ConcreteCompositeTraceData& data) {
   io::CBlock written(data.GetBlockName());
   ORVEX_ASSERT(data.DoDataExchange(written, false)==io::kNoError);
   ConcreteCompositeTraceData reread(mgr, id::invalidID);
-  ORVEX_ASSERT(reread.DoDataExchange(written, true)==io::kNoError);
+  io::CBlock toRead = ThroughText(written);
+  ORVEX_ASSERT(reread.DoDataExchange(toRead, true)==io::kNoError);
+  ExpectSameContent(TraceDataContent(&data), TraceDataContent(&reread));
   io::CBlock rewritten(data.GetBlockName());
   reread.DoDataExchange(rewritten, false);
   ORVEX_ASSERT(written==rewritten);

@@ -4,13 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "orvex/io/Block.h"
 #include <vector>
 
 namespace rep {
 
 // Reads arbitrary bytes as the block text of "ConcreteTraceData" (and of exported components),
 // touches every point of every curve in every column through the trace-data faces, converts,
-// clones, and writes and reads what was kept once more. Answers 1 when the block read without an
+// clones, and writes what was kept to text that must read back as the same curves and values. Answers 1 when the block read without an
 // error, else 0; never crashes. The soft assertions that the readers raise on damaged input
 // ("col", "curveFunc", "block.Found()", the primary sweep's name and column) are forgotten; any
 // other one is left recorded as a fault: a point outside a column, surfaces beyond the curves,
@@ -28,6 +30,13 @@ struct NamedAssert {
   std::string file;
   std::string text;
 };
+// The block as its text reads back; a soft assertion when the text does not read.
+io::CBlock ThroughText(const io::CBlock& block);
+
+// What was read from an input and what its written form reads back are the same; a soft
+// assertion and both on stderr when not.
+void ExpectSameContent(const std::string& read, const std::string& readBack);
+
 // Forgets the listed soft assertions recorded since `from` records; every other one stays.
 void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named);
 

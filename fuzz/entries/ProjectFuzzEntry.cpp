@@ -6,6 +6,8 @@
 #include "ProjectFuzzEntry.h"
 #include "ConcreteTraceDataFuzzEntry.h"
 #include "Gravik/IReportManager.h"
+#include "TraceDataContent.h"
+#include "reports/ReportManager.h"
 #include "reports/ReportManagerFactory.h"
 #include "orvex/core/Assert.h"
 #include "orvex/io/BlockFile.h"
@@ -70,6 +72,11 @@ int FuzzProject(const uint8_t* data, size_t size) {
   const io::ReadError rereadStatus = Exchange(*fresh, again, true);
   ORVEX_ASSERT(rereadStatus==io::kNoError);
   const std::string third = Written(*fresh);
+  // The written form reads back as the reports and traces that were read from the input, and is
+  // written the same again.
+  auto* read = dynamic_cast<rep::ReportManager*>(first.get());
+  auto* readBack = dynamic_cast<rep::ReportManager*>(fresh.get());
+  if (read && readBack) rep::ExpectSameContent(rep::ReportsContent(*read), rep::ReportsContent(*readBack));
   ORVEX_ASSERT(second==third);
   if (second != third) std::fprintf(stderr, "written:\n%s\nwritten again:\n%s\n", second.c_str(), third.c_str());
   return status == io::kNoError ? 1 : 0;

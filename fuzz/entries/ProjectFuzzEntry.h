@@ -10,7 +10,8 @@
 namespace repfuzz {
 
 // A project file read by a report manager of the reference host, written, read into a fresh
-// manager and written again: the two written texts are the same.
+// manager, which holds the same reports and traces (names, expressions, data) as the first, and
+// written again: the two written texts are the same.
 int FuzzProject(const uint8_t* data, size_t size);
 
 }  // namespace repfuzz

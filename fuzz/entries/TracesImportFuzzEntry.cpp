@@ -1,8 +1,14 @@
 #include "TracesImportFuzzEntry.h"
 
+#include <locale.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +17,7 @@
 #include <vector>
 
 #include "ConcreteTraceDataFuzzEntry.h"
+#include "TraceDataContent.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportManager.h"
@@ -57,62 +64,176 @@ void TouchTraces(const ReportDefinition& report) {
     if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) TouchEveryPoint(imported->GetTraceData());
 }
 
-// One value's bits as text; every NaN alike, as a payload need not survive the text form.
-void AppendBits(std::string& out, double v) {
-  if (std::isnan(v)) {
-    out += " nan";
-    return;
-  }
-  uint64_t bits = 0;
-  std::memcpy(&bits, &v, sizeof bits);
-  out += " " + std::to_string(bits);
+// The cells are cut and read here by the file kind's own rules, without the import's splitter
+// or number reader, so that a fault of either cannot hide behind itself.
+enum class FileKind { kTxt, kCsv, kTab, kDat };
+
+FileKind KindOf(const std::string& extension) {
+  if (extension == "csv") return FileKind::kCsv;
+  if (extension == "tab") return FileKind::kTab;
+  if (extension == "dat") return FileKind::kDat;
+  return FileKind::kTxt;
 }
 
-void AppendColumn(std::string& out, const Column* column) {
-  if (!column) {
-    out += " none\n";
-    return;
-  }
-  out += " type " + std::to_string(column->GetParameterType()) + " units " + std::to_string(column->GetUnits()) +
-         " count " + std::to_string(column->GetCount()) + ":";
-  if (const DoubleColumn* doubles = column->GetDoubleColumn()) {
-    for (double v : doubles->GetValues()) AppendBits(out, v);
-  } else if (const ComplexColumn* complex = column->GetComplexColumn()) {
-    for (const AComplex<double>& v : complex->GetValues()) {
-      AppendBits(out, v.Real());
-      AppendBits(out, v.Imag());
+// The lines as the import takes them: cut at LF, a CR before it dropped, none after a last LF.
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const size_t nl = bytes.find('\n', pos);
+    if (nl == std::string::npos) {
+      lines.push_back(bytes.substr(pos));
+      break;
     }
-  } else {
-    out += " " + column->GetValuesText().ToUtf8();
+    size_t end = nl;
+    if (end != pos && bytes[end - 1] == '\r') --end;
+    lines.push_back(bytes.substr(pos, end - pos));
+    pos = nl + 1;
   }
-  out += "\n";
+  return lines;
 }
 
-// What the report's traces hold, IDs aside: names, expressions, curves, units and every value's
-// bits.
-std::string TracesContent(const ReportDefinition& report) {
-  std::string out;
-  for (BaseTraceDefinition* trace : report.GetTraces()) {
-    out += "trace " + trace->GetName().ToUtf8() + "\n";
-    for (unsigned i = 0; i < trace->GetNumComponents(); ++i)
-      out += " component " + trace->GetComponent(i)->GetExpression().ToUtf8() + "\n";
-    auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace);
-    auto* data = imported ? dynamic_cast<ITraceData*>(imported->GetTraceData()) : nullptr;
-    if (!data) {
-      out += " no data\n";
-      continue;
-    }
-    out += " primary " + imported->GetPrimarySweepName().ToUtf8() + "\n";
-    for (unsigned c = 0; c < data->GetNumCurves(); ++c)
-      out += " curve " + data->GetCurveVariationKey(c, false).ToUtf8() + " at " +
-             std::to_string(data->GetCurveOffset(c)) + " of " + std::to_string(data->GetNumPointsInCurve(c)) + "\n";
-    if (ITraceDataSweepInfo* sweep = data->GetTraceDataSweepInfo()) {
-      out += " sweep " + sweep->GetPrimarySweepName().ToUtf8();
-      AppendColumn(out, sweep->GetPrimarySweepColumn());
-    }
-    for (unsigned d = 0; d < data->GetNumComponents(); ++d) AppendColumn(out, data->GetDataColumn(d));
+std::vector<std::string> CutAt(const std::string& line, char delimiter) {
+  std::vector<std::string> cells(1);
+  for (char c : line) {
+    if (c == delimiter)
+      cells.emplace_back();
+    else
+      cells.back() += c;
   }
-  return out;
+  return cells;
+}
+
+std::vector<std::string> Words(const std::string& line, const char* blanks) {
+  std::vector<std::string> words;
+  size_t pos = line.find_first_not_of(blanks);
+  while (pos != std::string::npos) {
+    const size_t end = line.find_first_of(blanks, pos);
+    words.push_back(line.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    pos = line.find_first_not_of(blanks, end == std::string::npos ? line.size() : end);
+  }
+  return words;
+}
+
+std::string TrimBlanks(const std::string& cell) {
+  const size_t b = cell.find_first_not_of(" \t");
+  if (b == std::string::npos) return std::string();
+  return cell.substr(b, cell.find_last_not_of(" \t") - b + 1);
+}
+
+// A cell of digits, points, exponent marks and signs alone that strtod, in the "C" locale, reads
+// whole as a finite number without range error: every reader must take it for that number.
+bool PlainNumber(const std::string& cell, double& value) {
+  if (cell.empty() || cell.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+  errno = 0;
+  char* end = nullptr;
+  value = strtod_l(cell.c_str(), &end, cLocale);
+  return errno == 0 && end == cell.c_str() + cell.size() && std::isfinite(value) &&
+         (value == 0 || std::fabs(value) >= DBL_MIN);
+}
+
+// The double column of a trace's component, or null.
+const DoubleColumn* Doubles(BaseTraceDefinition* trace, unsigned component) {
+  auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace);
+  auto* data = imported ? dynamic_cast<ITraceData*>(imported->GetTraceData()) : nullptr;
+  const Column* column = data && component < data->GetNumComponents() ? data->GetDataColumn(component) : nullptr;
+  return column ? column->GetDoubleColumn() : nullptr;
+}
+
+// The imported value in the row holds strtod's bits for the cell; a soft assertion when not.
+void ExpectStrtodBits(const DoubleColumn* column, size_t row, double expected, const std::string& cell) {
+  const bool held = column && row < column->GetCount();
+  const double got = held ? column->GetValues()[row] : 0;
+  const bool same = held && std::memcmp(&got, &expected, sizeof got) == 0;
+  ORVEX_ASSERT(same);
+  if (!same)
+    std::fprintf(stderr, "cell '%s': strtod reads %.17g, the import %s %.17g\n", cell.c_str(), expected,
+                 held ? "holds" : "has no value at row", held ? got : static_cast<double>(row));
+}
+
+// Each "X" and "Y" line's numbers go to the curve above them, one trace per curve.
+void ExpectPlotDataCells(const std::vector<std::string>& lines, const std::vector<BaseTraceDefinition*>& traces) {
+  struct Curve {
+    std::vector<std::string> x, y;
+  };
+  std::vector<Curve> curves;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = i == 0 && lines[0].compare(0, 3, "\xEF\xBB\xBF") == 0 ? lines[0].substr(3) : lines[i];
+    std::vector<std::string> words = Words(line, " \t\r\v\f");
+    if (words.empty() || words[0][0] == '#') continue;
+    std::string keyword = words[0];
+    for (char& c : keyword) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (keyword == "CURVE") curves.emplace_back();
+    if (curves.empty() || (keyword != "X" && keyword != "Y")) continue;
+    std::vector<std::string>& into = keyword == "X" ? curves.back().x : curves.back().y;
+    into.insert(into.end(), words.begin() + 1, words.end());
+  }
+  if (curves.size() != traces.size()) return;
+  for (size_t k = 0; k < curves.size(); ++k) {
+    for (unsigned component = 0; component < 2; ++component) {
+      const std::vector<std::string>& cells = component == 0 ? curves[k].x : curves[k].y;
+      double value = 0;
+      for (size_t row = 0; row < cells.size(); ++row)
+        if (PlainNumber(cells[row], value)) ExpectStrtodBits(Doubles(traces[k], component), row, value, cells[row]);
+    }
+  }
+}
+
+// Row by row, each trace takes the rows whose cell in its column is not blank. A cell that is no
+// plain number may or may not be a value, so its trace is followed no further; a line whose
+// cutting depends on more than blanks ends the check.
+void ExpectTableCells(FileKind kind, const std::vector<std::string>& lines,
+                      const std::vector<BaseTraceDefinition*>& traces) {
+  const size_t n = traces.size();
+  std::vector<size_t> rows(n, 0);
+  std::vector<bool> followed(n, true);
+  // Five lines before a "txt" header and one after it.
+  const size_t first = kind == FileKind::kTxt ? 7 : 1;
+  for (size_t i = first; i < lines.size(); ++i) {
+    std::vector<std::string> cells;
+    if (kind == FileKind::kTxt) {
+      // A lone sign joins a complex cell; a wide character may be a blank.
+      for (char c : lines[i])
+        if (static_cast<unsigned char>(c) >= 0x80) return;
+      cells = Words(lines[i], " \t\r\v\f");
+      for (const std::string& cell : cells)
+        if (cell == "+" || cell == "-") return;
+    } else {
+      cells = CutAt(lines[i], kind == FileKind::kCsv ? ',' : '\t');
+    }
+    if (cells.size() != n + 1) return;
+    double x = 0;
+    const std::string xCell = TrimBlanks(cells[0]);
+    const bool xPlain = PlainNumber(xCell, x);
+    for (size_t k = 0; k < n; ++k) {
+      const std::string cell = TrimBlanks(cells[k + 1]);
+      if (!followed[k] || cell.empty()) continue;
+      double y = 0;
+      if (!PlainNumber(cell, y)) {
+        followed[k] = false;
+        continue;
+      }
+      ExpectStrtodBits(Doubles(traces[k], 1), rows[k], y, cell);
+      if (xPlain && Doubles(traces[k], 0)) ExpectStrtodBits(Doubles(traces[k], 0), rows[k], x, xCell);
+      ++rows[k];
+    }
+  }
+  // Every value came from a cell.
+  for (size_t k = 0; k < n; ++k) {
+    const DoubleColumn* ys = Doubles(traces[k], 1);
+    if (followed[k] && ys) ORVEX_ASSERT(ys->GetCount()==rows[k]);
+  }
+}
+
+// Every plain number cell of the file is imported as strtod reads it, bit for bit.
+void ExpectCellsAsStrtodReadsThem(FileKind kind, const std::string& bytes, const ReportDefinition& report) {
+  const std::vector<std::string> lines = Lines(bytes);
+  const std::vector<BaseTraceDefinition*> traces(report.GetTraces().begin(), report.GetTraces().end());
+  if (kind == FileKind::kDat)
+    ExpectPlotDataCells(lines, traces);
+  else
+    ExpectTableCells(kind, lines, traces);
 }
 
 // The report as its manager writes it, data included.
@@ -141,6 +262,7 @@ int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size) 
     ORVEX_ASSERT(WrittenReport(mgr,report)==before);
   } else {
     TouchTraces(report);
+    ExpectCellsAsStrtodReadsThem(KindOf(extension), std::string(reinterpret_cast<const char*>(data), size), report);
     const std::string content = TracesContent(report);
 
     // The same bytes import the same traces again.
@@ -149,14 +271,15 @@ int FuzzImportDataFile(const char* extension, const uint8_t* data, size_t size) 
     ORVEX_ASSERT(again.ImportTracesFromFile(fileName,nullptr,1));
     ORVEX_ASSERT(TracesContent(again)==content);
 
-    // The export form, read into a fresh report, holds what the import made, bit for bit.
+    // The export form's text, read into a fresh report, holds what the import made, bit for bit.
     std::vector<long> ids;
     report.GetTraceIDs(ids);
     io::CBlock written(L"Clip");
     ORVEX_ASSERT(report.WriteTracesWithData(written, ids));
     ReportManager fresh(nullptr, true);
     ReportDefinition& read = NewReport(fresh, L"Import");
-    ORVEX_ASSERT(read.ReadTracesWithData(written,nullptr,nullptr));
+    io::CBlock toRead = ThroughText(written);
+    ORVEX_ASSERT(read.ReadTracesWithData(toRead,nullptr,nullptr));
     ORVEX_ASSERT(TracesContent(read)==content);
   }
   std::filesystem::remove(file);

@@ -7,6 +7,7 @@
 
 #include "tracedata/ConcreteTraceData.h"
 #include "ConcreteTraceDataFuzzEntry.h"
+#include "TraceDataContent.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportManager.h"
@@ -90,13 +91,16 @@ int FuzzTracesWithData(const uint8_t* data, size_t size) {
   ForgetNamedAsserts(before, kDamagedTracesAsserts);
   TouchTraces(report);
 
-  // What was added travels again, unchanged.
+  // What was added travels again through its text, unchanged: the same traces, curves and
+  // values as were read, and written the same again.
   std::vector<long> ids;
   report.GetTraceIDs(ids);
   io::CBlock written(L"Clip");
   ORVEX_ASSERT(report.WriteTracesWithData(written, ids));
   ReportDefinition& again = NewReport(mgr, L"Again");
-  ORVEX_ASSERT(again.ReadTracesWithData(written, nullptr, nullptr));
+  io::CBlock toRead = ThroughText(written);
+  ORVEX_ASSERT(again.ReadTracesWithData(toRead, nullptr, nullptr));
+  ExpectSameContent(TracesContent(report), TracesContent(again));
   std::vector<long> idsAgain;
   again.GetTraceIDs(idsAgain);
   io::CBlock writtenAgain(L"Clip");
@@ -134,14 +138,16 @@ int FuzzReportsWithData(const uint8_t* data, size_t size) {
     if (report->GetTraces().size() != wanted[i]) whole = false;
   }
 
-  // What was read travels again, unchanged, into another manager.
+  // What was read travels again through its text, unchanged, into another manager: the same
+  // reports, traces, curves and values, written the same again.
   io::CBlock written(L"Clip");
   ORVEX_ASSERT(mgr.WriteReportsWithData(written, ids));
   ReportManager again(nullptr, true);
-  io::CBlock toRead(written);
+  io::CBlock toRead = ThroughText(written);
   again.ReadReportsWithData(toRead, nullptr, nullptr);
   std::vector<long> idsAgain;
   again.GetReportIDs(idsAgain);
+  ExpectSameContent(ReportsContent(mgr), ReportsContent(again));
   io::CBlock writtenAgain(L"Clip");
   ORVEX_ASSERT(again.WriteReportsWithData(writtenAgain, idsAgain));
   // Each report by its name and position, its ID left out, with its traces numbered in order.
