@@ -4,6 +4,7 @@
 #include <climits>
 #include <new>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "reports/BaseTraceDefinition.h"
 #include "reports/ExtTraceInfoReadMemo.h"
@@ -977,7 +978,27 @@ io::ReadError ReportManager::DoDataExchange(io::CBlock& parent, bool read) {
   // An ID drawn while reading came from the server before its state was read back, and may
   // repeat one that another loaded report or trace carries.
   for (ReportDefinition* report : drawnIDs) report->SetReportID(DrawIDForLoadedReport());
+  RenumberRepeatedIDs();
   return GetReadStatus();
+}
+
+void ReportManager::RenumberRepeatedIDs() {
+  // Two reports or traces of one ID can be neither told apart by a lookup nor written back both:
+  // the later one is damage, and takes an ID of its own.
+  std::unordered_set<long> reportIDs, traceIDs;
+  for (ReportDefinition* report : m_reports) {
+    if (!reportIDs.insert(report->GetReportID()).second) {
+      RecordError(io::kConversionFailed);
+      report->SetReportID(DrawIDForLoadedReport());
+      reportIDs.insert(report->GetReportID());
+    }
+    for (BaseTraceDefinition* trace : report->GetTraces()) {
+      if (traceIDs.insert(trace->GetID()).second) continue;
+      RecordError(io::kConversionFailed);
+      trace->SetIDAndVersionID(DrawIDForLoadedReport(), trace->GetVersionID());
+      traceIDs.insert(trace->GetID());
+    }
+  }
 }
 
 long ReportManager::DrawIDForLoadedReport() {

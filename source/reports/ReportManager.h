@@ -301,6 +301,7 @@ private:
   // A new ID for a report loaded without one; when the server has none left that a read takes
   // back, the lowest ID that no held object carries, which the server never issues again.
   long DrawIDForLoadedReport();
+  void RenumberRepeatedIDs();
   bool IsHeldID(long id) const;
   // Where a held trace sits; the first in list order when a damaged project repeats an ID.
   struct HeldTrace {

@@ -1,5 +1,6 @@
 #include <functional>
 #include <map>
+#include <set>
 
 #include "EngineFixture.h"
 #include "orvex/io/BlockFile.h"
@@ -554,6 +555,46 @@ TEST_F(ProjectBlockTest, IDsBeyondThirtyTwoBitsAreDamage) {
 
     // What was read writes a project that reads back whole and alike.
     ExpectWrittenAlikeAfterARead(fresh);
+  }
+}
+
+// A damaged project repeats an ID: the later report or trace takes a free ID, so that every one
+// can be looked up and is written back, and the read says it was damaged.
+TEST_F(ProjectBlockTest, RepeatedIDsAreRenumbered) {
+  auto report = [](const wchar_t* name, const wchar_t* id, const std::wstring& traces) {
+    return std::wstring(L"      ") + name + L" {\n        ReportID = " + id + L"\n        ReportName = \"" + name +
+           L"\"" + traces + L"\n      }\n";
+  };
+  auto trace = [](const wchar_t* id) { return TraceBlockText(id, L"          VersionID = 3\n"); };
+  struct Case {
+    const char* why;
+    std::wstring reports;
+    size_t numReports;
+  };
+  const Case cases[] = {
+      {"two traces of one ID in a report", report(L"A", L"1", trace(L"2") + trace(L"2")), 1},
+      {"two traces of one ID in two reports", report(L"A", L"1", trace(L"2")) + report(L"B", L"5", trace(L"2")), 2},
+      {"two reports of one ID", report(L"A", L"1", trace(L"2")) + report(L"B", L"1", trace(L"6")), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    io::CBlock block;
+    ASSERT_TRUE(io::BlockFromText(
+        AString(L"Project {\n  ReportManager {\n    Reports {\n" + c.reports + L"    }\n    NextVersID {\n    }\n  }\n}\n"),
+        block));
+    rep::ReportManager fresh(&m_owner, true);
+    EXPECT_EQ(io::kConversionFailed, fresh.DoDataExchange(block, true));
+    const auto reports = Reports(fresh);
+    ASSERT_EQ(c.numReports, reports.size());
+    std::set<long> ids;
+    for (const auto& r : reports) ids.insert(r.first);
+    const std::vector<TraceSummary> traces = Traces(fresh);
+    ASSERT_EQ(2u, traces.size()) << "no trace is lost";
+    for (const TraceSummary& t : traces) ids.insert(t.id);
+    EXPECT_EQ(reports.size() + traces.size(), ids.size()) << "every ID is its own";
+
+    const std::unique_ptr<rep::ReportManager> again = ExpectWrittenAlikeAfterARead(fresh);
+    EXPECT_EQ(traces, Traces(*again));
   }
 }
 
