@@ -28,6 +28,8 @@ struct NamedAssert {
   std::string file;
   std::string text;
 };
+// The column reader's report of a unit no table knows, which it reads as no unit.
+inline const NamedAssert kUnknownColumnUnitAssert{"ColumnFactory", "!\"unknown full unit type\""};
 // Forgets the listed soft assertions recorded since `from` records; every other one stays.
 void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named);
 

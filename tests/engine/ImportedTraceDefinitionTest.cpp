@@ -238,6 +238,29 @@ TEST_F(ImportedTraceDefinitionTest, ProjectHoldingImportedTracesRoundTrips) {
   }
 }
 
+// A column unit no table knows is reported and read as no unit: the project keeps every value.
+TEST_F(ImportedTraceDefinitionTest, AnUnknownColumnUnitInAProjectKeepsTheValues) {
+  std::unique_ptr<ImportedTraceDefinition> plain = MakeImported(PlainData(0));
+  const long reportID = AddReport(L"Imported", {plain.get()});
+  io::CBlock project(L"Project");
+  ASSERT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
+  const AString text = reptest::WithColumnUnit(io::BlockToText(project), L"4 5 6", 99);
+  ASSERT_NE(std::string::npos, text.ToUtf8().find("ColumnUnits = 99"));
+  io::CBlock reread;
+  ASSERT_TRUE(io::BlockFromText(text, reread));
+  rep::ReportManager fresh(&m_owner, true);
+  EXPECT_EQ(io::kNoError, fresh.DoDataExchange(reread, true));
+  EXPECT_SOFT_ASSERT("!\"unknown full unit type\"");
+  auto* report = dynamic_cast<rep::ReportDefinition*>(fresh.GetReportDefinition(reportID));
+  ASSERT_NE(nullptr, report);
+  ASSERT_EQ(1u, report->GetTraces().size());
+  auto* imported = dynamic_cast<ImportedTraceDefinition*>(report->GetTraces().front());
+  ASSERT_NE(nullptr, imported);
+  auto* written = dynamic_cast<ImportedTraceDefinition*>(Report(reportID).GetTraces().front());
+  ASSERT_NE(nullptr, written);
+  EXPECT_EQ(Text(written->GetTraceData()), Text(imported->GetTraceData()));
+}
+
 // Digital columns convert only for a trace that the command has just added, and only when the
 // report does not keep them.
 TEST_F(ImportedTraceDefinitionTest, ConvertsDigitalColumnsOnlyForNewTraces) {
