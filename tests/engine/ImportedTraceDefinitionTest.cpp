@@ -261,6 +261,32 @@ TEST_F(ImportedTraceDefinitionTest, AnUnknownColumnUnitInAProjectKeepsTheValues)
   EXPECT_EQ(Text(written->GetTraceData()), Text(imported->GetTraceData()));
 }
 
+// A trace whose stored data reads only in part is kept with what was read, and the project says it
+// was not read whole.
+TEST_F(ImportedTraceDefinitionTest, ATraceWhoseDataReadsInPartIsKeptAndReported) {
+  std::unique_ptr<ImportedTraceDefinition> plain = MakeImported(PlainData(0));
+  const long reportID = AddReport(L"Imported", {plain.get()});
+  io::CBlock project(L"Project");
+  ASSERT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
+  std::wstring text = io::BlockToText(project);
+  const size_t at = text.find(L"Values = \"4 5 6\"");
+  ASSERT_NE(std::wstring::npos, at);
+  text.replace(at, 17, L"Values = \"4 5 x\"");
+  io::CBlock reread;
+  ASSERT_TRUE(io::BlockFromText(AString(text), reread));
+  rep::ReportManager fresh(&m_owner, true);
+  EXPECT_NE(io::kNoError, fresh.DoDataExchange(reread, true));
+  auto* report = dynamic_cast<rep::ReportDefinition*>(fresh.GetReportDefinition(reportID));
+  ASSERT_NE(nullptr, report);
+  ASSERT_EQ(1u, report->GetTraces().size());
+  auto* imported = dynamic_cast<ImportedTraceDefinition*>(report->GetTraces().front());
+  ASSERT_NE(nullptr, imported);
+  auto* data = dynamic_cast<rep::ITraceData*>(imported->GetTraceData());
+  ASSERT_NE(nullptr, data);
+  EXPECT_EQ(1u, data->GetNumComponents()) << "the component whose column reads";
+  EXPECT_EQ(2u, data->GetNumCurves());
+}
+
 // Digital columns convert only for a trace that the command has just added, and only when the
 // report does not keep them.
 TEST_F(ImportedTraceDefinitionTest, ConvertsDigitalColumnsOnlyForNewTraces) {
