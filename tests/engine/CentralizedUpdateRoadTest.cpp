@@ -533,18 +533,11 @@ TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
       }
       cmd.EndDo();
       showEveryTrace();
-      if (state == VelmorCommand::kDoing) {
-        // What the command deleted lost its data at once; shown again between an undo and a redo,
-        // it has data when the slot runs.
-        cmd.Undo();
-        showEveryTrace();
-        cmd.Redo();
-      }
-      if (state != VelmorCommand::kDoing) {
-        cmd.Undo();
-        showEveryTrace();
-      }
-      if (state == VelmorCommand::kRedoing) {
+      // Being done, the command dropped the data of what it deleted at once: shown again between an
+      // undo and a redo, that has data when the slot runs for the command being done too.
+      cmd.Undo();
+      showEveryTrace();
+      if (state != VelmorCommand::kUndoing) {
         cmd.Redo();
         showEveryTrace();
       }
