@@ -21,6 +21,7 @@ namespace {
 // The soft assertions, by source and text, that reading damaged stored data raises by design.
 const std::vector<NamedAssert> kDamagedInputAsserts = {
     {"GravikUtils", "col"},
+    kUnknownColumnUnitAssert,
     {"ConcreteCompositeTraceData", "0"},
     {"ConcreteCompositeTraceData", "col"},
     {"TraceCurveData", "curveFunc"},

@@ -49,6 +49,7 @@ namespace {
 // The soft assertions, by source and text, that reading damaged stored data raises by design.
 const std::vector<NamedAssert> kDamagedInputAsserts = {
     {"GravikUtils", "col"},
+    kUnknownColumnUnitAssert,
     {"ConcreteTraceData", "col"},
     {"ConcreteTraceData", "block.Found()"},
     {"TraceCurveData", "curveFunc"},

@@ -12,8 +12,8 @@ namespace rep {
 
 // Reads arbitrary bytes as the block text of "ConcreteTraceData" (and of exported components),
 // touches every point of every curve in every column through the trace-data faces, converts,
-// clones, and writes what was kept to text that must read back as the same curves and values. Answers 1 when the block read without an
-// error, else 0; never crashes. The soft assertions that the readers raise on damaged input
+// clones, and writes what was kept to text that must read back as the same curves and values.
+// Answers 1 when the block read without an error, else 0; never crashes. The soft assertions that the readers raise on damaged input
 // ("col", "curveFunc", "block.Found()", the primary sweep's name and column) are forgotten; any
 // other one is left recorded as a fault: a point outside a column, surfaces beyond the curves,
 // or kept data that does not read back whole and unchanged.
@@ -30,6 +30,8 @@ struct NamedAssert {
   std::string file;
   std::string text;
 };
+// The column reader's report of a unit no table knows, which it reads as no unit.
+inline const NamedAssert kUnknownColumnUnitAssert{"ColumnFactory", "!\"unknown full unit type\""};
 // The block as its text reads back; a soft assertion when the text does not read.
 io::CBlock ThroughText(const io::CBlock& block);
 

@@ -94,6 +94,7 @@ bool IDsAndNamesUnique(const Reports& reports, long reportID) {
 const std::vector<rep::NamedAssert> kDamagedClipboardAsserts = {
     {"ReportCopyPasteMgr", "0"},
     {"ReportDefinition", "0"},
+    rep::kUnknownColumnUnitAssert,
 };
 
 // The project as the manager writes it, but for the state of its ID servers: IDs handed out stay

@@ -37,6 +37,7 @@ struct Host {
 // What a project reader raises by design on damaged input.
 const std::vector<rep::NamedAssert> kDamagedProjectAsserts = {
     {"ReportDefinition", "0"},
+    rep::kUnknownColumnUnitAssert,
 };
 
 io::ReadError Exchange(rep::IReportManager& mgr, io::CBlock& project, bool read) {

@@ -46,6 +46,7 @@ const std::vector<NamedAssert> kDamagedTracesAsserts = {
     {"ConcreteCompositeTraceData", "0"},
     {"ConcreteCompositeTraceData", "col"},
     {"GravikUtils", "col"},
+    kUnknownColumnUnitAssert,
 };
 
 // A report item that is no block is skipped; the damage of its traces is theirs.

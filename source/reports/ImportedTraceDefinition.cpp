@@ -16,15 +16,16 @@ const wchar_t* const kSourceDescription = L"SourceDescription";
 const wchar_t* const kTraceData = L"TraceData";
 const wchar_t* const kCompositeTraceData = L"CompositeTraceData";
 
-// Reads stored data of one kind from the sub-block; null when the sub-block is missing.
+// Reads stored data of one kind from the sub-block; null when the sub-block is missing. `read` is
+// what the data's read answered.
 template <class Data>
 std::unique_ptr<Data> ReadData(io::CBlock& block, const wchar_t* key, ReportManager& mgr, long traceDefID,
-                               io::CStreamio_block_object& status) {
+                               io::ReadError& read) {
   io::CBlock* sub = block.FindBlockForEdit(key);
   block.ResetFound(true);
   if (!sub) return nullptr;
   auto data = std::make_unique<Data>(mgr, traceDefID);
-  status.RecordError(data->DoDataExchange(*sub, true));
+  read = data->DoDataExchange(*sub, true);
   return data;
 }
 }  // namespace
@@ -132,13 +133,16 @@ io::ReadError ImportedTraceDefinition::DoDataExchange(io::CBlock& block, bool re
     return GetReadStatus();
   }
   ReportManager& mgr = GetManagerForEdit();
-  if (auto plain = ReadData<ConcreteTraceData>(block, kTraceData, mgr, GetID(), *this)) {
+  io::ReadError dataRead = io::kNoError;
+  if (auto plain = ReadData<ConcreteTraceData>(block, kTraceData, mgr, GetID(), dataRead)) {
     SetTraceData(plain.release());
-  } else if (auto composite = ReadData<ConcreteCompositeTraceData>(block, kCompositeTraceData, mgr, GetID(), *this)) {
+  } else if (auto composite = ReadData<ConcreteCompositeTraceData>(block, kCompositeTraceData, mgr, GetID(), dataRead)) {
     SetTraceData(composite.release());
   } else {
     RecordError(io::kMissingBlock);
   }
+  RecordError(dataRead);
+  m_dataReadInPart = dataRead != io::kNoError;
   return GetReadStatus();
 }
 

@@ -34,6 +34,8 @@ public:
 
   // IImportedTraceDefinition
   AString GetSourceDescription() const override { return m_sourceDescription; }
+  // Whether the last read met stored data that did not read whole, and kept what did.
+  bool DataReadInPart() const { return m_dataReadInPart; }
   AString GetPrimarySweepName() const override;
 
   // BaseTraceDefinition
@@ -75,6 +77,7 @@ private:
   ImportedTraceDefinition(const ImportedTraceDefinition& other, ReportManager& mgr);
 
   AString m_sourceDescription;           // free text: where the data came from
+  bool m_dataReadInPart = false;
   std::unique_ptr<IAbstractTraceData> m_data;  // plain or composite stored data; may be null
 };
 

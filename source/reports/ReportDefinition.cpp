@@ -672,8 +672,10 @@ io::ReadError ReportDefinition::ReadTraceDefBlocks(io::CBlock& block) {
       result = lost;
       continue;
     }
-    if (trace->KeptVersionOverDamagedOne()) {
-      // Kept with the version it drew, but the report says it was not read whole.
+    auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace.get());
+    if (trace->KeptVersionOverDamagedOne() || (imported && imported->DataReadInPart())) {
+      // Kept with the version it drew or the data that did read, but the report says it was not
+      // read whole.
       RecordError(io::kConversionFailed);
       result = io::kConversionFailed;
     }

@@ -435,13 +435,15 @@ CharColumn* PopulateTraceDataVisitor::GetOrCreateInterpOrderColumn(const TraceCo
   ORVEX_ASSERT_TEXT(!*record.interpOrderSlot, "!\"Why initializing more than once?\"");
   Column* newCol = Column::CreateColumn2(val::kCharParam, Units::kNoUnit, ManagedFileService::GetInstance(), AString(),
                                          AString(), true, true);
-  ORVEX_ASSERT(newCol->GetCharColumn());
-  if (!newCol || !newCol->GetCharColumn()) {
+  // Creation can fail: the check covers a column that is not there as one of another kind.
+  CharColumn* orders = newCol ? newCol->GetCharColumn() : nullptr;
+  ORVEX_ASSERT_TEXT(orders, "newCol->GetCharColumn()");
+  if (!orders) {
     delete newCol;
     return nullptr;
   }
-  *record.interpOrderSlot = newCol->GetCharColumn();
-  return *record.interpOrderSlot;
+  *record.interpOrderSlot = orders;
+  return orders;
 }
 
 bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryConnectivityLeafData& leaf,
@@ -461,6 +463,7 @@ bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryCon
     const Function* fn;
     const Column* source;
     const Column* orders;
+    CharColumn* target;  // the record's orders column, when there are orders
   };
   std::vector<Plan> plans;
   for (TraceComponentColumns& record : m_records) {
@@ -477,7 +480,7 @@ bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryCon
     if (!sv && arg && arg == primaryVariable) {
       const Column* primary = postp::GetPrimaryColumnFromCache(quantityIDs, leaf, m_monitor);
       if (!primary) return false;
-      plans.push_back(Plan{&record, fn, primary, nullptr});
+      plans.push_back(Plan{&record, fn, primary, nullptr, nullptr});
       continue;
     }
     if (!sv) {
@@ -490,18 +493,23 @@ bool PopulateTraceDataVisitor::BulkPopulateTraceComponents(const MinorPrimaryCon
     const Column* orders = record.interpOrderSlot && !fn && cache
                                ? cache->GetQuantityInterpOrderColumn(GetSimValueIDFromValue(sv))
                                : nullptr;
-    plans.push_back(Plan{&record, fn, qtyCol, orders});
+    // Made here, before any column grows: an orders column missing from some leaves on would no
+    // longer line up with its values.
+    CharColumn* tcInterpCol = nullptr;
+    if (orders) {
+      tcInterpCol = GetOrCreateInterpOrderColumn(record);
+      ORVEX_ASSERT(tcInterpCol);
+      if (!tcInterpCol) return false;
+    }
+    plans.push_back(Plan{&record, fn, qtyCol, orders, tcInterpCol});
   }
   for (const Plan& plan : plans) {
     FileColumnManager::LoadAndOptionallyUnloadCtxt sourceLoaded(plan.source, m_monitor);
     plan.record->dataColumn->AppendFrom(*plan.source, plan.fn);
     if (!plan.orders) continue;
     FileColumnManager::LoadAndOptionallyUnloadCtxt ordersLoaded(plan.orders, m_monitor);
-    CharColumn* tcInterpCol = GetOrCreateInterpOrderColumn(*plan.record);
-    ORVEX_ASSERT(tcInterpCol);
-    if (!tcInterpCol) continue;
-    FileColumnManager::LoadAndOptionallyUnloadCtxt targetLoaded(tcInterpCol, m_monitor);
-    tcInterpCol->AppendFrom(*plan.orders, nullptr);
+    FileColumnManager::LoadAndOptionallyUnloadCtxt targetLoaded(plan.target, m_monitor);
+    plan.target->AppendFrom(*plan.orders, nullptr);
   }
   return true;
 }

@@ -31,6 +31,8 @@
 #include "orvex/core/MessageQueueRestorer.h"
 #include "orvex/core/VelDebug.h"
 #include "orvex/values/ContextVariable.h"
+#include "orvex/values/ExpressionNodes.h"
+#include "orvex/values/Function.h"
 #include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/ReferencedMessages.h"
 #include "orvex/values/Variable.h"
@@ -53,17 +55,32 @@ namespace rep {
 
 namespace {
 
-// Whether the expression uses the variable, directly or through output variables.
-bool ExpressionUsesVariable(VersionedQuantityParser& parser, const AString& expression, const Variable* variable) {
-  if (!variable) return false;
-  InstalledParserScope installed(&parser);
-  Value value(Units::kNoUnit);
-  if (!SetValueTextIfNotEmpty(value, expression, Units::kNoUnit)) return false;
+// Whether the value uses the variable other than inside a call that reduces a dimension, directly
+// or through output variables: max(F) is one number whatever F, F*2 and max(F)+F are not.
+bool UsesVariableOutsideReducingCalls(const ValueBase& vb, const Variable* variable) {
+  if (auto* node = dynamic_cast<const ExprNode*>(&vb)) {
+    auto* call = dynamic_cast<const CallNode*>(node);
+    if (call && val::DoesFunctionReduceDimension(call->GetFunction())) return false;
+    for (int i = 0; i < node->GetNumChildren(); ++i) {
+      const ValueBase* child = node->GetChild(i);
+      if (child && UsesVariableOutsideReducingCalls(*child, variable)) return true;
+    }
+    return false;
+  }
   ReferencedVariablesMsg referenced(true);
-  value.ReceiveMsg(referenced);
+  const_cast<ValueBase&>(vb).ReceiveMsg(referenced);
   std::vector<Variable*> used;
   referenced.GetVariables(used);
   return std::find(used.begin(), used.end(), variable) != used.end();
+}
+
+bool ExpressionUsesVariableOutsideReducingCalls(VersionedQuantityParser& parser, const AString& expression,
+                                                const Variable* variable) {
+  if (!variable) return false;
+  InstalledParserScope installed(&parser);
+  Value value(Units::kNoUnit);
+  if (!SetValueTextIfNotEmpty(value, expression, Units::kNoUnit) || !value.GetValueBase()) return false;
+  return UsesVariableOutsideReducingCalls(*value.GetValueBase(), variable);
 }
 
 }  // namespace
@@ -533,16 +550,13 @@ bool TraceData::IsCurveReducibleToPoint(VersionedQuantityParser& parser, const A
   for (const AString& expression : ComponentExpressionsOf(*td)) {
     Variable* v = names.ResolveVariable(expression);
     if (v && v == primaryVar) return false;
+    // A component changes along the primary sweep wherever it uses it outside a reducing call.
+    if (ExpressionUsesVariableOutsideReducingCalls(parser, expression, primaryVar)) return false;
     if (quantityInfo) {
       std::vector<AString> plain, composite;
       quantityInfo->GetSimValueQuantitiesForExpr(expression, plain);
       quantityInfo->GetCompositeQuantitiesForExpr(expression, composite);
-      // A formula of the sweeps alone, such as a bare L, keeps its value along the primary sweep
-      // only when it does not name it: F*2 over F is a whole curve.
-      if (plain.empty() && composite.empty()) {
-        if (ExpressionUsesVariable(parser, expression, primaryVar)) return false;
-        continue;
-      }
+      if (plain.empty() && composite.empty()) continue;
     }
     {
       InstalledParserScope installed(&parser);

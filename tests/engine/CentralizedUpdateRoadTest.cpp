@@ -363,8 +363,9 @@ TEST_F(RoadTest, ComputedTraceDataFromPlaceholderToTheModelAndBackFromTheCache) 
 }
 
 // A trace is cut to one point per curve only when no component changes along the primary sweep: a
-// formula of the sweeps that names F runs over the whole of F. The placeholder names the same
-// primary sweep as the populated data.
+// component that uses F outside a reducing function runs over the whole of F, one that uses it
+// only inside one (max(F)) is a number per curve. The placeholder names the same primary sweep as
+// the populated data.
 TEST_F(RoadTest, FormulasOfTheSweepsReduceOnlyWithoutThePrimary) {
   struct Case {
     const wchar_t* y;
@@ -372,12 +373,17 @@ TEST_F(RoadTest, FormulasOfTheSweepsReduceOnlyWithoutThePrimary) {
     std::vector<double> values, primaries;  // curve after curve
   };
   const double s1 = std::sin(1.0), s2 = std::sin(2.0), s3 = std::sin(3.0);
+  const double m1 = std::hypot(3, 1), m2 = std::hypot(3, 2);
   const Case cases[] = {
       {L"F*2", L"F", {2, 4, 6, 2, 4, 6}, {1, 2, 3, 1, 2, 3}},
       {L"sin(F)+L", L"F", {s1 + 1, s2 + 1, s3 + 1, s1 + 2, s2 + 2, s3 + 2}, {1, 2, 3, 1, 2, 3}},
       {L"L", L"L", {1, 2}, {1, 2}},
       {L"L*3+1", L"L", {4, 7}, {1, 2}},
       {L"max(mag(S))*L", L"L", {std::hypot(3, 1), std::hypot(3, 2) * 2}, {1, 2}},
+      {L"max(F)", L"L", {3, 3}, {1, 2}},
+      {L"max(F)*L", L"L", {3, 6}, {1, 2}},
+      {L"max(F)+F", L"F", {4, 5, 6, 4, 5, 6}, {1, 2, 3, 1, 2, 3}},
+      {L"max(mag(S))*F", L"F", {m1, 2 * m1, 3 * m1, m2, 2 * m2, 3 * m2}, {1, 2, 3, 1, 2, 3}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(AString(c.y).ToUtf8());
@@ -527,17 +533,18 @@ TEST_F(RoadTest, CommandsDropTheDataOfTheTracesTheyTouch) {
       }
       cmd.EndDo();
       showEveryTrace();
-      if (state != VelmorCommand::kDoing) {
-        cmd.Undo();
-        showEveryTrace();
-      }
-      if (state == VelmorCommand::kRedoing) {
+      // Being done, the command dropped the data of what it deleted at once: shown again between an
+      // undo and a redo, that has data when the slot runs for the command being done too.
+      cmd.Undo();
+      showEveryTrace();
+      if (state != VelmorCommand::kUndoing) {
         cmd.Redo();
         showEveryTrace();
       }
       const bool drops = state == VelmorCommand::kDoing     ? c.dropsDoing
                          : state == VelmorCommand::kUndoing ? c.dropsUndoing
                                                             : c.dropsRedoing;
+      for (long id : touched) EXPECT_TRUE(dm.HasTraceData(id)) << "trace " << id << " before the slot";
       const VelmorCommand::State after = cmd.GetState();
       cmd.SetState(state);
       EXPECT_EQ(drops, Mgr().UpdateTraceDataOnCommand(&cmd));

@@ -1,5 +1,7 @@
 #include "reports/ImportedTraceDefinition.h"
 
+#include <functional>
+
 #include "tracedata/ConcreteCompositeTraceData.h"
 #include "tracedata/ConcreteTraceData.h"
 #include "reports/GravikUtils.h"
@@ -235,6 +237,60 @@ TEST_F(ImportedTraceDefinitionTest, ProjectHoldingImportedTracesRoundTrips) {
       EXPECT_EQ(imported->GetTraceData(), fresh.GetReportDataManagerForEdit()->GetIAbstractTraceData(t->GetID()));
     }
     ++b;
+  }
+}
+
+// A damaged column of an imported trace's data in a project: a unit no table knows is reported and
+// read as no unit, and every value stays; a value that does not read costs its component, and the
+// project says it was not read whole. The trace stays with what did read.
+TEST_F(ImportedTraceDefinitionTest, ADamagedDataColumnInAProjectKeepsTheTrace) {
+  struct Case {
+    const char* why;
+    std::function<AString(const AString&)> damage;
+    bool readWhole;
+    unsigned components;
+  };
+  const Case cases[] = {
+      {"a unit no table knows", [](const AString& t) { return reptest::WithColumnUnit(t, L"4 5 6", 99); }, true, 2},
+      {"a value that does not read",
+       [](const AString& t) {
+         std::wstring out = t;
+         const size_t at = out.find(L"\"4 5 6\"");
+         if (at != std::wstring::npos) out.replace(at, 7, L"\"4 5 x\"");
+         return AString(out);
+       },
+       false, 1},
+  };
+  std::unique_ptr<ImportedTraceDefinition> plain = MakeImported(PlainData(0));
+  const long reportID = AddReport(L"Imported", {plain.get()});
+  auto* written = dynamic_cast<ImportedTraceDefinition*>(Report(reportID).GetTraces().front());
+  ASSERT_NE(nullptr, written);
+  io::CBlock project(L"Project");
+  ASSERT_EQ(io::kNoError, Mgr().DoDataExchange(project, false));
+  const AString text = io::BlockToText(project);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const AString damaged = c.damage(text);
+    ASSERT_NE(text, damaged);
+    io::CBlock reread;
+    ASSERT_TRUE(io::BlockFromText(damaged, reread));
+    rep::ReportManager fresh(&m_owner, true);
+    EXPECT_EQ(c.readWhole, fresh.DoDataExchange(reread, true) == io::kNoError);
+    if (c.readWhole) {
+      EXPECT_SOFT_ASSERT("!\"unknown full unit type\"");
+    }
+    auto* report = dynamic_cast<rep::ReportDefinition*>(fresh.GetReportDefinition(reportID));
+    ASSERT_NE(nullptr, report);
+    ASSERT_EQ(1u, report->GetTraces().size());
+    auto* imported = dynamic_cast<ImportedTraceDefinition*>(report->GetTraces().front());
+    ASSERT_NE(nullptr, imported);
+    auto* data = dynamic_cast<rep::ITraceData*>(imported->GetTraceData());
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(c.components, data->GetNumComponents());
+    EXPECT_EQ(2u, data->GetNumCurves());
+    if (c.readWhole) {
+      EXPECT_EQ(Text(written->GetTraceData()), Text(data));
+    }
   }
 }
 

@@ -219,6 +219,25 @@ TEST_F(SpecialRoadTest, ASpecialLeafWithoutAQuantityColumnLeavesTheTraceNeedingA
   delete static_cast<ICentralizedUpdateObject*>(static_cast<ISolutionPointSetUpdateObject*>(next));
 }
 
+// An orders column that cannot be made is a column the walk cannot fill, as a missing quantity
+// column is: placeholder data, and the next update makes the trace whole, orders included.
+TEST_F(SpecialRoadTest, AnOrdersColumnThatCannotBeMadeLeavesTheTraceNeedingAnUpdate) {
+  Solution().SetSpecialPush(Push::kInterpolationOrders);
+  Solution().SetPushedInterpolationOrders({0, 2, 1});
+  Column::FailNextCreations(1, 8);  // the run's ninth column is the first component's orders
+  Update();
+  EXPECT_SOFT_ASSERT("newCol->GetCharColumn()");
+  EXPECT_SOFT_ASSERT("tcInterpCol");
+  ExpectPlaceholder(*m_data);
+  rep::CentUpdTraceDefObject* next = m_data->GetCentralizedUpdateObject(false);
+  ASSERT_TRUE(next) << "still needing an update";
+  CentralizedUpdateUtility::UpdateObjects(nullptr, {next}, nullptr);
+  CheckAgainstTheModel();
+  const Column* orders = m_data->GetTraceComponentData().at(0)->GetInterpColumn();
+  ASSERT_TRUE(orders && orders->GetCharColumn());
+  EXPECT_EQ((std::vector<char>{0, 2, 1, 0, 2, 1}), orders->GetCharColumn()->GetValues());
+}
+
 // The orders columns the walk has made by the time a monitor throws go with the failed run.
 TEST_F(SpecialRoadTest, AMonitorThrowingDuringTheBulkFillLeavesThePlaceholder) {
   Solution().SetSpecialPush(Push::kInterpolationOrders);

@@ -78,6 +78,18 @@ inline rep::ConcreteTraceData* TwoCurvesOverFreq(rep::ReportManager& mgr, long t
   return data;
 }
 
+// The block text with the unit of the column whose values are `values` changed to `unit`.
+inline AString WithColumnUnit(const AString& text, const wchar_t* values, int unit) {
+  std::wstring out = text;
+  const size_t at = out.find(std::wstring(L"Values = \"") + values + L"\"");
+  const std::wstring key = L"ColumnUnits = ";
+  const size_t units = at == std::wstring::npos ? at : out.rfind(key, at);
+  if (units == std::wstring::npos) return AString(out);
+  const size_t end = out.find(L'\n', units);
+  out.replace(units, end - units, key + std::to_wstring(unit));
+  return AString(out);
+}
+
 // Stored composite data: one node "E" whose first leaf "Ex" holds 7, 8 over "Time" 1, 2.
 inline rep::ConcreteCompositeTraceData* OneLeafOverTime(rep::ReportManager& mgr, long traceDefID) {
   auto* data = new rep::ConcreteCompositeTraceData(mgr, traceDefID);

@@ -317,6 +317,22 @@ TEST_F(TracesWithDataTest, DamagedTracesAreLeftOut) {
   EXPECT_FALSE(m_target.ReadTracesWithData(999, good, nullptr, &cmd));
 }
 
+// A column unit no table knows is reported and read as no unit: the trace comes with every value.
+TEST_F(TracesWithDataTest, AnUnknownColumnUnitKeepsTheTraceAndItsValues) {
+  const std::vector<long> ids = AddImported({PlainData()});
+  io::CBlock block(L"Clip");
+  ASSERT_TRUE(Mgr().WriteTracesWithData(block, m_reportID, ids));
+  const AString text = reptest::WithColumnUnit(io::BlockToText(block), L"4 5 6", 99);
+  ASSERT_NE(std::string::npos, text.ToUtf8().find("ColumnUnits = 99"));
+  io::CBlock reread;
+  ASSERT_TRUE(io::BlockFromText(text, reread));
+  VelmorCommand cmd;
+  EXPECT_TRUE(m_target.ReadTracesWithData(m_targetReport, reread, nullptr, &cmd));
+  EXPECT_SOFT_ASSERT("!\"unknown full unit type\"");
+  ASSERT_EQ(1u, Target().GetTraces().size());
+  EXPECT_EQ(Text(*Report(m_reportID).FindTrace(ids[0])), Text(*Target().GetTraces().front()));
+}
+
 // Every report hears the command: the traces it added, in either report, get their digital columns
 // converted.
 TEST_F(TracesWithDataTest, ManagerPassesCommandsToImportedTraces) {

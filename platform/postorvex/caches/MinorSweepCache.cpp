@@ -1,6 +1,7 @@
 #include "postorvex/caches/MinorSweepCache.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "orvex/io/Block.h"
 #include "orvex/values/Value.h"
@@ -49,12 +50,29 @@ void AppendValue(Column& column, const Value& value) {
   }
 }
 
+// The unit a column block names; 90 when it names none that reads.
+long UnitsNamedBy(const io::CBlock& block) {
+  const bool found = block.Found();
+  long units = Units::kNoUnit;
+  if (const io::CBlock_named_value* named = block.FindNamedValue(L"ColumnUnits")) named->GetValue().Query(units);
+  block.ResetFound(found);
+  return units;
+}
+
 // With `columns`, made file-managed by `service` straight away.
 std::unique_ptr<Column> ReadColumnBlock(const io::CBlock& parent, const wchar_t* name, const AString& where,
                                         AString& error, const postp::MinorCacheColumns* columns,
                                         IManagedFileService* service = nullptr) {
   const io::CBlock* block = parent.FindBlock(name);
   if (!block) return nullptr;
+  // Unit conversions of an unknown unit are programmer errors, and a cache is made again: refuse
+  // it here, as damage, before the column reader would take it as no unit.
+  auto unknownUnit = [&](long units) {
+    if (units < INT_MIN || units > INT_MAX || Units::IsKnown(static_cast<Units::FullUnitType>(units))) return false;
+    error = where + L": " + name + AString::Format(L": unknown unit %d", units);
+    return true;
+  };
+  if (!columns && unknownUnit(UnitsNamedBy(*block))) return nullptr;
   AString why;
   std::unique_ptr<Column> column =
       columns ? columns->Read(*block, service, why) : std::unique_ptr<Column>(Column::ReadAndCreateColumn(*block, why));
@@ -62,11 +80,7 @@ std::unique_ptr<Column> ReadColumnBlock(const io::CBlock& parent, const wchar_t*
     error = where + L": " + name + L": " + why;
     return nullptr;
   }
-  // Unit conversions of an unknown unit are programmer errors: refuse it here, as damage.
-  if (!Units::IsKnown(column->GetUnits())) {
-    error = where + L": " + name + AString::Format(L": unknown unit %d", column->GetUnits());
-    return nullptr;
-  }
+  if (unknownUnit(column->GetUnits())) return nullptr;
   return column;
 }
 

@@ -396,10 +396,10 @@ Column* Column::ReadAndCreateColumn(const io::CBlock& block, AString& error) {
     error = AString(L"ColumnType or ColumnUnits out of range");
     return nullptr;
   }
-  // Every conversion of the values goes through the unit: one no table knows is damage.
+  // A unit no table knows counts as no unit here, before any conversion meets it: the values stay.
   if (!Units::IsKnown(static_cast<Units::FullUnitType>(units))) {
-    error = AString::Format(L"unknown unit %d", units);
-    return nullptr;
+    ORVEX_ASSERT(!"unknown full unit type");
+    units = Units::kNoUnit;
   }
   const size_t rows = static_cast<size_t>(count);
   std::unique_ptr<Column> column;
