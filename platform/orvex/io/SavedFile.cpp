@@ -133,7 +133,8 @@ SavedFile::SavedFile(const std::string& path, Flush flush, Target target)
     return;
   }
   if (target == Target::kFresh) {
-    OpenFresh();
+    m_fresh = true;
+    OpenWhereItStands(O_WRONLY | O_CREAT | O_TRUNC, [](mode_t mode) { return S_ISREG(mode); });
     return;
   }
   struct stat st;
@@ -147,15 +148,8 @@ SavedFile::SavedFile(const std::string& path, Flush flush, Target target)
     return;
   }
   if (exists && !S_ISREG(st.st_mode)) {
-    // Not blocking: the device may have become a FIFO since the look.
-    m_fd = ::open(m_target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened;
-    if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
-      Fail(errno);
-    else if (!AcceptedKind(opened.st_mode))
-      Fail(0, kWrongKind);
-    else if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
-      Fail(errno);
+    // The device may have become a FIFO since the look.
+    OpenWhereItStands(O_WRONLY, AcceptedKind);
     return;
   }
   // The rename needs only the folder's permission; writing in place needed the file's, and a file
@@ -185,13 +179,13 @@ SavedFile::~SavedFile() {
     Close();
 }
 
-void SavedFile::OpenFresh() {
-  m_fresh = true;
-  m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+void SavedFile::OpenWhereItStands(int flags, bool (*accepted)(mode_t)) {
+  // Not blocking, so that the open never waits on the other end of a FIFO.
+  m_fd = ::open(m_target.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   struct stat opened;
   if (m_fd < 0 || ::fstat(m_fd, &opened) != 0)
     Fail(errno);
-  else if (!S_ISREG(opened.st_mode))
+  else if (!accepted(opened.st_mode))
     Fail(0, kWrongKind);
   else if (::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK) != 0)
     Fail(errno);

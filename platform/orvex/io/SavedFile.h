@@ -55,7 +55,7 @@ protected:
 private:
   // Fails the save; the first failure of a file gives the thread's LastSaveFailure() its reason.
   void Fail(int error, const char* reason = nullptr);
-  void OpenFresh();
+  void OpenWhereItStands(int flags, bool (*accepted)(mode_t));
 
   std::string m_path;      // as the caller named it, for the failure's text
   int m_fd = -1;           // -1 when it could not be opened or is closed
