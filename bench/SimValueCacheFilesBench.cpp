@@ -2,8 +2,8 @@
 // quantities) against a raw fwrite/fread of the same doubles in the same run. Bytes are the
 // doubles' own bytes, so the rates compare directly.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,6 +16,7 @@
 #include "BaselineRatioReporter.h"
 #include "RawSave.h"
 #include "BenchMain.h"
+#include "PageFaults.h"
 #include "quantities/SimValueDataCache.h"
 #include "quantities/SimValueInfoServer.h"
 #include "orvex/io/Block.h"
@@ -104,31 +105,22 @@ void SetBytes(benchmark::State& state, size_t doubles) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doubles * sizeof(double)));
 }
 
-long MinorFaults() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_minflt;
-}
-
 // Both reads into fresh memory start alike: what the benchmarks before them freed goes back to the
 // system, or whichever runs first would be handed pages touched already.
 void GiveFreedMemoryBack() { malloc_trim(0); }
 
-// Pages touched for the first time per iteration: memory of its own for what was read costs one
-// fault per page, often more than reading the bytes.
-struct FaultCount {
-  explicit FaultCount(benchmark::State& s) : state(s), before(MinorFaults()) {}
-  ~FaultCount() {
-    const double count = static_cast<double>(MinorFaults() - before);
-    state.counters["faults"] = benchmark::Counter(count, benchmark::Counter::kAvgIterations);
-  }
-  benchmark::State& state;
-  const long before;
-};
+// Every save is timed on files in the same state on both sides: what saves before it left dirty is
+// on the disk first, or a save would pay for the writeback of another's files.
+void Settle(benchmark::State& state) {
+  state.PauseTiming();
+  sync();
+  state.ResumeTiming();
+}
 
 void BM_CacheFilesWrite(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   for (auto _ : state) {
+    Settle(state);
     io::CBlock project;
     if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
   }
@@ -141,6 +133,7 @@ void BM_CacheFilesRewrite(benchmark::State& state) {
   io::CBlock first;
   if (!f.cache.WriteCacheFiles(first)) state.SkipWithError("write failed");
   for (auto _ : state) {
+    Settle(state);
     io::CBlock project;
     if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
   }
@@ -161,25 +154,39 @@ void BM_CacheFilesRead(benchmark::State& state) {
   SetBytes(state, f.doubles);
 }
 
-// The same doubles, one file per major variation as the cache writes them, each saved as the cache
-// saves its minor files: a new file renamed over the old one, not waited for on the disk; `rewrite`
-// replaces files already there, as a second save of the cache does.
+// The same doubles, one file per major variation as the cache writes them, saved as the cache saves
+// its files: each minor file under a new name, not waited for on the disk, then a header naming
+// them saved to the disk, then the files of the save before removed. `rewrite` saves once untimed,
+// as a second save of the cache finds files of the first.
 void RawWrite(benchmark::State& state, bool rewrite) {
   const size_t majors = static_cast<size_t>(state.range(0)), perMajor = static_cast<size_t>(state.range(1)) * kQuantities;
   std::vector<double> data(perMajor, 1.0 / 7.0);
   const std::string dir = (std::filesystem::temp_directory_path() / ("rawbench" + std::to_string(getpid()))).string();
   std::filesystem::create_directories(dir);
-  auto writeAll = [&] {
+  std::vector<std::string> saved;
+  int saves = 0;
+  auto save = [&] {
+    std::vector<std::string> files;
+    std::string header;
     for (size_t m = 0; m < majors; ++m) {
-      const bool saved = RawSave(
-          dir + "/" + std::to_string(m),
-          [&](std::FILE* f) { return std::fwrite(data.data(), sizeof(double), perMajor, f) == perMajor; },
-          false);
-      if (!saved) state.SkipWithError("write failed");
+      files.push_back(dir + "/" + std::to_string(saves) + "-" + std::to_string(m));
+      const int fd = open(files.back().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+      std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
+      const bool written = f && std::fwrite(data.data(), sizeof(double), perMajor, f) == perMajor;
+      if (!(f ? std::fclose(f) == 0 && written : false)) state.SkipWithError("write failed");
+      header += files.back() + '\n';
     }
+    if (!RawSave(dir + "/header", [&](std::FILE* f) { return std::fwrite(header.data(), 1, header.size(), f) == header.size(); }))
+      state.SkipWithError("write failed");
+    for (const std::string& old : saved) unlink(old.c_str());
+    saved.swap(files);
+    ++saves;
   };
-  if (rewrite) writeAll();
-  for (auto _ : state) writeAll();
+  if (rewrite) save();
+  for (auto _ : state) {
+    Settle(state);
+    save();
+  }
   std::filesystem::remove_all(dir);
   SetBytes(state, majors * perMajor);
 }
@@ -242,8 +249,9 @@ void BM_RawReadIntoNewMemory(benchmark::State& state) {
   SetBytes(state, majors * perMajor);
 }
 
-// 1 000 major variations of 1 000 points of 10 quantities: 10 million doubles.
-#define CACHE_SIZES ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(1)
+// 1 000 major variations of 1 000 points of 10 quantities: 10 million doubles. Each sample a cache
+// of its own, the ratios those of the medians.
+#define CACHE_SIZES ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
 BENCHMARK(BM_RawWrite) CACHE_SIZES;
 BENCHMARK(BM_CacheFilesWrite) CACHE_SIZES;
 BENCHMARK(BM_RawRewrite) CACHE_SIZES;
@@ -253,17 +261,17 @@ BENCHMARK(BM_RawReadIntoNewMemory) CACHE_SIZES;
 BENCHMARK(BM_CacheFilesRead) CACHE_SIZES;
 // Repeated, so that the memory one read frees serves the next, as the warm fread's buffer does:
 // the same work without first touching fresh pages.
-#define REPEATED ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(4)
+#define REPEATED ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(3)
 BENCHMARK(BM_RawReadIntoNewMemory) REPEATED;
 BENCHMARK(BM_CacheFilesRead) REPEATED;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string once = "/1000/1000/iterations:1", repeated = "/1000/1000/iterations:4";
+  const std::string once = "/1000/1000/iterations:1/repeats:5", repeated = "/1000/1000/iterations:4/repeats:3";
   BaselineRatioReporter reporter({
       {"BM_CacheFilesWrite" + once, "BM_RawWrite" + once, "cache files written in %.2f times fwrite of the same bytes (goal: within 2)\n"},
-      {"BM_CacheFilesRewrite" + once, "BM_RawRewrite" + once, "cache files written again in %.2f times fwrite replacing the same files (goal: within 2)\n"},
+      {"BM_CacheFilesRewrite" + once, "BM_RawRewrite" + once, "cache files written again in %.2f times fwrite of new files replacing the same (goal: within 2)\n"},
       {"BM_CacheFilesRead" + once, "BM_RawReadIntoNewMemory" + once, "cache files read in %.2f times fread into fresh memory (goal: within 2)\n"},
       {"BM_CacheFilesRead" + repeated, "BM_RawReadIntoNewMemory" + repeated, "cache files read, repeated, in %.2f times fread into memory of its own (goal: within 2)\n"},
       {"BM_CacheFilesRead" + once, "BM_RawRead" + once, "cache files read in %.2f times a warm fread into one reused buffer\n"},

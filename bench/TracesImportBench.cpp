@@ -16,6 +16,7 @@
 
 #include "BaselineRatioReporter.h"
 #include "BenchMain.h"
+#include "PageFaults.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportManager.h"
 #include "orvex/core/MessageLog.h"
@@ -69,6 +70,7 @@ std::string ReadAll(const std::string& path) {
 void Import(benchmark::State& state, const char* ext) {
   const std::string& path = MakeFile(ext);
   const int64_t bytes = static_cast<int64_t>(ReadAll(path).size());
+  FaultCount faults(state);
   for (auto _ : state) {
     rep::ReportManager mgr(nullptr, true);
     std::unique_ptr<rep::IReportDefinition> created = mgr.CreateReportDefinition({}, L"Bench");

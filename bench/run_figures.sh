@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Builds the benchmarks behind the table of bench/README.md in a Release build without sanitizers
-# and runs exactly those, one after another; everything printed also goes to
-# build/release/figures.txt. Takes about a quarter of an hour; a busy machine spreads the figures.
-#   bench/run_figures.sh
+# and runs those rows one after another; everything printed also goes to build/release/figures.txt.
+# All rows take about a quarter of an hour; a busy machine spreads the figures.
+#   bench/run_figures.sh [row...]
+# Rows: blocktext tracedata cache blockread growth composite statistics import (default: all).
 # REP_JOBS sets the parallel jobs of the build (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build/release
 bin=$dir/bench
 jobs=${REP_JOBS:-$(nproc)}
+all=(blocktext tracedata cache blockread growth composite statistics import)
+rows=("$@")
+[ ${#rows[@]} -gt 0 ] || rows=("${all[@]}")
+for row in "${rows[@]}"; do
+  [[ " ${all[*]} " == *" $row "* ]] || { echo "unknown row: $row (rows: ${all[*]})" >&2; exit 2; }
+done
 
 echo "building the benchmarks in $dir"
 mkdir -p "$dir"
@@ -21,17 +28,34 @@ cmake --build "$dir" -j "$jobs" --target BlockTextBench ConcreteTraceDataBench S
 run() {
   echo
   echo "== $*"
+  echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
   "$@"
 }
 
+# What the figures that first touch memory or wait for the disk depend on.
+machine() {
+  echo "cores $(nproc); page size $(getconf PAGESIZE); transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+  echo "temporary files on: $(df -T "${TMPDIR:-/tmp}" | awk 'NR == 2 { print $1, $2 }')"
+}
+
+row() {
+  case $1 in
+    blocktext) run "$bin/BlockTextBench" --benchmark_filter='BM_BlockTextWrite|BM_RawFwriteText' --benchmark_repetitions=5 ;;
+    tracedata) run "$bin/ConcreteTraceDataBench" --benchmark_filter='BM_RawFileWriteRead|BM_StoredTraceFileWriteRead' \
+      --benchmark_repetitions=5 ;;
+    cache) run "$bin/SimValueCacheFilesBench" ;;
+    blockread) run "$bin/BlockReadBench" --benchmark_filter='BM_Numbers|BM_ProjectFread|BM_ProjectRead' --benchmark_repetitions=3 ;;
+    growth) run "$bin/LinearGrowthBench" --benchmark_filter='BM_ReportsWrite' ;;
+    composite) run "$bin/CompositePopulationBench" --benchmark_filter='BM_CompositeTrace|BM_ThreePlainTraces' \
+      --benchmark_repetitions=3 ;;
+    statistics) run bench/statistics_vs_numpy.sh "$bin/FamilyStatisticsBench" ;;
+    import) run bench/import_vs_pandas.sh "$bin/TracesImportBench" ;;
+  esac
+}
+
 {
-  run "$bin/BlockTextBench" --benchmark_filter='BM_BlockTextWrite|BM_RawFwriteText' --benchmark_repetitions=5
-  run "$bin/ConcreteTraceDataBench" --benchmark_filter='BM_RawFileWriteRead|BM_StoredTraceFileWriteRead' \
-    --benchmark_repetitions=3
-  run "$bin/SimValueCacheFilesBench"
-  run "$bin/BlockReadBench" --benchmark_filter='BM_Numbers|BM_ProjectFread|BM_ProjectRead' --benchmark_repetitions=3
-  run "$bin/LinearGrowthBench" --benchmark_filter='BM_ReportsWrite'
-  run "$bin/CompositePopulationBench" --benchmark_filter='BM_CompositeTrace|BM_ThreePlainTraces' --benchmark_repetitions=3
-  run bench/statistics_vs_numpy.sh "$bin/FamilyStatisticsBench"
-  run bench/import_vs_pandas.sh "$bin/TracesImportBench"
+  machine
+  for r in "${rows[@]}"; do row "$r"; done
+  echo
+  echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 } 2>&1 | tee "$dir/figures.txt"
