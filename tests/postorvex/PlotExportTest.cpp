@@ -2,10 +2,15 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
 #include "RepTest.h"
 #include "postorvex/columns/Column.h"
+#include "postorvex/plotdata/ImportPlotData.h"
 #include "postorvex/plotdata/PlotExport.h"
 
 namespace {
@@ -94,6 +99,30 @@ TEST(PlotExport, WritesAHeaderPerTraceAndALinePerPoint) {
 
   EXPECT_FALSE(PlotExport(LongFileName(AString::FromUtf8(dir.File("missing/plot.txt"))), report, {&first}, {}, {})
                    .WriteOutput());
+}
+
+// A FIFO named as the file to export to or to import from is refused at once, never waited on:
+// nothing is at its other end. Each runs in a child that an alarm ends should it hang.
+TEST(PlotExport, AFifoIsRefusedNotWaitedOn) {
+  reptest::TempDir dir;
+  const std::string fifo = dir.File("plot.fifo");
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0644));
+  const Report report;
+  const Data data(L"S11", {}, {});
+  auto inChild = [](auto run) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::alarm(10);
+      ::_exit(run() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+  };
+  EXPECT_EQ(0, inChild([&] {
+    return PlotExport(LongFileName(AString::FromUtf8(fifo)), report, {&data}, {}, {}).WriteOutput();
+  })) << "the export";
+  EXPECT_EQ(0, inChild([&] { return CImportPlotData(AString::FromUtf8(fifo)).Read(); })) << "the import";
 }
 
 }  // namespace

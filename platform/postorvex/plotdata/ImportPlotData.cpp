@@ -1,11 +1,12 @@
 #include "postorvex/plotdata/ImportPlotData.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/SavedFile.h"
 
 namespace {
 
@@ -88,11 +89,16 @@ bool CImportPlotData::Read() {
   m_xAxis.clear();
   m_yAxis.clear();
   m_curves.clear();
-  std::ifstream in(LongFileName(m_fileName).ToNarrow(), std::ios::binary);
+  // Never waits on a FIFO named as the file.
+  std::FILE* in = io::OpenToRead(LongFileName(m_fileName).ToNarrow());
   if (!in) return false;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (ReadText(bytes.str())) return true;
+  std::string bytes;
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), in)) > 0) bytes.append(chunk, got);
+  const bool read = !std::ferror(in);
+  std::fclose(in);
+  if (read && ReadText(bytes)) return true;
   m_curves.clear();
   return false;
 }

@@ -5,6 +5,7 @@
 
 #include "Gravik/IReportDefinition.h"
 #include "Gravik/ITraceDataInterfaces.h"
+#include "orvex/io/SavedFile.h"
 #include "postorvex/columns/Column.h"
 
 namespace {
@@ -78,8 +79,8 @@ bool PlotExport::WriteOutput() {
   std::string out = "# " + m_report.GetReportName().ToUtf8() + '\n';
   for (const rep::ITraceData* data : m_data)
     if (data) WriteTrace(out, *data);
-  std::FILE* file = std::fopen(m_file.ToNarrow().c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  return std::fclose(file) == 0 && written;
+  // Saved as the project is: whole or not at all, and never waiting on a FIFO at the user's path.
+  io::SavedFile file(m_file.ToNarrow());
+  file.Write(out.data(), out.size());
+  return file.Close();
 }
