@@ -900,12 +900,17 @@ bool ReportDefinition::WriteTracesWithData(io::CBlock& block, const std::vector<
   return whole;
 }
 
+long ReportDefinition::CountTracesWithData(const io::CBlock& block) {
+  const io::CBlock* traces = block.FindBlock(kTraces);
+  block.ResetFound(true);
+  return traces ? static_cast<long>(traces->GetNumItems()) : 0;
+}
+
 bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd) {
   io::CBlock* traces = block.FindBlockForEdit(kTraces);
   block.ResetFound(true);
   if (!traces) return false;
-  // Each trace read takes a new ID and draws a version; counted for every item, read or not.
-  const long items = static_cast<long>(traces->GetNumItems());
+  const long items = CountTracesWithData(block);
   if (!mMgr.HasIDsLeftFor(L"the traces read into " + ReportManager::Named(L"report", GetReportName()), items, items))
     return false;
   bool whole = true;

@@ -111,6 +111,9 @@ public:
   // Adds the traces of "Traces" as imported traces with undo; false when the block is missing or
   // any trace failed (the others are still added).
   bool ReadTracesWithData(io::CBlock& block, IReportPasteListener* listener, IVelmorCommand* cmd);
+  // The traces that ReadTracesWithData may add from `block`, each with a new ID and a version of its
+  // own: every item of "Traces", read or not.
+  static long CountTracesWithData(const io::CBlock& block);
   static bool ReadComponentExpressionsFromComponentBlocks(const io::CBlock& traceBlock, std::vector<AString>& out);
 
   // Paste

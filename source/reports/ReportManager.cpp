@@ -1165,13 +1165,15 @@ void ReportManager::ReadReportsWithData(io::CBlock& block, IReportPasteListener*
     if (!rBlock) continue;
     const AString oldName = rBlock->GetName();
     const AString newName = GetUniqueReportName(oldName);
+    // Counted whole before anything is added: a report whose traces find no ID would go in empty.
+    const long traces = ReportDefinition::CountTracesWithData(*rBlock);
+    if (!HasIDsLeftFor(Named(L"report", newName), 1 + traces, traces)) continue;
     if (listener) listener->OnReportNameChanged(oldName, newName);
     long oldID = id::invalidID;
     *rBlock >> io::NamedValue(kReportID, oldID);
     rBlock->ResetFound(true);
     std::unique_ptr<IReportDefinition> created = CreateReportDefinition(newName);
     const long newID = AddReportDefinition(*created, cmd);
-    // Refused, with its message: no ID is left for the report.
     if (newID == id::invalidID) continue;
     if (listener) listener->OnReportIDChanged(oldID, newID);
     ReadTracesWithData(newID, *rBlock, listener, cmd);

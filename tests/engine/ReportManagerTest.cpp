@@ -6,6 +6,8 @@
 #include "EngineFixture.h"
 #include "ForeignKinds.h"
 #include "PasteFixture.h"
+#include "StoredTraceFixture.h"
+#include "reports/ImportedTraceDefinition.h"
 #include "tracedata/ReportDataManager.h"
 #include "reports/ReportDefinitionCmdInfo.h"
 #include "orvex/core/I18n.h"
@@ -1148,11 +1150,39 @@ TEST_F(ReportManagerTest, UndoOfManyScatteredEditsIsExact) {
   EXPECT_EQ(done, ReportNames());
 }
 
+namespace {
+
+constexpr long kLastIssued = 2147483646;
+
+io::CBlock WrittenProject(reptest::PasteDesign& d) {
+  io::CBlock project(L"Project");
+  d.mgr->DoDataExchange(project, false);
+  d.outputVariables.DoDataExchange(project, false);
+  return project;
+}
+
+// Gives the design the report "Held" with the trace "T", renumbered by `renumber`, and reads it
+// back from its project: the servers go on past the report's ID and the trace's version, as after
+// reading a file that carries them.
+void HoldReadBack(reptest::PasteDesign& design, const std::function<void(rep::ReportDefinition&)>& renumber) {
+  design.AddSolution(21, L"RUN1", {1, 2, 3});
+  {
+    std::unique_ptr<rep::TraceDefinition> trace =
+        design.MakeTrace(21, L"T", {L"Gain"}, reptest::Subsweeps({reptest::FreqSelection({1})}));
+    renumber(design.Report(design.AddReport(L"Held", {trace.get()})));
+  }
+  design.mgr->InvalidateHeldIDs();
+  io::CBlock project = WrittenProject(design);
+  design.mgr = std::make_unique<rep::ReportManager>(&design.owner, true);
+  EXPECT_EQ(io::kNoError, design.mgr->DoDataExchange(project, true));
+}
+
+}  // namespace
+
 // A project read with its report at the last ID a server issues, or its trace at the last version:
 // each creation that needs an ID or a version is refused with a message before it changes
 // anything, and what is held is saved and read back whole.
 TEST(ReportManagerIDs, CreationsAtTheTopOfTheRangeAreRefused) {
-  constexpr long kLastIssued = 2147483646;
   enum Top { kID, kVersion };
   struct Target {
     reptest::PasteDesign& design;
@@ -1268,12 +1298,6 @@ TEST(ReportManagerIDs, CreationsAtTheTopOfTheRangeAreRefused) {
   reptest::TempDir dir;
   const std::string csv = dir.File("imported.csv");
   reptest::WriteFileBytes(csv, "T [s],A\n1,2\n");
-  auto written = [](reptest::PasteDesign& d) {
-    io::CBlock project(L"Project");
-    d.mgr->DoDataExchange(project, false);
-    d.outputVariables.DoDataExchange(project, false);
-    return project;
-  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     reptest::PasteDesign source(1, 100);
@@ -1288,23 +1312,18 @@ TEST(ReportManagerIDs, CreationsAtTheTopOfTheRangeAreRefused) {
 
     // The design at the top: its report, or its trace's version, the last a server issues.
     reptest::PasteDesign design(2, 200);
-    design.AddSolution(21, L"RUN1", {1, 2, 3});
-    std::unique_ptr<rep::TraceDefinition> trace =
-        design.MakeTrace(21, L"T", {L"Gain"}, reptest::Subsweeps({reptest::FreqSelection({1})}));
-    rep::ReportDefinition& held = design.Report(design.AddReport(L"Held", {trace.get()}));
-    if (c.top == kID) held.SetReportID(kLastIssued);
-    if (c.top == kVersion) held.GetTraces().front()->SetIDAndVersionID(held.GetTraces().front()->GetID(), kLastIssued);
-    design.mgr->InvalidateHeldIDs();
-    io::CBlock project = written(design);
-    design.mgr = std::make_unique<rep::ReportManager>(&design.owner, true);
-    ASSERT_EQ(io::kNoError, design.mgr->DoDataExchange(project, true));
+    HoldReadBack(design, [&](rep::ReportDefinition& held) {
+      if (c.top == kID) held.SetReportID(kLastIssued);
+      if (c.top == kVersion)
+        held.GetTraces().front()->SetIDAndVersionID(held.GetTraces().front()->GetID(), kLastIssued);
+    });
     EXPECT_EQ(id::endID, c.top == kID ? design.mgr->PeekNextUniqueID() : design.mgr->PeekNextVersionID());
     const std::vector<long> reportIDs = design.ReportIDs();
     ASSERT_EQ(1u, reportIDs.size());
     std::vector<long> traceIDs;
     design.Report(reportIDs[0]).GetTraceIDs(traceIDs);
     ASSERT_EQ(1u, traceIDs.size());
-    const std::string before = io::BlockToText(written(design)).ToUtf8();
+    const std::string before = io::BlockToText(WrittenProject(design)).ToUtf8();
     orvex::test::Messages().Clear();
 
     VelmorCommand cmd;
@@ -1313,13 +1332,108 @@ TEST(ReportManagerIDs, CreationsAtTheTopOfTheRangeAreRefused) {
     EXPECT_FALSE(c.create(target));
     EXPECT_EQ(std::vector<std::vector<AString>>({{L"24464", c.message}}), reptest::PostedWithArgs());
     orvex::test::Messages().Clear();
-    EXPECT_EQ(before, io::BlockToText(written(design)).ToUtf8()) << "a refused creation changed what is held";
+    EXPECT_EQ(before, io::BlockToText(WrittenProject(design)).ToUtf8()) << "a refused creation changed what is held";
 
     rep::ReportManager reread(&design.owner, true);
-    io::CBlock saved = written(design);
+    io::CBlock saved = WrittenProject(design);
     EXPECT_EQ(io::kNoError, reread.DoDataExchange(saved, true));
     std::vector<long> rereadTraces;
     reread.GetReportDefinition(reportIDs[0])->GetTraceIDs(rereadTraces);
     EXPECT_EQ(traceIDs, rereadTraces);
+  }
+}
+
+// A report read with its data takes an ID for itself and an ID and a version for each of its
+// traces: near the top of the range it goes in whole, or not at all with a message, and what is
+// held saves and reads back with every trace.
+TEST(ReportManagerIDs, ReportsReadWithDataNearTheTopGoInWholeOrNotAtAll) {
+  struct Case {
+    long idsLeft, versionsLeft;
+    const wchar_t* message;  // null: the report goes in whole
+  };
+  const Case cases[] = {
+      {0, 100, L"No ID is left for the report \"R\"."},
+      {1, 100, L"No ID is left for the report \"R\"."},
+      {2, 100, L"No ID is left for the report \"R\"."},
+      {3, 100, L"No ID is left for the report \"R\"."},
+      {4, 100, nullptr},
+      {8, 100, nullptr},
+      {100, 2, L"No version ID is left for the report \"R\"."},
+      {100, 3, nullptr},
+  };
+  auto traceIDs = [](rep::ReportManager& mgr, long reportID) {
+    std::vector<long> ids;
+    mgr.GetReportDefinition(reportID)->GetTraceIDs(ids);
+    return ids;
+  };
+  auto curves = [&](rep::ReportManager& mgr, long reportID) {
+    std::vector<std::string> out;
+    for (long id : traceIDs(mgr, reportID)) {
+      rep::ITraceData* data = mgr.GetReportDataManagerForEdit()->GetITraceData(id);
+      out.push_back(data ? reptest::Describe(*data) : "no data");
+    }
+    return out;
+  };
+
+  // The report "R" of three traces, each holding its own curves.
+  reptest::PasteDesign source(1, 100);
+  const long sourceReport = source.AddReport(L"R", {});
+  std::vector<rep::BaseTraceDefinition*> imported;
+  for (const wchar_t* name : {L"Cold", L"Warm", L"Hot"}) {
+    auto* trace =
+        new rep::ImportedTraceDefinition(*source.mgr, L"lab.csv", name, {L"Freq", L"Y"}, ExtTraceInfo(), false);
+    rep::ConcreteTraceData* data = reptest::TwoCurvesOverFreq(*source.mgr, 0);
+    data->SetTraceName(name);
+    trace->SetTraceData(data);
+    trace->SetIDAndVersionID(source.mgr->GetNewUniqueID(), 0);
+    imported.push_back(trace);
+  }
+  source.Report(sourceReport).AddNewTraceDefinitions(imported, nullptr);
+  io::CBlock written(L"Reports");
+  ASSERT_TRUE(source.mgr->WriteReportsWithData(written, {sourceReport}));
+  const std::vector<std::string> sourceCurves = curves(*source.mgr, sourceReport);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.idsLeft) + " IDs and " + std::to_string(c.versionsLeft) + " versions left");
+    reptest::PasteDesign design(2, 200);
+    HoldReadBack(design, [&](rep::ReportDefinition& held) {
+      held.SetReportID(kLastIssued - c.idsLeft);
+      held.GetTraces().front()->SetIDAndVersionID(held.GetTraces().front()->GetID(), kLastIssued - c.versionsLeft);
+    });
+    ASSERT_EQ(c.idsLeft, id::endID - design.mgr->PeekNextUniqueID());
+    ASSERT_EQ(c.versionsLeft, id::endID - design.mgr->PeekNextVersionID());
+    const std::vector<long> before = design.ReportIDs();
+    const std::string beforeText = io::BlockToText(WrittenProject(design)).ToUtf8();
+    orvex::test::Messages().Clear();
+
+    io::CBlock block = written;
+    refhost::RecordingPasteListener listener;
+    VelmorCommand cmd;
+    design.mgr->ReadReportsWithData(block, &listener, &cmd);
+    cmd.EndDo();
+    const std::vector<long> after = design.ReportIDs();
+    if (c.message) {
+      EXPECT_EQ(std::vector<std::vector<AString>>({{L"24464", c.message}}), reptest::PostedWithArgs());
+      EXPECT_EQ(beforeText, io::BlockToText(WrittenProject(design)).ToUtf8()) << "a refused report changed what is held";
+      EXPECT_TRUE(listener.Calls().empty()) << "the listener was told of a report that did not come";
+    } else {
+      EXPECT_TRUE(reptest::PostedWithArgs().empty());
+      ASSERT_EQ(before.size() + 1, after.size());
+      EXPECT_EQ(AString(L"R"), design.mgr->GetReportDefinition(after.back())->GetReportName());
+      EXPECT_EQ(sourceCurves, curves(*design.mgr, after.back()));
+      EXPECT_EQ(3u, listener.TraceIDChanges().size());
+    }
+    orvex::test::Messages().Clear();
+
+    rep::ReportManager reread(&design.owner, true);
+    io::CBlock saved = WrittenProject(design);
+    EXPECT_EQ(io::kNoError, reread.DoDataExchange(saved, true));
+    std::vector<long> rereadIDs;
+    reread.GetReportIDs(rereadIDs);
+    ASSERT_EQ(after, rereadIDs);
+    for (long id : after) EXPECT_EQ(traceIDs(*design.mgr, id), traceIDs(reread, id));
+    if (!c.message) {
+      EXPECT_EQ(sourceCurves, curves(reread, after.back()));
+    }
   }
 }
