@@ -11,10 +11,7 @@
 // What it writes is kept in the folder given as second argument, so
 // that it can be opened afterwards.
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,18 +43,22 @@
 #include "Gravik/ITraceDataInterfaces.h"
 #include "Gravik/IOutputVariableMgrForProducts.h"
 #include "Gravik/TraceExtractionRequest.h"
+#include "orvex/core/FreeFileNumbers.h"
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/MessageLog.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/NumberedFile.h"
 #include "orvex/io/SavedFile.h"
 #include "orvex/io/StreamioBlockObject.h"
+#include "orvex/values/Units.h"
 #include "orvex/values/Variable.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/caches/MinorSweepCache.h"
 #include "postorvex/columns/Column.h"
+#include "postorvex/columns/ComplexColumn.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/families/DisplayHistogramAcrossTraceFamiliesParameters.h"
 #include "postorvex/families/DisplayStatisticsOfTraceFamiliesParameters.h"
@@ -83,6 +84,20 @@ namespace fs = std::filesystem;
 
 void Print(const char* what) { std::printf("%s\n", what); }
 
+// A failure as the user is told of it, on stderr. What stdout holds goes first, so that the two
+// streams, when they go to one place, keep their lines whole and in order.
+void Complain(const std::string& what) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", what.c_str());
+}
+
+// The files this run wrote, with what each holds, in the order written: the summary lists these.
+std::vector<std::pair<std::string, std::string>>& WrittenFiles() {
+  static std::vector<std::pair<std::string, std::string>> files;
+  return files;
+}
+void Wrote(const std::string& name, const std::string& holds) { WrittenFiles().emplace_back(name, holds); }
+
 // Each step of the demo starts under a heading of its own, numbered, so that a long output reads
 // as a list of steps.
 void Heading(const char* title) {
@@ -97,25 +112,48 @@ void PrintMessage(const VelmorMessage& message) {
               orvex::MessageDisplayText(message).ToUtf8().c_str());
 }
 
-// A save that failed, as the user is told of it: what was saved and why it failed.
-void PrintSaveFailure(const char* what) {
+// A save that failed, as the user is told of it: what was saved, the file and why it failed. The
+// failure names the file that failed, which may be one of several that the save writes.
+void PrintSaveFailure(const char* what, const std::string& path) {
   const std::string why = io::LastSaveFailure();
-  std::fprintf(stderr, "could not save %s%s%s\n", what, why.empty() ? "" : ": ", why.c_str());
+  Complain(std::string("could not save ") + what + ": " + (why.empty() ? path + ": no reason was given" : why));
 }
 
 // Writes the project block to the file; on failure says why.
-bool SaveProject(const io::CBlock& project, const LongFileName& file) {
+bool SaveProject(const io::CBlock& project, const LongFileName& file, const char* what = "the project") {
   io::ForgetSaveFailure();
   if (io::WriteBlockFile(file, project) == io::kNoError) return true;
-  PrintSaveFailure("the project");
+  PrintSaveFailure(what, file.ToNarrow());
   return false;
 }
 
-bool SaveCacheFiles(ISimValueCache& cache, io::CBlock& project) {
+// Writes a file of the demo's own whole, as the engine saves its files; on failure says why.
+bool SaveText(const fs::path& path, const std::string& text, const char* what) {
   io::ForgetSaveFailure();
-  if (cache.WriteCacheFiles(project)) return true;
-  PrintSaveFailure("the cache files");
+  io::SavedFile file(path.string());
+  file.Write(text.data(), text.size());
+  if (file.Close()) return true;
+  PrintSaveFailure(what, path.string());
   return false;
+}
+
+// Writes the cache files and answers the header's path; empty, having said why, when they could
+// not be written.
+std::string SaveCacheFiles(ISimValueCache& cache, io::CBlock& project, IManagedFileService& files) {
+  io::ForgetSaveFailure();
+  if (!cache.WriteCacheFiles(project)) {
+    LongFileName folder;
+    files.GetFullPath(folder, L"svcache", L"");
+    std::string path = folder.ToNarrow();
+    if (!path.empty() && path.back() == '/') path.pop_back();
+    PrintSaveFailure("the cache files", path);
+    return std::string();
+  }
+  LongFileName path;
+  AString header;
+  io::DoDataExchange(project, true, L"CacheHeaderFile", header);
+  files.GetFullPath(path, L"svcache", header);
+  return path.ToNarrow();
 }
 
 // The cache files go under the demo's own folder and stay there.
@@ -123,19 +161,10 @@ class FolderFileService : public IManagedFileService {
 public:
   explicit FolderFileService(const fs::path& root) : m_root(root) {}
   bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) override {
-    const fs::path folder = m_root / directory.ToUtf8();
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    for (long n = 1; n < 1000000; ++n) {
-      const AString name = prefix + AString::Format(L"%d.dat", n);
-      const int fd = ::open((folder / name.ToUtf8()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-      if (fd < 0 && errno == EEXIST) continue;
-      if (fd < 0) return false;
-      ::close(fd);
-      outName = name;
-      return true;
-    }
-    return false;
+    std::string name;
+    if (!io::MakeNumberedFile(name, m_numbers, (m_root / directory.ToUtf8()).string(), prefix.ToUtf8())) return false;
+    outName = AString::FromUtf8(name);
+    return true;
   }
   void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override {
     outPath.SetPath(AString::FromUtf8((m_root / directory.ToUtf8() / name.ToUtf8()).string()));
@@ -143,12 +172,14 @@ public:
 
 private:
   fs::path m_root;
+  FreeFileNumbers m_numbers;
 };
 
 void PrintReports(const char* title, const rep::IReportManager& mgr) {
   std::printf("%s\n", title);
   std::vector<long> ids;
   mgr.GetReportIDs(ids);
+  if (ids.empty()) Print("  (no reports)");
   for (long id : ids) {
     const rep::IReportDefinition* report = mgr.GetReportDefinition(id);
     std::printf("  report %ld \"%s\"\n", id, report->GetReportName().ToUtf8().c_str());
@@ -170,6 +201,47 @@ double Phase(double length, double ghz) { return std::atan2(ghz, length) * 180.0
 
 const std::vector<double> kLengths = {1.0, 1.5, 2.0};
 const std::vector<double> kFrequencies = {1.0, 2.0, 3.0, 4.0, 5.0};
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+template <class T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+// Whether two cached columns hold the same values, bit for bit.
+bool SameBits(const Column* a, const Column* b) {
+  if (!a || !b) return false;
+  if (a->GetDoubleColumn() && b->GetDoubleColumn())
+    return SameBits(a->GetDoubleColumn()->GetValues(), b->GetDoubleColumn()->GetValues());
+  if (a->GetComplexColumn() && b->GetComplexColumn())
+    return SameBits(a->GetComplexColumn()->GetValues(), b->GetComplexColumn()->GetValues());
+  return false;
+}
+
+// Whether a cache that read the files holds every value of the cache that wrote them: each
+// quantity's column along the primary sweep, at each value of the major variable.
+bool SameCachedValues(ISimValueCache& written, ISimValueCache& read, Variable* primary, Variable* major,
+                      const std::vector<double>& majorValues, const DesignSolutionDefinition& dsd, long version,
+                      const std::vector<long>& ids) {
+  for (double value : majorValues) {
+    VariableValues at;
+    at.SetVariableValue(major, Value(value, major->GetUnits()));
+    VariableValuesContext current(at);
+    const MinorSweepCache* a =
+        written.GetISimValueDataCacheForEdit()->GetMinorSweepCacheAtCurrVarVals(primary, {major}, dsd, version);
+    const MinorSweepCache* b =
+        read.GetISimValueDataCacheForEdit()->GetMinorSweepCacheAtCurrVarVals(primary, {major}, dsd, version);
+    if (!a || !b) return false;
+    for (long id : ids)
+      if (!SameBits(a->GetQuantityColumn(id), b->GetQuantityColumn(id))) return false;
+  }
+  return true;
+}
 
 // The cache road: the product pushes a swept solution's values, the cache writes its files, a
 // fresh cache reads them, and every value comes back the same.
@@ -213,33 +285,28 @@ bool ShowCacheRoad(rep::IReportManagerFactory& factory, refhost::ReferenceSoluti
   std::printf("pushed %zu variations of %zu frequencies\n", kLengths.size(), kFrequencies.size());
 
   io::CBlock project(L"Project");
-  if (!SaveCacheFiles(*cache, project)) return false;
-  AString header;
-  io::DoDataExchange(project, true, L"CacheHeaderFile", header);
-  std::printf("cache written: header %s\n", (folder / "svcache" / header.ToUtf8()).c_str());
+  const std::string header = SaveCacheFiles(*cache, project, files);
+  if (header.empty()) return false;
+  std::printf("cache written: header %s\n", header.c_str());
+  Wrote("svcache/", "the cache files: the header " + fs::path(header).filename().string() +
+                        " and one minor cache file per major variation");
 
   std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
   fresh->ReadCacheFiles(project);
-  ISimValueDataCache* read = fresh->GetISimValueDataCacheForEdit();
-  bool same = true;
+  std::string frequencies;
+  for (double f : kFrequencies) frequencies += (frequencies.empty() ? "" : ", ") + Number(f);
   for (double l : kLengths) {
     VariableValues major;
     major.SetVariableValue(length, Value(l, 142));
     VariableValuesContext current(major);
-    const MinorSweepCache* before = data->GetMinorSweepCacheAtCurrVarVals(freq, {length}, dsd, version);
-    const MinorSweepCache* after = read->GetMinorSweepCacheAtCurrVarVals(freq, {length}, dsd, version);
+    const MinorSweepCache* after = fresh->GetISimValueDataCacheForEdit()->GetMinorSweepCacheAtCurrVarVals(
+        freq, {length}, dsd, version);
     const auto* gain = after ? dynamic_cast<const DoubleColumn*>(after->GetQuantityColumn(ids[0])) : nullptr;
-    std::printf("  L=%gmm  Gain:", l);
-    for (size_t i = 0; gain && i < gain->GetValues().size(); ++i) std::printf(" %.6g", gain->GetValues()[i]);
-    for (long id : ids) {
-      const auto* a = before ? dynamic_cast<const DoubleColumn*>(before->GetQuantityColumn(id)) : nullptr;
-      const auto* b = after ? dynamic_cast<const DoubleColumn*>(after->GetQuantityColumn(id)) : nullptr;
-      const bool equal = a && b && a->GetValues().size() == b->GetValues().size() &&
-                         std::memcmp(a->GetValues().data(), b->GetValues().data(), a->GetValues().size() * sizeof(double)) == 0;
-      same = same && equal;
-    }
-    std::printf("\n");
+    std::string line = "  L=" + Number(l) + "mm  Gain at " + frequencies + " GHz:";
+    for (size_t i = 0; gain && i < gain->GetValues().size(); ++i) line += " " + Number(gain->GetValues()[i]);
+    Print(line.c_str());
   }
+  const bool same = SameCachedValues(*cache, *fresh, freq, length, kLengths, dsd, version, ids);
   std::printf("read into a fresh cache: %s\n", same ? "every value the same, bit for bit" : "VALUES DIFFER");
   // The caches go before the service they write through.
   fresh.reset();
@@ -314,7 +381,7 @@ struct LineHost {
 // written to a data file, a second update served from the cache, the cache files written and
 // read back.
 bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
-  LineHost host(factory, 20, L"Design : Sweep", {1.0, 1.5, 2.0});
+  LineHost host(factory, 20, L"Design : Sweep", kLengths);
   refhost::ReferenceSolutionManager& solutions = host.solutions;
   std::unique_ptr<ISimValueCache>& cache = host.cache;
   refhost::ReferenceReportManagerOwner& owner = host.owner;
@@ -346,9 +413,7 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
                 monitor.GetMessages().empty() ? "" : monitor.GetMessages().front().ToUtf8().c_str());
 
     rep::ITraceData* result = data->GetITraceData(traceIDs.at(0));
-    const std::string path = (folder / "return_loss.csv").string();
-    FILE* out = std::fopen(path.c_str(), "w");
-    if (out) std::fprintf(out, "curve,F [GHz],dB(S11)\n");
+    std::string csv = "curve,F [GHz],dB(S11)\n";
     const Column* x = result->GetDataColumn(0);
     const Column* y = result->GetDataColumn(1);
     for (unsigned c = 0; c < result->GetNumCurves(); ++c) {
@@ -358,11 +423,18 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
         const size_t row = result->GetCurveOffset(c) + k;
         const double f = x->GetDoubleColumn()->GetValues()[row], db = y->GetDoubleColumn()->GetValues()[row];
         std::printf("    F=%4.1f GHz  dB(S11)=%8.4f\n", f, db);
-        if (out) std::fprintf(out, "\"%s\",%.17g,%.17g\n", key.c_str(), f, db);
+        char line[128];
+        std::snprintf(line, sizeof line, "\"%s\",%.17g,%.17g\n", key.c_str(), f, db);
+        csv += line;
       }
     }
-    if (out) std::fclose(out);
-    std::printf("written to %s\n", path.c_str());
+    const fs::path path = folder / "return_loss.csv";
+    if (SaveText(path, csv, "the main job's curves")) {
+      std::printf("the curves written to %s\n", path.c_str());
+      Wrote("return_loss.csv", "the main job's curves");
+    } else {
+      ok = false;
+    }
     ok = ok && result->GetNumCurves() == 3 && loader.loads == 3;
     ok = CarryReportWithData(factory, owner, *mgr, reportID, folder) && ok;
 
@@ -375,12 +447,25 @@ bool MainJob(rep::IReportManagerFactory& factory, const fs::path& folder) {
                 data->GetITraceData(traceIDs.at(0))->GetNumCurves());
     ok = ok && loader.loads == 0;
   }
+  // This host keeps its cache files in a temporary folder of its own, which goes with the host.
+  refhost::TempDirManagedFileService& files = solutions.UseTempDirFileService();
   io::CBlock project(L"Project");
-  ok = ok && SaveCacheFiles(*cache, project);
+  const std::string header = SaveCacheFiles(*cache, project, files);
+  if (header.empty()) return false;
+  std::printf("cache files written to %s/svcache, a temporary folder of this step's host that goes when the step ends "
+              "(header %s)\n",
+              files.GetRoot().ToUtf8().c_str(), fs::path(header).filename().c_str());
   std::unique_ptr<ISimValueCache> fresh(factory.CreateSimValueCache(&solutions));
   fresh->ReadCacheFiles(project);
-  std::printf("cache files written and read back into a fresh cache\n");
-  return ok;
+  const DesignSolutionDefinition dsd(100, 20, ReportTypeSolutionDefinition(1));
+  const long version = 1;  // the solution's, never solved again here
+  SimValueParams params;
+  const std::vector<long> ids = {cache->GetISimValueInfoCacheForEdit()->GetSimValueID(params, L"S11", dsd, version)};
+  const bool same = SameCachedValues(*cache, *fresh, host.solution->FindVariable(L"F"), host.solution->FindVariable(L"L"),
+                                     kLengths, dsd, version, ids);
+  std::printf("read into a fresh cache: %s\n", same ? "the values of S11 at every length the same, bit for bit"
+                                                      : "VALUES DIFFER");
+  return ok && same;
 }
 
 // A family trace shown as statistics across its families and as a histogram of their values at
@@ -416,12 +501,15 @@ bool ShowFamilyStatistics(rep::IReportManagerFactory& factory) {
   const auto& sx = shown->GetDataColumn(0)->GetDoubleColumn()->GetValues();
   const auto& sy = shown->GetDataColumn(1)->GetDoubleColumn()->GetValues();
   for (unsigned c = 0; c < shown->GetNumCurves(); ++c) {
-    std::printf("  %-7s", shown->GetCurveVariationKey(c, false).ToUtf8().c_str());
+    char cell[64];
+    std::snprintf(cell, sizeof cell, "  %-7s", shown->GetCurveVariationKey(c, false).ToUtf8().c_str());
+    std::string line = cell;
     for (unsigned k = 0; k < shown->GetNumPointsInCurve(c); ++k) {
       const size_t row = shown->GetCurveOffset(c) + k;
-      std::printf("  F=%g: %8.4f", sx[row], sy[row]);
+      std::snprintf(cell, sizeof cell, "  F=%gGHz: %8.4f", sx[row], sy[row]);
+      line += cell;
     }
-    std::printf("\n");
+    Print(line.c_str());
   }
   const bool statsOk = shown->GetNumCurves() == 4;
 
@@ -444,15 +532,14 @@ void PrintStoredTrace(rep::ITraceData& data) {
   const Column* y = data.GetNumComponents() > 1 ? data.GetDataColumn(1) : nullptr;
   if (!x || !y) return;
   for (unsigned c = 0; c < data.GetNumCurves(); ++c) {
-    std::printf("    curve %u (%s):", c, data.GetCurveVariationKey(c, true).ToUtf8().c_str());
+    std::string line = "    curve " + std::to_string(c) + " (" + data.GetCurveVariationKey(c, true).ToUtf8() + "):";
     const unsigned first = data.GetCurveOffset(c);
     for (unsigned row = first; row < first + data.GetNumPointsInCurve(c); ++row) {
       const DoubleColumn* values = y->GetDoubleColumn();
       const std::string value = values ? std::to_string(values->GetValues()[row]) : y->GetSingleValueText(row).ToUtf8();
-      std::printf("  %s=%s -> %s", sweep->GetPrimarySweepName().ToUtf8().c_str(),
-                  x->GetSingleValueText(row).ToUtf8().c_str(), value.c_str());
+      line += "  " + sweep->GetPrimarySweepName().ToUtf8() + "=" + x->GetSingleValueText(row).ToUtf8() + " -> " + value;
     }
-    std::printf("\n");
+    Print(line.c_str());
   }
 }
 
@@ -485,8 +572,15 @@ bool CarryReportWithData(rep::IReportManagerFactory& factory, refhost::Reference
                             fresh->GetReportDefinition(ids[0])->GetReportName().ToUtf8() + "\":";
   PrintImportedTraces(title.c_str(), *fresh, ids[0]);
   const std::string path = (folder / "carried_plot.txt").string();
-  if (!fresh->ExportReport(ids[0], AString::FromUtf8(path), {}, {PlotExportDefs::kRealImag})) return false;
+  io::ForgetSaveFailure();
+  if (!fresh->ExportReport(ids[0], AString::FromUtf8(path), {}, {PlotExportDefs::kRealImag})) {
+    PrintSaveFailure("the report's plot data", path);
+    return false;
+  }
   std::printf("its plot data written to %s\n", path.c_str());
+  Print("  in it: \"# \" and the report's name, then for each trace a line \"# \", its name and its expressions,");
+  Print("  and under it a line per point: its curve, named by its family (as L=1mm), then the expressions' values");
+  Wrote("carried_plot.txt", "the main job's report plot data, carried into a fresh manager");
   return true;
 }
 
@@ -500,19 +594,24 @@ long AddEmptyReport(rep::IReportManager& mgr, const AString& name) {
 bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportManagerOwner& owner,
                 const fs::path& folder) {
   const std::string csv = (folder / "measured.csv").string();
-  {
-    std::FILE* out = std::fopen(csv.c_str(), "w");
-    if (!out) return false;
-    std::fputs("Freq [GHz],S21 [dB] - 20cel,S21 [dB] - 80cel\n1.0,-0.4,-0.7\n1.5,-0.9,-1.6\n2.0,-2.1,-3.3\n", out);
-    std::fclose(out);
-  }
+  if (!SaveText(csv, "Freq [GHz],S21 [dB] - 20cel,S21 [dB] - 80cel\n1.0,-0.4,-0.7\n1.5,-0.9,-1.6\n2.0,-2.1,-3.3\n",
+                "the data file to import"))
+    return false;
+  Wrote("measured.csv", "the imported data file");
   std::unique_ptr<rep::IReportManager> mgr = factory.CreateReportManager(&owner);
   const long reportID = AddEmptyReport(*mgr, L"Measured");
   VelmorCommand import(L"Import traces");
+  orvex::test::Messages().Clear();
   const bool imported = mgr->ImportTracesFromFile(reportID, AString::FromUtf8(csv), &import, 1);
   import.EndDo();
-  if (!imported) return false;
-  PrintImportedTraces("imported from a csv file:", *mgr, reportID);
+  if (!imported) {
+    Complain("could not import " + csv);
+    for (const auto& posted : orvex::test::Messages().Posted()) PrintMessage(posted.message);
+    return false;
+  }
+  PrintImportedTraces(("imported from " + csv + ":").c_str(), *mgr, reportID);
+  Print("  (both data columns are S21, and a report's trace names are unique: the second trace is named");
+  Print("  \"S21_\", its name with \"_\" added)");
   import.Undo();
   PrintImportedTraces("undone:", *mgr, reportID);
   import.Redo();
@@ -524,10 +623,14 @@ bool ImportRoad(rep::IReportManagerFactory& factory, refhost::ReferenceReportMan
   const LongFileName file(AString::FromUtf8(path));
   io::CBlock loaded;
   std::unique_ptr<rep::IReportManager> reloaded = factory.CreateReportManager(&owner);
-  const bool saved = SaveProject(project, file) && io::ReadBlockFile(file, loaded) == io::kNoError &&
-                     dynamic_cast<io::CStreamio_block_object*>(reloaded.get())->DoDataExchange(loaded, true) == io::kNoError;
-  if (!saved) return false;
-  PrintImportedTraces("saved and loaded:", *reloaded, reportID);
+  if (!SaveProject(project, file, "the project with the imported traces")) return false;
+  Wrote("imported_project.txt", "the project holding the imported traces");
+  if (io::ReadBlockFile(file, loaded) != io::kNoError ||
+      dynamic_cast<io::CStreamio_block_object*>(reloaded.get())->DoDataExchange(loaded, true) != io::kNoError) {
+    Complain("could not read " + path + " back");
+    return false;
+  }
+  PrintImportedTraces(("saved to " + path + " and loaded:").c_str(), *reloaded, reportID);
 
   std::vector<long> ids;
   reloaded->GetReportDefinition(reportID)->GetTraceIDs(ids);
@@ -554,8 +657,12 @@ void PrintPointset(const rep::IPointsetDefinition& pointset) {
     const Column* selected = regular ? regular->GetSelectedValues() : nullptr;
     for (size_t i = 0; selected && i < selected->GetCount(); ++i)
       values += (i ? ", " : "") + selected->GetSingleValueText(i).ToUtf8();
-    std::printf("    sweep %s: choice type %d, selected %s\n", def->GetSweepName().ToUtf8().c_str(),
-                def->GetSubsweepDefChoiceType(), values.empty() ? "(none)" : values.c_str());
+    const int choice = def->GetSubsweepDefChoiceType();
+    std::string shows = "[choice type " + std::to_string(choice) + "]";
+    if (choice == rep::kAllValuesChoice) shows = "every value " + shows;
+    if (choice == rep::kNominalValueChoice) shows = "the design's nominal value " + shows;
+    if (choice == rep::kSelectedValuesChoice) shows = "the values selected " + shows + ": " + (values.empty() ? "none" : values);
+    std::printf("    sweep %s: %s\n", def->GetSweepName().ToUtf8().c_str(), shows.c_str());
   }
 }
 
@@ -666,6 +773,23 @@ private:
   std::unique_ptr<IOutputVariableMgr> m_variables;
 };
 
+// A unit type as a user reads it: what it measures and its default unit.
+std::string UnitTypeText(Units::UnitType type) {
+  static const std::pair<Units::UnitType, const char*> kinds[] = {
+      {Units::kFrequency, "frequency"},     {Units::kVoltage, "voltage"},        {Units::kCurrent, "current"},
+      {Units::kLength, "length"},           {Units::kAngle, "angle"},            {Units::kTime, "time"},
+      {Units::kPower, "power"},             {Units::kResistance, "resistance"}, {Units::kCapacitance, "capacitance"},
+      {Units::kInductance, "inductance"},   {Units::kDecibel, "a level in decibels"},
+      {Units::kNoUnitType, "a plain number, without a unit"},
+  };
+  std::string text = "unknown";
+  for (const auto& kind : kinds)
+    if (kind.first == type) text = kind.second;
+  const std::string unit = Units::GetUnitName(Units::GetDefaultUnits(type)).ToUtf8();
+  if (!unit.empty()) text += " (" + unit + ")";
+  return text + " [unit type " + std::to_string(type) + "]";
+}
+
 void PrintOutputVariables(const char* title, const IOutputVariableMgr& variables) {
   std::printf("%s\n", title);
   std::vector<OutputVariable*> all;
@@ -711,7 +835,7 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     const long reportID = mgr->AddReportDefinition(*report, nullptr);
     Units::UnitType unitType = 0;
     const bool typed = mgr->GetExpressionUnitType(unitType, L"Loss", dsd);
-    std::printf("unit type of \"Loss\": %d (%s)\n", unitType, typed ? "known" : "UNKNOWN");
+    std::printf("unit type of \"Loss\": %s\n", typed ? UnitTypeText(unitType).c_str() : "UNKNOWN");
     const bool valid = mgr->GetReportDefinition(reportID)->ValidateDefinition();
     std::printf("report \"Loss Plot\" validates: %s\n", valid ? "yes" : "NO");
     ok = ok && typed && valid;
@@ -728,9 +852,16 @@ bool ShowOutputVariableRoad(rep::IReportManagerFactory& factory, refhost::Refere
     io::CBlock project(L"Project");
     dynamic_cast<io::CStreamio_block_object*>(variables)->DoDataExchange(project, false);
     dynamic_cast<io::CStreamio_block_object*>(mgr.get())->DoDataExchange(project, false);
-    const LongFileName file(AString::FromUtf8((folder / "outputvars_project.txt").string()));
+    const std::string path = (folder / "outputvars_project.txt").string();
+    const LongFileName file(AString::FromUtf8(path));
+    if (!SaveProject(project, file, "the project with output variables")) return false;
+    Wrote("outputvars_project.txt", "the project with output variables");
+    std::printf("saved to %s\n", path.c_str());
     io::CBlock loaded;
-    ok = SaveProject(project, file) && io::ReadBlockFile(file, loaded) == io::kNoError && ok;
+    if (io::ReadBlockFile(file, loaded) != io::kNoError) {
+      Complain("could not read " + path + " back");
+      return false;
+    }
 
     std::unique_ptr<IOutputVariableMgr> freshVariables(factory.CreateOutputVariableMgr(&solutions));
     owner.SetOutputVariableMgr(freshVariables.get());
@@ -828,13 +959,24 @@ bool ShowSweepRepairRoad(rep::IReportManagerFactory& factory, refhost::Reference
   return ok;
 }
 
+// The composite types this host gives its quantities, and what it means by them.
+const int kComplexParts = 2;    // a complex quantity as its real and imaginary parts
+const int kVectorOfFields = 7;  // a vector field as its components
+
+std::string CompositeTypeText(int type) {
+  const std::string code = " [composite type " + std::to_string(type) + "]";
+  if (type == kComplexParts) return "made of its real and imaginary parts" + code;
+  if (type == kVectorOfFields) return "a vector field, made of its components" + code;
+  return "composite" + code;
+}
+
 // One node of a composite trace's component tree, indented by its depth; a leaf with its values.
 void PrintComponentTree(const IBaseTraceComponentData* node, int depth) {
   if (!node) return;
   const std::string indent(2 * static_cast<size_t>(depth) + 2, ' ');
   if (auto* composite = dynamic_cast<const ICompositeTraceComponentData*>(node)) {
-    std::printf("%s%s (composite type %d)\n", indent.c_str(), composite->GetExpression().ToUtf8().c_str(),
-                composite->GetCompositeType());
+    std::printf("%s%s (%s)\n", indent.c_str(), composite->GetExpression().ToUtf8().c_str(),
+                CompositeTypeText(composite->GetCompositeType()).c_str());
     for (unsigned i = 0; i < composite->GetNumChildren(); ++i) PrintComponentTree(composite->GetChild(i), depth + 1);
     return;
   }
@@ -862,8 +1004,8 @@ bool CompositeTraceAsTree(rep::IReportManagerFactory& factory) {
   solution.AddQuantity(L"ExRe", ValueState(1, 15, 1), model([](double f, double l) { return std::cos(f * l); }));
   solution.AddQuantity(L"ExIm", ValueState(1, 15, 1), model([](double f, double l) { return std::sin(f * l); }));
   solution.AddQuantity(L"Ey", ValueState(1, 15, 1), model([](double f, double l) { return 0.5 * f / l; }));
-  solution.AddCompositeQuantity(L"Ex", 2, {L"ExRe", L"ExIm"});
-  solution.AddCompositeQuantity(L"E", 7, {L"Ex", L"Ey"});
+  solution.AddCompositeQuantity(L"Ex", kComplexParts, {L"ExRe", L"ExIm"});
+  solution.AddCompositeQuantity(L"E", kVectorOfFields, {L"Ex", L"Ey"});
   solution.SetDescribesQuantitiesByTypeParams(true);
   solution.AddSweep(freq, {1, 2, 3});
   solution.AddSweep(length, {1.0, 2.0});
@@ -996,27 +1138,31 @@ bool ShowExtractionRoad(rep::IReportManagerFactory& factory) {
 }
 
 int main(int argc, char** argv) {
+  // A line at a time: with stderr sent to the same place, no line is cut by another.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const char* plugin = argc > 1 ? argv[1] : "librep.so";
   const fs::path folder = fs::absolute(argc > 2 ? argv[2] : "rep_demo_files");
-  // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
   std::error_code ec;
   fs::create_directories(folder, ec);
-  for (const char* written : {"project.txt", "imported_project.txt", "measured.csv", "return_loss.csv", "svcache",
-                              "outputvars_project.txt", "carried_plot.txt"})
-    fs::remove_all(folder / written, ec);
   if (!fs::is_directory(folder)) {
-    std::fprintf(stderr, "cannot make the folder %s\n", folder.c_str());
+    Complain("cannot make the folder " + folder.string() + ": " + ec.message());
     return 1;
+  }
+  // Only what an earlier run wrote goes, so that the cache files are numbered from 1 again.
+  for (const char* written : {"project.txt", "imported_project.txt", "measured.csv", "return_loss.csv", "svcache",
+                              "outputvars_project.txt", "carried_plot.txt"}) {
+    fs::remove_all(folder / written, ec);
+    if (ec) Complain("could not remove " + (folder / written).string() + ", left by an earlier run: " + ec.message());
   }
   void* handle = dlopen(plugin, RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    std::fprintf(stderr, "cannot load %s: %s\n", plugin, dlerror());
+    Complain(std::string("cannot load ") + plugin + ": " + dlerror());
     return 1;
   }
   using EntryPoint = rep::IReportManagerFactory* (*)();
   auto entry = reinterpret_cast<EntryPoint>(dlsym(handle, "OrvDllGetFactoryInterface"));
   if (!entry) {
-    std::fprintf(stderr, "no entry point in %s\n", plugin);
+    Complain(std::string("no entry point in ") + plugin);
     return 1;
   }
   std::printf("loaded %s\n", plugin);
@@ -1036,7 +1182,7 @@ int main(int argc, char** argv) {
   {
     std::unique_ptr<rep::IReportManager> mgr = entry()->CreateReportManager(&owner);
     if (!mgr) {
-      std::fprintf(stderr, "the factory made no report manager\n");
+      Complain("the factory made no report manager");
       return 1;
     }
 
@@ -1079,11 +1225,12 @@ int main(int argc, char** argv) {
       firstOk = false;
     } else {
       std::printf("saved to %s\n", path.c_str());
+      Wrote("project.txt", "the project of the first step");
       io::CBlock loaded;
       std::unique_ptr<rep::IReportManager> fresh = entry()->CreateReportManager(&owner);
       if (io::ReadBlockFile(file, loaded) != io::kNoError ||
           dynamic_cast<io::CStreamio_block_object*>(fresh.get())->DoDataExchange(loaded, true) != io::kNoError) {
-        std::fprintf(stderr, "could not read %s back\n", path.c_str());
+        Complain("could not read " + path + " back");
         firstOk = false;
       }
       PrintReports("loaded into a fresh manager:", *fresh);
@@ -1123,7 +1270,7 @@ int main(int argc, char** argv) {
     Heading(step.heading);
     passed.push_back(step.run());
     if (!passed.back()) {
-      std::fprintf(stderr, "failed: %s\n", step.heading);
+      Complain(std::string("failed: ") + step.heading);
       status = 1;
     }
   }
@@ -1131,17 +1278,14 @@ int main(int argc, char** argv) {
   Heading("Summary");
   std::printf("  %-4s reports defined, renamed with undo and redo, saved and loaded\n", firstOk ? "ok" : "FAIL");
   for (size_t i = 0; i < passed.size(); ++i) std::printf("  %-4s %s\n", passed[i] ? "ok" : "FAIL", steps[i].shows);
-  std::printf("the files written are kept in %s:\n", folder.c_str());
-  const char* const files[][2] = {
-      {"project.txt", "the project of the first step"},
-      {"measured.csv", "the imported data file"},
-      {"imported_project.txt", "the project holding the imported traces"},
-      {"return_loss.csv", "the main job's curves"},
-      {"carried_plot.txt", "the main job's report plot data, carried into a fresh manager"},
-      {"outputvars_project.txt", "the project with output variables"},
-      {"svcache/", "the cache files: the header HDR1.dat and one minor cache file per major variation"},
-  };
-  for (const auto& file : files) std::printf("  %-24s %s\n", file[0], file[1]);
+  std::vector<std::pair<std::string, std::string>> kept;
+  for (const auto& file : WrittenFiles())
+    if (fs::exists(folder / file.first, ec)) kept.push_back(file);
+  if (kept.empty())
+    std::printf("no file was written to %s\n", folder.c_str());
+  else
+    std::printf("the files written are kept in %s:\n", folder.c_str());
+  for (const auto& file : kept) std::printf("  %-24s %s\n", file.first.c_str(), file.second.c_str());
   Print(status == 0 ? "done" : "failed");
   return status;
 }

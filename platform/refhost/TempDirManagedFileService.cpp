@@ -5,11 +5,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/NumberedFile.h"
+#include "orvex/io/SavedFile.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +21,10 @@ namespace refhost {
 TempDirManagedFileService::TempDirManagedFileService() {
   std::error_code ec;
   std::string pattern = (fs::temp_directory_path(ec) / "refhost-files-XXXXXX").string();
-  if (::mkdtemp(pattern.data())) m_root = AString::FromUtf8(pattern);
+  if (::mkdtemp(pattern.data()))
+    m_root = AString::FromUtf8(pattern);
+  else
+    m_noRoot = {pattern, errno};
 }
 
 TempDirManagedFileService::~TempDirManagedFileService() {
@@ -29,13 +35,13 @@ TempDirManagedFileService::~TempDirManagedFileService() {
 
 bool TempDirManagedFileService::MakeUniqueFileName(AString& outName, const AString& directory,
                                                    const AString& prefix) {
-  if (m_root.empty()) return false;
+  if (m_root.empty()) {
+    io::SetSaveFailure(m_noRoot.first, std::strerror(m_noRoot.second));
+    return false;
+  }
   const fs::path folder = fs::path(m_root.ToUtf8()) / directory.ToUtf8();
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder, ec)) return false;
   std::string name;
-  if (!m_numbers.CreateFirstFree(name, folder.string(), prefix.ToUtf8())) return false;
+  if (!io::MakeNumberedFile(name, m_numbers, folder.string(), prefix.ToUtf8())) return false;
   outName = AString::FromUtf8(name);
   ++m_namesMade;
   return true;

@@ -2,6 +2,9 @@
 // of its own, removed with the service.
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "orvex/core/AString.h"
 #include "orvex/core/FreeFileNumbers.h"
 #include "orvex/core/IManagedFileService.h"
@@ -28,6 +31,7 @@ public:
 
 private:
   AString m_root;
+  std::pair<std::string, int> m_noRoot;  // the root asked for and errno, when none could be made
   int m_namesMade = 0;
   FreeFileNumbers m_numbers;
 };

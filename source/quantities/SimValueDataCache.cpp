@@ -22,6 +22,7 @@
 #include "orvex/io/FileTokenStream.h"
 #include "orvex/io/LongFileName.h"
 #include "orvex/io/NamedValue.h"
+#include "orvex/io/SavedFile.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValues.h"
 #include "orvex/values/VariableValuesContext.h"
@@ -138,6 +139,23 @@ void InvalidateQuantities(ConnectedVVObject& majors, Obsolete obsolete) {
     for (long id : ids)
       if (obsolete(id)) minorVVsCache->InvalidateQuantityData(id);
   }
+}
+
+// Makes the header's name. A service that fails without saying why (a host's own) still leaves a
+// failed save that names the header it was to make.
+bool MakeHeaderName(IManagedFileService* files, AString& name) {
+  const unsigned long failures = io::SaveFailureCount();
+  if (files && files->MakeUniqueFileName(name, kCacheDirectory, kHeaderPrefix)) return true;
+  if (io::SaveFailureCount() != failures) return false;
+  const AString header(AString(kHeaderPrefix) + L"<N>.dat");
+  if (!files) {
+    io::SetSaveFailure(AString(AString(kCacheDirectory) + L"/" + header).ToUtf8(), "no file service makes its name");
+    return false;
+  }
+  LongFileName path;
+  files->GetFullPath(path, kCacheDirectory, header);
+  io::SetSaveFailure(path.ToNarrow(), "the file service could not make its name");
+  return false;
 }
 
 }  // namespace
@@ -474,7 +492,7 @@ bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
   IManagedFileService* files = FileService();
   if (m_headerFile.empty()) {
     AString name;
-    if (!files || !files->MakeUniqueFileName(name, kCacheDirectory, kHeaderPrefix)) {
+    if (!MakeHeaderName(files, name)) {
       ORVEX_ASSERT(!"Unable to create cache header file");
       return false;
     }

@@ -11,6 +11,7 @@
 #include "SimValueCacheFixture.h"
 #include "orvex/core/Ids.h"
 #include "orvex/io/NamedValue.h"
+#include "orvex/io/SavedFile.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
 
 using reptest::CacheTest;
@@ -669,4 +670,49 @@ TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedOrOpenedFailsTheWrite) {
   rep::SimValueDataCache fresh(&m_host);
   fresh.ReadCacheFiles(again);
   EXPECT_EQ(std::vector<double>({11, 12, 13}), Values(FindIn(fresh, 1, 1), m_gain));
+}
+
+namespace {
+
+// A file service that fails without a reason, as a host's own may.
+class SilentFileService : public IManagedFileService {
+public:
+  bool MakeUniqueFileName(AString&, const AString&, const AString&) override { return false; }
+  void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override {
+    ManagedFileService::GetInstance()->GetFullPath(outPath, directory, name);
+  }
+};
+
+}  // namespace
+
+// A header that cannot be named leaves the reason of a failed save: the service's own, or, from a
+// service that gives none, the header that was to be made.
+TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedTellsWhy) {
+  Push(1, 1, 10);
+  std::filesystem::remove_all(Folder());
+  reptest::WriteFileBytes(Folder(), "in the way");
+  SilentFileService silent;
+  struct Case {
+    IManagedFileService* service;
+    std::string failure;
+  };
+  const Case cases[] = {
+      {nullptr, "svcache/HDR<N>.dat: no file service makes its name"},
+      {ManagedFileService::GetInstance(), Folder() + ": Not a directory"},
+      {&silent, Folder() + "/HDR<N>.dat: the file service could not make its name"},
+      {ManagedFileService::GetInstance(), Folder() + ": Not a directory"},
+      // The same failure again is still the service's own.
+      {ManagedFileService::GetInstance(), Folder() + ": Not a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    m_host.SetManagedFileService(c.service);
+    io::CBlock project;
+    EXPECT_FALSE(m_cache.WriteCacheFiles(project));
+    EXPECT_SOFT_ASSERT("!\"Unable to create cache header file\"");
+    EXPECT_EQ(c.failure, io::LastSaveFailure());
+    EXPECT_EQ(0u, project.GetNumItems());
+  }
+  m_host.SetManagedFileService(ManagedFileService::GetInstance());
+  std::filesystem::remove(Folder());
 }

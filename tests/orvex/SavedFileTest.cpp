@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ReadOnlyMount.h"
 #include "RepTest.h"
 #include "orvex/io/BlockFile.h"
 #include "orvex/io/FileTokenStream.h"
@@ -496,34 +497,13 @@ TEST(SavedFile, FifoOrSocketIsRefusedPromptly) {
   EXPECT_EQ((std::set<std::string>{"fifo.txt", "socket.txt"}), NamesIn(dir.Path()));
 }
 
-// A read-only file system in a folder of the test's, where this process may mount one.
-class ReadOnlyMount {
-public:
-  explicit ReadOnlyMount(const std::string& folder) : m_folder(folder) {
-    m_mounted = ::mkdir(folder.c_str(), 0755) == 0 &&
-                ::mount("tmpfs", folder.c_str(), "tmpfs", MS_RDONLY | MS_NOSUID | MS_NODEV, "size=64k") == 0;
-  }
-  ~ReadOnlyMount() {
-    if (m_mounted) {
-      EXPECT_EQ(0, ::umount(m_folder.c_str()));
-    }
-  }
-  ReadOnlyMount(const ReadOnlyMount&) = delete;
-  ReadOnlyMount& operator=(const ReadOnlyMount&) = delete;
-  bool Mounted() const { return m_mounted; }
-
-private:
-  std::string m_folder;
-  bool m_mounted = false;
-};
-
 // A failed save tells why, with the path: the system's text for what went wrong.
 TEST(SavedFile, FailedSaveTellsWhy) {
   reptest::TempDir dir;
   ASSERT_EQ(0, ::mkdir(dir.File("folder").c_str(), 0755));
   WriteFile(dir.File("plain"), "a file, not a folder");
   ASSERT_EQ(0, ::symlink("loop", dir.File("loop").c_str()));
-  ReadOnlyMount readOnly(dir.File("mounted"));
+  reptest::ReadOnlyMount readOnly(dir.File("mounted"));
   struct Case {
     std::string path;
     const char* why;

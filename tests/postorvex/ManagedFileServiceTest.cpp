@@ -3,6 +3,7 @@
 
 #include "RepTest.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/SavedFile.h"
 #include "orvex/core/TestHooks.h"
 #include "postorvex/columns/ManagedFileService.h"
 
@@ -30,6 +31,8 @@ TEST(ManagedFileService, MakesTheSmallestFreeNameAndFindsItAgain) {
 
   reptest::WriteFileBytes(tmp.File("blocked"), "a file, not a folder");
   EXPECT_FALSE(service->MakeUniqueFileName(c, L"blocked", L"HDR"));
+  EXPECT_EQ(tmp.File("blocked") + ": Not a directory", io::LastSaveFailure());
+  EXPECT_EQ(AString(L"HDR1.dat"), c);
 }
 
 // Names go on from where the last was made, but files that go away or appear behind the

@@ -6,6 +6,7 @@
 #include "orvex/core/Ids.h"
 #include "orvex/core/VelmorCommand.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/SavedFile.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
 #include "postorvex/quantities/QuantityTypeParams.h"
@@ -174,6 +175,7 @@ TEST(ReferenceSolutionManager, OwnFileServiceAndAlienParser) {
     reptest::WriteFileBytes(root + "/blocked", "a file, not a folder");
     EXPECT_FALSE(service.MakeUniqueFileName(a, L"blocked", L"HDR"));
     EXPECT_EQ(AString(L"HDR1.dat"), a);
+    EXPECT_EQ(root + "/blocked: Not a directory", io::LastSaveFailure());
   }
   EXPECT_FALSE(std::filesystem::exists(root)) << "the folder goes with the manager";
 }

@@ -86,11 +86,18 @@ bool FreeFileNumbers::CreateFirstFree(std::string& outName, const std::string& f
     const std::string name = prefix + std::to_string(n) + kSuffix;
     const int fd = ::open((folderPath + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return false;
+    if (fd < 0) {
+      const int error = errno;
+      outName = name;
+      errno = error;
+      return false;
+    }
     ::close(fd);
     if (first) *first = n + 1;
     outName = name;
     return true;
   }
+  outName.clear();
+  errno = EEXIST;
   return false;
 }

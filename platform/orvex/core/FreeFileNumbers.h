@@ -17,7 +17,8 @@ public:
   FreeFileNumbers& operator=(const FreeFileNumbers&) = delete;
 
   // Creates the empty file folder/prefix<N>.dat by exclusive create (the folder must exist) and
-  // answers its name; false when no such file can be made.
+  // answers its name; false when no such file can be made, with errno the system's reason and
+  // `outName` the name refused (EEXIST and an empty name: every number is taken).
   bool CreateFirstFree(std::string& outName, const std::string& folder, const std::string& prefix);
 
 private:

@@ -11,7 +11,8 @@ public:
   virtual ~IManagedFileService();  // 0
   // Creates the empty file `prefix<N>.dat` in `directory` under the root (made when missing),
   // N the smallest free number, and answers its name without a path. False when the folder or
-  // the file cannot be made. Two names made one after the other never coincide.
+  // the file cannot be made, and then the one refused and the system's reason are recorded as a
+  // failed save's (io::SetSaveFailure). Two names made one after the other never coincide.
   virtual bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) = 0;  // 1
   virtual void Reserved2() {}  // 2
   // root / directory / name.

@@ -38,6 +38,7 @@ std::string FollowLinks(std::string path) {
 }
 
 thread_local std::string t_lastFailure;
+thread_local unsigned long t_failures = 0;
 
 const char kWrongKind[] = "neither a regular file nor a device";
 
@@ -245,13 +246,21 @@ void SavedFile::Abandon() {
 void SavedFile::Fail(int error, const char* reason) {
   if (m_failed) return;
   m_failed = true;
-  t_lastFailure = m_path + ": " + (reason ? reason : std::strerror(error));
-  if (error == ENOSPC || error == EDQUOT) t_lastFailure += " (a save needs room for a second copy of the file)";
+  std::string why = reason ? reason : std::strerror(error);
+  if (error == ENOSPC || error == EDQUOT) why += " (a save needs room for a second copy of the file)";
+  SetSaveFailure(m_path, why);
 }
 
 std::string LastSaveFailure() { return t_lastFailure; }
 
 void ForgetSaveFailure() { t_lastFailure.clear(); }
+
+void SetSaveFailure(const std::string& path, const std::string& reason) {
+  t_lastFailure = path + ": " + reason;
+  ++t_failures;
+}
+
+unsigned long SaveFailureCount() { return t_failures; }
 
 std::FILE* OpenToRead(const std::string& path, std::string* reason) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -72,6 +72,11 @@ private:
 // Lets whoever saves tell the user why, where the save itself answers only false.
 ORVEX_API std::string LastSaveFailure();
 ORVEX_API void ForgetSaveFailure();
+// Records a failed save for LastSaveFailure() as "<path>: <reason>", for a save that does not go
+// through SavedFile (a file or folder made for it that could not be).
+ORVEX_API void SetSaveFailure(const std::string& path, const std::string& reason);
+// How many failures this thread has recorded: tells whether a call recorded one of its own.
+ORVEX_API unsigned long SaveFailureCount();
 
 // Opens a file to read, buffered. Never waits on the other end of a FIFO or a socket: what is
 // neither a regular file nor a device nor a folder (which fails at its first read) is refused.

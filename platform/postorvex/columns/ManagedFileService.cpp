@@ -12,6 +12,7 @@
 #include "orvex/core/Assert.h"
 #include "orvex/core/TestHooks.h"
 #include "orvex/io/LongFileName.h"
+#include "orvex/io/NumberedFile.h"
 
 namespace fs = std::filesystem;
 
@@ -75,13 +76,10 @@ AString ManagedFileService::SetRoot(const AString& root) {
 }
 
 bool ManagedFileService::MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) {
-  const fs::path dir = PathOf(GetRoot()) / PathOf(directory);
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (!fs::is_directory(dir, ec)) return false;
   // Exclusive create: two names made before either file is written never coincide.
   std::string name;
-  if (!m_numbers.CreateFirstFree(name, dir.string(), prefix.ToUtf8())) return false;
+  if (!io::MakeNumberedFile(name, m_numbers, (PathOf(GetRoot()) / PathOf(directory)).string(), prefix.ToUtf8()))
+    return false;
   outName = AString::FromUtf8(name);
   return true;
 }
