@@ -578,8 +578,9 @@ bool CarryReportWithData(rep::IReportManagerFactory& factory, refhost::Reference
     return false;
   }
   std::printf("its plot data written to %s\n", path.c_str());
-  Print("  in it: \"# \" and the report's name, then for each trace a line \"# \", its name and its expressions,");
-  Print("  and under it a line per point: its curve, named by its family (as L=1mm), then the expressions' values");
+  Print("  in it: \"# \" and the report's name, then for each trace a line \"# \" and its name, a header line");
+  Print("  \"# Curve\" and its expressions, and under it a line per point: its curve, named by its family (as");
+  Print("  L=1mm), then the expressions' values");
   Wrote("carried_plot.txt", "the main job's report plot data, carried into a fresh manager");
   return true;
 }

@@ -87,8 +87,8 @@ TEST(PlotExport, WritesAHeaderPerTraceAndALinePerPoint) {
                       {{L"e0", 113}}, {PlotExportDefs::kDbPhase});
   ASSERT_TRUE(exporter.WriteOutput());
   EXPECT_EQ("# Plot \xc3\xa9\n"
-            "# S11\te0\te1\nk=0\t1\t0.5\nk=0\t2\t-0.25\nk=1\t3\t0.125\n"
-            "# Z\te0\te1\te2\nk=0\t9\t1.5\t-2.5\t\n",
+            "# S11\n# Curve\te0\te1\nk=0\t1\t0.5\nk=0\t2\t-0.25\nk=1\t3\t0.125\n"
+            "# Z\n# Curve\te0\te1\te2\nk=0\t9\t1.5\t-2.5\t\n",
             reptest::ReadFileBytes(file));
 
   // The texts' form writes the same.

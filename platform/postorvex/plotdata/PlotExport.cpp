@@ -45,7 +45,8 @@ struct Cells {
 
 void WriteTrace(std::string& out, const rep::ITraceData& data) {
   const unsigned dims = data.GetNumComponents();
-  out += "# " + data.GetTraceName().ToUtf8();
+  // The trace's name on a line of its own, so that the first column, the curves, has a header too.
+  out += "# " + data.GetTraceName().ToUtf8() + "\n# Curve";
   for (unsigned d = 0; d < dims; ++d) out += "\t" + data.GetComponentExpression(d).ToUtf8();
   out += '\n';
   std::vector<Cells> columns;
