@@ -158,6 +158,7 @@ SavedFile::SavedFile(const std::string& path, Flush flush, Target target)
     Fail(errno);
     return;
   }
+  m_replaces = exists;
   RemoveLeftovers(m_target);
   m_fd = OpenNewBeside(m_target, m_new);
   if (m_fd < 0) {
@@ -246,7 +247,9 @@ void SavedFile::Fail(int error, const char* reason) {
   if (m_failed) return;
   m_failed = true;
   t_lastFailure = m_path + ": " + (reason ? reason : std::strerror(error));
-  if (error == ENOSPC || error == EDQUOT) t_lastFailure += " (a save needs room for a second copy of the file)";
+  // Only a file written beside the one it replaces needs the room of both at once.
+  if (m_replaces && (error == ENOSPC || error == EDQUOT))
+    t_lastFailure += " (a save needs room for a second copy of the file)";
 }
 
 std::string LastSaveFailure() { return t_lastFailure; }
