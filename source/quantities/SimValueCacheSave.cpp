@@ -40,8 +40,12 @@ bool IsNumbered(const AString& name, const AString& prefix) {
 }  // namespace
 
 SimValueCacheSave::SimValueCacheSave(IManagedFileService& files, const AString& header,
-                                     const std::set<AString>& onDisk)
-    : m_files(files), m_header(header), m_prefix(MinorPrefix(header)), m_onDisk(onDisk) {}
+                                     const LongFileName& headerPath, const std::set<AString>& onDisk)
+    : m_files(files),
+      m_header(header),
+      m_lock(headerPath.GetDirectory().ToUtf8()),
+      m_prefix(MinorPrefix(header)),
+      m_onDisk(onDisk) {}
 
 SimValueCacheSave::~SimValueCacheSave() {
   if (m_committed) return;
@@ -66,16 +70,21 @@ bool SimValueCacheSave::WriteMinor(MinorVVsCache& minor) {
   return minor.WriteToFreshFile(name);
 }
 
-void SimValueCacheSave::Commit(const std::set<AString>& named) {
+bool SimValueCacheSave::Commit(const NamesOnDisk& namesOnDisk) {
   m_committed = true;
+  LongFileName header;
+  m_files.GetFullPath(header, kCacheDirectory, m_header);
+  // The files of another save under way are named by no header yet.
+  if (!m_lock.Alone()) return false;
+  // Another save may have put its header in place since this one did: its files stay.
+  std::set<AString> named;
+  if (!namesOnDisk(header, named)) return false;
   // A header read from disk may name any file: of those of another naming, only minor files as
   // earlier versions named them go.
   for (const AString& name : m_onDisk)
     if (!named.count(name) && IsNumbered(name, kEarlierMinorPrefix)) Remove(name);
-  // Files of this cache's own naming: those of the previous save, names this save passed over and
-  // leftovers of saves that a crash cut short.
-  LongFileName header;
-  m_files.GetFullPath(header, kCacheDirectory, m_header);
+  // Files of this cache's own naming: those of the saves before, names passed over and leftovers
+  // of saves that a crash cut short.
   std::vector<AString> leftovers;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(header.GetDirectory().ToUtf8(), ec), end; !ec && it != end;
@@ -85,6 +94,7 @@ void SimValueCacheSave::Commit(const std::set<AString>& named) {
     if (IsOwnMinorFile(m_header, name) && !named.count(name) && it->is_regular_file(kind)) leftovers.push_back(name);
   }
   for (const AString& name : leftovers) Remove(name);
+  return true;
 }
 
 void SimValueCacheSave::Remove(const AString& name) {

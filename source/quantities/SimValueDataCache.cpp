@@ -1,8 +1,12 @@
 #include "quantities/SimValueDataCache.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <iterator>
 #include <set>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "update/CentUpdUtils.h"
@@ -18,6 +22,7 @@
 #include "orvex/core/Assert.h"
 #include "orvex/core/IManagedFileService.h"
 #include "orvex/core/Ids.h"
+#include "orvex/core/VelmorMessage.h"
 #include "orvex/io/Block.h"
 #include "orvex/io/FileTokenStream.h"
 #include "orvex/io/LongFileName.h"
@@ -53,6 +58,7 @@ const wchar_t kMajorVariation[] = L"MajorVariation";
 const wchar_t kMinorCacheFile[] = L"MinorCacheFile";
 
 const double kCacheVersion = 1.0;
+const int kTextMessage = 24464;  // its text is its one argument
 
 // The two objects a solution builds for a context, deleted load definition first.
 class ContextObjects {
@@ -119,6 +125,52 @@ void CollectMinorFiles(const io::CBlock& block, std::set<AString>& out, int leve
   if (ReadKey(block, kMinorCacheFile, name)) out.insert(name);
   if (levelsLeft > 0)
     for (const io::CBlock* child : ChildBlocks(block)) CollectMinorFiles(*child, out, levelsLeft - 1);
+}
+
+// The three parts of a header file, and whether each was read as it is written.
+struct HeaderParts {
+  bool versionRead = false;  // and is this version
+  bool infosRead = false;
+  bool cacheRead = false;
+  io::CBlock infos;
+  io::CBlock cache;
+  bool Whole() const { return versionRead && infosRead && cacheRead; }
+};
+
+void ReadHeaderParts(io::CToken_istream& in, HeaderParts& parts) {
+  double version = -1.0;
+  in >> io::NamedValue(kSimValueCacheVersionID, version);
+  parts.versionRead = !in.Fail() && IsNearlyEqual(kCacheVersion, version, 1e-14, 0.0);
+  in >> parts.infos;
+  parts.infosRead = !in.Fail() && parts.infos.GetName() == kSimValueInfos;
+  in >> io::ws;
+  in >> parts.cache;
+  // A header cut short is as unusable as one of another version.
+  parts.cacheRead = !in.Fail() && parts.cache.GetName() == kSimValueCache;
+  in.Close();
+}
+
+// What the header file at `path` names, when it reads whole.
+bool MinorFilesNamedBy(const LongFileName& path, std::set<AString>& named) {
+  io::CToken_istream in(path, io::kTokenStreamRead);
+  in.SetPrecision(20);
+  HeaderParts parts;
+  if (!in.Fail()) ReadHeaderParts(in, parts);
+  if (!parts.Whole()) return false;
+  CollectMinorFiles(parts.cache, named);
+  return true;
+}
+
+// Why a header that could not be opened cannot be read; empty when there is no file at all.
+AString WhyUnreadable(const LongFileName& path, const io::CToken_istream& failed) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path.ToNarrow(), ec) && !ec) return AString();
+  std::string reason;
+  std::FILE* opened = io::OpenToRead(path.ToNarrow(), &reason);
+  if (!opened) return AString::FromUtf8(reason);
+  // It could be opened again: it changed in between.
+  std::fclose(opened);
+  return failed.ErrorText();
 }
 
 std::list<VVLeafData*> AllData(ConnectedVVObject& majors) {
@@ -502,13 +554,13 @@ bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
   }
   if (!files) return SaveFailed(projectBlock);
 
-  SimValueCacheSave save(*files, m_headerFile, m_minorFilesOnDisk);
+  LongFileName path;
+  files->GetFullPath(path, kCacheDirectory, m_headerFile);
+  SimValueCacheSave save(*files, m_headerFile, path, m_minorFilesOnDisk);
   io::CBlock cache(kSimValueCache);
   std::set<AString> named;
   if (!BuildCacheBlock(cache, save, named)) return SaveFailed(projectBlock);
 
-  LongFileName path;
-  files->GetFullPath(path, kCacheDirectory, m_headerFile);
   io::CToken_ostream out(path, io::kTokenStreamCreate);
   if (out.Fail()) return SaveFailed(projectBlock);
   out << io::NamedValue(kSimValueCacheVersionID, kCacheVersion);
@@ -520,9 +572,13 @@ bool SimValueDataCache::WriteCacheFiles(io::CBlock& projectBlock) {
   out.Close();
   if (out.Fail()) return SaveFailed(projectBlock);
 
-  save.Commit(named);
   m_headerOnDisk = true;
-  m_minorFilesOnDisk.swap(named);
+  if (save.Commit(MinorFilesNamedBy)) {
+    m_minorFilesOnDisk.swap(named);
+  } else {
+    // Nothing was removed: what the header before named is still to go.
+    m_minorFilesOnDisk.insert(named.begin(), named.end());
+  }
   projectBlock << io::NamedValue(kCacheHeaderFile, m_headerFile);
   return true;
 }
@@ -544,36 +600,33 @@ int SimValueDataCache::ReadCacheFiles(const io::CBlock& projectBlock) {
   io::CToken_istream in(path, io::kTokenStreamRead);
   in.SetPrecision(20);
   if (in.Fail()) {
-    m_headerFile.clear();
+    const AString why = WhyUnreadable(path, in);
+    if (why.empty()) {
+      m_headerFile.clear();
+      return 0;
+    }
+    // Its files may be read again once the header can be: the name is kept, so that no other
+    // header takes the cache's place, and a save fails as over a file that cannot be replaced.
+    m_headerOnDisk = true;
+    PostReportMessage(VelmorMessage::kWarning, kTextMessage, 0,
+                      L"The cache file \"" + path.GetPath() + L"\" could not be read: " + why +
+                          L". The values it holds are computed again when needed; the cache is not saved while that "
+                          L"file cannot be replaced.");
     return 0;
   }
   m_headerOnDisk = true;
 
-  double version = -1.0;
-  in >> io::NamedValue(kSimValueCacheVersionID, version);
-  bool bad = in.Fail() || !IsNearlyEqual(kCacheVersion, version, 1e-14, 0.0);
-
-  io::CBlock infos;
-  in >> infos;
-  if (in.Fail() || infos.GetName() != kSimValueInfos)
-    bad = true;
-  else
-    m_infoServer->ReadFromBlock(infos);
-
-  io::CBlock cache;
-  in >> io::ws;
-  in >> cache;
-  // A header cut short is as unusable as one of another version.
-  if (in.Fail() || cache.GetName() != kSimValueCache) bad = true;
-  in.Close();
+  HeaderParts parts;
+  ReadHeaderParts(in, parts);
+  if (parts.infosRead) m_infoServer->ReadFromBlock(parts.infos);
   // Even a refused header names files that its replacement must remove.
-  CollectMinorFiles(cache, m_minorFilesOnDisk);
+  CollectMinorFiles(parts.cache, m_minorFilesOnDisk);
 
-  if (bad) {
+  if (!parts.Whole()) {
     ClearAll();
     return 0;
   }
-  ReadCacheBlock(cache);
+  ReadCacheBlock(parts.cache);
   return 0;
 }
 

@@ -7,9 +7,14 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "FailingFileService.h"
 #include "SimValueCacheFixture.h"
 #include "orvex/core/Ids.h"
+#include "orvex/core/MessageLog.h"
 #include "orvex/io/NamedValue.h"
 #include "orvex/io/SavedFile.h"
 #include "postorvex/connectivity/ConnectedVVObject.h"
@@ -34,6 +39,42 @@ protected:
     for (const auto& entry : std::filesystem::directory_iterator(Folder()))
       files[entry.path().filename().string()] = reptest::ReadFileBytes(entry.path().string());
     return files;
+  }
+  std::set<std::string> FolderNames() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) names.insert(entry.path().filename().string());
+    return names;
+  }
+  // The minor files that the header on disk names.
+  std::set<std::string> NamedByHeader(const AString& header) const {
+    std::set<std::string> names;
+    const std::string text = reptest::ReadFileBytes(FullPath(header).ToUtf8());
+    const std::string key = "MinorCacheFile = \"";
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
+      at += key.size();
+      names.insert(text.substr(at, text.find('"', at) - at));
+    }
+    return names;
+  }
+  // Checks that the header on disk names one minor file per major variation, each there, that
+  // they read back as one save's, and that a save then leaves nothing beside the header and the
+  // files it names. Answers the Gain values read back, the same at every major variation.
+  std::vector<double> ExpectOneSaveWhole(const AString& header, const io::CBlock& project,
+                                         const std::vector<double>& majors) {
+    const std::set<std::string> files = FolderNames();
+    const std::set<std::string> named = NamedByHeader(header);
+    EXPECT_EQ(majors.size(), named.size());
+    for (const std::string& minor : named) EXPECT_TRUE(files.count(minor)) << minor << " is named but gone";
+    rep::SimValueDataCache reopened(&m_host);
+    reopened.ReadCacheFiles(project);
+    const std::vector<double> gain = Values(FindIn(reopened, majors.at(0), 1), m_gain);
+    for (double l : majors) EXPECT_EQ(gain, Values(FindIn(reopened, l, 1), m_gain)) << "L=" << l;
+    io::CBlock again;
+    EXPECT_TRUE(reopened.WriteCacheFiles(again));
+    std::set<std::string> expected = NamedByHeader(header);
+    expected.insert(header.ToUtf8());
+    EXPECT_EQ(expected, FolderNames());
+    return gain;
   }
   void PutBackFolder(const std::map<std::string, std::string>& files) const {
     for (const auto& entry : FolderFiles())
@@ -483,15 +524,15 @@ TEST_F(CacheFilesTest, ReadingOverHeldEntriesReplacesThem) {
 
 TEST_F(CacheFilesTest, ASaveFailingAtAnyFileLeavesThePreviousSaveWhole) {
   m_host.SetManagedFileService(&m_failing);
-  // A save asks for the paths of its two minor files, then for the header's.
+  // A save asks for the header's path, then for those of its two minor files.
   struct Case {
     int failingPath;
     const char* why;
   };
   const Case cases[] = {
-      {1, "the first minor file fails"},
-      {2, "the second minor file fails"},
-      {3, "the header fails"},
+      {1, "the header fails"},
+      {2, "the first minor file fails"},
+      {3, "the second minor file fails"},
       {0, "nothing fails"},
   };
   double base = 0;
@@ -683,6 +724,36 @@ public:
   }
 };
 
+// Lets this process act as an ordinary user, for whom permissions count, while it lives: from root,
+// as nobody (the effective IDs only, given back at the end), the folder made nobody's first.
+class AsOrdinaryUser {
+public:
+  explicit AsOrdinaryUser(const std::string& folder) {
+    if (::geteuid() != 0) return;
+    const uid_t nobody = 65534;
+    EXPECT_EQ(0, ::chown(folder.c_str(), nobody, nobody));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+      EXPECT_EQ(0, ::lchown(entry.path().c_str(), nobody, nobody));
+    m_group = ::setegid(nobody) == 0;
+    m_user = m_group && ::seteuid(nobody) == 0;
+    EXPECT_TRUE(m_user);
+  }
+  ~AsOrdinaryUser() {
+    if (m_user) {
+      EXPECT_EQ(0, ::seteuid(0));
+    }
+    if (m_group) {
+      EXPECT_EQ(0, ::setegid(0));
+    }
+  }
+  AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+  AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+private:
+  bool m_group = false;
+  bool m_user = false;
+};
+
 }  // namespace
 
 // A header that cannot be named leaves the reason of a failed save: the service's own, or, from a
@@ -715,4 +786,242 @@ TEST_F(CacheFilesTest, AHeaderThatCannotBeNamedTellsWhy) {
   }
   m_host.SetManagedFileService(ManagedFileService::GetInstance());
   std::filesystem::remove(Folder());
+}
+
+// A header that is there but cannot be read is told, with its path and why. Its name is kept: the
+// project goes on naming it, a save fails as over a file that cannot be replaced, and its minor
+// files stay until it reads again or a save replaces it.
+TEST_F(CacheFilesTest, AHeaderThatCannotBeReadIsToldAndItsFilesKept) {
+  struct Case {
+    const char* what;
+    bool fifo;  // else a file its user may not read
+    const char* why;
+  };
+  const Case cases[] = {
+      {"a FIFO in the header's place", true, "neither a regular file nor a device"},
+      {"a header of mode 000", false, "Permission denied"},
+  };
+  Push(1, 1, 10);
+  Push(2, 1, 20);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const AString name = m_cache.GetHeaderFileName();
+  const std::string header = FullPath(name).ToUtf8();
+  const std::map<std::string, std::string> written = FolderFiles();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PutBackFolder(written);
+    if (c.fifo) {
+      ASSERT_EQ(0, ::unlink(header.c_str()));
+      ASSERT_EQ(0, ::mkfifo(header.c_str(), 0644));
+    } else {
+      ASSERT_EQ(0, ::chmod(header.c_str(), 0));
+    }
+    const std::set<std::string> unreadable = FolderNames();
+    AsOrdinaryUser user(m_dir.Path());
+
+    orvex::test::Messages().Clear();
+    rep::SimValueDataCache reader(&m_host);
+    EXPECT_EQ(0, reader.ReadCacheFiles(project));
+    const AString told = L"The cache file \"" + FullPath(name) + L"\" could not be read: " + AString::FromUtf8(c.why) +
+                         L". The values it holds are computed again when needed; the cache is not saved while that "
+                         L"file cannot be replaced.";
+    const auto& posted = orvex::test::Messages().Posted();
+    ASSERT_EQ(1u, posted.size());
+    EXPECT_EQ(24464, posted[0].message.GetMessageID());
+    EXPECT_EQ(VelmorMessage::kWarning, posted[0].message.GetSeverity());
+    EXPECT_EQ(std::vector<AString>{told}, posted[0].message.GetArgs());
+    orvex::test::Messages().Clear();
+    EXPECT_EQ(name, reader.GetHeaderFileName());
+    EXPECT_EQ(0u, NumPoints(reader));
+
+    // The save fails with the reason, and the project block still names the header.
+    ASSERT_NE(nullptr, PushTo(reader, 3, 1, 30));
+    io::ForgetSaveFailure();
+    io::CBlock failed;
+    EXPECT_FALSE(reader.WriteCacheFiles(failed));
+    EXPECT_SOFT_ASSERT("!\"Could not write simvalue cache2 file\"");
+    EXPECT_EQ(header + ": " + c.why, io::LastSaveFailure());
+    AString named;
+    EXPECT_TRUE(io::DoDataExchange(failed, true, L"CacheHeaderFile", named) == io::kNoError);
+    EXPECT_EQ(name, named);
+    EXPECT_EQ(unreadable, FolderNames());
+
+    if (c.fifo) {
+      ASSERT_EQ(0, ::unlink(header.c_str()));
+    } else {
+      // Readable again: the cache saved before is all there.
+      ASSERT_EQ(0, ::chmod(header.c_str(), 0644));
+      rep::SimValueDataCache reopened(&m_host);
+      reopened.ReadCacheFiles(failed);
+      EXPECT_EQ((std::vector<double>{11, 12, 13}), Values(FindIn(reopened, 1, 1), m_gain));
+      EXPECT_EQ((std::vector<double>{21, 22, 23}), Values(FindIn(reopened, 2, 1), m_gain));
+      EXPECT_TRUE(orvex::test::Messages().Posted().empty());
+    }
+    // A save that can replace the header leaves nothing that it does not name.
+    io::CBlock saved;
+    ASSERT_TRUE(reader.WriteCacheFiles(saved));
+    EXPECT_EQ(name, reader.GetHeaderFileName());
+    const std::set<std::string> minors = NamedByHeader(name);
+    EXPECT_EQ(1u, minors.size());
+    std::set<std::string> expected = minors;
+    expected.insert(name.ToUtf8());
+    EXPECT_EQ(expected, FolderNames());
+  }
+}
+
+namespace {
+
+// A file service that stops the save of this process at one of its steps until told to go on, so
+// that another process saves meanwhile: while it writes its minor files (at the path of its second
+// one), or once its header is in place (at the first path asked after the header on disk changed).
+class StoppingFileService : public IManagedFileService {
+public:
+  enum class Step { kWritingMinorFiles, kHeaderInPlace };
+
+  StoppingFileService(IManagedFileService& real, const AString& header, int stoppedFd, int goOnFd)
+      : m_real(real), m_header(header), m_stoppedFd(stoppedFd), m_goOnFd(goOnFd) {}
+
+  // From now on, stops once at `step`.
+  void StopAt(Step step) {
+    m_step = step;
+    m_armed = true;
+    m_headerBefore = HeaderFile();
+  }
+  bool MakeUniqueFileName(AString& outName, const AString& directory, const AString& prefix) override {
+    return m_real.MakeUniqueFileName(outName, directory, prefix);
+  }
+  void GetFullPath(LongFileName& outPath, const AString& directory, const AString& name) override {
+    m_real.GetFullPath(outPath, directory, name);
+    if (!m_armed) return;
+    const bool stop = m_step == Step::kWritingMinorFiles ? name != m_header && ++m_minorPaths == 2
+                                                         : HeaderFile() != m_headerBefore;
+    if (!stop) return;
+    m_armed = false;
+    char go = 0;
+    if (::write(m_stoppedFd, "s", 1) != 1 || ::read(m_goOnFd, &go, 1) != 1) ::_exit(3);
+  }
+
+private:
+  ino_t HeaderFile() {
+    LongFileName path;
+    m_real.GetFullPath(path, L"svcache", m_header);
+    struct stat st;
+    return ::stat(path.ToNarrow().c_str(), &st) == 0 ? st.st_ino : 0;
+  }
+
+  IManagedFileService& m_real;
+  AString m_header;
+  int m_stoppedFd;
+  int m_goOnFd;
+  Step m_step = Step::kWritingMinorFiles;
+  bool m_armed = false;
+  int m_minorPaths = 0;
+  ino_t m_headerBefore = 0;
+};
+
+}  // namespace
+
+// Two desktops that opened one project save its cache at the same time: whatever the order of the
+// two saves' steps, the header left on disk names only files that are there, and a later save
+// leaves nothing beside what its header names.
+TEST_F(CacheFilesTest, TwoProcessesSavingAtOnceLeaveAHeaderWhoseFilesAreThere) {
+  using Step = StoppingFileService::Step;
+  struct Case {
+    Step step;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Step::kWritingMinorFiles, "the other saves whole while one writes its minor files"},
+      {Step::kHeaderInPlace, "the other saves whole between one's header and its removal of files"},
+  };
+  const std::vector<double> majors = {1, 2, 3};
+  for (double l : majors) Push(l, 1, 10 * l);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const AString name = m_cache.GetHeaderFileName();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    int stopped[2], goOn[2];
+    ASSERT_EQ(0, ::pipe(stopped));
+    ASSERT_EQ(0, ::pipe(goOn));
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+      ::alarm(20);
+      StoppingFileService stopping(*ManagedFileService::GetInstance(), name, stopped[1], goOn[0]);
+      m_host.SetManagedFileService(&stopping);
+      rep::SimValueDataCache desktop(&m_host);
+      desktop.ReadCacheFiles(project);
+      for (double l : majors) PushTo(desktop, l, 1, 500);
+      stopping.StopAt(c.step);
+      io::CBlock saved;
+      ::_exit(desktop.WriteCacheFiles(saved) ? 0 : 1);
+    }
+    ::close(stopped[1]);
+    ::close(goOn[0]);
+    char got = 0;
+    const bool wasStopped = ::read(stopped[0], &got, 1) == 1;
+    EXPECT_TRUE(wasStopped) << "the first save never reached its step";
+    if (wasStopped) {
+      rep::SimValueDataCache desktop(&m_host);
+      desktop.ReadCacheFiles(project);
+      for (double l : majors) PushTo(desktop, l, 1, 700);
+      io::CBlock saved;
+      EXPECT_TRUE(desktop.WriteCacheFiles(saved));
+      EXPECT_EQ(1, ::write(goOn[1], "g", 1));
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ::close(stopped[0]);
+    ::close(goOn[1]);
+
+    const std::vector<double> gain = ExpectOneSaveWhole(name, project, majors);
+    EXPECT_TRUE(gain == std::vector<double>({501, 502, 503}) || gain == std::vector<double>({701, 702, 703}));
+  }
+}
+
+// The same with no stops: two processes saving one cache 40 times each, at once.
+TEST_F(CacheFilesTest, TwoProcessesSavingManyTimesAtOnceLeaveAHeaderWhoseFilesAreThere) {
+  const std::vector<double> majors = {1, 2, 3};
+  for (double l : majors) Push(l, 1, 10 * l);
+  io::CBlock project;
+  ASSERT_TRUE(m_cache.WriteCacheFiles(project));
+  const AString name = m_cache.GetHeaderFileName();
+  const int saves = 40;
+  auto saveMany = [&](double base) {
+    rep::SimValueDataCache desktop(&m_host);
+    desktop.ReadCacheFiles(project);
+    bool all = true;
+    for (int i = 0; i < saves; ++i) {
+      for (double l : majors) PushTo(desktop, l, 1, base + i);
+      io::CBlock saved;
+      all = desktop.WriteCacheFiles(saved) && all;
+    }
+    return all;
+  };
+  int start[2];
+  ASSERT_EQ(0, ::pipe(start));
+  const pid_t child = ::fork();
+  ASSERT_NE(-1, child);
+  if (child == 0) {
+    ::alarm(20);
+    char go = 0;
+    if (::read(start[0], &go, 1) != 1) ::_exit(3);
+    ::_exit(saveMany(1000) ? 0 : 1);
+  }
+  EXPECT_EQ(1, ::write(start[1], "g", 1));
+  EXPECT_TRUE(saveMany(2000));
+  int status = 0;
+  ASSERT_EQ(child, ::waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ::close(start[0]);
+  ::close(start[1]);
+
+  // The header committed last is the last save of one of the two.
+  const std::vector<double> gain = ExpectOneSaveWhole(name, project, majors);
+  const double last = gain.empty() ? 0 : gain[0] - 1;
+  EXPECT_TRUE(last == 1000 + saves - 1 || last == 2000 + saves - 1) << last;
+  EXPECT_EQ((std::vector<double>{last + 1, last + 2, last + 3}), gain);
 }

@@ -48,13 +48,17 @@ protected:
 
   // Pushes Gain = base + row and Loss = -(base + row) at the primary values 1, 2, 3.
   MinorSweepCache* Push(double l, double w, double base, long version = 1, unsigned reportType = 1) {
+    return PushTo(m_cache, l, w, base, version, reportType);
+  }
+  MinorSweepCache* PushTo(rep::SimValueDataCache& cache, double l, double w, double base, long version = 1,
+                          unsigned reportType = 1) {
     VariableValuesContext current(Major(l, w));
     DoubleColumn primary(113), gain, loss;
     primary.AppendValues({1, 2, 3});
     gain.AppendValues({base + 1, base + 2, base + 3});
     loss.AppendValues({-(base + 1), -(base + 2), -(base + 3)});
-    return m_cache.UpdateCacheForMinorSweepAtCurrVarVal(m_f, false, {m_l, m_w}, {}, Dsd(reportType), version, primary,
-                                                        {m_gain, m_loss}, {&gain, &loss}, L"push");
+    return cache.UpdateCacheForMinorSweepAtCurrVarVal(m_f, false, {m_l, m_w}, {}, Dsd(reportType), version, primary,
+                                                      {m_gain, m_loss}, {&gain, &loss}, L"push");
   }
   MinorSweepCache* Find(double l, double w, long version = 1, unsigned reportType = 1) {
     VariableValuesContext current(Major(l, w));

@@ -57,8 +57,8 @@ io::CBlock BigBlock() {
 // The system's writes, refused with ENOSPC once `budget` bytes went through: a disk that fills up.
 class SavedFileFailingAfter : public io::SavedFile {
 public:
-  SavedFileFailingAfter(const std::string& path, size_t budget, Flush flush)
-      : SavedFile(path, flush), m_budget(budget) {}
+  SavedFileFailingAfter(const std::string& path, size_t budget, Flush flush, Target target = Target::kReplaced)
+      : SavedFile(path, flush, target), m_budget(budget) {}
 
 protected:
   ssize_t WriteSome(int fd, const char* data, size_t n) override {
@@ -214,13 +214,51 @@ TEST(SavedFile, SaveFailingPartWayLeavesTheOldFile) {
     EXPECT_FALSE(all);
     EXPECT_FALSE(out.Ok());
     EXPECT_FALSE(out.Close());
-    EXPECT_EQ(path + ": No space left on device (a save needs room for a second copy of the file)",
+    EXPECT_EQ(path + ": No space left on device" +
+                  (c.before ? " (a save needs room for a second copy of the file)" : ""),
               io::LastSaveFailure());
     EXPECT_EQ(names, NamesIn(dir.Path()));
     if (c.before) {
       EXPECT_EQ(c.before, reptest::ReadFileBytes(path));
     }
   }
+}
+
+// A full disk asks for room for a second copy only where the new file is written beside one it
+// replaces: a new target, a fresh name and a device each take the room of one copy.
+TEST(SavedFile, OnlyAReplacedFileNeedsRoomForASecondCopy) {
+  using Target = io::SavedFile::Target;
+  const std::string note = " (a save needs room for a second copy of the file)";
+  struct Case {
+    const char* what;
+    const char* before;  // null: no file there
+    Target target;
+    bool noted;
+  };
+  const Case cases[] = {
+      {"a file replaced", "old", Target::kReplaced, true},
+      {"a new file", nullptr, Target::kReplaced, false},
+      {"a fresh name", "", Target::kFresh, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    reptest::TempDir dir;
+    const std::string path = dir.File("f.dat");
+    if (c.before) WriteFile(path, c.before);
+    SavedFileFailingAfter out(path, 10, io::SavedFile::Flush::kLeftToTheSystem, c.target);
+    EXPECT_FALSE(out.Write("more than ten bytes", 19));
+    EXPECT_FALSE(out.Close());
+    EXPECT_EQ(path + ": No space left on device" + (c.noted ? note : ""), io::LastSaveFailure());
+  }
+  // A device that is always full, written where it stands.
+  struct stat st;
+  if (::stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)) GTEST_SKIP() << "no /dev/full here";
+  io::SavedFile full("/dev/full");
+  ASSERT_TRUE(full.Ok());
+  const std::string bytes(100000, 'f');
+  EXPECT_FALSE(full.Write(bytes.data(), bytes.size()));
+  EXPECT_FALSE(full.Close());
+  EXPECT_EQ("/dev/full: No space left on device", io::LastSaveFailure());
 }
 
 // A stream that failed for reasons of its own replaces nothing, even with every write accepted.

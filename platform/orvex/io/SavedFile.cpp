@@ -159,6 +159,7 @@ SavedFile::SavedFile(const std::string& path, Flush flush, Target target)
     Fail(errno);
     return;
   }
+  m_replaces = exists;
   RemoveLeftovers(m_target);
   m_fd = OpenNewBeside(m_target, m_new);
   if (m_fd < 0) {
@@ -247,7 +248,8 @@ void SavedFile::Fail(int error, const char* reason) {
   if (m_failed) return;
   m_failed = true;
   std::string why = reason ? reason : std::strerror(error);
-  if (error == ENOSPC || error == EDQUOT) why += " (a save needs room for a second copy of the file)";
+  // Only a file written beside the one it replaces needs the room of both at once.
+  if (m_replaces && (error == ENOSPC || error == EDQUOT)) why += " (a save needs room for a second copy of the file)";
   SetSaveFailure(m_path, why);
 }
 

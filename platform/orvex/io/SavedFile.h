@@ -63,6 +63,7 @@ private:
   std::string m_new;       // the file written beside it; empty when the target is written directly
   Flush m_flush;
   bool m_fresh = false;    // a fresh name, written where it stands
+  bool m_replaces = false; // a file is there, and the new one is written beside it
   bool m_failed = false;
   int m_uncaught;          // exceptions in flight when it was opened
 };
