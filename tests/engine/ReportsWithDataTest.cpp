@@ -197,7 +197,7 @@ TEST_F(ReportsWithDataTest, ExportWritesTheTracesThatHoldData) {
   // The computed trace has no data before its first update and is left out.
   const std::string file = dir.File("mixed.txt");
   ASSERT_TRUE(Mgr().ExportReport(mixed, AString::FromUtf8(file), units, {PlotExportDefs::kMagPhase}));
-  EXPECT_EQ("# Mixed\n# Cold\tFreq\tY\na=1\t1\t4\na=1\t2\t5\na=2\t3\t6\n", reptest::ReadFileBytes(file));
+  EXPECT_EQ("# Mixed\n# Cold\n# Curve\tFreq\tY\na=1\t1\t4\na=1\t2\t5\na=2\t3\t6\n", reptest::ReadFileBytes(file));
   const std::string texts = dir.File("texts.txt");
   ASSERT_TRUE(Mgr().ExportReport(mixed, AString::FromUtf8(texts), units, L"a", L"b", L"c"));
   EXPECT_EQ(reptest::ReadFileBytes(file), reptest::ReadFileBytes(texts));
