@@ -1,0 +1,328 @@
+// The names that every path adding many traces at once gives them: those that naming the traces
+// one after another against the report's list gives.
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "StoredTraceFixture.h"
+#include "reports/ImportedTraceDefinition.h"
+#include "orvex/core/LocalNameServer.h"
+#include "orvex/io/Block.h"
+
+namespace {
+
+// A trace to add: its name, and the expression that name is tied to (null: not tied).
+struct Incoming {
+  AString name;
+  const wchar_t* tiedTo = nullptr;
+};
+
+using Names = std::vector<AString>;
+
+// Naming one trace after another, each against the whole list as it stands, through the core
+// library's name server: the reference every batch must match.
+class OneByOne {
+public:
+  struct Listed {
+    AString name;
+    bool tied = false;
+    AString expression;
+  };
+
+  explicit OneByOne(const Names& held) {
+    for (const AString& name : held) m_list.push_back({name, false, AString()});
+  }
+
+  static Listed Of(const Incoming& in) { return {in.name, in.tiedTo != nullptr, in.tiedTo ? in.tiedTo : L"y"}; }
+
+  // The report's unique name for `wanted`, the trace at `skip` left out.
+  AString Unique(const AString& wanted, size_t skip = SIZE_MAX) const {
+    LocalNameServer server;
+    for (size_t i = 0; i < m_list.size(); ++i)
+      if (i != skip) server.AddName(m_list[i].name);
+    return server.GetUniqueName(wanted, 1);
+  }
+
+  size_t Count(const AString& name, size_t skip = SIZE_MAX) const {
+    size_t n = 0;
+    for (size_t i = 0; i < m_list.size(); ++i)
+      if (i != skip && m_list[i].name.CompareNoCase(name) == 0) ++n;
+    return n;
+  }
+
+  AString Default(const Listed& trace, size_t self) const {
+    if (Count(trace.expression, self) == 0) return trace.expression;
+    return Unique(trace.expression + L"_", self);
+  }
+
+  // A trace already in the list keeps a name no other trace holds.
+  void NameHeld(size_t i) {
+    Listed& t = m_list[i];
+    if (t.tied)
+      t.name = Default(t, i);
+    else if (Count(t.name) > 1)
+      t.name = Unique(t.name);
+  }
+
+  void Join(Listed t) {
+    t.name = t.tied ? Default(t, SIZE_MAX) : Unique(t.name);
+    m_list.push_back(t);
+  }
+
+  Names NamesFrom(size_t first) const {
+    Names out;
+    for (size_t i = first; i < m_list.size(); ++i) out.push_back(m_list[i].name);
+    return out;
+  }
+
+  std::vector<Listed> m_list;
+};
+
+Names NewReportReference(const Names& held, const std::vector<Incoming>& incoming) {
+  OneByOne ref({});
+  for (const AString& name : held) {
+    ref.m_list.push_back({name, false, L"y"});
+    ref.NameHeld(ref.m_list.size() - 1);
+  }
+  for (const Incoming& in : incoming) {
+    ref.m_list.push_back(OneByOne::Of(in));
+    ref.NameHeld(ref.m_list.size() - 1);
+  }
+  return ref.NamesFrom(held.size());
+}
+
+Names AddReference(const Names& held, const std::vector<Incoming>& incoming) {
+  OneByOne ref(held);
+  for (const Incoming& in : incoming) ref.m_list.push_back(OneByOne::Of(in));
+  for (size_t i = held.size(); i < ref.m_list.size(); ++i) ref.NameHeld(i);
+  return ref.NamesFrom(held.size());
+}
+
+Names AddNewReference(const Names& held, const std::vector<Incoming>& incoming) {
+  OneByOne ref(held);
+  for (const Incoming& in : incoming) ref.Join(OneByOne::Of(in));
+  return ref.NamesFrom(held.size());
+}
+
+// Each name first made unique against the report as it was, then the traces added.
+Names ReadReference(const Names& held, const std::vector<Incoming>& incoming) {
+  OneByOne ref(held);
+  std::vector<Incoming> read;
+  for (const Incoming& in : incoming) read.push_back({ref.Unique(in.name), nullptr});
+  return AddNewReference(held, read);
+}
+
+Names UniqueNamesReference(const Names& held, const std::vector<Incoming>& incoming) {
+  OneByOne ref(held);
+  Names out;
+  for (const Incoming& in : incoming) {
+    out.push_back(ref.Unique(in.name));
+    ref.m_list.push_back({out.back(), false, AString()});
+  }
+  return out;
+}
+
+class BatchNamerTest : public reptest::EngineFixture {
+protected:
+  std::unique_ptr<rep::TraceDefinition> Make(const Incoming& in) {
+    const DesignSolutionDefinition dsd(100, 10, ReportTypeSolutionDefinition(1));
+    return std::make_unique<rep::TraceDefinition>(Mgr(), in.name, std::vector<AString>{in.tiedTo ? in.tiedTo : L"y"},
+                                                  dsd, rep::PointsetDefinition(), ExtTraceInfo(), 1,
+                                                  in.tiedTo != nullptr, nullptr);
+  }
+
+  // A report holding untied traces of these names, as the naming of a new report leaves them.
+  long Holding(const Names& held) {
+    std::vector<std::unique_ptr<rep::TraceDefinition>> traces;
+    std::vector<rep::IBaseTraceDefinition*> sources;
+    for (const AString& name : held) {
+      traces.push_back(Make({name}));
+      sources.push_back(traces.back().get());
+    }
+    return AddReport(L"R", sources);
+  }
+
+  Names NamesFrom(long reportID, size_t first) {
+    Names names = TraceNames(reportID);
+    return Names(names.begin() + static_cast<std::ptrdiff_t>(first), names.end());
+  }
+
+  Names ByNewReport(const Names& held, const std::vector<Incoming>& incoming) {
+    std::vector<std::unique_ptr<rep::TraceDefinition>> traces;
+    std::vector<rep::IBaseTraceDefinition*> sources;
+    for (const AString& name : held) traces.push_back(Make({name}));
+    for (const Incoming& in : incoming) traces.push_back(Make(in));
+    for (auto& t : traces) sources.push_back(t.get());
+    return NamesFrom(AddReport(L"New", sources), held.size());
+  }
+
+  Names ByAddTraceDefinitions(const Names& held, const std::vector<Incoming>& incoming) {
+    const long r = Holding(held);
+    std::vector<std::unique_ptr<rep::TraceDefinition>> traces;
+    std::vector<rep::IBaseTraceDefinition*> sources;
+    for (const Incoming& in : incoming) {
+      traces.push_back(Make(in));
+      sources.push_back(traces.back().get());
+    }
+    VelmorCommand cmd;
+    std::vector<long> ids;
+    EXPECT_TRUE(Report(r).AddTraceDefinitions(ids, sources, &cmd));
+    return NamesFrom(r, held.size());
+  }
+
+  Names ByAddNewTraceDefinitions(const Names& held, const std::vector<Incoming>& incoming) {
+    const long r = Holding(held);
+    std::vector<rep::BaseTraceDefinition*> traces;
+    for (const Incoming& in : incoming) {
+      traces.push_back(Make(in).release());
+      traces.back()->SetIDAndVersionID(Mgr().GetNewUniqueID(), Mgr().GetNewVersionID());
+    }
+    VelmorCommand cmd;
+    EXPECT_TRUE(Report(r).AddNewTraceDefinitions(traces, &cmd));
+    return NamesFrom(r, held.size());
+  }
+
+  // The export form carries no tie: its traces come back untied under the names written.
+  Names ByReadTracesWithData(const Names& held, const std::vector<Incoming>& incoming) {
+    const long source = AddReport(L"Source");
+    std::vector<rep::BaseTraceDefinition*> traces;
+    for (size_t i = 0; i < incoming.size(); ++i) {
+      auto* trace = new rep::ImportedTraceDefinition(Mgr(), L"src.csv", L"T", {L"Freq", L"Y"}, ExtTraceInfo(), false);
+      trace->SetIDAndVersionID(Mgr().GetNewUniqueID(), 0);
+      trace->SetTraceData(reptest::TwoCurvesOverFreq(Mgr(), trace->GetID()));
+      traces.push_back(trace);
+    }
+    Report(source).AddNewTraceDefinitions(traces, nullptr);
+    std::vector<long> ids;
+    for (size_t i = 0; i < incoming.size(); ++i) {
+      traces[i]->SetName(incoming[i].name);
+      ids.push_back(traces[i]->GetID());
+    }
+    io::CBlock block(L"Clip");
+    EXPECT_TRUE(Report(source).WriteTracesWithData(block, ids));
+    const long r = Holding(held);
+    VelmorCommand cmd;
+    EXPECT_TRUE(Report(r).ReadTracesWithData(block, nullptr, &cmd));
+    return NamesFrom(r, held.size());
+  }
+
+  Names ByGetUniqueTraceNames(const Names& held, const std::vector<Incoming>& incoming) {
+    Names wanted;
+    for (const Incoming& in : incoming) wanted.push_back(in.name);
+    Names out;
+    EXPECT_EQ(static_cast<int>(wanted.size()), Report(Holding(held)).GetUniqueTraceNames(out, wanted));
+    return out;
+  }
+};
+
+Incoming Tied(const wchar_t* name, const wchar_t* expression) { return {name, expression}; }
+
+// Names each path gave before the batch namer served them all, recorded from that code.
+TEST_F(BatchNamerTest, EveryPathNamesAsBefore) {
+  struct Case {
+    const char* why;
+    Names held;
+    std::vector<Incoming> incoming;
+    Names newReport, add, addNew, read, unique;
+  };
+  const Case cases[] = {
+      {"one name repeated",
+       {},
+       {{L"a"}, {L"a"}, {L"a"}},
+       {L"a", L"a1", L"a2"},
+       {L"a1", L"a2", L"a"},
+       {L"a", L"a1", L"a2"},
+       {L"a", L"a1", L"a2"},
+       {L"a", L"a1", L"a2"}},
+      {"a name that carries a number beside the name without it",
+       {},
+       {{L"a"}, {L"a1"}, {L"a"}},
+       {L"a", L"a1", L"a2"},
+       {L"a2", L"a1", L"a"},
+       {L"a", L"a1", L"a2"},
+       {L"a", L"a1", L"a2"},
+       {L"a", L"a1", L"a2"}},
+      {"names that differ only in case",
+       {L"mag"},
+       {{L"MAG"}, {L"Mag"}, {L"mag"}},
+       {L"MAG1", L"Mag2", L"mag3"},
+       {L"MAG1", L"Mag2", L"mag3"},
+       {L"MAG1", L"Mag2", L"mag3"},
+       {L"MAG1", L"Mag11", L"mag12"},
+       {L"MAG1", L"Mag2", L"mag3"}},
+      {"a batch into a report that holds some of its names",
+       {L"a", L"a1", L"a3"},
+       {{L"a"}, {L"a"}, {L"a1"}, {L"a"}},
+       {L"a2", L"a4", L"a11", L"a5"},
+       {L"a2", L"a4", L"a11", L"a5"},
+       {L"a2", L"a4", L"a11", L"a5"},
+       {L"a2", L"a21", L"a11", L"a22"},
+       {L"a2", L"a4", L"a11", L"a5"}},
+      {"names tied to the expression",
+       {L"x"},
+       {Tied(L"x", L"x"), Tied(L"x", L"x"), {L"x_"}},
+       {L"x_", L"x_1", L"x_2"},
+       {L"x_1", L"x_2", L"x_"},
+       {L"x_", L"x_1", L"x_2"},
+       {L"x1", L"x11", L"x_"},
+       {L"x1", L"x2", L"x_"}},
+      {"a tied trace gives up a name that a trace before it was refused",
+       {L"a"},
+       {{L"a"}, Tied(L"a1", L"x"), {L"a"}},
+       {L"a1", L"x", L"a2"},
+       {L"a2", L"x", L"a1"},
+       {L"a1", L"x", L"a2"},
+       {L"a1", L"a11", L"a12"},
+       {L"a1", L"a11", L"a2"}},
+      {"a tied trace whose expression no other trace holds",
+       {L"q"},
+       {Tied(L"q", L"y"), {L"q"}},
+       {L"y", L"q1"},
+       {L"y", L"q1"},
+       {L"y", L"q1"},
+       {L"q1", L"q11"},
+       {L"q1", L"q2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(c.newReport, ByNewReport(c.held, c.incoming)) << "a new report made of the traces";
+    EXPECT_EQ(c.add, ByAddTraceDefinitions(c.held, c.incoming)) << "AddTraceDefinitions";
+    EXPECT_EQ(c.addNew, ByAddNewTraceDefinitions(c.held, c.incoming)) << "AddNewTraceDefinitions";
+    EXPECT_EQ(c.read, ByReadTracesWithData(c.held, c.incoming)) << "ReadTracesWithData";
+    EXPECT_EQ(c.unique, ByGetUniqueTraceNames(c.held, c.incoming)) << "GetUniqueTraceNames";
+  }
+}
+
+// Batches drawn from a few names that clash in every way, each path against naming one by one.
+TEST_F(BatchNamerTest, EveryPathNamesAsOneByOne) {
+  const wchar_t* const pool[] = {L"a", L"A", L"a1", L"A2", L"a11", L"a_", L"x", L"X_", L"x_1", L"x_2", L"", L"1"};
+  const wchar_t* const expressions[] = {L"x", L"a", L"X", L"a1"};
+  std::mt19937 random(20240611);
+  auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  for (int round = 0; round < 150; ++round) {
+    Names held;
+    for (size_t i = pick(5); i > 0; --i) held.push_back(pool[pick(std::size(pool))]);
+    std::vector<Incoming> incoming;
+    for (size_t i = 1 + pick(9); i > 0; --i) {
+      Incoming in{pool[pick(std::size(pool))]};
+      if (pick(3) == 0) in.tiedTo = expressions[pick(std::size(expressions))];
+      incoming.push_back(in);
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    // The report seeded as a new report names them; the references start from what it holds.
+    const Names inReport = TraceNames(Holding(held));
+    std::vector<Incoming> untied;
+    for (const Incoming& in : incoming) untied.push_back({in.name});
+    EXPECT_EQ(NewReportReference(held, incoming), ByNewReport(held, incoming));
+    EXPECT_EQ(AddReference(inReport, incoming), ByAddTraceDefinitions(held, incoming));
+    EXPECT_EQ(AddNewReference(inReport, incoming), ByAddNewTraceDefinitions(held, incoming));
+    EXPECT_EQ(ReadReference(inReport, untied), ByReadTracesWithData(held, incoming));
+    EXPECT_EQ(UniqueNamesReference(inReport, incoming), ByGetUniqueTraceNames(held, incoming));
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
