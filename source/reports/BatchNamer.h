@@ -23,7 +23,7 @@ public:
   // k >= 1 that none equals. Nothing is taken.
   AString UniqueName(const AString& wanted);
   // The expression of the trace's last component (empty without components) when no name held
-  // equals it, else the unique name for it followed by "_".
+  // equals it, else UniqueName of that expression followed by "_".
   AString DefaultName(const BaseTraceDefinition& trace);
 
   // A trace not yet held takes its default name when tied to its expression, else a unique one.

@@ -3,12 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <list>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "StoredTraceFixture.h"
+#include "reports/BatchNamer.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "orvex/core/LocalNameServer.h"
 #include "orvex/io/Block.h"
@@ -342,3 +344,28 @@ TEST_F(BatchNamerTest, EveryPathNamesAsOneByOne) {
 }
 
 }  // namespace
+
+// A name given up goes back to every wanted name it extends by a number, however many digits
+// that number has, and the smallest free number is offered again.
+TEST_F(BatchNamerTest, ANameGivenUpIsOfferedAgainToEveryNameItExtends) {
+  std::vector<std::unique_ptr<rep::TraceDefinition>> owned;
+  std::list<rep::BaseTraceDefinition*> traces;
+  for (const wchar_t* name : {L"a", L"a1", L"a2", L"a3", L"a4", L"a5", L"a6", L"a7", L"a8", L"a9", L"a10", L"a11", L"A12"}) {
+    owned.push_back(Make({name}));
+    traces.push_back(owned.back().get());
+  }
+  rep::BatchNamer namer(traces);
+  EXPECT_EQ("a13", namer.UniqueName(L"a").ToUtf8());
+  EXPECT_EQ("a13", namer.UniqueName(L"a1").ToUtf8());
+  namer.Release(L"a12");
+  EXPECT_EQ("a12", namer.UniqueName(L"a").ToUtf8());
+  EXPECT_EQ("A12", namer.UniqueName(L"A1").ToUtf8());
+  namer.Release(L"a10");
+  EXPECT_EQ("a10", namer.UniqueName(L"a").ToUtf8());
+  EXPECT_EQ("a12", namer.UniqueName(L"a1").ToUtf8());
+  namer.Take(L"A10");
+  namer.Release(L"a5");
+  EXPECT_EQ("a5", namer.UniqueName(L"a").ToUtf8());
+  namer.Take(L"a5");
+  EXPECT_EQ("a12", namer.UniqueName(L"a").ToUtf8());
+}
