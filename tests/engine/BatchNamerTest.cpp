@@ -2,6 +2,7 @@
 // one after another against the report's list gives.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <list>
 #include <memory>
@@ -134,6 +135,29 @@ Names UniqueNamesReference(const Names& held, const std::vector<Incoming>& incom
   }
   return out;
 }
+
+// A computed trace named "a" that counts how often its name is asked for, as its clones do in the
+// same count: naming each trace against the whole list asks every trace once per trace named.
+class NameCountingTrace : public rep::TraceDefinition {
+public:
+  NameCountingTrace(rep::ReportManager& mgr, long& asked)
+      : IBaseTraceDefinition(), BaseTraceDefinition(mgr, L"a", {L"y"}, ExtTraceInfo(), false, nullptr),
+        TraceDefinition(mgr, L"a", {L"y"}, DesignSolutionDefinition(100, 10, ReportTypeSolutionDefinition(1)),
+                        rep::PointsetDefinition(), ExtTraceInfo(), 1, false, nullptr),
+        m_asked(asked) {}
+  NameCountingTrace(const NameCountingTrace& other, rep::ReportManager& mgr)
+      : IBaseTraceDefinition(), BaseTraceDefinition(other, mgr), TraceDefinition(other, mgr), m_asked(other.m_asked) {}
+  AString GetName() const override {
+    ++m_asked;
+    return TraceDefinition::GetName();
+  }
+  BaseTraceDefinition* CloneForManager(rep::ReportManager& mgr) const override {
+    return new NameCountingTrace(*this, mgr);
+  }
+
+private:
+  long& m_asked;
+};
 
 class BatchNamerTest : public reptest::EngineFixture {
 protected:
@@ -368,4 +392,92 @@ TEST_F(BatchNamerTest, ANameGivenUpIsOfferedAgainToEveryNameItExtends) {
   EXPECT_EQ("a5", namer.UniqueName(L"a").ToUtf8());
   namer.Take(L"a5");
   EXPECT_EQ("a12", namer.UniqueName(L"a").ToUtf8());
+}
+
+// Each path at two sizes four times apart, every trace named "a": what naming asks of each trace
+// must not grow with the number of traces.
+TEST_F(BatchNamerTest, NamingAsksEachTraceAlikeAtEverySize) {
+  struct Case {
+    const char* what;
+    // Adds n counting traces to a report that holds n of them (a new report: none).
+    std::function<void(rep::ReportDefinition& held, size_t n, long& asked)> run;
+  };
+  auto sources = [](std::vector<std::unique_ptr<NameCountingTrace>>& owned, rep::ReportManager& mgr, size_t n,
+                    long& asked) {
+    std::vector<rep::IBaseTraceDefinition*> raw;
+    for (size_t i = 0; i < n; ++i) {
+      owned.push_back(std::make_unique<NameCountingTrace>(mgr, asked));
+      raw.push_back(owned.back().get());
+    }
+    return raw;
+  };
+  const Case cases[] = {
+      {"a new report made of copies",
+       [&](rep::ReportDefinition& held, size_t n, long& asked) {
+         std::vector<std::unique_ptr<NameCountingTrace>> owned;
+         const auto raw = sources(owned, held.GetReportManager(), n, asked);
+         asked = 0;
+         EXPECT_EQ(n, dynamic_cast<rep::ReportDefinition&>(*held.GetReportManager().CreateReportDefinition(raw, L"New"))
+                          .GetTraces()
+                          .size());
+       }},
+      {"AddTraceDefinitions",
+       [&](rep::ReportDefinition& held, size_t n, long& asked) {
+         std::vector<std::unique_ptr<NameCountingTrace>> owned;
+         const auto raw = sources(owned, held.GetReportManager(), n, asked);
+         asked = 0;
+         VelmorCommand cmd;
+         std::vector<long> ids;
+         EXPECT_TRUE(held.AddTraceDefinitions(ids, raw, &cmd));
+       }},
+      {"AddNewTraceDefinitions",
+       [&](rep::ReportDefinition& held, size_t n, long& asked) {
+         std::vector<rep::BaseTraceDefinition*> traces;
+         for (size_t i = 0; i < n; ++i) {
+           traces.push_back(new NameCountingTrace(held.GetReportManager(), asked));
+           traces.back()->SetIDAndVersionID(held.GetReportManager().GetNewUniqueID(),
+                                            held.GetReportManager().GetNewVersionID());
+         }
+         asked = 0;
+         VelmorCommand cmd;
+         EXPECT_TRUE(held.AddNewTraceDefinitions(traces, &cmd));
+       }},
+      {"ReadTracesWithData",
+       [&](rep::ReportDefinition& held, size_t n, long& asked) {
+         rep::ReportManager& mgr = held.GetReportManager();
+         auto* source = dynamic_cast<rep::ReportDefinition*>(
+             mgr.GetReportDefinition(mgr.AddReportDefinition(*mgr.CreateReportDefinition(L"Source"), nullptr)));
+         std::vector<rep::BaseTraceDefinition*> traces;
+         std::vector<long> ids;
+         for (size_t i = 0; i < n; ++i) {
+           auto* trace = new rep::ImportedTraceDefinition(mgr, L"src.csv", L"a", {L"Freq", L"Y"}, ExtTraceInfo(), false);
+           trace->SetIDAndVersionID(mgr.GetNewUniqueID(), 0);
+           trace->SetTraceData(reptest::TwoCurvesOverFreq(mgr, trace->GetID()));
+           traces.push_back(trace);
+           ids.push_back(trace->GetID());
+         }
+         source->AddNewTraceDefinitions(traces, nullptr);
+         for (rep::BaseTraceDefinition* trace : traces) trace->SetName(L"a");
+         io::CBlock block(L"Clip");
+         EXPECT_TRUE(source->WriteTracesWithData(block, ids));
+         asked = 0;
+         VelmorCommand cmd;
+         EXPECT_TRUE(held.ReadTracesWithData(block, nullptr, &cmd));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    double askedPerTrace[2] = {0, 0};
+    const size_t sizes[2] = {100, 400};
+    for (int s = 0; s < 2; ++s) {
+      long asked = 0;
+      rep::ReportManager mgr(&m_owner, true);
+      std::vector<std::unique_ptr<NameCountingTrace>> owned;
+      const long r = mgr.AddReportDefinition(*mgr.CreateReportDefinition(sources(owned, mgr, sizes[s], asked), L"Held"),
+                                             nullptr);
+      c.run(*dynamic_cast<rep::ReportDefinition*>(mgr.GetReportDefinition(r)), sizes[s], asked);
+      askedPerTrace[s] = double(asked) / double(sizes[s]);
+    }
+    EXPECT_LE(askedPerTrace[1], 1.5 * askedPerTrace[0] + 1) << askedPerTrace[0] << " then " << askedPerTrace[1];
+  }
 }
