@@ -219,24 +219,34 @@ protected:
     return NamesFrom(r, held.size());
   }
 
-  // The export form carries no tie: its traces come back untied under the names written.
-  Names ByReadTracesWithData(const Names& held, const std::vector<Incoming>& incoming) {
-    const long source = AddReport(L"Source");
+  // The export form "Traces" of imported traces under these names, written by a report of its own
+  // (a report would not hold equal names).
+  static io::CBlock TracesNamed(rep::ReportManager& mgr, const Names& names) {
+    auto* source = dynamic_cast<rep::ReportDefinition*>(
+        mgr.GetReportDefinition(mgr.AddReportDefinition(*mgr.CreateReportDefinition(L"Source"), nullptr)));
     std::vector<rep::BaseTraceDefinition*> traces;
-    for (size_t i = 0; i < incoming.size(); ++i) {
-      auto* trace = new rep::ImportedTraceDefinition(Mgr(), L"src.csv", L"T", {L"Freq", L"Y"}, ExtTraceInfo(), false);
-      trace->SetIDAndVersionID(Mgr().GetNewUniqueID(), 0);
-      trace->SetTraceData(reptest::TwoCurvesOverFreq(Mgr(), trace->GetID()));
+    for (size_t i = 0; i < names.size(); ++i) {
+      auto* trace = new rep::ImportedTraceDefinition(mgr, L"src.csv", L"T", {L"Freq", L"Y"}, ExtTraceInfo(), false);
+      trace->SetIDAndVersionID(mgr.GetNewUniqueID(), 0);
+      trace->SetTraceData(reptest::TwoCurvesOverFreq(mgr, trace->GetID()));
       traces.push_back(trace);
     }
-    Report(source).AddNewTraceDefinitions(traces, nullptr);
+    source->AddNewTraceDefinitions(traces, nullptr);
     std::vector<long> ids;
-    for (size_t i = 0; i < incoming.size(); ++i) {
-      traces[i]->SetName(incoming[i].name);
+    for (size_t i = 0; i < names.size(); ++i) {
+      traces[i]->SetName(names[i]);
       ids.push_back(traces[i]->GetID());
     }
     io::CBlock block(L"Clip");
-    EXPECT_TRUE(Report(source).WriteTracesWithData(block, ids));
+    EXPECT_TRUE(source->WriteTracesWithData(block, ids));
+    return block;
+  }
+
+  // The export form carries no tie: its traces come back untied under the names written.
+  Names ByReadTracesWithData(const Names& held, const std::vector<Incoming>& incoming) {
+    Names names;
+    for (const Incoming& in : incoming) names.push_back(in.name);
+    io::CBlock block = TracesNamed(Mgr(), names);
     const long r = Holding(held);
     VelmorCommand cmd;
     EXPECT_TRUE(Report(r).ReadTracesWithData(block, nullptr, &cmd));
@@ -444,22 +454,7 @@ TEST_F(BatchNamerTest, NamingAsksEachTraceAlikeAtEverySize) {
        }},
       {"ReadTracesWithData",
        [&](rep::ReportDefinition& held, size_t n, long& asked) {
-         rep::ReportManager& mgr = held.GetReportManager();
-         auto* source = dynamic_cast<rep::ReportDefinition*>(
-             mgr.GetReportDefinition(mgr.AddReportDefinition(*mgr.CreateReportDefinition(L"Source"), nullptr)));
-         std::vector<rep::BaseTraceDefinition*> traces;
-         std::vector<long> ids;
-         for (size_t i = 0; i < n; ++i) {
-           auto* trace = new rep::ImportedTraceDefinition(mgr, L"src.csv", L"a", {L"Freq", L"Y"}, ExtTraceInfo(), false);
-           trace->SetIDAndVersionID(mgr.GetNewUniqueID(), 0);
-           trace->SetTraceData(reptest::TwoCurvesOverFreq(mgr, trace->GetID()));
-           traces.push_back(trace);
-           ids.push_back(trace->GetID());
-         }
-         source->AddNewTraceDefinitions(traces, nullptr);
-         for (rep::BaseTraceDefinition* trace : traces) trace->SetName(L"a");
-         io::CBlock block(L"Clip");
-         EXPECT_TRUE(source->WriteTracesWithData(block, ids));
+         io::CBlock block = TracesNamed(held.GetReportManager(), Names(n, L"a"));
          asked = 0;
          VelmorCommand cmd;
          EXPECT_TRUE(held.ReadTracesWithData(block, nullptr, &cmd));
