@@ -3,14 +3,14 @@
 # and runs those rows one after another; everything printed also goes to build/release/figures.txt.
 # All rows take about a quarter of an hour; a busy machine spreads the figures.
 #   bench/run_figures.sh [row...]
-# Rows: blocktext tracedata cache blockread growth traces composite statistics import (default: all).
+# Rows: blocktext tracedata cache blockread growth traces naming composite statistics import (default: all).
 # REP_JOBS sets the parallel jobs of the build (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build/release
 bin=$dir/bench
 jobs=${REP_JOBS:-$(nproc)}
-all=(blocktext tracedata cache blockread growth traces composite statistics import)
+all=(blocktext tracedata cache blockread growth traces naming composite statistics import)
 rows=("$@")
 [ ${#rows[@]} -gt 0 ] || rows=("${all[@]}")
 for row in "${rows[@]}"; do
@@ -22,7 +22,7 @@ mkdir -p "$dir"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DREP_SANITIZE=OFF -DREP_BUILD_BENCH=ON >"$dir/figures.configure.log" 2>&1 ||
   { cat "$dir/figures.configure.log" >&2; exit 1; }
 cmake --build "$dir" -j "$jobs" --target BlockTextBench ConcreteTraceDataBench SimValueCacheFilesBench BlockReadBench \
-  LinearGrowthBench TracesByIDBench CompositePopulationBench FamilyStatisticsBench TracesImportBench >"$dir/figures.build.log" 2>&1 ||
+  LinearGrowthBench TracesByIDBench TraceNamingBench CompositePopulationBench FamilyStatisticsBench TracesImportBench >"$dir/figures.build.log" 2>&1 ||
   { cat "$dir/figures.build.log" >&2; exit 1; }
 
 run() {
@@ -47,6 +47,7 @@ row() {
     blockread) run "$bin/BlockReadBench" --benchmark_filter='BM_Numbers|BM_ProjectFread|BM_ProjectRead' --benchmark_repetitions=3 ;;
     growth) run "$bin/LinearGrowthBench" --benchmark_filter='BM_ReportsWrite' ;;
     traces) run "$bin/TracesByIDBench" ;;
+    naming) run "$bin/TraceNamingBench" ;;
     composite) run "$bin/CompositePopulationBench" --benchmark_filter='BM_CompositeTrace|BM_ThreePlainTraces' \
       --benchmark_repetitions=3 ;;
     statistics) run bench/statistics_vs_numpy.sh "$bin/FamilyStatisticsBench" ;;

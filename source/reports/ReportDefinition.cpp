@@ -14,6 +14,7 @@
 #include "tracedata/ConcreteTraceData.h"
 #include "tracedata/ConcreteTracesImportHelper.h"
 #include "Gravik/IReportDataManager.h"
+#include "reports/BatchNamer.h"
 #include "reports/GravikUtils.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ListDeltaState.h"
@@ -55,47 +56,6 @@ BaseTraceDefinition* CloneIntoReport(const IBaseTraceDefinition* source, ReportM
 
 long TraceIDOf(const BaseTraceDefinition* trace) { return trace->GetID(); }
 
-// Names many new traces as MakeTraceNameUnique would one by one, without probing the same
-// candidates again for every trace of one name.
-class BatchNamer {
-public:
-  explicit BatchNamer(const std::list<BaseTraceDefinition*>& traces) {
-    for (const BaseTraceDefinition* t : traces) Take(t->GetName());
-  }
-
-  void MakeNameUnique(BaseTraceDefinition& trace) {
-    AString name = trace.GetName();
-    if (trace.GetIsNameTiedToExpressionFlag()) {
-      name.clear();
-      if (trace.GetNumComponents() > 0)
-        if (const ITraceComponentDefinition* last = trace.GetComponent(trace.GetNumComponents() - 1))
-          name = last->GetExpression();
-      if (!IsFree(name)) name = Unique(name + L"_");
-    } else {
-      name = Unique(name);
-    }
-    trace.SetName(name);
-    Take(name);
-  }
-
-private:
-  bool IsFree(const AString& name) const { return m_taken.count(name.FoldedCase()) == 0; }
-  void Take(const AString& name) { m_taken.insert(name.FoldedCase()); }
-
-  AString Unique(const AString& wanted) {
-    if (IsFree(wanted)) return wanted;
-    // Candidates refused once stay taken: the next trace of this name goes on from there.
-    unsigned long& k = m_lastIndex[wanted.FoldedCase()];
-    for (;;) {
-      AString candidate = wanted + i18n::MakeNumberString(++k);
-      if (IsFree(candidate)) return candidate;
-    }
-  }
-
-  std::unordered_set<std::wstring> m_taken;                    // folded names in the report
-  std::unordered_map<std::wstring, unsigned long> m_lastIndex;  // last index tried per wanted name
-};
-
 }  // namespace
 
 // ---- ReportParams ----
@@ -125,13 +85,15 @@ ReportDefinition::ReportDefinition(ReportManager& mgr, const AString& name,
                                    const std::vector<IBaseTraceDefinition*>& sourceTraces)
     : mMgr(mgr) {
   m_params.m_name = name;
+  BatchNamer namer(m_traces);
   for (IBaseTraceDefinition* source : sourceTraces) {
     BaseTraceDefinition* clone = CloneIntoReport(source, mgr);
     if (!clone) continue;
     const long versionID = mgr.GetNewVersionID();
     clone->SetIDAndVersionID(mgr.GetNewUniqueID(), versionID);
     m_traces.push_back(clone);
-    MakeTraceNameUnique(*clone);
+    // Named as it joins: against the clones before it only.
+    namer.NameJoining(*clone);
   }
 }
 
@@ -225,39 +187,25 @@ void ReportDefinition::GetNames(std::list<AString>& names) const {
 // ---- naming ----
 
 int ReportDefinition::GetUniqueTraceNames(std::vector<AString>& out, const std::vector<AString>& wanted) const {
-  LocalNameServer local;
-  std::list<AString> names;
-  GetNames(names);
-  local.AddNames(names);
+  BatchNamer namer(m_traces);
   for (const AString& name : wanted) {
-    AString unique = local.GetUniqueName(name, 1);
-    out.push_back(unique);
-    local.AddName(unique);
+    out.push_back(namer.UniqueName(name));
+    namer.Take(out.back());
   }
   return static_cast<int>(out.size());
 }
 
 AString ReportDefinition::GetDefaultTraceName(const BaseTraceDefinition& trace) const {
-  // A trace without components has no expression to be named after.
-  AString expression;
-  if (trace.GetNumComponents() > 0)
-    if (const ITraceComponentDefinition* last = trace.GetComponent(trace.GetNumComponents() - 1))
-      expression = last->GetExpression();
-  LocalNameServer others;
-  for (const BaseTraceDefinition* t : m_traces)
-    if (t->GetID() != trace.GetID()) others.AddName(t->GetName());
-  if (others.IsNameUnique(expression)) return expression;
-  return others.GetUniqueName(expression + L"_", 1);
+  return BatchNamer(m_traces, trace.GetID()).DefaultName(trace);
 }
 
 void ReportDefinition::MakeTraceNameUnique(BaseTraceDefinition& trace) {
-  if (trace.GetIsNameTiedToExpressionFlag()) {
-    trace.SetName(GetDefaultTraceName(trace));
-    return;
-  }
+  BatchNamer namer(m_traces);
   // The report allows a trace its own name once; a trace not yet in the list has no name there.
-  const bool held = std::find(m_traces.begin(), m_traces.end(), &trace) != m_traces.end();
-  if (!held || !IsTraceNameUnique(trace.GetName())) trace.SetName(GetUniqueTraceName(trace.GetName()));
+  if (std::find(m_traces.begin(), m_traces.end(), &trace) != m_traces.end())
+    namer.NameHeld(trace);
+  else
+    namer.NameJoining(trace);
 }
 
 // ---- editing with undo ----
@@ -301,7 +249,10 @@ bool ReportDefinition::AddTraceDefinitions(std::vector<long>& newIDs, const std:
     newIDs.push_back(clone->GetID());
     added.push_back(clone);
   }
-  for (BaseTraceDefinition* trace : added) MakeTraceNameUnique(*trace);
+  // Each named while all of them are held: a clone keeps its name when no other trace holds it,
+  // even one added after it.
+  BatchNamer namer(m_traces);
+  for (BaseTraceDefinition* trace : added) namer.NameHeld(*trace);
   if (delta) cmd->AddDeltaState(delta);
   return true;
 }
@@ -314,7 +265,7 @@ bool ReportDefinition::AddNewTraceDefinitions(const std::vector<BaseTraceDefinit
   BatchNamer namer(m_traces);
   for (BaseTraceDefinition* trace : traces) {
     if (!trace) continue;
-    namer.MakeNameUnique(*trace);
+    namer.NameJoining(*trace);
     if (info) info->AddNewTrace(GetReportID(), trace->GetID());
     m_traces.push_back(trace);
     if (delta) delta->AddChange(trace, static_cast<unsigned>(m_traces.size() - 1), true);
@@ -915,10 +866,13 @@ bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListene
     return false;
   bool whole = true;
   std::vector<BaseTraceDefinition*> kept;
+  // Each read name is made unique against the report as it stands, not the traces read before it:
+  // adding them names them once more.
+  BatchNamer namer(m_traces);
   for (size_t item = 0; item < traces->GetNumItems(); ++item) {
     io::CBlock* tdBlock = traces->GetBlockForEdit(item);
     ORVEX_ASSERT(tdBlock);
-    std::unique_ptr<ImportedTraceDefinition> trace = tdBlock ? ReadTraceWithData(*tdBlock, listener) : nullptr;
+    std::unique_ptr<ImportedTraceDefinition> trace = tdBlock ? ReadTraceWithData(*tdBlock, listener, namer) : nullptr;
     if (!trace) {
       whole = false;
       continue;
@@ -930,7 +884,8 @@ bool ReportDefinition::ReadTracesWithData(io::CBlock& block, IReportPasteListene
 }
 
 std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io::CBlock& tdBlock,
-                                                                             IReportPasteListener* listener) {
+                                                                             IReportPasteListener* listener,
+                                                                             BatchNamer& namer) {
   long oldID = id::invalidID;
   const bool bIsNumber = tdBlock.GetName().IsNumber(10, &oldID);
   ORVEX_ASSERT(bIsNumber);
@@ -941,7 +896,7 @@ std::unique_ptr<ImportedTraceDefinition> ReportDefinition::ReadTraceWithData(io:
   AString dataName;
   tdBlock >> io::NamedValue(CommonTraceData::kTraceName, name);
   tdBlock >> io::NamedValue(L"SourceDesc", source);
-  name = mMgr.GetUniqueTraceName(GetReportID(), name);
+  name = namer.UniqueName(name);
   ExtTraceInfo info;
   if (const io::CBlock* extInfo = tdBlock.FindBlock(L"ExtTraceInfo")) info.Read(*extInfo);
   tdBlock.ResetFound(true);

@@ -19,6 +19,7 @@ class IReportPasteListener;
 
 namespace rep {
 
+class BatchNamer;
 class ImportedTraceDefinition;
 class ReportManager;
 class TraceDefinition;
@@ -149,8 +150,9 @@ private:
   template <class Copy>
   std::vector<BaseTraceDefinition*> AppendMadeOf(const std::list<BaseTraceDefinition*>& traces, Copy copyOf);
 
-  // One trace block of "Traces"; null when the trace fails.
-  std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener);
+  // One trace block of "Traces", its name made unique by `namer`; null when the trace fails.
+  std::unique_ptr<ImportedTraceDefinition> ReadTraceWithData(io::CBlock& tdBlock, IReportPasteListener* listener,
+                                                             BatchNamer& namer);
   void RebindTraces(IReportPasteListener* listener, bool (TraceDefinition::*rebind)(IReportPasteListener*));
 
   std::list<BaseTraceDefinition*> m_traces;  // owned, in report order
