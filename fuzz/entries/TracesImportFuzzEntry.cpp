@@ -19,6 +19,7 @@
 
 #include "ConcreteTraceDataFuzzEntry.h"
 #include "TraceDataContent.h"
+#include "tracedata/ConcreteTraceData.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ReportDefinition.h"
 #include "reports/ReportManager.h"
@@ -61,9 +62,14 @@ ReportDefinition& NewReport(ReportManager& mgr, const AString& name) {
   return *dynamic_cast<ReportDefinition*>(mgr.GetReportDefinition(id));
 }
 
+// Every point of every trace, and each trace's data through the form a project saves it in.
 void TouchTraces(const ReportDefinition& report) {
-  for (BaseTraceDefinition* trace : report.GetTraces())
-    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace)) TouchEveryPoint(imported->GetTraceData());
+  for (BaseTraceDefinition* trace : report.GetTraces()) {
+    auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace);
+    if (!imported) continue;
+    TouchEveryPoint(imported->GetTraceData());
+    if (auto* stored = dynamic_cast<ConcreteTraceData*>(imported->GetTraceData())) ExpectStoredFormReadsBack(*stored);
+  }
 }
 
 // The unit of a column whose header names none.
@@ -271,7 +277,7 @@ bool PlainHeaderText(const std::string& text) {
   return true;
 }
 
-// The unit named between the marks in the second piece of the label cut at blanks ("Freq [GHz]"
+// The unit named between the marks in the second piece of the label cut at spaces ("Freq [GHz]"
 // names GHz, "S Param [dB]" none); no unit when a piece is missing or empty, or no unit has the name.
 Units::FullUnitType UnitOfLabel(const std::string& label, char open, char close) {
   const std::vector<std::string> words = CutAt(label, ' ');
@@ -308,7 +314,7 @@ std::vector<std::string> WhitespaceHeaderCells(const std::string& line) {
     p = line.find_first_not_of(blanks, end);
     const size_t close = p != std::string::npos && line[p] == '[' ? line.find(']', p) : std::string::npos;
     if (close == std::string::npos) {
-      // An unclosed "[" starts the next word.
+      // No bracketed text: an unclosed "[" starts the next word.
       cell += " []";
     } else {
       cell += " " + line.substr(p, close + 1 - p);
