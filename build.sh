@@ -70,7 +70,8 @@ build() {
 # The object files of the benchmark programs, as build targets of build/bench.
 bench_objects() { ninja -C build/bench -t targets all | sed -n 's|^\(bench/CMakeFiles/[^:]*\.o\): .*|\1|p'; }
 
-fuzz_targets() { for f in fuzz/*Fuzz.cpp; do basename "$f" .cpp; done; }
+# The fuzz targets, as the configure step of build/fuzz found them (fuzz/CMakeLists.txt).
+fuzz_targets() { cat build/fuzz/fuzz/targets.txt; }
 
 # run_fuzz <libFuzzer options...>: every fuzz target from its kept inputs, REP_JOBS of them side by
 # side; what they find new goes to a scratch folder, never into fuzz/corpus.
@@ -127,7 +128,7 @@ case "$what" in
     quietly build/bench/build.log cmake --build build/bench -j "$jobs" --target $(bench_objects)
     if command -v clang++ >/dev/null; then
       # The targets and the plug-in only: the tests were built above.
-      build build/fuzz "$(fuzz_targets | tr '\n' ' ')rep" "${fuzz_options[@]}"
+      build build/fuzz "rep_fuzz_targets rep" "${fuzz_options[@]}"
       echo "fuzzing each target briefly from its kept inputs"
       run_fuzz -runs=500
     else

@@ -96,18 +96,7 @@ int FuzzConcreteTraceData(const uint8_t* data, size_t size) {
   ForgetDamagedInputAsserts(before);
   TouchEveryStoredPoint(stored);
 
-  // What was kept is whole: its text reads back without an error as the same curves, surfaces
-  // and values, and writes the same again. A write compared only with the next write would miss
-  // a loss that happens once.
-  io::CBlock written(stored.GetBlockName());
-  ORVEX_ASSERT(stored.DoDataExchange(written, false)==io::kNoError);
-  ConcreteTraceData reread(mgr, id::invalidID);
-  io::CBlock toRead = ThroughText(written);
-  ORVEX_ASSERT(reread.DoDataExchange(toRead, true)==io::kNoError);
-  ExpectSameContent(TraceDataContent(&stored), TraceDataContent(&reread));
-  io::CBlock rewritten(stored.GetBlockName());
-  reread.DoDataExchange(rewritten, false);
-  ORVEX_ASSERT(written==rewritten);
+  ExpectStoredFormReadsBack(stored);
 
   std::unique_ptr<ConcreteTraceData> clone(stored.Clone());
   // No owner: digital columns become doubles.

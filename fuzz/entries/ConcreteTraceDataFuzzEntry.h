@@ -4,9 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "orvex/io/Block.h"
 #include <vector>
+
+#include "TraceDataContent.h"
+#include "orvex/core/Assert.h"
+#include "orvex/core/Ids.h"
+#include "orvex/io/Block.h"
 
 namespace rep {
 
@@ -41,5 +44,22 @@ void ExpectSameContent(const std::string& read, const std::string& readBack);
 
 // Forgets the listed soft assertions recorded since `from` records; every other one stays.
 void ForgetNamedAsserts(size_t from, const std::vector<NamedAssert>& named);
+
+// Writes stored data as a project saves it, in its own block, and reads the text into fresh data
+// of its kind: without an error, holding what the data holds, and written the same again. Soft
+// assertions when not. A write compared only with the next write would miss a loss that happens
+// once.
+template <class StoredData>
+void ExpectStoredFormReadsBack(StoredData& data) {
+  io::CBlock written(data.GetBlockName());
+  ORVEX_ASSERT(data.DoDataExchange(written, false)==io::kNoError);
+  StoredData reread(data.GetManager(), id::invalidID);
+  io::CBlock toRead = ThroughText(written);
+  ORVEX_ASSERT(reread.DoDataExchange(toRead, true)==io::kNoError);
+  ExpectSameContent(TraceDataContent(&data), TraceDataContent(&reread));
+  io::CBlock rewritten(data.GetBlockName());
+  reread.DoDataExchange(rewritten, false);
+  ORVEX_ASSERT(written==rewritten);
+}
 
 }  // namespace rep

@@ -1,6 +1,7 @@
 #include "OutputVariablesFuzzEntry.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,38 @@
 
 namespace rep {
 
+namespace {
+
+std::vector<OutputVariable*> Held(const OutputVariableMgr& mgr) {
+  std::vector<OutputVariable*> held;
+  mgr.GetOutputVariables(held, nullptr);
+  return held;
+}
+
+// Every variable read comes back from its written form, one by one, in the same place: its ID,
+// name, expression and value state. Comparing a written form only with the next would miss a
+// variable that the writer loses once.
+void ExpectSameVariables(const OutputVariableMgr& read, const OutputVariableMgr& readBack) {
+  const std::vector<OutputVariable*> held = Held(read);
+  const std::vector<OutputVariable*> back = Held(readBack);
+  ORVEX_ASSERT(held.size()==back.size());
+  if (held.size() != back.size())
+    std::fprintf(stderr, "%zu variables read, %zu read back\n", held.size(), back.size());
+  for (size_t i = 0; i < held.size() && i < back.size(); ++i) {
+    const OutputVariable& a = *held[i];
+    const OutputVariable& b = *back[i];
+    const bool same = a.GetID() == b.GetID() && a.GetName() == b.GetName() &&
+                      a.GetValueBaseText() == b.GetValueBaseText() && a.GetValueState() == b.GetValueState();
+    ORVEX_ASSERT(same);
+    if (!same)
+      std::fprintf(stderr, "variable %zu: read %ld %s = %s, read back %ld %s = %s\n", i, a.GetID(),
+                   a.GetName().ToUtf8().c_str(), a.GetValueBaseText().ToUtf8().c_str(), b.GetID(),
+                   b.GetName().ToUtf8().c_str(), b.GetValueBaseText().ToUtf8().c_str());
+  }
+}
+
+}  // namespace
+
 int FuzzOutputVariables(const uint8_t* data, size_t size) {
   io::CBlock block;
   if (!io::BlockFromText(AString::FromUtf8(std::string(reinterpret_cast<const char*>(data), size)), block)) return 0;
@@ -24,12 +57,12 @@ int FuzzOutputVariables(const uint8_t* data, size_t size) {
   OutputVariableMgr again(nullptr);
   const io::ReadError reread = again.DoDataExchange(written, true);
   ORVEX_ASSERT(reread == io::kNoError);
+  ExpectSameVariables(mgr, again);
   io::CBlock rewritten(L"Project");
   again.DoDataExchange(rewritten, false);
   ORVEX_ASSERT(written == rewritten);
 
-  std::vector<OutputVariable*> held;
-  mgr.GetOutputVariables(held, nullptr);
+  const std::vector<OutputVariable*> held = Held(mgr);
   auto* added = new OutputVariable(L"Added");
   if (mgr.ChangeOutputVariableID(added)) {
     ORVEX_ASSERT(held.empty() || added->GetID() > held.back()->GetID());

@@ -1,9 +1,5 @@
 #include "TraceDataContent.h"
 
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-
 #include "Gravik/ICompositeTraceComponentData.h"
 #include "Gravik/ITraceComponentData.h"
 #include "Gravik/ITraceDataInterfaces.h"
@@ -11,22 +7,11 @@
 #include "reports/ReportDefinition.h"
 #include "reports/ReportManager.h"
 #include "postorvex/columns/Column.h"
-#include "postorvex/columns/ComplexColumn.h"
-#include "postorvex/columns/DoubleColumn.h"
+#include "postorvex/columns/ColumnValueBits.h"
 
 namespace rep {
 
 namespace {
-
-void AppendBits(std::string& out, double v) {
-  if (std::isnan(v)) {
-    out += " nan";
-    return;
-  }
-  uint64_t bits = 0;
-  std::memcpy(&bits, &v, sizeof bits);
-  out += " " + std::to_string(bits);
-}
 
 void AppendNode(std::string& out, const IBaseTraceComponentData* node) {
   out += " node " + (node ? node->GetExpression().ToUtf8() : std::string("none"));
@@ -44,25 +29,12 @@ void AppendNode(std::string& out, const IBaseTraceComponentData* node) {
 }  // namespace
 
 std::string ColumnContent(const Column* column) {
-  if (!column) return " none\n";
-  std::string out = " type " + std::to_string(column->GetParameterType()) + " units " +
-                    std::to_string(column->GetUnits()) + " count " + std::to_string(column->GetCount()) + ":";
-  if (const DoubleColumn* doubles = column->GetDoubleColumn()) {
-    for (double v : doubles->GetValues()) AppendBits(out, v);
-  } else if (const ComplexColumn* complex = column->GetComplexColumn()) {
-    for (const AComplex<double>& v : complex->GetValues()) {
-      AppendBits(out, v.Real());
-      AppendBits(out, v.Imag());
-    }
-  } else {
-    out += " " + column->GetValuesText().ToUtf8();
-  }
-  return out + "\n";
+  return column ? " " + postorvex::ColumnValueBits(*column) + "\n" : " none\n";
 }
 
 std::string TraceDataContent(IAbstractTraceData* data) {
   if (!data) return " no data\n";
-  std::string out;
+  std::string out = " name " + data->GetTraceName().ToUtf8() + "\n";
   for (unsigned c = 0; c < data->GetNumCurves(); ++c)
     out += " curve " + data->GetCurveVariationKey(c, false).ToUtf8() + " at " + std::to_string(data->GetCurveOffset(c)) +
            " of " + std::to_string(data->GetNumPointsInCurve(c)) + "\n";

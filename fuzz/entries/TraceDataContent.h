@@ -12,12 +12,12 @@ namespace rep {
 class ReportDefinition;
 class ReportManager;
 
-// The column's type, units, count and every value's bits; every NaN alike, as a payload need not
-// survive the text form.
+// The column's type, units, count and every value's bits (postorvex::ColumnValueBits); every NaN
+// alike, as a payload need not survive the text form.
 std::string ColumnContent(const Column* column);
 
-// The data's curves (key, first row, points), surfaces, primary sweep, and each component's
-// columns, composite trees node by node.
+// The data's name, curves (key, first row, points), surfaces, primary sweep, and each
+// component's columns, composite trees node by node.
 std::string TraceDataContent(IAbstractTraceData* data);
 
 // Each trace of the report, IDs aside: its name, component expressions and data.

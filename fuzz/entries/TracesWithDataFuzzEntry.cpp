@@ -28,10 +28,16 @@ ReportDefinition& NewReport(ReportManager& mgr, const AString& name) {
   return *mgr.GetReports().back();
 }
 
+// Every point of every trace's stored data, and the data through the form a project saves it in:
+// the export form writes its curves itself.
 void TouchTraces(const ReportDefinition& report) {
-  for (BaseTraceDefinition* trace : report.GetTraces())
-    if (auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace))
-      if (auto* stored = dynamic_cast<ConcreteTraceData*>(imported->GetTraceData())) TouchEveryStoredPoint(*stored);
+  for (BaseTraceDefinition* trace : report.GetTraces()) {
+    auto* imported = dynamic_cast<ImportedTraceDefinition*>(trace);
+    auto* stored = imported ? dynamic_cast<ConcreteTraceData*>(imported->GetTraceData()) : nullptr;
+    if (!stored) continue;
+    TouchEveryStoredPoint(*stored);
+    ExpectStoredFormReadsBack(*stored);
+  }
 }
 
 const std::vector<NamedAssert> kDamagedTracesAsserts = {
