@@ -71,6 +71,7 @@ void RawFileWriteRead(benchmark::State& state, bool fresh) {
   std::vector<double> reused(kRows);
   FaultCount faults(state);
   for (auto _ : state) {
+    SettleFiles(state);
     const bool saved = RawSave(path, [&](std::FILE* out) {
       for (const std::vector<double>* column : DoublesOf(*data))
         if (std::fwrite(column->data(), sizeof(double), kRows, out) != kRows) return false;
@@ -104,6 +105,7 @@ void BM_StoredTraceFileWriteRead(benchmark::State& state) {
   const LongFileName file(AString::FromUtf8(TempPath("storedtrace")));
   FaultCount faults(state);
   for (auto _ : state) {
+    SettleFiles(state);
     io::CBlock block(data->GetBlockName());
     if (data->DoDataExchange(block, false) != io::kNoError || io::WriteBlockFile(file, block) != io::kNoError)
       state.SkipWithError("write failed");
@@ -125,6 +127,7 @@ void BM_StoredTraceWrite(benchmark::State& state) {
   std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
   const LongFileName file(AString::FromUtf8(TempPath("storedtracew")));
   for (auto _ : state) {
+    SettleFiles(state);
     io::CBlock block(data->GetBlockName());
     data->DoDataExchange(block, false);
     if (io::WriteBlockFile(file, block) != io::kNoError) state.SkipWithError("write failed");
