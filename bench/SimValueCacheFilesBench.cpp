@@ -317,7 +317,7 @@ BENCHMARK(BM_CacheFilesReadAgain) REPEATED;
 BENCHMARK(BM_MinorFilesRead) REPEATED;
 BENCHMARK(BM_MinorFilesDecode) REPEATED;
 
-// After the ratios, where each read's time goes: its wall and CPU time (the rest was spent
+// After the ratios, where each sample's time goes: its wall and CPU time (the rest was spent
 // waiting), its page faults, and the repeated read's parts.
 class CacheReporter : public BaselineRatioReporter {
 public:
@@ -335,9 +335,12 @@ public:
   }
   void Finalize() override {
     BaselineRatioReporter::Finalize();
-    std::printf("\nwhere the time of a read goes (medians, per read):\n  %-42s %9s %9s %8s\n", "", "wall ms", "CPU ms",
-                "faults");
+    std::printf("\nwhere the time goes (medians, per sample):\n  %-42s %9s %9s %8s\n", "", "wall ms", "CPU ms", "faults");
     const std::pair<const char*, const char*> rows[] = {
+        {"BM_RawWrite", "fwrite, new files and a header"},
+        {"BM_CacheFilesWrite", "cache files written"},
+        {"BM_RawRewrite", "fwrite again, the files before removed"},
+        {"BM_CacheFilesRewrite", "cache files written again"},
         {"BM_RawReadIntoNewMemory", "fread into fresh memory"},
         {"BM_CacheFilesRead", "cache files read into fresh memory"},
         {"BM_RawReadIntoNewMemoryAgain", "fread, repeated"},

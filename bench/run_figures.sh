@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks behind the table of bench/README.md in a Release build without sanitizers
-# and runs those rows one after another; everything printed also goes to build/release/figures.txt.
-# All rows take about a quarter of an hour; a busy machine spreads the figures.
+# and runs those rows one after another, after the machine's costs (MachineBench); everything
+# printed also goes to build/release/figures.txt. Once built, all rows take 2.5 to 5 minutes on an
+# idle machine (the run prints how long it took); a busy machine takes longer and spreads the
+# figures.
 #   bench/run_figures.sh [row...]
 # Rows: blocktext tracedata cache blockread growth traces composite statistics import (default: all).
 # REP_JOBS sets the parallel jobs of the build (default: every core).
@@ -21,7 +23,7 @@ echo "building the benchmarks in $dir"
 mkdir -p "$dir"
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DREP_SANITIZE=OFF -DREP_BUILD_BENCH=ON >"$dir/figures.configure.log" 2>&1 ||
   { cat "$dir/figures.configure.log" >&2; exit 1; }
-cmake --build "$dir" -j "$jobs" --target BlockTextBench ConcreteTraceDataBench SimValueCacheFilesBench BlockReadBench \
+cmake --build "$dir" -j "$jobs" --target MachineBench BlockTextBench ConcreteTraceDataBench SimValueCacheFilesBench BlockReadBench \
   LinearGrowthBench TracesByIDBench CompositePopulationBench FamilyStatisticsBench TracesImportBench >"$dir/figures.build.log" 2>&1 ||
   { cat "$dir/figures.build.log" >&2; exit 1; }
 
@@ -32,10 +34,14 @@ run() {
   "$@"
 }
 
-# What the figures that first touch memory or wait for the disk depend on.
+# What the figures that first touch memory or wait for the disk depend on, and what the machine
+# charges for a page fault, a system call, the page cache and a flush.
 machine() {
-  echo "cores $(nproc); page size $(getconf PAGESIZE); transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+  echo "$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'); cores $(nproc)"
+  echo "page size $(getconf PAGESIZE); transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+  echo "dirty pages written back from $(cat /proc/sys/vm/dirty_background_ratio)% of memory, writers held at $(cat /proc/sys/vm/dirty_ratio)%"
   echo "temporary files on: $(df -T "${TMPDIR:-/tmp}" | awk 'NR == 2 { print $1, $2 }')"
+  run "$bin/MachineBench"
 }
 
 row() {
@@ -55,8 +61,9 @@ row() {
 }
 
 {
+  start=$SECONDS
   machine
   for r in "${rows[@]}"; do row "$r"; done
   echo
-  echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg); the rows took $((SECONDS - start)) s"
 } 2>&1 | tee "$dir/figures.txt"
