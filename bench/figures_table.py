@@ -46,12 +46,12 @@ def figures_of(text):
     s = sections(text)
     m = s.get("MachineBench", "")
     for key, label in (("fault", r"page fault: {} us per 4 KiB page touched for the first time, memory just freed"),
-                       ("fault_rested", r"page fault: {} us per 4 KiB page touched for the first time, 3 s after"),
+                       ("fault_rested", r"page fault: {} us per 4 KiB page touched for the first time, \d+ s after"),
                        ("huge", r"huge pages: {} us per 4 KiB of 2 MiB pages touched for the first time, memory just"),
-                       ("huge_rested", r"huge pages: {} us per 4 KiB of 2 MiB pages touched for the first time, 3 s"),
+                       ("huge_rested", r"huge pages: {} us per 4 KiB of 2 MiB pages touched for the first time, \d+ s"),
                        ("syscall", r"system call: {} us"),
                        ("page_cache", r"page cache: {} us per 4 KiB page written to a new file, with pages just freed"),
-                       ("page_cache_rested", r"page cache: {} us per 4 KiB page written to a new file, 3 s after"),
+                       ("page_cache_rested", r"page cache: {} us per 4 KiB page written to a new file, \d+ s after"),
                        ("flush", r"flush to the disk: {} MB/s")):
         grab(v, key, label.format(NUMBER), m)
 
