@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks behind the table of bench/README.md in a Release build without sanitizers
 # and runs those rows one after another, after the machine's costs (MachineBench); everything
-# printed also goes to build/release/figures.txt, with how long the rows took: once built, 2.5
-# minutes on an idle 8-core machine before MachineBench (about a minute) was added, 7 minutes on one
-# busy with other builds. A busy machine spreads the figures.
+# printed also goes to build/release/figures.txt, with how long the rows took: once built, about 5
+# minutes on an idle 8-core machine (MachineBench about one of them), 7 on one busy with other
+# builds, which also spreads the figures.
 #   bench/run_figures.sh [row...]
 # Rows: blocktext tracedata cache blockread growth traces composite statistics import (default: all).
 # REP_JOBS sets the parallel jobs of the build (default: every core).
