@@ -248,13 +248,13 @@ void PrintPeakGrowth() {
 
 // ---- first runs, each in a fresh process (see FirstRun.h) ----
 
-double FirstRunSeconds(const std::string& what, const std::string& file) {
+FirstRun TimeFirstRun(const std::string& what, const std::string& file) {
   // Made before the clock starts, and the tree freed after it stops: only the read is timed.
   const bool numbers = what == "NumbersFromChars" || what == "NumbersBlockRead";
   const std::string text = numbers ? MakeNumbersText() : std::string();
   const size_t bytes = numbers ? 0 : size_t(std::filesystem::file_size(file));
   io::CBlock read;
-  const auto start = std::chrono::steady_clock::now();
+  const FirstRunClock clock;
   bool ok = false;
   if (what == "NumbersFromChars")
     ok = SumNumbers(text) != 0;
@@ -264,26 +264,25 @@ double FirstRunSeconds(const std::string& what, const std::string& file) {
     ok = FreadFile(file, bytes);
   else if (what == "ProjectRead")
     ok = io::ReadBlockFile(LongFileName(AString::FromUtf8(file)), read) == io::kNoError;
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return ok ? seconds : -1;
+  return clock.Stop(ok);
 }
 
-// After the usual table, each figure beside its baseline: their rates (the median of the
-// repetitions when there are any, else the last run) and the ratio.
+// After the usual table, each figure beside its baseline: their rates per wall second (the median
+// of the repetitions when there are any, else the last run) and the ratio.
 class RatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     BenchConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
-      const auto bytes = run.counters.find("bytes_per_second");
-      if (bytes == run.counters.end()) continue;
+      const double rate = WallRate(run, "bytes_per_second") / 1e6;
+      if (rate <= 0) continue;
       const double ms = run.iterations > 0 ? run.real_accumulated_time / double(run.iterations) * 1e3 : 0;
       if (run.run_type == Run::RT_Iteration && !m_median.count(run.benchmark_name())) {
-        m_rate[run.benchmark_name()] = bytes->second.value / 1e6;
+        m_rate[run.benchmark_name()] = rate;
         m_time[run.benchmark_name()] = ms;
       } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        m_rate[run.run_name.str()] = m_median[run.run_name.str()] = bytes->second.value / 1e6;
+        m_rate[run.run_name.str()] = m_median[run.run_name.str()] = rate;
         m_time[run.run_name.str()] = ms;
       }
     }
@@ -311,10 +310,11 @@ private:
     if (f == m_rate.end() || b == m_rate.end()) return;
     std::printf("%-22s %10.1f   %-18s %10.1f %8.3f\n", figure + 3, f->second, baseline + 3, b->second, f->second / b->second);
   }
-  // Ratios as rates, of wall times: the baseline's time over the figure's.
+  // Ratios as rates, of wall times: the baseline's time over the figure's. Below, where each first
+  // run's time went.
   void FirstPair(const char* figure, const char* baseline, const std::string& file) {
-    const std::vector<double> first = FirstRunMedians({figure + 3, baseline + 3}, file);
-    const double f = first[0], b = first[1];
+    const std::vector<FirstRun> first = FirstRunMedians({figure + 3, baseline + 3}, file);
+    const double f = first[0].ms, b = first[1].ms;
     const auto fWarm = m_time.find(figure), bWarm = m_time.find(baseline);
     if (f <= 0 || b <= 0 || fWarm == m_time.end() || bWarm == m_time.end()) {
       std::printf("%-18s could not be measured\n", figure + 3);
@@ -322,6 +322,8 @@ private:
     }
     std::printf("%-18s %9.1f %8.1f   %-18s %9.1f %8.1f %8.3f %8.3f\n", figure + 3, f, fWarm->second, baseline + 3, b,
                 bWarm->second, b / f, bWarm->second / fWarm->second);
+    std::printf("  %-18s first %s\n  %-18s first %s\n", figure + 3, FirstRunText(first[0]).c_str(), baseline + 3,
+                FirstRunText(first[1]).c_str());
   }
   std::map<std::string, double> m_rate;
   std::map<std::string, double> m_time;  // wall ms per iteration, of the same runs as m_rate
@@ -346,7 +348,7 @@ int main(int argc, char** argv) {
   }
   std::string what, file;
   if (FirstRunArguments(argc, argv, what, file)) {
-    PrintFirstRunSeconds(FirstRunSeconds(what, file));
+    PrintFirstRun(TimeFirstRun(what, file));
     return 0;
   }
   RatioReporter reporter;

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +51,7 @@ void SetCounts(benchmark::State& state, int64_t bytes) {
 void BM_BlockTextWriteFile(benchmark::State& state) {
   Data& d = Shared();
   for (auto _ : state) {
+    SettleFiles(state);
     if (io::WriteBlockFile(d.TextFile(), d.block) != io::kNoError) state.SkipWithError("write failed");
   }
   SetCounts(state, int64_t(std::filesystem::file_size(d.TextFile().ToNarrow())));
@@ -98,6 +98,7 @@ void BM_BlockTextReadMemory(benchmark::State& state) {
 void BM_RawFwrite(benchmark::State& state) {
   Data& d = Shared();
   for (auto _ : state) {
+    SettleFiles(state);
     if (!RawSave(d.RawFile(), [&](std::FILE* f) {
           return std::fwrite(d.values.data(), sizeof(double), d.values.size(), f) == d.values.size();
         }))
@@ -114,6 +115,7 @@ void BM_RawFwriteText(benchmark::State& state) {
   const std::string& text = out.Utf8();
   const std::string file = d.RawFile() + ".txt";
   for (auto _ : state) {
+    SettleFiles(state);
     if (!RawSave(file, [&](std::FILE* f) { return std::fwrite(text.data(), 1, text.size(), f) == text.size(); }))
       state.SkipWithError("fwrite failed");
   }
@@ -141,13 +143,13 @@ void BM_RawFread(benchmark::State& state) {
 
 // One write in a fresh process (see FirstRun.h): the clipboard's path, to memory, beside the same
 // block to a file and the same bytes saved raw.
-double FirstRunSeconds(const std::string& what) {
+FirstRun TimeFirstRun(const std::string& what) {
   Data& d = Shared();
   io::CStringToken_ostream text;
   text << d.block;
   const std::string bytes = what == "RawFwriteText" ? text.Utf8() : std::string();
   io::CStringToken_ostream out;
-  const auto start = std::chrono::steady_clock::now();
+  const FirstRunClock clock;
   bool ok = false;
   if (what == "BlockTextWriteMemory") {
     out << d.block;
@@ -157,8 +159,7 @@ double FirstRunSeconds(const std::string& what) {
   } else if (what == "RawFwriteText") {
     ok = RawSave(d.RawFile(), [&](std::FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); });
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return ok ? seconds : -1;
+  return clock.Stop(ok);
 }
 
 }  // namespace
@@ -193,11 +194,12 @@ public:
     std::printf("first run in a fresh process (median of 5, the cases in turn), warm figure beside it:\n");
     const std::pair<const char*, double> cases[] = {
         {"BlockTextWriteMemory", memory}, {"BlockTextWriteFile", w}, {"RawFwriteText", raw}};
-    const std::vector<double> first = FirstRunMedians({cases[0].first, cases[1].first, cases[2].first}, "-");
+    const std::vector<FirstRun> first = FirstRunMedians({cases[0].first, cases[1].first, cases[2].first}, "-");
     for (size_t i = 0; i < first.size(); ++i)
-      if (first[i] > 0) std::printf("  %-22s first %7.1f ms   warm %7.1f ms\n", cases[i].first, first[i], cases[i].second);
-    if (first[1] > 0 && first[2] > 0)
-      std::printf("first block text write over fwrite of the same bytes: %.2fx\n", first[1] / first[2]);
+      if (first[i].ms > 0)
+        std::printf("  %-22s warm %7.1f ms   first %s\n", cases[i].first, cases[i].second, FirstRunText(first[i]).c_str());
+    if (first[1].ms > 0 && first[2].ms > 0)
+      std::printf("first block text write over fwrite of the same bytes: %.2fx\n", first[1].ms / first[2].ms);
   }
 
 private:
@@ -216,7 +218,7 @@ private:
 int main(int argc, char** argv) {
   std::string what, file;
   if (FirstRunArguments(argc, argv, what, file)) {
-    PrintFirstRunSeconds(FirstRunSeconds(what));
+    PrintFirstRun(TimeFirstRun(what));
     return 0;
   }
   RatioReporter reporter;

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -71,6 +70,7 @@ void RawFileWriteRead(benchmark::State& state, bool fresh) {
   std::vector<double> reused(kRows);
   FaultCount faults(state);
   for (auto _ : state) {
+    SettleFiles(state);
     const bool saved = RawSave(path, [&](std::FILE* out) {
       for (const std::vector<double>* column : DoublesOf(*data))
         if (std::fwrite(column->data(), sizeof(double), kRows, out) != kRows) return false;
@@ -104,6 +104,7 @@ void BM_StoredTraceFileWriteRead(benchmark::State& state) {
   const LongFileName file(AString::FromUtf8(TempPath("storedtrace")));
   FaultCount faults(state);
   for (auto _ : state) {
+    SettleFiles(state);
     io::CBlock block(data->GetBlockName());
     if (data->DoDataExchange(block, false) != io::kNoError || io::WriteBlockFile(file, block) != io::kNoError)
       state.SkipWithError("write failed");
@@ -125,6 +126,7 @@ void BM_StoredTraceWrite(benchmark::State& state) {
   std::unique_ptr<rep::ConcreteTraceData> data = MakeStored(mgr);
   const LongFileName file(AString::FromUtf8(TempPath("storedtracew")));
   for (auto _ : state) {
+    SettleFiles(state);
     io::CBlock block(data->GetBlockName());
     data->DoDataExchange(block, false);
     if (io::WriteBlockFile(file, block) != io::kNoError) state.SkipWithError("write failed");
@@ -153,35 +155,40 @@ void BM_StoredTraceRead(benchmark::State& state) {
 }
 BENCHMARK(BM_StoredTraceRead)->Unit(benchmark::kMillisecond);
 
-// After the usual table, the block form's write and read beside both raw baselines.
+// After the usual table, the block form's write and read beside both raw baselines, each with its
+// page faults per iteration.
 class StoredTraceRatioReporter : public BenchConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     BenchConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (!r.error_occurred && r.run_type == Run::RT_Iteration) m_ms[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+    for (const Run& r : runs) {
+      if (r.error_occurred || r.run_type != Run::RT_Iteration) continue;
+      m_ms[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+      const auto faults = r.counters.find("faults");
+      if (faults != r.counters.end()) m_faults[r.benchmark_name()].push_back(faults->second.value);
+    }
   }
   void Finalize() override {
     BenchConsoleReporter::Finalize();
-    const double mine = Median("BM_StoredTraceFileWriteRead");
+    const double mine = Median(m_ms, "BM_StoredTraceFileWriteRead");
     for (const char* raw : {"BM_RawFileWriteRead", "BM_RawFileWriteReadFresh"}) {
-      const double base = Median(raw);
+      const double base = Median(m_ms, raw);
       if (mine > 0 && base > 0)
-        std::printf("stored trace data written to a file and read back: %.1f ms, %s %.1f ms: %.2fx (goal: within 4)\n",
-                    mine, raw, base, mine / base);
+        std::printf("stored trace data written to a file and read back: %.1f ms (%.0f faults), %s %.1f ms (%.0f faults): "
+                    "%.2fx (goal: within 4)\n",
+                    mine, Median(m_faults, "BM_StoredTraceFileWriteRead"), raw, base, Median(m_faults, raw), mine / base);
     }
   }
 
 private:
   // Of the repetitions (--benchmark_repetitions); 0 when the benchmark did not run.
-  double Median(const std::string& name) {
-    std::vector<double>& t = m_ms[name];
-    if (t.empty()) return 0;
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+  static double Median(const std::map<std::string, std::vector<double>>& values, const std::string& name) {
+    const auto v = values.find(name);
+    return v == values.end() || v->second.empty() ? 0 : MedianOf(v->second);
   }
 
   std::map<std::string, std::vector<double>> m_ms;
+  std::map<std::string, std::vector<double>> m_faults;
 };
 
 }  // namespace

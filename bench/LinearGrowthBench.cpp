@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -76,7 +75,7 @@ void BM_ReportsWrite(benchmark::State& state) {
 
 // One write as BM_ReportsWrite times it, in a fresh process (see FirstRun.h): its first, or the
 // one after it.
-double FreshProcessWriteSeconds(long reports, bool second) {
+FirstRun FreshProcessWrite(long reports, bool second) {
   Design design;
   rep::ReportManager mgr(&design.owner, true);
   AddReports(mgr, reports, nullptr);
@@ -84,30 +83,31 @@ double FreshProcessWriteSeconds(long reports, bool second) {
     io::CBlock project(L"Project");
     mgr.DoDataExchange(project, false);
   }
-  const auto start = std::chrono::steady_clock::now();
+  const FirstRunClock clock;
+  bool ok = false;
   {
     io::CBlock project(L"Project");
     mgr.DoDataExchange(project, false);
-    if (project.GetNumItems() == 0) return -1;
+    ok = project.GetNumItems() != 0;
   }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return clock.Stop(ok);
 }
 
 // A project of `reports` saved to `file` in a fresh process: its tree made and written, as the
 // first save after opening it. With `raw`, the bytes of that file, read before the clock starts,
 // saved beside it the same way (a new file flushed to the disk, renamed over the one there).
-double FreshProcessSaveSeconds(long reports, const std::string& file, bool raw) {
+FirstRun FreshProcessSave(long reports, const std::string& file, bool raw) {
   Design design;
   rep::ReportManager mgr(&design.owner, true);
   std::string bytes;
   if (raw) {
     std::ifstream in(file, std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (bytes.empty()) return -1;
+    if (bytes.empty()) return FirstRun{};
   } else {
     AddReports(mgr, reports, nullptr);
   }
-  const auto start = std::chrono::steady_clock::now();
+  const FirstRunClock clock;
   bool ok = false;
   if (raw) {
     ok = RawSave(file + ".raw", [&](std::FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); });
@@ -116,8 +116,7 @@ double FreshProcessSaveSeconds(long reports, const std::string& file, bool raw) 
     mgr.DoDataExchange(project, false);
     ok = io::WriteBlockFile(LongFileName(AString::FromUtf8(file)), project) == io::kNoError;
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return ok ? seconds : -1;
+  return clock.Stop(ok);
 }
 
 void BM_ReportsRead(benchmark::State& state) {
@@ -253,11 +252,12 @@ public:
   void Finalize() override {
     RatioReporter::Finalize();
     if (m_writeMs <= 0) return;
-    const std::vector<double> writes = FirstRunMedians({"ReportsWrite", "ReportsWriteSecond"}, std::to_string(m_reports));
-    if (writes[0] > 0 && writes[1] > 0)
+    const std::vector<FirstRun> writes = FirstRunMedians({"ReportsWrite", "ReportsWriteSecond"}, std::to_string(m_reports));
+    if (writes[0].ms > 0 && writes[1].ms > 0)
       std::printf("\nwrite of %ld reports in a fresh process (median of 5): first %.0f ms, second %.0f ms, "
-                  "first/second %.2f; in this process %.0f ms\n",
-                  m_reports, writes[0], writes[1], writes[0] / writes[1], m_writeMs);
+                  "first/second %.2f; in this process %.0f ms\n  first %s\n  second %s\n",
+                  m_reports, writes[0].ms, writes[1].ms, writes[0].ms / writes[1].ms, m_writeMs,
+                  FirstRunText(writes[0]).c_str(), FirstRunText(writes[1]).c_str());
     PrintFirstSave();
   }
 
@@ -265,15 +265,16 @@ private:
   // Both sides replace a file of the same bytes already on the disk: one round untimed first.
   void PrintFirstSave() const {
     const std::string file = (std::filesystem::temp_directory_path() / ("lgsave" + std::to_string(getpid()))).string();
-    OneFirstRunSeconds("ProjectSave", file);
-    OneFirstRunSeconds("ProjectRawSave", file);
-    const std::vector<double> saves = FirstRunMedians({"ProjectSave", "ProjectRawSave"}, file);
+    OneFirstRun("ProjectSave", file);
+    OneFirstRun("ProjectRawSave", file);
+    const std::vector<FirstRun> saves = FirstRunMedians({"ProjectSave", "ProjectRawSave"}, file);
     std::error_code ec;
     const double mb = double(std::filesystem::file_size(file, ec)) / 1e6;
-    if (saves[0] > 0 && saves[1] > 0)
+    if (saves[0].ms > 0 && saves[1].ms > 0)
       std::printf("save of %ld reports (%.1f MB) in a fresh process (median of 5): %.0f ms, the same bytes saved raw "
-                  "%.0f ms: %.2fx\n",
-                  m_reports, mb, saves[0], saves[1], saves[0] / saves[1]);
+                  "%.0f ms: %.2fx\n  engine %s\n  raw %s\n",
+                  m_reports, mb, saves[0].ms, saves[1].ms, saves[0].ms / saves[1].ms, FirstRunText(saves[0]).c_str(),
+                  FirstRunText(saves[1]).c_str());
     std::filesystem::remove(file, ec);
     std::filesystem::remove(file + ".raw", ec);
   }
@@ -288,11 +289,11 @@ int main(int argc, char** argv) {
   std::string what, reports;
   if (FirstRunArguments(argc, argv, what, reports)) {
     if (what == "ProjectSave" || what == "ProjectRawSave") {
-      PrintFirstRunSeconds(FreshProcessSaveSeconds(SmallReports() * 10, reports, what == "ProjectRawSave"));
+      PrintFirstRun(FreshProcessSave(SmallReports() * 10, reports, what == "ProjectRawSave"));
       return 0;
     }
     const bool known = what == "ReportsWrite" || what == "ReportsWriteSecond";
-    PrintFirstRunSeconds(known ? FreshProcessWriteSeconds(std::atol(reports.c_str()), what != "ReportsWrite") : -1);
+    PrintFirstRun(known ? FreshProcessWrite(std::atol(reports.c_str()), what != "ReportsWrite") : FirstRun{});
     return 0;
   }
   const long small = SmallReports();

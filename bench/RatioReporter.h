@@ -1,6 +1,6 @@
 // A console reporter that ends the run with each case's time per item at its two sizes and
 // their ratio: work that grows no faster than its items keeps the ratio near 1. With repetitions,
-// each size counts the median of its repetitions.
+// each size counts the median of its repetitions. Times are of wall time, as all the figures are.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -21,11 +21,11 @@ public:
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
       const std::string name = run.benchmark_name();
       const std::string family = name.substr(0, name.find('/'));
-      const auto items = run.counters.find("items_per_second");
-      if (items == run.counters.end() || items->second.value <= 0) continue;
+      const double items = WallRate(run, "items_per_second");
+      if (items <= 0) continue;
       std::vector<Size>& sizes = m_perItem[family];
       if (sizes.empty() || sizes.back().name != name) sizes.push_back(Size{name, {}});
-      sizes.back().times.push_back(1e9 / items->second.value);
+      sizes.back().times.push_back(1e9 / items);
     }
   }
   void Finalize() override {

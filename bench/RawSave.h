@@ -2,9 +2,10 @@
 // own: a new file beside the target, its bytes flushed to the disk, renamed over the target, and
 // the folder flushed so that the rename itself survives a crash. Each save makes a new file.
 // Without `toDisk` nothing is flushed, as the engine saves files that can be made again (the minor
-// cache files).
+// cache files). Every timed save, the engine's and the raw one alike, starts settled.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,4 +41,12 @@ bool RawSave(const std::string& path, Write write, bool toDisk = true) {
   ok = fsync(dir) == 0;
   close(dir);
   return ok;
+}
+
+// Untimed, before each sample of a save: what saves before it left dirty goes to the disk first,
+// or a save would pay for the writeback of another's files.
+inline void SettleFiles(benchmark::State& state) {
+  state.PauseTiming();
+  sync();
+  state.ResumeTiming();
 }

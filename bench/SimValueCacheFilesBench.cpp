@@ -9,8 +9,12 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BaselineRatioReporter.h"
@@ -23,6 +27,7 @@
 #include "orvex/values/IVariableNameSpaceSetupper.h"
 #include "orvex/values/VariableNameSpace.h"
 #include "orvex/values/VariableValuesContext.h"
+#include "postorvex/caches/MinorVVsCache.h"
 #include "postorvex/columns/DoubleColumn.h"
 #include "postorvex/columns/ManagedFileService.h"
 #include "postorvex/quantities/SimValueParams.h"
@@ -109,18 +114,11 @@ void SetBytes(benchmark::State& state, size_t doubles) {
 // system, or whichever runs first would be handed pages touched already.
 void GiveFreedMemoryBack() { malloc_trim(0); }
 
-// Every save is timed on files in the same state on both sides: what saves before it left dirty is
-// on the disk first, or a save would pay for the writeback of another's files.
-void Settle(benchmark::State& state) {
-  state.PauseTiming();
-  sync();
-  state.ResumeTiming();
-}
-
 void BM_CacheFilesWrite(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
+  FaultCount faults(state);
   for (auto _ : state) {
-    Settle(state);
+    SettleFiles(state);
     io::CBlock project;
     if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
   }
@@ -132,27 +130,73 @@ void BM_CacheFilesRewrite(benchmark::State& state) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   io::CBlock first;
   if (!f.cache.WriteCacheFiles(first)) state.SkipWithError("write failed");
+  FaultCount faults(state);
   for (auto _ : state) {
-    Settle(state);
+    SettleFiles(state);
     io::CBlock project;
     if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
   }
   SetBytes(state, f.doubles);
 }
 
-void BM_CacheFilesRead(benchmark::State& state) {
+// With `again`, one read untimed first, so that every timed read reuses the memory that the read
+// before it freed.
+void CacheFilesRead(benchmark::State& state, bool again) {
   Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
   io::CBlock project;
   if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
-  GiveFreedMemoryBack();
-  FaultCount faults(state);
-  for (auto _ : state) {
+  auto read = [&] {
     rep::SimValueDataCache fresh(&f.host);
     fresh.ReadCacheFiles(project);
     if (fresh.GetDesignMap().empty()) state.SkipWithError("read nothing");
-  }
+  };
+  GiveFreedMemoryBack();
+  if (again) read();
+  FaultCount faults(state);
+  for (auto _ : state) read();
   SetBytes(state, f.doubles);
 }
+
+void BM_CacheFilesRead(benchmark::State& state) { CacheFilesRead(state, false); }
+void BM_CacheFilesReadAgain(benchmark::State& state) { CacheFilesRead(state, true); }
+
+// The read's parts apart, each repeated as the read above: every minor file read by the cache
+// object that holds it, alone (without the header, the variation keys and the connectivity that
+// hold them), and with `decodeOnly` decoded from its bytes already in memory.
+void MinorFiles(benchmark::State& state, bool decodeOnly) {
+  Fixture f(static_cast<size_t>(state.range(0)), static_cast<size_t>(state.range(1)));
+  io::CBlock project;
+  if (!f.cache.WriteCacheFiles(project)) state.SkipWithError("write failed");
+  std::vector<AString> names;
+  std::vector<std::string> bytes;
+  for (const auto& entry : std::filesystem::directory_iterator(f.root + "/svcache")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("-MVC") == std::string::npos) continue;
+    names.push_back(AString::FromUtf8(name));
+    std::ifstream in(entry.path(), std::ios::binary);
+    bytes.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (names.size() != static_cast<size_t>(state.range(0))) state.SkipWithError("minor files not found");
+  // The solution's variables, by whose names the files' sweeps are found, as the cache's read has them.
+  VariableNameSpace variables(1, 1, 0);
+  f.host.m_setupper.Setup(variables);
+  auto read = [&] {
+    std::vector<std::unique_ptr<MinorVVsCache>> caches;
+    for (size_t i = 0; i < names.size(); ++i) {
+      caches.push_back(std::make_unique<MinorVVsCache>(ManagedFileService::GetInstance()));
+      caches.back()->SetCacheFile(names[i]);
+      const bool ok = decodeOnly ? caches.back()->ReadFromBytes(bytes[i].data(), bytes[i].size()) : caches.back()->Read();
+      if (!ok) state.SkipWithError("minor file not read");
+    }
+  };
+  read();
+  FaultCount faults(state);
+  for (auto _ : state) read();
+  SetBytes(state, f.doubles);
+}
+
+void BM_MinorFilesRead(benchmark::State& state) { MinorFiles(state, false); }
+void BM_MinorFilesDecode(benchmark::State& state) { MinorFiles(state, true); }
 
 // The same doubles, one file per major variation as the cache writes them, saved as the cache saves
 // its files: each minor file under a new name, not waited for on the disk, then a header naming
@@ -183,8 +227,9 @@ void RawWrite(benchmark::State& state, bool rewrite) {
     ++saves;
   };
   if (rewrite) save();
+  FaultCount faults(state);
   for (auto _ : state) {
-    Settle(state);
+    SettleFiles(state);
     save();
   }
   std::filesystem::remove_all(dir);
@@ -218,8 +263,8 @@ void BM_RawRead(benchmark::State& state) {
 }
 
 // fread of the same doubles into memory allocated afresh per quantity, as a read of the cache
-// must end with columns of their own.
-void BM_RawReadIntoNewMemory(benchmark::State& state) {
+// must end with columns of their own; `again` as for the cache's read.
+void RawReadIntoNewMemory(benchmark::State& state, bool again) {
   const size_t majors = static_cast<size_t>(state.range(0)), points = static_cast<size_t>(state.range(1));
   const size_t perMajor = points * kQuantities;
   std::vector<double> data(perMajor, 1.0 / 7.0);
@@ -230,9 +275,7 @@ void BM_RawReadIntoNewMemory(benchmark::State& state) {
     std::fwrite(data.data(), sizeof(double), perMajor, f);
     std::fclose(f);
   }
-  GiveFreedMemoryBack();
-  FaultCount faults(state);
-  for (auto _ : state) {
+  auto read = [&] {
     std::vector<std::unique_ptr<double[]>> columns;
     columns.reserve(majors * kQuantities);
     for (size_t m = 0; m < majors; ++m) {
@@ -244,10 +287,17 @@ void BM_RawReadIntoNewMemory(benchmark::State& state) {
       std::fclose(f);
     }
     benchmark::DoNotOptimize(columns.data());
-  }
+  };
+  GiveFreedMemoryBack();
+  if (again) read();
+  FaultCount faults(state);
+  for (auto _ : state) read();
   std::filesystem::remove_all(dir);
   SetBytes(state, majors * perMajor);
 }
+
+void BM_RawReadIntoNewMemory(benchmark::State& state) { RawReadIntoNewMemory(state, false); }
+void BM_RawReadIntoNewMemoryAgain(benchmark::State& state) { RawReadIntoNewMemory(state, true); }
 
 // 1 000 major variations of 1 000 points of 10 quantities: 10 million doubles. Each sample a cache
 // of its own, the ratios those of the medians.
@@ -259,21 +309,71 @@ BENCHMARK(BM_CacheFilesRewrite) CACHE_SIZES;
 BENCHMARK(BM_RawRead) CACHE_SIZES;
 BENCHMARK(BM_RawReadIntoNewMemory) CACHE_SIZES;
 BENCHMARK(BM_CacheFilesRead) CACHE_SIZES;
-// Repeated, so that the memory one read frees serves the next, as the warm fread's buffer does:
-// the same work without first touching fresh pages.
+// Repeated after one untimed read, so that the memory one read frees serves the next, as the warm
+// fread's buffer does: the same work without first touching fresh pages. With the read's parts.
 #define REPEATED ->Args({1000, 1000})->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(3)
-BENCHMARK(BM_RawReadIntoNewMemory) REPEATED;
-BENCHMARK(BM_CacheFilesRead) REPEATED;
+BENCHMARK(BM_RawReadIntoNewMemoryAgain) REPEATED;
+BENCHMARK(BM_CacheFilesReadAgain) REPEATED;
+BENCHMARK(BM_MinorFilesRead) REPEATED;
+BENCHMARK(BM_MinorFilesDecode) REPEATED;
+
+// After the ratios, where each sample's time goes: its wall and CPU time (the rest was spent
+// waiting), its page faults, and the repeated read's parts.
+class CacheReporter : public BaselineRatioReporter {
+public:
+  using BaselineRatioReporter::BaselineRatioReporter;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    BaselineRatioReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.error_occurred || r.run_type != Run::RT_Iteration || r.iterations <= 0) continue;
+      Part& part = m_parts[r.run_name.function_name];
+      part.ms.push_back(r.real_accumulated_time / double(r.iterations) * 1e3);
+      part.cpu.push_back(r.cpu_accumulated_time / double(r.iterations) * 1e3);
+      const auto faults = r.counters.find("faults");
+      if (faults != r.counters.end()) part.faults.push_back(faults->second.value);
+    }
+  }
+  void Finalize() override {
+    BaselineRatioReporter::Finalize();
+    std::printf("\nwhere the time goes (medians, per sample):\n  %-42s %9s %9s %8s\n", "", "wall ms", "CPU ms", "faults");
+    const std::pair<const char*, const char*> rows[] = {
+        {"BM_RawWrite", "fwrite, new files and a header"},
+        {"BM_CacheFilesWrite", "cache files written"},
+        {"BM_RawRewrite", "fwrite again, the files before removed"},
+        {"BM_CacheFilesRewrite", "cache files written again"},
+        {"BM_RawReadIntoNewMemory", "fread into fresh memory"},
+        {"BM_CacheFilesRead", "cache files read into fresh memory"},
+        {"BM_RawReadIntoNewMemoryAgain", "fread, repeated"},
+        {"BM_CacheFilesReadAgain", "cache files read, repeated"},
+        {"BM_MinorFilesRead", "  its minor files read and decoded alone"},
+        {"BM_MinorFilesDecode", "  their decoding alone, from memory"},
+    };
+    for (const auto& [name, label] : rows) {
+      const auto part = m_parts.find(name);
+      if (part == m_parts.end()) continue;
+      const Part& p = part->second;
+      std::printf("  %-42s %9.1f %9.1f %8.0f\n", label, MedianOf(p.ms), MedianOf(p.cpu),
+                  p.faults.empty() ? 0.0 : MedianOf(p.faults));
+    }
+  }
+
+private:
+  struct Part {
+    std::vector<double> ms, cpu, faults;
+  };
+
+  std::map<std::string, Part> m_parts;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string once = "/1000/1000/iterations:1/repeats:5", repeated = "/1000/1000/iterations:4/repeats:3";
-  BaselineRatioReporter reporter({
+  CacheReporter reporter({
       {"BM_CacheFilesWrite" + once, "BM_RawWrite" + once, "cache files written in %.2f times fwrite of the same bytes (goal: within 2)\n"},
       {"BM_CacheFilesRewrite" + once, "BM_RawRewrite" + once, "cache files written again in %.2f times fwrite of new files replacing the same (goal: within 2)\n"},
       {"BM_CacheFilesRead" + once, "BM_RawReadIntoNewMemory" + once, "cache files read in %.2f times fread into fresh memory (goal: within 2)\n"},
-      {"BM_CacheFilesRead" + repeated, "BM_RawReadIntoNewMemory" + repeated, "cache files read, repeated, in %.2f times fread into memory of its own (goal: within 2)\n"},
+      {"BM_CacheFilesReadAgain" + repeated, "BM_RawReadIntoNewMemoryAgain" + repeated, "cache files read, repeated, in %.2f times fread into memory of its own (goal: within 2)\n"},
       {"BM_CacheFilesRead" + once, "BM_RawRead" + once, "cache files read in %.2f times a warm fread into one reused buffer\n"},
   });
   return RunBenchmarks(argc, argv, reporter);

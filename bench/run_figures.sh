@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks behind the table of bench/README.md in a Release build without sanitizers
-# and runs those rows one after another; everything printed also goes to build/release/figures.txt.
-# All rows take about a quarter of an hour; a busy machine spreads the figures.
+# and runs those rows one after another, after the machine's costs (MachineBench); everything
+# printed also goes to build/release/figures.txt, with how long the rows took: once built, about 5
+# minutes on an idle 8-core machine (MachineBench about one of them), 7 on one busy with other
+# builds, which also spreads the figures.
 #   bench/run_figures.sh [row...]
 # Rows: blocktext tracedata cache blockread growth traces naming composite statistics import (default: all).
 # REP_JOBS sets the parallel jobs of the build (default: every core).
@@ -24,6 +26,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DREP_SANITIZE=OFF -DRE
 cmake --build "$dir" -j "$jobs" --target BlockTextBench ConcreteTraceDataBench SimValueCacheFilesBench BlockReadBench \
   LinearGrowthBench TracesByIDBench TraceNamingBench CompositePopulationBench FamilyStatisticsBench TracesImportBench >"$dir/figures.build.log" 2>&1 ||
   { cat "$dir/figures.build.log" >&2; exit 1; }
+cmake --build "$dir" -j "$jobs" --target MachineBench >>"$dir/figures.build.log" 2>&1 || { cat "$dir/figures.build.log" >&2; exit 1; }
 
 run() {
   echo
@@ -32,10 +35,14 @@ run() {
   "$@"
 }
 
-# What the figures that first touch memory or wait for the disk depend on.
+# What the figures that first touch memory or wait for the disk depend on, and what the machine
+# charges for a page fault, a system call, the page cache and a flush.
 machine() {
-  echo "cores $(nproc); page size $(getconf PAGESIZE); transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+  echo "$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'); cores $(nproc)"
+  echo "page size $(getconf PAGESIZE); transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo none)"
+  echo "dirty pages written back from $(cat /proc/sys/vm/dirty_background_ratio)% of memory, writers held at $(cat /proc/sys/vm/dirty_ratio)%"
   echo "temporary files on: $(df -T "${TMPDIR:-/tmp}" | awk 'NR == 2 { print $1, $2 }')"
+  run "$bin/MachineBench"
 }
 
 row() {
@@ -56,8 +63,9 @@ row() {
 }
 
 {
+  start=$SECONDS
   machine
   for r in "${rows[@]}"; do row "$r"; done
   echo
-  echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg); the rows took $((SECONDS - start)) s"
 } 2>&1 | tee "$dir/figures.txt"

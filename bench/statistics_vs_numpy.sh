@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin="${1:-build/release/bench/FamilyStatisticsBench}"
+. bench/common.sh
 
 # The python3 first on PATH may lack numpy; the distribution's has it once python3-numpy is in.
 python=""
@@ -18,17 +19,15 @@ for candidate in /usr/bin/python3 "$(command -v python3 || true)"; do
   fi
 done
 if [ -z "$python" ]; then
-  echo "installing: python3-numpy"
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq python3-numpy >/dev/null
+  install_packages python3-numpy
   python=/usr/bin/python3
 fi
 
-export REP_BENCH_DIR="${REP_BENCH_DIR:-/tmp}"
+# The seeded families (about 180 MB) go with the folder when the script ends.
+REP_BENCH_DIR="$(bench_input_folder)"
+export REP_BENCH_DIR
 json="$(mktemp)"
-trap 'rm -f "$json"' EXIT
+trap 'rm -rf "$json" "$REP_BENCH_DIR"' EXIT
 # Repetitions in random order, compared by their medians: a busy machine slows one run, not all.
 "$bin" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
   --benchmark_out_format=json --benchmark_out="$json"
