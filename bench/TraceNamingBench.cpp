@@ -2,7 +2,8 @@
 // made of them, AddTraceDefinitions and AddNewTraceDefinitions into a report already holding as
 // many, and the export form "Traces" read into such a report. Every trace comes named "a", as an
 // import or a paste of many columns of one name brings them. The run ends with the time per trace
-// at both sizes and their ratio (goal: at most 1.5).
+// at both sizes and their ratio (goal: at most 1.5), and the page faults per trace of the timed
+// work: what the larger size takes of memory new to the process.
 // REP_BENCH_SMALL=<n> sets the small size (default 2000); the large one is ten times it.
 #include <benchmark/benchmark.h>
 
@@ -12,6 +13,7 @@
 
 #include "BenchMain.h"
 #include "BenchReports.h"
+#include "PageFaults.h"
 #include "RatioReporter.h"
 #include "reports/ImportedTraceDefinition.h"
 #include "reports/ReportDefinition.h"
@@ -87,18 +89,37 @@ rep::BaseTraceDefinition* NewComputedTrace(rep::ReportManager& mgr) {
   return trace;
 }
 
+// Page faults of the timed work alone, per trace.
+class TimedFaults {
+public:
+  void Start() { m_before = Usage::Now(); }
+  void Stop() { m_faults += Usage::Now().Since(m_before).faults; }
+  void Report(benchmark::State& state) const {
+    const double traces = double(state.iterations()) * double(state.range(0));
+    state.counters["faults_per_item"] = double(m_faults) / traces;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+  }
+
+private:
+  Usage m_before;
+  long m_faults = 0;
+};
+
 // One batch per iteration, timed alone; the command that added it is undone untimed.
 template <class Add>
 void TimeBatches(benchmark::State& state, Add add) {
+  TimedFaults faults;
   for (auto _ : state) {
     VelmorCommand cmd(L"Add");
-    if (!add(cmd)) state.SkipWithError("not added");
+    faults.Start();
+    if (!add(cmd, faults)) state.SkipWithError("not added");
+    faults.Stop();
     state.PauseTiming();
     cmd.EndDo();
     cmd.Undo();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  faults.Report(state);
 }
 
 // A report made of copies of n traces (the constructor that clones its source traces).
@@ -111,13 +132,16 @@ void BM_NewReportOfTraces(benchmark::State& state) {
     traces.push_back(ComputedTrace(mgr));
     sources.push_back(traces.back().get());
   }
+  TimedFaults faults;
   for (auto _ : state) {
+    faults.Start();
     std::unique_ptr<rep::IReportDefinition> report = mgr.CreateReportDefinition(sources, L"Copy");
+    faults.Stop();
     state.PauseTiming();
     report.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  faults.Report(state);
 }
 
 void BM_AddTraceDefinitions(benchmark::State& state) {
@@ -128,7 +152,7 @@ void BM_AddTraceDefinitions(benchmark::State& state) {
     traces.push_back(ComputedTrace(held.Mgr()));
     sources.push_back(traces.back().get());
   }
-  TimeBatches(state, [&](VelmorCommand& cmd) {
+  TimeBatches(state, [&](VelmorCommand& cmd, TimedFaults&) {
     std::vector<long> ids;
     return held.Report().AddTraceDefinitions(ids, sources, &cmd);
   });
@@ -136,11 +160,13 @@ void BM_AddTraceDefinitions(benchmark::State& state) {
 
 void BM_AddNewTraceDefinitions(benchmark::State& state) {
   Holding held(state.range(0), NewComputedTrace);
-  TimeBatches(state, [&](VelmorCommand& cmd) {
+  TimeBatches(state, [&](VelmorCommand& cmd, TimedFaults& faults) {
+    faults.Stop();
     state.PauseTiming();
     std::vector<rep::BaseTraceDefinition*> traces;
     for (long i = 0; i < state.range(0); ++i) traces.push_back(NewComputedTrace(held.Mgr()));
     state.ResumeTiming();
+    faults.Start();
     return held.Report().AddNewTraceDefinitions(traces, &cmd);
   });
 }
@@ -160,7 +186,8 @@ void BM_ReadTracesWithData(benchmark::State& state) {
   if (!held.Report().WriteTracesWithData(block, ids)) state.SkipWithError("not written");
   auto name = names.begin();
   for (rep::BaseTraceDefinition* trace : held.Report().GetTraces()) trace->SetName(*name++);
-  TimeBatches(state, [&](VelmorCommand& cmd) { return held.Report().ReadTracesWithData(block, nullptr, &cmd); });
+  TimeBatches(state,
+              [&](VelmorCommand& cmd, TimedFaults&) { return held.Report().ReadTracesWithData(block, nullptr, &cmd); });
 }
 
 }  // namespace

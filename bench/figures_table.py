@@ -18,7 +18,7 @@ def sections(text):
     for part in re.split(r"^== ", text, flags=re.M)[1:]:
         command = part.split("\n", 1)[0]
         for name in ("MachineBench", "BlockTextBench", "ConcreteTraceDataBench", "SimValueCacheFilesBench",
-                     "BlockReadBench", "LinearGrowthBench", "TracesByIDBench", "CompositePopulationBench",
+                     "BlockReadBench", "LinearGrowthBench", "TracesByIDBench", "TraceNamingBench", "CompositePopulationBench",
                      "statistics_vs_numpy", "import_vs_pandas"):
             if name in command:
                 found[name] = part
@@ -97,6 +97,13 @@ def figures_of(text):
     for case, key in (("BM_WriteTracesWithData", "tr_data"), ("BM_WriteReportBlock", "tr_block"),
                       ("BM_DeleteTracesAndUndo", "tr_delete")):
         grab(v, (key + "_small", key + "_large"), r"^{0}\s+{1}\s+{1}\s+{1}$".format(case, NUMBER), x, 1, 2)
+
+    n = s.get("TraceNamingBench", "")
+    for case, key in (("BM_ReadTracesWithData", "nm_read"), ("BM_NewReportOfTraces", "nm_new"),
+                      ("BM_AddTraceDefinitions", "nm_add"), ("BM_AddNewTraceDefinitions", "nm_addnew")):
+        grab(v, (key + "_small", key + "_large"), r"^{0}\s+{1}\s+{1}\s+{1}".format(case, NUMBER), n, 1, 2)
+        grab(v, (key + "_small_faults", key + "_large_faults"),
+             r"^{0}\s.*page faults per item {1}, then {1}".format(case, NUMBER), n, 1, 2)
 
     p = s.get("CompositePopulationBench", "")
     grab(v, "cp_composite", r"^BM_CompositeTrace_median\s+{} ms".format(NUMBER), p)
@@ -195,6 +202,18 @@ def main(paths):
             if key + "_small" in r:
                 r[key + "_4000"] = r[key + "_small"] * 4000 / 1e6
         row(label, "40 000: " + ms(key + "_40000"), "4 000: " + ms(key + "_4000", 2), ratio_text(runs, key + "_large", key + "_small"))
+    for key, label in (("nm_read", "naming: ReadTracesWithData"), ("nm_new", "naming: new report of copies"),
+                       ("nm_add", "naming: AddTraceDefinitions"), ("nm_addnew", "naming: AddNewTraceDefinitions")):
+        # ns per trace at 2 000 and 20 000 traces: the times of the whole batch at each size.
+        for r in runs:
+            if key + "_large" in r:
+                r[key + "_20000"] = r[key + "_large"] * 20000 / 1e6
+            if key + "_small" in r:
+                r[key + "_2000"] = r[key + "_small"] * 2000 / 1e6
+        row(label, "20 000: " + ms(key + "_20000"), "2 000: " + ms(key + "_2000", 2),
+            ratio_text(runs, key + "_large", key + "_small"),
+            "faults per trace " + value_text(runs, key + "_small_faults", "", 2) + ", then " +
+            value_text(runs, key + "_large_faults", "", 2))
     row("composite", ms("cp_composite"), "plain " + ms("cp_plain"), ratio_text(runs, "cp_composite", "cp_plain"))
     row("statistics (rates)", ms("st_engine"), "numpy " + ms("st_numpy"), ratio_text(runs, "st_numpy", "st_engine"))
     row("histogram (rates)", ms("hi_engine", 2), "numpy " + ms("hi_numpy", 2), ratio_text(runs, "hi_numpy", "hi_engine"),
