@@ -1179,7 +1179,8 @@ int main(int argc, char** argv) {
 
   int status = 0;
   bool firstOk = true;
-  Heading("Reports defined, edited with undo, saved and loaded");
+  const char* const firstHeading = "Reports defined, edited with undo, saved and loaded";
+  Heading(firstHeading);
   {
     std::unique_ptr<rep::IReportManager> mgr = entry()->CreateReportManager(&owner);
     if (!mgr) {
@@ -1237,7 +1238,10 @@ int main(int argc, char** argv) {
       PrintReports("loaded into a fresh manager:", *fresh);
     }
   }
-  if (!firstOk) status = 1;
+  if (!firstOk) {
+    Complain(std::string("failed: ") + firstHeading);
+    status = 1;
+  }
   struct Step {
     const char* heading;
     const char* shows;  // for the summary

@@ -72,6 +72,11 @@ printf '%s\n' "$out" | awk '
   /^== [0-9]+\. / { title = $0; sub(/^== [0-9]+\. /, "", title); sub(/ ==$/, "", title) }
   /^failed: / && substr($0, 9) != title { print "out of order: " $0 }' | grep . && failures=$((failures + 1))
 
+# Every step that the summary marks FAIL said so under its own heading.
+verdicts=$(printf '%s\n' "$out" | grep -c '^failed: ')
+marked=$(printf '%s\n' "$out" | grep -c '^  FAIL ')
+[ "$verdicts" = "$marked" ] || fail "$marked steps marked FAIL in the summary, $verdicts said failed under their heading"
+
 # No claim of a file that is not there: every file of the folder named outside a failure is there.
 for path in $(printf '%s\n' "$out" | grep -v '^could not ' | grep -oE "$folder/[^ :,]+"); do
   [ -e "$path" ] || fail "claims $path, which is not there"
